@@ -1,0 +1,11 @@
+#include "app/globals.h"
+
+namespace lectorix {
+
+Globals& globals()
+{
+    static Globals instance;
+    return instance;
+}
+
+} // namespace lectorix

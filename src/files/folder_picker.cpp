@@ -1,0 +1,5 @@
+#include "files/folder_picker.h"
+
+namespace lectorix {
+void PushButton9_Click(Form1&) {}
+} // namespace lectorix

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+
+#include <optional>
+
+namespace lectorix {
+
+// Every modal interaction of the program goes through this interface: QtDialogs shows the
+// real thing, tests use a scripted double that records what was asked and answers it.
+class Dialogs
+{
+public:
+    enum class Icon { None, Information, Warning, Critical, Question };
+    enum class Buttons { Ok, YesNo };
+    enum class Answer { Ok, Yes, No };
+
+    struct Message
+    {
+        QString text;
+        QString title;
+        Icon icon = Icon::None;
+        Buttons buttons = Buttons::Ok;
+    };
+
+    struct Input
+    {
+        QString title;
+        QString prompt;
+        QString defaultText;
+        bool masked = false;
+    };
+
+    struct FileRequest
+    {
+        QString title;
+        QString filter; // classic "Name (*.ext)|*.ext|..." form
+        QString initialFolder;
+    };
+
+    virtual ~Dialogs() = default;
+
+    virtual Answer message(const Message& message) = 0;
+    // The typed text; std::nullopt when the user cancelled.
+    virtual std::optional<QString> input(const Input& input) = 0;
+    // The chosen path; empty when the user cancelled.
+    virtual QString openFile(const FileRequest& request) = 0;
+    virtual QString saveFile(const FileRequest& request) = 0;
+    virtual QString browseFolder(const QString& prompt, const QString& initialFolder) = 0;
+    virtual bool openUrl(const QUrl& url) = 0;
+};
+
+// The dialogs every part of the program uses; set once by main() or by a test.
+Dialogs& dialogs();
+void setDialogs(Dialogs* dialogs);
+
+// The title of message boxes that give none of their own (set by SetAppTitle at start-up).
+QString applicationTitle();
+void setApplicationTitle(const QString& title);
+
+// Shorthand for the common case: an OK box titled with the application title.
+Dialogs::Answer showMessage(const QString& text, Dialogs::Buttons buttons = Dialogs::Buttons::Ok,
+                            Dialogs::Icon icon = Dialogs::Icon::None);
+
+} // namespace lectorix

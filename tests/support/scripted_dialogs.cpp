@@ -1,0 +1,75 @@
+#include "support/scripted_dialogs.h"
+
+namespace lectorix::test {
+
+ScriptedDialogs::ScriptedDialogs()
+{
+    setDialogs(this);
+}
+
+ScriptedDialogs::~ScriptedDialogs()
+{
+    setDialogs(nullptr);
+}
+
+QStringList ScriptedDialogs::messageTexts() const
+{
+    QStringList texts;
+    for (const Shown& s : m_shown)
+        if (s.kind == Shown::Message)
+            texts << s.text;
+    return texts;
+}
+
+QList<ScriptedDialogs::Shown> ScriptedDialogs::messages() const
+{
+    QList<Shown> list;
+    for (const Shown& s : m_shown)
+        if (s.kind == Shown::Message)
+            list << s;
+    return list;
+}
+
+Dialogs::Answer ScriptedDialogs::message(const Message& message)
+{
+    m_shown.append({Shown::Message, message.text, message.title, message.icon, message.buttons});
+    if (m_onMessage)
+        m_onMessage(message);
+    if (!m_answers.isEmpty())
+        return m_answers.dequeue();
+    return message.buttons == Buttons::YesNo ? Answer::No : Answer::Ok;
+}
+
+std::optional<QString> ScriptedDialogs::input(const Input& input)
+{
+    Shown s{Shown::Input, input.prompt, input.title};
+    s.masked = input.masked;
+    m_shown.append(s);
+    return m_inputs.isEmpty() ? std::nullopt : m_inputs.dequeue();
+}
+
+QString ScriptedDialogs::openFile(const FileRequest& request)
+{
+    m_shown.append({Shown::OpenFile, request.title, request.filter});
+    return m_files.isEmpty() ? QString() : m_files.dequeue();
+}
+
+QString ScriptedDialogs::saveFile(const FileRequest& request)
+{
+    m_shown.append({Shown::SaveFile, request.title, request.filter});
+    return m_files.isEmpty() ? QString() : m_files.dequeue();
+}
+
+QString ScriptedDialogs::browseFolder(const QString& prompt, const QString& initialFolder)
+{
+    m_shown.append({Shown::Folder, prompt, initialFolder});
+    return m_folders.isEmpty() ? QString() : m_folders.dequeue();
+}
+
+bool ScriptedDialogs::openUrl(const QUrl& url)
+{
+    m_shown.append({Shown::Url, url.toString(), QString()});
+    return true;
+}
+
+} // namespace lectorix::test

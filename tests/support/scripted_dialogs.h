@@ -1,0 +1,59 @@
+#pragma once
+
+#include "platform/dialogs.h"
+
+#include <QList>
+#include <QQueue>
+#include <QStringList>
+
+#include <functional>
+
+namespace lectorix::test {
+
+// Records every modal interaction and answers it from a script. Unscripted questions get
+// the harmless answer: OK, No, cancel.
+class ScriptedDialogs final : public Dialogs
+{
+public:
+    struct Shown
+    {
+        enum Kind { Message, Input, OpenFile, SaveFile, Folder, Url } kind;
+        QString text;  // message text, input prompt, dialog title or URL
+        QString title; // message or input title, file filter
+        Icon icon = Icon::None;
+        Buttons buttons = Buttons::Ok;
+        bool masked = false;
+    };
+
+    ScriptedDialogs();  // installs itself as the program's dialogs
+    ~ScriptedDialogs() override;
+
+    void setNextAnswer(Answer answer) { m_answers.enqueue(answer); }
+    void setNextInput(std::optional<QString> text) { m_inputs.enqueue(std::move(text)); }
+    void setNextFileName(const QString& path) { m_files.enqueue(path); }
+    void setNextFolder(const QString& path) { m_folders.enqueue(path); }
+    // Runs while a message box is "open", e.g. to click another button meanwhile.
+    void setOnMessage(std::function<void(const Message&)> hook) { m_onMessage = std::move(hook); }
+
+    const QList<Shown>& shown() const { return m_shown; }
+    QStringList messageTexts() const;
+    QList<Shown> messages() const;
+    void clear() { m_shown.clear(); }
+
+    Answer message(const Message& message) override;
+    std::optional<QString> input(const Input& input) override;
+    QString openFile(const FileRequest& request) override;
+    QString saveFile(const FileRequest& request) override;
+    QString browseFolder(const QString& prompt, const QString& initialFolder) override;
+    bool openUrl(const QUrl& url) override;
+
+private:
+    QList<Shown> m_shown;
+    QQueue<Answer> m_answers;
+    QQueue<std::optional<QString>> m_inputs;
+    QQueue<QString> m_files;
+    QQueue<QString> m_folders;
+    std::function<void(const Message&)> m_onMessage;
+};
+
+} // namespace lectorix::test
