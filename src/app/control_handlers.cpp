@@ -43,7 +43,7 @@ void pointerMoved(Form1& form, QWidget* control)
     }
     if (form.mousePointer() == Form1::PointerBusy)
         return;
-    const bool handButton = qobject_cast<QPushButton*>(control) && control != form.PushButton14;
+    const bool handButton = qobject_cast<QPushButton*>(control) != nullptr;
     form.setMousePointer(handButton ? Form1::PointerCustom : Form1::PointerDefault);
 }
 

@@ -23,6 +23,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -273,8 +274,16 @@ void Form1::setEndProgram(std::function<void(int)> end)
 
 bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::MouseMove)
-        pointerMoved(*this, watched == Text2->viewport() ? Text2 : qobject_cast<QWidget*>(watched));
+    if (event->type() == QEvent::MouseMove) {
+        // Qt hands a move the control ignores on to its container; only the control under the
+        // mouse counts, as with the classic controls.
+        const auto* move = static_cast<QMouseEvent*>(event);
+        QWidget* under = childAt(mapFromGlobal(move->globalPosition().toPoint()));
+        if (!under)
+            under = this;
+        if (under == watched)
+            pointerMoved(*this, watched == Text2->viewport() ? Text2 : under);
+    }
     else if (watched == Text2 && event->type() == QEvent::FocusOut)
         Text2_Validate(*this, static_cast<QFocusEvent*>(event)->reason());
     return QWidget::eventFilter(watched, event);

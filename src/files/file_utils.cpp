@@ -41,6 +41,17 @@ QString collapsePairs(const QString& text)
     return out;
 }
 
+// A file is read-only when its write bit is off (the owner could turn it on, but replacing it
+// silently would defeat the protection) or when we may not write it.
+bool isReadOnly(const QString& path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    struct stat info {};
+    if (::stat(native.constData(), &info) != 0)
+        return false;
+    return (info.st_mode & S_IWUSR) == 0 || ::access(native.constData(), W_OK) != 0;
+}
+
 } // namespace
 
 bool FileExists(const QString& path)
@@ -166,7 +177,7 @@ void WriteStringToFile(const QString& text, const QString& path)
     const QFileInfo target(path);
     if (!IsFolder(target.absolutePath()))
         throw Failure(QStringLiteral("Path not found: %1").arg(target.absolutePath()));
-    if (target.exists() && (target.isDir() || !target.isWritable()))
+    if (target.exists() && (target.isDir() || isReadOnly(path)))
         throw Failure(QStringLiteral("Permission denied: %1").arg(path));
     QSaveFile file(path);
     file.setDirectWriteFallback(false);
