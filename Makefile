@@ -9,9 +9,12 @@ WERROR ?= OFF
 SANITIZE ?= OFF
 JOBS ?= $(shell nproc)
 
+# Xvfb and a PulseAudio daemon let `make run` start the program on a machine without a
+# display or sound server too (see tools/with-desktop.sh).
 RUN_PACKAGES = build-essential cmake pkg-config qt6-base-dev libespeak-ng-dev espeak-ng-data \
-               libpulse-dev libsonic-dev poppler-utils lame fonts-liberation
-TEST_PACKAGES = qpdf xvfb pulseaudio pulseaudio-utils mpg123 espeak-ng
+               libpulse-dev libsonic-dev poppler-utils lame fonts-liberation \
+               xvfb xauth pulseaudio pulseaudio-utils
+TEST_PACKAGES = qpdf mpg123 espeak-ng
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 

@@ -126,6 +126,29 @@ private slots:
         QCOMPARE(ReadSetting("Check1", QString()), QStringLiteral("1"));
     }
 
+    void programFolderExtras()
+    {
+        {
+            test::ScriptedDialogs dialogs;
+            Form1 form;
+            QVERIFY(form.Form_Load());
+            QVERIFY(form.hasCustomPointer()); // the shipped HAND-M.CUR
+            QVERIFY(form.styleSheet().isEmpty());
+        }
+        // A program folder with a skin and a damaged cursor file.
+        const QString folder = m_temp + "/program";
+        test::writeFile(folder + "/HAND-M.CUR", "not a cursor");
+        test::writeFile(folder + "/x/o.cjs", "QPushButton { color: navy; }");
+        qputenv("LECTORIX_PROGRAM_FOLDER", QFile::encodeName(folder));
+        test::ScriptedDialogs dialogs;
+        Form1 form;
+        QVERIFY(form.Form_Load());
+        QCOMPARE(reportedLines(dialogs), QList<int>{106});
+        QVERIFY(!form.hasCustomPointer());
+        QCOMPARE(form.styleSheet(), QStringLiteral("QPushButton { color: navy; }"));
+        QCOMPARE(form.palette().color(QPalette::Window), form.palette().color(QPalette::Button));
+    }
+
     void existingLauncherIsKept()
     {
         test::writeFile(m_temp + "/pdftotext", "someone else's tool");
