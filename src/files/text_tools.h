@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 namespace lectorix {
 class Form1;
 
@@ -8,5 +10,8 @@ void PushButton4_Click(Form1& form); // "Load Text From Text File"
 void PushButton5_Click(Form1& form); // "Save Text To Text File"
 void PushButton6_Click(Form1& form); // "Clear Text"
 void PushButton7_Click(Form1& form); // "Load Sample/Example File"
+
+// The help message, built from the captions the window shows at that moment.
+QString helpText(const Form1& form);
 
 } // namespace lectorix

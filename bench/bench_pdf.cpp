@@ -1,0 +1,150 @@
+// Text into the box and PDF extraction, against baselines measured in the same run.
+//
+// 1. Loading a 10 MB and a 20 MB text file into the text box: the ratio shows whether loading
+//    grows linearly with size (about 2); the 20 MB load is set against reading the file alone.
+// 2. GetPDFText on freeculture.pdf against the bare converter on pages 1 to 100.
+//
+// Prints medians of a few runs and their ratios; never fails.
+
+#include "app/form1.h"
+#include "files/file_utils.h"
+#include "files/text_tools.h"
+#include "pdf/pdf_text.h"
+#include "pdf/run_and_wait.h"
+#include "pdf/text_files.h"
+#include "platform/dialogs.h"
+#include "platform/event_pump.h"
+#include "platform/program_folder.h"
+#include "platform/temp_folder.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+using namespace lectorix;
+
+namespace {
+
+// Answers every file dialog with the next prepared path and every message with OK.
+class BenchDialogs final : public Dialogs
+{
+public:
+    QString nextFile;
+    Answer message(const Message&) override { return Answer::Ok; }
+    std::optional<QString> input(const Input&) override { return QString(); }
+    QString openFile(const FileRequest&) override { return nextFile; }
+    QString saveFile(const FileRequest&) override { return nextFile; }
+    QString browseFolder(const QString&, const QString&) override { return {}; }
+    bool openUrl(const QUrl&) override { return true; }
+};
+
+double medianMs(int runs, const std::function<void()>& before, const std::function<void()>& work)
+{
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        before();
+        QElapsedTimer clock;
+        clock.start();
+        work();
+        times.push_back(double(clock.nsecsElapsed()) / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+QString makeTextFile(const QString& path, qint64 bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return {};
+    const QByteArray line =
+        "Lectorix reads this line aloud, with accents é ü and a few more words to read.\n";
+    for (qint64 written = 0; written < bytes; written += line.size())
+        file.write(line);
+    return path;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir scratch;
+    qputenv("TEMP", QFile::encodeName(scratch.path()));
+    QApplication app(argc, argv);
+    BenchDialogs dialogs;
+    setDialogs(&dialogs);
+    WriteFileIfMissing(customResource(101), tempPath(QStringLiteral("pdftotext")), true);
+
+    Form1 form;
+    form.show();
+    const int runs = 3;
+
+    // Loading text files into the box.
+    const QString small = makeTextFile(scratch.filePath("10mb.txt"), 10'000'000);
+    const QString large = makeTextFile(scratch.filePath("20mb.txt"), 20'000'000);
+    auto clearBox = [&] {
+        form.Text2->setPlainText(QString());
+        events::processPending();
+    };
+    auto load = [&](const QString& path) {
+        return medianMs(runs, clearBox, [&] {
+            dialogs.nextFile = path;
+            PushButton4_Click(form);
+            events::processPending();
+        });
+    };
+    const double load10 = load(small);
+    const double load20 = load(large);
+    const double read20 = medianMs(
+        runs, [] {}, [&] { (void)ReadFileToStringFSO(large); });
+    const double raw20 = medianMs(
+        runs, [] {},
+        [&] {
+            QFile file(large);
+            if (file.open(QIODevice::ReadOnly))
+                (void)file.readAll();
+        });
+    clearBox();
+    std::printf("load 10 MB text into the box:     %9.1f ms\n", load10);
+    std::printf("load 20 MB text into the box:     %9.1f ms\n", load20);
+    std::printf("  ratio 20 MB / 10 MB:            %9.2f   (linear: about 2)\n", load20 / load10);
+    std::printf("read 20 MB as text blocks alone:  %9.1f ms\n", read20);
+    std::printf("read 20 MB bytes alone:           %9.1f ms\n", raw20);
+    std::printf("  ratio load / read as blocks:    %9.2f\n", load20 / read20);
+    std::printf("  ratio load / read bytes:        %9.2f\n", load20 / raw20);
+
+    // GetPDFText against the bare converter.
+    const QString corpus = QStringLiteral(LECTORIX_CORPUS_DIR);
+    const QString pdf = corpus + QStringLiteral("/freeculture.pdf");
+    if (!QFile::exists(pdf)) {
+        std::printf("freeculture.pdf not found in %s: PDF benchmark skipped\n", qPrintable(corpus));
+        return 0;
+    }
+    const QString bareOut = scratch.filePath("bare.txt");
+    const double bare = medianMs(
+        runs, [&] { QFile::remove(bareOut); },
+        [&] {
+            RunAndWait(quoted(QStringLiteral("pdftotext")) + QStringLiteral(" -f 1 -l 100 ") +
+                           quoted(pdf) + QLatin1Char(' ') + quoted(bareOut),
+                       0);
+        });
+    const double extract = medianMs(runs, clearBox, [&] {
+        GetPDFText(form, pdf);
+        events::processPending();
+    });
+    std::printf("bare pdftotext -f 1 -l 100:       %9.1f ms\n", bare);
+    std::printf("GetPDFText, pages 1 to 100:       %9.1f ms  (%lld characters)\n", extract,
+                static_cast<long long>(form.Text2->toPlainText().size()));
+    std::printf("  ratio GetPDFText / bare:        %9.2f   (target: at most 1.3)\n",
+                extract / bare);
+    return 0;
+}

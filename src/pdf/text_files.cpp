@@ -1,0 +1,154 @@
+#include "pdf/text_files.h"
+
+#include "app/error_report.h"
+#include "platform/failure.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+
+namespace lectorix {
+
+namespace {
+
+// Windows-1252 at 0x80..0x9F; the five bytes it leaves undefined keep their C1 control code
+// (as Windows itself decodes them), so they count as non-printable.
+constexpr char16_t Cp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+QString decodeWindows1252(const QByteArray& bytes)
+{
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar* out = text.data();
+    for (const char byte : bytes) {
+        const auto b = static_cast<unsigned char>(byte);
+        *out++ = QChar(b >= 0x80 && b < 0xA0 ? Cp1252High[b - 0x80] : char16_t(b));
+    }
+    return text;
+}
+
+bool isPrintable(char32_t c)
+{
+    return !(c < 32 || (c >= 127 && c < 160) || c == 0xFFFD);
+}
+
+// Cuts text into lines at CR LF, LF or a lone CR; a break at the very end adds no line.
+QStringList splitLines(const QString& text)
+{
+    QStringList lines;
+    const qsizetype n = text.size();
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text.at(i);
+        if (c != QLatin1Char('\n') && c != QLatin1Char('\r'))
+            continue;
+        lines << text.mid(start, i - start);
+        if (c == QLatin1Char('\r') && i + 1 < n && text.at(i + 1) == QLatin1Char('\n'))
+            ++i;
+        start = i + 1;
+    }
+    if (start < n || lines.isEmpty())
+        lines << text.mid(start);
+    return lines;
+}
+
+// Blocks of TextBlockLength code points; a surrogate pair is never split.
+QStringList splitBlocks(const QString& text)
+{
+    QStringList blocks;
+    const qsizetype n = text.size();
+    qsizetype start = 0;
+    while (start < n) {
+        qsizetype end = start;
+        for (qsizetype count = 0; count < TextBlockLength && end < n; ++count)
+            end += (text.at(end).isHighSurrogate() && end + 1 < n) ? 2 : 1;
+        blocks << text.mid(start, end - start);
+        start = end;
+    }
+    if (blocks.isEmpty())
+        blocks << QString();
+    return blocks;
+}
+
+} // namespace
+
+QString decodeTextFile(const QByteArray& bytes)
+{
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    if (!utf8.hasError())
+        return text;
+    return decodeWindows1252(bytes);
+}
+
+QString readTextFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (!QFileInfo::exists(path))
+            throw Failure(QStringLiteral("File not found: %1").arg(path));
+        throw Failure(
+            QStringLiteral("The file %1 could not be read: %2").arg(path, file.errorString()));
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw Failure(
+            QStringLiteral("The file %1 could not be read: %2").arg(path, file.errorString()));
+    return decodeTextFile(bytes);
+}
+
+QStringList ReadFileToStringFSOLine(const QString& path)
+{
+    Guard g("Main", "ReadFileToStringFSOLine");
+    QStringList lines{QString()};
+    QString text;
+    // Opening and reading the whole file is the one step that touches the disk; cutting it
+    // into lines cannot fail.
+    if (g.assign(102, text, [&] { return readTextFile(path); }))
+        g.assign(116, lines, [&] { return splitLines(text); });
+    return lines;
+}
+
+QStringList ReadFileToStringFSO(const QString& path)
+{
+    Guard g("Main", "ReadFileToStringFSO");
+    QStringList blocks{QString()};
+    QString text;
+    const bool found = g(102, [&] {
+        if (!QFileInfo::exists(path))
+            throw Failure(QStringLiteral("File not found: %1").arg(path));
+    });
+    if (found && g.assign(104, text, [&] { return readTextFile(path); }))
+        g.assign(118, blocks, [&] { return splitBlocks(text); });
+    return blocks;
+}
+
+bool NoTextPDF(const QString& textPath)
+{
+    Guard g("Main", "NoTextPDF");
+    bool unreadable = false;
+    QStringList lines;
+    g.assign(102, lines, [&] { return ReadFileToStringFSOLine(textPath); });
+    int printable = 0;
+    for (const QString& line : lines) {
+        const qsizetype n = line.size();
+        for (qsizetype i = 0; i < n; ++i) {
+            char32_t c = line.at(i).unicode();
+            if (line.at(i).isHighSurrogate() && i + 1 < n && line.at(i + 1).isLowSurrogate()) {
+                c = QChar::surrogateToUcs4(line.at(i), line.at(i + 1));
+                ++i;
+            }
+            if (!isPrintable(c)) {
+                unreadable = true;
+                continue;
+            }
+            if (++printable > 5)
+                return false;
+        }
+    }
+    return unreadable;
+}
+
+} // namespace lectorix

@@ -1,0 +1,184 @@
+#include "files/file_utils.h"
+#include "pdf/converter.h"
+#include "pdf/run_and_wait.h"
+#include "platform/program_folder.h"
+#include "platform/temp_folder.h"
+#include "support/scripted_dialogs.h"
+#include "support/test_env.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QtTest>
+
+using namespace lectorix;
+
+namespace {
+
+QString converter()
+{
+    const QString path = tempPath(QStringLiteral("pdftotext"));
+    WriteFileIfMissing(customResource(101), path, true);
+    return path;
+}
+
+} // namespace
+
+class TestConverter : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void commandLines_data()
+    {
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<int>("first");
+        QTest::addColumn<int>("last");
+        QTest::addColumn<QString>("line");
+        const QString c = "\"/t/pdftotext\" ";
+        QTest::newRow("whole") << ""
+                               << "" << 0 << 0 << c + "\"/d/a.pdf\"";
+        QTest::newRow("whole, password")
+            << "pw"
+            << "" << 0 << 0 << c + "-opw \"pw\" -upw \"pw\" \"/d/a.pdf\"";
+        QTest::newRow("range") << ""
+                               << "" << 1 << 100 << c + "-f 1 -l 100 \"/d/a.pdf\"";
+        QTest::newRow("range, password")
+            << "pw"
+            << "" << 1 << 100 << c + "-opw \"pw\" -upw \"pw\"  -f 1 -l 100 \"/d/a.pdf\"";
+        QTest::newRow("output file")
+            << ""
+            << "/t/x.txt" << 1 << 100 << c + "-f 1 -l 100 \"/d/a.pdf\" \"/t/x.txt\"";
+        QTest::newRow("quote in password")
+            << "a\"b c"
+            << "" << 0 << 0 << c + "-opw \"a\"\"b c\" -upw \"a\"\"b c\" \"/d/a.pdf\"";
+    }
+
+    void commandLines()
+    {
+        QFETCH(QString, password);
+        QFETCH(QString, output);
+        QFETCH(int, first);
+        QFETCH(int, last);
+        QFETCH(QString, line);
+        const QString built =
+            converterCommandLine("/t/pdftotext", password, "/d/a.pdf", output, first, last);
+        QCOMPARE(built, line);
+        // Whatever the pieces hold, the runner sees them unchanged.
+        const QStringList argv = splitCommandLine(built);
+        QCOMPARE(argv.first(), QStringLiteral("/t/pdftotext"));
+        if (!password.isEmpty())
+            QCOMPARE(argv.mid(1, 4), (QStringList{"-opw", password, "-upw", password}));
+    }
+
+    void outputPaths_data()
+    {
+        QTest::addColumn<QString>("pdf");
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("named") << "/d/a.pdf"
+                               << "/t/x.txt"
+                               << "/t/x.txt";
+        QTest::newRow("beside") << "/t/output.pdf"
+                                << ""
+                                << "/t/output.txt";
+        QTest::newRow("upper case") << "/d/A.PDF"
+                                    << ""
+                                    << "/d/A.txt";
+        QTest::newRow("other extension") << "/d/a.bin"
+                                         << ""
+                                         << "/d/a.bin.txt";
+    }
+
+    void outputPaths()
+    {
+        QFETCH(QString, pdf);
+        QFETCH(QString, output);
+        QFETCH(QString, written);
+        QCOMPARE(converterOutputPath(pdf, output), written);
+    }
+
+    void passwordPromptIsMasked_data()
+    {
+        QTest::addColumn<std::optional<QString>>("typed");
+        QTest::addColumn<QString>("password");
+        QTest::newRow("typed") << std::optional<QString>("s3cr\"t") << "s3cr\"t";
+        QTest::newRow("blank") << std::optional<QString>("") << "";
+        QTest::newRow("cancel") << std::optional<QString>() << "";
+    }
+
+    void passwordPromptIsMasked()
+    {
+        QFETCH(std::optional<QString>, typed);
+        QFETCH(QString, password);
+        test::ScriptedDialogs dialogs;
+        dialogs.setNextInput(typed);
+        QCOMPARE(AskPassword("/d/my file.pdf"), password);
+        QCOMPARE(dialogs.shown().size(), 1);
+        const auto shown = dialogs.shown().first();
+        QCOMPARE(shown.kind, test::ScriptedDialogs::Shown::Input);
+        QCOMPARE(shown.title, QStringLiteral("Input Password"));
+        QCOMPARE(shown.text, QStringLiteral("Enter password for file (/d/my file.pdf): \r\n"
+                                            "Note: Leave this box blank if file is not password "
+                                            "protected"));
+        QVERIFY(shown.masked);
+    }
+
+    // Older encryptions derive their key from the password's single-byte form, AES-256 from
+    // its UTF-8 form; one typed password has to open both.
+    void nonAsciiPasswordsOpenOldAndNewEncryption_data()
+    {
+        QTest::addColumn<QStringList>("qpdfOptions");
+        QTest::newRow("RC4 40") << QStringList{
+            "--allow-weak-crypto", "--encrypt", "@", "owner 1", "40", "--"};
+        QTest::newRow("RC4 128") << QStringList{
+            "--allow-weak-crypto", "--encrypt", "@", "owner 1", "128", "--use-aes=n", "--"};
+        QTest::newRow("AES 128") << QStringList{"--encrypt", "@",           "owner 1",
+                                                "128",       "--use-aes=y", "--"};
+        QTest::newRow("AES 256") << QStringList{"--encrypt", "@", "owner 1", "256", "--"};
+    }
+
+    void nonAsciiPasswordsOpenOldAndNewEncryption()
+    {
+        QFETCH(QStringList, qpdfOptions);
+        if (QStandardPaths::findExecutable("qpdf").isEmpty())
+            QSKIP("qpdf is not installed (make test-deps)");
+        const QString temp = test::freshScratch();
+        const QString password = QStringLiteral("Pä\"ss wörd");
+        const QString pdf = temp + "/locked.pdf";
+        qpdfOptions.replaceInStrings(QStringLiteral("@"), password);
+        QCOMPARE(QProcess::execute("qpdf",
+                                   qpdfOptions +
+                                       QStringList{test::corpusFile("french_diacritics.pdf"), pdf}),
+                 0);
+        const QString out = temp + "/out.txt";
+
+        RunConverter(converter(), QStringLiteral("wrong"), pdf, out);
+        QVERIFY2(!QFile::exists(out), "a wrong password must give no text");
+
+        RunConverter(converter(), password, pdf, out);
+        QVERIFY(QFile::exists(out));
+        QVERIFY(QString::fromUtf8(test::readFile(out)).contains(QStringLiteral("àÀâÂäÄçÇéÉ")));
+    }
+
+    void staleOutputIsRemovedFirst()
+    {
+        const QString temp = test::freshScratch();
+        const QString out = test::writeFile(temp + "/out.txt", "text of an earlier document");
+        RunConverter(converter(), QString(), test::corpusFile("invalid.pdf"), out);
+        QVERIFY(!QFile::exists(out));
+    }
+
+    void missingConverterGivesNoText()
+    {
+        const QString temp = test::freshScratch();
+        const QString out = temp + "/out.txt";
+        QVERIFY(RunConverter(temp + "/absent", QString(), test::corpusFile("trivial.pdf"), out) <
+                0);
+        QVERIFY(!QFile::exists(out));
+    }
+};
+
+QTEST_MAIN(TestConverter)
+#include "test_converter.moc"
