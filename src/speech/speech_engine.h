@@ -23,30 +23,47 @@ class Voice
 public:
     virtual ~Voice() = default;
 
-    // All installed voices, in the same order on every call.
+    // All installed voices, in the same order on every call: the voice of the user's locale
+    // first, then the others by description.
     virtual QList<VoiceToken> GetVoices() = 0;
-    // Speak with this voice from now on.
+    // Speak with this voice from the next queued text on. A voice the engine can not load
+    // makes the next speaking fail with "Class not registered".
     virtual void setVoice(const VoiceToken& token) = 0;
+    // The voice in use; a new voice object starts with the voice of the user's locale
+    // (LC_ALL, LC_MESSAGES, LANG), else English.
+    virtual VoiceToken voice() const { return {}; }
     // 0 to 100, a linear gain applied as samples are played: a change is heard at once.
+    // Values outside the range throw Failure.
     virtual void setVolume(int volume) = 0;
     virtual int volume() const = 0;
-    // -10 to 10, a speed factor of 3^(rate/10), applied from the next synthesized stretch.
+    // -10 to 10, a speed factor of 3^(rate/10). Takes hold within the buffered audio (the
+    // samples are time-stretched as they are played). Values outside the range throw Failure.
     virtual void setRate(int rate) = 0;
     virtual int rate() const = 0;
 
-    // Queues text and returns at once; queued texts are spoken in order.
+    // Queues text and returns at once; queued texts are spoken in order, into the output
+    // chosen when each was queued. Throws Failure when that output can not be used (no
+    // audio server) or the voice can not be loaded ("Class not registered").
     virtual void speakAsync(const QString& text) = 0;
     // Speaks text and returns when it has been spoken (or written to the output stream).
+    // Keeps the window responsive meanwhile (events::waitUntil); returns early, dropping what
+    // is left, when the program is ending. Failures of the speaking are thrown here.
     virtual void speak(const QString& text) = 0;
-    // Speaks the content of a text file and returns when done.
+    // Speaks the content of a text file (UTF-8, else Windows-1252) and returns when done,
+    // as speak().
     virtual void speakFile(const QString& path) = 0;
 
+    // Pause stops the sound within a few milliseconds; resume continues where it stopped.
     virtual void pause() = 0;
     virtual void resume() = 0;
-    // True only when everything queued has been heard; never while paused with text left.
+    // True only when everything queued has been heard (or written); never while paused with
+    // text left. A voice that has nothing queued is done. A text dropped because of a failure
+    // counts as done.
     virtual bool isDone() const = 0;
 
-    // Sends speech into stream instead of the default audio output; nullptr sets it back.
+    // Sends speech queued from now on into stream (an open stream of the same engine)
+    // instead of the default audio output; nullptr sets it back. Writing goes as fast as
+    // synthesis allows.
     virtual void setAudioOutputStream(FileStream* stream) = 0;
 };
 
@@ -58,6 +75,7 @@ public:
     // Creates or empties the file. Throws Failure when it cannot be written.
     virtual void open(const QString& path) = 0;
     // Completes the header and closes the file; afterwards the file is a valid WAV file.
+    // Releasing an open stream closes it too.
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
 };
@@ -72,8 +90,12 @@ public:
     virtual std::unique_ptr<FileStream> createFileStream() = 0;
 };
 
-// The engine the program uses; the espeak-ng engine unless a test set another.
+// The engine the program uses; the espeak-ng engine (made on first use) unless a test set
+// another. setEngine does not take ownership; nullptr returns to the espeak-ng engine.
 Engine& engine();
 void setEngine(Engine* engine);
+
+// The sample rate of every file stream: 22,050 Hz.
+inline constexpr int WavSampleRate = 22050;
 
 } // namespace lectorix::speech

@@ -1,12 +1,24 @@
 #pragma once
 
+#include <QString>
+#include <QUrl>
+
 class QComboBox;
 
 namespace lectorix {
 class Form1;
 
-// Fills the voice list from the engine and applies the stored "Combo1" index. Returns false,
-// after showing the failure message, when the engine could not list its voices.
+// The message shown when the engine cannot list its voices.
+inline const QString NoVoicesMessage =
+    QStringLiteral("No voices found within the 'Text to Speech' voices installed on this system.");
+
+// Where "Add Voices" sends the user: a web search for voices of the engine.
+QUrl addVoicesSearchUrl();
+
+// Fills the voice list with the engine's voices, in the engine's order, and applies the stored
+// "Combo1" index. An index the list cannot show (beyond the last voice, below -1) leaves it
+// without a selection. Returns false, after showing NoVoicesMessage, when the engine could not
+// be used or could not list its voices; the list then stays as far as it was rebuilt.
 bool FillVoiceList(QComboBox* combo);
 void PushButton10_Click(Form1& form); // "Add Voices"
 void PushButton11_Click(Form1& form); // "Refresh List"
