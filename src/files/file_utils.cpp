@@ -167,7 +167,8 @@ void DeleteFileFSO(const QString& path)
         throw Failure(QStringLiteral("File not found: %1").arg(path));
     if (S_ISDIR(info.st_mode))
         throw Failure(QStringLiteral("Permission denied: %1 is a folder").arg(path));
-    ::chmod(native.constData(), info.st_mode | S_IWUSR);
+    // Deleting needs no write permission on the file itself, so a read-only file goes too;
+    // its mode is never touched (through a symbolic link that would change the target's).
     if (::unlink(native.constData()) != 0)
         throw Failure(QStringLiteral("Permission denied: %1 (%2)").arg(path, systemError(errno)));
 }

@@ -3,6 +3,7 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QRegularExpression>
@@ -59,13 +60,17 @@ Dialogs::Answer QtDialogs::message(const Message& message)
 
 std::optional<QString> QtDialogs::input(const Input& input)
 {
-    bool ok = false;
-    const QString text = QInputDialog::getText(m_parent, input.title, toDisplayText(input.prompt),
-                                               input.masked ? QLineEdit::Password : QLineEdit::Normal,
-                                               input.defaultText, &ok);
-    if (!ok)
+    QInputDialog dialog(m_parent);
+    dialog.setWindowTitle(input.title);
+    dialog.setLabelText(toDisplayText(input.prompt));
+    dialog.setTextEchoMode(input.masked ? QLineEdit::Password : QLineEdit::Normal);
+    dialog.setTextValue(input.defaultText);
+    // The prompt holds file names, which must show as typed, never as markup.
+    for (QLabel* label : dialog.findChildren<QLabel*>())
+        label->setTextFormat(Qt::PlainText);
+    if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    return text;
+    return dialog.textValue();
 }
 
 QString QtDialogs::openFile(const FileRequest& request)
