@@ -1,0 +1,165 @@
+// "Save Audio As MP3" on a whole book through the window's button, against the shell pipeline
+// pdftotext | espeak-ng | lame with the same voice and speed, measured in the same run; the
+// program's peak memory; and cutting the book's text into chunks. Prints, never fails.
+#include "app/form1.h"
+#include "pdf/mp3_conversion.h"
+#include "platform/dialogs.h"
+#include "platform/program_folder.h"
+#include "speech/chunking.h"
+#include "speech/speech_engine.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <optional>
+
+using namespace lectorix;
+
+namespace {
+
+// No one answers boxes here: every message is printed and gets the harmless answer.
+class PrintingDialogs final : public Dialogs
+{
+public:
+    Answer message(const Message& m) override
+    {
+        std::printf("  [message] %s\n", qPrintable(QString(m.text).replace('\r', ' ')));
+        return m.buttons == Buttons::YesNo ? Answer::No : Answer::Ok;
+    }
+    std::optional<QString> input(const Input&) override { return std::nullopt; }
+    QString openFile(const FileRequest&) override { return {}; }
+    QString saveFile(const FileRequest&) override { return {}; }
+    QString browseFolder(const QString&, const QString&) override { return {}; }
+    bool openUrl(const QUrl&) override { return false; }
+};
+
+// The program's own peak resident memory (VmHWM); the tools it runs are processes of their own.
+double peakMegabytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    status.open(QIODevice::ReadOnly);
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    return -1;
+}
+
+// Starts the peak memory count afresh from the current use.
+void resetPeak()
+{
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5");
+}
+
+// Counted outside: hours of decoded audio must not inflate this process's own peak memory.
+double mp3Seconds(const QString& path)
+{
+    QProcess decode;
+    decode.start(QStringLiteral("/bin/sh"),
+                 {QStringLiteral("-c"), QStringLiteral("mpg123 -q -s \"$1\" | wc -c"),
+                  QStringLiteral("sh"), path});
+    decode.waitForFinished(-1);
+    return decode.readAllStandardOutput().trimmed().toDouble() / 2.0 / 22050.0;
+}
+
+double pipelineSeconds(const QString& book, const QString& voiceId, const QString& out)
+{
+    QElapsedTimer clock;
+    clock.start();
+    QProcess shell;
+    shell.setProcessChannelMode(QProcess::ForwardedOutputChannel);
+    shell.setStandardErrorFile(QProcess::nullDevice());
+    shell.start(QStringLiteral("/bin/sh"),
+                {QStringLiteral("-c"),
+                 QStringLiteral("pdftotext \"$1\" - | espeak-ng --stdout -v \"$2\" -s 175 | "
+                                "lame -h - \"$3\""),
+                 QStringLiteral("sh"), book, voiceId, out});
+    shell.waitForFinished(-1);
+    return clock.elapsed() / 1000.0;
+}
+
+void benchCutting(const QString& book, const QString& folder)
+{
+    const QString text = folder + QStringLiteral("/output.txt");
+    QProcess::execute(QStringLiteral("pdftotext"), {book, text});
+    const qint64 bytes = QFileInfo(text).size();
+    QElapsedTimer clock;
+    clock.start();
+    const int chunks = CutTextFileFSO(0, text);
+    const double ms = clock.nsecsElapsed() / 1e6;
+    std::printf("cutting the book's text (%lld bytes) at rate 0: %d chunks in %.1f ms\n",
+                qlonglong(bytes), chunks, ms);
+    for (int i = 1; i <= chunks; ++i)
+        QFile::remove(chunkFileName(text, i, QStringLiteral(".txt")));
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    PrintingDialogs dialogs;
+    setDialogs(&dialogs);
+    const QString book =
+        QStringLiteral(LECTORIX_CORPUS_DIR) + QStringLiteral("/01-A-Study-in-Scarlet.pdf");
+    if (!QFile::exists(book)) {
+        std::printf("bench_mp3: %s not found, skipped\n", qPrintable(book));
+        return 0;
+    }
+    QTemporaryDir scratch;
+    const QString temp = scratch.path() + QStringLiteral("/temp");
+    const QString out = scratch.path() + QStringLiteral("/out");
+    QDir().mkpath(temp);
+    QDir().mkpath(out);
+    qputenv("TEMP", QFile::encodeName(temp));
+    QFile launcher(temp + QStringLiteral("/pdftotext"));
+    launcher.open(QIODevice::WriteOnly);
+    launcher.write(customResource(101));
+    launcher.close();
+    launcher.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    benchCutting(book, scratch.path());
+
+    const QString voiceId = speech::engine().createVoice()->GetVoices().value(0).id;
+    const QString baseline = scratch.path() + QStringLiteral("/pipeline.mp3");
+    const double pipeline = pipelineSeconds(book, voiceId, baseline);
+    const double pipelineAudio = mp3Seconds(baseline);
+    QFile::remove(baseline);
+    const double peakBefore = peakMegabytes();
+    resetPeak();
+
+    Form1 form;
+    form.Slider1->setValue(100);
+    form.Slider2->setValue(0);
+    form.Text1->setText(book);
+    form.Text3->setText(out);
+    Form1::setOptionValue(form.Option1, true);
+    QElapsedTimer clock;
+    clock.start();
+    form.PushButton8->click();
+    const double ours = clock.elapsed() / 1000.0;
+    const double ourAudio = mp3Seconds(out + QStringLiteral("/01-A-Study-in-Scarlet.mp3"));
+
+    std::printf("whole book to MP3 at rate 0, voice %s:\n", qPrintable(voiceId));
+    std::printf("  shell pipeline (baseline) %7.1f s  (%.0f s of audio)\n", pipeline,
+                pipelineAudio);
+    std::printf("  Save Audio As MP3         %7.1f s  (%.0f s of audio)\n", ours, ourAudio);
+    std::printf("  time ratio ours/pipeline: %.3f (target <= 1.0)\n", ours / pipeline);
+    std::printf("  per second of audio: ours %.2f ms, pipeline %.2f ms, ratio %.3f\n",
+                1000 * ours / ourAudio, 1000 * pipeline / pipelineAudio,
+                (ours / ourAudio) / (pipeline / pipelineAudio));
+    std::printf("  peak memory of the program during the conversion: %.1f MB (target < 200 MB; "
+                "%.1f MB before it)\n",
+                peakMegabytes(), peakBefore);
+    return 0;
+}
