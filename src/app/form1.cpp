@@ -5,6 +5,7 @@
 #include "app/globals.h"
 #include "app/settings.h"
 #include "files/file_utils.h"
+#include "pdf/converter.h"
 #include "files/folder_picker.h"
 #include "files/pdf_chooser.h"
 #include "files/text_tools.h"
@@ -310,7 +311,7 @@ void Form1::Form_Unload()
     events::setProgramEnding(true);
     runEndCleanups();
     try {
-        RemoveFile(tempPath(QStringLiteral("pdftotext")));
+        RemoveFile(converterPath());
     } catch (const Failure&) {
         // No usable temporary folder: nothing was written there either.
     }

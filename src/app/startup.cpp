@@ -5,6 +5,7 @@
 #include "app/globals.h"
 #include "app/settings.h"
 #include "files/file_utils.h"
+#include "pdf/converter.h"
 #include "pdf/pdf_text.h"
 #include "platform/dialogs.h"
 #include "platform/program_folder.h"
@@ -113,8 +114,8 @@ bool Form1::Form_Load()
     g.assign(140, width, [] { return GetAddressWidth(); });
     QByteArray launcher;
     const auto writeConverter = [&](int line) {
-        if (g.test(line, [] { return !FileExists(tempPath(QStringLiteral("pdftotext"))); }))
-            g(line, [&] { WriteFileIfMissing(launcher, tempPath(QStringLiteral("pdftotext")), true); });
+        if (g.test(line, [] { return !FileExists(converterPath()); }))
+            g(line, [&] { WriteFileIfMissing(launcher, converterPath(), true); });
     };
     if (g.test(142, [&] { return width == QLatin1String("64"); })) {
         g.assign(144, launcher, [] { return customResource(102); });

@@ -3,10 +3,16 @@
 #include "files/file_utils.h"
 #include "pdf/run_and_wait.h"
 #include "platform/dialogs.h"
+#include "platform/temp_folder.h"
 
 #include <QFile>
 
 namespace lectorix {
+
+QString converterPath()
+{
+    return tempPath(QStringLiteral("pdftotext"));
+}
 
 namespace {
 

@@ -4,6 +4,9 @@
 
 namespace lectorix {
 
+// {TEMP}/pdftotext, the converter launcher written at start-up and removed at closing.
+QString converterPath();
+
 // Command lines for the PDF-to-text converter ({TEMP}/pdftotext). Every path and the password
 // are quoted with quoted(); the password is given as owner and as user password, because
 // pdftotext takes a document's open password only as user password. An empty password adds
