@@ -42,8 +42,8 @@ SinkRecorder::SinkRecorder()
             pa_threaded_mainloop_wait(m_loop);
     }
     if (pa_context_get_state(m_context) == PA_CONTEXT_READY) {
-        const pa_sample_spec spec{PA_SAMPLE_S16LE, SampleRate, 1};
-        m_stream = pa_stream_new(m_context, "monitor", &spec, nullptr);
+        const pa_sample_spec format{PA_SAMPLE_S16LE, SampleRate, 1};
+        m_stream = pa_stream_new(m_context, "monitor", &format, nullptr);
         pa_stream_set_read_callback(m_stream, &SinkRecorder::onRead, this);
         pa_stream_set_state_callback(
             m_stream,
@@ -53,7 +53,7 @@ SinkRecorder::SinkRecorder()
             m_loop);
         pa_buffer_attr attr;
         attr.maxlength = uint32_t(-1);
-        attr.fragsize = uint32_t(pa_usec_to_bytes(10'000, &spec));
+        attr.fragsize = uint32_t(pa_usec_to_bytes(10'000, &format));
         attr.tlength = attr.prebuf = attr.minreq = uint32_t(-1);
         if (pa_stream_connect_record(m_stream, monitor.constData(), &attr,
                                      PA_STREAM_ADJUST_LATENCY) >= 0) {
