@@ -4,6 +4,7 @@
 #include "app/globals.h"
 #include "app/settings.h"
 #include "platform/failure.h"
+#include "speech/read_aloud.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -82,7 +83,7 @@ void Option2_Click(Form1& form)
 
 void Text2_Change(Form1& form)
 {
-    form.PushButton2->setText(QStringLiteral("Start Reading"));
+    form.PushButton2->setText(CaptionStart);
 }
 
 void Text2_Validate(Form1&, Qt::FocusReason reason)

@@ -28,9 +28,11 @@ namespace {
 constexpr int TextBoxPieceSize = 100000;
 constexpr int TextFilePolls = 100;
 
-const QString CaptionStart = QStringLiteral("Start Reading");
-const QString CaptionPause = QStringLiteral("Pause");
-const QString CaptionResume = QStringLiteral("Resume");
+// Counts the readings started (line 114). A PDF reading compares it after each of its waits
+// before the voice is made: a press meanwhile started a newer reading, which has run to its
+// end by the time the wait returns, and the older call must neither queue its document nor
+// touch the caption and pointer.
+quint64 g_readingsStarted = 0;
 
 // The voice of the reading. Always looked up anew: a press during a wait may have started a
 // new reading with a new voice, and every loop goes on with that one.
@@ -106,7 +108,10 @@ void readTextBox(Guard& g, Form1& form)
             return;
         if (superseded(ours))
             break;
-        g(140, [&] { readingVoice().speakAsync(piece); });
+        // A failed queuing step ends the queuing: the rest would fail the same way, each with
+        // a report of its own.
+        if (!g(140, [&] { readingVoice().speakAsync(piece); }))
+            break;
     }
     pieces.clear();
     if (!waitForEngine(g, alive, 150, 152))
@@ -116,19 +121,26 @@ void readTextBox(Guard& g, Form1& form)
 
 // Runs the converter on the working copy; the password, when one was typed, is given as
 // owner and as user password.
-void runConverter(const QString& converterPath, const QString& password, const QString& copyPath)
+void runConverter(const QString& converter, const QString& password, const QString& copyPath)
 {
-    RunConverter(converterPath, password, copyPath, QString());
+    RunConverter(converter, password, copyPath, QString());
 }
 
-void readPdf(Guard& g, Form1& form)
+void readPdf(Guard& g, Form1& form, quint64 reading)
 {
     const QPointer<Form1> alive(&form);
-    QString converterPath;
+    // False when the call must leave quietly after a wait: the window is gone, the program is
+    // ending, or a newer reading has started.
+    const auto current = [&] {
+        return alive && !events::programEnding() && reading == g_readingsStarted;
+    };
+    QString converter;
     QString copyPath;
+    QString textPath;
     g(158, [&] {
-        converterPath = tempPath(QStringLiteral("pdftotext"));
+        converter = converterPath();
         copyPath = tempPath(QStringLiteral("output.pdf"));
+        textPath = converterOutputPath(copyPath, QString());
     });
     if (copyPath.isEmpty()) {
         // No usable temporary folder (already reported): nothing may be written or run there.
@@ -137,37 +149,38 @@ void readPdf(Guard& g, Form1& form)
     }
 
     // The copy and the text of an earlier reading go first, so a copy or a conversion that
-    // fails can never read the previous document aloud.
+    // fails can never read the previous document aloud. Removing handles window events.
     const QString pdfPath = form.Text1->text();
-    g(
-        160, [&] { RemoveFile(copyPath); }, [&] { RemoveFile(convertedTextPath(copyPath)); },
-        [&] { CopyFileChecked(pdfPath, copyPath); });
-    if (!alive || events::programEnding())
+    g(160, [&] { RemoveFile(copyPath); });
+    if (!current())
         return;
+    g(160, [&] { RemoveFile(textPath); });
+    if (!current())
+        return;
+    g(160, [&] { CopyFileChecked(pdfPath, copyPath); });
 
     QString password;
     if (g.test(162, [&] { return form.Check1->checkState() == Qt::Checked; })) {
         g.assign(164, password, [&] { return AskPassword(copyPath); });
+        if (!current())
+            return;
         if (g.test(166, [&] { return !password.isEmpty(); }))
-            g(168, [&] { runConverter(converterPath, password, copyPath); });
+            g(168, [&] { runConverter(converter, password, copyPath); });
         else
-            g(170, [&] { runConverter(converterPath, QString(), copyPath); });
+            g(170, [&] { runConverter(converter, QString(), copyPath); });
     } else {
-        g(172, [&] { runConverter(converterPath, QString(), copyPath); });
+        g(172, [&] { runConverter(converter, QString(), copyPath); });
     }
-    if (!alive || events::programEnding())
+    if (!current())
         return;
     g(174, [] { WaitSeconds(0.1); });
-
-    QString textPath;
-    g.assign(176, textPath, [&] { return convertedTextPath(copyPath); });
 
     int polls = 0;
     bool found = false;
     do {
         ++polls;
         g(194, [] { WaitSeconds(0.01); });
-        if (!alive || events::programEnding())
+        if (!current())
             return;
         found = g.test(196, [&] { return IsExistingFile(textPath); });
     } while (!found && polls < TextFilePolls);
@@ -180,7 +193,7 @@ void readPdf(Guard& g, Form1& form)
         showIdle(g, form, 200, 200);
         return;
     }
-    if (!alive || events::programEnding())
+    if (!current())
         return;
 
     setUpReadingVoice(g, form, 202);
@@ -193,8 +206,8 @@ void readPdf(Guard& g, Form1& form)
             return;
         if (superseded(ours))
             break;
-        if (!line.isEmpty())
-            g(218, [&] { readingVoice().speakAsync(line); });
+        if (!line.isEmpty() && !g(218, [&] { readingVoice().speakAsync(line); }))
+            break; // as for the text box
     }
     lines.clear();
     if (!waitForEngine(g, alive, 234, 236))
@@ -235,12 +248,13 @@ void SpeakLoud(Form1& form)
             return;
     }
 
+    const quint64 reading = ++g_readingsStarted;
     g(114, [&] { form.PushButton2->setText(CaptionPause); });
     g(116, [&] { form.setMousePointer(Form1::PointerBusy); });
     if (g.test(118, [&] { return useTextBox; }))
         readTextBox(g, form);
     else
-        readPdf(g, form);
+        readPdf(g, form, reading);
 }
 
 QStringList SplitTextBySize(const QString& text, int pieceSize)
@@ -279,12 +293,6 @@ QStringList SplitTextBySize(const QString& text, int pieceSize)
         start = end;
     }
     return pieces;
-}
-
-QString convertedTextPath(const QString& pdfPath)
-{
-    const qsizetype dot = pdfPath.lastIndexOf(QLatin1Char('.'));
-    return (dot < 0 ? QString() : pdfPath.left(dot + 1)) + QStringLiteral("txt");
 }
 
 } // namespace lectorix

@@ -6,6 +6,11 @@
 namespace lectorix {
 class Form1;
 
+// The captions of the reading button, which are its reading state.
+inline const QString CaptionStart = QStringLiteral("Start Reading");
+inline const QString CaptionPause = QStringLiteral("Pause");
+inline const QString CaptionResume = QStringLiteral("Resume");
+
 // The reading button. Its caption is the reading state: "Start Reading" starts a reading of
 // Text2 (when UseTextBox) or of the PDF named in Text1, "Pause" and "Resume" act on the
 // running voice. A reading stays inside SpeakLoud, handling window events, until the engine
@@ -18,9 +23,5 @@ void SpeakLoud(Form1& form);
 // last piece is sometimes empty: 150,001 characters at 100,000 give 100,000, 50,001 and "".
 // Throws Failure for a piece size below 1 or a count beyond the 32-bit range.
 QStringList SplitTextBySize(const QString& text, int pieceSize);
-
-// The converter's text file for a PDF path: everything up to and including the last ".",
-// then "txt" ("{TEMP}/output.pdf" gives "{TEMP}/output.txt"; a path without "." gives "txt").
-QString convertedTextPath(const QString& pdfPath);
 
 } // namespace lectorix

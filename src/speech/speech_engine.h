@@ -98,4 +98,7 @@ void setEngine(Engine* engine);
 // The sample rate of every file stream: 22,050 Hz.
 inline constexpr int WavSampleRate = 22050;
 
+// The description of the failure when the engine can not load the chosen voice.
+inline const QString ClassNotRegistered = QStringLiteral("Class not registered");
+
 } // namespace lectorix::speech

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "speech/speech_engine.h"
+
 #include <QString>
 
 namespace lectorix {
 class Form1;
 
+using speech::ClassNotRegistered;
 // Shown, after the failure's own description, when the chosen voice cannot be loaded.
-inline const QString ClassNotRegistered = QStringLiteral("Class not registered");
 inline const QString TryAnotherVoice =
     QStringLiteral("Please try selecting another voice from the dropdown.");
 

@@ -112,24 +112,6 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(Failure, SplitTextBySize(QStringLiteral("abc"), -5));
     }
 
-    void convertedTextPath_data()
-    {
-        QTest::addColumn<QString>("pdf");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("copy") << "/tmp/t/output.pdf"
-                              << "/tmp/t/output.txt";
-        QTest::newRow("dots") << "/a.b/c.d.pdf"
-                              << "/a.b/c.d.txt";
-        QTest::newRow("none") << "name"
-                              << "txt";
-    }
-    void convertedTextPath()
-    {
-        QFETCH(QString, pdf);
-        QFETCH(QString, text);
-        QCOMPARE(lectorix::convertedTextPath(pdf), text);
-    }
-
     // The text box is read whatever the PDF box holds.
     void readsTheTextBox_data()
     {
@@ -195,31 +177,37 @@ private slots:
         QCOMPARE(texts[2], QString());
     }
 
-    // Each failing step is reported with its line and the reading goes on with the next.
+    // Each failing step is reported with its line and the reading goes on with the next;
+    // a failed queuing step ends the queuing, so a long text gives one report, not one a piece.
     void failuresAreReportedAtTheirLine_data()
     {
         QTest::addColumn<QString>("setup");
+        QTest::addColumn<int>("length"); // of the text box's text, 0 for a few words
         QTest::addColumn<QString>("startCaption");
         QTest::addColumn<QList<int>>("lines");
         QTest::addColumn<QString>("endCaption");
         QTest::addColumn<int>("queuedCount");
         QTest::newRow("no voice can be made")
-            << "failCreateVoice"
-            << "Start Reading" << QList<int>{124, 130, 132, 140} << "Start Reading" << 0;
+            << "failCreateVoice" << 0 << "Start Reading" << QList<int>{124, 130, 132, 140}
+            << "Start Reading" << 0;
+        QTest::newRow("no voice can be made, three pieces")
+            << "failCreateVoice" << 250000 << "Start Reading" << QList<int>{124, 130, 132, 140}
+            << "Start Reading" << 0;
         QTest::newRow("voice list outgrew the engine")
-            << "fewerVoices"
-            << "Start Reading" << QList<int>{128} << "Start Reading" << 1;
+            << "fewerVoices" << 0 << "Start Reading" << QList<int>{128} << "Start Reading" << 1;
         QTest::newRow("speaking fails")
-            << "failSpeak"
-            << "Start Reading" << QList<int>{140} << "Start Reading" << 1;
-        QTest::newRow("pause before any voice") << ""
-                                                << "Pause" << QList<int>{242} << "Resume" << 0;
-        QTest::newRow("resume before any voice") << ""
-                                                 << "Resume" << QList<int>{106} << "Pause" << 0;
+            << "failSpeak" << 0 << "Start Reading" << QList<int>{140} << "Start Reading" << 1;
+        QTest::newRow("speaking fails, three pieces")
+            << "failSpeak" << 250000 << "Start Reading" << QList<int>{140} << "Start Reading" << 1;
+        QTest::newRow("pause before any voice")
+            << "" << 0 << "Pause" << QList<int>{242} << "Resume" << 0;
+        QTest::newRow("resume before any voice")
+            << "" << 0 << "Resume" << QList<int>{106} << "Pause" << 0;
     }
     void failuresAreReportedAtTheirLine()
     {
         QFETCH(QString, setup);
+        QFETCH(int, length);
         QFETCH(QString, startCaption);
         QFETCH(QList<int>, lines);
         QFETCH(QString, endCaption);
@@ -235,7 +223,8 @@ private slots:
             engine.failCreateVoice = QStringLiteral("Class not registered");
         if (setup == "failSpeak")
             engine.failSpeak = QStringLiteral("Connection refused");
-        form.Text2->setPlainText(QStringLiteral("Some words."));
+        form.Text2->setPlainText(length > 0 ? QString(length, QLatin1Char('a'))
+                                            : QStringLiteral("Some words."));
         form.PushButton2->setText(startCaption);
 
         form.PushButton2->click();

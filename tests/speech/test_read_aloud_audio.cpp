@@ -107,6 +107,42 @@ private slots:
         QVERIFY(dialogs.shown().isEmpty());
     }
 
+    // Without an audio server the reading reports the failure once, however many pieces or
+    // lines it has, and ends.
+    void noAudioServerIsReportedOnce_data()
+    {
+        QTest::addColumn<bool>("pdf");
+        QTest::newRow("text box, three pieces") << false;
+        QTest::newRow("PDF, many lines") << true;
+    }
+    void noAudioServerIsReportedOnce()
+    {
+        QFETCH(bool, pdf);
+        test::ScriptedDialogs dialogs;
+        Form1 form;
+        prepare(form);
+        if (pdf) {
+            const QString file = test::corpusFile(QStringLiteral("multicolumn.pdf"));
+            if (!QFile::exists(file))
+                QSKIP("the PDF corpus is not on this machine");
+            WriteFileIfMissing(customResource(101), tempPath(QStringLiteral("pdftotext")), true);
+            globals().UseTextBox = false;
+            form.Text1->setText(file);
+        } else {
+            form.Text2->setPlainText(Short.repeated(5000)); // 255,000 characters
+        }
+        const QByteArray saved = qgetenv("PULSE_SERVER");
+        qputenv("PULSE_SERVER", "unix:/nonexistent/lectorix-no-server");
+
+        form.PushButton2->click();
+        saved.isNull() ? qunsetenv("PULSE_SERVER") : qputenv("PULSE_SERVER", saved);
+
+        QCOMPARE(dialogs.messages().size(), 1);
+        QVERIFY(dialogs.messageTexts().first().contains(QStringLiteral("PulseAudio")));
+        QCOMPARE(form.PushButton2->text(), QStringLiteral("Start Reading"));
+        QCOMPARE(form.mousePointer(), 0);
+    }
+
     // Pause is silence within 100 ms and "Resume"; the first call keeps waiting; Resume is
     // sound and "Pause". A press after a text change starts a new reading in its place.
     void pauseResumeAndANewReading()

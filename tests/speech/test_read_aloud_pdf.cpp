@@ -18,6 +18,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
@@ -189,6 +190,80 @@ private slots:
             QCOMPARE(test::readFile(m_temp + "/output.pdf"), test::readFile(pdf));
         if (file != "c02-22.pdf")
             QVERIFY(!QFile::exists(m_temp + "/output.txt"));
+    }
+
+    // Speaking that fails ends the queuing: one report for the whole document, not one a line.
+    void failedQueuingEndsTheReading()
+    {
+        test::ScriptedDialogs dialogs;
+        test::FakeEngine engine;
+        engine.failSpeak = QStringLiteral("Connection refused");
+        Form1 form;
+        preparePdf(form, QStringLiteral("multicolumn.pdf"));
+
+        form.PushButton2->click();
+
+        QCOMPARE(queued(engine).size(), 1);
+        QCOMPARE(dialogs.messages().size(), 1);
+        QVERIFY(dialogs.messageTexts().first().contains(" at line 218"));
+        QCOMPARE(form.PushButton2->text(), QStringLiteral("Start Reading"));
+        QCOMPARE(form.mousePointer(), 0);
+    }
+
+    // A press while the PDF reading still prepares its text (the text was edited, so the
+    // caption says "Start Reading") starts a newer reading. When the wait returns, the earlier
+    // call leaves quietly: its document is never queued behind the newer reading.
+    void newerReadingWhileTheEarlierPrepares_data()
+    {
+        QTest::addColumn<bool>("duringConversion"); // else while removing the earlier files
+        QTest::newRow("removing") << false;
+        QTest::newRow("converting") << true;
+    }
+    void newerReadingWhileTheEarlierPrepares()
+    {
+        QFETCH(bool, duringConversion);
+        test::ScriptedDialogs dialogs;
+        test::FakeEngine engine;
+        Form1 form;
+        preparePdf(form, QStringLiteral("multicolumn.pdf"));
+        // A converter that waits for the test's word before it writes the earlier document's
+        // text (at most ten seconds, so a failing test cannot hang).
+        const QByteArray temp = m_temp.toUtf8();
+        QFile::remove(m_temp + "/pdftotext");
+        test::writeFile(m_temp + "/pdftotext",
+                        "#!/bin/sh\ntouch '" + temp + "/started'\ni=0\nwhile [ ! -e '" + temp +
+                            "/go' ] && [ $i -lt 1000 ]; do sleep 0.01; i=$((i+1)); done\n"
+                            "echo 'Words of the earlier document' > \"${1%.pdf}.txt\"\n");
+        QFile::setPermissions(m_temp + "/pdftotext", QFile::ReadOwner | QFile::ExeOwner);
+        if (!duringConversion)
+            test::writeFile(m_temp + "/go", "");
+        QStringList seen;
+        const auto newer = [&] {
+            form.Text2->setPlainText(QStringLiteral("Newer text."));
+            globals().UseTextBox = true;
+            seen << form.PushButton2->text();
+            form.PushButton2->click();
+            seen << form.PushButton2->text();
+            test::writeFile(m_temp + "/go", "");
+        };
+        QTimer started;
+        connect(&started, &QTimer::timeout, &form, [&] {
+            if (!duringConversion || QFile::exists(m_temp + "/started")) {
+                started.stop();
+                newer();
+            }
+        });
+        started.start(duringConversion ? 10 : 0);
+
+        form.PushButton2->click();
+
+        QCOMPARE(seen, (QStringList{"Start Reading", "Start Reading"}));
+        QCOMPARE(queued(engine), QStringList{"Newer text."});
+        QCOMPARE(engine.logOf(" created").size(), 1);
+        QCOMPARE(QFile::exists(m_temp + "/started"), duringConversion);
+        QCOMPARE(form.PushButton2->text(), QStringLiteral("Start Reading"));
+        QCOMPARE(form.mousePointer(), 0);
+        QVERIFY(dialogs.messages().isEmpty());
     }
 
     // The PDF source needs an existing PDF; without one the button does nothing at all.

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <new>
+#include <utility>
 
 namespace lectorix::speech {
 
@@ -53,11 +54,13 @@ void AudioChain::endOfInput()
 
 void AudioChain::clear()
 {
+    // Made before the old one goes, so a failure leaves the chain with a valid stretcher.
+    sonicStream fresh = newStretcher(m_inputRate, m_outputRate);
     std::lock_guard lock(m_mutex);
     m_stretches.clear();
     m_pending = 0;
-    sonicDestroyStream(m_sonic);
-    m_sonic = newStretcher(m_inputRate, m_outputRate);
+    std::swap(m_sonic, fresh);
+    sonicDestroyStream(fresh);
     m_flushed = true;
     m_ended = true;
     m_room.notify_all();

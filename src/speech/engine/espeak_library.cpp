@@ -23,8 +23,6 @@ int deliverSamples(short* samples, int count, espeak_EVENT*)
     return (*g_sink)(samples, count) ? 0 : 1; // non-zero tells espeak-ng to stop
 }
 
-const QString ClassNotRegistered = QStringLiteral("Class not registered");
-
 int matchScore(const VoiceInfo& voice, const QString& tag, const QString& language, int* priority)
 {
     int best = 0;

@@ -113,14 +113,23 @@ std::shared_ptr<EspeakVoice::Job> EspeakVoice::enqueue(const QString& text)
         m_voiceChecked = m_voice.id == job->voice;
     }
     if (!job->file) {
+        // A server that could not be reached is not tried again by this voice: every text
+        // would otherwise wait for its own connection attempt (seconds when the server hangs).
+        if (!m_pulseFailure.isEmpty())
+            throw Failure(m_pulseFailure);
         if (!m_pulse) {
             // Created here, before the worker can see a live job, and never replaced.
-            m_pulse = std::make_unique<PulseOutput>(
-                WavSampleRate, PulseOutput::Source{[this](short* out, size_t max) {
-                                                       return m_live.pull(out, max, targetWpm(),
-                                                                          m_volume);
-                                                   },
-                                                   [this] { return m_live.finished(); }});
+            try {
+                m_pulse = std::make_unique<PulseOutput>(
+                    WavSampleRate, PulseOutput::Source{[this](short* out, size_t max) {
+                                                           return m_live.pull(out, max, targetWpm(),
+                                                                              m_volume);
+                                                       },
+                                                       [this] { return m_live.finished(); }});
+            } catch (const Failure& failure) {
+                m_pulseFailure = failure.description();
+                throw;
+            }
             std::lock_guard lock(m_mutex);
             if (m_paused)
                 m_pulse->setPaused(true);

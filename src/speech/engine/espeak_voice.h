@@ -85,6 +85,7 @@ private:
     int m_engineRate;
     AudioChain m_live;
     std::unique_ptr<PulseOutput> m_pulse; // made on the first live text, kept until the end
+    QString m_pulseFailure;               // why m_pulse could not be made; used from enqueue only
     std::thread m_worker;
 };
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "files/text_decoding.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -31,11 +33,8 @@ private:
     qsizetype m_position = 0;
 };
 
-// Text file bytes as text: UTF-8 (a leading byte-order mark dropped) when the bytes are valid
-// UTF-8, Windows-1252 otherwise.
-QString decodeTextFile(const QByteArray& bytes);
-
-// Reads a text file to speak. Throws Failure naming the file when it can not be read.
-QString readTextFile(const QString& path);
+// Text files to speak are read by the program's one decoding rule.
+using lectorix::decodeTextFile;
+using lectorix::readTextFile;
 
 } // namespace lectorix::speech
