@@ -29,6 +29,12 @@ bool hasDistinctLatin1Form(const QString& password)
     return beyondAscii;
 }
 
+// A relative path that begins with "-" would be taken for an option: "./" keeps it a file.
+QString fileOperand(const QString& path)
+{
+    return path.startsWith(QLatin1Char('-')) ? QStringLiteral("./") + path : path;
+}
+
 } // namespace
 
 QString converterCommandLine(const QString& converterPath, const QString& password,
@@ -49,9 +55,9 @@ QString converterCommandLine(const QString& converterPath, const QString& passwo
     } else if (password.isEmpty()) {
         line += QLatin1Char(' ');
     }
-    line += quoted(pdfPath);
+    line += quoted(fileOperand(pdfPath));
     if (!outputPath.isEmpty())
-        line += QLatin1Char(' ') + quoted(outputPath);
+        line += QLatin1Char(' ') + quoted(fileOperand(outputPath));
     return line;
 }
 
@@ -69,6 +75,7 @@ int RunConverter(const QString& converterPath, const QString& password, const QS
 {
     const QString written = converterOutputPath(pdfPath, outputPath);
     RemoveFile(written);
+    checkOwnProgram(converterPath);
     const QString line =
         converterCommandLine(converterPath, password, pdfPath, outputPath, firstPage, lastPage);
     int code = RunAndWait(line, 0);

@@ -6,6 +6,7 @@
 #include "files/file_utils.h"
 #include "pdf/converter.h"
 #include "pdf/mp3_output.h"
+#include "pdf/pdf_text.h"
 #include "pdf/run_and_wait.h"
 #include "pdf/text_files.h"
 #include "platform/dialogs.h"
@@ -19,6 +20,7 @@
 #include "speech/wav_rendering.h"
 
 #include <QCheckBox>
+#include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -109,9 +111,15 @@ bool joinPieces(Conversion& run, int n)
     const bool written = g(216, [&] {
         script = tempPath(QStringLiteral("JoinMP3.sh"));
         WriteStringToFile(line, script);
+        // Rewriting keeps the mode of a file found there, and a umask may let the group
+        // write; the script is this user's own.
+        QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner);
     });
     if (written)
-        g(218, [&] { exitCode = RunAndWait(shellScriptCommandLine(script), 0); });
+        g(218, [&] {
+            checkOwnProgram(script);
+            exitCode = RunAndWait(shellScriptCommandLine(script), 0);
+        });
     g(220, [&] { RemoveFile(script); });
     if (exitCode == 0 || events::programEnding())
         return exitCode == 0;
@@ -175,21 +183,6 @@ void makeMp3(Conversion& run)
 
 } // namespace
 
-QString protectedTextMessage(const QString& pdfPath)
-{
-    return QStringLiteral("The file ") + pdfPath +
-           QStringLiteral(" can not be read by this software - password protected or text is "
-                          "protected.");
-}
-
-QString unreadableTextMessage(const QString& pdfPath)
-{
-    return QStringLiteral("The file ") + pdfPath +
-           QStringLiteral(" can not be read by this software - text unreadable. Please view the "
-                          "file yourself to see if it is really a scanned image of text and not "
-                          "proper PDF text.");
-}
-
 void PushButton8_Click(Form1& form)
 {
     Guard g("Form1", "PushButton8_Click");
@@ -216,7 +209,7 @@ void PushButton8_Click(Form1& form)
 
     QString converter;
     QString workingCopy;
-    g(112, [&] { converter = tempPath(QStringLiteral("pdftotext")); });
+    g(112, [&] { converter = converterPath(); });
     g(114, [&] { workingCopy = tempPath(QStringLiteral("output.pdf")); });
 
     // Closing the window meanwhile: the running tool is stopped by the runner; what this

@@ -19,7 +19,5 @@ void PushButton8_Click(Form1& form);
 inline const QString FolderMissingMessage =
     QStringLiteral("Folder does not exist. Please select another folder.");
 inline const QString DoneMessage = QStringLiteral("Done.");
-QString protectedTextMessage(const QString& pdfPath);
-QString unreadableTextMessage(const QString& pdfPath);
 
 } // namespace lectorix

@@ -33,12 +33,32 @@ QString extractedTextPath()
                                  : QStringLiteral("extract-%1.txt").arg(g_depth));
 }
 
+// The number of the newest call. A nested call always ends before the one beneath it, so
+// without this the older document's text would replace the newer one's.
+quint64 g_newestCall = 0;
+
 } // namespace
+
+QString protectedTextMessage(const QString& pdfPath)
+{
+    return QStringLiteral("The file ") + pdfPath +
+           QStringLiteral(" can not be read by this software - password protected or text is "
+                          "protected.");
+}
+
+QString unreadableTextMessage(const QString& pdfPath)
+{
+    return QStringLiteral("The file ") + pdfPath +
+           QStringLiteral(" can not be read by this software - text unreadable. Please view the "
+                          "file yourself to see if it is really a scanned image of text and not "
+                          "proper PDF text.");
+}
 
 void GetPDFText(Form1& form, const QString& pdfPath)
 {
     Guard g("Read", "GetPDFText");
     const Nesting nesting;
+    const quint64 call = ++g_newestCall;
     QString pending;
     QString converter;
     QString password;
@@ -50,7 +70,7 @@ void GetPDFText(Form1& form, const QString& pdfPath)
 
     g(100, [&] { form.Text2->setPlainText(QString()); });
     g(102, [&] { pending.clear(); });
-    g.assign(104, converter, [] { return tempPath(QStringLiteral("pdftotext")); });
+    g.assign(104, converter, [] { return converterPath(); });
     if (g.test(106, [&] { return form.Check1->checkState() == Qt::Checked; })) {
         g.assign(108, password, [&] { return AskPassword(pdfPath); });
         if (g.test(110, [&] { return !password.trimmed().isEmpty(); }))
@@ -61,22 +81,17 @@ void GetPDFText(Form1& form, const QString& pdfPath)
         g(116, [&] { convert(QString()); });
     }
     g.assign(118, textPath, [] { return extractedTextPath(); });
+    if (call != g_newestCall) {
+        g(136, [&] { RemoveFile(textPath); });
+        return;
+    }
 
     if (g.test(120, [&] { return !FileExists(textPath); })) {
-        g(138, [&] {
-            pending = QStringLiteral("The file ") + pdfPath +
-                      QStringLiteral(" can not be read by this software - password protected or "
-                                     "text is protected.");
-        });
+        g(138, [&] { pending = protectedTextMessage(pdfPath); });
         g(140, [&] { form.Text2->setPlainText(pending); });
     } else {
         if (g.test(122, [&] { return NoTextPDF(textPath); })) {
-            g(132, [&] {
-                pending = QStringLiteral("The file ") + pdfPath +
-                          QStringLiteral(" can not be read by this software - text unreadable. "
-                                         "Please view the file yourself to see if it is really a "
-                                         "scanned image of text and not proper PDF text.");
-            });
+            g(132, [&] { pending = unreadableTextMessage(pdfPath); });
             g(134, [&] { form.Text2->setPlainText(pending); });
         } else {
             g.assign(124, lines, [&] { return ReadFileToStringFSOLine(textPath); });

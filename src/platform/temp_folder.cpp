@@ -60,6 +60,28 @@ QString tempFolder()
     return path;
 }
 
+void checkOwnProgram(const QString& path)
+{
+    struct stat info {};
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0) {
+        if (errno == ENOENT)
+            return;
+        throw Failure(QStringLiteral("The program %1 can not be checked: %2")
+                          .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+    }
+    const char* why = nullptr;
+    if (!S_ISREG(info.st_mode))
+        why = "is not a regular file";
+    else if (info.st_uid != ::geteuid())
+        why = "belongs to another user";
+    else if ((info.st_mode & (S_IWGRP | S_IWOTH)) != 0)
+        why = "can be changed by other users";
+    if (why)
+        throw Failure(QStringLiteral("The program %1 is refused because it %2. Remove it and try "
+                                     "again.")
+                          .arg(path, QLatin1String(why)));
+}
+
 QString tempPath(const QString& name)
 {
     QString folder = tempFolder();

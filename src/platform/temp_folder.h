@@ -14,4 +14,11 @@ QString tempFolder();
 // tempFolder() + "/" + name.
 QString tempPath(const QString& name);
 
+// Called right before a program kept in {TEMP} (the launchers, the join script) is run. TEMP
+// may name a folder that others can write, and a file found there is kept, not rewritten:
+// throws Failure naming the file unless it is a regular file (not a symbolic link) owned by
+// this user that neither group nor others can change. A missing file passes; running it then
+// fails on its own.
+void checkOwnProgram(const QString& path);
+
 } // namespace lectorix

@@ -3,6 +3,7 @@
 #include "app/error_report.h"
 #include "app/form1.h"
 #include "files/file_utils.h"
+#include "files/text_decoding.h"
 #include "platform/event_pump.h"
 #include "platform/failure.h"
 
@@ -23,23 +24,6 @@ constexpr qint64 ReadBlockSize = 1 << 16;
 // The window stays responsive while a long document is cut, without paying for an event pass
 // on every line.
 constexpr qint64 EventIntervalMs = 10;
-
-// Windows-1252 at 0x80..0x9F; the five bytes it leaves undefined keep their C1 code.
-constexpr char16_t Cp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-QString decodeWindows1252(const QByteArray& bytes)
-{
-    QString text(bytes.size(), Qt::Uninitialized);
-    QChar* out = text.data();
-    for (const char byte : bytes) {
-        const auto b = static_cast<unsigned char>(byte);
-        *out++ = QChar(b >= 0x80 && b < 0xA0 ? Cp1252High[b - 0x80] : char16_t(b));
-    }
-    return text;
-}
 
 QString readFailure(const QString& path, const QFile& file)
 {

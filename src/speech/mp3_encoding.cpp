@@ -22,7 +22,10 @@ bool WAVToMP3(const QString& wavPath, const QString& mp3Path)
     int exitCode = -1;
     g(100, [&] { encoder = tempPath(QStringLiteral("lame")); });
     g(104, [&] { commandLine = encoderCommandLine(encoder, wavPath, mp3Path); });
-    g(106, [&] { exitCode = RunAndWait(commandLine, 0); });
+    g(106, [&] {
+        checkOwnProgram(encoder);
+        exitCode = RunAndWait(commandLine, 0);
+    });
     return exitCode == 0 && FileExists(mp3Path);
 }
 

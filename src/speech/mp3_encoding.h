@@ -11,7 +11,8 @@ QString encoderCommandLine(const QString& encoderPath, const QString& wavPath,
 
 // Encodes one WAV file to MP3 with {TEMP}/lame in its higher-quality mode and returns when
 // the encoder has ended. True when the encoder ended with success and the MP3 file exists;
-// the caller decides what a failure means. Failures are reported as Speak.WAVToMP3.
+// the caller decides what a failure means. Failures are reported as Speak.WAVToMP3, among
+// them an encoder that checkOwnProgram refuses (it is not run).
 bool WAVToMP3(const QString& wavPath, const QString& mp3Path);
 
 } // namespace lectorix

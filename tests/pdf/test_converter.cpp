@@ -6,6 +6,7 @@
 #include "support/scripted_dialogs.h"
 #include "support/test_env.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
@@ -70,6 +71,42 @@ private slots:
         QCOMPARE(argv.first(), QStringLiteral("/t/pdftotext"));
         if (!password.isEmpty())
             QCOMPARE(argv.mid(1, 4), (QStringList{"-opw", password, "-upw", password}));
+    }
+
+    // A relative name beginning with "-" must reach the converter as a file, not an option.
+    void dashNamesStayFiles_data()
+    {
+        QTest::addColumn<QString>("pdf");
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<QStringList>("files");
+        QTest::newRow("relative") << "-layout.pdf" << "" << QStringList{"./-layout.pdf"};
+        QTest::newRow("relative, output too")
+            << "-f 1.pdf" << "-o.txt" << QStringList{"./-f 1.pdf", "./-o.txt"};
+        QTest::newRow("absolute") << "/d/-layout.pdf" << "" << QStringList{"/d/-layout.pdf"};
+        QTest::newRow("dash inside") << "a-b.pdf" << "" << QStringList{"a-b.pdf"};
+    }
+
+    void dashNamesStayFiles()
+    {
+        QFETCH(QString, pdf);
+        QFETCH(QString, output);
+        QFETCH(QStringList, files);
+        const QStringList argv =
+            splitCommandLine(converterCommandLine("/t/pdftotext", QString(), pdf, output));
+        QCOMPARE(argv.mid(argv.size() - files.size()), files);
+    }
+
+    // The converter takes a bare "-layout" for its option of that name.
+    void dashNamedPdfConverts()
+    {
+        const QString temp = test::freshScratch();
+        const QString before = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(temp));
+        QVERIFY(QFile::copy(test::corpusFile("french_diacritics.pdf"), "-layout"));
+        RunConverter(converter(), QString(), "-layout", QString());
+        const QByteArray text = test::readFile(temp + "/-layout.txt");
+        QDir::setCurrent(before);
+        QVERIFY(QString::fromUtf8(text).contains(QStringLiteral("àÀâÂäÄçÇéÉ")));
     }
 
     void outputPaths_data()

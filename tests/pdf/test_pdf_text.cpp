@@ -32,6 +32,15 @@ QString unreadableMessage(const QString& pdf)
            "to see if it is really a scanned image of text and not proper PDF text.";
 }
 
+// Replaces the converter launcher in {TEMP} by script (owner-only permissions).
+QString writeLauncher(const QByteArray& script)
+{
+    const QString path = tempPath("pdftotext");
+    test::writeFile(path, script);
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return path;
+}
+
 } // namespace
 
 class TestPdfText : public QObject
@@ -217,19 +226,60 @@ private slots:
         QVERIFY(f.dialogs.shown().isEmpty());
     }
 
-    // A second extraction started from the event loop while the first converter runs must
-    // not take away or replace the first one's text.
-    void nestedExtractionsKeepTheirOwnText()
+    // A second document chosen while the first one still converts: the box and the messages
+    // end as if only the second had been chosen, and no text file is left behind.
+    void newerExtractionWins_data()
+    {
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("second");
+        QTest::newRow("text, then text") << "tracemonkey.pdf"
+                                         << "french_diacritics.pdf";
+        QTest::newRow("protected, then text") << "invalid.pdf"
+                                              << "french_diacritics.pdf";
+        QTest::newRow("text, then protected") << "tracemonkey.pdf"
+                                              << "invalid.pdf";
+    }
+
+    void newerExtractionWins()
+    {
+        QFETCH(QString, first);
+        QFETCH(QString, second);
+        Fixture f;
+        // A converter that takes its time, so the second choice comes while the first runs.
+        const QString real = f.temp + "/real-pdftotext";
+        QVERIFY(QFile::rename(tempPath("pdftotext"), real));
+        writeLauncher("#!/bin/sh\nsleep 0.3\nexec '" + real.toUtf8() + "' \"$@\"\n");
+        const QString firstPdf = test::corpusFile(first);
+        const QString secondPdf = test::corpusFile(second);
+        QTimer::singleShot(50, [&] { GetPDFText(f.form, secondPdf); });
+        GetPDFText(f.form, firstPdf);
+        const QString shown = f.form.Text2->toPlainText();
+        const QStringList messages = f.dialogs.messageTexts();
+        QCOMPARE(QDir(f.temp).entryList({"extract*"}, QDir::Files), QStringList{});
+
+        f.dialogs.clear();
+        QCOMPARE(f.extract(secondPdf), shown);
+        QCOMPARE(f.dialogs.messageTexts(), messages);
+    }
+
+    // A launcher in {TEMP} that others could have planted or changed is never run.
+    void refusedConverterRunsNothing()
     {
         Fixture f;
-        Form1 other;
-        QTimer::singleShot(50,
-                           [&] { GetPDFText(other, test::corpusFile("french_diacritics.pdf")); });
-        const QString outer = f.extract(test::corpusFile("freeculture.pdf"));
-        QVERIFY(other.Text2->toPlainText().startsWith("àÀâÂäÄçÇéÉ"));
-        QCOMPARE(outer.count('\f'), 100);
-        QVERIFY(f.dialogs.messages().isEmpty());
-        QCOMPARE(QDir(f.temp).entryList({"extract*"}, QDir::Files), QStringList{});
+        const QString marker = f.temp + "/../ran";
+        const QString launcher = writeLauncher("#!/bin/sh\ntouch '" + marker.toUtf8() + "'\n");
+        QVERIFY(QFile::setPermissions(launcher, QFileDevice::Permissions(0x7770)));
+        const QString pdf = test::corpusFile("tracemonkey.pdf");
+        QCOMPARE(f.extract(pdf), protectedMessage(pdf));
+        const QStringList texts = f.dialogs.messageTexts();
+        QCOMPARE(texts.size(), 2);
+        QVERIFY2(texts.first().startsWith("The program " + launcher +
+                                          " is refused because it can be changed by other "
+                                          "users. Remove it and try again."),
+                 qPrintable(texts.first()));
+        QVERIFY(texts.first().contains("Read.GetPDFText at line 116"));
+        QCOMPARE(texts.last(), protectedMessage(pdf));
+        QVERIFY(!QFile::exists(marker));
     }
 
     void userTextFileBesideThePdfIsUntouched()

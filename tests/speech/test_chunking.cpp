@@ -211,6 +211,8 @@ void TestChunking::linesAreNormalisedAndJoined_data()
         << QByteArray("ПРИВЕТ, Мир!\n") << QStringLiteral("привет, мир!");
     QTest::newRow("windows-1252 input")
         << QByteArray("Caf\xe9 \x93quoted\x94\n") << QStringLiteral("café  quoted ");
+    QTest::newRow("byte-order mark dropped")
+        << QByteArray("\xef\xbb\xbfHi\n") << QStringLiteral("hi");
 }
 
 void TestChunking::linesAreNormalisedAndJoined()

@@ -69,6 +69,7 @@ private slots:
     void encodesWithTheLauncher_data();
     void encodesWithTheLauncher();
     void missingEncoderWritesNothing();
+    void refusedEncoderRunsNothing();
 };
 
 void TestMp3Encoding::commandLine_data()
@@ -136,6 +137,29 @@ void TestMp3Encoding::missingEncoderWritesNothing()
     QVERIFY(!WAVToMP3(wav, mp3));
     QVERIFY(!QFile::exists(mp3));
     QCOMPARE(dialogs.messageTexts(), QStringList());
+}
+
+// An encoder in {TEMP} that others can change is never run.
+void TestMp3Encoding::refusedEncoderRunsNothing()
+{
+    const QString temp = test::freshScratch();
+    test::ScriptedDialogs dialogs;
+    const QString marker = temp + QStringLiteral("/ran");
+    const QString lame = test::writeFile(temp + QStringLiteral("/lame"),
+                                         "#!/bin/sh\ntouch '" + marker.toUtf8() + "'\n");
+    QVERIFY(QFile::setPermissions(lame, QFileDevice::Permissions(0x7707)));
+    const QString wav = test::writeFile(temp + QStringLiteral("/output001.wav"), toneWav(100));
+    const QString mp3 = temp + QStringLiteral("/output001.mp3");
+    QVERIFY(!WAVToMP3(wav, mp3));
+    QVERIFY(!QFile::exists(mp3));
+    QVERIFY(!QFile::exists(marker));
+    const QStringList shown = dialogs.messageTexts();
+    QCOMPARE(shown.size(), 1);
+    QVERIFY2(shown.first().startsWith(QStringLiteral("The program ") + lame +
+                                      QStringLiteral(" is refused because it can be changed by "
+                                                     "other users.")),
+             qPrintable(shown.first()));
+    QVERIFY(shown.first().contains(QStringLiteral("Speak.WAVToMP3 at line 106")));
 }
 
 QTEST_MAIN(TestMp3Encoding)
