@@ -92,14 +92,14 @@ PulseOutput::PulseOutput(int sampleRate, Source source) : m_source(std::move(sou
                                     ? QStringLiteral("no answer within 5 seconds")
                                     : QString::fromUtf8(pa_strerror(pa_context_errno(m_context))));
             } else {
-                const pa_sample_spec spec{PA_SAMPLE_S16LE, uint32_t(sampleRate), 1};
-                m_stream = pa_stream_new(m_context, "Speech", &spec, nullptr);
+                const pa_sample_spec format{PA_SAMPLE_S16LE, uint32_t(sampleRate), 1};
+                m_stream = pa_stream_new(m_context, "Speech", &format, nullptr);
                 if (m_stream != nullptr) {
                     pa_stream_set_state_callback(m_stream, &PulseOutput::onStreamState, this);
                     pa_stream_set_write_callback(m_stream, &PulseOutput::onWrite, this);
                     pa_buffer_attr attr;
                     attr.maxlength = uint32_t(-1);
-                    attr.tlength = uint32_t(pa_usec_to_bytes(BufferUsec, &spec));
+                    attr.tlength = uint32_t(pa_usec_to_bytes(BufferUsec, &format));
                     attr.prebuf = uint32_t(-1);
                     attr.minreq = uint32_t(-1);
                     attr.fragsize = uint32_t(-1);
