@@ -122,6 +122,8 @@ int main(int argc, char** argv)
     QDir().mkpath(temp);
     QDir().mkpath(out);
     qputenv("TEMP", QFile::encodeName(temp));
+    // The settings written by the window's handlers stay in the scratch folder too.
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(scratch.path() + QStringLiteral("/config")));
     QFile launcher(temp + QStringLiteral("/pdftotext"));
     launcher.open(QIODevice::WriteOnly);
     launcher.write(customResource(101));

@@ -79,6 +79,8 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir scratch;
     qputenv("TEMP", QFile::encodeName(scratch.path()));
+    // The settings written by the window's handlers stay in the scratch folder too.
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(scratch.path() + QStringLiteral("/config")));
     QApplication app(argc, argv);
     BenchDialogs dialogs;
     setDialogs(&dialogs);
