@@ -291,7 +291,10 @@ int CutTextFileFSO(int rate, const QString& inputPath)
     while (!input.atEnd()) {
         QString line;
         g(138, [&] { line = CleanLineForSpeech(input.readLine().remove(Nbsp).toLower()); });
-        g(140, [&] { chunk.write(line); });
+        // Each line keeps its line break: written back to back, the last word of one line
+        // and the first of the next would be spoken as one word. The break is not counted,
+        // so chunks end where they always did.
+        g(140, [&] { chunk.write(line + QLatin1Char('\n')); });
         characters += characterCount(line);
         ++lines;
         if (lines >= limits.lines || characters >= limits.characters) {
