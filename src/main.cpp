@@ -31,7 +31,9 @@ void closeOnTerminationSignals(QWidget* window)
         [[maybe_unused]] const auto n = ::read(g_signalPipe[0], &byte, 1);
         window->close();
     });
-    struct sigaction action {};
+    struct sigaction action
+    {
+    };
     action.sa_handler = onTerminationSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;

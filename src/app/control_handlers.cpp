@@ -67,8 +67,9 @@ void Check1_Click(Form1& form)
 {
     // Stored so that a bad value written by hand is mended by the next click.
     const Qt::CheckState state = form.Check1->checkState();
-    store(QStringLiteral("Check1"),
-          convert::fromInt(state == Qt::Checked ? 1 : state == Qt::PartiallyChecked ? 2 : 0));
+    store(QStringLiteral("Check1"), convert::fromInt(state == Qt::Checked            ? 1
+                                                     : state == Qt::PartiallyChecked ? 2
+                                                                                     : 0));
 }
 
 void Option1_Click(Form1& form)

@@ -43,8 +43,7 @@ public:
 
     // Runs the statements of one line in order; a failing one does not stop the next.
     // Returns true when all of them succeeded.
-    template <typename... Statements>
-    bool operator()(int line, Statements&&... statements)
+    template <typename... Statements> bool operator()(int line, Statements&&... statements)
     {
         bool ok = true;
         ((ok = run(line, std::forward<Statements>(statements)) && ok), ...);
@@ -52,8 +51,7 @@ public:
     }
 
     // The test of a conditional step; a test that fails is reported and taken as true.
-    template <typename Test>
-    bool test(int line, Test&& condition)
+    template <typename Test> bool test(int line, Test&& condition)
     {
         try {
             return bool(condition());
@@ -64,8 +62,7 @@ public:
     }
 
     // A value-producing statement; on failure the target keeps what it held.
-    template <typename T, typename Producer>
-    bool assign(int line, T& target, Producer&& producer)
+    template <typename T, typename Producer> bool assign(int line, T& target, Producer&& producer)
     {
         try {
             target = producer();
@@ -77,8 +74,7 @@ public:
     }
 
 private:
-    template <typename Statement>
-    bool run(int line, Statement&& statement)
+    template <typename Statement> bool run(int line, Statement&& statement)
     {
         try {
             statement();

@@ -5,10 +5,10 @@
 #include "app/globals.h"
 #include "app/settings.h"
 #include "files/file_utils.h"
-#include "pdf/converter.h"
 #include "files/folder_picker.h"
 #include "files/pdf_chooser.h"
 #include "files/text_tools.h"
+#include "pdf/converter.h"
 #include "pdf/mp3_conversion.h"
 #include "platform/event_pump.h"
 #include "platform/program_end.h"
@@ -131,69 +131,95 @@ void Form1::buildControls()
         return s;
     };
 
-    PushButton3 = button(this, "PushButton3", QStringLiteral("Help"), twips(120, 120, 7800, 405), QStringLiteral("Help"));
+    PushButton3 = button(this, "PushButton3", QStringLiteral("Help"), twips(120, 120, 7800, 405),
+                         QStringLiteral("Help"));
     Frame3 = frame(this, "Frame3", QStringLiteral("PDF File"), twips(120, 570, 7800, 800));
-    Text1 = place(Frame3, new QLineEdit, "Text1", twips(240, 300, 6500, 345), QStringLiteral("PDF File"));
-    PushButton1 = button(Frame3, "PushButton1", QStringLiteral("..."), twips(6840, 300, 720, 345), QStringLiteral("Choose PDF File"));
+    Text1 = place(Frame3, new QLineEdit, "Text1", twips(240, 300, 6500, 345),
+                  QStringLiteral("PDF File"));
+    PushButton1 = button(Frame3, "PushButton1", QStringLiteral("..."), twips(6840, 300, 720, 345),
+                         QStringLiteral("Choose PDF File"));
     Frame7 = frame(this, "Frame7", QStringLiteral("Option"), twips(120, 1420, 7800, 735));
-    const QString check1Caption = QStringLiteral("Prompt for password because PDF files are password protected");
-    Check1 = place(Frame7, new QCheckBox(check1Caption), "Check1", twips(240, 300, 6015, 255), check1Caption);
+    const QString check1Caption =
+        QStringLiteral("Prompt for password because PDF files are password protected");
+    Check1 = place(Frame7, new QCheckBox(check1Caption), "Check1", twips(240, 300, 6015, 255),
+                   check1Caption);
     fitCaption(Check1);
     Frame5 = frame(this, "Frame5", QStringLiteral("Text To Read"), twips(120, 2220, 7800, 4140));
-    Text2 = place(Frame5, new QPlainTextEdit(QStringLiteral("Text2")), "Text2", twips(240, 300, 7320, 2670), QStringLiteral("Text To Read"));
+    Text2 = place(Frame5, new QPlainTextEdit(QStringLiteral("Text2")), "Text2",
+                  twips(240, 300, 7320, 2670), QStringLiteral("Text To Read"));
     Text2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text2->setMouseTracking(true);
     Text2->viewport()->setMouseTracking(true);
-    PushButton4 = button(Frame5, "PushButton4", QStringLiteral("Load Text From Text File"), twips(240, 3105, 3600, 405), QStringLiteral("Load Text From Text File"));
-    PushButton5 = button(Frame5, "PushButton5", QStringLiteral("Save Text To Text File"), twips(3960, 3105, 3600, 405), QStringLiteral("Save Text To Text File"));
-    PushButton6 = button(Frame5, "PushButton6", QStringLiteral("Clear Text"), twips(240, 3615, 3600, 405), QStringLiteral("Clear Text"));
-    PushButton7 = button(Frame5, "PushButton7", QStringLiteral("Load Sample/Example File"), twips(3960, 3615, 3600, 405), QStringLiteral("Load Sample/Example File"));
+    PushButton4 = button(Frame5, "PushButton4", QStringLiteral("Load Text From Text File"),
+                         twips(240, 3105, 3600, 405), QStringLiteral("Load Text From Text File"));
+    PushButton5 = button(Frame5, "PushButton5", QStringLiteral("Save Text To Text File"),
+                         twips(3960, 3105, 3600, 405), QStringLiteral("Save Text To Text File"));
+    PushButton6 = button(Frame5, "PushButton6", QStringLiteral("Clear Text"),
+                         twips(240, 3615, 3600, 405), QStringLiteral("Clear Text"));
+    PushButton7 = button(Frame5, "PushButton7", QStringLiteral("Load Sample/Example File"),
+                         twips(3960, 3615, 3600, 405), QStringLiteral("Load Sample/Example File"));
 
     Frame1 = frame(this, "Frame1", QStringLiteral("Volume Control"), twips(8040, 30, 7800, 1110));
-    Slider1 = slider(Frame1, "Slider1", twips(60, 300, 7650, 315), 0, 100, QStringLiteral("Volume Control"));
-    lblVolume = label(Frame1, "lblVolume", QString(), twips(705, 675, 6315, 330), Qt::AlignHCenter | Qt::AlignTop);
+    Slider1 = slider(Frame1, "Slider1", twips(60, 300, 7650, 315), 0, 100,
+                     QStringLiteral("Volume Control"));
+    lblVolume = label(Frame1, "lblVolume", QString(), twips(705, 675, 6315, 330),
+                      Qt::AlignHCenter | Qt::AlignTop);
     Label3 = label(Frame1, "Label3", QStringLiteral("Max."), twips(7170, 720, 405, 225));
     Label2 = label(Frame1, "Label2", QStringLiteral("Min."), twips(150, 720, 375, 195));
-    Frame4 = frame(this, "Frame4", QStringLiteral("Speed of Speech"), twips(8040, 1200, 7800, 1110));
-    Slider2 = slider(Frame4, "Slider2", twips(180, 300, 5805, 315), -10, 10, QStringLiteral("Speed of Speech"));
-    PushButton14 = button(Frame4, "PushButton14", QStringLiteral("Test Speed"), twips(6120, 300, 1440, 345), QStringLiteral("Test Speed"));
-    lblSpeed = label(Frame4, "lblSpeed", QString(), twips(900, 675, 4395, 330), Qt::AlignHCenter | Qt::AlignTop);
+    Frame4 =
+        frame(this, "Frame4", QStringLiteral("Speed of Speech"), twips(8040, 1200, 7800, 1110));
+    Slider2 = slider(Frame4, "Slider2", twips(180, 300, 5805, 315), -10, 10,
+                     QStringLiteral("Speed of Speech"));
+    PushButton14 = button(Frame4, "PushButton14", QStringLiteral("Test Speed"),
+                          twips(6120, 300, 1440, 345), QStringLiteral("Test Speed"));
+    lblSpeed = label(Frame4, "lblSpeed", QString(), twips(900, 675, 4395, 330),
+                     Qt::AlignHCenter | Qt::AlignTop);
     Label6 = label(Frame4, "Label6", QStringLiteral("Slow"), twips(225, 720, 615, 255));
     Label5 = label(Frame4, "Label5", QStringLiteral("Fast"), twips(5550, 720, 360, 225));
     Frame2 = frame(this, "Frame2", QStringLiteral("Voice Used"), twips(8040, 2370, 7800, 840));
-    Combo1 = place(Frame2, new QComboBox, "Combo1", twips(240, 300, 4200, 345), QStringLiteral("Voice Used"));
-    PushButton11 = button(Frame2, "PushButton11", QStringLiteral("Refresh List"), twips(4560, 300, 1440, 345), QStringLiteral("Refresh List"));
-    PushButton10 = button(Frame2, "PushButton10", QStringLiteral("Add Voices"), twips(6120, 300, 1440, 345), QStringLiteral("Add Voices"));
-    PushButton2 = button(this, "PushButton2", QStringLiteral("Start Reading"), twips(8040, 3330, 7800, 405), QStringLiteral("Start Reading"));
-    Frame6 = frame(this, "Frame6", QStringLiteral("Save As MP3 File(s)"), twips(8040, 3780, 7800, 2580));
+    Combo1 = place(Frame2, new QComboBox, "Combo1", twips(240, 300, 4200, 345),
+                   QStringLiteral("Voice Used"));
+    PushButton11 = button(Frame2, "PushButton11", QStringLiteral("Refresh List"),
+                          twips(4560, 300, 1440, 345), QStringLiteral("Refresh List"));
+    PushButton10 = button(Frame2, "PushButton10", QStringLiteral("Add Voices"),
+                          twips(6120, 300, 1440, 345), QStringLiteral("Add Voices"));
+    PushButton2 = button(this, "PushButton2", QStringLiteral("Start Reading"),
+                         twips(8040, 3330, 7800, 405), QStringLiteral("Start Reading"));
+    Frame6 =
+        frame(this, "Frame6", QStringLiteral("Save As MP3 File(s)"), twips(8040, 3780, 7800, 2580));
     Frame8 = frame(Frame6, "Frame8", QStringLiteral("Save Option"), twips(240, 210, 7320, 1815));
     const QString option1Caption = QStringLiteral("Save results to this folder:");
-    Option1 = place(Frame8, new QRadioButton(option1Caption), "Option1", twips(240, 330, 3615, 255), option1Caption);
+    Option1 = place(Frame8, new QRadioButton(option1Caption), "Option1", twips(240, 330, 3615, 255),
+                    option1Caption);
     fitCaption(Option1);
     Frame9 = frame(Frame8, "Frame9", QString(), twips(480, 510, 6600, 780));
     Frame9->setAccessibleName(QStringLiteral("Output Folder"));
-    Text3 = place(Frame9, new QLineEdit, "Text3", twips(240, 300, 5430, 345), QStringLiteral("Output Folder"));
-    PushButton9 = button(Frame9, "PushButton9", QStringLiteral("..."), twips(5880, 300, 600, 345), QStringLiteral("Choose Output Folder"));
+    Text3 = place(Frame9, new QLineEdit, "Text3", twips(240, 300, 5430, 345),
+                  QStringLiteral("Output Folder"));
+    PushButton9 = button(Frame9, "PushButton9", QStringLiteral("..."), twips(5880, 300, 600, 345),
+                         QStringLiteral("Choose Output Folder"));
     const QString option2Caption = QStringLiteral("Save results in folder of original file");
-    Option2 = place(Frame8, new QRadioButton(option2Caption), "Option2", twips(240, 1410, 3615, 255), option2Caption);
+    Option2 = place(Frame8, new QRadioButton(option2Caption), "Option2",
+                    twips(240, 1410, 3615, 255), option2Caption);
     fitCaption(Option2);
-    PushButton8 = button(Frame6, "PushButton8", QStringLiteral("Save Audio As MP3"), twips(240, 2070, 7320, 405), QStringLiteral("Save Audio As MP3"));
+    PushButton8 = button(Frame6, "PushButton8", QStringLiteral("Save Audio As MP3"),
+                         twips(240, 2070, 7320, 405), QStringLiteral("Save Audio As MP3"));
 
     // Tab order of the layout table; Text2 (tab index 0) has the focus when the window opens.
-    const QList<QWidget*> tabOrder = {Text2, PushButton3, Text1, PushButton1, PushButton4,
-                                      PushButton5, Slider1, Slider2, Combo1, PushButton2,
-                                      PushButton6, PushButton7, PushButton8, PushButton10,
-                                      PushButton11, Check1, PushButton14, Text3, PushButton9,
-                                      Option2, Option1};
+    const QList<QWidget*> tabOrder = {
+        Text2,       PushButton3,  Text1,        PushButton1, PushButton4,  PushButton5,
+        Slider1,     Slider2,      Combo1,       PushButton2, PushButton6,  PushButton7,
+        PushButton8, PushButton10, PushButton11, Check1,      PushButton14, Text3,
+        PushButton9, Option2,      Option1};
     for (qsizetype i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
     Text2->setFocus();
 
     setMouseTracking(true);
     const QList<QWidget*> pointerAreas = {
-        this,        Frame1,      Frame2,      Frame3,      Frame4,       Frame5,
-        Frame6,      Frame7,      Frame8,      Frame9,      Text1,        Text2->viewport(),
-        PushButton1, PushButton2, PushButton3, PushButton4, PushButton5,  PushButton6,
+        this,        Frame1,      Frame2,      Frame3,       Frame4,      Frame5,
+        Frame6,      Frame7,      Frame8,      Frame9,       Text1,       Text2->viewport(),
+        PushButton1, PushButton2, PushButton3, PushButton4,  PushButton5, PushButton6,
         PushButton7, PushButton8, PushButton9, PushButton10, PushButton11};
     for (QWidget* w : pointerAreas) {
         w->setMouseTracking(true);
@@ -228,22 +254,32 @@ void Form1::wireHandlers()
     connect(Text2, &QPlainTextEdit::textChanged, this, [this] { Text2_Change(*this); });
     connect(Combo1, &QComboBox::currentIndexChanged, this, [this] { Combo1_Click(*this); });
     connect(Check1, &QCheckBox::stateChanged, this, [this] { Check1_Click(*this); });
-    connect(Option1, &QRadioButton::toggled, this, [this](bool on) { if (on) Option1_Click(*this); });
-    connect(Option2, &QRadioButton::toggled, this, [this](bool on) { if (on) Option2_Click(*this); });
+    connect(Option1, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            Option1_Click(*this);
+    });
+    connect(Option2, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            Option2_Click(*this);
+    });
 }
 
 void Form1::setMousePointer(int pointer)
 {
     m_mousePointer = pointer;
     switch (pointer) {
-    case PointerBusy: setCursor(Qt::WaitCursor); break;
+    case PointerBusy:
+        setCursor(Qt::WaitCursor);
+        break;
     case PointerCustom:
         if (m_customCursor)
             setCursor(*m_customCursor);
         else
             unsetCursor();
         break;
-    default: unsetCursor(); break;
+    default:
+        unsetCursor();
+        break;
     }
 }
 
@@ -284,8 +320,7 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
             under = this;
         if (under == watched)
             pointerMoved(*this, watched == Text2->viewport() ? Text2 : under);
-    }
-    else if (watched == Text2 && event->type() == QEvent::FocusOut)
+    } else if (watched == Text2 && event->type() == QEvent::FocusOut)
         Text2_Validate(*this, static_cast<QFocusEvent*>(event)->reason());
     return QWidget::eventFilter(watched, event);
 }

@@ -52,8 +52,8 @@ bool parseDecimal(const QString& s, qsizetype& i, double& out)
     }
     if (!digits)
         return false;
-    if (i < n && (s[i] == QLatin1Char('e') || s[i] == QLatin1Char('E') || s[i] == QLatin1Char('d') ||
-                  s[i] == QLatin1Char('D'))) {
+    if (i < n && (s[i] == QLatin1Char('e') || s[i] == QLatin1Char('E') ||
+                  s[i] == QLatin1Char('d') || s[i] == QLatin1Char('D'))) {
         qsizetype j = i + 1;
         QString exponent = QStringLiteral("e");
         if (j < n && (s[j] == QLatin1Char('+') || s[j] == QLatin1Char('-')))
@@ -124,7 +124,9 @@ double leadingNumber(const QString& text)
         const int base = kind == QLatin1Char('H') ? 16 : kind == QLatin1Char('O') ? 8 : 0;
         if (base) {
             qsizetype end = 2;
-            while (end < s.size() && QStringLiteral("0123456789ABCDEFabcdef").left(base == 16 ? 22 : 8).contains(s[end]))
+            while (
+                end < s.size() &&
+                QStringLiteral("0123456789ABCDEFabcdef").left(base == 16 ? 22 : 8).contains(s[end]))
                 ++end;
             bool ok = false;
             const qlonglong v = s.mid(2, end - 2).toLongLong(&ok, base);

@@ -35,8 +35,14 @@ int strictWholeNumber(const QString& text);
 bool truthValue(const QString& text);
 
 // The written forms.
-inline QString fromBool(bool value) { return value ? QStringLiteral("True") : QStringLiteral("False"); }
-inline QString fromInt(int value) { return QString::number(value); }
+inline QString fromBool(bool value)
+{
+    return value ? QStringLiteral("True") : QStringLiteral("False");
+}
+inline QString fromInt(int value)
+{
+    return QString::number(value);
+}
 
 } // namespace convert
 

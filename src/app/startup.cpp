@@ -89,7 +89,8 @@ QCursor loadCursorFile(const QString& path)
         throw Failure(QStringLiteral("Invalid picture"));
     // The first directory entry holds the hot spot.
     const auto* data = reinterpret_cast<const uchar*>(bytes.constData());
-    return QCursor(image, qFromLittleEndian<quint16>(data + 10), qFromLittleEndian<quint16>(data + 12));
+    return QCursor(image, qFromLittleEndian<quint16>(data + 10),
+                   qFromLittleEndian<quint16>(data + 12));
 }
 
 bool Form1::Form_Load()
@@ -100,16 +101,28 @@ bool Form1::Form_Load()
     if (g.test(104, [&] { return FileExists(cursorFile); }))
         g(106, [&] { setCustomPointer(loadCursorFile(cursorFile)); });
     g(108, [] { VisitHomePage(); });
-    g(128, [&] { setWindowTitle(ProductName); },
-      [&] { setWindowIcon(QIcon(QStringLiteral(":/icons/lectorix.png"))); }, [] { SetAppTitle(); });
+    g(
+        128, [&] { setWindowTitle(ProductName); },
+        [&] { setWindowIcon(QIcon(QStringLiteral(":/icons/lectorix.png"))); },
+        [] { SetAppTitle(); });
     bool voicesListed = false;
     g.assign(130, voicesListed, [&] { return FillVoiceList(Combo1); });
     if (!voicesListed)
         return false;
-    g(132, [&] { setSliderValue(Slider1, convert::leadingNumber(ReadSetting(QStringLiteral("Volume Level"), 50))); });
-    g(134, [&] { setSliderValue(Slider2, convert::leadingNumber(ReadSetting(QStringLiteral("Speech Rate"), -3))); });
-    g(136, [&] { lblVolume->setText(QStringLiteral("Volume Level = ") + QString::number(Slider1->value())); });
-    g(138, [&] { lblSpeed->setText(QStringLiteral("Speech Rate = ") + QString::number(Slider2->value())); });
+    g(132, [&] {
+        setSliderValue(Slider1,
+                       convert::leadingNumber(ReadSetting(QStringLiteral("Volume Level"), 50)));
+    });
+    g(134, [&] {
+        setSliderValue(Slider2,
+                       convert::leadingNumber(ReadSetting(QStringLiteral("Speech Rate"), -3)));
+    });
+    g(136, [&] {
+        lblVolume->setText(QStringLiteral("Volume Level = ") + QString::number(Slider1->value()));
+    });
+    g(138, [&] {
+        lblSpeed->setText(QStringLiteral("Speech Rate = ") + QString::number(Slider2->value()));
+    });
     QString width;
     g.assign(140, width, [] { return GetAddressWidth(); });
     QByteArray launcher;
@@ -138,11 +151,17 @@ bool Form1::Form_Load()
         if (value < 0 || value > 2)
             throw Failure(failures::InvalidPropertyValue);
         Check1->setTristate(value == 2);
-        Check1->setCheckState(value == 0 ? Qt::Unchecked : value == 1 ? Qt::Checked : Qt::PartiallyChecked);
+        Check1->setCheckState(value == 0   ? Qt::Unchecked
+                              : value == 1 ? Qt::Checked
+                                           : Qt::PartiallyChecked);
     });
     g(168, [] { globals().UseTextBox = false; });
-    g(170, [&] { setOptionValue(Option1, convert::truthValue(ReadSetting(QStringLiteral("Option1"), 1))); });
-    g(172, [&] { setOptionValue(Option2, convert::truthValue(ReadSetting(QStringLiteral("Option2"), 0))); });
+    g(170, [&] {
+        setOptionValue(Option1, convert::truthValue(ReadSetting(QStringLiteral("Option1"), 1)));
+    });
+    g(172, [&] {
+        setOptionValue(Option2, convert::truthValue(ReadSetting(QStringLiteral("Option2"), 0)));
+    });
     if (g.test(174, [&] { return Option1->isChecked(); }))
         g(176, [&] { Frame9->setEnabled(true); });
     else

@@ -46,7 +46,9 @@ QString collapsePairs(const QString& text)
 bool isReadOnly(const QString& path)
 {
     const QByteArray native = QFile::encodeName(path);
-    struct stat info {};
+    struct stat info
+    {
+    };
     if (::stat(native.constData(), &info) != 0)
         return false;
     return (info.st_mode & S_IWUSR) == 0 || ::access(native.constData(), W_OK) != 0;
@@ -58,7 +60,9 @@ bool FileExists(const QString& path)
 {
     if (path.isEmpty())
         return false;
-    struct stat info {};
+    struct stat info
+    {
+    };
     return ::stat(QFile::encodeName(path).constData(), &info) == 0;
 }
 
@@ -66,7 +70,9 @@ bool IsExistingFile(const QString& path)
 {
     if (path.isEmpty() || hasWildcard(path))
         return false;
-    struct stat info {};
+    struct stat info
+    {
+    };
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
@@ -74,7 +80,9 @@ bool IsFolder(const QString& path)
 {
     if (path.isEmpty())
         return false;
-    struct stat info {};
+    struct stat info
+    {
+    };
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
@@ -162,7 +170,9 @@ void RemoveFile(const QString& path)
 void DeleteFileFSO(const QString& path)
 {
     const QByteArray native = QFile::encodeName(path);
-    struct stat info {};
+    struct stat info
+    {
+    };
     if (::lstat(native.constData(), &info) != 0)
         throw Failure(QStringLiteral("File not found: %1").arg(path));
     if (S_ISDIR(info.st_mode))
@@ -191,7 +201,8 @@ void WriteStringToFile(const QString& text, const QString& path)
         throw Failure(QStringLiteral("The file %1 could not be written: %2").arg(path, why));
     }
     if (!file.commit())
-        throw Failure(QStringLiteral("The file %1 could not be written: %2").arg(path, file.errorString()));
+        throw Failure(
+            QStringLiteral("The file %1 could not be written: %2").arg(path, file.errorString()));
 }
 
 void WriteFileIfMissing(const QByteArray& bytes, const QString& path, bool executable)
@@ -214,7 +225,8 @@ void WriteFileIfMissing(const QByteArray& bytes, const QString& path, bool execu
     const QByteArray from = QFile::encodeName(temporary.fileName());
     const QByteArray to = QFile::encodeName(path);
     if (::link(from.constData(), to.constData()) != 0 && errno != EEXIST)
-        throw Failure(QStringLiteral("The file %1 could not be created: %2").arg(path, systemError(errno)));
+        throw Failure(
+            QStringLiteral("The file %1 could not be created: %2").arg(path, systemError(errno)));
 }
 
 void WaitSeconds(double seconds)

@@ -9,9 +9,9 @@ namespace lectorix {
 // separator. Functions marked "never throws" turn every error into their defined answer;
 // the others throw Failure for the guarded caller to report.
 
-bool FileExists(const QString& path);      // anything exists at path; never throws
-bool IsExistingFile(const QString& path);  // an existing regular file, no "?" or "*"; never throws
-bool IsFolder(const QString& path);        // an existing folder; never throws
+bool FileExists(const QString& path);     // anything exists at path; never throws
+bool IsExistingFile(const QString& path); // an existing regular file, no "?" or "*"; never throws
+bool IsFolder(const QString& path);       // an existing folder; never throws
 
 // Path without its last "." and what follows, when that dot is not the first character.
 QString StripExtension(const QString& path);

@@ -27,7 +27,8 @@ inline const QString TypeMismatch = QStringLiteral("Type mismatch");
 inline const QString InvalidPropertyValue = QStringLiteral("Invalid property value");
 inline const QString Overflow = QStringLiteral("Overflow");
 inline const QString InvalidArgument = QStringLiteral("Invalid procedure call or argument");
-inline const QString ObjectRequired = QStringLiteral("Object variable or With block variable not set");
+inline const QString ObjectRequired =
+    QStringLiteral("Object variable or With block variable not set");
 } // namespace failures
 
 } // namespace lectorix

@@ -26,9 +26,14 @@ QByteArray customResource(int id)
     QString name;
     switch (id) {
     case 101:
-    case 102: name = QStringLiteral(":/launchers/pdftotext"); break;
-    case 103: name = QStringLiteral(":/launchers/lame"); break;
-    default: throw Failure(QStringLiteral("Resource with identifier '%1' not found").arg(id));
+    case 102:
+        name = QStringLiteral(":/launchers/pdftotext");
+        break;
+    case 103:
+        name = QStringLiteral(":/launchers/lame");
+        break;
+    default:
+        throw Failure(QStringLiteral("Resource with identifier '%1' not found").arg(id));
     }
     QFile file(name);
     if (!file.open(QIODevice::ReadOnly))

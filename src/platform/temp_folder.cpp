@@ -25,7 +25,9 @@ QString privateFolderPath()
 void checkPrivateFolder(const QString& path)
 {
     const QByteArray native = QFile::encodeName(path);
-    struct stat info {};
+    struct stat info
+    {
+    };
     if (::lstat(native.constData(), &info) != 0) {
         if (errno != ENOENT)
             throw Failure(QStringLiteral("The temporary folder %1 can not be used: %2")
@@ -62,7 +64,9 @@ QString tempFolder()
 
 void checkOwnProgram(const QString& path)
 {
-    struct stat info {};
+    struct stat info
+    {
+    };
     if (::lstat(QFile::encodeName(path).constData(), &info) != 0) {
         if (errno == ENOENT)
             return;

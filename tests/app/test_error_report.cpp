@@ -22,12 +22,15 @@ private slots:
     void reportTextAndBox()
     {
         test::ScriptedDialogs dialogs;
-        ReportApplicationError(sourceTag("Form1", "Form_Load"), 112, QStringLiteral("File not found"));
+        ReportApplicationError(sourceTag("Form1", "Form_Load"), 112,
+                               QStringLiteral("File not found"));
         QCOMPARE(dialogs.messages().size(), 1);
         const auto shown = dialogs.messages().first();
-        QCOMPARE(shown.text, QStringLiteral("File not found\r\nin Lectorix2021/08/31.Form1.Form_Load at line 112"
-                                            "\r\rPlease email screenshot of this message to ") +
-                                 QLatin1String(SupportAddress));
+        QCOMPARE(
+            shown.text,
+            QStringLiteral("File not found\r\nin Lectorix2021/08/31.Form1.Form_Load at line 112"
+                           "\r\rPlease email screenshot of this message to ") +
+                QLatin1String(SupportAddress));
         QCOMPARE(shown.title, QStringLiteral("Application Error"));
         QCOMPARE(shown.icon, Dialogs::Icon::Warning);
         QCOMPARE(shown.buttons, Dialogs::Buttons::Ok);
@@ -50,12 +53,21 @@ private slots:
         int value = 7;
         Guard g("Form1", "Form_Load");
         g(100, [&] { throw Failure(QStringLiteral("first")); });
-        g(102, [&] { ran << "102a"; throw Failure(QStringLiteral("second")); }, [&] { ran << "102b"; });
+        g(
+            102,
+            [&] {
+                ran << "102a";
+                throw Failure(QStringLiteral("second"));
+            },
+            [&] { ran << "102b"; });
         if (g.test(104, [&]() -> bool { throw Failure(QStringLiteral("test")); }))
             g(106, [&] { ran << "true branch"; });
         else
             g(108, [&] { ran << "false branch"; });
-        g(110, [&] { unguardedCallee(true); ran << "after callee"; });
+        g(110, [&] {
+            unguardedCallee(true);
+            ran << "after callee";
+        });
         g.assign(112, value, []() -> int { throw std::runtime_error("plain"); });
         g(114, [&] { ran << "end"; });
 
@@ -67,8 +79,10 @@ private slots:
         const QList<int> lines = {100, 102, 104, 110, 112};
         const QStringList descriptions = {"first", "second", "test", "Path not found", "plain"};
         for (int i = 0; i < 5; ++i) {
-            QVERIFY2(texts[i].startsWith(descriptions[i] + QStringLiteral("\r\nin Lectorix2021/08/31.Form1.Form_Load at line ") +
-                                         QString::number(lines[i]) + QStringLiteral("\r\r")),
+            QVERIFY2(texts[i].startsWith(
+                         descriptions[i] +
+                         QStringLiteral("\r\nin Lectorix2021/08/31.Form1.Form_Load at line ") +
+                         QString::number(lines[i]) + QStringLiteral("\r\r")),
                      qPrintable(texts[i]));
         }
     }

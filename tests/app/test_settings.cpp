@@ -23,8 +23,10 @@ private slots:
         WriteSetting(QStringLiteral("Volume Level"), QStringLiteral("80"));
         WriteSetting(QStringLiteral("Text3"), QStringLiteral("/srv/audio, books/no slash"));
         QCOMPARE(ReadSetting(QStringLiteral("Volume Level"), 50), QStringLiteral("80"));
-        QCOMPARE(ReadSetting(QStringLiteral("Text3"), QString()), QStringLiteral("/srv/audio, books/no slash"));
-        const QString path = qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Quendrel.conf");
+        QCOMPARE(ReadSetting(QStringLiteral("Text3"), QString()),
+                 QStringLiteral("/srv/audio, books/no slash"));
+        const QString path =
+            qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Quendrel.conf");
         QCOMPARE(settingsFilePath(), path);
         QVERIFY(test::readFile(path).startsWith("[Lectorix]\n"));
     }
@@ -42,7 +44,8 @@ private slots:
             QSKIP("root writes through file permissions");
         WriteSetting(QStringLiteral("Text1"), QString());
         QFile::setPermissions(settingsFilePath(), QFile::ReadOwner);
-        QVERIFY_THROWS_EXCEPTION(Failure, WriteSetting(QStringLiteral("Text1"), QStringLiteral("x")));
+        QVERIFY_THROWS_EXCEPTION(Failure,
+                                 WriteSetting(QStringLiteral("Text1"), QStringLiteral("x")));
     }
 
     void leadingNumber_data()

@@ -74,7 +74,8 @@ private slots:
         QCOMPARE(form.Text1->text(), QString());
         QCOMPARE(form.Text2->toPlainText(), QString());
         QCOMPARE(form.Check1->checkState(), Qt::Unchecked);
-        QVERIFY(form.Option1->isChecked() && !form.Option2->isChecked() && form.Frame9->isEnabled());
+        QVERIFY(form.Option1->isChecked() && !form.Option2->isChecked() &&
+                form.Frame9->isEnabled());
         QVERIFY(!globals().UseTextBox);
         QCOMPARE(form.windowTitle(), ProductName);
         QCOMPARE(applicationTitle(), QStringLiteral("Lectorix Read Aloud and PDF to MP3"));
@@ -90,8 +91,9 @@ private slots:
 
     void storedValuesAreRestored()
     {
-        storeSettings("Volume%20Level=80\nSpeech%20Rate=-3.5\nText3=/srv/audio\nText1=/no/such.pdf\n"
-                      "Check1=1\nOption1=False\nOption2=1\n");
+        storeSettings(
+            "Volume%20Level=80\nSpeech%20Rate=-3.5\nText3=/srv/audio\nText1=/no/such.pdf\n"
+            "Check1=1\nOption1=False\nOption2=1\n");
         test::ScriptedDialogs dialogs;
         Form1 form;
         QVERIFY(form.Form_Load());
@@ -102,13 +104,15 @@ private slots:
         QCOMPARE(form.Text1->text(), QStringLiteral("/no/such.pdf"));
         QCOMPARE(form.Text2->toPlainText(), QString()); // missing PDF: nothing extracted
         QCOMPARE(form.Check1->checkState(), Qt::Checked);
-        QVERIFY(!form.Option1->isChecked() && form.Option2->isChecked() && !form.Frame9->isEnabled());
+        QVERIFY(!form.Option1->isChecked() && form.Option2->isChecked() &&
+                !form.Frame9->isEnabled());
     }
 
     // Bad stored values are reported with their line and start-up goes on.
     void garbageIsReportedAndStartUpGoesOn()
     {
-        storeSettings("Volume%20Level=abc\nSpeech%20Rate=99\nCheck1=abc\nOption1=maybe\nOption2=no\n");
+        storeSettings(
+            "Volume%20Level=abc\nSpeech%20Rate=99\nCheck1=abc\nOption1=maybe\nOption2=no\n");
         test::ScriptedDialogs dialogs;
         Form1 form;
         QVERIFY(form.Form_Load());
@@ -183,7 +187,9 @@ private slots:
         else if (kind == "open" || kind == "foreign") {
             QDir().mkpath(folder);
             ::chmod(QFile::encodeName(folder).constData(), kind == "open" ? 0777 : 0700);
-            if (kind == "foreign" && (::geteuid() != 0 || ::chown(QFile::encodeName(folder).constData(), 65534, 65534) != 0))
+            if (kind == "foreign" &&
+                (::geteuid() != 0 ||
+                 ::chown(QFile::encodeName(folder).constData(), 65534, 65534) != 0))
                 QSKIP("needs root to make a folder of another user");
         }
         qunsetenv("TEMP");
@@ -194,7 +200,9 @@ private slots:
         if (kind == "fresh") {
             QVERIFY(dialogs.shown().isEmpty());
             QVERIFY(QFile::exists(folder + "/pdftotext"));
-            struct stat info {};
+            struct stat info
+            {
+            };
             QCOMPARE(::stat(QFile::encodeName(folder).constData(), &info), 0);
             QCOMPARE(info.st_mode & 0777, 0700u);
         } else {
@@ -247,15 +255,18 @@ private slots:
     void startupProcedures()
     {
         setApplicationTitle(QStringLiteral("before"));
-        QVERIFY_THROWS_EXCEPTION(Failure, SetAppTitle(QStringLiteral("Lectorix"))); // nothing to cut
+        QVERIFY_THROWS_EXCEPTION(Failure,
+                                 SetAppTitle(QStringLiteral("Lectorix"))); // nothing to cut
         QCOMPARE(applicationTitle(), QStringLiteral("before"));
         QCOMPARE(SetAppTitle(QStringLiteral("Lectorix Reader")), QStringLiteral("Lectorix"));
-        QCOMPARE(SetAppTitle(QStringLiteral("Lectorix reads every PDF aloud and also makes MP3 files")),
-                 QStringLiteral("Lectorix reads every PDF aloud and also"));
+        QCOMPARE(
+            SetAppTitle(QStringLiteral("Lectorix reads every PDF aloud and also makes MP3 files")),
+            QStringLiteral("Lectorix reads every PDF aloud and also"));
         QCOMPARE(applicationTitle(), QStringLiteral("Lectorix reads every PDF aloud and also"));
 
         const QString arch = QSysInfo::currentCpuArchitecture();
-        QCOMPARE(GetAddressWidth(), arch == "x86_64" || arch == "arm64" ? QStringLiteral("64") : GetAddressWidth());
+        QCOMPARE(GetAddressWidth(),
+                 arch == "x86_64" || arch == "arm64" ? QStringLiteral("64") : GetAddressWidth());
 
         test::ScriptedDialogs dialogs;
         for (int draw : {1, 6, 8, 100})

@@ -33,7 +33,8 @@ private slots:
         QTest::addColumn<QRect>("twips");
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QString>("accessible");
-        auto row = [](const char* n, const char* p, QRect r, const char* c, const char* a = nullptr) {
+        auto row = [](const char* n, const char* p, QRect r, const char* c,
+                      const char* a = nullptr) {
             QTest::newRow(n) << n << p << r << c << QString::fromUtf8(a ? a : c);
         };
         row("PushButton3", "Form1", {120, 120, 7800, 405}, "Help");
@@ -41,7 +42,8 @@ private slots:
         row("Text1", "Frame3", {240, 300, 6500, 345}, "", "PDF File");
         row("PushButton1", "Frame3", {6840, 300, 720, 345}, "...", "Choose PDF File");
         row("Frame7", "Form1", {120, 1420, 7800, 735}, "Option");
-        row("Check1", "Frame7", {240, 300, 6015, 255}, "Prompt for password because PDF files are password protected");
+        row("Check1", "Frame7", {240, 300, 6015, 255},
+            "Prompt for password because PDF files are password protected");
         row("Frame5", "Form1", {120, 2220, 7800, 4140}, "Text To Read");
         row("Text2", "Frame5", {240, 300, 7320, 2670}, "", "Text To Read");
         row("PushButton4", "Frame5", {240, 3105, 3600, 405}, "Load Text From Text File");
@@ -84,11 +86,13 @@ private slots:
         auto* control = form.findChild<QWidget*>(name);
         QVERIFY(control);
         QCOMPARE(control->parentWidget()->objectName(), parent);
-        const QRect designed(twips.x() / 15, twips.y() / 15, twips.width() / 15, twips.height() / 15);
+        const QRect designed(twips.x() / 15, twips.y() / 15, twips.width() / 15,
+                             twips.height() / 15);
         QCOMPARE(control->pos(), designed.topLeft());
         // Captions that would not fit the designed size grow it; nothing shrinks.
         QVERIFY(control->width() >= designed.width() && control->height() >= designed.height());
-        QVERIFY2(control->parentWidget()->rect().contains(control->geometry()), "sticks out of its container");
+        QVERIFY2(control->parentWidget()->rect().contains(control->geometry()),
+                 "sticks out of its container");
         QCOMPARE(control->accessibleName(), accessible);
         QString shown;
         if (auto* b = qobject_cast<QAbstractButton*>(control))
@@ -102,10 +106,11 @@ private slots:
         // Nothing clipped: the caption fits its control.
         if (!shown.isEmpty() && !qobject_cast<QGroupBox*>(control)) {
             const int textWidth = control->fontMetrics().horizontalAdvance(shown);
-            const int room = qobject_cast<QLabel*>(control) ? control->width()
+            const int room = qobject_cast<QLabel*>(control)        ? control->width()
                              : qobject_cast<QPushButton*>(control) ? control->width() - 4
                                                                    : control->width() - 16;
-            QVERIFY2(textWidth <= room, qPrintable(QStringLiteral("%1 > %2").arg(textWidth).arg(room)));
+            QVERIFY2(textWidth <= room,
+                     qPrintable(QStringLiteral("%1 > %2").arg(textWidth).arg(room)));
             QVERIFY(control->fontMetrics().height() <= control->height());
         }
         const QFont font = control->font();
@@ -121,11 +126,12 @@ private slots:
         QCOMPARE(form.minimumSize(), form.maximumSize());
         QVERIFY(!(form.windowFlags() & Qt::WindowMaximizeButtonHint));
         QCOMPARE(form.palette().color(QPalette::Window), QColor(Qt::white));
-        const QStringList expected = {"Text2", "PushButton3", "Text1", "PushButton1", "PushButton4",
-                                      "PushButton5", "Slider1", "Slider2", "Combo1", "PushButton2",
-                                      "PushButton6", "PushButton7", "PushButton8", "PushButton10",
-                                      "PushButton11", "Check1", "PushButton14", "Text3", "PushButton9",
-                                      "Option2", "Option1"};
+        const QStringList expected = {"Text2",        "PushButton3",  "Text1",        "PushButton1",
+                                      "PushButton4",  "PushButton5",  "Slider1",      "Slider2",
+                                      "Combo1",       "PushButton2",  "PushButton6",  "PushButton7",
+                                      "PushButton8",  "PushButton10", "PushButton11", "Check1",
+                                      "PushButton14", "Text3",        "PushButton9",  "Option2",
+                                      "Option1"};
         QStringList chain;
         QWidget* w = form.Text2;
         do {

@@ -28,13 +28,34 @@ private slots:
         QTest::addColumn<QString>("stripped");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("folder");
-        QTest::newRow("two dots") << "/d/report.final.pdf" << "/d/report.final" << "report.final.pdf" << "/d/";
-        QTest::newRow("dot file") << ".txt" << ".txt" << ".txt" << "";
-        QTest::newRow("dot in folder") << "/my.docs/readme" << "/my" << "readme" << "/my.docs/";
-        QTest::newRow("empty") << "" << "" << "" << "";
-        QTest::newRow("no separator") << "a.pdf" << "a" << "a.pdf" << "";
-        QTest::newRow("trailing separator") << "/srv/out/" << "/srv/out/" << "" << "/srv/out/";
-        QTest::newRow("root") << "/" << "/" << "" << "/";
+        QTest::newRow("two dots") << "/d/report.final.pdf"
+                                  << "/d/report.final"
+                                  << "report.final.pdf"
+                                  << "/d/";
+        QTest::newRow("dot file") << ".txt"
+                                  << ".txt"
+                                  << ".txt"
+                                  << "";
+        QTest::newRow("dot in folder") << "/my.docs/readme"
+                                       << "/my"
+                                       << "readme"
+                                       << "/my.docs/";
+        QTest::newRow("empty") << ""
+                               << ""
+                               << ""
+                               << "";
+        QTest::newRow("no separator") << "a.pdf"
+                                      << "a"
+                                      << "a.pdf"
+                                      << "";
+        QTest::newRow("trailing separator") << "/srv/out/"
+                                            << "/srv/out/"
+                                            << ""
+                                            << "/srv/out/";
+        QTest::newRow("root") << "/"
+                              << "/"
+                              << ""
+                              << "/";
     }
     void pathSplitting()
     {
@@ -52,13 +73,20 @@ private slots:
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("normalized");
-        QTest::newRow("double in middle") << "/home/ann//out.mp3" << "/home/ann/out.mp3";
-        QTest::newRow("triple in middle") << "/a///b" << "/a//b";
-        QTest::newRow("leading run") << "///srv/x" << "/srv/x";
-        QTest::newRow("leading single") << "/srv" << "/srv";
-        QTest::newRow("only separators") << "////" << "/";
-        QTest::newRow("relative") << "a//b" << "a/b";
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("double in middle") << "/home/ann//out.mp3"
+                                          << "/home/ann/out.mp3";
+        QTest::newRow("triple in middle") << "/a///b"
+                                          << "/a//b";
+        QTest::newRow("leading run") << "///srv/x"
+                                     << "/srv/x";
+        QTest::newRow("leading single") << "/srv"
+                                        << "/srv";
+        QTest::newRow("only separators") << "////"
+                                         << "/";
+        QTest::newRow("relative") << "a//b"
+                                  << "a/b";
+        QTest::newRow("empty") << ""
+                               << "";
     }
     void normalize()
     {

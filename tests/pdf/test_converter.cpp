@@ -79,11 +79,14 @@ private slots:
         QTest::addColumn<QString>("pdf");
         QTest::addColumn<QString>("output");
         QTest::addColumn<QStringList>("files");
-        QTest::newRow("relative") << "-layout.pdf" << "" << QStringList{"./-layout.pdf"};
-        QTest::newRow("relative, output too")
-            << "-f 1.pdf" << "-o.txt" << QStringList{"./-f 1.pdf", "./-o.txt"};
-        QTest::newRow("absolute") << "/d/-layout.pdf" << "" << QStringList{"/d/-layout.pdf"};
-        QTest::newRow("dash inside") << "a-b.pdf" << "" << QStringList{"a-b.pdf"};
+        QTest::newRow("relative") << "-layout.pdf"
+                                  << "" << QStringList{"./-layout.pdf"};
+        QTest::newRow("relative, output too") << "-f 1.pdf"
+                                              << "-o.txt" << QStringList{"./-f 1.pdf", "./-o.txt"};
+        QTest::newRow("absolute") << "/d/-layout.pdf"
+                                  << "" << QStringList{"/d/-layout.pdf"};
+        QTest::newRow("dash inside") << "a-b.pdf"
+                                     << "" << QStringList{"a-b.pdf"};
     }
 
     void dashNamesStayFiles()

@@ -25,13 +25,13 @@ private slots:
         QTest::addColumn<QString>("refusal"); // empty: accepted
         QTest::newRow("own, owner only") << "file" << 0700 << false << QString();
         QTest::newRow("own, others may read and run") << "file" << 0755 << false << QString();
-        QTest::newRow("group may write") << "file" << 0770 << false
-                                         << "can be changed by other users";
-        QTest::newRow("others may write") << "file" << 0702 << false
-                                          << "can be changed by other users";
+        QTest::newRow("group may write")
+            << "file" << 0770 << false << "can be changed by other users";
+        QTest::newRow("others may write")
+            << "file" << 0702 << false << "can be changed by other users";
         QTest::newRow("another user's") << "file" << 0700 << true << "belongs to another user";
-        QTest::newRow("symbolic link to an own file") << "link" << 0700 << false
-                                                      << "is not a regular file";
+        QTest::newRow("symbolic link to an own file")
+            << "link" << 0700 << false << "is not a regular file";
         QTest::newRow("folder") << "folder" << 0700 << false << "is not a regular file";
         QTest::newRow("missing: running it fails by itself")
             << "missing" << 0 << false << QString();
@@ -61,9 +61,8 @@ private slots:
             lectorix::checkOwnProgram(path);
             QVERIFY2(refusal.isEmpty(), "accepted");
         } catch (const Failure& failure) {
-            QCOMPARE(failure.description(),
-                     "The program " + path + " is refused because it " + refusal +
-                         ". Remove it and try again.");
+            QCOMPARE(failure.description(), "The program " + path + " is refused because it " +
+                                                refusal + ". Remove it and try again.");
         }
     }
 };

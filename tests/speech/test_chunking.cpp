@@ -7,8 +7,8 @@
 #include "support/test_env.h"
 
 #include <QFile>
-#include <QSlider>
 #include <QRegularExpression>
+#include <QSlider>
 #include <QtTest>
 
 using namespace lectorix;
@@ -35,8 +35,8 @@ QList<int> linesPerChunk(const QString& temp, int chunks)
     QList<int> counts;
     int expectedNext = 1;
     for (int i = 1; i <= chunks; ++i) {
-        const QStringList words =
-            chunkText(temp, i).split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
+        const QStringList words = chunkText(temp, i).split(
+            QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
         for (const QString& word : words) {
             // Lines stay whole and in order across the chunks.
             if (word != QStringLiteral("w%1").arg(expectedNext++))

@@ -25,7 +25,7 @@ public:
         bool masked = false;
     };
 
-    ScriptedDialogs();  // installs itself as the program's dialogs
+    ScriptedDialogs(); // installs itself as the program's dialogs
     ~ScriptedDialogs() override;
 
     void setNextAnswer(Answer answer) { m_answers.enqueue(answer); }
