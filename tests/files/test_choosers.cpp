@@ -8,6 +8,7 @@
 #include "platform/temp_folder.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_env.h"
+#include "support/window_fixture.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -20,16 +21,7 @@ class TestChoosers : public QObject
 {
     Q_OBJECT
 
-    struct Fixture
-    {
-        Fixture() : temp(test::freshScratch())
-        {
-            WriteFileIfMissing(customResource(101), tempPath("pdftotext"), true);
-        }
-        QString temp;
-        test::ScriptedDialogs dialogs;
-        Form1 form;
-    };
+    using Fixture = test::WindowFixture;
 
 private slots:
     void choosingAPdfShowsItsText_data()

@@ -8,6 +8,7 @@
 #include "platform/temp_folder.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_env.h"
+#include "support/window_fixture.h"
 
 #include <QDir>
 #include <QGroupBox>
@@ -31,16 +32,9 @@ class TestTextTools : public QObject
 {
     Q_OBJECT
 
-    struct Fixture
+    struct Fixture : test::WindowFixture
     {
-        Fixture() : temp(test::freshScratch())
-        {
-            WriteFileIfMissing(customResource(101), tempPath("pdftotext"), true);
-            globals().UseTextBox = false;
-        }
-        QString temp;
-        test::ScriptedDialogs dialogs;
-        Form1 form;
+        Fixture() { globals().UseTextBox = false; }
     };
 
 private slots:

@@ -6,6 +6,7 @@
 #include "platform/temp_folder.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_env.h"
+#include "support/window_fixture.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -48,16 +49,8 @@ class TestPdfText : public QObject
     Q_OBJECT
 
     // Every test: scratch folders, the launcher in {TEMP}, a window and scripted dialogs.
-    struct Fixture
+    struct Fixture : test::WindowFixture
     {
-        Fixture() : temp(test::freshScratch())
-        {
-            WriteFileIfMissing(customResource(101), tempPath("pdftotext"), true);
-        }
-        QString temp;
-        test::ScriptedDialogs dialogs;
-        Form1 form;
-
         QString extract(const QString& pdf, std::optional<QString> password = std::nullopt)
         {
             form.Check1->setCheckState(password ? Qt::Checked : Qt::Unchecked);

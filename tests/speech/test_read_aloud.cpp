@@ -36,17 +36,6 @@ QList<int> reportedLines(const test::ScriptedDialogs& dialogs, const QString& ta
     return lines;
 }
 
-// The texts handed to the engine for asynchronous speaking, in order.
-QStringList queued(const test::FakeEngine& engine)
-{
-    QStringList texts;
-    const QString mark = QStringLiteral(" speakAsync ");
-    for (const QString& line : engine.log)
-        if (const qsizetype at = line.indexOf(mark); at >= 0)
-            texts << line.mid(at + mark.size());
-    return texts;
-}
-
 QString caption(const Form1& form)
 {
     return form.PushButton2->text();
@@ -143,7 +132,7 @@ private slots:
 
         QCOMPARE(engine.log.mid(0, 4), (QStringList{"voice1 created", "voice1 setVoice v2",
                                                     "voice1 volume 80", "voice1 rate -4"}));
-        QCOMPARE(queued(engine), QStringList{"Hello there.\nSecond line."});
+        QCOMPARE(engine.queued(), QStringList{"Hello there.\nSecond line."});
         QCOMPARE(during, QStringList{"Pause / 11"});
         QCOMPARE(caption(form), QStringLiteral("Start Reading"));
         QCOMPARE(form.mousePointer(), 0);
@@ -170,7 +159,7 @@ private slots:
         Form1 form;
         form.Text2->setPlainText(QString(150001, QLatin1Char('x')));
         form.PushButton2->click();
-        const QStringList texts = queued(engine);
+        const QStringList texts = engine.queued();
         QCOMPARE(texts.size(), 3);
         QCOMPARE(texts[0].size(), 100000);
         QCOMPARE(texts[1].size(), 50001);
@@ -231,7 +220,7 @@ private slots:
 
         QCOMPARE(reportedLines(dialogs, "Speak.SpeakLoud"), lines);
         QCOMPARE(caption(form), endCaption);
-        QCOMPARE(int(queued(engine).size()), queuedCount);
+        QCOMPARE(int(engine.queued().size()), queuedCount);
         if (setup == "failCreateVoice")
             QVERIFY(dialogs.messageTexts().first().startsWith("Class not registered\r\n"));
         if (endCaption == QStringLiteral("Start Reading"))

@@ -29,16 +29,6 @@ using namespace lectorix;
 
 namespace {
 
-QStringList queued(const test::FakeEngine& engine)
-{
-    QStringList texts;
-    const QString mark = QStringLiteral(" speakAsync ");
-    for (const QString& line : engine.log)
-        if (const qsizetype at = line.indexOf(mark); at >= 0)
-            texts << line.mid(at + mark.size());
-    return texts;
-}
-
 QString corpus(const QString& name)
 {
     const QString path = test::corpusFile(name);
@@ -99,7 +89,7 @@ private slots:
         QVERIFY2(lines.contains(QString()), "the document should have empty lines to skip");
         QStringList expected = lines;
         expected.removeAll(QString());
-        const QStringList texts = queued(engine);
+        const QStringList texts = engine.queued();
         QVERIFY(!texts.isEmpty());
         QCOMPARE(texts, expected);
         QCOMPARE(during, (QStringList{"Pause", "11"}));
@@ -126,7 +116,7 @@ private slots:
         QCOMPARE(asked.text, "Enter password for file (" + m_temp +
                                  "/output.pdf): \r\nNote: Leave this box blank if file is not "
                                  "password protected");
-        const QStringList texts = queued(engine);
+        const QStringList texts = engine.queued();
         QVERIFY(!texts.isEmpty());
         QVERIFY(!texts.contains(QString()));
         QCOMPARE(form.PushButton2->text(), QStringLiteral("Start Reading"));
@@ -203,7 +193,7 @@ private slots:
 
         form.PushButton2->click();
 
-        QCOMPARE(queued(engine).size(), 1);
+        QCOMPARE(engine.queued().size(), 1);
         QCOMPARE(dialogs.messages().size(), 1);
         QVERIFY(dialogs.messageTexts().first().contains(" at line 218"));
         QCOMPARE(form.PushButton2->text(), QStringLiteral("Start Reading"));
@@ -258,7 +248,7 @@ private slots:
         form.PushButton2->click();
 
         QCOMPARE(seen, (QStringList{"Start Reading", "Start Reading"}));
-        QCOMPARE(queued(engine), QStringList{"Newer text."});
+        QCOMPARE(engine.queued(), QStringList{"Newer text."});
         QCOMPARE(engine.logOf(" created").size(), 1);
         QCOMPARE(QFile::exists(m_temp + "/started"), duringConversion);
         QCOMPARE(form.PushButton2->text(), QStringLiteral("Start Reading"));

@@ -148,4 +148,14 @@ std::unique_ptr<speech::FileStream> FakeEngine::createFileStream()
     return std::make_unique<FakeStream>(*this, QStringLiteral("stream%1").arg(++m_streamsMade));
 }
 
+QStringList FakeEngine::queued() const
+{
+    QStringList texts;
+    const QString mark = QStringLiteral(" speakAsync ");
+    for (const QString& line : log)
+        if (const qsizetype at = line.indexOf(mark); at >= 0)
+            texts << line.mid(at + mark.size());
+    return texts;
+}
+
 } // namespace lectorix::test

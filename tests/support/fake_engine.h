@@ -40,6 +40,8 @@ public:
     QStringList log;
     // The log lines containing the given text.
     QStringList logOf(const QString& part) const { return log.filter(part); }
+    // The texts handed over for asynchronous speaking, in order.
+    QStringList queued() const;
     int voicesAlive() const { return m_voicesAlive; }
 
     std::unique_ptr<speech::Voice> createVoice() override;
