@@ -5,6 +5,7 @@
 #include "pdf/mp3_conversion.h"
 #include "platform/dialogs.h"
 #include "platform/program_folder.h"
+#include "printing_dialogs.h"
 #include "speech/chunking.h"
 #include "speech/speech_engine.h"
 
@@ -25,22 +26,6 @@
 using namespace lectorix;
 
 namespace {
-
-// No one answers boxes here: every message is printed and gets the harmless answer.
-class PrintingDialogs final : public Dialogs
-{
-public:
-    Answer message(const Message& m) override
-    {
-        std::printf("  [message] %s\n", qPrintable(QString(m.text).replace('\r', ' ')));
-        return m.buttons == Buttons::YesNo ? Answer::No : Answer::Ok;
-    }
-    std::optional<QString> input(const Input&) override { return std::nullopt; }
-    QString openFile(const FileRequest&) override { return {}; }
-    QString saveFile(const FileRequest&) override { return {}; }
-    QString browseFolder(const QString&, const QString&) override { return {}; }
-    bool openUrl(const QUrl&) override { return false; }
-};
 
 // The program's own peak resident memory (VmHWM); the tools it runs are processes of their own.
 double peakMegabytes()
@@ -108,7 +93,7 @@ void benchCutting(const QString& book, const QString& folder)
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    PrintingDialogs dialogs;
+    bench::PrintingDialogs dialogs;
     setDialogs(&dialogs);
     const QString book =
         QStringLiteral(LECTORIX_CORPUS_DIR) + QStringLiteral("/01-A-Study-in-Scarlet.pdf");

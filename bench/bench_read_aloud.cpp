@@ -11,6 +11,7 @@
 #include "platform/failure.h"
 #include "platform/program_folder.h"
 #include "platform/temp_folder.h"
+#include "printing_dialogs.h"
 #include "speech/speech_engine.h"
 #include "support/sink_recorder.h"
 
@@ -51,22 +52,6 @@ double ms(Clock::duration d)
 {
     return std::chrono::duration<double, std::milli>(d).count();
 }
-
-// No one answers boxes here: every message is printed and gets the harmless answer.
-class PrintingDialogs final : public Dialogs
-{
-public:
-    Answer message(const Message& m) override
-    {
-        std::printf("  [message] %s\n", qPrintable(QString(m.text).replace('\r', ' ')));
-        return m.buttons == Buttons::YesNo ? Answer::No : Answer::Ok;
-    }
-    std::optional<QString> input(const Input&) override { return std::nullopt; }
-    QString openFile(const FileRequest&) override { return {}; }
-    QString saveFile(const FileRequest&) override { return {}; }
-    QString browseFolder(const QString&, const QString&) override { return {}; }
-    bool openUrl(const QUrl&) override { return false; }
-};
 
 // Ends the reading under way the way closing the window does: its waiting call returns at
 // once and leaves the window as it was, so the caption is put back here.
@@ -234,7 +219,7 @@ int main(int argc, char** argv)
     qputenv("HOME", QFile::encodeName(scratch.path() + QStringLiteral("/home")));
 
     QApplication app(argc, argv);
-    PrintingDialogs dialogs;
+    bench::PrintingDialogs dialogs;
     setDialogs(&dialogs);
     Form1::setEndProgram([](int) {});
 

@@ -89,13 +89,6 @@ bool waitUntil(const std::function<bool()>& done, int ms)
 
 } // namespace
 
-// The audio tests listen to the null sink of tools/with-audio.sh and skip without it.
-#define NEED_SINK(rec)                                                                             \
-    if (test::SinkRecorder::sinkName().isEmpty())                                                  \
-        QSKIP("No test sink: run under tools/with-audio.sh to hear what is played");               \
-    const auto rec = std::make_unique<test::SinkRecorder>();                                       \
-    QVERIFY2(rec->error().isEmpty(), qPrintable(rec->error()))
-
 class TestEngine : public QObject
 {
     Q_OBJECT

@@ -52,12 +52,6 @@ void prepare(Form1& form)
 
 } // namespace
 
-#define NEED_SINK(rec)                                                                             \
-    if (test::SinkRecorder::sinkName().isEmpty())                                                  \
-        QSKIP("No test sink: run under tools/with-audio.sh to hear what is played");               \
-    const auto rec = std::make_unique<test::SinkRecorder>();                                       \
-    QVERIFY2(rec->error().isEmpty(), qPrintable(rec->error()))
-
 class TestReadAloudAudio : public QObject
 {
     Q_OBJECT

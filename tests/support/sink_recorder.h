@@ -5,6 +5,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -67,3 +68,11 @@ private:
 };
 
 } // namespace lectorix::test
+
+// For a Qt Test function that listens to the null sink of tools/with-audio.sh: skips without
+// it, otherwise declares a started recorder named rec.
+#define NEED_SINK(rec)                                                                             \
+    if (test::SinkRecorder::sinkName().isEmpty())                                                  \
+        QSKIP("No test sink: run under tools/with-audio.sh to hear what is played");               \
+    const auto rec = std::make_unique<test::SinkRecorder>();                                       \
+    QVERIFY2(rec->error().isEmpty(), qPrintable(rec->error()))
