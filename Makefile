@@ -12,7 +12,7 @@ JOBS ?= $(shell nproc)
 # Xvfb and a PulseAudio daemon let `make run` start the program on a machine without a
 # display or sound server too (see tools/with-desktop.sh).
 RUN_PACKAGES = build-essential cmake pkg-config qt6-base-dev libespeak-ng-dev espeak-ng-data \
-               libpulse-dev libsonic-dev poppler-utils lame fonts-liberation \
+               libpulse-dev libsonic-dev poppler-utils poppler-data lame fonts-liberation \
                xvfb xauth pulseaudio pulseaudio-utils
 TEST_PACKAGES = qpdf mpg123 espeak-ng
 

@@ -6,16 +6,16 @@
 //
 // Prints medians of a few runs and their ratios; never fails.
 
-#include "app/form1.h"
-#include "files/file_utils.h"
-#include "files/text_tools.h"
-#include "pdf/pdf_text.h"
-#include "pdf/run_and_wait.h"
-#include "pdf/text_files.h"
-#include "platform/dialogs.h"
-#include "platform/event_pump.h"
-#include "platform/program_folder.h"
-#include "platform/temp_folder.h"
+#include "gui/main_window.h"
+#include "core/file_utils.h"
+#include "gui/text_tools.h"
+#include "gui/pdf_text.h"
+#include "core/process_runner.h"
+#include "core/text_files.h"
+#include "gui/dialogs.h"
+#include "core/event_pump.h"
+#include "core/program_folder.h"
+#include "core/temp_folder.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

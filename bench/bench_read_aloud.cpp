@@ -3,16 +3,16 @@
 // (against a short text), and click to first sound for a long PDF (against the converter
 // alone on it). Prints, never fails. The sound parts need the test sink of
 // tools/with-audio.sh.
-#include "app/form1.h"
-#include "app/globals.h"
-#include "files/file_utils.h"
-#include "platform/dialogs.h"
-#include "platform/event_pump.h"
-#include "platform/failure.h"
-#include "platform/program_folder.h"
-#include "platform/temp_folder.h"
+#include "gui/main_window.h"
+#include "gui/globals.h"
+#include "core/file_utils.h"
+#include "gui/dialogs.h"
+#include "core/event_pump.h"
+#include "core/failure.h"
+#include "core/program_folder.h"
+#include "core/temp_folder.h"
 #include "printing_dialogs.h"
-#include "speech/speech_engine.h"
+#include "core/speech_engine.h"
 #include "support/sink_recorder.h"
 
 #include <QApplication>

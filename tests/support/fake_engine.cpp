@@ -1,7 +1,6 @@
 #include "support/fake_engine.h"
 
-#include "app/globals.h"
-#include "platform/failure.h"
+#include "core/failure.h"
 
 namespace lectorix::test {
 
@@ -113,9 +112,9 @@ FakeEngine::FakeEngine()
 
 FakeEngine::~FakeEngine()
 {
-    // The program-wide voices may hold voices of this engine; they must not outlive it.
-    globals().ReadingVoice.reset();
-    globals().RenderVoice.reset();
+    // Whatever still holds voices of this engine must let go of them first.
+    if (beforeDestroy)
+        beforeDestroy();
     speech::setEngine(nullptr);
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "speech/speech_engine.h"
+#include "core/speech_engine.h"
 
 #include <QStringList>
 
@@ -36,6 +36,9 @@ public:
 
     // Runs inside speak/speakFile, e.g. to move a slider or press a button meanwhile.
     std::function<void(const QString& textOrPath)> onSpeak;
+
+    // Runs as the engine goes, to release voices that the program still holds.
+    inline static std::function<void()> beforeDestroy;
 
     QStringList log;
     // The log lines containing the given text.

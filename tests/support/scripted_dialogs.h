@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/dialogs.h"
+#include "gui/dialogs.h"
 
 #include <QList>
 #include <QQueue>

@@ -1,8 +1,8 @@
 #include "support/window_fixture.h"
 
-#include "files/file_utils.h"
-#include "pdf/converter.h"
-#include "platform/program_folder.h"
+#include "core/file_utils.h"
+#include "core/pdf_converter.h"
+#include "core/program_folder.h"
 #include "support/test_env.h"
 
 namespace lectorix::test {

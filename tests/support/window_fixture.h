@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/form1.h"
+#include "gui/main_window.h"
 #include "support/scripted_dialogs.h"
 
 #include <QString>

@@ -1,0 +1,32 @@
+#include "core/mp3_encoding.h"
+
+#include "core/error_report.h"
+#include "core/file_utils.h"
+#include "core/process_runner.h"
+#include "core/temp_folder.h"
+
+namespace lectorix {
+
+QString encoderCommandLine(const QString& encoderPath, const QString& wavPath,
+                           const QString& mp3Path)
+{
+    return quoted(encoderPath) + QStringLiteral(" -h ") + quoted(wavPath) + QLatin1Char(' ') +
+           quoted(mp3Path);
+}
+
+bool WAVToMP3(const QString& wavPath, const QString& mp3Path)
+{
+    Guard g("Speak", "WAVToMP3");
+    QString encoder;
+    QString commandLine;
+    int exitCode = -1;
+    g(100, [&] { encoder = tempPath(QStringLiteral("lame")); });
+    g(104, [&] { commandLine = encoderCommandLine(encoder, wavPath, mp3Path); });
+    g(106, [&] {
+        checkOwnProgram(encoder);
+        exitCode = RunAndWait(commandLine, 0);
+    });
+    return exitCode == 0 && FileExists(mp3Path);
+}
+
+} // namespace lectorix

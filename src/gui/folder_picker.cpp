@@ -1,0 +1,33 @@
+#include "gui/folder_picker.h"
+
+#include "core/error_report.h"
+#include "gui/main_window.h"
+#include "core/settings.h"
+#include "gui/dialogs.h"
+
+#include <QLineEdit>
+
+namespace lectorix {
+
+void PushButton9_Click(Form1& form)
+{
+    Guard g("Form1", "PushButton9_Click");
+    QString start;
+    QString chosen;
+    g.assign(100, start, [] { return ReadSetting(QStringLiteral("LastFolder"), QString()); });
+    g.assign(100, chosen, [&] {
+        return dialogs().browseFolder(QStringLiteral("Please select folder:"), start);
+    });
+    if (g.test(102, [&] { return chosen.isEmpty(); }))
+        return;
+    // "LastFolder" is stored too, so the next dialog opens where the user chose last.
+    g(
+        104, [&] { WriteSetting(QStringLiteral("LastFolderDot"), chosen); },
+        [&] { WriteSetting(QStringLiteral("LastFolder"), chosen); });
+    if (g.test(104, [&] { return !chosen.endsWith(QLatin1Char('/')); }))
+        g(106, [&] { form.Text3->setText(chosen + QLatin1Char('/')); });
+    else
+        g(108, [&] { form.Text3->setText(chosen); });
+}
+
+} // namespace lectorix

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+
+namespace lectorix {
+
+// The password prompt shared by reading aloud, extraction and MP3 conversion: title
+// "Input Password", the prompt naming pathShown, typed characters masked. Cancel gives the
+// empty string, like a blank entry.
+QString AskPassword(const QString& pathShown);
+
+} // namespace lectorix

@@ -1,0 +1,32 @@
+#include "gui/pdf_chooser.h"
+
+#include "core/error_report.h"
+#include "gui/main_window.h"
+#include "gui/globals.h"
+#include "gui/pdf_text.h"
+#include "gui/dialogs.h"
+
+#include <QLineEdit>
+
+namespace lectorix {
+
+void PushButton1_Click(Form1& form)
+{
+    Guard g("Form1", "PushButton1_Click");
+    Dialogs::FileRequest request;
+    QString chosen;
+    // Each request starts empty, so no earlier choice is offered again.
+    g(100, [&] { chosen.clear(); });
+    g(102, [&] { request.title = QStringLiteral("Select PDF File"); });
+    g(104, [&] { request.filter = QStringLiteral("PDF Documents (*.pdf)|*.pdf"); });
+    g.assign(106, chosen, [&] { return dialogs().openFile(request); });
+    if (g.test(108, [&] { return chosen.isEmpty(); }))
+        return;
+    g(110, [&] { form.Text1->setText(chosen); });
+    g(112, [&] { form.setMousePointer(Form1::PointerBusy); });
+    g(114, [] { globals().UseTextBox = false; });
+    g(116, [&] { GetPDFText(form, form.Text1->text()); });
+    g(118, [&] { form.setMousePointer(Form1::PointerDefault); });
+}
+
+} // namespace lectorix

@@ -1,0 +1,110 @@
+#include "gui/qt_dialogs.h"
+
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QRegularExpression>
+#include <QStringList>
+
+namespace lectorix {
+
+QString QtDialogs::toQtFilter(const QString& classicFilter)
+{
+    const QStringList parts = classicFilter.split(QLatin1Char('|'));
+    QStringList entries;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        if (parts[i].isEmpty())
+            continue;
+        QString label = parts[i];
+        QString pattern = parts[i + 1];
+        pattern.replace(QStringLiteral("*.*"), QStringLiteral("*"));
+        label.replace(QStringLiteral("(*.*)"), QStringLiteral("(*)"));
+        entries << (label.contains(QLatin1Char('(')) ? label : label + " (" + pattern + ")");
+    }
+    return entries.join(QStringLiteral(";;"));
+}
+
+QString QtDialogs::toDisplayText(const QString& text)
+{
+    QString out = text;
+    out.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    out.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return out;
+}
+
+Dialogs::Answer QtDialogs::message(const Message& message)
+{
+    QMessageBox box(m_parent);
+    box.setWindowTitle(message.title);
+    box.setText(toDisplayText(message.text));
+    box.setTextFormat(Qt::PlainText);
+    switch (message.icon) {
+    case Icon::None:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
+    case Icon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case Icon::Warning:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case Icon::Critical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case Icon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    }
+    if (message.buttons == Buttons::YesNo) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+        return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
+    }
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
+    return Answer::Ok;
+}
+
+std::optional<QString> QtDialogs::input(const Input& input)
+{
+    QInputDialog dialog(m_parent);
+    dialog.setWindowTitle(input.title);
+    dialog.setLabelText(toDisplayText(input.prompt));
+    dialog.setTextEchoMode(input.masked ? QLineEdit::Password : QLineEdit::Normal);
+    dialog.setTextValue(input.defaultText);
+    // The prompt holds file names, which must show as typed, never as markup.
+    for (QLabel* label : dialog.findChildren<QLabel*>())
+        label->setTextFormat(Qt::PlainText);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.textValue();
+}
+
+QString QtDialogs::openFile(const FileRequest& request)
+{
+    return QFileDialog::getOpenFileName(m_parent, request.title, request.initialFolder,
+                                        toQtFilter(request.filter));
+}
+
+QString QtDialogs::saveFile(const FileRequest& request)
+{
+    // Qt's overwrite confirmation stays on: replacing a file should never be a surprise.
+    return QFileDialog::getSaveFileName(m_parent, request.title, request.initialFolder,
+                                        toQtFilter(request.filter));
+}
+
+QString QtDialogs::browseFolder(const QString& prompt, const QString& initialFolder)
+{
+    return QFileDialog::getExistingDirectory(m_parent, prompt, initialFolder,
+                                             QFileDialog::ShowDirsOnly);
+}
+
+bool QtDialogs::openUrl(const QUrl& url)
+{
+    return QDesktopServices::openUrl(url);
+}
+
+} // namespace lectorix

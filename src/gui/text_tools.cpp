@@ -1,0 +1,117 @@
+#include "gui/text_tools.h"
+
+#include "core/error_report.h"
+#include "gui/main_window.h"
+#include "gui/globals.h"
+#include "core/file_utils.h"
+#include "gui/pdf_text.h"
+#include "core/text_files.h"
+#include "gui/dialogs.h"
+#include "core/program_folder.h"
+
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QUrl>
+
+namespace lectorix {
+
+namespace {
+const QString TextFilter = QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|");
+
+QString samplesFolder()
+{
+    return programFolder() + QStringLiteral("/Samples/");
+}
+} // namespace
+
+QString helpText(const Form1& form)
+{
+    const QString cr = QStringLiteral("\r");
+    return QStringLiteral("This program will:") + cr + cr +
+           QStringLiteral("extract text from a PDF. This text is usually typed into the PDF "
+                          "using the keyboard.") +
+           cr + cr + QStringLiteral("This program will not:") + cr + cr +
+           QStringLiteral("extract text that is inside an image. Even though the image is "
+                          "embedded within a PDF file, it is still an image and \"unreadable\".") +
+           cr + cr +
+           QStringLiteral("Volume and Speed are not adjusting in real time for saving as MP3.") +
+           cr + cr + QStringLiteral("Please adjust ") + form.Frame1->title() +
+           QStringLiteral(" and ") + form.Frame4->title() + QStringLiteral(" sliders and press ") +
+           form.PushButton8->text() + QStringLiteral(" button again");
+}
+
+void PushButton3_Click(Form1& form)
+{
+    Guard g("Form1", "PushButton3_Click");
+    g(100, [&] { showMessage(helpText(form)); });
+}
+
+void PushButton4_Click(Form1& form)
+{
+    Guard g("Form1", "PushButton4_Click");
+    Dialogs::FileRequest request;
+    QString chosen;
+    QStringList blocks;
+    g(100, [&] { chosen.clear(); });
+    g(102, [&] { request.filter = TextFilter; });
+    g.assign(104, chosen, [&] { return dialogs().openFile(request); });
+    if (g.test(106, [&] { return chosen.isEmpty(); }))
+        return;
+    g(108, [&] { form.setMousePointer(Form1::PointerBusy); });
+    g(110, [&] { form.Text2->setPlainText(QString()); });
+    g.assign(112, blocks, [&] { return ReadFileToStringFSO(chosen); });
+    // The blocks go into the box in one step: appending them one by one would copy the
+    // growing text for every block.
+    g(116, [&] { form.Text2->setPlainText(blocks.join(QString())); });
+    g(120, [] { globals().UseTextBox = true; });
+    g(122, [&] { form.setMousePointer(Form1::PointerDefault); });
+}
+
+void PushButton5_Click(Form1& form)
+{
+    Guard g("Form1", "PushButton5_Click");
+    Dialogs::FileRequest request;
+    QString target;
+    // The dialog keeps Qt's overwrite confirmation: replacing a file should never surprise.
+    g(106, [&] { target.clear(); });
+    g(110, [&] { request.title = QStringLiteral("Save"); });
+    g(112, [&] { request.filter = TextFilter; });
+    g.assign(114, target, [&] { return dialogs().saveFile(request); });
+    if (g.test(118, [&] { return target.isEmpty(); }))
+        return;
+    g(120, [&] { form.setMousePointer(Form1::PointerBusy); });
+    g(122, [&] { WriteStringToFile(form.Text2->toPlainText(), target); });
+    g(124, [&] { form.setMousePointer(Form1::PointerDefault); });
+}
+
+void PushButton6_Click(Form1& form)
+{
+    Guard g("Form1", "PushButton6_Click");
+    g(100, [&] { form.Text2->setPlainText(QString()); });
+    g(102, [&] { form.Text1->setText(QString()); });
+}
+
+void PushButton7_Click(Form1& form)
+{
+    Guard g("Form1", "PushButton7_Click");
+    Dialogs::Answer answer = Dialogs::Answer::No;
+    g(100, [&] { form.Text1->setText(samplesFolder() + QStringLiteral("sample1.pdf")); });
+    g(102, [&] { form.setMousePointer(Form1::PointerBusy); });
+    g(104, [] { globals().UseTextBox = false; });
+    g(106, [&] { GetPDFText(form, form.Text1->text()); });
+    g(108, [&] { form.setMousePointer(Form1::PointerDefault); });
+    g.assign(110, answer, [] {
+        return showMessage(QStringLiteral("Would you like this software to open the folder "
+                                          "where these sample files are stored (so that you can "
+                                          "view them before working with them)?"),
+                           Dialogs::Buttons::YesNo);
+    });
+    if (answer != Dialogs::Answer::Yes)
+        return;
+    // Whether a file browser came up is not examined, as with any shell request.
+    g(112, [] { dialogs().openUrl(QUrl::fromLocalFile(samplesFolder())); });
+}
+
+} // namespace lectorix

@@ -1,0 +1,115 @@
+#include "core/settings.h"
+#include "core/failure.h"
+#include "support/test_env.h"
+
+#include <QFile>
+#include <QtTest>
+
+#include <sys/stat.h>
+
+using namespace lectorix;
+
+class TestSettings : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { test::freshScratch(); }
+
+    void storeIsOneIniFileUnderTheConfigFolder()
+    {
+        QCOMPARE(ReadSetting(QStringLiteral("Volume Level"), 50), QStringLiteral("50"));
+        QCOMPARE(ReadSetting(QStringLiteral("Text1"), QString()), QString());
+        WriteSetting(QStringLiteral("Volume Level"), QStringLiteral("80"));
+        WriteSetting(QStringLiteral("Text3"), QStringLiteral("/srv/audio, books/no slash"));
+        QCOMPARE(ReadSetting(QStringLiteral("Volume Level"), 50), QStringLiteral("80"));
+        QCOMPARE(ReadSetting(QStringLiteral("Text3"), QString()),
+                 QStringLiteral("/srv/audio, books/no slash"));
+        const QString path =
+            qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Quendrel.conf");
+        QCOMPARE(settingsFilePath(), path);
+        QVERIFY(test::readFile(path).startsWith("[Lectorix]\n"));
+    }
+
+    void handEditedValuesReadBackAsText()
+    {
+        test::writeFile(settingsFilePath(), "[Lectorix]\nText1=/a, b.pdf\nCombo1=2 voices\n");
+        QCOMPARE(ReadSetting(QStringLiteral("Text1"), QString()), QStringLiteral("/a, b.pdf"));
+        QCOMPARE(ReadSetting(QStringLiteral("Combo1"), 0), QStringLiteral("2 voices"));
+    }
+
+    void unwritableStoreFails()
+    {
+        if (::geteuid() == 0)
+            QSKIP("root writes through file permissions");
+        WriteSetting(QStringLiteral("Text1"), QString());
+        QFile::setPermissions(settingsFilePath(), QFile::ReadOwner);
+        QVERIFY_THROWS_EXCEPTION(Failure,
+                                 WriteSetting(QStringLiteral("Text1"), QStringLiteral("x")));
+    }
+
+    void leadingNumber_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("value");
+        QTest::newRow("plain") << "50" << 50.0;
+        QTest::newRow("negative") << "-3" << -3.0;
+        QTest::newRow("letters only") << "abc" << 0.0;
+        QTest::newRow("empty") << "" << 0.0;
+        QTest::newRow("number then text") << "12abc" << 12.0;
+        QTest::newRow("blanks inside") << " 1 2 3" << 123.0;
+        QTest::newRow("fraction") << "2.5kg" << 2.5;
+        QTest::newRow("exponent") << "1e2" << 100.0;
+        QTest::newRow("dangling exponent") << "7e" << 7.0;
+        QTest::newRow("hex") << "&H1F" << 31.0;
+        QTest::newRow("octal") << "&O17" << 15.0;
+        QTest::newRow("lone sign") << "-" << 0.0;
+    }
+    void leadingNumber()
+    {
+        QFETCH(QString, text);
+        QFETCH(double, value);
+        QCOMPARE(convert::leadingNumber(text), value);
+    }
+
+    void roundHalfEven_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<int>("rounded");
+        QTest::newRow("0.5") << 0.5 << 0;
+        QTest::newRow("1.5") << 1.5 << 2;
+        QTest::newRow("2.5") << 2.5 << 2;
+        QTest::newRow("-2.5") << -2.5 << -2;
+        QTest::newRow("-3.5") << -3.5 << -4;
+        QTest::newRow("2.6") << 2.6 << 3;
+    }
+    void roundHalfEven()
+    {
+        QFETCH(double, value);
+        QFETCH(int, rounded);
+        QCOMPARE(convert::roundHalfEven(value), rounded);
+    }
+
+    void strictAndTruthConversions()
+    {
+        QCOMPARE(convert::strictWholeNumber(QStringLiteral(" 1 ")), 1);
+        QCOMPARE(convert::strictWholeNumber(QStringLiteral("0.5")), 0);
+        QCOMPARE(convert::strictWholeNumber(QStringLiteral("-1.5")), -2);
+        for (const char* bad : {"", "abc", "1x", "- 1"})
+            QVERIFY_THROWS_EXCEPTION(Failure, convert::strictWholeNumber(QLatin1String(bad)));
+        QVERIFY_THROWS_EXCEPTION(Failure, convert::roundHalfEven(1e12));
+
+        QVERIFY(convert::truthValue(QStringLiteral("tRUE")));
+        QVERIFY(!convert::truthValue(QStringLiteral("False")));
+        QVERIFY(convert::truthValue(QStringLiteral("1")));
+        QVERIFY(convert::truthValue(QStringLiteral("-1")));
+        QVERIFY(!convert::truthValue(QStringLiteral("0")));
+        for (const char* bad : {"", "yes", "Truely"})
+            QVERIFY_THROWS_EXCEPTION(Failure, convert::truthValue(QLatin1String(bad)));
+        QCOMPARE(convert::fromBool(true), QStringLiteral("True"));
+        QCOMPARE(convert::fromInt(-1), QStringLiteral("-1"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSettings)
+#include "test_settings.moc"

@@ -1,0 +1,135 @@
+#include "gui/main_window.h"
+#include "gui/globals.h"
+#include "core/settings.h"
+#include "core/file_utils.h"
+#include "gui/folder_picker.h"
+#include "gui/pdf_chooser.h"
+#include "core/program_folder.h"
+#include "core/temp_folder.h"
+#include "support/scripted_dialogs.h"
+#include "support/test_env.h"
+#include "support/window_fixture.h"
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QtTest>
+
+using namespace lectorix;
+using Shown = test::ScriptedDialogs::Shown;
+
+class TestChoosers : public QObject
+{
+    Q_OBJECT
+
+    using Fixture = test::WindowFixture;
+
+private slots:
+    void choosingAPdfShowsItsText_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<int>("messages");
+        QTest::newRow("text") << "french_diacritics.pdf"
+                              << "àÀâÂäÄçÇéÉ" << 0;
+        QTest::newRow("scan") << "c02-22.pdf"
+                              << "text unreadable" << 1;
+    }
+
+    void choosingAPdfShowsItsText()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, expected);
+        QFETCH(int, messages);
+        Fixture f;
+        globals().UseTextBox = true;
+        f.form.Text2->setPlainText("typed by the user");
+        const QString pdf = test::corpusFile(file);
+        f.dialogs.setNextFileName(pdf);
+        PushButton1_Click(f.form);
+        QCOMPARE(f.form.Text1->text(), pdf);
+        QCOMPARE(ReadSetting("Text1", QString()), pdf);
+        QVERIFY(!globals().UseTextBox);
+        QVERIFY(f.form.Text2->toPlainText().contains(expected));
+        QCOMPARE(f.form.mousePointer(), 0);
+        QCOMPARE(f.dialogs.messages().size(), messages);
+        const Shown dialog = f.dialogs.shown().first();
+        QCOMPARE(dialog.kind, Shown::OpenFile);
+        QCOMPARE(dialog.text, QStringLiteral("Select PDF File"));
+        QCOMPARE(dialog.title, QStringLiteral("PDF Documents (*.pdf)|*.pdf"));
+    }
+
+    void cancellingThePdfDialogChangesNothing()
+    {
+        Fixture f;
+        globals().UseTextBox = true;
+        f.form.Text1->setText("/d/a.pdf");
+        f.form.Text2->setPlainText("kept");
+        PushButton1_Click(f.form);
+        QCOMPARE(f.form.Text1->text(), QStringLiteral("/d/a.pdf"));
+        QCOMPARE(f.form.Text2->toPlainText(), QStringLiteral("kept"));
+        QVERIFY(globals().UseTextBox);
+        QCOMPARE(f.form.mousePointer(), 0);
+    }
+
+    void choosingAFolder_data()
+    {
+        QTest::addColumn<QString>("lastFolder");
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("text3");
+        QTest::newRow("root") << QString() << "/"
+                              << "/";
+        QTest::newRow("folder") << "/srv"
+                                << "/data/Out"
+                                << "/data/Out/";
+        QTest::newRow("blanks and accents") << "/x"
+                                            << "/home/ann/Hörbücher neu"
+                                            << "/home/ann/Hörbücher neu/";
+        QTest::newRow("already ends in /") << QString() << "/data/Out/"
+                                           << "/data/Out/";
+    }
+
+    void choosingAFolder()
+    {
+        QFETCH(QString, lastFolder);
+        QFETCH(QString, chosen);
+        QFETCH(QString, text3);
+        Fixture f;
+        if (!lastFolder.isNull())
+            WriteSetting("LastFolder", lastFolder);
+        f.dialogs.setNextFolder(chosen);
+        PushButton9_Click(f.form);
+        QCOMPARE(f.form.Text3->text(), text3);
+        QCOMPARE(ReadSetting("Text3", QString()), text3);
+        QCOMPARE(ReadSetting("LastFolderDot", QString()), chosen);
+        QCOMPARE(ReadSetting("LastFolder", QString()), chosen);
+        const Shown dialog = f.dialogs.shown().first();
+        QCOMPARE(dialog.kind, Shown::Folder);
+        QCOMPARE(dialog.text, QStringLiteral("Please select folder:"));
+        QCOMPARE(dialog.title, lastFolder.isNull() ? QString() : lastFolder);
+        QCOMPARE(f.dialogs.messages().size(), 0);
+    }
+
+    // The next dialog opens where the user chose last time.
+    void nextFolderDialogStartsAtTheLastChoice()
+    {
+        Fixture f;
+        f.dialogs.setNextFolder("/data/first");
+        PushButton9_Click(f.form);
+        PushButton9_Click(f.form);
+        QCOMPARE(f.dialogs.shown().at(1).title, QStringLiteral("/data/first"));
+    }
+
+    void cancellingTheFolderDialogChangesNothing()
+    {
+        Fixture f;
+        WriteSetting("LastFolder", "/srv");
+        f.form.Text3->setText("/kept/");
+        PushButton9_Click(f.form);
+        QCOMPARE(f.form.Text3->text(), QStringLiteral("/kept/"));
+        QCOMPARE(ReadSetting("LastFolder", QString()), QStringLiteral("/srv"));
+        QCOMPARE(ReadSetting("LastFolderDot", "unset"), QStringLiteral("unset"));
+    }
+};
+
+QTEST_MAIN(TestChoosers)
+#include "test_choosers.moc"

@@ -1,0 +1,395 @@
+// "Save Audio As MP3" end to end on real PDFs with the real converter, speech engine and
+// encoder, driven through the window's button.
+#include "gui/main_window.h"
+#include "gui/globals.h"
+#include "core/file_utils.h"
+#include "gui/mp3_conversion.h"
+#include "gui/pdf_text.h"
+#include "core/program_folder.h"
+#include "core/chunking.h"
+#include "core/mp3_encoding.h"
+#include "gui/wav_rendering.h"
+#include "support/scripted_dialogs.h"
+#include "support/test_env.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QStandardPaths>
+#include <QtEndian>
+#include <QtTest>
+
+#include <sys/stat.h>
+
+using namespace lectorix;
+
+namespace {
+
+// Names that would run commands if a shell ever saw them unquoted. The folder name holds
+// slashes, so it is a path of several folders; file names cannot.
+QString hostileFolder()
+{
+    return QStringLiteral("it's \"$(touch /tmp/pwned-mp3-%1)\" `touch pwned`; Ünïcødé")
+        .arg(QCoreApplication::applicationPid());
+}
+const QString HostileFile =
+    QStringLiteral("a'b \"$(touch pwned)\" `touch pwned`; touch pwned & $HOME Привет");
+
+// True when one of the hostile names ran its command.
+bool commandRan(const QStringList& folders)
+{
+    if (QFile::exists(QStringLiteral("/tmp/pwned-mp3-%1").arg(QCoreApplication::applicationPid())))
+        return true;
+    for (const QString& folder : folders + QStringList{QDir::currentPath()})
+        if (QFile::exists(folder + QStringLiteral("/pwned")))
+            return true;
+    return false;
+}
+
+void writeTool(const QString& path, const QByteArray& bytes)
+{
+    test::writeFile(path, bytes);
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+// The state start-up leaves: the converter launcher in {TEMP}.
+QString startUp()
+{
+    const QString temp = test::freshScratch();
+    writeTool(temp + QStringLiteral("/pdftotext"), customResource(101));
+    return temp;
+}
+
+// A copy of a corpus PDF at path (folders created).
+QString placePdf(const QString& corpusName, const QString& path)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile::remove(path);
+    QFile::copy(test::corpusFile(corpusName), path);
+    return path;
+}
+
+qint64 wavSamples(const QString& path)
+{
+    const QByteArray bytes = test::readFile(path);
+    for (qsizetype at = 12; at + 8 <= bytes.size();) {
+        const quint32 size = qFromLittleEndian<quint32>(bytes.constData() + at + 4);
+        if (bytes.mid(at, 4) == "data")
+            return size / 2;
+        at += 8 + size + (size & 1);
+    }
+    return -1;
+}
+
+// Samples the MP3 decodes to; -1 when mpg123 does not accept it.
+qint64 mp3Samples(const QString& mp3)
+{
+    QProcess check;
+    check.start(QStringLiteral("mpg123"), {QStringLiteral("-q"), QStringLiteral("-t"), mp3});
+    if (!check.waitForFinished(120000) || check.exitStatus() != QProcess::NormalExit ||
+        check.exitCode() != 0)
+        return -1;
+    QProcess decode;
+    decode.start(QStringLiteral("mpg123"), {QStringLiteral("-q"), QStringLiteral("-s"), mp3});
+    if (!decode.waitForFinished(120000) || decode.exitCode() != 0)
+        return -1;
+    const qint64 samples = decode.readAllStandardOutput().size() / 2;
+    return samples > 0 ? samples : -1;
+}
+
+// Renders the chunk files the conversion left in {TEMP} once more, as the conversion did.
+qint64 chunkSpeechSamples(Form1& form, const QString& temp, int chunks)
+{
+    qint64 total = 0;
+    const QString check = QFileInfo(temp).absolutePath() + QStringLiteral("/check.wav");
+    for (int i = 1; i <= chunks; ++i) {
+        SaveToWAV(form,
+                  chunkFileName(temp + QStringLiteral("/output.txt"), i, QStringLiteral(".txt")),
+                  check);
+        total += wavSamples(check);
+    }
+    QFile::remove(check);
+    return total;
+}
+
+int chunkFiles(const QString& temp)
+{
+    return int(QDir(temp).entryList({QStringLiteral("output[0-9][0-9][0-9]*.txt")}).size());
+}
+
+// What must not stay in {TEMP} after a conversion.
+QStringList leftovers(const QString& temp)
+{
+    return QDir(temp).entryList({QStringLiteral("*.wav"), QStringLiteral("output[0-9]*.mp3"),
+                                 QStringLiteral("JoinMP3.sh"), QStringLiteral("lame")},
+                                QDir::Files);
+}
+
+QStringList hiddenFiles(const QString& folder)
+{
+    return QDir(folder).entryList({QStringLiteral(".*")}, QDir::Files | QDir::Hidden);
+}
+
+bool toolsPresent()
+{
+    for (const char* tool : {"pdftotext", "lame", "mpg123"})
+        if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
+            return false;
+    return !test::corpusFolder().isEmpty();
+}
+
+} // namespace
+
+class TestMp3Conversion : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void shortDocument_data();
+    void shortDocument();
+    void longDocumentInParts();
+    void emptyChunkIsSilence();
+    void passwordProtectedDocument_data();
+    void passwordProtectedDocument();
+    void scannedDocument();
+    void missingFolderTouchesNothing();
+    void missingPdfNeverConvertsTheEarlierOne();
+};
+
+void TestMp3Conversion::init()
+{
+    if (!toolsPresent())
+        QSKIP("pdftotext, lame, mpg123 and the corpus are needed");
+}
+
+void TestMp3Conversion::shortDocument_data()
+{
+    QTest::addColumn<QString>("pdfFolder");
+    QTest::addColumn<QString>("pdfName");
+    QTest::addColumn<int>("option"); // 0 neither, 1 Option1, 2 Option2
+    QTest::addColumn<QString>("outputFolder");
+    QTest::newRow("beside the PDF")
+        << QStringLiteral("docs") << QStringLiteral("French.pdf") << 2 << QString();
+    QTest::newRow("hostile names beside the PDF")
+        << hostileFolder() << HostileFile + QStringLiteral(".pdf") << 2 << QString();
+    QTest::newRow("hostile names into a hostile folder")
+        << QStringLiteral("docs") << HostileFile + QStringLiteral(".pdf") << 1 << hostileFolder();
+    QTest::newRow("neither option") << QStringLiteral("my docs") << QStringLiteral("Fr.Acc.pdf")
+                                    << 0 << QStringLiteral("unused");
+}
+
+// One chunk: the encoder writes the MP3 directly, no join.
+void TestMp3Conversion::shortDocument()
+{
+    QFETCH(QString, pdfFolder);
+    QFETCH(QString, pdfName);
+    QFETCH(int, option);
+    QFETCH(QString, outputFolder);
+    const QString temp = startUp();
+    const QString root = QFileInfo(temp).absolutePath();
+    const QString pdf =
+        placePdf(QStringLiteral("french_diacritics.pdf"), root + '/' + pdfFolder + '/' + pdfName);
+    const QString outFolder = root + '/' + outputFolder;
+    QDir().mkpath(outFolder);
+
+    test::ScriptedDialogs dialogs;
+    Form1 form;
+    form.Slider1->setValue(100);
+    form.Slider2->setValue(0);
+    form.Text1->setText(pdf);
+    form.Text3->setText(outFolder);
+    Form1::setOptionValue(form.Option1, option == 1);
+    Form1::setOptionValue(form.Option2, option == 2);
+    dialogs.clear();
+
+    form.PushButton8->click();
+
+    QCOMPARE(dialogs.messageTexts(), QStringList{DoneMessage});
+    const QString mp3 = (option == 1 ? outFolder : QFileInfo(pdf).absolutePath()) + '/' +
+                        StripExtension(GetFileNameFromPath(pdf)) + QStringLiteral(".mp3");
+    QVERIFY2(QFile::exists(mp3), qPrintable(mp3));
+    QCOMPARE(chunkFiles(temp), 1);
+    const qint64 spoken = chunkSpeechSamples(form, temp, 1);
+    QVERIFY(spoken > 22050 / 2);
+    const qint64 decoded = mp3Samples(mp3);
+    QVERIFY2(qAbs(decoded - spoken) < spoken * 3 / 100 + 2 * 1152,
+             qPrintable(QStringLiteral("%1 decoded, %2 spoken").arg(decoded).arg(spoken)));
+    QCOMPARE(leftovers(temp), QStringList());
+    QCOMPARE(hiddenFiles(QFileInfo(mp3).absolutePath()), QStringList());
+    QVERIFY2(!commandRan({QFileInfo(pdf).absolutePath(), outFolder, temp}),
+             "a file name ran a command");
+    QVERIFY(!form.SavingFile);
+    QCOMPARE(form.mousePointer(), int(Form1::PointerDefault));
+}
+
+// Several chunks at the slowest rate, joined into one MP3 in a hostile output folder. A umask
+// that lets the group write must not get the conversion's own join script refused.
+void TestMp3Conversion::longDocumentInParts()
+{
+    const mode_t umaskBefore = ::umask(002);
+    const auto restoreUmask = qScopeGuard([&] { ::umask(umaskBefore); });
+    const QString temp = startUp();
+    const QString root = QFileInfo(temp).absolutePath();
+    const QString pdf =
+        placePdf(QStringLiteral("multicolumn.pdf"),
+                 root + QStringLiteral("/in/") + HostileFile + QStringLiteral(".pdf"));
+    const QString outFolder = root + QStringLiteral("/out ") + hostileFolder();
+    QDir().mkpath(outFolder);
+    const QString mp3 = outFolder + '/' + HostileFile + QStringLiteral(".mp3");
+    test::writeFile(mp3, "an earlier MP3, replaced without asking");
+
+    test::ScriptedDialogs dialogs;
+    Form1 form;
+    form.Slider1->setValue(100);
+    form.Slider2->setValue(-10);
+    form.Text1->setText(pdf);
+    form.Text3->setText(outFolder);
+    Form1::setOptionValue(form.Option1, true);
+    dialogs.clear();
+
+    form.PushButton8->click();
+
+    QCOMPARE(dialogs.messageTexts(), QStringList{DoneMessage});
+    const int chunks = chunkFiles(temp);
+    QVERIFY2(chunks >= 3, qPrintable(QString::number(chunks)));
+    const qint64 spoken = chunkSpeechSamples(form, temp, chunks);
+    const qint64 decoded = mp3Samples(mp3);
+    QVERIFY2(qAbs(decoded - spoken) < spoken * 3 / 100,
+             qPrintable(QStringLiteral("%1 decoded, %2 spoken").arg(decoded).arg(spoken)));
+    QCOMPARE(leftovers(temp), QStringList());
+    QCOMPARE(hiddenFiles(outFolder), QStringList());
+    QVERIFY2(!commandRan({QFileInfo(pdf).absolutePath(), outFolder, temp}),
+             "a file name ran a command");
+}
+
+// An exactly filled last chunk leaves an empty chunk file: it renders and encodes as silence,
+// so such a document still converts.
+void TestMp3Conversion::emptyChunkIsSilence()
+{
+    const QString temp = startUp();
+    writeTool(temp + QStringLiteral("/lame"), customResource(103));
+    const QString chunk = test::writeFile(temp + QStringLiteral("/output002.txt"), "");
+    test::ScriptedDialogs dialogs;
+    Form1 form;
+    SaveToWAV(form, chunk, temp + QStringLiteral("/output002.wav"));
+    QVERIFY(!globals().RenderVoice);
+    QCOMPARE(wavSamples(temp + QStringLiteral("/output002.wav")), 0);
+    QVERIFY(
+        WAVToMP3(temp + QStringLiteral("/output002.wav"), temp + QStringLiteral("/output002.mp3")));
+    QCOMPARE(dialogs.messageTexts(), QStringList());
+}
+
+void TestMp3Conversion::passwordProtectedDocument_data()
+{
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<bool>("converted");
+    QTest::newRow("right password") << QStringLiteral("openpassword") << true;
+    QTest::newRow("left blank") << QString() << false;
+}
+
+// The prompt names the working copy; the typed password opens the document.
+void TestMp3Conversion::passwordProtectedDocument()
+{
+    QFETCH(QString, password);
+    QFETCH(bool, converted);
+    const QString temp = startUp();
+    const QString pdf = placePdf(QStringLiteral("libreoffice-writer-password.pdf"),
+                                 QFileInfo(temp).absolutePath() + QStringLiteral("/Locked.pdf"));
+    test::ScriptedDialogs dialogs;
+    Form1 form;
+    form.Slider1->setValue(100);
+    form.Text1->setText(pdf);
+    form.Check1->setCheckState(Qt::Checked);
+    Form1::setOptionValue(form.Option2, true);
+    dialogs.clear();
+    dialogs.setNextInput(password);
+
+    form.PushButton8->click();
+
+    QCOMPARE(dialogs.shown().size(), 2);
+    QCOMPARE(dialogs.shown().first().kind, test::ScriptedDialogs::Shown::Input);
+    QVERIFY(dialogs.shown().first().text.contains(QStringLiteral("(") + temp +
+                                                  QStringLiteral("/output.pdf): ")));
+    QCOMPARE(dialogs.messageTexts(),
+             QStringList{converted ? DoneMessage : protectedTextMessage(pdf)});
+    QCOMPARE(QFile::exists(QFileInfo(temp).absolutePath() + QStringLiteral("/Locked.mp3")),
+             converted);
+}
+
+void TestMp3Conversion::scannedDocument()
+{
+    const QString temp = startUp();
+    const QString pdf = placePdf(QStringLiteral("c02-22.pdf"),
+                                 QFileInfo(temp).absolutePath() + QStringLiteral("/Scan.pdf"));
+    test::ScriptedDialogs dialogs;
+    Form1 form;
+    form.Text1->setText(pdf);
+    Form1::setOptionValue(form.Option2, true);
+    dialogs.clear();
+
+    form.PushButton8->click();
+
+    QCOMPARE(dialogs.messageTexts(), QStringList{unreadableTextMessage(pdf)});
+    QVERIFY(!QFile::exists(temp + QStringLiteral("/lame")));
+    QVERIFY(!QFile::exists(QFileInfo(temp).absolutePath() + QStringLiteral("/Scan.mp3")));
+    QVERIFY(!form.SavingFile);
+}
+
+void TestMp3Conversion::missingFolderTouchesNothing()
+{
+    const QString temp = startUp();
+    const QString root = QFileInfo(temp).absolutePath();
+    const QString pdf = placePdf(QStringLiteral("french_diacritics.pdf"), root + "/A.pdf");
+    test::writeFile(temp + QStringLiteral("/output.pdf"), "earlier copy");
+    test::writeFile(temp + QStringLiteral("/output001.txt"), "earlier chunk");
+    const QStringList before = QDir(temp).entryList(QDir::Files);
+
+    test::ScriptedDialogs dialogs;
+    Form1 form;
+    form.Text1->setText(pdf);
+    form.Text3->setText(root + QStringLiteral("/no such folder"));
+    Form1::setOptionValue(form.Option1, true);
+    dialogs.clear();
+
+    form.PushButton8->click();
+
+    QCOMPARE(dialogs.messageTexts(), QStringList{FolderMissingMessage});
+    QCOMPARE(QDir(temp).entryList(QDir::Files), before);
+    QCOMPARE(test::readFile(temp + QStringLiteral("/output.pdf")), QByteArray("earlier copy"));
+    QVERIFY(!QFile::exists(root + QStringLiteral("/A.mp3")));
+    QVERIFY(!form.SavingFile);
+    QCOMPARE(form.mousePointer(), int(Form1::PointerDefault));
+}
+
+// The earlier run's working copy and text must not be converted in place of a missing PDF.
+void TestMp3Conversion::missingPdfNeverConvertsTheEarlierOne()
+{
+    const QString temp = startUp();
+    const QString root = QFileInfo(temp).absolutePath();
+    placePdf(QStringLiteral("french_diacritics.pdf"), temp + QStringLiteral("/output.pdf"));
+    test::writeFile(temp + QStringLiteral("/output.txt"), "the earlier document's text\n");
+    test::writeFile(temp + QStringLiteral("/output002.txt"), "an earlier chunk");
+    const QString pdf = root + QStringLiteral("/gone.pdf");
+
+    test::ScriptedDialogs dialogs;
+    Form1 form;
+    form.Text1->setText(pdf);
+    Form1::setOptionValue(form.Option2, true);
+    dialogs.clear();
+
+    form.PushButton8->click();
+
+    QCOMPARE(dialogs.messageTexts(), QStringList{protectedTextMessage(pdf)});
+    QVERIFY(!QFile::exists(root + QStringLiteral("/gone.mp3")));
+    QVERIFY(!QFile::exists(temp + QStringLiteral("/output.pdf")));
+    QVERIFY(!QFile::exists(temp + QStringLiteral("/output002.txt")));
+}
+
+QTEST_MAIN(TestMp3Conversion)
+#include "test_mp3_conversion.moc"

@@ -1,0 +1,227 @@
+// "Save Audio As MP3" when something goes wrong: a failed rendering or encoding never says
+// "Done." and never touches an MP3 already at the path; the conversion cannot be started twice
+// and the sliders refuse meanwhile; closing the window stops it and removes its files.
+#include "gui/main_window.h"
+#include "gui/globals.h"
+#include "gui/mp3_conversion.h"
+#include "core/event_pump.h"
+#include "core/program_folder.h"
+#include "gui/volume_rate.h"
+#include "support/fake_engine.h"
+#include "support/scripted_dialogs.h"
+#include "support/test_env.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QStandardPaths>
+#include <QTimer>
+#include <QtTest>
+
+#include <cerrno>
+#include <csignal>
+
+using namespace lectorix;
+
+namespace {
+
+const QByteArray EarlierMp3 = "an MP3 from an earlier conversion";
+
+void writeTool(const QString& path, const QByteArray& bytes)
+{
+    test::writeFile(path, bytes);
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+// A window set to convert a one-page corpus PDF in `root` beside itself, over an earlier MP3.
+struct Setup
+{
+    QString temp = test::freshScratch();
+    QString root = QFileInfo(temp).absolutePath();
+    QString pdf = root + QStringLiteral("/docs/French.pdf");
+    QString mp3 = root + QStringLiteral("/docs/French.mp3");
+
+    Setup()
+    {
+        writeTool(temp + QStringLiteral("/pdftotext"), customResource(101));
+        QDir().mkpath(root + QStringLiteral("/docs"));
+        QFile::copy(test::corpusFile(QStringLiteral("french_diacritics.pdf")), pdf);
+        test::writeFile(mp3, EarlierMp3);
+    }
+
+    void prepare(Form1& form) const
+    {
+        form.Slider1->setValue(100);
+        form.Text1->setText(pdf);
+        Form1::setOptionValue(form.Option2, true);
+    }
+
+    // The working files that must not outlive a conversion, and unfinished MP3s beside it.
+    QStringList leftovers() const
+    {
+        QStringList left =
+            QDir(temp).entryList({QStringLiteral("*.wav"), QStringLiteral("output[0-9]*.mp3"),
+                                  QStringLiteral("JoinMP3.sh"), QStringLiteral("lame")},
+                                 QDir::Files);
+        left += QDir(root + QStringLiteral("/docs"))
+                    .entryList({QStringLiteral(".*")}, QDir::Files | QDir::Hidden);
+        return left;
+    }
+};
+
+QString notMade(const QString& mp3, const QString& why)
+{
+    return QStringLiteral("The MP3 file %1 could not be made: %2").arg(mp3, why);
+}
+
+} // namespace
+
+class TestMp3ConversionFailures : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void renderingFails();
+    void encoderFails_data();
+    void encoderFails();
+    void secondClickAndSlidersRefused();
+    void closingTheWindowStopsTheConversion();
+};
+
+void TestMp3ConversionFailures::init()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty() ||
+        test::corpusFolder().isEmpty())
+        QSKIP("pdftotext and the corpus are needed");
+}
+
+void TestMp3ConversionFailures::renderingFails()
+{
+    const Setup setup;
+    test::ScriptedDialogs dialogs;
+    test::FakeEngine engine;
+    engine.failSpeak = QStringLiteral("The audio device is busy");
+    Form1 form;
+    setup.prepare(form);
+    dialogs.clear();
+
+    form.PushButton8->click();
+
+    QCOMPARE(dialogs.messageTexts(),
+             QStringList{notMade(setup.mp3, QStringLiteral("part 1 of 1 could not be rendered "
+                                                           "to speech."))});
+    QCOMPARE(test::readFile(setup.mp3), EarlierMp3);
+    QCOMPARE(setup.leftovers(), QStringList());
+    QVERIFY(!form.SavingFile);
+    QCOMPARE(form.mousePointer(), int(Form1::PointerDefault));
+}
+
+void TestMp3ConversionFailures::encoderFails_data()
+{
+    QTest::addColumn<QByteArray>("encoder");
+    QTest::newRow("fails at once") << QByteArray("#!/bin/sh\nexit 1\n");
+    QTest::newRow("writes half and fails") << QByteArray("#!/bin/sh\necho half > \"$3\"\nexit 2\n");
+    QTest::newRow("succeeds but writes nothing") << QByteArray("#!/bin/sh\nexit 0\n");
+}
+
+void TestMp3ConversionFailures::encoderFails()
+{
+    QFETCH(QByteArray, encoder);
+    const Setup setup;
+    // An encoder already in {TEMP} is used as it is.
+    writeTool(setup.temp + QStringLiteral("/lame"), encoder);
+    test::ScriptedDialogs dialogs;
+    Form1 form;
+    setup.prepare(form);
+    dialogs.clear();
+
+    form.PushButton8->click();
+
+    const QStringList shown = dialogs.messageTexts();
+    QCOMPARE(shown.size(), 1);
+    QVERIFY2(shown.first().startsWith(notMade(setup.mp3, QString())), qPrintable(shown.first()));
+    QVERIFY(shown.first() != DoneMessage);
+    QCOMPARE(test::readFile(setup.mp3), EarlierMp3);
+    QCOMPARE(setup.leftovers(), QStringList());
+}
+
+// While a conversion renders, a second click starts nothing and the sliders refuse.
+void TestMp3ConversionFailures::secondClickAndSlidersRefused()
+{
+    const Setup setup;
+    test::ScriptedDialogs dialogs;
+    test::FakeEngine engine;
+    Form1 form;
+    setup.prepare(form);
+    form.Slider2->setValue(-2);
+    dialogs.clear();
+    int speeches = 0;
+    engine.onSpeak = [&](const QString&) {
+        ++speeches;
+        QVERIFY(form.SavingFile);
+        form.PushButton8->click();
+        form.Slider2->setValue(7);
+    };
+
+    form.PushButton8->click();
+
+    QCOMPARE(speeches, 1);
+    QCOMPARE(engine.logOf(QStringLiteral("speakFile")).size(), 1);
+    QCOMPARE(form.Slider2->value(), -2);
+    const QStringList shown = dialogs.messageTexts();
+    QCOMPARE(shown.size(), 2);
+    QCOMPARE(shown.first(), SliderRefusedMessage);
+    QVERIFY(!form.SavingFile);
+}
+
+void TestMp3ConversionFailures::closingTheWindowStopsTheConversion()
+{
+    const Setup setup;
+    const QString pidFile = setup.root + QStringLiteral("/encoder.pid");
+    writeTool(setup.temp + QStringLiteral("/lame"),
+              "#!/bin/sh\necho $$ > '" + pidFile.toUtf8() +
+                  "'\necho partial > \"$3\"\nexec sleep 60\n");
+    test::ScriptedDialogs dialogs;
+    int exitCode = -1;
+    Form1::setEndProgram([&](int code) { exitCode = code; });
+    Form1 form;
+    form.show();
+    setup.prepare(form);
+    dialogs.clear();
+    // Polled, not waited for: a nested wait would hold up the conversion beneath it.
+    QTimer closer;
+    closer.setInterval(20);
+    QObject::connect(&closer, &QTimer::timeout, &form, [&] {
+        if (QFile::exists(pidFile)) {
+            closer.stop();
+            form.close();
+        }
+    });
+    closer.start();
+
+    QElapsedTimer clock;
+    clock.start();
+    form.PushButton8->click();
+    const qint64 elapsed = clock.elapsed();
+    const bool ending = events::programEnding();
+    events::setProgramEnding(false);
+
+    QVERIFY(ending);
+    QCOMPARE(exitCode, 0);
+    QVERIFY2(elapsed < 30000, "the conversion waited for the encoder it should have stopped");
+    QCOMPARE(dialogs.messageTexts(), QStringList());
+    const pid_t encoderPid = pid_t(test::readFile(pidFile).trimmed().toInt());
+    QVERIFY(encoderPid > 0);
+    QVERIFY(::kill(encoderPid, 0) != 0 && errno == ESRCH);
+    QCOMPARE(setup.leftovers(), QStringList());
+    QCOMPARE(QDir(setup.temp).entryList({QStringLiteral("output*")}, QDir::Files), QStringList());
+    QCOMPARE(test::readFile(setup.mp3), EarlierMp3);
+}
+
+QTEST_MAIN(TestMp3ConversionFailures)
+#include "test_mp3_conversion_failures.moc"

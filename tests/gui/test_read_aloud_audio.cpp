@@ -1,0 +1,301 @@
+// Reading aloud with the real engine, heard on the null sink of tools/with-audio.sh: sound
+// while the caption says "Pause", silence after Pause, sound again after Resume, sliders that
+// act on the running voice, and PDFs read through the real converter.
+
+#include "gui/main_window.h"
+#include "gui/globals.h"
+#include "core/file_utils.h"
+#include "core/event_pump.h"
+#include "core/program_folder.h"
+#include "core/temp_folder.h"
+#include "gui/read_aloud.h"
+#include "core/speech_engine.h"
+#include "support/scripted_dialogs.h"
+#include "support/sink_recorder.h"
+#include "support/test_env.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QTimer>
+#include <QtTest>
+
+using namespace lectorix;
+using namespace std::chrono_literals;
+using Clock = test::SinkRecorder::Clock;
+
+namespace {
+
+const QString Short = QStringLiteral("Hello there. This is a short test of reading aloud.");
+const QString Medium = QStringLiteral(
+    "In the year 1878 I took my degree of Doctor of Medicine of the University of London, and "
+    "proceeded to Netley to go through the course prescribed for surgeons in the army.");
+const QString Long = Medium.repeated(6);
+
+constexpr double Loud = 100.0; // speech at full volume is far above this RMS; silence is 0
+constexpr double Quiet = 20.0;
+
+double seconds(Clock::duration d)
+{
+    return std::chrono::duration<double>(d).count();
+}
+
+void prepare(Form1& form)
+{
+    form.Slider1->setValue(100);
+    form.Slider2->setValue(0);
+    globals().UseTextBox = true;
+}
+
+} // namespace
+
+class TestReadAloudAudio : public QObject
+{
+    Q_OBJECT
+
+    QString m_temp;
+
+private slots:
+    // The engine's first start in a process is slow (the benchmark reports it); the tests
+    // time their steps from a started engine.
+    void initTestCase()
+    {
+        if (test::SinkRecorder::sinkName().isEmpty())
+            return;
+        const auto voice = speech::engine().createVoice();
+        voice->setVolume(0);
+        voice->speak(QStringLiteral("Ready."));
+    }
+    void init() { m_temp = test::freshScratch(); }
+
+    void textBoxIsHeard()
+    {
+        NEED_SINK(rec);
+        test::ScriptedDialogs dialogs;
+        Form1 form;
+        prepare(form);
+        form.Text1->clear();
+        form.Text2->setPlainText(Short);
+        // Looks until the sound starts (the engine's first start in a process takes longer).
+        QStringList during;
+        QTimer listen;
+        connect(&listen, &QTimer::timeout, &form, [&] {
+            if (rec->rmsSince(Clock::now() - 300ms) <= Loud)
+                return;
+            listen.stop();
+            during << form.PushButton2->text() << QString::number(form.mousePointer()) << "heard";
+        });
+        listen.start(100);
+
+        const auto start = Clock::now();
+        form.PushButton2->click();
+        const auto end = Clock::now();
+
+        QCOMPARE(during, (QStringList{"Pause", "11", "heard"}));
+        QCOMPARE(form.PushButton2->text(), QStringLiteral("Start Reading"));
+        QCOMPARE(form.mousePointer(), 0);
+        QVERIFY2(rec->lastSound(start, end + 300ms, Quiet) <= end + 30ms, "heard after the end");
+        QVERIFY(dialogs.shown().isEmpty());
+    }
+
+    // Without an audio server the reading reports the failure once, however many pieces or
+    // lines it has, and ends.
+    void noAudioServerIsReportedOnce_data()
+    {
+        QTest::addColumn<bool>("pdf");
+        QTest::newRow("text box, three pieces") << false;
+        QTest::newRow("PDF, many lines") << true;
+    }
+    void noAudioServerIsReportedOnce()
+    {
+        QFETCH(bool, pdf);
+        test::ScriptedDialogs dialogs;
+        Form1 form;
+        prepare(form);
+        if (pdf) {
+            const QString file = test::corpusFile(QStringLiteral("multicolumn.pdf"));
+            if (!QFile::exists(file))
+                QSKIP("the PDF corpus is not on this machine");
+            WriteFileIfMissing(customResource(101), tempPath(QStringLiteral("pdftotext")), true);
+            globals().UseTextBox = false;
+            form.Text1->setText(file);
+        } else {
+            form.Text2->setPlainText(Short.repeated(5000)); // 255,000 characters
+        }
+        const QByteArray saved = qgetenv("PULSE_SERVER");
+        qputenv("PULSE_SERVER", "unix:/nonexistent/lectorix-no-server");
+
+        form.PushButton2->click();
+        saved.isNull() ? qunsetenv("PULSE_SERVER") : qputenv("PULSE_SERVER", saved);
+
+        QCOMPARE(dialogs.messages().size(), 1);
+        QVERIFY(dialogs.messageTexts().first().contains(QStringLiteral("PulseAudio")));
+        QCOMPARE(form.PushButton2->text(), QStringLiteral("Start Reading"));
+        QCOMPARE(form.mousePointer(), 0);
+    }
+
+    // Pause is silence within 100 ms and "Resume"; the first call keeps waiting; Resume is
+    // sound and "Pause". A press after a text change starts a new reading in its place.
+    void pauseResumeAndANewReading()
+    {
+        NEED_SINK(rec);
+        test::ScriptedDialogs dialogs;
+        Form1 form;
+        prepare(form);
+        form.Text2->setPlainText(Long);
+        QStringList seen;
+        bool returned = false;
+        Clock::time_point pausedAt, resumedAt, restartedAt;
+        auto at = [&](int ms, std::function<void()> step) { QTimer::singleShot(ms, &form, step); };
+        auto restart = [&] {
+            seen << (rec->rms(resumedAt + 150ms, Clock::now()) > Loud ? "heard" : "silent");
+            form.Text2->setPlainText(Short);
+            seen << form.PushButton2->text();
+            restartedAt = Clock::now();
+            form.PushButton2->click(); // reads Short, then returns
+            seen << form.PushButton2->text();
+        };
+        auto resume = [&] {
+            seen << (rec->rms(pausedAt + 100ms, Clock::now()) < Quiet ? "silent" : "heard")
+                 << (returned ? "returned" : "waiting") << form.PushButton2->text();
+            resumedAt = Clock::now();
+            form.PushButton2->click();
+            seen << form.PushButton2->text();
+            at(1000, restart);
+        };
+        QTimer listen; // the engine's first start in a process takes a while
+        connect(&listen, &QTimer::timeout, &form, [&] {
+            if (rec->rmsSince(Clock::now() - 300ms) <= Loud)
+                return;
+            listen.stop();
+            seen << "heard";
+            pausedAt = Clock::now();
+            form.PushButton2->click();
+            seen << form.PushButton2->text();
+            at(800, resume);
+        });
+        listen.start(100);
+
+        form.PushButton2->click();
+        returned = true;
+        const auto end = Clock::now();
+
+        QCOMPARE(seen, (QStringList{"heard", "Resume", "silent", "waiting", "Resume", "Pause",
+                                    "heard", "Start Reading", "Start Reading"}));
+        QCOMPARE(form.PushButton2->text(), QStringLiteral("Start Reading"));
+        QCOMPARE(form.mousePointer(), 0);
+        // The long text was dropped: the call ended soon after the short one was read.
+        QVERIFY2(rec->rms(restartedAt + 150ms, restartedAt + 1000ms) > Loud, "new reading silent");
+        QVERIFY2(seconds(end - restartedAt) < 10.0, "the earlier reading went on");
+        QVERIFY(dialogs.shown().isEmpty());
+    }
+
+    // Moving the sliders during a reading changes the running voice: quieter, and faster.
+    void slidersChangeTheRunningVoice()
+    {
+        NEED_SINK(rec);
+        test::ScriptedDialogs dialogs;
+        Form1 form;
+        prepare(form);
+        form.Text2->setPlainText(Medium);
+        auto start = Clock::now();
+        form.PushButton2->click();
+        const auto plainLength = Clock::now() - start;
+        const double plainLevel = rec->rms(start + 800ms, start + 2000ms);
+
+        prepare(form);
+        form.Text2->setPlainText(Medium);
+        QTimer::singleShot(500, &form, [&] {
+            form.Slider1->setValue(25);
+            form.Slider2->setValue(10);
+        });
+        start = Clock::now();
+        form.PushButton2->click();
+        const auto changedLength = Clock::now() - start;
+        const double changedLevel = rec->rms(start + 800ms, start + 2000ms);
+
+        qInfo("plain %.2f s at %.0f, changed %.2f s at %.0f", seconds(plainLength), plainLevel,
+              seconds(changedLength), changedLevel);
+        QVERIFY2(plainLevel > Loud, "the plain reading was not heard");
+        QVERIFY2(changedLevel > 1 && changedLevel < plainLevel * 0.5, "not quieter");
+        QVERIFY2(seconds(changedLength) < seconds(plainLength) * 0.7, "not faster");
+        QCOMPARE(globals().ReadingVoice->volume(), 25);
+        QCOMPARE(globals().ReadingVoice->rate(), 10);
+    }
+
+    void pdfIsHeard()
+    {
+        NEED_SINK(rec);
+        const QString pdf = test::corpusFile(QStringLiteral("french_diacritics.pdf"));
+        if (!QFile::exists(pdf))
+            QSKIP("the PDF corpus is not on this machine");
+        test::ScriptedDialogs dialogs;
+        Form1 form;
+        prepare(form);
+        WriteFileIfMissing(customResource(101), tempPath(QStringLiteral("pdftotext")), true);
+        globals().UseTextBox = false;
+        form.Text1->setText(pdf);
+
+        const auto start = Clock::now();
+        form.PushButton2->click();
+        const auto end = Clock::now();
+
+        QVERIFY2(rec->rms(start, end) > Loud / 2, "nothing heard");
+        QCOMPARE(form.PushButton2->text(), QStringLiteral("Start Reading"));
+        QCOMPARE(form.mousePointer(), 0);
+        QVERIFY(dialogs.shown().isEmpty());
+    }
+
+    // A protected PDF opened with the typed password is heard; closing the window then ends
+    // the reading and the sound at once.
+    void passwordPdfIsHeardUntilTheWindowCloses()
+    {
+        NEED_SINK(rec);
+        const QString pdf = test::corpusFile(QStringLiteral("password-example.pdf"));
+        if (!QFile::exists(pdf))
+            QSKIP("the PDF corpus is not on this machine");
+        test::ScriptedDialogs dialogs;
+        int exitCode = -1;
+        Form1::setEndProgram([&](int code) { exitCode = code; });
+        Form1 form;
+        form.show();
+        prepare(form);
+        WriteFileIfMissing(customResource(101), tempPath(QStringLiteral("pdftotext")), true);
+        globals().UseTextBox = false;
+        form.Text1->setText(pdf);
+        form.Check1->setCheckState(Qt::Checked);
+        dialogs.setNextInput(QStringLiteral("test"));
+        bool heard = false;
+        Clock::time_point closedAt;
+        auto close = [&] {
+            closedAt = Clock::now();
+            form.close();
+        };
+        QTimer listen;
+        connect(&listen, &QTimer::timeout, &form, [&] {
+            if (rec->rmsSince(Clock::now() - 300ms) <= Loud)
+                return;
+            listen.stop();
+            heard = true;
+            QTimer::singleShot(500, &form, close);
+        });
+        listen.start(100);
+        QTimer::singleShot(20000, &form, close); // heard or not, the window closes
+
+        form.PushButton2->click();
+        const auto returnedAt = Clock::now();
+        events::setProgramEnding(false);
+
+        QVERIFY2(heard, "the protected PDF was not heard");
+        QCOMPARE(exitCode, 0);
+        QVERIFY2(seconds(returnedAt - closedAt) < 5.0, "the reading outlived the window");
+        QVERIFY2(rec->rms(closedAt + 150ms, closedAt + 600ms) < Quiet, "heard after closing");
+        QCOMPARE(dialogs.messages().size(), 0);
+    }
+};
+
+QTEST_MAIN(TestReadAloudAudio)
+#include "test_read_aloud_audio.moc"

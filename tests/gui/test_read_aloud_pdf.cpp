@@ -1,0 +1,322 @@
+// Reading a PDF aloud with the real converter: the working copy in {TEMP}, one request per
+// non-empty line, the password prompt, and the quiet endings when no text comes out.
+
+#include "gui/main_window.h"
+#include "gui/globals.h"
+#include "core/file_utils.h"
+#include "core/text_files.h"
+#include "core/event_pump.h"
+#include "core/program_folder.h"
+#include "core/temp_folder.h"
+#include "gui/read_aloud.h"
+#include "support/fake_engine.h"
+#include "support/scripted_dialogs.h"
+#include "support/test_env.h"
+#include "test_read_aloud_held.h"
+
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+#include <csignal>
+
+using namespace lectorix;
+
+namespace {
+
+QString corpus(const QString& name)
+{
+    const QString path = test::corpusFile(name);
+    return QFile::exists(path) ? path : QString();
+}
+
+} // namespace
+
+class TestReadAloudPdf : public QObject
+{
+    Q_OBJECT
+
+    QString m_temp;
+
+    // A PDF source as the window has it after start-up: the converter in {TEMP}, the PDF in
+    // a folder of the user's (so a text file written beside it would show).
+    QString preparePdf(Form1& form, const QString& corpusName)
+    {
+        WriteFileIfMissing(customResource(101), tempPath(QStringLiteral("pdftotext")), true);
+        const QString source = corpus(corpusName);
+        if (source.isEmpty())
+            return {};
+        const QString pdf = test::scratchFolder() + QStringLiteral("/docs/") + corpusName;
+        test::writeFile(pdf, test::readFile(source));
+        globals().UseTextBox = false;
+        form.Text1->setText(pdf);
+        return pdf;
+    }
+
+private slots:
+    void init()
+    {
+        m_temp = test::freshScratch();
+        if (test::corpusFolder().isEmpty())
+            QSKIP("the PDF corpus is not on this machine");
+    }
+
+    void readsEveryNonEmptyLineOfTheWorkingCopy()
+    {
+        test::ScriptedDialogs dialogs;
+        test::FakeEngine engine;
+        Form1 form;
+        const QString pdf = preparePdf(form, QStringLiteral("multicolumn.pdf"));
+        QStringList during;
+        engine.onSpeak = [&](const QString&) {
+            if (during.isEmpty())
+                during << form.PushButton2->text() << QString::number(form.mousePointer());
+        };
+
+        form.PushButton2->click();
+
+        // The converter ran on the copy: its text lies beside the copy, none beside the PDF.
+        QCOMPARE(test::readFile(m_temp + "/output.pdf"), test::readFile(pdf));
+        QVERIFY(QFile::exists(m_temp + "/output.txt"));
+        QVERIFY(!QFile::exists(QString(pdf).replace(".pdf", ".txt")));
+
+        const QStringList lines = ReadFileToStringFSOLine(m_temp + "/output.txt");
+        QVERIFY2(lines.contains(QString()), "the document should have empty lines to skip");
+        QStringList expected = lines;
+        expected.removeAll(QString());
+        const QStringList texts = engine.queued();
+        QVERIFY(!texts.isEmpty());
+        QCOMPARE(texts, expected);
+        QCOMPARE(during, (QStringList{"Pause", "11"}));
+        QCOMPARE(form.PushButton2->text(), QStringLiteral("Start Reading"));
+        QCOMPARE(form.mousePointer(), 0);
+        QVERIFY(dialogs.shown().isEmpty());
+    }
+
+    void passwordIsAskedAndUsed()
+    {
+        test::ScriptedDialogs dialogs;
+        test::FakeEngine engine;
+        Form1 form;
+        preparePdf(form, QStringLiteral("password-example.pdf"));
+        form.Check1->setCheckState(Qt::Checked);
+        dialogs.setNextInput(QStringLiteral("test"));
+
+        form.PushButton2->click();
+
+        QCOMPARE(dialogs.shown().size(), 1);
+        const auto& asked = dialogs.shown().first();
+        QCOMPARE(asked.kind, test::ScriptedDialogs::Shown::Input);
+        QCOMPARE(asked.title, QStringLiteral("Input Password"));
+        QCOMPARE(asked.text, "Enter password for file (" + m_temp +
+                                 "/output.pdf): \r\nNote: Leave this box blank if file is not "
+                                 "password protected");
+        const QStringList texts = engine.queued();
+        QVERIFY(!texts.isEmpty());
+        QVERIFY(!texts.contains(QString()));
+        QCOMPARE(form.PushButton2->text(), QStringLiteral("Start Reading"));
+    }
+
+    // No text comes out: the reading ends quietly, and never with the text of an earlier
+    // reading still lying in {TEMP}.
+    void endsQuietlyWithoutText_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("prompt");
+        QTest::addColumn<QString>("password"); // "<cancel>" cancels the prompt
+        QTest::addColumn<bool>("converter");
+        QTest::newRow("password not asked") << "password-example.pdf" << false << "" << true;
+        QTest::newRow("password cancelled") << "password-example.pdf" << true << "<cancel>" << true;
+        QTest::newRow("password left blank") << "password-example.pdf" << true << "" << true;
+        QTest::newRow("wrong password") << "password-example.pdf" << true << "nope" << true;
+        QTest::newRow("scanned pages") << "c02-22.pdf" << false << "" << true;
+        QTest::newRow("not a PDF") << "invalid.pdf" << false << "" << true;
+        QTest::newRow("no converter") << "multicolumn.pdf" << false << "" << false;
+        // A regular file whose reading fails: the copy fails, the earlier copy must not be
+        // converted in its place.
+        QTest::newRow("copy fails") << "/proc/self/mem" << false << "" << true;
+    }
+    void endsQuietlyWithoutText()
+    {
+        QFETCH(QString, file);
+        QFETCH(bool, prompt);
+        QFETCH(QString, password);
+        QFETCH(bool, converter);
+        test::ScriptedDialogs dialogs;
+        test::FakeEngine engine;
+        Form1 form;
+        QString pdf = preparePdf(form, file.startsWith('/') ? QStringLiteral("trivial.pdf") : file);
+        if (file.startsWith('/')) {
+            pdf = file;
+            form.Text1->setText(pdf);
+        }
+        if (!converter)
+            QFile::remove(m_temp + "/pdftotext");
+        form.Check1->setCheckState(prompt ? Qt::Checked : Qt::Unchecked);
+        if (prompt)
+            dialogs.setNextInput(password == "<cancel>" ? std::nullopt
+                                                        : std::optional<QString>(password));
+        // What an earlier reading of another document left behind.
+        test::writeFile(m_temp + "/output.pdf", test::readFile(corpus("tracemonkey.pdf")));
+        test::writeFile(m_temp + "/output.txt", "Words of an earlier reading\n");
+
+        QElapsedTimer clock;
+        clock.start();
+        form.PushButton2->click();
+        qInfo("ended after %lld ms", clock.elapsed());
+
+        QVERIFY(engine.log.isEmpty()); // no voice made, nothing spoken
+        QCOMPARE(form.PushButton2->text(), QStringLiteral("Start Reading"));
+        QCOMPARE(form.mousePointer(), 0);
+        QCOMPARE(dialogs.messages().size(), 0);
+        if (file.startsWith('/'))
+            QVERIFY(!QFile::exists(m_temp + "/output.pdf"));
+        else
+            QCOMPARE(test::readFile(m_temp + "/output.pdf"), test::readFile(pdf));
+        if (file != "c02-22.pdf")
+            QVERIFY(!QFile::exists(m_temp + "/output.txt"));
+    }
+
+    // Speaking that fails ends the queuing: one report for the whole document, not one a line.
+    void failedQueuingEndsTheReading()
+    {
+        test::ScriptedDialogs dialogs;
+        test::FakeEngine engine;
+        engine.failSpeak = QStringLiteral("Connection refused");
+        Form1 form;
+        preparePdf(form, QStringLiteral("multicolumn.pdf"));
+
+        form.PushButton2->click();
+
+        QCOMPARE(engine.queued().size(), 1);
+        QCOMPARE(dialogs.messages().size(), 1);
+        QVERIFY(dialogs.messageTexts().first().contains(" at line 218"));
+        QCOMPARE(form.PushButton2->text(), QStringLiteral("Start Reading"));
+        QCOMPARE(form.mousePointer(), 0);
+    }
+
+    // A press while the PDF reading still prepares its text (the text was edited, so the
+    // caption says "Start Reading") starts a newer reading. When the wait returns, the earlier
+    // call leaves quietly: its document is never queued behind the newer reading.
+    void newerReadingWhileTheEarlierPrepares_data()
+    {
+        QTest::addColumn<bool>("duringConversion"); // else while removing the earlier files
+        QTest::newRow("removing") << false;
+        QTest::newRow("converting") << true;
+    }
+    void newerReadingWhileTheEarlierPrepares()
+    {
+        QFETCH(bool, duringConversion);
+        test::ScriptedDialogs dialogs;
+        test::FakeEngine engine;
+        Form1 form;
+        preparePdf(form, QStringLiteral("multicolumn.pdf"));
+        // A converter that waits for the test's word before it writes the earlier document's
+        // text (at most ten seconds, so a failing test cannot hang).
+        const QByteArray temp = m_temp.toUtf8();
+        QFile::remove(m_temp + "/pdftotext");
+        test::writeFile(m_temp + "/pdftotext",
+                        "#!/bin/sh\ntouch '" + temp + "/started'\ni=0\nwhile [ ! -e '" + temp +
+                            "/go' ] && [ $i -lt 1000 ]; do sleep 0.01; i=$((i+1)); done\n"
+                            "echo 'Words of the earlier document' > \"${1%.pdf}.txt\"\n");
+        QFile::setPermissions(m_temp + "/pdftotext", QFile::ReadOwner | QFile::ExeOwner);
+        if (!duringConversion)
+            test::writeFile(m_temp + "/go", "");
+        QStringList seen;
+        const auto newer = [&] {
+            form.Text2->setPlainText(QStringLiteral("Newer text."));
+            globals().UseTextBox = true;
+            seen << form.PushButton2->text();
+            form.PushButton2->click();
+            seen << form.PushButton2->text();
+            test::writeFile(m_temp + "/go", "");
+        };
+        QTimer started;
+        connect(&started, &QTimer::timeout, &form, [&] {
+            if (!duringConversion || QFile::exists(m_temp + "/started")) {
+                started.stop();
+                newer();
+            }
+        });
+        started.start(duringConversion ? 10 : 0);
+
+        form.PushButton2->click();
+
+        QCOMPARE(seen, (QStringList{"Start Reading", "Start Reading"}));
+        QCOMPARE(engine.queued(), QStringList{"Newer text."});
+        QCOMPARE(engine.logOf(" created").size(), 1);
+        QCOMPARE(QFile::exists(m_temp + "/started"), duringConversion);
+        QCOMPARE(form.PushButton2->text(), QStringLiteral("Start Reading"));
+        QCOMPARE(form.mousePointer(), 0);
+        QVERIFY(dialogs.messages().isEmpty());
+    }
+
+    // The PDF source needs an existing PDF; without one the button does nothing at all.
+    void pdfSourceNeedsAnExistingFile_data()
+    {
+        QTest::addColumn<QString>("pdfBox");
+        QTest::newRow("empty") << QString();
+        QTest::newRow("missing") << QStringLiteral("/nowhere/gone.pdf");
+        QTest::newRow("folder") << test::scratchFolder();
+        QTest::newRow("wildcard") << QStringLiteral("/tmp/*.pdf");
+    }
+    void pdfSourceNeedsAnExistingFile()
+    {
+        QFETCH(QString, pdfBox);
+        test::ScriptedDialogs dialogs;
+        test::FakeEngine engine;
+        Form1 form;
+        WriteFileIfMissing(customResource(101), tempPath(QStringLiteral("pdftotext")), true);
+        globals().UseTextBox = false;
+        form.Text1->setText(pdfBox);
+        form.Check1->setCheckState(Qt::Checked);
+        form.PushButton2->click();
+        QVERIFY(engine.log.isEmpty());
+        QVERIFY(dialogs.shown().isEmpty()); // not even the password prompt
+        QVERIFY(!QFile::exists(m_temp + "/output.pdf"));
+        QCOMPARE(form.PushButton2->text(), QStringLiteral("Start Reading"));
+        QCOMPARE(form.mousePointer(), 0);
+    }
+
+    // Closing the window while the converter runs stops it and ends the call at once.
+    void closingDuringTheConversion()
+    {
+        test::ScriptedDialogs dialogs;
+        test::HeldEngine engine;
+        int exitCode = -1;
+        Form1::setEndProgram([&](int code) { exitCode = code; });
+        Form1 form;
+        form.show();
+        preparePdf(form, QStringLiteral("multicolumn.pdf"));
+        QFile::remove(m_temp + "/pdftotext");
+        const QString pidFile = m_temp + "/converter.pid";
+        test::writeFile(m_temp + "/pdftotext",
+                        "#!/bin/sh\necho $$ > '" + pidFile.toUtf8() + "'\nexec sleep 60\n");
+        QFile::setPermissions(m_temp + "/pdftotext", QFile::ReadOwner | QFile::ExeOwner);
+        QTimer::singleShot(50, &form, [&] {
+            if (!events::waitUntil([&] { return QFile::exists(pidFile); }))
+                return;
+            form.close();
+        });
+
+        form.PushButton2->click();
+        const bool ending = events::programEnding();
+        events::setProgramEnding(false);
+
+        QVERIFY(ending);
+        QCOMPARE(exitCode, 0);
+        QVERIFY(engine.log.isEmpty());
+        QVERIFY(dialogs.messages().isEmpty());
+        const pid_t converterPid = test::readFile(pidFile).trimmed().toInt();
+        QVERIFY(converterPid > 0);
+        QVERIFY2(::kill(converterPid, 0) != 0, "the converter must not outlive the window");
+    }
+};
+
+QTEST_MAIN(TestReadAloudPdf)
+#include "test_read_aloud_pdf.moc"
