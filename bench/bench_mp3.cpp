@@ -80,7 +80,7 @@ void benchCutting(const QString& book, const QString& folder)
     const qint64 bytes = QFileInfo(text).size();
     QElapsedTimer clock;
     clock.start();
-    const int chunks = CutTextFileFSO(0, text);
+    const int chunks = cutIntoChunkFiles(0, text);
     const double ms = clock.nsecsElapsed() / 1e6;
     std::printf("cutting the book's text (%lld bytes) at rate 0: %d chunks in %.1f ms\n",
                 qlonglong(bytes), chunks, ms);
@@ -117,7 +117,7 @@ int main(int argc, char** argv)
 
     benchCutting(book, scratch.path());
 
-    const QString voiceId = speech::engine().createVoice()->GetVoices().value(0).id;
+    const QString voiceId = speech::engine().createVoice()->installedVoices().value(0).id;
     const QString baseline = scratch.path() + QStringLiteral("/pipeline.mp3");
     const double pipeline = pipelineSeconds(book, voiceId, baseline);
     const double pipelineAudio = mp3Seconds(baseline);
@@ -125,15 +125,15 @@ int main(int argc, char** argv)
     const double peakBefore = peakMegabytes();
     resetPeak();
 
-    Form1 form;
-    form.Slider1->setValue(100);
-    form.Slider2->setValue(0);
-    form.Text1->setText(book);
-    form.Text3->setText(out);
-    Form1::setOptionValue(form.Option1, true);
+    MainWindow form;
+    form.volumeSlider->setValue(100);
+    form.rateSlider->setValue(0);
+    form.pdfPathEdit->setText(book);
+    form.outputFolderEdit->setText(out);
+    MainWindow::setOptionValue(form.saveToFolderOption, true);
     QElapsedTimer clock;
     clock.start();
-    form.PushButton8->click();
+    form.saveMp3Button->click();
     const double ours = clock.elapsed() / 1000.0;
     const double ourAudio = mp3Seconds(out + QStringLiteral("/01-A-Study-in-Scarlet.mp3"));
 

@@ -2,7 +2,7 @@
 //
 // 1. Loading a 10 MB and a 20 MB text file into the text box: the ratio shows whether loading
 //    grows linearly with size (about 2); the 20 MB load is set against reading the file alone.
-// 2. GetPDFText on freeculture.pdf against the bare converter on pages 1 to 100.
+// 2. loadPdfText on freeculture.pdf against the bare converter on pages 1 to 100.
 //
 // Prints medians of a few runs and their ratios; never fails.
 
@@ -84,9 +84,9 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     BenchDialogs dialogs;
     setDialogs(&dialogs);
-    WriteFileIfMissing(customResource(101), tempPath(QStringLiteral("pdftotext")), true);
+    writeFileIfMissing(customResource(101), tempPath(QStringLiteral("pdftotext")), true);
 
-    Form1 form;
+    MainWindow form;
     form.show();
     const int runs = 3;
 
@@ -94,20 +94,20 @@ int main(int argc, char** argv)
     const QString small = makeTextFile(scratch.filePath("10mb.txt"), 10'000'000);
     const QString large = makeTextFile(scratch.filePath("20mb.txt"), 20'000'000);
     auto clearBox = [&] {
-        form.Text2->setPlainText(QString());
+        form.textToReadEdit->setPlainText(QString());
         events::processPending();
     };
     auto load = [&](const QString& path) {
         return medianMs(runs, clearBox, [&] {
             dialogs.nextFile = path;
-            PushButton4_Click(form);
+            loadTextFromFile(form);
             events::processPending();
         });
     };
     const double load10 = load(small);
     const double load20 = load(large);
     const double read20 = medianMs(
-        runs, [] {}, [&] { (void)ReadFileToStringFSO(large); });
+        runs, [] {}, [&] { (void)readTextFileBlocks(large); });
     const double raw20 = medianMs(
         runs, [] {},
         [&] {
@@ -124,7 +124,7 @@ int main(int argc, char** argv)
     std::printf("  ratio load / read as blocks:    %9.2f\n", load20 / read20);
     std::printf("  ratio load / read bytes:        %9.2f\n", load20 / raw20);
 
-    // GetPDFText against the bare converter.
+    // loadPdfText against the bare converter.
     const QString corpus = QStringLiteral(LECTORIX_CORPUS_DIR);
     const QString pdf = corpus + QStringLiteral("/freeculture.pdf");
     if (!QFile::exists(pdf)) {
@@ -135,17 +135,17 @@ int main(int argc, char** argv)
     const double bare = medianMs(
         runs, [&] { QFile::remove(bareOut); },
         [&] {
-            RunAndWait(quoted(QStringLiteral("pdftotext")) + QStringLiteral(" -f 1 -l 100 ") +
+            runAndWait(quoted(QStringLiteral("pdftotext")) + QStringLiteral(" -f 1 -l 100 ") +
                            quoted(pdf) + QLatin1Char(' ') + quoted(bareOut),
                        0);
         });
     const double extract = medianMs(runs, clearBox, [&] {
-        GetPDFText(form, pdf);
+        loadPdfText(form, pdf);
         events::processPending();
     });
     std::printf("bare pdftotext -f 1 -l 100:       %9.1f ms\n", bare);
     std::printf("GetPDFText, pages 1 to 100:       %9.1f ms  (%lld characters)\n", extract,
-                static_cast<long long>(form.Text2->toPlainText().size()));
+                static_cast<long long>(form.textToReadEdit->toPlainText().size()));
     std::printf("  ratio GetPDFText / bare:        %9.2f   (target: at most 1.3)\n",
                 extract / bare);
     return 0;

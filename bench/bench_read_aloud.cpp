@@ -4,7 +4,6 @@
 // alone on it). Prints, never fails. The sound parts need the test sink of
 // tools/with-audio.sh.
 #include "gui/main_window.h"
-#include "gui/globals.h"
 #include "core/file_utils.h"
 #include "gui/dialogs.h"
 #include "core/event_pump.h"
@@ -59,16 +58,16 @@ void endReading()
 {
     events::setProgramEnding(true);
 }
-void afterReading(Form1& form)
+void afterReading(MainWindow& form)
 {
     events::setProgramEnding(false);
-    globals().ReadingVoice.reset();
-    form.PushButton2->setText(QStringLiteral("Start Reading"));
-    form.setMousePointer(Form1::PointerDefault);
+    form.readingSession->stop();
+    form.readButton->setText(QStringLiteral("Start Reading"));
+    form.setMousePointer(MainWindow::PointerDefault);
     events::waitFor(0.5);
 }
 
-void benchProcessorTime(Form1& form, const QString& text)
+void benchProcessorTime(MainWindow& form, const QString& text)
 {
     // The old way of waiting: event processing and the state query as fast as they go.
     constexpr double BusySeconds = 5.0;
@@ -88,13 +87,13 @@ void benchProcessorTime(Form1& form, const QString& text)
     events::waitFor(0.5);
 
     constexpr int ReadingMs = 30000;
-    globals().UseTextBox = true;
-    form.Text2->setPlainText(text);
+    form.useTextBox = true;
+    form.textToReadEdit->setPlainText(text);
     QTimer::singleShot(ReadingMs, &form, endReading);
     QElapsedTimer clock;
     clock.start();
     const double cpu0 = cpuSeconds();
-    form.PushButton2->click();
+    form.readButton->click();
     const double share = (cpuSeconds() - cpu0) / (clock.elapsed() / 1000.0);
     afterReading(form);
 
@@ -107,7 +106,7 @@ void benchProcessorTime(Form1& form, const QString& text)
 
 // Presses the button and returns the time from the press to the first sound on the sink;
 // the reading is ended once it has been heard.
-std::optional<double> clickToSound(Form1& form, test::SinkRecorder& recorder)
+std::optional<double> clickToSound(MainWindow& form, test::SinkRecorder& recorder)
 {
     bool heard = false;
     QTimer listen;
@@ -121,7 +120,7 @@ std::optional<double> clickToSound(Form1& form, test::SinkRecorder& recorder)
     listen.start(5);
     QTimer::singleShot(60000, &form, endReading);
     const auto clicked = Clock::now();
-    form.PushButton2->click();
+    form.readButton->click();
     const auto ended = Clock::now();
     listen.stop();
     afterReading(form);
@@ -141,23 +140,23 @@ void printLatency(const char* what, std::optional<double> value)
         std::printf("  %-44s   nothing heard\n", what);
 }
 
-void benchTypedText(Form1& form, test::SinkRecorder& recorder, const QString& prose)
+void benchTypedText(MainWindow& form, test::SinkRecorder& recorder, const QString& prose)
 {
     // Start-up lists the voices, which loads the engine; the first reading then starts the
     // audio output.
     QElapsedTimer load;
     load.start();
-    speech::engine().createVoice()->GetVoices();
+    speech::engine().createVoice()->installedVoices();
     const double loadMs = double(load.nsecsElapsed()) / 1e6;
-    globals().UseTextBox = true;
-    form.Text2->setPlainText(QStringLiteral("Hello there."));
+    form.useTextBox = true;
+    form.textToReadEdit->setPlainText(QStringLiteral("Hello there."));
     const auto cold = clickToSound(form, recorder);
     const auto small = clickToSound(form, recorder);
     QString big = prose;
     while (big.size() < (1 << 20))
         big += prose;
     big.truncate(1 << 20);
-    form.Text2->setPlainText(big);
+    form.textToReadEdit->setPlainText(big);
     const auto large = clickToSound(form, recorder);
     std::printf("click to first sound, typed text:\n");
     std::printf("  %-44s %8.1f ms\n", "loading the engine (at start-up)", loadMs);
@@ -168,7 +167,7 @@ void benchTypedText(Form1& form, test::SinkRecorder& recorder, const QString& pr
         std::printf("  ratio 1 MB/12 characters: %.2f\n", *large / *small);
 }
 
-void benchPdf(Form1& form, test::SinkRecorder& recorder, const QString& folder)
+void benchPdf(MainWindow& form, test::SinkRecorder& recorder, const QString& folder)
 {
     const QString pdf = folder + QStringLiteral("/freeculture.pdf");
     QFile::copy(QStringLiteral(LECTORIX_CORPUS_DIR "/freeculture.pdf"), pdf);
@@ -181,8 +180,8 @@ void benchPdf(Form1& form, test::SinkRecorder& recorder, const QString& folder)
     QProcess::execute(QStringLiteral("pdftotext"), {pdf, folder + QStringLiteral("/alone.txt")});
     const double alone = double(clock.nsecsElapsed()) / 1e6;
 
-    globals().UseTextBox = false;
-    form.Text1->setText(pdf);
+    form.useTextBox = false;
+    form.pdfPathEdit->setText(pdf);
     const auto reading = clickToSound(form, recorder);
     std::printf("click to first sound, freeculture.pdf (352 pages):\n");
     std::printf("  %-44s %8.1f ms\n", "pdftotext alone (baseline)", alone);
@@ -221,7 +220,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     bench::PrintingDialogs dialogs;
     setDialogs(&dialogs);
-    Form1::setEndProgram([](int) {});
+    MainWindow::setEndProgram([](int) {});
 
     const QString prose = proseText();
     if (prose.isEmpty()) {
@@ -229,11 +228,11 @@ int main(int argc, char** argv)
         return 0;
     }
     try {
-        WriteFileIfMissing(customResource(101), tempPath(QStringLiteral("pdftotext")), true);
-        Form1 form;
+        writeFileIfMissing(customResource(101), tempPath(QStringLiteral("pdftotext")), true);
+        MainWindow form;
         // The values a first start gives the sliders.
-        form.Slider1->setValue(50);
-        form.Slider2->setValue(-3);
+        form.volumeSlider->setValue(50);
+        form.rateSlider->setValue(-3);
 
         if (test::SinkRecorder::sinkName().isEmpty()) {
             std::printf("click to first sound: skipped (no test sink; run under "

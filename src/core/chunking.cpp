@@ -3,7 +3,6 @@
 #include "core/error_report.h"
 #include "core/file_utils.h"
 #include "core/text_decoding.h"
-#include "core/event_pump.h"
 #include "core/failure.h"
 
 #include <QElapsedTimer>
@@ -21,7 +20,6 @@ namespace {
 constexpr qint64 ReadBlockSize = 1 << 16;
 // The window stays responsive while a long document is cut, without paying for an event pass
 // on every line.
-constexpr qint64 EventIntervalMs = 10;
 
 QString readFailure(const QString& path, const QFile& file)
 {
@@ -234,11 +232,11 @@ ChunkLimits chunkLimits(int rate)
 
 QString chunkFileName(const QString& inputPath, int number, const QString& extension)
 {
-    return StripExtension(inputPath) + QStringLiteral("%1").arg(number, 3, 10, QLatin1Char('0')) +
+    return stripExtension(inputPath) + QStringLiteral("%1").arg(number, 3, 10, QLatin1Char('0')) +
            extension;
 }
 
-QString CleanLineForSpeech(const QString& text)
+QString cleanLineForSpeech(const QString& text)
 {
     QString out;
     out.reserve(text.size());
@@ -260,7 +258,7 @@ QString CleanLineForSpeech(const QString& text)
 }
 
 
-int CutTextFileFSO(int rate, const QString& inputPath)
+int cutIntoChunkFiles(int rate, const QString& inputPath)
 {
     Guard g("Speak", "CutTextFileFSO");
     ChunkLimits limits;
@@ -274,12 +272,10 @@ int CutTextFileFSO(int rate, const QString& inputPath)
     qint64 characters = 0;
     g(128, [&] { chunk.create(chunkFileName(inputPath, number, QStringLiteral(".txt"))); });
 
-    QElapsedTimer sinceEvents;
-    sinceEvents.start();
     static const QString Nbsp = QStringLiteral("&#xa0;");
     while (!input.atEnd()) {
         QString line;
-        g(138, [&] { line = CleanLineForSpeech(input.readLine().remove(Nbsp).toLower()); });
+        g(138, [&] { line = cleanLineForSpeech(input.readLine().remove(Nbsp).toLower()); });
         // Each line keeps its line break: written back to back, the last word of one line
         // and the first of the next would be spoken as one word. The break is not counted,
         // so chunks end where they always did.
@@ -293,14 +289,10 @@ int CutTextFileFSO(int rate, const QString& inputPath)
             lines = 1;
             characters = 0;
         }
-        if (sinceEvents.elapsed() >= EventIntervalMs) {
-            events::processPending();
-            sinceEvents.restart();
-        }
     }
     g(166, [&] { chunk.close(); });
     g(172, [&] { input.close(); });
-    g(176, [&] { RemoveFile(inputPath); });
+    g(176, [&] { QFile::remove(inputPath); });
     return number;
 }
 

@@ -20,16 +20,16 @@ ChunkLimits chunkLimits(int rate);
 QString chunkFileName(const QString& inputPath, int number, const QString& extension);
 
 // Cuts the text file at inputPath into chunk files output001.txt, output002.txt, ... beside
-// it, sized by the rate of Slider2, and deletes the input. Each input line is cleaned for the
-// speech engine ("&#xa0;" removed, lower-cased, CleanLineForSpeech) and written without a line
+// it, sized by the rate of rateSlider, and deletes the input. Each input line is cleaned for the
+// speech engine ("&#xa0;" removed, lower-cased, cleanLineForSpeech) and written without a line
 // break. Returns the number of chunk files written (at least 1: an empty input gives one
 // empty chunk; an input whose last line exactly fills a chunk leaves an empty last one).
-// Window events are handled every few milliseconds, not per character. Failures are reported
+// It handles no events: a whole book is cut in milliseconds. Failures are reported
 // as Speak.CutTextFileFSO; an input that cannot be read ends the cutting.
-int CutTextFileFSO(int rate, const QString& inputPath);
+int cutIntoChunkFiles(int rate, const QString& inputPath);
 
 // Keeps letters, digits and combining marks of every script, the space and . , ? ! ;
 // Every other character becomes one space, so the length in characters does not change.
-QString CleanLineForSpeech(const QString& text);
+QString cleanLineForSpeech(const QString& text);
 
 } // namespace lectorix

@@ -49,7 +49,7 @@ ErrorReportSink setErrorReportSink(ErrorReportSink sink)
     return sink;
 }
 
-void ReportApplicationError(const QString& tag, int line, const QString& description)
+void reportApplicationError(const QString& tag, int line, const QString& description)
 {
     ErrorReportSink sink;
     {
@@ -89,7 +89,7 @@ QString describeCurrentException()
 void Guard::report(int line)
 {
     ++m_failures;
-    ReportApplicationError(m_tag, line, describeCurrentException());
+    reportApplicationError(m_tag, line, describeCurrentException());
 }
 
 } // namespace lectorix

@@ -28,7 +28,7 @@ ErrorReportSink setErrorReportSink(ErrorReportSink sink);
 // Hands the report to the installed sink and returns when it has been dealt with (for the
 // window: when the user has closed the box). Reports made on another thread are handed over
 // to the main thread and return at once.
-void ReportApplicationError(const QString& tag, int line, const QString& description);
+void reportApplicationError(const QString& tag, int line, const QString& description);
 
 // The description of whatever was thrown.
 QString describeCurrentException();
@@ -39,8 +39,8 @@ QString describeCurrentException();
 // here too, so they are reported at the calling line.
 //
 //     Guard g("Form1", "Form_Load");
-//     g(102, [&] { ApplySkin(); });
-//     if (g.test(104, [&] { return FileExists(path); }))   // a failing test counts as true
+//     g(102, [&] { applySkin(); });
+//     if (g.test(104, [&] { return fileExists(path); }))   // a failing test counts as true
 //         g(106, [&] { loadCursor(); });
 //     g(128, [&] { setCaption(); }, [&] { setIcon(); });   // two statements on one line
 class Guard

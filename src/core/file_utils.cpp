@@ -56,7 +56,7 @@ bool isReadOnly(const QString& path)
 
 } // namespace
 
-bool FileExists(const QString& path)
+bool fileExists(const QString& path)
 {
     if (path.isEmpty())
         return false;
@@ -66,7 +66,7 @@ bool FileExists(const QString& path)
     return ::stat(QFile::encodeName(path).constData(), &info) == 0;
 }
 
-bool IsExistingFile(const QString& path)
+bool isExistingFile(const QString& path)
 {
     if (path.isEmpty() || hasWildcard(path))
         return false;
@@ -76,7 +76,7 @@ bool IsExistingFile(const QString& path)
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-bool IsFolder(const QString& path)
+bool isFolder(const QString& path)
 {
     if (path.isEmpty())
         return false;
@@ -86,28 +86,28 @@ bool IsFolder(const QString& path)
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-QString StripExtension(const QString& path)
+QString stripExtension(const QString& path)
 {
     const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
     return dot >= 1 ? path.left(dot) : path;
 }
 
-QString GetFileNameFromPath(const QString& path)
+QString fileNameOf(const QString& path)
 {
     return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
 }
 
-QString GetFolderFromPath(const QString& path)
+QString folderOf(const QString& path)
 {
     return path.left(path.lastIndexOf(QLatin1Char('/')) + 1);
 }
 
-QString GetShortPath(const QString& path)
+QString shortPath(const QString& path)
 {
     return path;
 }
 
-QString NormalizeBackslashes(const QString& path)
+QString normalizeSlashes(const QString& path)
 {
     if (!path.startsWith(QLatin1Char('/')))
         return collapsePairs(path);
@@ -117,17 +117,17 @@ QString NormalizeBackslashes(const QString& path)
     return QLatin1Char('/') + collapsePairs(path.mid(first));
 }
 
-void CopyFileChecked(const QString& source, const QString& destination)
+void copyFileChecked(const QString& source, const QString& destination)
 {
     if (source.trimmed().isEmpty() || destination.trimmed().isEmpty())
         return;
-    const QString from = NormalizeBackslashes(source);
-    const QString to = NormalizeBackslashes(destination);
-    if (IsExistingFile(from) && IsFolder(GetFolderFromPath(to)))
-        CopyFileFSO(from, to);
+    const QString from = normalizeSlashes(source);
+    const QString to = normalizeSlashes(destination);
+    if (isExistingFile(from) && isFolder(folderOf(to)))
+        copyFile(from, to);
 }
 
-void CopyFileFSO(const QString& source, const QString& destination)
+void copyFile(const QString& source, const QString& destination)
 {
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly))
@@ -153,7 +153,7 @@ void CopyFileFSO(const QString& source, const QString& destination)
     out.commit();
 }
 
-void RemoveFile(const QString& path)
+void removeFile(const QString& path)
 {
     events::processPending();
     if (path.isEmpty())
@@ -161,13 +161,13 @@ void RemoveFile(const QString& path)
     if (::unlink(QFile::encodeName(path).constData()) == 0)
         return;
     try {
-        DeleteFileFSO(path);
+        deleteFile(path);
     } catch (const Failure&) {
         // A missing file, or one that cannot be deleted, is left alone without a message.
     }
 }
 
-void DeleteFileFSO(const QString& path)
+void deleteFile(const QString& path)
 {
     const QByteArray native = QFile::encodeName(path);
     struct stat info
@@ -183,10 +183,10 @@ void DeleteFileFSO(const QString& path)
         throw Failure(QStringLiteral("Permission denied: %1 (%2)").arg(path, systemError(errno)));
 }
 
-void WriteStringToFile(const QString& text, const QString& path)
+void writeStringToFile(const QString& text, const QString& path)
 {
     const QFileInfo target(path);
-    if (!IsFolder(target.absolutePath()))
+    if (!isFolder(target.absolutePath()))
         throw Failure(QStringLiteral("Path not found: %1").arg(target.absolutePath()));
     if (target.exists() && (target.isDir() || isReadOnly(path)))
         throw Failure(QStringLiteral("Permission denied: %1").arg(path));
@@ -205,10 +205,10 @@ void WriteStringToFile(const QString& text, const QString& path)
             QStringLiteral("The file %1 could not be written: %2").arg(path, file.errorString()));
 }
 
-void WriteFileIfMissing(const QByteArray& bytes, const QString& path, bool executable)
+void writeFileIfMissing(const QByteArray& bytes, const QString& path, bool executable)
 {
     events::processPending();
-    if (FileExists(path))
+    if (fileExists(path))
         return;
     const QFileInfo target(path);
     QTemporaryFile temporary(target.absolutePath() + QStringLiteral("/.lectorix-XXXXXX"));
@@ -229,15 +229,15 @@ void WriteFileIfMissing(const QByteArray& bytes, const QString& path, bool execu
             QStringLiteral("The file %1 could not be created: %2").arg(path, systemError(errno)));
 }
 
-void WaitSeconds(double seconds)
+void waitSeconds(double seconds)
 {
     events::waitFor(seconds);
 }
 
-QString GetDesktopFolderPath()
+QString desktopFolderPath()
 {
     QString folder = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
-    if (folder.isEmpty() || !IsFolder(folder))
+    if (folder.isEmpty() || !isFolder(folder))
         folder = QDir::homePath();
     if (folder.isEmpty())
         throw Failure(failures::InvalidArgument);

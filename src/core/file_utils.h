@@ -9,49 +9,49 @@ namespace lectorix {
 // separator. Functions marked "never throws" turn every error into their defined answer;
 // the others throw Failure for the guarded caller to report.
 
-bool FileExists(const QString& path);     // anything exists at path; never throws
-bool IsExistingFile(const QString& path); // an existing regular file, no "?" or "*"; never throws
-bool IsFolder(const QString& path);       // an existing folder; never throws
+bool fileExists(const QString& path);     // anything exists at path; never throws
+bool isExistingFile(const QString& path); // an existing regular file, no "?" or "*"; never throws
+bool isFolder(const QString& path);       // an existing folder; never throws
 
 // Path without its last "." and what follows, when that dot is not the first character.
-QString StripExtension(const QString& path);
+QString stripExtension(const QString& path);
 // The text after the last "/" (empty when path ends in "/").
-QString GetFileNameFromPath(const QString& path);
+QString fileNameOf(const QString& path);
 // The text up to and including the last "/" (empty when there is none).
-QString GetFolderFromPath(const QString& path);
+QString folderOf(const QString& path);
 // Linux has no short names: the path unchanged.
-QString GetShortPath(const QString& path);
+QString shortPath(const QString& path);
 // "//" becomes "/" scanning once left to right; a leading run of "/" becomes exactly one.
-QString NormalizeBackslashes(const QString& path);
+QString normalizeSlashes(const QString& path);
 
 // Copies source over destination when source is an existing file and destination's folder
 // exists. The destination is replaced in one step, so a failed copy leaves it as it was.
 // Never throws, never reports.
-void CopyFileChecked(const QString& source, const QString& destination);
-void CopyFileFSO(const QString& source, const QString& destination);
+void copyFileChecked(const QString& source, const QString& destination);
+void copyFile(const QString& source, const QString& destination);
 
 // Deletes a file, ignoring every error (a missing file is no failure). Handles window events
 // first. Never throws.
-void RemoveFile(const QString& path);
+void removeFile(const QString& path);
 // Deletes a file, also a read-only one; throws Failure when it cannot.
-void DeleteFileFSO(const QString& path);
+void deleteFile(const QString& path);
 
 // Replaces the file at path with text, as UTF-8 without byte-order mark. The new content is
 // written to a temporary file beside it and renamed into place, so a failure half way (a full
 // disk) leaves the old file as it was. Throws Failure for a read-only file, a missing folder
 // or any write error.
-void WriteStringToFile(const QString& text, const QString& path);
+void writeStringToFile(const QString& text, const QString& path);
 
 // Writes bytes to path unless something exists there already; an existing file is never
 // touched. With executable set, the new file gets its run bit. Throws Failure on errors and
 // then leaves nothing half-written behind. Handles window events first.
-void WriteFileIfMissing(const QByteArray& bytes, const QString& path, bool executable = false);
+void writeFileIfMissing(const QByteArray& bytes, const QString& path, bool executable = false);
 
 // Waits about the given time while the window keeps handling events, without spinning.
-void WaitSeconds(double seconds);
+void waitSeconds(double seconds);
 
 // The desktop folder with one trailing "/"; the home folder when there is no desktop folder.
 // Throws Failure when neither is known.
-QString GetDesktopFolderPath();
+QString desktopFolderPath();
 
 } // namespace lectorix

@@ -14,7 +14,7 @@ QString encoderCommandLine(const QString& encoderPath, const QString& wavPath,
            quoted(mp3Path);
 }
 
-bool WAVToMP3(const QString& wavPath, const QString& mp3Path)
+bool encodeWavToMp3(const QString& wavPath, const QString& mp3Path)
 {
     Guard g("Speak", "WAVToMP3");
     QString encoder;
@@ -24,9 +24,9 @@ bool WAVToMP3(const QString& wavPath, const QString& mp3Path)
     g(104, [&] { commandLine = encoderCommandLine(encoder, wavPath, mp3Path); });
     g(106, [&] {
         checkOwnProgram(encoder);
-        exitCode = RunAndWait(commandLine, 0);
+        exitCode = runAndWait(commandLine, 0);
     });
-    return exitCode == 0 && FileExists(mp3Path);
+    return exitCode == 0 && fileExists(mp3Path);
 }
 
 } // namespace lectorix

@@ -13,6 +13,6 @@ QString encoderCommandLine(const QString& encoderPath, const QString& wavPath,
 // the encoder has ended. True when the encoder ended with success and the MP3 file exists;
 // the caller decides what a failure means. Failures are reported as Speak.WAVToMP3, among
 // them an encoder that checkOwnProgram refuses (it is not run).
-bool WAVToMP3(const QString& wavPath, const QString& mp3Path);
+bool encodeWavToMp3(const QString& wavPath, const QString& mp3Path);
 
 } // namespace lectorix

@@ -19,14 +19,14 @@ namespace lectorix {
 QString mp3OutputPath(const QString& pdfPath, const QString& outputFolder, bool saveToFolder,
                       bool saveBesidePdf)
 {
-    const QString base = StripExtension(GetFileNameFromPath(pdfPath));
+    const QString base = stripExtension(fileNameOf(pdfPath));
     QString path =
-        GetShortPath(GetFolderFromPath(pdfPath)) + QLatin1Char('/') + base + QStringLiteral(".mp3");
+        shortPath(folderOf(pdfPath)) + QLatin1Char('/') + base + QStringLiteral(".mp3");
     if (saveToFolder)
         path = outputFolder + QLatin1Char('/') + base + QStringLiteral(".mp3");
     else if (saveBesidePdf)
-        path = GetFolderFromPath(pdfPath) + QLatin1Char('/') + base + QStringLiteral(".mp3");
-    return NormalizeBackslashes(path);
+        path = folderOf(pdfPath) + QLatin1Char('/') + base + QStringLiteral(".mp3");
+    return normalizeSlashes(path);
 }
 
 QString shellQuoted(const QString& text)
@@ -51,8 +51,8 @@ QString shellScriptCommandLine(const QString& scriptPath)
 
 QString reservePartialFile(const QString& outputPath)
 {
-    const QString folder = GetFolderFromPath(outputPath);
-    const QString name = GetFileNameFromPath(outputPath);
+    const QString folder = folderOf(outputPath);
+    const QString name = fileNameOf(outputPath);
     int error = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
         const QString candidate =

@@ -18,7 +18,7 @@ QString shellQuoted(const QString& text);
 // The one line of JoinMP3.sh: cat 'piece1' 'piece2' ... > 'output', the pieces in order.
 QString joinScript(const QStringList& pieces, const QString& outputPath);
 
-// The command line that runs a script through /bin/sh, for RunAndWait (which has no shell).
+// The command line that runs a script through /bin/sh, for runAndWait (which has no shell).
 QString shellScriptCommandLine(const QString& scriptPath);
 
 // Creates a new, empty, hidden file beside outputPath (never replacing anything) and returns

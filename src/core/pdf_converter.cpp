@@ -69,16 +69,16 @@ QString converterOutputPath(const QString& pdfPath, const QString& outputPath)
     return pdfPath + QStringLiteral(".txt");
 }
 
-int RunConverter(const QString& converterPath, const QString& password, const QString& pdfPath,
+int runPdfConverter(const QString& converterPath, const QString& password, const QString& pdfPath,
                  const QString& outputPath, int firstPage, int lastPage)
 {
     const QString written = converterOutputPath(pdfPath, outputPath);
-    RemoveFile(written);
+    removeFile(written);
     checkOwnProgram(converterPath);
     const QString line =
         converterCommandLine(converterPath, password, pdfPath, outputPath, firstPage, lastPage);
-    int code = RunAndWait(line, 0);
-    if (FileExists(written) || !hasDistinctLatin1Form(password))
+    int code = runAndWait(line, 0);
+    if (fileExists(written) || !hasDistinctLatin1Form(password))
         return code;
 
     // argv: converter, -opw, password, -upw, password, ...
@@ -86,7 +86,7 @@ int RunConverter(const QString& converterPath, const QString& password, const QS
     for (const QString& piece : splitCommandLine(line))
         argv << QFile::encodeName(piece);
     argv[2] = argv[4] = password.toLatin1();
-    return RunAndWaitArgv(argv, 0);
+    return runAndWaitArgv(argv, 0);
 }
 
 

@@ -29,7 +29,7 @@ QString converterOutputPath(const QString& pdfPath, const QString& outputPath);
 // run: the Failure goes to the caller. A password with letters outside ASCII is tried
 // as UTF-8 (the newer AES-256 encryption) and, when that writes no text, as Latin-1 bytes
 // (the older RC4 and AES-128 encryptions), so documents of both kinds open.
-int RunConverter(const QString& converterPath, const QString& password, const QString& pdfPath,
+int runPdfConverter(const QString& converterPath, const QString& password, const QString& pdfPath,
                  const QString& outputPath, int firstPage = 0, int lastPage = 0);
 
 

@@ -22,11 +22,9 @@ extern char** environ;
 
 namespace lectorix {
 
-namespace {
-
 // The child runs in a process group of its own, so stopping it also stops whatever it started
 // (a shell script's commands), and it reads nothing: no outside program here is interactive.
-int spawnChild(const QByteArrayList& argv, pid_t& pid)
+int spawnProcess(const QByteArrayList& argv, pid_t& pid, const QString& standardErrorPath)
 {
     std::vector<char*> args;
     args.reserve(size_t(argv.size()) + 1);
@@ -39,6 +37,10 @@ int spawnChild(const QByteArrayList& argv, pid_t& pid)
     posix_spawn_file_actions_init(&actions);
     posix_spawnattr_init(&attributes);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    const QByteArray errorFile = QFile::encodeName(standardErrorPath);
+    if (!standardErrorPath.isEmpty())
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errorFile.constData(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
 
     // Signals the window ignores or blocks must reach the child in their usual way.
     sigset_t none;
@@ -67,6 +69,8 @@ int exitCodeOf(int status)
         return 128 + WTERMSIG(status);
     return 0;
 }
+
+namespace {
 
 // One running child. Reaped exactly once, whether it ends by itself, is stopped because the
 // program ends, or is stopped by the clean-up that closing the window runs.
@@ -154,7 +158,7 @@ private:
 
 } // namespace
 
-int RunAndWaitArgv(const QByteArrayList& argv, int windowStyle)
+int runAndWaitArgv(const QByteArrayList& argv, int windowStyle)
 {
     // Show states only matter for programs with windows; ours have none.
     if (windowStyle < 0 || windowStyle > 6)
@@ -172,7 +176,7 @@ int RunAndWaitArgv(const QByteArrayList& argv, int windowStyle)
         return StartFailureBase + ECANCELED;
 
     pid_t pid = 0;
-    if (const int error = spawnChild(argv, pid))
+    if (const int error = spawnProcess(argv, pid, QString()))
         return StartFailureBase + error;
 
     Child child(pid);
@@ -182,12 +186,12 @@ int RunAndWaitArgv(const QByteArrayList& argv, int windowStyle)
     return child.exitCode();
 }
 
-int RunAndWait(const QString& commandLine, int windowStyle)
+int runAndWait(const QString& commandLine, int windowStyle)
 {
     QByteArrayList argv;
     for (const QString& piece : splitCommandLine(commandLine))
         argv << QFile::encodeName(piece);
-    return RunAndWaitArgv(argv, windowStyle);
+    return runAndWaitArgv(argv, windowStyle);
 }
 
 QStringList splitCommandLine(const QString& commandLine)

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <sys/types.h>
+
 namespace lectorix {
 
 // The value added to errno when a program cannot be started.
@@ -15,12 +17,20 @@ inline constexpr int StartFailureBase = -2147221504;
 // it cannot be started. A program named without a "/" is looked up in PATH. Show states 0
 // to 6 are accepted and have no visible effect. When the program ends meanwhile (the window
 // closes), the process and everything it started are stopped and the call returns.
-int RunAndWait(const QString& commandLine, int windowStyle = 6);
+int runAndWait(const QString& commandLine, int windowStyle = 6);
 
 // The same for an argument vector given as the exact bytes each argument must have, for the
 // rare argument that is not UTF-8 (a password in an older PDF encryption). argv[0] is the
 // program.
-int RunAndWaitArgv(const QByteArrayList& argv, int windowStyle = 6);
+int runAndWaitArgv(const QByteArrayList& argv, int windowStyle = 6);
+
+// Starts argv in a process group of its own with standard input from /dev/null, standard
+// error into standardErrorPath when one is given, and the usual signal handling. Returns 0 or
+// the errno of the failure. The caller reaps the child.
+int spawnProcess(const QByteArrayList& argv, pid_t& pid, const QString& standardErrorPath);
+
+// The exit code a wait status stands for: 128 + the signal number when a signal ended it.
+int exitCodeOf(int status);
 
 // Splits a command line into program and arguments: blanks separate arguments; a double
 // quote starts or ends a quoted stretch in which blanks are kept; inside a quoted stretch two

@@ -83,7 +83,7 @@ QString settingsFilePath()
     return configFolder() + QStringLiteral("/Quendrel.conf");
 }
 
-QString ReadSetting(const QString& key, const QString& defaultValue)
+QString readSetting(const QString& key, const QString& defaultValue)
 {
     QSettings store(settingsFilePath(), QSettings::IniFormat);
     store.beginGroup(Section);
@@ -92,12 +92,12 @@ QString ReadSetting(const QString& key, const QString& defaultValue)
     return asText(store.value(key));
 }
 
-QString ReadSetting(const QString& key, int defaultValue)
+QString readSetting(const QString& key, int defaultValue)
 {
-    return ReadSetting(key, QString::number(defaultValue));
+    return readSetting(key, QString::number(defaultValue));
 }
 
-void WriteSetting(const QString& key, const QString& value)
+void writeSetting(const QString& key, const QString& value)
 {
     QSettings store(settingsFilePath(), QSettings::IniFormat);
     store.beginGroup(Section);

@@ -11,11 +11,11 @@ namespace lectorix {
 QString settingsFilePath();
 
 // The text stored under key, or the default when the key was never written.
-QString ReadSetting(const QString& key, const QString& defaultValue);
-QString ReadSetting(const QString& key, int defaultValue);
+QString readSetting(const QString& key, const QString& defaultValue);
+QString readSetting(const QString& key, int defaultValue);
 
 // Stores text under key. Throws Failure when the file cannot be written.
-void WriteSetting(const QString& key, const QString& value);
+void writeSetting(const QString& key, const QString& value);
 
 namespace convert {
 

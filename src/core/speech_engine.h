@@ -25,7 +25,7 @@ public:
 
     // All installed voices, in the same order on every call: the voice of the user's locale
     // first, then the others by description.
-    virtual QList<VoiceToken> GetVoices() = 0;
+    virtual QList<VoiceToken> installedVoices() = 0;
     // Speak with this voice from the next queued text on. A voice the engine can not load
     // makes the next speaking fail with "Class not registered".
     virtual void setVoice(const VoiceToken& token) = 0;
@@ -46,8 +46,9 @@ public:
     // audio server) or the voice can not be loaded ("Class not registered").
     virtual void speakAsync(const QString& text) = 0;
     // Speaks text and returns when it has been spoken (or written to the output stream).
-    // Keeps the window responsive meanwhile (events::waitUntil); returns early, dropping what
-    // is left, when the program is ending. Failures of the speaking are thrown here.
+    // On the main thread it keeps the window responsive meanwhile (events::waitUntil); on any
+    // other thread it simply blocks. Returns early, dropping what is left, when the program is
+    // ending or stop() is called. Failures of the speaking are thrown here.
     virtual void speak(const QString& text) = 0;
     // Speaks the content of a text file (UTF-8, else Windows-1252) and returns when done,
     // as speak().
@@ -56,10 +57,16 @@ public:
     // Pause stops the sound within a few milliseconds; resume continues where it stopped.
     virtual void pause() = 0;
     virtual void resume() = 0;
+    // Drops everything queued and silences the voice at once; a speak() waiting on another
+    // thread returns. The voice can be used again afterwards.
+    virtual void stop() = 0;
     // True only when everything queued has been heard (or written); never while paused with
     // text left. A voice that has nothing queued is done. A text dropped because of a failure
     // counts as done.
     virtual bool isDone() const = 0;
+    // How many of the queued texts have begun to be spoken (synthesis runs a moment ahead of
+    // what is heard); 0 for a voice that cannot tell.
+    virtual int textsBegun() const { return 0; }
 
     // Sends speech queued from now on into stream (an open stream of the same engine)
     // instead of the default audio output; nullptr sets it back. Writing goes as fast as
@@ -100,5 +107,8 @@ inline constexpr int WavSampleRate = 22050;
 
 // The description of the failure when the engine can not load the chosen voice.
 inline const QString ClassNotRegistered = QStringLiteral("Class not registered");
+// Shown, after that description, to say what the user can do about it.
+inline const QString TryAnotherVoice =
+    QStringLiteral("Please try selecting another voice from the dropdown.");
 
 } // namespace lectorix::speech

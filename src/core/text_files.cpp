@@ -55,7 +55,7 @@ QStringList splitBlocks(const QString& text)
 
 } // namespace
 
-QStringList ReadFileToStringFSOLine(const QString& path)
+QStringList readTextFileLines(const QString& path)
 {
     Guard g("Main", "ReadFileToStringFSOLine");
     QStringList lines{QString()};
@@ -67,7 +67,7 @@ QStringList ReadFileToStringFSOLine(const QString& path)
     return lines;
 }
 
-QStringList ReadFileToStringFSO(const QString& path)
+QStringList readTextFileBlocks(const QString& path)
 {
     Guard g("Main", "ReadFileToStringFSO");
     QStringList blocks{QString()};
@@ -81,12 +81,12 @@ QStringList ReadFileToStringFSO(const QString& path)
     return blocks;
 }
 
-bool NoTextPDF(const QString& textPath)
+bool isUnreadableText(const QString& textPath)
 {
     Guard g("Main", "NoTextPDF");
     bool unreadable = false;
     QStringList lines;
-    g.assign(102, lines, [&] { return ReadFileToStringFSOLine(textPath); });
+    g.assign(102, lines, [&] { return readTextFileLines(textPath); });
     int printable = 0;
     for (const QString& line : lines) {
         const qsizetype n = line.size();

@@ -12,14 +12,14 @@ namespace lectorix {
 
 // The file as a list of lines (at least one element; a final line break adds none).
 // Guarded: a file that cannot be read is reported and gives one empty line.
-QStringList ReadFileToStringFSOLine(const QString& path);
+QStringList readTextFileLines(const QString& path);
 // The file as blocks of 65,536 characters (at least one element); joined they give the whole
-// text. Guarded like ReadFileToStringFSOLine.
-QStringList ReadFileToStringFSO(const QString& path);
+// text. Guarded like readTextFileLines.
+QStringList readTextFileBlocks(const QString& path);
 // True when the converter's text file holds a non-printable character and fewer than six
 // printable ones in all: a scanned document. Printable is every character but the control
 // characters (0 to 31 and 127 to 159) and undecodable bytes; letters of every script count.
-bool NoTextPDF(const QString& textPath);
+bool isUnreadableText(const QString& textPath);
 
 inline constexpr qsizetype TextBlockLength = 65536;
 

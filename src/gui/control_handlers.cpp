@@ -1,8 +1,8 @@
 #include "gui/control_handlers.h"
 
 #include "gui/main_window.h"
-#include "gui/globals.h"
 #include "core/settings.h"
+#include "core/settings_keys.h"
 #include "core/failure.h"
 #include "gui/read_aloud.h"
 
@@ -21,80 +21,86 @@ namespace {
 void store(const QString& key, const QString& value)
 {
     try {
-        WriteSetting(key, value);
+        writeSetting(key, value);
     } catch (const Failure&) {
         // These handlers have no report of their own; the value is simply not remembered.
     }
 }
 
-void storeOptions(Form1& form)
+void storeOptions(MainWindow& form)
 {
-    store(QStringLiteral("Option1"), convert::fromBool(form.Option1->isChecked()));
-    store(QStringLiteral("Option2"), convert::fromBool(form.Option2->isChecked()));
-    form.Frame9->setEnabled(form.Option1->isChecked());
+    store(keys::SaveToFolder, convert::fromBool(form.saveToFolderOption->isChecked()));
+    store(keys::SaveBesidePdf, convert::fromBool(form.saveBesidePdfOption->isChecked()));
+    form.outputFolderFrame->setEnabled(form.saveToFolderOption->isChecked());
 }
 
 } // namespace
 
-void pointerMoved(Form1& form, QWidget* control)
+void pointerMoved(MainWindow& form, QWidget* control)
 {
-    if (control == form.PushButton2) {
-        form.setMousePointer(Form1::PointerCustom);
+    if (control == form.readButton) {
+        form.setMousePointer(MainWindow::PointerCustom);
         return;
     }
-    if (form.mousePointer() == Form1::PointerBusy)
+    if (form.mousePointer() == MainWindow::PointerBusy)
         return;
     const bool handButton = qobject_cast<QPushButton*>(control) != nullptr;
-    form.setMousePointer(handButton ? Form1::PointerCustom : Form1::PointerDefault);
+    form.setMousePointer(handButton ? MainWindow::PointerCustom : MainWindow::PointerDefault);
 }
 
-void Text1_Change(Form1& form)
+void pdfPathChanged(MainWindow& form)
 {
-    store(QStringLiteral("Text1"), form.Text1->text());
+    store(keys::PdfPath, form.pdfPathEdit->text());
 }
 
-void Text3_Change(Form1& form)
+void outputFolderChanged(MainWindow& form)
 {
-    store(QStringLiteral("Text3"), form.Text3->text());
+    store(keys::OutputFolder, form.outputFolderEdit->text());
 }
 
-void Combo1_Click(Form1& form)
+void voiceChosen(MainWindow& form)
 {
-    store(QStringLiteral("Combo1"), convert::fromInt(form.Combo1->currentIndex()));
+    store(keys::Voice, convert::fromInt(form.voiceCombo->currentIndex()));
 }
 
-void Check1_Click(Form1& form)
+void passwordPromptToggled(MainWindow& form)
 {
     // Stored so that a bad value written by hand is mended by the next click.
-    const Qt::CheckState state = form.Check1->checkState();
-    store(QStringLiteral("Check1"), convert::fromInt(state == Qt::Checked            ? 1
+    const Qt::CheckState state = form.passwordPromptCheck->checkState();
+    store(keys::PasswordPrompt, convert::fromInt(state == Qt::Checked            ? 1
                                                      : state == Qt::PartiallyChecked ? 2
                                                                                      : 0));
 }
 
-void Option1_Click(Form1& form)
+void saveToFolderChosen(MainWindow& form)
 {
     storeOptions(form);
 }
 
-void Option2_Click(Form1& form)
+void saveBesidePdfChosen(MainWindow& form)
 {
     storeOptions(form);
 }
 
-void Text2_Change(Form1& form)
+void textToReadChanged(MainWindow& form)
 {
-    form.PushButton2->setText(CaptionStart);
+    // The text being read is no longer what the box shows: that reading ends, and the next
+    // press starts a reading of the new text. A reading of the PDF does not depend on the box.
+    ReadingSession& session = *form.readingSession;
+    if (session.state() != ReadingState::Idle && session.request().fromPdf)
+        return;
+    session.stop();
+    form.readButton->setText(CaptionStart);
 }
 
-void Text2_Validate(Form1&, Qt::FocusReason reason)
+void textToReadLeft(MainWindow& form, Qt::FocusReason reason)
 {
     // Only a move to another control of this window counts; switching windows or opening a
     // menu does not.
     if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason ||
         reason == Qt::MenuBarFocusReason)
         return;
-    globals().UseTextBox = true;
+    form.useTextBox = true;
 }
 
 } // namespace lectorix

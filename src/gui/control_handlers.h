@@ -5,22 +5,22 @@
 class QWidget;
 
 namespace lectorix {
-class Form1;
+class MainWindow;
 
 // The small handlers that keep the window's state: pointer, stored values, reading state.
 // They report nothing; a settings file that cannot be written is ignored here.
 
-// The mouse moved over control (Form1 itself, a frame, a text box or a push button).
-void pointerMoved(Form1& form, QWidget* control);
+// The mouse moved over control (MainWindow itself, a frame, a text box or a push button).
+void pointerMoved(MainWindow& form, QWidget* control);
 
-void Text1_Change(Form1& form);
-void Text3_Change(Form1& form);
-void Combo1_Click(Form1& form);
-void Check1_Click(Form1& form);
-void Option1_Click(Form1& form);
-void Option2_Click(Form1& form);
-void Text2_Change(Form1& form);
-// The focus leaves Text2 for another control of the window.
-void Text2_Validate(Form1& form, Qt::FocusReason reason);
+void pdfPathChanged(MainWindow& form);
+void outputFolderChanged(MainWindow& form);
+void voiceChosen(MainWindow& form);
+void passwordPromptToggled(MainWindow& form);
+void saveToFolderChosen(MainWindow& form);
+void saveBesidePdfChosen(MainWindow& form);
+void textToReadChanged(MainWindow& form);
+// The focus leaves textToReadEdit for another control of the window.
+void textToReadLeft(MainWindow& form, Qt::FocusReason reason);
 
 } // namespace lectorix

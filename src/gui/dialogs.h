@@ -55,7 +55,7 @@ public:
 Dialogs& dialogs();
 void setDialogs(Dialogs* dialogs);
 
-// The title of message boxes that give none of their own (set by SetAppTitle at start-up).
+// The title of message boxes that give none of their own (set by setAppTitle at start-up).
 QString applicationTitle();
 void setApplicationTitle(const QString& title);
 

@@ -3,18 +3,19 @@
 #include "core/error_report.h"
 #include "gui/main_window.h"
 #include "core/settings.h"
+#include "core/settings_keys.h"
 #include "gui/dialogs.h"
 
 #include <QLineEdit>
 
 namespace lectorix {
 
-void PushButton9_Click(Form1& form)
+void chooseOutputFolder(MainWindow& form)
 {
     Guard g("Form1", "PushButton9_Click");
     QString start;
     QString chosen;
-    g.assign(100, start, [] { return ReadSetting(QStringLiteral("LastFolder"), QString()); });
+    g.assign(100, start, [] { return readSetting(keys::LastFolder, QString()); });
     g.assign(100, chosen, [&] {
         return dialogs().browseFolder(QStringLiteral("Please select folder:"), start);
     });
@@ -22,12 +23,12 @@ void PushButton9_Click(Form1& form)
         return;
     // "LastFolder" is stored too, so the next dialog opens where the user chose last.
     g(
-        104, [&] { WriteSetting(QStringLiteral("LastFolderDot"), chosen); },
-        [&] { WriteSetting(QStringLiteral("LastFolder"), chosen); });
+        104, [&] { writeSetting(keys::LastFolderDot, chosen); },
+        [&] { writeSetting(keys::LastFolder, chosen); });
     if (g.test(104, [&] { return !chosen.endsWith(QLatin1Char('/')); }))
-        g(106, [&] { form.Text3->setText(chosen + QLatin1Char('/')); });
+        g(106, [&] { form.outputFolderEdit->setText(chosen + QLatin1Char('/')); });
     else
-        g(108, [&] { form.Text3->setText(chosen); });
+        g(108, [&] { form.outputFolderEdit->setText(chosen); });
 }
 
 } // namespace lectorix

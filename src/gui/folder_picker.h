@@ -1,8 +1,8 @@
 #pragma once
 
 namespace lectorix {
-class Form1;
+class MainWindow;
 
-void PushButton9_Click(Form1& form); // "..." beside the output folder
+void chooseOutputFolder(MainWindow& form); // "..." beside the output folder
 
 } // namespace lectorix

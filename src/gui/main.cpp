@@ -53,9 +53,9 @@ int main(int argc, char* argv[])
     lectorix::QtDialogs dialogs;
     lectorix::setDialogs(&dialogs);
 
-    lectorix::Form1 form;
+    lectorix::MainWindow form;
     dialogs.setParentWindow(&form);
-    if (!form.Form_Load())
+    if (!form.startUp())
         return 0;
     closeOnTerminationSignals(&form);
     if (QScreen* screen = QGuiApplication::primaryScreen())

@@ -1,6 +1,11 @@
 #pragma once
 
+#include "core/document_text.h"
+#include "core/reading_session.h"
+#include "core/speech_engine.h"
+
 #include <QCursor>
+#include <QPointer>
 #include <QWidget>
 
 #include <functional>
@@ -20,9 +25,9 @@ namespace lectorix {
 
 // The main window. Its controls carry the names of the layout table, both as members (so
 // handler code reads like the window it drives) and as object names (so tests and screen
-// readers find them). Form1 builds and wires the controls; the work of each handler lives in
+// readers find them). MainWindow builds and wires the controls; the work of each handler lives in
 // its subsystem's folder.
-class Form1 final : public QWidget
+class MainWindow final : public QWidget
 {
     Q_OBJECT
 
@@ -30,11 +35,11 @@ public:
     // Mouse pointer states of the window.
     enum MousePointer { PointerDefault = 0, PointerBusy = 11, PointerCustom = 99 };
 
-    explicit Form1(QWidget* parent = nullptr);
-    ~Form1() override;
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // Runs the start-up steps. Returns false when the program must end at once (no voices).
-    bool Form_Load();
+    bool startUp();
 
     // The window's mouse pointer (0, 11 or 99), readable by tests.
     int mousePointer() const { return m_mousePointer; }
@@ -52,44 +57,52 @@ public:
     // How the program ends when the window closes; tests replace it.
     static void setEndProgram(std::function<void(int)> endProgram);
 
-    bool SavingFile = false;
+    bool savingFile = false;
+    // True when the text box is the source for reading aloud, false when the PDF is.
+    bool useTextBox = false;
+    // The reading aloud; the caption of the reading button shows its state.
+    ReadingSession* readingSession = nullptr;
+    // The voice of a "Test Speed" or WAV rendering, while one runs; the sliders act on it.
+    std::unique_ptr<speech::Voice> renderVoice;
+    // The extraction filling the text box, while one runs.
+    QPointer<ExtractionJob> textExtraction;
 
-    QPushButton* PushButton1 = nullptr;  // "..." choose PDF
-    QPushButton* PushButton2 = nullptr;  // "Start Reading" / "Pause" / "Resume"
-    QPushButton* PushButton3 = nullptr;  // "Help"
-    QPushButton* PushButton4 = nullptr;  // "Load Text From Text File"
-    QPushButton* PushButton5 = nullptr;  // "Save Text To Text File"
-    QPushButton* PushButton6 = nullptr;  // "Clear Text"
-    QPushButton* PushButton7 = nullptr;  // "Load Sample/Example File"
-    QPushButton* PushButton8 = nullptr;  // "Save Audio As MP3"
-    QPushButton* PushButton9 = nullptr;  // "..." choose output folder
-    QPushButton* PushButton10 = nullptr; // "Add Voices"
-    QPushButton* PushButton11 = nullptr; // "Refresh List"
-    QPushButton* PushButton14 = nullptr; // "Test Speed"
-    QLineEdit* Text1 = nullptr;          // PDF path
-    QPlainTextEdit* Text2 = nullptr;     // text to read
-    QLineEdit* Text3 = nullptr;          // output folder
-    QComboBox* Combo1 = nullptr;         // voices
-    QSlider* Slider1 = nullptr;          // volume 0..100
-    QSlider* Slider2 = nullptr;          // rate -10..10
-    QCheckBox* Check1 = nullptr;         // prompt for password
-    QRadioButton* Option1 = nullptr;     // save to this folder
-    QRadioButton* Option2 = nullptr;     // save beside the PDF
-    QGroupBox* Frame1 = nullptr;
-    QGroupBox* Frame2 = nullptr;
-    QGroupBox* Frame3 = nullptr;
-    QGroupBox* Frame4 = nullptr;
-    QGroupBox* Frame5 = nullptr;
-    QGroupBox* Frame6 = nullptr;
-    QGroupBox* Frame7 = nullptr;
-    QGroupBox* Frame8 = nullptr;
-    QGroupBox* Frame9 = nullptr;
-    QLabel* lblVolume = nullptr;
-    QLabel* lblSpeed = nullptr;
-    QLabel* Label2 = nullptr;
-    QLabel* Label3 = nullptr;
-    QLabel* Label5 = nullptr;
-    QLabel* Label6 = nullptr;
+    QPushButton* choosePdfButton = nullptr;  // "..." choose PDF
+    QPushButton* readButton = nullptr;  // "Start Reading" / "Pause" / "Resume"
+    QPushButton* helpButton = nullptr;  // "Help"
+    QPushButton* loadTextButton = nullptr;  // "Load Text From Text File"
+    QPushButton* saveTextButton = nullptr;  // "Save Text To Text File"
+    QPushButton* clearTextButton = nullptr;  // "Clear Text"
+    QPushButton* loadSampleButton = nullptr;  // "Load Sample/Example File"
+    QPushButton* saveMp3Button = nullptr;  // "Save Audio As MP3"
+    QPushButton* chooseOutputFolderButton = nullptr;  // "..." choose output folder
+    QPushButton* addVoicesButton = nullptr; // "Add Voices"
+    QPushButton* refreshVoicesButton = nullptr; // "Refresh List"
+    QPushButton* testSpeedButton = nullptr; // "Test Speed"
+    QLineEdit* pdfPathEdit = nullptr;          // PDF path
+    QPlainTextEdit* textToReadEdit = nullptr;     // text to read
+    QLineEdit* outputFolderEdit = nullptr;          // output folder
+    QComboBox* voiceCombo = nullptr;         // voices
+    QSlider* volumeSlider = nullptr;          // volume 0..100
+    QSlider* rateSlider = nullptr;          // rate -10..10
+    QCheckBox* passwordPromptCheck = nullptr;         // prompt for password
+    QRadioButton* saveToFolderOption = nullptr;     // save to this folder
+    QRadioButton* saveBesidePdfOption = nullptr;     // save beside the PDF
+    QGroupBox* volumeFrame = nullptr;
+    QGroupBox* voiceFrame = nullptr;
+    QGroupBox* pdfFrame = nullptr;
+    QGroupBox* speedFrame = nullptr;
+    QGroupBox* textFrame = nullptr;
+    QGroupBox* mp3Frame = nullptr;
+    QGroupBox* optionFrame = nullptr;
+    QGroupBox* saveOptionFrame = nullptr;
+    QGroupBox* outputFolderFrame = nullptr;
+    QLabel* volumeValueLabel = nullptr;
+    QLabel* speedValueLabel = nullptr;
+    QLabel* volumeMinLabel = nullptr;
+    QLabel* volumeMaxLabel = nullptr;
+    QLabel* speedFastLabel = nullptr;
+    QLabel* speedSlowLabel = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -98,8 +111,8 @@ protected:
 private:
     void buildControls();
     void wireHandlers();
-    void Form_QueryUnload();
-    void Form_Unload();
+    void releaseReadingVoice();
+    void endProgramNow();
 
     int m_mousePointer = PointerDefault;
     std::optional<QCursor> m_customCursor;

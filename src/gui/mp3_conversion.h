@@ -3,17 +3,15 @@
 #include <QString>
 
 namespace lectorix {
-class Form1;
+class MainWindow;
 
-// "Save Audio As MP3": turns the whole PDF named in Text1 into one MP3 file, spoken with the
-// voice, volume and rate of the window, written to the folder of Text3 (Option1) or beside
-// the PDF. The work happens in {TEMP} under fixed names (output.pdf, output.txt, outputNNN.txt,
-// .wav and .mp3, JoinMP3.sh, lame). The MP3 appears at its path only when complete: it is
-// written under a hidden name in the same folder and renamed into place; on any failure that
-// name is removed, an MP3 already at the path stays untouched, and a message says what failed
-// instead of "Done.". Refuses to start while SavingFile is set. Closing the window meanwhile
-// stops the running tool and removes the working files and the unfinished MP3.
-void PushButton8_Click(Form1& form);
+// "Save Audio As MP3": turns the whole PDF named in the PDF box into one MP3 file, spoken with
+// the voice, volume and rate of the window, written to the output folder (saveToFolderOption)
+// or beside the PDF. It starts a ConversionJob and returns at once; the window stays usable,
+// reading aloud included, and the job's end shows "Done." or what failed. savingFile is set
+// until then, so a second conversion is refused. Closing the window meanwhile stops the
+// running tool and removes the working files and the unfinished MP3.
+void saveAudioAsMp3(MainWindow& form);
 
 // Messages of the conversion.
 inline const QString FolderMissingMessage =

@@ -4,7 +4,7 @@
 
 namespace lectorix {
 
-QString AskPassword(const QString& pathShown)
+QString askPassword(const QString& pathShown)
 {
     Dialogs::Input request;
     request.title = QStringLiteral("Input Password");

@@ -2,7 +2,6 @@
 
 #include "core/error_report.h"
 #include "gui/main_window.h"
-#include "gui/globals.h"
 #include "gui/pdf_text.h"
 #include "gui/dialogs.h"
 
@@ -10,7 +9,7 @@
 
 namespace lectorix {
 
-void PushButton1_Click(Form1& form)
+void choosePdf(MainWindow& form)
 {
     Guard g("Form1", "PushButton1_Click");
     Dialogs::FileRequest request;
@@ -22,11 +21,15 @@ void PushButton1_Click(Form1& form)
     g.assign(106, chosen, [&] { return dialogs().openFile(request); });
     if (g.test(108, [&] { return chosen.isEmpty(); }))
         return;
-    g(110, [&] { form.Text1->setText(chosen); });
-    g(112, [&] { form.setMousePointer(Form1::PointerBusy); });
-    g(114, [] { globals().UseTextBox = false; });
-    g(116, [&] { GetPDFText(form, form.Text1->text()); });
-    g(118, [&] { form.setMousePointer(Form1::PointerDefault); });
+    g(110, [&] { form.pdfPathEdit->setText(chosen); });
+    g(112, [&] { form.setMousePointer(MainWindow::PointerBusy); });
+    g(114, [&] { form.useTextBox = false; });
+    g(116, [&] {
+        loadPdfText(form, form.pdfPathEdit->text(), [&form] {
+            Guard then("Form1", "PushButton1_Click");
+            then(118, [&] { form.setMousePointer(MainWindow::PointerDefault); });
+        });
+    });
 }
 
 } // namespace lectorix

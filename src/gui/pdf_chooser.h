@@ -1,8 +1,8 @@
 #pragma once
 
 namespace lectorix {
-class Form1;
+class MainWindow;
 
-void PushButton1_Click(Form1& form); // "..." beside the PDF path
+void choosePdf(MainWindow& form); // "..." beside the PDF path
 
 } // namespace lectorix

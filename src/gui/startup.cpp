@@ -2,8 +2,8 @@
 
 #include "core/error_report.h"
 #include "gui/main_window.h"
-#include "gui/globals.h"
 #include "core/settings.h"
+#include "core/settings_keys.h"
 #include "core/file_utils.h"
 #include "core/pdf_converter.h"
 #include "gui/pdf_text.h"
@@ -28,10 +28,10 @@
 
 namespace lectorix {
 
-void ApplySkin(Form1& form)
+void applySkin(MainWindow& form)
 {
     const QString skin = programFolder() + QStringLiteral("/x/o.cjs");
-    if (!IsExistingFile(skin))
+    if (!isExistingFile(skin))
         return;
     const QColor buttonFace = form.palette().color(QPalette::Button);
     QPalette palette = form.palette();
@@ -43,7 +43,7 @@ void ApplySkin(Form1& form)
     form.setStyleSheet(QString::fromUtf8(file.readAll()));
 }
 
-void VisitHomePage(int draw)
+void visitHomePage(int draw)
 {
     if (draw != 7)
         return;
@@ -51,13 +51,13 @@ void VisitHomePage(int draw)
     dialogs().openUrl(QUrl::fromLocalFile(page));
 }
 
-void VisitHomePage()
+void visitHomePage()
 {
     const double uniform = QRandomGenerator::global()->generateDouble();
-    VisitHomePage(int(100.0 * uniform) + 1);
+    visitHomePage(int(100.0 * uniform) + 1);
 }
 
-QString SetAppTitle(const QString& productName)
+QString setAppTitle(const QString& productName)
 {
     QString title = productName;
     do {
@@ -70,7 +70,7 @@ QString SetAppTitle(const QString& productName)
     return title;
 }
 
-QString GetAddressWidth()
+QString addressWidth()
 {
     const QString arch = QSysInfo::currentCpuArchitecture();
     return arch.contains(QLatin1String("64")) || arch == QLatin1String("s390x")
@@ -93,42 +93,42 @@ QCursor loadCursorFile(const QString& path)
                    qFromLittleEndian<quint16>(data + 12));
 }
 
-bool Form1::Form_Load()
+bool MainWindow::startUp()
 {
     Guard g("Form1", "Form_Load");
-    g(102, [&] { ApplySkin(*this); });
+    g(102, [&] { applySkin(*this); });
     const QString cursorFile = programFolder() + QStringLiteral("/HAND-M.CUR");
-    if (g.test(104, [&] { return FileExists(cursorFile); }))
+    if (g.test(104, [&] { return fileExists(cursorFile); }))
         g(106, [&] { setCustomPointer(loadCursorFile(cursorFile)); });
-    g(108, [] { VisitHomePage(); });
+    g(108, [] { visitHomePage(); });
     g(
         128, [&] { setWindowTitle(ProductName); },
         [&] { setWindowIcon(QIcon(QStringLiteral(":/icons/lectorix.png"))); },
-        [] { SetAppTitle(); });
+        [] { setAppTitle(); });
     bool voicesListed = false;
-    g.assign(130, voicesListed, [&] { return FillVoiceList(Combo1); });
+    g.assign(130, voicesListed, [&] { return fillVoiceList(voiceCombo); });
     if (!voicesListed)
         return false;
     g(132, [&] {
-        setSliderValue(Slider1,
-                       convert::leadingNumber(ReadSetting(QStringLiteral("Volume Level"), 50)));
+        setSliderValue(volumeSlider,
+                       convert::leadingNumber(readSetting(keys::Volume, 50)));
     });
     g(134, [&] {
-        setSliderValue(Slider2,
-                       convert::leadingNumber(ReadSetting(QStringLiteral("Speech Rate"), -3)));
+        setSliderValue(rateSlider,
+                       convert::leadingNumber(readSetting(keys::Rate, -3)));
     });
     g(136, [&] {
-        lblVolume->setText(QStringLiteral("Volume Level = ") + QString::number(Slider1->value()));
+        volumeValueLabel->setText(QStringLiteral("Volume Level = ") + QString::number(volumeSlider->value()));
     });
     g(138, [&] {
-        lblSpeed->setText(QStringLiteral("Speech Rate = ") + QString::number(Slider2->value()));
+        speedValueLabel->setText(QStringLiteral("Speech Rate = ") + QString::number(rateSlider->value()));
     });
     QString width;
-    g.assign(140, width, [] { return GetAddressWidth(); });
+    g.assign(140, width, [] { return addressWidth(); });
     QByteArray launcher;
     const auto writeConverter = [&](int line) {
-        if (g.test(line, [] { return !FileExists(converterPath()); }))
-            g(line, [&] { WriteFileIfMissing(launcher, converterPath(), true); });
+        if (g.test(line, [] { return !fileExists(converterPath()); }))
+            g(line, [&] { writeFileIfMissing(launcher, converterPath(), true); });
     };
     if (g.test(142, [&] { return width == QLatin1String("64"); })) {
         g.assign(144, launcher, [] { return customResource(102); });
@@ -137,35 +137,39 @@ bool Form1::Form_Load()
         g.assign(148, launcher, [] { return customResource(101); });
         writeConverter(150);
     }
-    g(152, [&] { Text3->setText(ReadSetting(QStringLiteral("Text3"), GetDesktopFolderPath())); });
-    g(154, [&] { Text1->setText(ReadSetting(QStringLiteral("Text1"), QString())); });
-    if (g.test(156, [&] { return FileExists(Text1->text()); })) {
+    g(152, [&] { outputFolderEdit->setText(readSetting(keys::OutputFolder, desktopFolderPath())); });
+    g(154, [&] { pdfPathEdit->setText(readSetting(keys::PdfPath, QString())); });
+    if (g.test(156, [&] { return fileExists(pdfPathEdit->text()); })) {
         g(158, [&] { setMousePointer(PointerBusy); });
-        g(160, [&] { GetPDFText(*this, Text1->text()); });
-        g(162, [&] { setMousePointer(PointerDefault); });
+        g(160, [&] {
+            loadPdfText(*this, pdfPathEdit->text(), [this] {
+                Guard then("Form1", "Form_Load");
+                then(162, [&] { setMousePointer(PointerDefault); });
+            });
+        });
     } else {
-        g(164, [&] { Text2->clear(); });
+        g(164, [&] { textToReadEdit->clear(); });
     }
     g(166, [&] {
-        const int value = convert::strictWholeNumber(ReadSetting(QStringLiteral("Check1"), 0));
+        const int value = convert::strictWholeNumber(readSetting(keys::PasswordPrompt, 0));
         if (value < 0 || value > 2)
             throw Failure(failures::InvalidPropertyValue);
-        Check1->setTristate(value == 2);
-        Check1->setCheckState(value == 0   ? Qt::Unchecked
+        passwordPromptCheck->setTristate(value == 2);
+        passwordPromptCheck->setCheckState(value == 0   ? Qt::Unchecked
                               : value == 1 ? Qt::Checked
                                            : Qt::PartiallyChecked);
     });
-    g(168, [] { globals().UseTextBox = false; });
+    g(168, [&] { useTextBox = false; });
     g(170, [&] {
-        setOptionValue(Option1, convert::truthValue(ReadSetting(QStringLiteral("Option1"), 1)));
+        setOptionValue(saveToFolderOption, convert::truthValue(readSetting(keys::SaveToFolder, 1)));
     });
     g(172, [&] {
-        setOptionValue(Option2, convert::truthValue(ReadSetting(QStringLiteral("Option2"), 0)));
+        setOptionValue(saveBesidePdfOption, convert::truthValue(readSetting(keys::SaveBesidePdf, 0)));
     });
-    if (g.test(174, [&] { return Option1->isChecked(); }))
-        g(176, [&] { Frame9->setEnabled(true); });
+    if (g.test(174, [&] { return saveToFolderOption->isChecked(); }))
+        g(176, [&] { outputFolderFrame->setEnabled(true); });
     else
-        g(178, [&] { Frame9->setEnabled(false); });
+        g(178, [&] { outputFolderFrame->setEnabled(false); });
     return true;
 }
 

@@ -2,7 +2,6 @@
 
 #include "core/error_report.h"
 #include "gui/main_window.h"
-#include "gui/globals.h"
 #include "core/file_utils.h"
 #include "gui/pdf_text.h"
 #include "core/text_files.h"
@@ -26,7 +25,7 @@ QString samplesFolder()
 }
 } // namespace
 
-QString helpText(const Form1& form)
+QString helpText(const MainWindow& form)
 {
     const QString cr = QStringLiteral("\r");
     return QStringLiteral("This program will:") + cr + cr +
@@ -37,18 +36,18 @@ QString helpText(const Form1& form)
                           "embedded within a PDF file, it is still an image and \"unreadable\".") +
            cr + cr +
            QStringLiteral("Volume and Speed are not adjusting in real time for saving as MP3.") +
-           cr + cr + QStringLiteral("Please adjust ") + form.Frame1->title() +
-           QStringLiteral(" and ") + form.Frame4->title() + QStringLiteral(" sliders and press ") +
-           form.PushButton8->text() + QStringLiteral(" button again");
+           cr + cr + QStringLiteral("Please adjust ") + form.volumeFrame->title() +
+           QStringLiteral(" and ") + form.speedFrame->title() + QStringLiteral(" sliders and press ") +
+           form.saveMp3Button->text() + QStringLiteral(" button again");
 }
 
-void PushButton3_Click(Form1& form)
+void showHelp(MainWindow& form)
 {
     Guard g("Form1", "PushButton3_Click");
     g(100, [&] { showMessage(helpText(form)); });
 }
 
-void PushButton4_Click(Form1& form)
+void loadTextFromFile(MainWindow& form)
 {
     Guard g("Form1", "PushButton4_Click");
     Dialogs::FileRequest request;
@@ -59,17 +58,17 @@ void PushButton4_Click(Form1& form)
     g.assign(104, chosen, [&] { return dialogs().openFile(request); });
     if (g.test(106, [&] { return chosen.isEmpty(); }))
         return;
-    g(108, [&] { form.setMousePointer(Form1::PointerBusy); });
-    g(110, [&] { form.Text2->setPlainText(QString()); });
-    g.assign(112, blocks, [&] { return ReadFileToStringFSO(chosen); });
+    g(108, [&] { form.setMousePointer(MainWindow::PointerBusy); });
+    g(110, [&] { form.textToReadEdit->setPlainText(QString()); });
+    g.assign(112, blocks, [&] { return readTextFileBlocks(chosen); });
     // The blocks go into the box in one step: appending them one by one would copy the
     // growing text for every block.
-    g(116, [&] { form.Text2->setPlainText(blocks.join(QString())); });
-    g(120, [] { globals().UseTextBox = true; });
-    g(122, [&] { form.setMousePointer(Form1::PointerDefault); });
+    g(116, [&] { form.textToReadEdit->setPlainText(blocks.join(QString())); });
+    g(120, [&] { form.useTextBox = true; });
+    g(122, [&] { form.setMousePointer(MainWindow::PointerDefault); });
 }
 
-void PushButton5_Click(Form1& form)
+void saveTextToFile(MainWindow& form)
 {
     Guard g("Form1", "PushButton5_Click");
     Dialogs::FileRequest request;
@@ -81,27 +80,26 @@ void PushButton5_Click(Form1& form)
     g.assign(114, target, [&] { return dialogs().saveFile(request); });
     if (g.test(118, [&] { return target.isEmpty(); }))
         return;
-    g(120, [&] { form.setMousePointer(Form1::PointerBusy); });
-    g(122, [&] { WriteStringToFile(form.Text2->toPlainText(), target); });
-    g(124, [&] { form.setMousePointer(Form1::PointerDefault); });
+    g(120, [&] { form.setMousePointer(MainWindow::PointerBusy); });
+    g(122, [&] { writeStringToFile(form.textToReadEdit->toPlainText(), target); });
+    g(124, [&] { form.setMousePointer(MainWindow::PointerDefault); });
 }
 
-void PushButton6_Click(Form1& form)
+void clearText(MainWindow& form)
 {
     Guard g("Form1", "PushButton6_Click");
-    g(100, [&] { form.Text2->setPlainText(QString()); });
-    g(102, [&] { form.Text1->setText(QString()); });
+    g(100, [&] { form.textToReadEdit->setPlainText(QString()); });
+    g(102, [&] { form.pdfPathEdit->setText(QString()); });
 }
 
-void PushButton7_Click(Form1& form)
+namespace {
+
+// Once the sample's text is shown: the pointer, and the offer to open the samples folder.
+void offerSampleFolder(MainWindow& form)
 {
     Guard g("Form1", "PushButton7_Click");
     Dialogs::Answer answer = Dialogs::Answer::No;
-    g(100, [&] { form.Text1->setText(samplesFolder() + QStringLiteral("sample1.pdf")); });
-    g(102, [&] { form.setMousePointer(Form1::PointerBusy); });
-    g(104, [] { globals().UseTextBox = false; });
-    g(106, [&] { GetPDFText(form, form.Text1->text()); });
-    g(108, [&] { form.setMousePointer(Form1::PointerDefault); });
+    g(108, [&] { form.setMousePointer(MainWindow::PointerDefault); });
     g.assign(110, answer, [] {
         return showMessage(QStringLiteral("Would you like this software to open the folder "
                                           "where these sample files are stored (so that you can "
@@ -112,6 +110,17 @@ void PushButton7_Click(Form1& form)
         return;
     // Whether a file browser came up is not examined, as with any shell request.
     g(112, [] { dialogs().openUrl(QUrl::fromLocalFile(samplesFolder())); });
+}
+
+} // namespace
+
+void loadSample(MainWindow& form)
+{
+    Guard g("Form1", "PushButton7_Click");
+    g(100, [&] { form.pdfPathEdit->setText(samplesFolder() + QStringLiteral("sample1.pdf")); });
+    g(102, [&] { form.setMousePointer(MainWindow::PointerBusy); });
+    g(104, [&] { form.useTextBox = false; });
+    g(106, [&] { loadPdfText(form, form.pdfPathEdit->text(), [&form] { offerSampleFolder(form); }); });
 }
 
 } // namespace lectorix

@@ -3,15 +3,15 @@
 #include <QString>
 
 namespace lectorix {
-class Form1;
+class MainWindow;
 
-void PushButton3_Click(Form1& form); // "Help"
-void PushButton4_Click(Form1& form); // "Load Text From Text File"
-void PushButton5_Click(Form1& form); // "Save Text To Text File"
-void PushButton6_Click(Form1& form); // "Clear Text"
-void PushButton7_Click(Form1& form); // "Load Sample/Example File"
+void showHelp(MainWindow& form); // "Help"
+void loadTextFromFile(MainWindow& form); // "Load Text From Text File"
+void saveTextToFile(MainWindow& form); // "Save Text To Text File"
+void clearText(MainWindow& form); // "Clear Text"
+void loadSample(MainWindow& form); // "Load Sample/Example File"
 
 // The help message, built from the captions the window shows at that moment.
-QString helpText(const Form1& form);
+QString helpText(const MainWindow& form);
 
 } // namespace lectorix

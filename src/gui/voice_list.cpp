@@ -3,6 +3,7 @@
 #include "core/error_report.h"
 #include "gui/main_window.h"
 #include "core/settings.h"
+#include "core/settings_keys.h"
 #include "gui/dialogs.h"
 #include "core/speech_engine.h"
 
@@ -33,7 +34,7 @@ QUrl addVoicesSearchUrl()
     return QUrl(QStringLiteral("https://duckduckgo.com/?q=eSpeak+NG+voices+download"));
 }
 
-bool FillVoiceList(QComboBox* combo)
+bool fillVoiceList(QComboBox* combo)
 {
     // Every step is tried even after an earlier one failed; a failure is only remembered.
     bool failed = false;
@@ -54,13 +55,13 @@ bool FillVoiceList(QComboBox* combo)
             const QSignalBlocker quiet(combo);
             combo->clear();
             attempt([&] {
-                for (const speech::VoiceToken& token : voice->GetVoices())
+                for (const speech::VoiceToken& token : voice->installedVoices())
                     combo->addItem(token.description);
             });
             combo->setCurrentIndex(-1);
         }
         attempt([&] {
-            const double stored = convert::leadingNumber(ReadSetting(QStringLiteral("Combo1"), 0));
+            const double stored = convert::leadingNumber(readSetting(keys::Voice, 0));
             // Selecting an entry runs the list's click handler, which stores the index. The
             // list is already without a selection; setting -1 again would still be announced.
             const int index = storedVoiceIndex(stored, combo->count());
@@ -77,7 +78,7 @@ bool FillVoiceList(QComboBox* combo)
     return true;
 }
 
-void PushButton10_Click(Form1&)
+void openAddVoicesPage(MainWindow&)
 {
     Guard g("Form1", "PushButton10_Click");
     const QString crlf = QStringLiteral("\r\n");
@@ -93,10 +94,10 @@ void PushButton10_Click(Form1&)
         g(102, [] { dialogs().openUrl(addVoicesSearchUrl()); });
 }
 
-void PushButton11_Click(Form1& form)
+void refreshVoiceList(MainWindow& form)
 {
     Guard g("Form1", "PushButton11_Click");
-    if (g.test(100, [&] { return FillVoiceList(form.Combo1); }))
+    if (g.test(100, [&] { return fillVoiceList(form.voiceCombo); }))
         g(102, [] {
             showMessage(QStringLiteral("Done.\r\rList has been refreshed with the latest voices "
                                        "found within the 'Text to Speech' voices installed on "

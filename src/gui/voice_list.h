@@ -6,7 +6,7 @@
 class QComboBox;
 
 namespace lectorix {
-class Form1;
+class MainWindow;
 
 // The message shown when the engine cannot list its voices.
 inline const QString NoVoicesMessage =
@@ -19,8 +19,8 @@ QUrl addVoicesSearchUrl();
 // "Combo1" index. An index the list cannot show (beyond the last voice, below -1) leaves it
 // without a selection. Returns false, after showing NoVoicesMessage, when the engine could not
 // be used or could not list its voices; the list then stays as far as it was rebuilt.
-bool FillVoiceList(QComboBox* combo);
-void PushButton10_Click(Form1& form); // "Add Voices"
-void PushButton11_Click(Form1& form); // "Refresh List"
+bool fillVoiceList(QComboBox* combo);
+void openAddVoicesPage(MainWindow& form); // "Add Voices"
+void refreshVoiceList(MainWindow& form); // "Refresh List"
 
 } // namespace lectorix

@@ -9,28 +9,28 @@
 
 namespace lectorix {
 
-bool hasSelectedVoice(const Form1& form)
+bool hasSelectedVoice(const MainWindow& form)
 {
-    return form.Combo1->currentIndex() != -1;
+    return form.voiceCombo->currentIndex() != -1;
 }
 
-void useSelectedVoice(speech::Voice& voice, const Form1& form)
+void useSelectedVoice(speech::Voice& voice, const MainWindow& form)
 {
-    const int index = form.Combo1->currentIndex();
-    const QList<speech::VoiceToken> tokens = voice.GetVoices();
+    const int index = form.voiceCombo->currentIndex();
+    const QList<speech::VoiceToken> tokens = voice.installedVoices();
     if (index < 0 || index >= tokens.size())
         throw Failure(failures::InvalidArgument);
     voice.setVoice(tokens.at(index));
 }
 
-void useSliderVolume(speech::Voice& voice, const Form1& form)
+void useSliderVolume(speech::Voice& voice, const MainWindow& form)
 {
-    voice.setVolume(form.Slider1->value());
+    voice.setVolume(form.volumeSlider->value());
 }
 
-void useSliderRate(speech::Voice& voice, const Form1& form)
+void useSliderRate(speech::Voice& voice, const MainWindow& form)
 {
-    voice.setRate(form.Slider2->value());
+    voice.setRate(form.rateSlider->value());
 }
 
 } // namespace lectorix

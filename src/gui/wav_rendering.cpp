@@ -2,7 +2,6 @@
 
 #include "core/error_report.h"
 #include "gui/main_window.h"
-#include "gui/globals.h"
 #include "gui/dialogs.h"
 #include "core/event_pump.h"
 #include "core/failure.h"
@@ -38,10 +37,10 @@ template <typename T> T& object(const std::unique_ptr<T>& pointer)
 
 } // namespace
 
-void SaveToWAV(Form1& form, const QString& text, const QString& fileName)
+void speakWithWindowVoice(MainWindow& form, const QString& text, const QString& fileName)
 {
     Guard g("Speak", "SaveToWAV");
-    std::unique_ptr<speech::Voice>& voice = globals().RenderVoice;
+    std::unique_ptr<speech::Voice>& voice = form.renderVoice;
     // Released when the call ends, whichever way it went; the voice lets go of it first.
     std::unique_ptr<speech::FileStream> stream;
     std::optional<QString> pending;
@@ -82,7 +81,7 @@ void SaveToWAV(Form1& form, const QString& text, const QString& fileName)
     }
 
     if (pending && voice && stream) {
-        // The voice stays in RenderVoice after a failed speaking, but it must not keep writing
+        // The voice stays in renderVoice after a failed speaking, but it must not keep writing
         // into a stream that is released when this call returns.
         try {
             voice->setAudioOutputStream(nullptr);

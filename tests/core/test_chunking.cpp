@@ -1,4 +1,4 @@
-// CutTextFileFSO and CleanLineForSpeech: chunk sizes by rate, chunk names and contents, the
+// cutIntoChunkFiles and cleanLineForSpeech: chunk sizes by rate, chunk names and contents, the
 // cleaning rules for every script, and what happens to the input file.
 #include "core/error_report.h"
 #include "core/chunking.h"
@@ -128,7 +128,7 @@ void TestChunking::cutsByLinesAndCharacters()
     const QString temp = test::freshScratch();
     const QString path = test::writeFile(temp + QStringLiteral("/output.txt"), input);
 
-    const int chunks = CutTextFileFSO(rate, path);
+    const int chunks = cutIntoChunkFiles(rate, path);
 
     QCOMPARE(chunks, int(lines.size()));
     QCOMPARE(linesPerChunk(temp, chunks), lines);
@@ -146,10 +146,10 @@ void TestChunking::rateSetsTheChunkSize()
     for (int i = 1; i <= 600; ++i)
         text += QByteArray(1000, 'a') + "\n";
     const QString path = test::writeFile(temp + QStringLiteral("/output.txt"), text);
-    QCOMPARE(CutTextFileFSO(-10, path), 13);
+    QCOMPARE(cutIntoChunkFiles(-10, path), 13);
 
     test::writeFile(path, text);
-    QCOMPARE(CutTextFileFSO(0, path), 2);
+    QCOMPARE(cutIntoChunkFiles(0, path), 2);
     QCOMPARE(chunkText(temp, 1).size(), 512 * 1001);
     QCOMPARE(chunkText(temp, 2).size(), 88 * 1001);
     QCOMPARE(errors.reports, QStringList());
@@ -187,7 +187,7 @@ void TestChunking::cleanKeepsEveryScript()
 {
     QFETCH(QString, text);
     QFETCH(QString, cleaned);
-    const QString result = CleanLineForSpeech(text);
+    const QString result = cleanLineForSpeech(text);
     QCOMPARE(result, cleaned);
     QCOMPARE(characters(result), characters(text));
 }
@@ -218,7 +218,7 @@ void TestChunking::linesAreNormalisedAndJoined()
     QFETCH(QString, chunk);
     const QString temp = test::freshScratch();
     const QString path = test::writeFile(temp + QStringLiteral("/output.txt"), input);
-    QCOMPARE(CutTextFileFSO(0, path), 1);
+    QCOMPARE(cutIntoChunkFiles(0, path), 1);
     QCOMPARE(chunkText(temp, 1), chunk);
 }
 
@@ -227,7 +227,7 @@ void TestChunking::missingInputIsReportedAndEnds()
     const QString temp = test::freshScratch();
     test::ErrorRecorder errors;
     const QString path = temp + QStringLiteral("/output.txt");
-    QCOMPARE(CutTextFileFSO(0, path), 1);
+    QCOMPARE(cutIntoChunkFiles(0, path), 1);
     const QStringList shown = errors.reports;
     QCOMPARE(shown.size(), 1);
     QCOMPARE(shown.first(), applicationErrorText(sourceTag("Speak", "CutTextFileFSO"), 120,

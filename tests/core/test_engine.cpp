@@ -257,7 +257,7 @@ private slots:
 
         qputenv("LC_ALL", locale.toUtf8());
         const auto v = speech::engine().createVoice();
-        const QString first = v->GetVoices().value(0).id;
+        const QString first = v->installedVoices().value(0).id;
         qunsetenv("LC_ALL");
         QCOMPARE(v->voice().id, voice);
         QCOMPARE(first, voice);
@@ -266,7 +266,7 @@ private slots:
     void voiceList()
     {
         const auto voice = speech::engine().createVoice();
-        const QList<speech::VoiceToken> tokens = voice->GetVoices();
+        const QList<speech::VoiceToken> tokens = voice->installedVoices();
         QVERIFY(tokens.size() > 10);
         QSet<QString> ids, names;
         for (int i = 0; i < tokens.size(); ++i) {
@@ -279,7 +279,7 @@ private slots:
         }
         QCOMPARE(ids.size(), tokens.size());
         QCOMPARE(names.size(), tokens.size());
-        const auto again = speech::engine().createVoice()->GetVoices();
+        const auto again = speech::engine().createVoice()->installedVoices();
         QVERIFY(std::equal(
             tokens.begin(), tokens.end(), again.begin(), again.end(),
             [](auto& a, auto& b) { return a.id == b.id && a.description == b.description; }));

@@ -103,7 +103,7 @@ void TestMp3Output::joinScriptRunsNothing()
     // Run from the folder so that a command that slipped through would leave PWNED there.
     const QString oldCwd = QDir::currentPath();
     QDir::setCurrent(dir);
-    const int code = RunAndWait(shellScriptCommandLine(script), 0);
+    const int code = runAndWait(shellScriptCommandLine(script), 0);
     QDir::setCurrent(oldCwd);
 
     QCOMPARE(code, 0);

@@ -18,12 +18,12 @@ private slots:
 
     void storeIsOneIniFileUnderTheConfigFolder()
     {
-        QCOMPARE(ReadSetting(QStringLiteral("Volume Level"), 50), QStringLiteral("50"));
-        QCOMPARE(ReadSetting(QStringLiteral("Text1"), QString()), QString());
-        WriteSetting(QStringLiteral("Volume Level"), QStringLiteral("80"));
-        WriteSetting(QStringLiteral("Text3"), QStringLiteral("/srv/audio, books/no slash"));
-        QCOMPARE(ReadSetting(QStringLiteral("Volume Level"), 50), QStringLiteral("80"));
-        QCOMPARE(ReadSetting(QStringLiteral("Text3"), QString()),
+        QCOMPARE(readSetting(QStringLiteral("Volume Level"), 50), QStringLiteral("50"));
+        QCOMPARE(readSetting(QStringLiteral("Text1"), QString()), QString());
+        writeSetting(QStringLiteral("Volume Level"), QStringLiteral("80"));
+        writeSetting(QStringLiteral("Text3"), QStringLiteral("/srv/audio, books/no slash"));
+        QCOMPARE(readSetting(QStringLiteral("Volume Level"), 50), QStringLiteral("80"));
+        QCOMPARE(readSetting(QStringLiteral("Text3"), QString()),
                  QStringLiteral("/srv/audio, books/no slash"));
         const QString path =
             qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Quendrel.conf");
@@ -34,18 +34,18 @@ private slots:
     void handEditedValuesReadBackAsText()
     {
         test::writeFile(settingsFilePath(), "[Lectorix]\nText1=/a, b.pdf\nCombo1=2 voices\n");
-        QCOMPARE(ReadSetting(QStringLiteral("Text1"), QString()), QStringLiteral("/a, b.pdf"));
-        QCOMPARE(ReadSetting(QStringLiteral("Combo1"), 0), QStringLiteral("2 voices"));
+        QCOMPARE(readSetting(QStringLiteral("Text1"), QString()), QStringLiteral("/a, b.pdf"));
+        QCOMPARE(readSetting(QStringLiteral("Combo1"), 0), QStringLiteral("2 voices"));
     }
 
     void unwritableStoreFails()
     {
         if (::geteuid() == 0)
             QSKIP("root writes through file permissions");
-        WriteSetting(QStringLiteral("Text1"), QString());
+        writeSetting(QStringLiteral("Text1"), QString());
         QFile::setPermissions(settingsFilePath(), QFile::ReadOwner);
         QVERIFY_THROWS_EXCEPTION(Failure,
-                                 WriteSetting(QStringLiteral("Text1"), QStringLiteral("x")));
+                                 writeSetting(QStringLiteral("Text1"), QStringLiteral("x")));
     }
 
     void leadingNumber_data()

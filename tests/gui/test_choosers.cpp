@@ -1,5 +1,4 @@
 #include "gui/main_window.h"
-#include "gui/globals.h"
 #include "core/settings.h"
 #include "core/file_utils.h"
 #include "gui/folder_picker.h"
@@ -41,15 +40,16 @@ private slots:
         QFETCH(QString, expected);
         QFETCH(int, messages);
         Fixture f;
-        globals().UseTextBox = true;
-        f.form.Text2->setPlainText("typed by the user");
+        f.form.useTextBox = true;
+        f.form.textToReadEdit->setPlainText("typed by the user");
         const QString pdf = test::corpusFile(file);
         f.dialogs.setNextFileName(pdf);
-        PushButton1_Click(f.form);
-        QCOMPARE(f.form.Text1->text(), pdf);
-        QCOMPARE(ReadSetting("Text1", QString()), pdf);
-        QVERIFY(!globals().UseTextBox);
-        QVERIFY(f.form.Text2->toPlainText().contains(expected));
+        choosePdf(f.form);
+        QVERIFY(test::waitUntilIdle(f.form));
+        QCOMPARE(f.form.pdfPathEdit->text(), pdf);
+        QCOMPARE(readSetting("Text1", QString()), pdf);
+        QVERIFY(!f.form.useTextBox);
+        QVERIFY(f.form.textToReadEdit->toPlainText().contains(expected));
         QCOMPARE(f.form.mousePointer(), 0);
         QCOMPARE(f.dialogs.messages().size(), messages);
         const Shown dialog = f.dialogs.shown().first();
@@ -61,13 +61,14 @@ private slots:
     void cancellingThePdfDialogChangesNothing()
     {
         Fixture f;
-        globals().UseTextBox = true;
-        f.form.Text1->setText("/d/a.pdf");
-        f.form.Text2->setPlainText("kept");
-        PushButton1_Click(f.form);
-        QCOMPARE(f.form.Text1->text(), QStringLiteral("/d/a.pdf"));
-        QCOMPARE(f.form.Text2->toPlainText(), QStringLiteral("kept"));
-        QVERIFY(globals().UseTextBox);
+        f.form.useTextBox = true;
+        f.form.pdfPathEdit->setText("/d/a.pdf");
+        f.form.textToReadEdit->setPlainText("kept");
+        choosePdf(f.form);
+        QVERIFY(test::waitUntilIdle(f.form));
+        QCOMPARE(f.form.pdfPathEdit->text(), QStringLiteral("/d/a.pdf"));
+        QCOMPARE(f.form.textToReadEdit->toPlainText(), QStringLiteral("kept"));
+        QVERIFY(f.form.useTextBox);
         QCOMPARE(f.form.mousePointer(), 0);
     }
 
@@ -95,13 +96,13 @@ private slots:
         QFETCH(QString, text3);
         Fixture f;
         if (!lastFolder.isNull())
-            WriteSetting("LastFolder", lastFolder);
+            writeSetting("LastFolder", lastFolder);
         f.dialogs.setNextFolder(chosen);
-        PushButton9_Click(f.form);
-        QCOMPARE(f.form.Text3->text(), text3);
-        QCOMPARE(ReadSetting("Text3", QString()), text3);
-        QCOMPARE(ReadSetting("LastFolderDot", QString()), chosen);
-        QCOMPARE(ReadSetting("LastFolder", QString()), chosen);
+        chooseOutputFolder(f.form);
+        QCOMPARE(f.form.outputFolderEdit->text(), text3);
+        QCOMPARE(readSetting("Text3", QString()), text3);
+        QCOMPARE(readSetting("LastFolderDot", QString()), chosen);
+        QCOMPARE(readSetting("LastFolder", QString()), chosen);
         const Shown dialog = f.dialogs.shown().first();
         QCOMPARE(dialog.kind, Shown::Folder);
         QCOMPARE(dialog.text, QStringLiteral("Please select folder:"));
@@ -114,20 +115,20 @@ private slots:
     {
         Fixture f;
         f.dialogs.setNextFolder("/data/first");
-        PushButton9_Click(f.form);
-        PushButton9_Click(f.form);
+        chooseOutputFolder(f.form);
+        chooseOutputFolder(f.form);
         QCOMPARE(f.dialogs.shown().at(1).title, QStringLiteral("/data/first"));
     }
 
     void cancellingTheFolderDialogChangesNothing()
     {
         Fixture f;
-        WriteSetting("LastFolder", "/srv");
-        f.form.Text3->setText("/kept/");
-        PushButton9_Click(f.form);
-        QCOMPARE(f.form.Text3->text(), QStringLiteral("/kept/"));
-        QCOMPARE(ReadSetting("LastFolder", QString()), QStringLiteral("/srv"));
-        QCOMPARE(ReadSetting("LastFolderDot", "unset"), QStringLiteral("unset"));
+        writeSetting("LastFolder", "/srv");
+        f.form.outputFolderEdit->setText("/kept/");
+        chooseOutputFolder(f.form);
+        QCOMPARE(f.form.outputFolderEdit->text(), QStringLiteral("/kept/"));
+        QCOMPARE(readSetting("LastFolder", QString()), QStringLiteral("/srv"));
+        QCOMPARE(readSetting("LastFolderDot", "unset"), QStringLiteral("unset"));
     }
 };
 

@@ -20,7 +20,7 @@ namespace {
 QString converter()
 {
     const QString path = tempPath(QStringLiteral("pdftotext"));
-    WriteFileIfMissing(customResource(101), path, true);
+    writeFileIfMissing(customResource(101), path, true);
     return path;
 }
 
@@ -107,7 +107,7 @@ private slots:
         const QString before = QDir::currentPath();
         QVERIFY(QDir::setCurrent(temp));
         QVERIFY(QFile::copy(test::corpusFile("french_diacritics.pdf"), "-layout"));
-        RunConverter(converter(), QString(), "-layout", QString());
+        runPdfConverter(converter(), QString(), "-layout", QString());
         const QByteArray text = test::readFile(temp + "/-layout.txt");
         QDir::setCurrent(before);
         QVERIFY(QString::fromUtf8(text).contains(QStringLiteral("àÀâÂäÄçÇéÉ")));
@@ -155,7 +155,7 @@ private slots:
         QFETCH(QString, password);
         test::ScriptedDialogs dialogs;
         dialogs.setNextInput(typed);
-        QCOMPARE(AskPassword("/d/my file.pdf"), password);
+        QCOMPARE(askPassword("/d/my file.pdf"), password);
         QCOMPARE(dialogs.shown().size(), 1);
         const auto shown = dialogs.shown().first();
         QCOMPARE(shown.kind, test::ScriptedDialogs::Shown::Input);
@@ -195,10 +195,10 @@ private slots:
                  0);
         const QString out = temp + "/out.txt";
 
-        RunConverter(converter(), QStringLiteral("wrong"), pdf, out);
+        runPdfConverter(converter(), QStringLiteral("wrong"), pdf, out);
         QVERIFY2(!QFile::exists(out), "a wrong password must give no text");
 
-        RunConverter(converter(), password, pdf, out);
+        runPdfConverter(converter(), password, pdf, out);
         QVERIFY(QFile::exists(out));
         QVERIFY(QString::fromUtf8(test::readFile(out)).contains(QStringLiteral("àÀâÂäÄçÇéÉ")));
     }
@@ -207,7 +207,7 @@ private slots:
     {
         const QString temp = test::freshScratch();
         const QString out = test::writeFile(temp + "/out.txt", "text of an earlier document");
-        RunConverter(converter(), QString(), test::corpusFile("invalid.pdf"), out);
+        runPdfConverter(converter(), QString(), test::corpusFile("invalid.pdf"), out);
         QVERIFY(!QFile::exists(out));
     }
 
@@ -215,7 +215,7 @@ private slots:
     {
         const QString temp = test::freshScratch();
         const QString out = temp + "/out.txt";
-        QVERIFY(RunConverter(temp + "/absent", QString(), test::corpusFile("trivial.pdf"), out) <
+        QVERIFY(runPdfConverter(temp + "/absent", QString(), test::corpusFile("trivial.pdf"), out) <
                 0);
         QVERIFY(!QFile::exists(out));
     }

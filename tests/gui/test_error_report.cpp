@@ -22,7 +22,7 @@ private slots:
     void reportTextAndBox()
     {
         test::ScriptedDialogs dialogs;
-        ReportApplicationError(sourceTag("Form1", "Form_Load"), 112,
+        reportApplicationError(sourceTag("Form1", "Form_Load"), 112,
                                QStringLiteral("File not found"));
         QCOMPARE(dialogs.messages().size(), 1);
         const auto shown = dialogs.messages().first();

@@ -1,7 +1,6 @@
 // "Save Audio As MP3" end to end on real PDFs with the real converter, speech engine and
 // encoder, driven through the window's button.
 #include "gui/main_window.h"
-#include "gui/globals.h"
 #include "core/file_utils.h"
 #include "gui/mp3_conversion.h"
 #include "gui/pdf_text.h"
@@ -10,6 +9,7 @@
 #include "core/mp3_encoding.h"
 #include "gui/wav_rendering.h"
 #include "support/scripted_dialogs.h"
+#include "support/window_fixture.h"
 #include "support/test_env.h"
 
 #include <QCheckBox>
@@ -102,32 +102,39 @@ qint64 mp3Samples(const QString& mp3)
     return samples > 0 ? samples : -1;
 }
 
-// Renders the chunk files the conversion left in {TEMP} once more, as the conversion did.
-qint64 chunkSpeechSamples(Form1& form, const QString& temp, int chunks)
+struct ExpectedSpeech
 {
-    qint64 total = 0;
-    const QString check = QFileInfo(temp).absolutePath() + QStringLiteral("/check.wav");
-    for (int i = 1; i <= chunks; ++i) {
-        SaveToWAV(form,
-                  chunkFileName(temp + QStringLiteral("/output.txt"), i, QStringLiteral(".txt")),
-                  check);
-        total += wavSamples(check);
-    }
-    QFile::remove(check);
-    return total;
-}
+    int chunks = 0;
+    qint64 samples = 0;
+};
 
-int chunkFiles(const QString& temp)
+// The speech the conversion must give for pdf: its text extracted and cut as the conversion
+// does, every chunk rendered with the window's voice, outside the conversion's own folder.
+ExpectedSpeech expectedSpeech(MainWindow& form, const QString& pdf)
 {
-    return int(QDir(temp).entryList({QStringLiteral("output[0-9][0-9][0-9]*.txt")}).size());
+    const QString folder = QFileInfo(test::freshScratch()).absolutePath() + "/expected";
+    QDir(folder).removeRecursively();
+    QDir().mkpath(folder);
+    const QString text = folder + "/output.txt";
+    QProcess::execute("pdftotext", {pdf, text});
+    ExpectedSpeech expected;
+    expected.chunks = cutIntoChunkFiles(form.rateSlider->value(), text);
+    for (int i = 1; i <= expected.chunks; ++i) {
+        const QString wav = chunkFileName(text, i, QStringLiteral(".wav"));
+        speakWithWindowVoice(form, chunkFileName(text, i, QStringLiteral(".txt")), wav);
+        expected.samples += wavSamples(wav);
+    }
+    QDir(folder).removeRecursively();
+    return expected;
 }
 
 // What must not stay in {TEMP} after a conversion.
 QStringList leftovers(const QString& temp)
 {
     return QDir(temp).entryList({QStringLiteral("*.wav"), QStringLiteral("output[0-9]*.mp3"),
-                                 QStringLiteral("JoinMP3.sh"), QStringLiteral("lame")},
-                                QDir::Files);
+                                 QStringLiteral("JoinMP3.sh"), QStringLiteral("lame"),
+                                 QStringLiteral("conversion-*")},
+                                QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
 }
 
 QStringList hiddenFiles(const QString& folder)
@@ -172,7 +179,7 @@ void TestMp3Conversion::shortDocument_data()
 {
     QTest::addColumn<QString>("pdfFolder");
     QTest::addColumn<QString>("pdfName");
-    QTest::addColumn<int>("option"); // 0 neither, 1 Option1, 2 Option2
+    QTest::addColumn<int>("option"); // 0 neither, 1 saveToFolderOption, 2 saveBesidePdfOption
     QTest::addColumn<QString>("outputFolder");
     QTest::newRow("beside the PDF")
         << QStringLiteral("docs") << QStringLiteral("French.pdf") << 2 << QString();
@@ -199,23 +206,26 @@ void TestMp3Conversion::shortDocument()
     QDir().mkpath(outFolder);
 
     test::ScriptedDialogs dialogs;
-    Form1 form;
-    form.Slider1->setValue(100);
-    form.Slider2->setValue(0);
-    form.Text1->setText(pdf);
-    form.Text3->setText(outFolder);
-    Form1::setOptionValue(form.Option1, option == 1);
-    Form1::setOptionValue(form.Option2, option == 2);
+    MainWindow form;
+    form.volumeSlider->setValue(100);
+    form.rateSlider->setValue(0);
+    form.pdfPathEdit->setText(pdf);
+    form.outputFolderEdit->setText(outFolder);
+    MainWindow::setOptionValue(form.saveToFolderOption, option == 1);
+    MainWindow::setOptionValue(form.saveBesidePdfOption, option == 2);
     dialogs.clear();
 
-    form.PushButton8->click();
+    form.saveMp3Button->click();
+
+    QVERIFY(test::waitUntilIdle(form));
 
     QCOMPARE(dialogs.messageTexts(), QStringList{DoneMessage});
     const QString mp3 = (option == 1 ? outFolder : QFileInfo(pdf).absolutePath()) + '/' +
-                        StripExtension(GetFileNameFromPath(pdf)) + QStringLiteral(".mp3");
+                        stripExtension(fileNameOf(pdf)) + QStringLiteral(".mp3");
     QVERIFY2(QFile::exists(mp3), qPrintable(mp3));
-    QCOMPARE(chunkFiles(temp), 1);
-    const qint64 spoken = chunkSpeechSamples(form, temp, 1);
+    const ExpectedSpeech expected = expectedSpeech(form, pdf);
+    QCOMPARE(expected.chunks, 1);
+    const qint64 spoken = expected.samples;
     QVERIFY(spoken > 22050 / 2);
     const qint64 decoded = mp3Samples(mp3);
     QVERIFY2(qAbs(decoded - spoken) < spoken * 3 / 100 + 2 * 1152,
@@ -224,8 +234,8 @@ void TestMp3Conversion::shortDocument()
     QCOMPARE(hiddenFiles(QFileInfo(mp3).absolutePath()), QStringList());
     QVERIFY2(!commandRan({QFileInfo(pdf).absolutePath(), outFolder, temp}),
              "a file name ran a command");
-    QVERIFY(!form.SavingFile);
-    QCOMPARE(form.mousePointer(), int(Form1::PointerDefault));
+    QVERIFY(!form.savingFile);
+    QCOMPARE(form.mousePointer(), int(MainWindow::PointerDefault));
 }
 
 // Several chunks at the slowest rate, joined into one MP3 in a hostile output folder. A umask
@@ -245,20 +255,22 @@ void TestMp3Conversion::longDocumentInParts()
     test::writeFile(mp3, "an earlier MP3, replaced without asking");
 
     test::ScriptedDialogs dialogs;
-    Form1 form;
-    form.Slider1->setValue(100);
-    form.Slider2->setValue(-10);
-    form.Text1->setText(pdf);
-    form.Text3->setText(outFolder);
-    Form1::setOptionValue(form.Option1, true);
+    MainWindow form;
+    form.volumeSlider->setValue(100);
+    form.rateSlider->setValue(-10);
+    form.pdfPathEdit->setText(pdf);
+    form.outputFolderEdit->setText(outFolder);
+    MainWindow::setOptionValue(form.saveToFolderOption, true);
     dialogs.clear();
 
-    form.PushButton8->click();
+    form.saveMp3Button->click();
+
+    QVERIFY(test::waitUntilIdle(form));
 
     QCOMPARE(dialogs.messageTexts(), QStringList{DoneMessage});
-    const int chunks = chunkFiles(temp);
-    QVERIFY2(chunks >= 3, qPrintable(QString::number(chunks)));
-    const qint64 spoken = chunkSpeechSamples(form, temp, chunks);
+    const ExpectedSpeech expected = expectedSpeech(form, pdf);
+    QVERIFY2(expected.chunks >= 3, qPrintable(QString::number(expected.chunks)));
+    const qint64 spoken = expected.samples;
     const qint64 decoded = mp3Samples(mp3);
     QVERIFY2(qAbs(decoded - spoken) < spoken * 3 / 100,
              qPrintable(QStringLiteral("%1 decoded, %2 spoken").arg(decoded).arg(spoken)));
@@ -276,12 +288,12 @@ void TestMp3Conversion::emptyChunkIsSilence()
     writeTool(temp + QStringLiteral("/lame"), customResource(103));
     const QString chunk = test::writeFile(temp + QStringLiteral("/output002.txt"), "");
     test::ScriptedDialogs dialogs;
-    Form1 form;
-    SaveToWAV(form, chunk, temp + QStringLiteral("/output002.wav"));
-    QVERIFY(!globals().RenderVoice);
+    MainWindow form;
+    speakWithWindowVoice(form, chunk, temp + QStringLiteral("/output002.wav"));
+    QVERIFY(!form.renderVoice);
     QCOMPARE(wavSamples(temp + QStringLiteral("/output002.wav")), 0);
     QVERIFY(
-        WAVToMP3(temp + QStringLiteral("/output002.wav"), temp + QStringLiteral("/output002.mp3")));
+        encodeWavToMp3(temp + QStringLiteral("/output002.wav"), temp + QStringLiteral("/output002.mp3")));
     QCOMPARE(dialogs.messageTexts(), QStringList());
 }
 
@@ -302,20 +314,23 @@ void TestMp3Conversion::passwordProtectedDocument()
     const QString pdf = placePdf(QStringLiteral("libreoffice-writer-password.pdf"),
                                  QFileInfo(temp).absolutePath() + QStringLiteral("/Locked.pdf"));
     test::ScriptedDialogs dialogs;
-    Form1 form;
-    form.Slider1->setValue(100);
-    form.Text1->setText(pdf);
-    form.Check1->setCheckState(Qt::Checked);
-    Form1::setOptionValue(form.Option2, true);
+    MainWindow form;
+    form.volumeSlider->setValue(100);
+    form.pdfPathEdit->setText(pdf);
+    form.passwordPromptCheck->setCheckState(Qt::Checked);
+    MainWindow::setOptionValue(form.saveBesidePdfOption, true);
     dialogs.clear();
     dialogs.setNextInput(password);
 
-    form.PushButton8->click();
+    form.saveMp3Button->click();
+
+    QVERIFY(test::waitUntilIdle(form));
 
     QCOMPARE(dialogs.shown().size(), 2);
     QCOMPARE(dialogs.shown().first().kind, test::ScriptedDialogs::Shown::Input);
-    QVERIFY(dialogs.shown().first().text.contains(QStringLiteral("(") + temp +
-                                                  QStringLiteral("/output.pdf): ")));
+    // The prompt names the document the user chose, not a working copy.
+    QVERIFY(dialogs.shown().first().text.contains(QStringLiteral("(") + pdf +
+                                                  QStringLiteral("): ")));
     QCOMPARE(dialogs.messageTexts(),
              QStringList{converted ? DoneMessage : protectedTextMessage(pdf)});
     QCOMPARE(QFile::exists(QFileInfo(temp).absolutePath() + QStringLiteral("/Locked.mp3")),
@@ -328,17 +343,19 @@ void TestMp3Conversion::scannedDocument()
     const QString pdf = placePdf(QStringLiteral("c02-22.pdf"),
                                  QFileInfo(temp).absolutePath() + QStringLiteral("/Scan.pdf"));
     test::ScriptedDialogs dialogs;
-    Form1 form;
-    form.Text1->setText(pdf);
-    Form1::setOptionValue(form.Option2, true);
+    MainWindow form;
+    form.pdfPathEdit->setText(pdf);
+    MainWindow::setOptionValue(form.saveBesidePdfOption, true);
     dialogs.clear();
 
-    form.PushButton8->click();
+    form.saveMp3Button->click();
+
+    QVERIFY(test::waitUntilIdle(form));
 
     QCOMPARE(dialogs.messageTexts(), QStringList{unreadableTextMessage(pdf)});
     QVERIFY(!QFile::exists(temp + QStringLiteral("/lame")));
     QVERIFY(!QFile::exists(QFileInfo(temp).absolutePath() + QStringLiteral("/Scan.mp3")));
-    QVERIFY(!form.SavingFile);
+    QVERIFY(!form.savingFile);
 }
 
 void TestMp3Conversion::missingFolderTouchesNothing()
@@ -351,23 +368,26 @@ void TestMp3Conversion::missingFolderTouchesNothing()
     const QStringList before = QDir(temp).entryList(QDir::Files);
 
     test::ScriptedDialogs dialogs;
-    Form1 form;
-    form.Text1->setText(pdf);
-    form.Text3->setText(root + QStringLiteral("/no such folder"));
-    Form1::setOptionValue(form.Option1, true);
+    MainWindow form;
+    form.pdfPathEdit->setText(pdf);
+    form.outputFolderEdit->setText(root + QStringLiteral("/no such folder"));
+    MainWindow::setOptionValue(form.saveToFolderOption, true);
     dialogs.clear();
 
-    form.PushButton8->click();
+    form.saveMp3Button->click();
+
+    QVERIFY(test::waitUntilIdle(form));
 
     QCOMPARE(dialogs.messageTexts(), QStringList{FolderMissingMessage});
     QCOMPARE(QDir(temp).entryList(QDir::Files), before);
     QCOMPARE(test::readFile(temp + QStringLiteral("/output.pdf")), QByteArray("earlier copy"));
     QVERIFY(!QFile::exists(root + QStringLiteral("/A.mp3")));
-    QVERIFY(!form.SavingFile);
-    QCOMPARE(form.mousePointer(), int(Form1::PointerDefault));
+    QVERIFY(!form.savingFile);
+    QCOMPARE(form.mousePointer(), int(MainWindow::PointerDefault));
 }
 
-// The earlier run's working copy and text must not be converted in place of a missing PDF.
+// Files an earlier run left in {TEMP} must not be converted in place of a missing PDF; they
+// are not this conversion's to touch.
 void TestMp3Conversion::missingPdfNeverConvertsTheEarlierOne()
 {
     const QString temp = startUp();
@@ -378,17 +398,20 @@ void TestMp3Conversion::missingPdfNeverConvertsTheEarlierOne()
     const QString pdf = root + QStringLiteral("/gone.pdf");
 
     test::ScriptedDialogs dialogs;
-    Form1 form;
-    form.Text1->setText(pdf);
-    Form1::setOptionValue(form.Option2, true);
+    MainWindow form;
+    form.pdfPathEdit->setText(pdf);
+    MainWindow::setOptionValue(form.saveBesidePdfOption, true);
     dialogs.clear();
 
-    form.PushButton8->click();
+    form.saveMp3Button->click();
+
+    QVERIFY(test::waitUntilIdle(form));
 
     QCOMPARE(dialogs.messageTexts(), QStringList{protectedTextMessage(pdf)});
     QVERIFY(!QFile::exists(root + QStringLiteral("/gone.mp3")));
-    QVERIFY(!QFile::exists(temp + QStringLiteral("/output.pdf")));
-    QVERIFY(!QFile::exists(temp + QStringLiteral("/output002.txt")));
+    QCOMPARE(test::readFile(temp + QStringLiteral("/output002.txt")),
+             QByteArray("an earlier chunk"));
+    QCOMPARE(leftovers(temp), QStringList());
 }
 
 QTEST_MAIN(TestMp3Conversion)

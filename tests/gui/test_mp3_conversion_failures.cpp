@@ -2,13 +2,13 @@
 // "Done." and never touches an MP3 already at the path; the conversion cannot be started twice
 // and the sliders refuse meanwhile; closing the window stops it and removes its files.
 #include "gui/main_window.h"
-#include "gui/globals.h"
 #include "gui/mp3_conversion.h"
 #include "core/event_pump.h"
 #include "core/program_folder.h"
 #include "gui/volume_rate.h"
 #include "support/fake_engine.h"
 #include "support/scripted_dialogs.h"
+#include "support/window_fixture.h"
 #include "support/test_env.h"
 
 #include <QDir>
@@ -53,11 +53,11 @@ struct Setup
         test::writeFile(mp3, EarlierMp3);
     }
 
-    void prepare(Form1& form) const
+    void prepare(MainWindow& form) const
     {
-        form.Slider1->setValue(100);
-        form.Text1->setText(pdf);
-        Form1::setOptionValue(form.Option2, true);
+        form.volumeSlider->setValue(100);
+        form.pdfPathEdit->setText(pdf);
+        MainWindow::setOptionValue(form.saveBesidePdfOption, true);
     }
 
     // The working files that must not outlive a conversion, and unfinished MP3s beside it.
@@ -65,8 +65,9 @@ struct Setup
     {
         QStringList left =
             QDir(temp).entryList({QStringLiteral("*.wav"), QStringLiteral("output[0-9]*.mp3"),
-                                  QStringLiteral("JoinMP3.sh"), QStringLiteral("lame")},
-                                 QDir::Files);
+                                  QStringLiteral("JoinMP3.sh"), QStringLiteral("lame"),
+                                  QStringLiteral("conversion-*")},
+                                 QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
         left += QDir(root + QStringLiteral("/docs"))
                     .entryList({QStringLiteral(".*")}, QDir::Files | QDir::Hidden);
         return left;
@@ -106,19 +107,21 @@ void TestMp3ConversionFailures::renderingFails()
     test::ScriptedDialogs dialogs;
     test::FakeEngine engine;
     engine.failSpeak = QStringLiteral("The audio device is busy");
-    Form1 form;
+    MainWindow form;
     setup.prepare(form);
     dialogs.clear();
 
-    form.PushButton8->click();
+    form.saveMp3Button->click();
+
+    QVERIFY(test::waitUntilIdle(form));
 
     QCOMPARE(dialogs.messageTexts(),
              QStringList{notMade(setup.mp3, QStringLiteral("part 1 of 1 could not be rendered "
                                                            "to speech."))});
     QCOMPARE(test::readFile(setup.mp3), EarlierMp3);
     QCOMPARE(setup.leftovers(), QStringList());
-    QVERIFY(!form.SavingFile);
-    QCOMPARE(form.mousePointer(), int(Form1::PointerDefault));
+    QVERIFY(!form.savingFile);
+    QCOMPARE(form.mousePointer(), int(MainWindow::PointerDefault));
 }
 
 void TestMp3ConversionFailures::encoderFails_data()
@@ -136,11 +139,13 @@ void TestMp3ConversionFailures::encoderFails()
     // An encoder already in {TEMP} is used as it is.
     writeTool(setup.temp + QStringLiteral("/lame"), encoder);
     test::ScriptedDialogs dialogs;
-    Form1 form;
+    MainWindow form;
     setup.prepare(form);
     dialogs.clear();
 
-    form.PushButton8->click();
+    form.saveMp3Button->click();
+
+    QVERIFY(test::waitUntilIdle(form));
 
     const QStringList shown = dialogs.messageTexts();
     QCOMPARE(shown.size(), 1);
@@ -156,27 +161,26 @@ void TestMp3ConversionFailures::secondClickAndSlidersRefused()
     const Setup setup;
     test::ScriptedDialogs dialogs;
     test::FakeEngine engine;
-    Form1 form;
+    MainWindow form;
     setup.prepare(form);
-    form.Slider2->setValue(-2);
+    form.rateSlider->setValue(-2);
     dialogs.clear();
-    int speeches = 0;
-    engine.onSpeak = [&](const QString&) {
-        ++speeches;
-        QVERIFY(form.SavingFile);
-        form.PushButton8->click();
-        form.Slider2->setValue(7);
-    };
 
-    form.PushButton8->click();
+    // The conversion goes on without holding the window: while it runs, the window takes
+    // the second click and the slider move.
+    form.saveMp3Button->click();
+    QVERIFY(form.savingFile);
+    form.saveMp3Button->click();
+    form.rateSlider->setValue(7);
+    QVERIFY(test::waitUntilIdle(form));
 
-    QCOMPARE(speeches, 1);
     QCOMPARE(engine.logOf(QStringLiteral("speakFile")).size(), 1);
-    QCOMPARE(form.Slider2->value(), -2);
+    QCOMPARE(engine.logOf(QStringLiteral("rate -2")).size(), 1);
+    QCOMPARE(form.rateSlider->value(), -2);
     const QStringList shown = dialogs.messageTexts();
     QCOMPARE(shown.size(), 2);
     QCOMPARE(shown.first(), SliderRefusedMessage);
-    QVERIFY(!form.SavingFile);
+    QVERIFY(!form.savingFile);
 }
 
 void TestMp3ConversionFailures::closingTheWindowStopsTheConversion()
@@ -188,8 +192,8 @@ void TestMp3ConversionFailures::closingTheWindowStopsTheConversion()
                   "'\necho partial > \"$3\"\nexec sleep 60\n");
     test::ScriptedDialogs dialogs;
     int exitCode = -1;
-    Form1::setEndProgram([&](int code) { exitCode = code; });
-    Form1 form;
+    MainWindow::setEndProgram([&](int code) { exitCode = code; });
+    MainWindow form;
     form.show();
     setup.prepare(form);
     dialogs.clear();
@@ -206,7 +210,8 @@ void TestMp3ConversionFailures::closingTheWindowStopsTheConversion()
 
     QElapsedTimer clock;
     clock.start();
-    form.PushButton8->click();
+    form.saveMp3Button->click();
+    QVERIFY(test::waitUntilIdle(form));
     const qint64 elapsed = clock.elapsed();
     const bool ending = events::programEnding();
     events::setProgramEnding(false);

@@ -1,4 +1,4 @@
-// WAVToMP3: the encoder's command line, and real encodes with the lame launcher.
+// encodeWavToMp3: the encoder's command line, and real encodes with the lame launcher.
 #include "core/process_runner.h"
 #include "core/program_folder.h"
 #include "core/mp3_encoding.h"
@@ -119,7 +119,7 @@ void TestMp3Encoding::encodesWithTheLauncher()
     const QString wav = test::writeFile(dir + QStringLiteral("/in put.wav"), toneWav());
     const QString mp3 = dir + QStringLiteral("/out put.mp3");
 
-    QVERIFY(WAVToMP3(wav, mp3));
+    QVERIFY(encodeWavToMp3(wav, mp3));
 
     const qint64 samples = decodedSamples(mp3);
     QVERIFY2(samples >= 22050 && samples < 22050 + 2 * 1152, qPrintable(QString::number(samples)));
@@ -134,7 +134,7 @@ void TestMp3Encoding::missingEncoderWritesNothing()
     test::ScriptedDialogs dialogs;
     const QString wav = test::writeFile(temp + QStringLiteral("/output001.wav"), toneWav(100));
     const QString mp3 = temp + QStringLiteral("/output001.mp3");
-    QVERIFY(!WAVToMP3(wav, mp3));
+    QVERIFY(!encodeWavToMp3(wav, mp3));
     QVERIFY(!QFile::exists(mp3));
     QCOMPARE(dialogs.messageTexts(), QStringList());
 }
@@ -150,7 +150,7 @@ void TestMp3Encoding::refusedEncoderRunsNothing()
     QVERIFY(QFile::setPermissions(lame, QFileDevice::Permissions(0x7707)));
     const QString wav = test::writeFile(temp + QStringLiteral("/output001.wav"), toneWav(100));
     const QString mp3 = temp + QStringLiteral("/output001.mp3");
-    QVERIFY(!WAVToMP3(wav, mp3));
+    QVERIFY(!encodeWavToMp3(wav, mp3));
     QVERIFY(!QFile::exists(mp3));
     QVERIFY(!QFile::exists(marker));
     const QStringList shown = dialogs.messageTexts();

@@ -53,11 +53,12 @@ class TestPdfText : public QObject
     {
         QString extract(const QString& pdf, std::optional<QString> password = std::nullopt)
         {
-            form.Check1->setCheckState(password ? Qt::Checked : Qt::Unchecked);
+            form.passwordPromptCheck->setCheckState(password ? Qt::Checked : Qt::Unchecked);
             if (password)
                 dialogs.setNextInput(*password);
-            GetPDFText(form, pdf);
-            return form.Text2->toPlainText();
+            loadPdfText(form, pdf);
+            test::waitUntilIdle(form);
+            return form.textToReadEdit->toPlainText();
         }
     };
 
@@ -100,8 +101,8 @@ private slots:
         QFETCH(QString, password);
         QFETCH(QStringList, expected);
         Fixture f;
-        f.form.PushButton2->setText("Pause");
-        QSignalSpy changes(f.form.Text2, &QPlainTextEdit::textChanged);
+        f.form.readButton->setText("Pause");
+        QSignalSpy changes(f.form.textToReadEdit, &QPlainTextEdit::textChanged);
         const QString text =
             f.extract(test::corpusFile(file),
                       password.isNull() ? std::nullopt : std::optional<QString>(password));
@@ -111,7 +112,7 @@ private slots:
         QVERIFY(f.dialogs.messageTexts().isEmpty());
         // Cleared once and filled once, and the change handler saw it.
         QCOMPARE(changes.size(), 2);
-        QCOMPARE(f.form.PushButton2->text(), QStringLiteral("Start Reading"));
+        QCOMPARE(f.form.readButton->text(), QStringLiteral("Start Reading"));
         QVERIFY2(!QFile::exists(f.temp + "/extract.txt"), "the text file is removed afterwards");
     }
 
@@ -169,11 +170,12 @@ private slots:
         QFETCH(bool, checked);
         QFETCH(std::optional<QString>, answer);
         Fixture f;
-        f.form.Check1->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+        f.form.passwordPromptCheck->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
         f.dialogs.setNextInput(answer);
         const QString pdf = test::corpusFile("french_diacritics.pdf");
-        GetPDFText(f.form, pdf);
-        QVERIFY(f.form.Text2->toPlainText().startsWith("àÀâÂäÄçÇéÉ"));
+        loadPdfText(f.form, pdf);
+        QVERIFY(test::waitUntilIdle(f.form));
+        QVERIFY(f.form.textToReadEdit->toPlainText().startsWith("àÀâÂäÄçÇéÉ"));
         QCOMPARE(f.dialogs.shown().size(), checked ? 1 : 0);
         if (checked) {
             QCOMPARE(f.dialogs.shown().first().title, QStringLiteral("Input Password"));
@@ -244,9 +246,10 @@ private slots:
         writeLauncher("#!/bin/sh\nsleep 0.3\nexec '" + real.toUtf8() + "' \"$@\"\n");
         const QString firstPdf = test::corpusFile(first);
         const QString secondPdf = test::corpusFile(second);
-        QTimer::singleShot(50, [&] { GetPDFText(f.form, secondPdf); });
-        GetPDFText(f.form, firstPdf);
-        const QString shown = f.form.Text2->toPlainText();
+        QTimer::singleShot(50, [&] { loadPdfText(f.form, secondPdf); });
+        loadPdfText(f.form, firstPdf);
+        QVERIFY(test::waitUntilIdle(f.form));
+        const QString shown = f.form.textToReadEdit->toPlainText();
         const QStringList messages = f.dialogs.messageTexts();
         QCOMPARE(QDir(f.temp).entryList({"extract*"}, QDir::Files), QStringList{});
 
@@ -285,7 +288,7 @@ private slots:
         const QByteArray mine = "my own notes, not the document's text\n";
         test::writeFile(folder + "/notes.txt", mine);
         f.extract(pdf);
-        QVERIFY(f.form.Text2->toPlainText().startsWith("Trace-based"));
+        QVERIFY(f.form.textToReadEdit->toPlainText().startsWith("Trace-based"));
         QCOMPARE(test::readFile(folder + "/notes.txt"), mine);
     }
 
@@ -324,12 +327,13 @@ private slots:
         QFile::setPermissions(runtime + "/lectorix", QFileDevice::Permissions(0x7777));
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
         const QString pdf = test::corpusFile("tracemonkey.pdf");
-        GetPDFText(f.form, pdf);
+        loadPdfText(f.form, pdf);
+        QVERIFY(test::waitUntilIdle(f.form));
         const QStringList texts = f.dialogs.messageTexts();
         QVERIFY2(texts.size() >= 2, qPrintable(texts.join("\n---\n")));
         QVERIFY(texts.first().contains("in Lectorix2021/08/31.Read.GetPDFText at line 104"));
         QCOMPARE(texts.last(), protectedMessage(pdf));
-        QCOMPARE(f.form.Text2->toPlainText(), protectedMessage(pdf));
+        QCOMPARE(f.form.textToReadEdit->toPlainText(), protectedMessage(pdf));
         qputenv("TEMP", QFile::encodeName(f.temp));
     }
 };

@@ -2,11 +2,11 @@
 // engine, the error report's lines, and re-entry through the button while a reading waits.
 
 #include "gui/main_window.h"
-#include "gui/globals.h"
 #include "core/event_pump.h"
 #include "gui/read_aloud.h"
 #include "support/fake_engine.h"
 #include "support/scripted_dialogs.h"
+#include "support/window_fixture.h"
 #include "support/test_env.h"
 #include "test_read_aloud_held.h"
 
@@ -36,9 +36,9 @@ QList<int> reportedLines(const test::ScriptedDialogs& dialogs, const QString& ta
     return lines;
 }
 
-QString caption(const Form1& form)
+QString caption(const MainWindow& form)
 {
-    return form.PushButton2->text();
+    return form.readButton->text();
 }
 
 } // namespace
@@ -51,10 +51,9 @@ private slots:
     void init()
     {
         test::freshScratch();
-        globals().UseTextBox = true;
     }
 
-    void splitTextBySize_data()
+    void splitsTextIntoPieces_data()
     {
         QTest::addColumn<int>("length");
         QTest::addColumn<int>("size");
@@ -71,7 +70,7 @@ private slots:
         QTest::newRow("3 by 2") << 3 << 2 << QList<int>{2, 1};
         QTest::newRow("size 1") << 4 << 1 << QList<int>{1, 1, 1, 1, 0};
     }
-    void splitTextBySize()
+    void splitsTextIntoPieces()
     {
         QFETCH(int, length);
         QFETCH(int, size);
@@ -79,7 +78,7 @@ private slots:
         QString text;
         for (int i = 0; i < length; ++i)
             text += QChar(u'a' + i % 26);
-        const QStringList got = SplitTextBySize(text, size);
+        const QStringList got = splitTextBySize(text, size);
         QList<int> lengths;
         for (const QString& piece : got)
             lengths << int(piece.size());
@@ -91,14 +90,14 @@ private slots:
     {
         const QString face = QString::fromUtf8("\xF0\x9F\x98\x80"); // one character, two halves
         const QString text = face + "a" + face + face + "b";        // 5 characters
-        const QStringList got = SplitTextBySize(text, 2);           // 5/2+1 = 3.5 -> 4
+        const QStringList got = splitTextBySize(text, 2);           // 5/2+1 = 3.5 -> 4
         QCOMPARE(got, (QStringList{face + "a", face + face, "b", ""}));
     }
 
     void splitRefusesPieceSizesBelowOne()
     {
-        QVERIFY_THROWS_EXCEPTION(Failure, SplitTextBySize(QStringLiteral("abc"), 0));
-        QVERIFY_THROWS_EXCEPTION(Failure, SplitTextBySize(QStringLiteral("abc"), -5));
+        QVERIFY_THROWS_EXCEPTION(Failure, splitTextBySize(QStringLiteral("abc"), 0));
+        QVERIFY_THROWS_EXCEPTION(Failure, splitTextBySize(QStringLiteral("abc"), -5));
     }
 
     // The text box is read whatever the PDF box holds.
@@ -115,20 +114,22 @@ private slots:
         QFETCH(QString, pdfBox);
         test::ScriptedDialogs dialogs;
         test::FakeEngine engine;
-        Form1 form;
-        form.Combo1->addItems({"Voice 1", "Voice 2", "Voice 3"});
-        form.Combo1->setCurrentIndex(1);
-        form.Slider1->setValue(80);
-        form.Slider2->setValue(-4);
-        form.Text1->setText(pdfBox);
-        form.Text2->setPlainText(QStringLiteral("Hello there.\nSecond line."));
+        MainWindow form;
+        form.useTextBox = true;
+        form.voiceCombo->addItems({"Voice 1", "Voice 2", "Voice 3"});
+        form.voiceCombo->setCurrentIndex(1);
+        form.volumeSlider->setValue(80);
+        form.rateSlider->setValue(-4);
+        form.pdfPathEdit->setText(pdfBox);
+        form.textToReadEdit->setPlainText(QStringLiteral("Hello there.\nSecond line."));
         QStringList during;
         engine.onSpeak = [&](const QString&) {
             during << caption(form) + QStringLiteral(" / %1").arg(form.mousePointer());
         };
         engine.log.clear();
 
-        form.PushButton2->click();
+        form.readButton->click();
+        QVERIFY(test::waitUntilReadingEnds(form));
 
         QCOMPARE(engine.log.mid(0, 4), (QStringList{"voice1 created", "voice1 setVoice v2",
                                                     "voice1 volume 80", "voice1 rate -4"}));
@@ -143,9 +144,11 @@ private slots:
     {
         test::ScriptedDialogs dialogs;
         test::FakeEngine engine;
-        Form1 form;
-        form.Text2->clear();
-        form.PushButton2->click();
+        MainWindow form;
+        form.useTextBox = true;
+        form.textToReadEdit->clear();
+        form.readButton->click();
+        QVERIFY(test::waitUntilReadingEnds(form));
         QVERIFY(engine.log.isEmpty()); // no voice made
         QCOMPARE(caption(form), QStringLiteral("Start Reading"));
         QCOMPARE(form.mousePointer(), 0);
@@ -156,9 +159,11 @@ private slots:
     {
         test::ScriptedDialogs dialogs;
         test::FakeEngine engine;
-        Form1 form;
-        form.Text2->setPlainText(QString(150001, QLatin1Char('x')));
-        form.PushButton2->click();
+        MainWindow form;
+        form.useTextBox = true;
+        form.textToReadEdit->setPlainText(QString(150001, QLatin1Char('x')));
+        form.readButton->click();
+        QVERIFY(test::waitUntilReadingEnds(form));
         const QStringList texts = engine.queued();
         QCOMPARE(texts.size(), 3);
         QCOMPARE(texts[0].size(), 100000);
@@ -188,10 +193,6 @@ private slots:
             << "failSpeak" << 0 << "Start Reading" << QList<int>{140} << "Start Reading" << 1;
         QTest::newRow("speaking fails, three pieces")
             << "failSpeak" << 250000 << "Start Reading" << QList<int>{140} << "Start Reading" << 1;
-        QTest::newRow("pause before any voice")
-            << "" << 0 << "Pause" << QList<int>{242} << "Resume" << 0;
-        QTest::newRow("resume before any voice")
-            << "" << 0 << "Resume" << QList<int>{106} << "Pause" << 0;
     }
     void failuresAreReportedAtTheirLine()
     {
@@ -203,20 +204,22 @@ private slots:
         QFETCH(int, queuedCount);
         test::ScriptedDialogs dialogs;
         test::FakeEngine engine;
-        Form1 form;
-        form.Combo1->addItems({"Voice 1", "Voice 2", "Voice 3"});
-        form.Combo1->setCurrentIndex(setup == "fewerVoices" ? 2 : -1);
+        MainWindow form;
+        form.useTextBox = true;
+        form.voiceCombo->addItems({"Voice 1", "Voice 2", "Voice 3"});
+        form.voiceCombo->setCurrentIndex(setup == "fewerVoices" ? 2 : -1);
         if (setup == "fewerVoices")
             engine.setVoices(2);
         if (setup == "failCreateVoice")
             engine.failCreateVoice = QStringLiteral("Class not registered");
         if (setup == "failSpeak")
             engine.failSpeak = QStringLiteral("Connection refused");
-        form.Text2->setPlainText(length > 0 ? QString(length, QLatin1Char('a'))
+        form.textToReadEdit->setPlainText(length > 0 ? QString(length, QLatin1Char('a'))
                                             : QStringLiteral("Some words."));
-        form.PushButton2->setText(startCaption);
+        form.readButton->setText(startCaption);
 
-        form.PushButton2->click();
+        form.readButton->click();
+        QVERIFY(test::waitUntilReadingEnds(form));
 
         QCOMPARE(reportedLines(dialogs, "Speak.SpeakLoud"), lines);
         QCOMPARE(caption(form), endCaption);
@@ -227,98 +230,6 @@ private slots:
             QCOMPARE(form.mousePointer(), 0);
     }
 
-    // The first call waits while paused; presses in the meantime pause and resume it.
-    void pauseAndResumeWhileTheFirstCallWaits()
-    {
-        test::ScriptedDialogs dialogs;
-        test::HeldEngine engine;
-        Form1 form;
-        form.Text2->setPlainText(QStringLiteral("Words to read."));
-        QStringList seen;
-        bool returned = false;
-        auto at = [&](int ms, std::function<void()> step) { QTimer::singleShot(ms, &form, step); };
-        at(50, [&] {
-            seen << caption(form) + QStringLiteral(" / %1").arg(form.mousePointer());
-            form.PushButton2->click();
-            seen << caption(form);
-        });
-        at(100, [&] { engine.finished = true; }); // all heard but the paused rest
-        at(300, [&] {
-            seen << (returned ? "returned" : "waiting") << caption(form);
-            form.PushButton2->click();
-            seen << caption(form);
-        });
-        at(5000, [&] { events::setProgramEnding(true); }); // never hang the test run
-
-        form.PushButton2->click();
-        returned = true;
-        const bool ranOut = events::programEnding();
-        events::setProgramEnding(false);
-
-        QVERIFY(!ranOut);
-        QCOMPARE(seen, (QStringList{"Pause / 11", "Resume", "waiting", "Resume", "Pause"}));
-        QCOMPARE(engine.log, (QStringList{"voice1 created", "voice1 speak Words to read.",
-                                          "voice1 pause", "voice1 resume"}));
-        QCOMPARE(caption(form), QStringLiteral("Start Reading"));
-        QCOMPARE(form.mousePointer(), 0);
-        QVERIFY(dialogs.shown().isEmpty());
-    }
-
-    // Editing the text resets the caption; the next press starts a new reading with a new
-    // voice while the first call keeps waiting, now on that voice.
-    void newReadingWhileTheFirstCallWaits()
-    {
-        test::ScriptedDialogs dialogs;
-        test::HeldEngine engine;
-        Form1 form;
-        form.Text2->setPlainText(QStringLiteral("First text."));
-        QStringList seen;
-        auto at = [&](int ms, std::function<void()> step) { QTimer::singleShot(ms, &form, step); };
-        at(50, [&] {
-            form.Text2->setPlainText(QStringLiteral("Second text."));
-            seen << caption(form);
-            form.PushButton2->click(); // waits inside until the engine is done
-            seen << caption(form);
-        });
-        at(150, [&] { seen << caption(form) << QString::number(engine.alive); });
-        at(250, [&] { engine.finished = true; });
-        at(5000, [&] { events::setProgramEnding(true); });
-
-        form.PushButton2->click();
-        const bool ranOut = events::programEnding();
-        events::setProgramEnding(false);
-
-        QVERIFY(!ranOut);
-        QCOMPARE(seen, (QStringList{"Start Reading", "Pause", "1", "Start Reading"}));
-        QCOMPARE(engine.log,
-                 (QStringList{"voice1 created", "voice1 speak First text.", "voice2 created",
-                              "voice1 destroyed", "voice2 speak Second text."}));
-        QCOMPARE(caption(form), QStringLiteral("Start Reading"));
-        QCOMPARE(form.mousePointer(), 0);
-    }
-
-    // A press that lands while the first text is still being queued: the new text is read,
-    // and the rest of the first never follows it.
-    void newReadingWhileTheFirstIsQueued()
-    {
-        test::ScriptedDialogs dialogs;
-        test::HeldEngine engine;
-        engine.finished = true;
-        Form1 form;
-        form.Text2->setPlainText(QString(250000, QLatin1Char('a'))); // three pieces
-        QTimer::singleShot(0, &form, [&] {
-            form.Text2->setPlainText(QStringLiteral("Second text."));
-            form.PushButton2->click();
-        });
-
-        form.PushButton2->click();
-
-        QCOMPARE(engine.log.filter(" speak ").size(), 1);
-        QCOMPARE(engine.log.filter(" speak ").first(), QStringLiteral("voice2 speak Second text."));
-        QCOMPARE(caption(form), QStringLiteral("Start Reading"));
-        QVERIFY(dialogs.shown().isEmpty());
-    }
-
     // Closing the window ends the waiting call at once, with no report about the voice it
     // released.
     void closingTheWindowEndsTheWait()
@@ -326,20 +237,22 @@ private slots:
         test::ScriptedDialogs dialogs;
         test::HeldEngine engine;
         int exitCode = -1;
-        Form1::setEndProgram([&](int code) { exitCode = code; });
-        Form1 form;
+        MainWindow::setEndProgram([&](int code) { exitCode = code; });
+        MainWindow form;
+        form.useTextBox = true;
         form.show();
-        form.Text2->setPlainText(QStringLiteral("A line of words to read.\n").repeated(10000));
+        form.textToReadEdit->setPlainText(QStringLiteral("A line of words to read.\n").repeated(10000));
         QTimer::singleShot(50, &form, [&] { form.close(); });
 
-        form.PushButton2->click();
+        form.readButton->click();
+        QVERIFY(test::waitUntilReadingEnds(form));
         const bool ending = events::programEnding();
         events::setProgramEnding(false);
 
         QVERIFY(ending);
         QCOMPARE(exitCode, 0);
         QVERIFY(!engine.finished);
-        QVERIFY(!globals().ReadingVoice);
+        QVERIFY(!form.readingSession->voice());
         QCOMPARE(engine.alive, 0);
         QVERIFY(dialogs.shown().isEmpty());
     }

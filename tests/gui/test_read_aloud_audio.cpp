@@ -3,7 +3,6 @@
 // act on the running voice, and PDFs read through the real converter.
 
 #include "gui/main_window.h"
-#include "gui/globals.h"
 #include "core/file_utils.h"
 #include "core/event_pump.h"
 #include "core/program_folder.h"
@@ -11,6 +10,7 @@
 #include "gui/read_aloud.h"
 #include "core/speech_engine.h"
 #include "support/scripted_dialogs.h"
+#include "support/window_fixture.h"
 #include "support/sink_recorder.h"
 #include "support/test_env.h"
 
@@ -43,11 +43,11 @@ double seconds(Clock::duration d)
     return std::chrono::duration<double>(d).count();
 }
 
-void prepare(Form1& form)
+void prepare(MainWindow& form)
 {
-    form.Slider1->setValue(100);
-    form.Slider2->setValue(0);
-    globals().UseTextBox = true;
+    form.volumeSlider->setValue(100);
+    form.rateSlider->setValue(0);
+    form.useTextBox = true;
 }
 
 } // namespace
@@ -75,10 +75,10 @@ private slots:
     {
         NEED_SINK(rec);
         test::ScriptedDialogs dialogs;
-        Form1 form;
+        MainWindow form;
         prepare(form);
-        form.Text1->clear();
-        form.Text2->setPlainText(Short);
+        form.pdfPathEdit->clear();
+        form.textToReadEdit->setPlainText(Short);
         // Looks until the sound starts (the engine's first start in a process takes longer).
         QStringList during;
         QTimer listen;
@@ -86,16 +86,17 @@ private slots:
             if (rec->rmsSince(Clock::now() - 300ms) <= Loud)
                 return;
             listen.stop();
-            during << form.PushButton2->text() << QString::number(form.mousePointer()) << "heard";
+            during << form.readButton->text() << QString::number(form.mousePointer()) << "heard";
         });
         listen.start(100);
 
         const auto start = Clock::now();
-        form.PushButton2->click();
+        form.readButton->click();
+        QVERIFY(test::waitUntilReadingEnds(form));
         const auto end = Clock::now();
 
         QCOMPARE(during, (QStringList{"Pause", "11", "heard"}));
-        QCOMPARE(form.PushButton2->text(), QStringLiteral("Start Reading"));
+        QCOMPARE(form.readButton->text(), QStringLiteral("Start Reading"));
         QCOMPARE(form.mousePointer(), 0);
         QVERIFY2(rec->lastSound(start, end + 300ms, Quiet) <= end + 30ms, "heard after the end");
         QVERIFY(dialogs.shown().isEmpty());
@@ -113,27 +114,28 @@ private slots:
     {
         QFETCH(bool, pdf);
         test::ScriptedDialogs dialogs;
-        Form1 form;
+        MainWindow form;
         prepare(form);
         if (pdf) {
             const QString file = test::corpusFile(QStringLiteral("multicolumn.pdf"));
             if (!QFile::exists(file))
                 QSKIP("the PDF corpus is not on this machine");
-            WriteFileIfMissing(customResource(101), tempPath(QStringLiteral("pdftotext")), true);
-            globals().UseTextBox = false;
-            form.Text1->setText(file);
+            writeFileIfMissing(customResource(101), tempPath(QStringLiteral("pdftotext")), true);
+            form.useTextBox = false;
+            form.pdfPathEdit->setText(file);
         } else {
-            form.Text2->setPlainText(Short.repeated(5000)); // 255,000 characters
+            form.textToReadEdit->setPlainText(Short.repeated(5000)); // 255,000 characters
         }
         const QByteArray saved = qgetenv("PULSE_SERVER");
         qputenv("PULSE_SERVER", "unix:/nonexistent/lectorix-no-server");
 
-        form.PushButton2->click();
+        form.readButton->click();
+        QVERIFY(test::waitUntilReadingEnds(form));
         saved.isNull() ? qunsetenv("PULSE_SERVER") : qputenv("PULSE_SERVER", saved);
 
         QCOMPARE(dialogs.messages().size(), 1);
         QVERIFY(dialogs.messageTexts().first().contains(QStringLiteral("PulseAudio")));
-        QCOMPARE(form.PushButton2->text(), QStringLiteral("Start Reading"));
+        QCOMPARE(form.readButton->text(), QStringLiteral("Start Reading"));
         QCOMPARE(form.mousePointer(), 0);
     }
 
@@ -143,27 +145,27 @@ private slots:
     {
         NEED_SINK(rec);
         test::ScriptedDialogs dialogs;
-        Form1 form;
+        MainWindow form;
         prepare(form);
-        form.Text2->setPlainText(Long);
+        form.textToReadEdit->setPlainText(Long);
         QStringList seen;
         bool returned = false;
         Clock::time_point pausedAt, resumedAt, restartedAt;
         auto at = [&](int ms, std::function<void()> step) { QTimer::singleShot(ms, &form, step); };
         auto restart = [&] {
             seen << (rec->rms(resumedAt + 150ms, Clock::now()) > Loud ? "heard" : "silent");
-            form.Text2->setPlainText(Short);
-            seen << form.PushButton2->text();
+            form.textToReadEdit->setPlainText(Short);
+            seen << form.readButton->text();
             restartedAt = Clock::now();
-            form.PushButton2->click(); // reads Short, then returns
-            seen << form.PushButton2->text();
+            form.readButton->click(); // starts reading Short and returns at once
+            seen << form.readButton->text();
         };
         auto resume = [&] {
             seen << (rec->rms(pausedAt + 100ms, Clock::now()) < Quiet ? "silent" : "heard")
-                 << (returned ? "returned" : "waiting") << form.PushButton2->text();
+                 << (returned ? "returned" : "waiting") << form.readButton->text();
             resumedAt = Clock::now();
-            form.PushButton2->click();
-            seen << form.PushButton2->text();
+            form.readButton->click();
+            seen << form.readButton->text();
             at(1000, restart);
         };
         QTimer listen; // the engine's first start in a process takes a while
@@ -173,19 +175,20 @@ private slots:
             listen.stop();
             seen << "heard";
             pausedAt = Clock::now();
-            form.PushButton2->click();
-            seen << form.PushButton2->text();
+            form.readButton->click();
+            seen << form.readButton->text();
             at(800, resume);
         });
         listen.start(100);
 
-        form.PushButton2->click();
+        form.readButton->click();
+        QVERIFY(test::waitUntilReadingEnds(form));
         returned = true;
         const auto end = Clock::now();
 
         QCOMPARE(seen, (QStringList{"heard", "Resume", "silent", "waiting", "Resume", "Pause",
-                                    "heard", "Start Reading", "Start Reading"}));
-        QCOMPARE(form.PushButton2->text(), QStringLiteral("Start Reading"));
+                                    "heard", "Start Reading", "Pause"}));
+        QCOMPARE(form.readButton->text(), QStringLiteral("Start Reading"));
         QCOMPARE(form.mousePointer(), 0);
         // The long text was dropped: the call ended soon after the short one was read.
         QVERIFY2(rec->rms(restartedAt + 150ms, restartedAt + 1000ms) > Loud, "new reading silent");
@@ -198,22 +201,24 @@ private slots:
     {
         NEED_SINK(rec);
         test::ScriptedDialogs dialogs;
-        Form1 form;
+        MainWindow form;
         prepare(form);
-        form.Text2->setPlainText(Medium);
+        form.textToReadEdit->setPlainText(Medium);
         auto start = Clock::now();
-        form.PushButton2->click();
+        form.readButton->click();
+        QVERIFY(test::waitUntilReadingEnds(form));
         const auto plainLength = Clock::now() - start;
         const double plainLevel = rec->rms(start + 800ms, start + 2000ms);
 
         prepare(form);
-        form.Text2->setPlainText(Medium);
+        form.textToReadEdit->setPlainText(Medium);
         QTimer::singleShot(500, &form, [&] {
-            form.Slider1->setValue(25);
-            form.Slider2->setValue(10);
+            form.volumeSlider->setValue(25);
+            form.rateSlider->setValue(10);
         });
         start = Clock::now();
-        form.PushButton2->click();
+        form.readButton->click();
+        QVERIFY(test::waitUntilReadingEnds(form));
         const auto changedLength = Clock::now() - start;
         const double changedLevel = rec->rms(start + 800ms, start + 2000ms);
 
@@ -222,8 +227,7 @@ private slots:
         QVERIFY2(plainLevel > Loud, "the plain reading was not heard");
         QVERIFY2(changedLevel > 1 && changedLevel < plainLevel * 0.5, "not quieter");
         QVERIFY2(seconds(changedLength) < seconds(plainLength) * 0.7, "not faster");
-        QCOMPARE(globals().ReadingVoice->volume(), 25);
-        QCOMPARE(globals().ReadingVoice->rate(), 10);
+        QVERIFY(!form.readingSession->voice()); // let go of once everything was heard
     }
 
     void pdfIsHeard()
@@ -233,18 +237,19 @@ private slots:
         if (!QFile::exists(pdf))
             QSKIP("the PDF corpus is not on this machine");
         test::ScriptedDialogs dialogs;
-        Form1 form;
+        MainWindow form;
         prepare(form);
-        WriteFileIfMissing(customResource(101), tempPath(QStringLiteral("pdftotext")), true);
-        globals().UseTextBox = false;
-        form.Text1->setText(pdf);
+        writeFileIfMissing(customResource(101), tempPath(QStringLiteral("pdftotext")), true);
+        form.useTextBox = false;
+        form.pdfPathEdit->setText(pdf);
 
         const auto start = Clock::now();
-        form.PushButton2->click();
+        form.readButton->click();
+        QVERIFY(test::waitUntilReadingEnds(form));
         const auto end = Clock::now();
 
         QVERIFY2(rec->rms(start, end) > Loud / 2, "nothing heard");
-        QCOMPARE(form.PushButton2->text(), QStringLiteral("Start Reading"));
+        QCOMPARE(form.readButton->text(), QStringLiteral("Start Reading"));
         QCOMPARE(form.mousePointer(), 0);
         QVERIFY(dialogs.shown().isEmpty());
     }
@@ -259,14 +264,14 @@ private slots:
             QSKIP("the PDF corpus is not on this machine");
         test::ScriptedDialogs dialogs;
         int exitCode = -1;
-        Form1::setEndProgram([&](int code) { exitCode = code; });
-        Form1 form;
+        MainWindow::setEndProgram([&](int code) { exitCode = code; });
+        MainWindow form;
         form.show();
         prepare(form);
-        WriteFileIfMissing(customResource(101), tempPath(QStringLiteral("pdftotext")), true);
-        globals().UseTextBox = false;
-        form.Text1->setText(pdf);
-        form.Check1->setCheckState(Qt::Checked);
+        writeFileIfMissing(customResource(101), tempPath(QStringLiteral("pdftotext")), true);
+        form.useTextBox = false;
+        form.pdfPathEdit->setText(pdf);
+        form.passwordPromptCheck->setCheckState(Qt::Checked);
         dialogs.setNextInput(QStringLiteral("test"));
         bool heard = false;
         Clock::time_point closedAt;
@@ -285,7 +290,8 @@ private slots:
         listen.start(100);
         QTimer::singleShot(20000, &form, close); // heard or not, the window closes
 
-        form.PushButton2->click();
+        form.readButton->click();
+        QVERIFY(test::waitUntilReadingEnds(form));
         const auto returnedAt = Clock::now();
         events::setProgramEnding(false);
 

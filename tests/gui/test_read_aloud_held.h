@@ -3,7 +3,6 @@
 // An engine whose voices finish only when the test says so, so a reading can be held inside
 // its waiting loop while the test presses the button, edits the text or closes the window.
 
-#include "gui/globals.h"
 #include "core/failure.h"
 #include "core/speech_engine.h"
 
@@ -17,7 +16,6 @@ public:
     HeldEngine() { speech::setEngine(this); }
     ~HeldEngine() override
     {
-        globals().ReadingVoice.reset();
         speech::setEngine(nullptr);
     }
 
@@ -52,7 +50,7 @@ public:
         note(QStringLiteral("destroyed"));
     }
 
-    QList<speech::VoiceToken> GetVoices() override { return {}; }
+    QList<speech::VoiceToken> installedVoices() override { return {}; }
     void setVoice(const speech::VoiceToken&) override {}
     void setVolume(int volume) override { m_volume = volume; }
     int volume() const override { return m_volume; }
@@ -70,6 +68,11 @@ public:
     {
         m_paused = false;
         note(QStringLiteral("resume"));
+    }
+    void stop() override
+    {
+        m_engine.finished = true;
+        note(QStringLiteral("stop"));
     }
     bool isDone() const override { return m_engine.finished && !m_paused; }
     void setAudioOutputStream(speech::FileStream*) override {}

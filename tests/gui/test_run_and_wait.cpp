@@ -115,7 +115,7 @@ private slots:
             line = quoted(test::writeFile(temp + "/data file", "#!/bin/sh\nexit 0\n"));
         QElapsedTimer clock;
         clock.start();
-        QCOMPARE(RunAndWait(line, 0), StartFailureBase + error);
+        QCOMPARE(runAndWait(line, 0), StartFailureBase + error);
         QVERIFY2(clock.elapsed() < 1000, "a failed start must not wait");
     }
 
@@ -133,7 +133,7 @@ private slots:
     {
         QFETCH(QString, script);
         QFETCH(int, code);
-        QCOMPARE(RunAndWait(shellLine(script), 0), code);
+        QCOMPARE(runAndWait(shellLine(script), 0), code);
     }
 
     void showStatesOutsideTheRangeStillRun_data()
@@ -146,7 +146,7 @@ private slots:
     void showStatesOutsideTheRangeStillRun()
     {
         QFETCH(int, style);
-        QCOMPARE(RunAndWait(shellLine("exit 3"), style), 3);
+        QCOMPARE(runAndWait(shellLine("exit 3"), style), 3);
     }
 
     void argumentsArriveIntact()
@@ -158,7 +158,7 @@ private slots:
                                   "; rm -rf /", "päß 中文 Ωμέγα", "line\nbreak",
                                   "back\\slash"};
         // printf repeats its format for every argument; NUL separates them unambiguously.
-        const int code = RunAndWait(shellLine("printf '%s\\0' \"$@\" > \"$0\"", args, out), 0);
+        const int code = runAndWait(shellLine("printf '%s\\0' \"$@\" > \"$0\"", args, out), 0);
         QCOMPARE(code, 0);
         QByteArray written = test::readFile(out);
         QVERIFY(written.endsWith('\0'));
@@ -174,7 +174,7 @@ private slots:
     {
         const QString out = test::freshScratch() + "/bytes";
         const QByteArray latin1("p\xe4\"ss");
-        QCOMPARE(RunAndWaitArgv({"/bin/sh", "-c", "printf '%s' \"$1\" > \"$0\"",
+        QCOMPARE(runAndWaitArgv({"/bin/sh", "-c", "printf '%s' \"$1\" > \"$0\"",
                                  QFile::encodeName(out), latin1}),
                  0);
         QCOMPARE(test::readFile(out), latin1);
@@ -195,7 +195,7 @@ private slots:
 
         QElapsedTimer clock;
         clock.start();
-        const int code = RunAndWait(shellLine("sleep 3; exit 4"), 0);
+        const int code = runAndWait(shellLine("sleep 3; exit 4"), 0);
         const qint64 elapsed = clock.elapsed();
 
         QCOMPARE(code, 4);
@@ -208,8 +208,8 @@ private slots:
     void nestedWaitsKeepTheirOwnResults()
     {
         int inner = -1;
-        QTimer::singleShot(100, [&] { inner = RunAndWait(shellLine("sleep 0.3; exit 3"), 0); });
-        const int outer = RunAndWait(shellLine("sleep 1; exit 5"), 0);
+        QTimer::singleShot(100, [&] { inner = runAndWait(shellLine("sleep 0.3; exit 3"), 0); });
+        const int outer = runAndWait(shellLine("sleep 1; exit 5"), 0);
         QCOMPARE(outer, 5);
         QCOMPARE(inner, 3);
     }
@@ -220,28 +220,28 @@ private slots:
     {
         const QString temp = test::freshScratch();
         test::ScriptedDialogs dialogs;
-        Form1::setEndProgram([](int) {});
+        MainWindow::setEndProgram([](int) {});
         {
-            Form1 form;
+            MainWindow form;
             form.show();
             QTimer::singleShot(700, &form, [&form] { form.close(); });
             QElapsedTimer clock;
             clock.start();
             const QString script = QStringLiteral("echo $$ > \"$0/shell\"; sleep 60 & echo $! > "
                                                   "\"$0/sleeper\"; wait");
-            RunAndWait(shellLine(script, {}, temp), 0);
+            runAndWait(shellLine(script, {}, temp), 0);
             QVERIFY2(clock.elapsed() < 5000, "the wait must end when the window closes");
         }
         const qint64 shell = readPid(temp + "/shell");
         const qint64 sleeper = readPid(temp + "/sleeper");
         QVERIFY(shell > 0 && sleeper > 0);
-        QVERIFY(!processRuns(shell));
-        QVERIFY(!processRuns(sleeper));
+        QTRY_VERIFY_WITH_TIMEOUT(!processRuns(shell), 2000); // SIGKILL takes effect a moment later
+        QTRY_VERIFY_WITH_TIMEOUT(!processRuns(sleeper), 2000);
 
         // While the program ends nothing new starts.
-        QCOMPARE(RunAndWait(shellLine("exit 0"), 0), StartFailureBase + ECANCELED);
+        QCOMPARE(runAndWait(shellLine("exit 0"), 0), StartFailureBase + ECANCELED);
         events::setProgramEnding(false);
-        QCOMPARE(RunAndWait(shellLine("exit 2"), 0), 2);
+        QCOMPARE(runAndWait(shellLine("exit 2"), 0), 2);
     }
 };
 

@@ -1,5 +1,4 @@
 #include "gui/main_window.h"
-#include "gui/globals.h"
 #include "core/settings.h"
 #include "gui/startup.h"
 #include "core/event_pump.h"
@@ -57,32 +56,31 @@ private slots:
     void init()
     {
         m_temp = test::freshScratch();
-        globals().UseTextBox = true;
     }
 
     void firstStartUsesTheDefaults()
     {
         test::ScriptedDialogs dialogs;
-        Form1 form;
-        QVERIFY(form.Form_Load());
+        MainWindow form;
+        QVERIFY(form.startUp());
         QVERIFY2(dialogs.shown().isEmpty(), qPrintable(dialogs.messageTexts().join('|')));
-        QCOMPARE(form.Slider1->value(), 50);
-        QCOMPARE(form.Slider2->value(), -3);
-        QCOMPARE(form.lblVolume->text(), QStringLiteral("Volume Level = 50"));
-        QCOMPARE(form.lblSpeed->text(), QStringLiteral("Speech Rate = -3"));
-        QCOMPARE(form.Text3->text(), qEnvironmentVariable("HOME") + "/");
-        QCOMPARE(form.Text1->text(), QString());
-        QCOMPARE(form.Text2->toPlainText(), QString());
-        QCOMPARE(form.Check1->checkState(), Qt::Unchecked);
-        QVERIFY(form.Option1->isChecked() && !form.Option2->isChecked() &&
-                form.Frame9->isEnabled());
-        QVERIFY(!globals().UseTextBox);
+        QCOMPARE(form.volumeSlider->value(), 50);
+        QCOMPARE(form.rateSlider->value(), -3);
+        QCOMPARE(form.volumeValueLabel->text(), QStringLiteral("Volume Level = 50"));
+        QCOMPARE(form.speedValueLabel->text(), QStringLiteral("Speech Rate = -3"));
+        QCOMPARE(form.outputFolderEdit->text(), qEnvironmentVariable("HOME") + "/");
+        QCOMPARE(form.pdfPathEdit->text(), QString());
+        QCOMPARE(form.textToReadEdit->toPlainText(), QString());
+        QCOMPARE(form.passwordPromptCheck->checkState(), Qt::Unchecked);
+        QVERIFY(form.saveToFolderOption->isChecked() && !form.saveBesidePdfOption->isChecked() &&
+                form.outputFolderFrame->isEnabled());
+        QVERIFY(!form.useTextBox);
         QCOMPARE(form.windowTitle(), ProductName);
         QCOMPARE(applicationTitle(), QStringLiteral("Lectorix Read Aloud and PDF to MP3"));
         // Restored values are written straight back.
-        QCOMPARE(ReadSetting("Option1", QString()), QStringLiteral("True"));
-        QCOMPARE(ReadSetting("Option2", QString()), QStringLiteral("False"));
-        QCOMPARE(ReadSetting("Text3", QString()), form.Text3->text());
+        QCOMPARE(readSetting("Option1", QString()), QStringLiteral("True"));
+        QCOMPARE(readSetting("Option2", QString()), QStringLiteral("False"));
+        QCOMPARE(readSetting("Text3", QString()), form.outputFolderEdit->text());
         // The converter launcher is in {TEMP}, runnable, exactly the program's resource.
         const QString launcher = m_temp + "/pdftotext";
         QCOMPARE(test::readFile(launcher), customResource(102));
@@ -95,17 +93,17 @@ private slots:
             "Volume%20Level=80\nSpeech%20Rate=-3.5\nText3=/srv/audio\nText1=/no/such.pdf\n"
             "Check1=1\nOption1=False\nOption2=1\n");
         test::ScriptedDialogs dialogs;
-        Form1 form;
-        QVERIFY(form.Form_Load());
+        MainWindow form;
+        QVERIFY(form.startUp());
         QVERIFY(dialogs.shown().isEmpty());
-        QCOMPARE(form.Slider1->value(), 80);
-        QCOMPARE(form.Slider2->value(), -4); // halves go to the even neighbour
-        QCOMPARE(form.Text3->text(), QStringLiteral("/srv/audio"));
-        QCOMPARE(form.Text1->text(), QStringLiteral("/no/such.pdf"));
-        QCOMPARE(form.Text2->toPlainText(), QString()); // missing PDF: nothing extracted
-        QCOMPARE(form.Check1->checkState(), Qt::Checked);
-        QVERIFY(!form.Option1->isChecked() && form.Option2->isChecked() &&
-                !form.Frame9->isEnabled());
+        QCOMPARE(form.volumeSlider->value(), 80);
+        QCOMPARE(form.rateSlider->value(), -4); // halves go to the even neighbour
+        QCOMPARE(form.outputFolderEdit->text(), QStringLiteral("/srv/audio"));
+        QCOMPARE(form.pdfPathEdit->text(), QStringLiteral("/no/such.pdf"));
+        QCOMPARE(form.textToReadEdit->toPlainText(), QString()); // missing PDF: nothing extracted
+        QCOMPARE(form.passwordPromptCheck->checkState(), Qt::Checked);
+        QVERIFY(!form.saveToFolderOption->isChecked() && form.saveBesidePdfOption->isChecked() &&
+                !form.outputFolderFrame->isEnabled());
     }
 
     // Bad stored values are reported with their line and start-up goes on.
@@ -114,28 +112,28 @@ private slots:
         storeSettings(
             "Volume%20Level=abc\nSpeech%20Rate=99\nCheck1=abc\nOption1=maybe\nOption2=no\n");
         test::ScriptedDialogs dialogs;
-        Form1 form;
-        QVERIFY(form.Form_Load());
+        MainWindow form;
+        QVERIFY(form.startUp());
         QCOMPARE(reportedLines(dialogs), (QList<int>{134, 166, 170, 172}));
         QVERIFY(dialogs.messageTexts()[0].startsWith(QStringLiteral("Invalid property value\r\n")));
         QVERIFY(dialogs.messageTexts()[1].startsWith(QStringLiteral("Type mismatch\r\n")));
-        QCOMPARE(form.Slider1->value(), 0); // letters read as 0
-        QCOMPARE(form.Slider2->value(), 0); // out of range: keeps its previous value
-        QCOMPARE(form.lblSpeed->text(), QStringLiteral("Speech Rate = 0"));
-        QCOMPARE(form.Check1->checkState(), Qt::Unchecked);
-        QVERIFY(!form.Option1->isChecked() && !form.Option2->isChecked());
-        QVERIFY(!form.Frame9->isEnabled());
+        QCOMPARE(form.volumeSlider->value(), 0); // letters read as 0
+        QCOMPARE(form.rateSlider->value(), 0); // out of range: keeps its previous value
+        QCOMPARE(form.speedValueLabel->text(), QStringLiteral("Speech Rate = 0"));
+        QCOMPARE(form.passwordPromptCheck->checkState(), Qt::Unchecked);
+        QVERIFY(!form.saveToFolderOption->isChecked() && !form.saveBesidePdfOption->isChecked());
+        QVERIFY(!form.outputFolderFrame->isEnabled());
         // The window now shows a valid state; a click stores it, mending the garbage.
-        form.Check1->click();
-        QCOMPARE(ReadSetting("Check1", QString()), QStringLiteral("1"));
+        form.passwordPromptCheck->click();
+        QCOMPARE(readSetting("Check1", QString()), QStringLiteral("1"));
     }
 
     void programFolderExtras()
     {
         {
             test::ScriptedDialogs dialogs;
-            Form1 form;
-            QVERIFY(form.Form_Load());
+            MainWindow form;
+            QVERIFY(form.startUp());
             QVERIFY(form.hasCustomPointer()); // the shipped HAND-M.CUR
             QVERIFY(form.styleSheet().isEmpty());
         }
@@ -145,8 +143,8 @@ private slots:
         test::writeFile(folder + "/x/o.cjs", "QPushButton { color: navy; }");
         qputenv("LECTORIX_PROGRAM_FOLDER", QFile::encodeName(folder));
         test::ScriptedDialogs dialogs;
-        Form1 form;
-        QVERIFY(form.Form_Load());
+        MainWindow form;
+        QVERIFY(form.startUp());
         QCOMPARE(reportedLines(dialogs), QList<int>{106});
         QVERIFY(!form.hasCustomPointer());
         QCOMPARE(form.styleSheet(), QStringLiteral("QPushButton { color: navy; }"));
@@ -157,8 +155,8 @@ private slots:
     {
         test::writeFile(m_temp + "/pdftotext", "someone else's tool");
         test::ScriptedDialogs dialogs;
-        Form1 form;
-        QVERIFY(form.Form_Load());
+        MainWindow form;
+        QVERIFY(form.startUp());
         QCOMPARE(test::readFile(m_temp + "/pdftotext"), QByteArray("someone else's tool"));
     }
 
@@ -195,8 +193,8 @@ private slots:
         qunsetenv("TEMP");
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
         test::ScriptedDialogs dialogs;
-        Form1 form;
-        QVERIFY(form.Form_Load()); // the window still opens
+        MainWindow form;
+        QVERIFY(form.startUp()); // the window still opens
         if (kind == "fresh") {
             QVERIFY(dialogs.shown().isEmpty());
             QVERIFY(QFile::exists(folder + "/pdftotext"));
@@ -218,10 +216,10 @@ private slots:
     {
         test::ScriptedDialogs dialogs;
         int exitCode = -1;
-        Form1::setEndProgram([&](int code) { exitCode = code; });
+        MainWindow::setEndProgram([&](int code) { exitCode = code; });
         {
-            Form1 form;
-            QVERIFY(form.Form_Load());
+            MainWindow form;
+            QVERIFY(form.startUp());
             QVERIFY(QFile::exists(m_temp + "/pdftotext"));
             form.show();
             form.close();
@@ -230,7 +228,6 @@ private slots:
         QVERIFY(!QFile::exists(m_temp + "/pdftotext"));
         QVERIFY(events::programEnding());
         events::setProgramEnding(false);
-        QVERIFY(!globals().ReadingVoice);
     }
 
     // The real program: asked to end (as at logout), it closes its window and exits cleanly.
@@ -256,23 +253,23 @@ private slots:
     {
         setApplicationTitle(QStringLiteral("before"));
         QVERIFY_THROWS_EXCEPTION(Failure,
-                                 SetAppTitle(QStringLiteral("Lectorix"))); // nothing to cut
+                                 setAppTitle(QStringLiteral("Lectorix"))); // nothing to cut
         QCOMPARE(applicationTitle(), QStringLiteral("before"));
-        QCOMPARE(SetAppTitle(QStringLiteral("Lectorix Reader")), QStringLiteral("Lectorix"));
+        QCOMPARE(setAppTitle(QStringLiteral("Lectorix Reader")), QStringLiteral("Lectorix"));
         QCOMPARE(
-            SetAppTitle(QStringLiteral("Lectorix reads every PDF aloud and also makes MP3 files")),
+            setAppTitle(QStringLiteral("Lectorix reads every PDF aloud and also makes MP3 files")),
             QStringLiteral("Lectorix reads every PDF aloud and also"));
         QCOMPARE(applicationTitle(), QStringLiteral("Lectorix reads every PDF aloud and also"));
 
         const QString arch = QSysInfo::currentCpuArchitecture();
-        QCOMPARE(GetAddressWidth(),
-                 arch == "x86_64" || arch == "arm64" ? QStringLiteral("64") : GetAddressWidth());
+        QCOMPARE(addressWidth(),
+                 arch == "x86_64" || arch == "arm64" ? QStringLiteral("64") : addressWidth());
 
         test::ScriptedDialogs dialogs;
         for (int draw : {1, 6, 8, 100})
-            VisitHomePage(draw);
+            visitHomePage(draw);
         QVERIFY(dialogs.shown().isEmpty());
-        VisitHomePage(7);
+        visitHomePage(7);
         QCOMPARE(dialogs.shown().size(), 1);
         QCOMPARE(dialogs.shown().first().kind, test::ScriptedDialogs::Shown::Url);
         QVERIFY(dialogs.shown().first().text.endsWith(QStringLiteral("/about.html")));

@@ -51,7 +51,7 @@ private slots:
         QFETCH(QByteArray, bytes);
         QFETCH(bool, unreadable);
         test::ScriptedDialogs dialogs;
-        QCOMPARE(NoTextPDF(fileWith(bytes)), unreadable);
+        QCOMPARE(isUnreadableText(fileWith(bytes)), unreadable);
         QVERIFY(dialogs.shown().isEmpty());
     }
 
@@ -81,7 +81,7 @@ private slots:
         QFETCH(QByteArray, bytes);
         QFETCH(QStringList, lines);
         test::ScriptedDialogs dialogs;
-        QCOMPARE(ReadFileToStringFSOLine(fileWith(bytes)), lines);
+        QCOMPARE(readTextFileLines(fileWith(bytes)), lines);
         QVERIFY(dialogs.shown().isEmpty());
     }
 
@@ -107,7 +107,7 @@ private slots:
     {
         QFETCH(QString, text);
         QFETCH(QList<qsizetype>, lengths);
-        const QStringList blocks = ReadFileToStringFSO(fileWith(text.toUtf8()));
+        const QStringList blocks = readTextFileBlocks(fileWith(text.toUtf8()));
         QList<qsizetype> got;
         for (const QString& b : blocks)
             got << b.size();
@@ -134,11 +134,11 @@ private slots:
         test::ScriptedDialogs dialogs;
         const QString missing = test::freshScratch() + "/missing.txt";
         if (reader == QLatin1String("lines"))
-            QCOMPARE(ReadFileToStringFSOLine(missing), QStringList{""});
+            QCOMPARE(readTextFileLines(missing), QStringList{""});
         else if (reader == QLatin1String("blocks"))
-            QCOMPARE(ReadFileToStringFSO(missing), QStringList{""});
+            QCOMPARE(readTextFileBlocks(missing), QStringList{""});
         else
-            QCOMPARE(NoTextPDF(missing), false);
+            QCOMPARE(isUnreadableText(missing), false);
         QCOMPARE(dialogs.messages().size(), 1);
         QCOMPARE(dialogs.messages().first().title, QStringLiteral("Application Error"));
         QVERIFY2(dialogs.messageTexts().first().contains(report),
@@ -149,8 +149,8 @@ private slots:
     {
         test::ScriptedDialogs dialogs;
         const QString folder = test::freshScratch();
-        QCOMPARE(ReadFileToStringFSOLine(folder), QStringList{""});
-        QCOMPARE(ReadFileToStringFSO(folder), QStringList{""});
+        QCOMPARE(readTextFileLines(folder), QStringList{""});
+        QCOMPARE(readTextFileBlocks(folder), QStringList{""});
         const QStringList texts = dialogs.messageTexts();
         QCOMPARE(texts.size(), 2);
         QVERIFY(texts[0].contains("Main.ReadFileToStringFSOLine at line 102"));

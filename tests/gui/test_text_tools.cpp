@@ -1,5 +1,4 @@
 #include "gui/main_window.h"
-#include "gui/globals.h"
 #include "core/settings.h"
 #include "core/file_utils.h"
 #include "gui/text_tools.h"
@@ -34,7 +33,7 @@ class TestTextTools : public QObject
 
     struct Fixture : test::WindowFixture
     {
-        Fixture() { globals().UseTextBox = false; }
+        Fixture() { form.useTextBox = false; }
     };
 
 private slots:
@@ -60,17 +59,17 @@ private slots:
         QFETCH(QByteArray, bytes);
         QFETCH(QString, text);
         Fixture f;
-        f.form.Text2->setPlainText("earlier text");
-        f.form.PushButton2->setText("Pause");
+        f.form.textToReadEdit->setPlainText("earlier text");
+        f.form.readButton->setText("Pause");
         const QString path = test::writeFile(f.temp + "/../my text.txt", bytes);
         f.dialogs.setNextFileName(path);
-        QSignalSpy changes(f.form.Text2, &QPlainTextEdit::textChanged);
-        PushButton4_Click(f.form);
-        QCOMPARE(f.form.Text2->toPlainText(), text);
-        QVERIFY(globals().UseTextBox);
+        QSignalSpy changes(f.form.textToReadEdit, &QPlainTextEdit::textChanged);
+        loadTextFromFile(f.form);
+        QCOMPARE(f.form.textToReadEdit->toPlainText(), text);
+        QVERIFY(f.form.useTextBox);
         QCOMPARE(f.form.mousePointer(), 0);
         QVERIFY2(changes.size() <= 2, "the box is filled in one step");
-        QCOMPARE(f.form.PushButton2->text(), QStringLiteral("Start Reading"));
+        QCOMPARE(f.form.readButton->text(), QStringLiteral("Start Reading"));
         QCOMPARE(f.dialogs.shown().size(), 1);
         QCOMPARE(f.dialogs.shown().first().kind, Shown::OpenFile);
         QCOMPARE(f.dialogs.shown().first().title, TextFilter);
@@ -79,13 +78,13 @@ private slots:
     void cancelledDialogsChangeNothing()
     {
         Fixture f;
-        f.form.Text1->setText("/d/a.pdf");
-        f.form.Text2->setPlainText("kept");
-        PushButton4_Click(f.form);
-        PushButton5_Click(f.form);
-        QCOMPARE(f.form.Text1->text(), QStringLiteral("/d/a.pdf"));
-        QCOMPARE(f.form.Text2->toPlainText(), QStringLiteral("kept"));
-        QVERIFY(!globals().UseTextBox);
+        f.form.pdfPathEdit->setText("/d/a.pdf");
+        f.form.textToReadEdit->setPlainText("kept");
+        loadTextFromFile(f.form);
+        saveTextToFile(f.form);
+        QCOMPARE(f.form.pdfPathEdit->text(), QStringLiteral("/d/a.pdf"));
+        QCOMPARE(f.form.textToReadEdit->toPlainText(), QStringLiteral("kept"));
+        QVERIFY(!f.form.useTextBox);
         QCOMPARE(f.form.mousePointer(), 0);
         QCOMPARE(f.dialogs.shown().size(), 2);
         QCOMPARE(f.dialogs.messages().size(), 0);
@@ -108,9 +107,9 @@ private slots:
         const QString path = f.temp + "/../saved.txt";
         if (!earlier.isNull())
             test::writeFile(path, earlier);
-        f.form.Text2->setPlainText(text);
+        f.form.textToReadEdit->setPlainText(text);
         f.dialogs.setNextFileName(path);
-        PushButton5_Click(f.form);
+        saveTextToFile(f.form);
         QCOMPARE(test::readFile(path), text.toUtf8());
         QCOMPARE(f.form.mousePointer(), 0);
         QCOMPARE(f.dialogs.shown().first().kind, Shown::SaveFile);
@@ -125,9 +124,9 @@ private slots:
     void saveFailureIsReportedAndPointerReset()
     {
         Fixture f;
-        f.form.Text2->setPlainText("text");
+        f.form.textToReadEdit->setPlainText("text");
         f.dialogs.setNextFileName(f.temp + "/no such folder/saved.txt");
-        PushButton5_Click(f.form);
+        saveTextToFile(f.form);
         QCOMPARE(f.dialogs.messages().size(), 1);
         QVERIFY(f.dialogs.messageTexts().first().contains(
             "in Lectorix2021/08/31.Form1.PushButton5_Click at line 122"));
@@ -137,14 +136,14 @@ private slots:
     void clearEmptiesBothBoxes()
     {
         Fixture f;
-        f.form.Text1->setText("/d/a.pdf");
-        f.form.Text2->setPlainText("some text");
-        globals().UseTextBox = true;
-        PushButton6_Click(f.form);
-        QCOMPARE(f.form.Text1->text(), QString());
-        QCOMPARE(f.form.Text2->toPlainText(), QString());
-        QCOMPARE(ReadSetting("Text1", "unset"), QString());
-        QVERIFY(globals().UseTextBox);
+        f.form.pdfPathEdit->setText("/d/a.pdf");
+        f.form.textToReadEdit->setPlainText("some text");
+        f.form.useTextBox = true;
+        clearText(f.form);
+        QCOMPARE(f.form.pdfPathEdit->text(), QString());
+        QCOMPARE(f.form.textToReadEdit->toPlainText(), QString());
+        QCOMPARE(readSetting("Text1", "unset"), QString());
+        QVERIFY(f.form.useTextBox);
     }
 
     void loadsTheSample_data()
@@ -158,15 +157,16 @@ private slots:
     {
         QFETCH(Dialogs::Answer, answer);
         Fixture f;
-        globals().UseTextBox = true;
+        f.form.useTextBox = true;
         f.dialogs.setNextAnswer(answer);
-        PushButton7_Click(f.form);
+        loadSample(f.form);
+        QVERIFY(test::waitUntilIdle(f.form));
         const QString sample = programFolder() + "/Samples/sample1.pdf";
-        QCOMPARE(f.form.Text1->text(), sample);
-        QCOMPARE(ReadSetting("Text1", QString()), sample);
-        QVERIFY(f.form.Text2->toPlainText().startsWith("Welcome to Lectorix"));
-        QVERIFY(f.form.Text2->toPlainText().contains("Save Audio As MP3"));
-        QVERIFY(!globals().UseTextBox);
+        QCOMPARE(f.form.pdfPathEdit->text(), sample);
+        QCOMPARE(readSetting("Text1", QString()), sample);
+        QVERIFY(f.form.textToReadEdit->toPlainText().startsWith("Welcome to Lectorix"));
+        QVERIFY(f.form.textToReadEdit->toPlainText().contains("Save Audio As MP3"));
+        QVERIFY(!f.form.useTextBox);
         QCOMPARE(f.form.mousePointer(), 0);
 
         const auto messages = f.dialogs.messages();
@@ -189,7 +189,8 @@ private slots:
     {
         Fixture f;
         qputenv("LECTORIX_PROGRAM_FOLDER", QFile::encodeName(f.temp + "/../nowhere"));
-        PushButton7_Click(f.form);
+        loadSample(f.form);
+        QVERIFY(test::waitUntilIdle(f.form));
         const QStringList texts = f.dialogs.messageTexts();
         QCOMPARE(texts.size(), 2);
         QVERIFY(texts.first().endsWith("password protected or text is protected."));
@@ -222,11 +223,11 @@ private slots:
         QFETCH(QString, lastLine);
         Fixture f;
         if (!volume.isNull()) {
-            f.form.Frame1->setTitle(volume);
-            f.form.Frame4->setTitle(speed);
-            f.form.PushButton8->setText(mp3);
+            f.form.volumeFrame->setTitle(volume);
+            f.form.speedFrame->setTitle(speed);
+            f.form.saveMp3Button->setText(mp3);
         }
-        PushButton3_Click(f.form);
+        showHelp(f.form);
         const auto messages = f.dialogs.messages();
         QCOMPARE(messages.size(), 1);
         QCOMPARE(messages.first().text,

@@ -24,7 +24,7 @@ const QString Absent = QStringLiteral("<absent>");
 
 QString storedCombo1()
 {
-    return ReadSetting(QStringLiteral("Combo1"), Absent);
+    return readSetting(QStringLiteral("Combo1"), Absent);
 }
 
 QStringList entries(const QComboBox* combo)
@@ -97,21 +97,21 @@ void TestVoiceList::storedIndex()
     test::FakeEngine engine;
     engine.setVoices(voices);
     test::ScriptedDialogs dialogs;
-    Form1 form;
+    MainWindow form;
     {
         // A list filled before, with a selection: what "Refresh List" starts from.
-        const QSignalBlocker quiet(form.Combo1);
-        form.Combo1->addItems({QStringLiteral("Old 1"), QStringLiteral("Old 2")});
-        form.Combo1->setCurrentIndex(1);
+        const QSignalBlocker quiet(form.voiceCombo);
+        form.voiceCombo->addItems({QStringLiteral("Old 1"), QStringLiteral("Old 2")});
+        form.voiceCombo->setCurrentIndex(1);
     }
     if (stored != Absent)
-        WriteSetting(QStringLiteral("Combo1"), stored);
-    QSignalSpy changes(form.Combo1, &QComboBox::currentIndexChanged);
+        writeSetting(QStringLiteral("Combo1"), stored);
+    QSignalSpy changes(form.voiceCombo, &QComboBox::currentIndexChanged);
 
-    QVERIFY(FillVoiceList(form.Combo1));
+    QVERIFY(fillVoiceList(form.voiceCombo));
 
-    QCOMPARE(form.Combo1->count(), voices);
-    QCOMPARE(form.Combo1->currentIndex(), selected);
+    QCOMPARE(form.voiceCombo->count(), voices);
+    QCOMPARE(form.voiceCombo->currentIndex(), selected);
     QCOMPARE(storedCombo1(), storedAfter);
     // The list's click handler runs once for an applied selection, never on the way there.
     QCOMPARE(changes.count(), selected == -1 ? 0 : 1);
@@ -123,18 +123,18 @@ void TestVoiceList::entriesFollowEngineOrderAndReplaceOldOnes()
 {
     test::FakeEngine engine;
     test::ScriptedDialogs dialogs;
-    Form1 form;
-    form.Combo1->addItems({QStringLiteral("Stale 1"), QStringLiteral("Stale 2")});
-    form.Combo1->setCurrentIndex(1);
+    MainWindow form;
+    form.voiceCombo->addItems({QStringLiteral("Stale 1"), QStringLiteral("Stale 2")});
+    form.voiceCombo->setCurrentIndex(1);
     const QStringList unsorted = {QStringLiteral("Zeta"), QStringLiteral("alpha"),
                                   QStringLiteral("Mu"), QStringLiteral("Mu")};
     engine.setVoices(unsorted);
-    WriteSetting(QStringLiteral("Combo1"), QStringLiteral("3"));
+    writeSetting(QStringLiteral("Combo1"), QStringLiteral("3"));
 
-    QVERIFY(FillVoiceList(form.Combo1));
+    QVERIFY(fillVoiceList(form.voiceCombo));
 
-    QCOMPARE(entries(form.Combo1), unsorted);
-    QCOMPARE(form.Combo1->currentIndex(), 3);
+    QCOMPARE(entries(form.voiceCombo), unsorted);
+    QCOMPARE(form.voiceCombo->currentIndex(), 3);
     QCOMPARE(storedCombo1(), QStringLiteral("3"));
 }
 
@@ -157,15 +157,15 @@ void TestVoiceList::engineFailure()
     (creationFails ? engine.failCreateVoice : engine.failGetVoices) =
         QStringLiteral("espeak-ng data not found");
     test::ScriptedDialogs dialogs;
-    Form1 form;
-    form.Combo1->addItem(QStringLiteral("Old voice"));
-    WriteSetting(QStringLiteral("Combo1"), QStringLiteral("0"));
+    MainWindow form;
+    form.voiceCombo->addItem(QStringLiteral("Old voice"));
+    writeSetting(QStringLiteral("Combo1"), QStringLiteral("0"));
 
-    QVERIFY(!FillVoiceList(form.Combo1));
+    QVERIFY(!fillVoiceList(form.voiceCombo));
 
     QCOMPARE(dialogs.messageTexts(), QStringList{NoVoicesMessage});
     QCOMPARE(dialogs.messages().at(0).buttons, Dialogs::Buttons::Ok);
-    QCOMPARE(entries(form.Combo1), entriesAfter);
+    QCOMPARE(entries(form.voiceCombo), entriesAfter);
     QCOMPARE(engine.voicesAlive(), 0);
 }
 
@@ -189,12 +189,12 @@ void TestVoiceList::refreshList()
     engine.setVoices(voices);
     engine.failGetVoices = failure;
     test::ScriptedDialogs dialogs;
-    Form1 form;
+    MainWindow form;
 
-    form.PushButton11->click();
+    form.refreshVoicesButton->click();
 
     QCOMPARE(dialogs.messageTexts(), messages);
-    QCOMPARE(form.Combo1->count(), failure.isEmpty() ? voices : 0);
+    QCOMPARE(form.voiceCombo->count(), failure.isEmpty() ? voices : 0);
 }
 
 void TestVoiceList::addVoices_data()
@@ -209,11 +209,11 @@ void TestVoiceList::addVoices()
     QFETCH(Dialogs::Answer, answer);
     test::FakeEngine engine;
     test::ScriptedDialogs dialogs;
-    Form1 form;
-    form.Combo1->addItem(QStringLiteral("Kept"));
+    MainWindow form;
+    form.voiceCombo->addItem(QStringLiteral("Kept"));
     dialogs.setNextAnswer(answer);
 
-    form.PushButton10->click();
+    form.addVoicesButton->click();
 
     const QString expected = QStringLiteral(
         "This software uses eSpeak NG Text to Speech (TTS) as its backbone. If you would like to "
@@ -237,7 +237,7 @@ void TestVoiceList::addVoices()
     } else {
         QVERIFY(urls.isEmpty());
     }
-    QCOMPARE(entries(form.Combo1), QStringList{QStringLiteral("Kept")});
+    QCOMPARE(entries(form.voiceCombo), QStringList{QStringLiteral("Kept")});
     QCOMPARE(engine.log, QStringList{});
 }
 
@@ -253,17 +253,17 @@ void TestVoiceList::startUpGoesOnWithUnusableStoredIndex()
     QFETCH(QString, stored);
     test::FakeEngine engine;
     test::ScriptedDialogs dialogs;
-    WriteSetting(QStringLiteral("Combo1"), stored);
-    Form1 form;
+    writeSetting(QStringLiteral("Combo1"), stored);
+    MainWindow form;
 
-    QVERIFY(form.Form_Load());
+    QVERIFY(form.startUp());
 
-    QCOMPARE(form.Combo1->count(), 3);
-    QCOMPARE(form.Combo1->currentIndex(), -1);
+    QCOMPARE(form.voiceCombo->count(), 3);
+    QCOMPARE(form.voiceCombo->currentIndex(), -1);
     QCOMPARE(dialogs.messageTexts(), QStringList{});
     QCOMPARE(storedCombo1(), stored);
     // Start-up went on past the voice list.
-    QCOMPARE(ReadSetting(QStringLiteral("Volume Level"), Absent), QStringLiteral("50"));
+    QCOMPARE(readSetting(QStringLiteral("Volume Level"), Absent), QStringLiteral("50"));
 }
 
 void TestVoiceList::startUpEndsWithoutEngine()
@@ -271,12 +271,12 @@ void TestVoiceList::startUpEndsWithoutEngine()
     test::FakeEngine engine;
     engine.failCreateVoice = QStringLiteral("espeak-ng data not found");
     test::ScriptedDialogs dialogs;
-    Form1 form;
+    MainWindow form;
 
-    QVERIFY(!form.Form_Load());
+    QVERIFY(!form.startUp());
 
     QCOMPARE(dialogs.messageTexts(), QStringList{NoVoicesMessage});
-    QCOMPARE(ReadSetting(QStringLiteral("Volume Level"), Absent), Absent);
+    QCOMPARE(readSetting(QStringLiteral("Volume Level"), Absent), Absent);
 }
 
 void TestVoiceList::realEngineListsEveryVoiceInStableOrder()
@@ -287,7 +287,7 @@ void TestVoiceList::realEngineListsEveryVoiceInStableOrder()
         std::unique_ptr<speech::Voice> voice;
         try {
             voice = speech::engine().createVoice();
-            for (const speech::VoiceToken& token : voice->GetVoices())
+            for (const speech::VoiceToken& token : voice->installedVoices())
                 list << token.description;
         } catch (const Failure& failure) {
             QSKIP(qPrintable(QStringLiteral("espeak-ng is not usable here: ") +
@@ -295,12 +295,12 @@ void TestVoiceList::realEngineListsEveryVoiceInStableOrder()
         }
     }
     QCOMPARE(enumerated[1], enumerated[0]);
-    Form1 form;
+    MainWindow form;
 
-    QVERIFY(FillVoiceList(form.Combo1));
+    QVERIFY(fillVoiceList(form.voiceCombo));
 
-    QCOMPARE(entries(form.Combo1), enumerated[0]);
-    QCOMPARE(form.Combo1->currentIndex(), 0);
+    QCOMPARE(entries(form.voiceCombo), enumerated[0]);
+    QCOMPARE(form.voiceCombo->currentIndex(), 0);
     QCOMPARE(QSet<QString>(enumerated[0].begin(), enumerated[0].end()).size(),
              enumerated[0].size());
 
@@ -313,7 +313,7 @@ void TestVoiceList::realEngineListsEveryVoiceInStableOrder()
     const QStringList lines = QString::fromUtf8(list.readAllStandardOutput())
                                   .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     QVERIFY(lines.size() > 1); // a heading, then one line per voice
-    QCOMPARE(form.Combo1->count(), lines.size() - 1);
+    QCOMPARE(form.voiceCombo->count(), lines.size() - 1);
 }
 
 QTEST_MAIN(TestVoiceList)

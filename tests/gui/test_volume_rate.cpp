@@ -2,7 +2,6 @@
 // the refusal while a file is being saved; then the real engine heard on the null sink.
 #include "core/error_report.h"
 #include "gui/main_window.h"
-#include "gui/globals.h"
 #include "core/settings.h"
 #include "core/speech_engine.h"
 #include "gui/volume_rate.h"
@@ -16,6 +15,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QtTest>
 
 #if __has_include("support/sink_recorder.h")
@@ -37,12 +38,12 @@ struct SliderUnderTest
     QString verb; // as the fake engine logs it
 };
 
-SliderUnderTest pick(Form1& form, int which)
+SliderUnderTest pick(MainWindow& form, int which)
 {
     if (which == 1)
-        return {form.Slider1, form.lblVolume, QStringLiteral("Volume Level"),
+        return {form.volumeSlider, form.volumeValueLabel, QStringLiteral("Volume Level"),
                 QStringLiteral("volume")};
-    return {form.Slider2, form.lblSpeed, QStringLiteral("Speech Rate"), QStringLiteral("rate")};
+    return {form.rateSlider, form.speedValueLabel, QStringLiteral("Speech Rate"), QStringLiteral("rate")};
 }
 
 QString report(const char* procedure, int line, const QString& description)
@@ -51,6 +52,14 @@ QString report(const char* procedure, int line, const QString& description)
 }
 
 } // namespace
+
+// A reading of a short typed text, so the window has a reading voice for the sliders to reach.
+void startReading(MainWindow& form)
+{
+    form.useTextBox = true;
+    form.textToReadEdit->setPlainText(QStringLiteral("Some words."));
+    form.readButton->click();
+}
 
 class TestVolumeRate : public QObject
 {
@@ -97,19 +106,19 @@ void TestVolumeRate::sliderChange()
     QFETCH(QString, caption);
     test::FakeEngine engine;
     test::ScriptedDialogs dialogs;
-    Form1 form;
+    MainWindow form;
     const SliderUnderTest s = pick(form, which);
     s.slider->setValue(s.slider->minimum() == value ? s.slider->maximum() : s.slider->minimum());
     if (reading)
-        globals().ReadingVoice = engine.createVoice();
+        startReading(form);
     if (rendering)
-        globals().RenderVoice = engine.createVoice();
+        form.renderVoice = engine.createVoice();
     engine.log.clear();
 
     s.slider->setValue(value);
 
     QCOMPARE(s.label->text(), caption);
-    QCOMPARE(ReadSetting(s.key, Absent), QString::number(value));
+    QCOMPARE(readSetting(s.key, Absent), QString::number(value));
     QStringList expected;
     if (reading)
         expected << QStringLiteral("voice1 %1 %2").arg(s.verb).arg(value);
@@ -149,53 +158,53 @@ void TestVolumeRate::refusedWhileSaving()
     QFETCH(QStringList, reports);
     test::FakeEngine engine;
     test::ScriptedDialogs dialogs;
-    Form1 form;
+    MainWindow form;
     const SliderUnderTest s = pick(form, which);
     if (stored != Absent)
-        WriteSetting(s.key, stored);
+        writeSetting(s.key, stored);
     s.label->setText(QStringLiteral("before"));
-    globals().ReadingVoice = engine.createVoice();
-    globals().RenderVoice = engine.createVoice();
+    startReading(form);
+    form.renderVoice = engine.createVoice();
     engine.log.clear();
-    form.SavingFile = true;
+    form.savingFile = true;
 
     s.slider->setValue(movedTo);
 
     QCOMPARE(dialogs.messageTexts(), QStringList{SliderRefusedMessage} + reports);
     QCOMPARE(s.slider->value(), endsAt);
-    QCOMPARE(ReadSetting(s.key, Absent), stored);
+    QCOMPARE(readSetting(s.key, Absent), stored);
     QCOMPARE(s.label->text(), QStringLiteral("before"));
     QCOMPARE(engine.log, QStringList{});
-    QVERIFY(form.SavingFile);
+    QVERIFY(form.savingFile);
 }
 
 void TestVolumeRate::testSpeedSpeaksWithChosenVoiceAndSliders()
 {
     test::FakeEngine engine;
     test::ScriptedDialogs dialogs;
-    Form1 form;
-    form.Combo1->addItems(
+    MainWindow form;
+    form.voiceCombo->addItems(
         {QStringLiteral("Voice 1"), QStringLiteral("Voice 2"), QStringLiteral("Voice 3")});
-    form.Combo1->setCurrentIndex(2);
-    form.Slider1->setValue(30);
-    form.Slider2->setValue(4);
+    form.voiceCombo->setCurrentIndex(2);
+    form.volumeSlider->setValue(30);
+    form.rateSlider->setValue(4);
     bool savingWhileSpeaking = false;
     int pointerWhileSpeaking = -1;
     engine.onSpeak = [&](const QString&) {
-        savingWhileSpeaking = form.SavingFile;
+        savingWhileSpeaking = form.savingFile;
         pointerWhileSpeaking = form.mousePointer();
     };
 
-    form.PushButton14->click();
+    form.testSpeedButton->click();
 
     QCOMPARE(engine.log,
              (QStringList{"voice1 created", "voice1 setVoice v3", "voice1 volume 30",
                           "voice1 rate 4", "voice1 speak This is a test", "voice1 destroyed"}));
     QVERIFY(savingWhileSpeaking);
-    QCOMPARE(pointerWhileSpeaking, int(Form1::PointerBusy));
-    QVERIFY(!form.SavingFile);
-    QCOMPARE(form.mousePointer(), int(Form1::PointerDefault));
-    QVERIFY(!globals().RenderVoice);
+    QCOMPARE(pointerWhileSpeaking, int(MainWindow::PointerBusy));
+    QVERIFY(!form.savingFile);
+    QCOMPARE(form.mousePointer(), int(MainWindow::PointerDefault));
+    QVERIFY(!form.renderVoice);
     QCOMPARE(dialogs.shown().size(), 0);
 }
 
@@ -203,29 +212,29 @@ void TestVolumeRate::testSpeedRefusesSecondStart()
 {
     test::FakeEngine engine;
     test::ScriptedDialogs dialogs;
-    Form1 form;
+    MainWindow form;
     // A second press and a slider move while the sentence is spoken are both refused.
     engine.onSpeak = [&](const QString&) {
-        form.PushButton14->click();
-        form.Slider1->setValue(70);
+        form.testSpeedButton->click();
+        form.volumeSlider->setValue(70);
     };
 
-    form.PushButton14->click();
+    form.testSpeedButton->click();
 
     QCOMPARE(engine.logOf(QStringLiteral("created")).size(), 1);
     QCOMPARE(engine.logOf(QStringLiteral("speak")).size(), 1);
     QCOMPARE(dialogs.messageTexts(), QStringList{SliderRefusedMessage});
-    QCOMPARE(form.Slider1->value(), 100);
-    QVERIFY(!form.SavingFile);
+    QCOMPARE(form.volumeSlider->value(), 100);
+    QVERIFY(!form.savingFile);
 
     // A conversion in progress refuses the test altogether.
     engine.log.clear();
-    form.SavingFile = true;
-    form.setMousePointer(Form1::PointerBusy);
-    form.PushButton14->click();
+    form.savingFile = true;
+    form.setMousePointer(MainWindow::PointerBusy);
+    form.testSpeedButton->click();
     QCOMPARE(engine.log, QStringList{});
-    QVERIFY(form.SavingFile);
-    QCOMPARE(form.mousePointer(), int(Form1::PointerBusy));
+    QVERIFY(form.savingFile);
+    QCOMPARE(form.mousePointer(), int(MainWindow::PointerBusy));
 }
 
 void TestVolumeRate::testSpeedFailures_data()
@@ -254,13 +263,13 @@ void TestVolumeRate::testSpeedFailures()
     engine.failCreateVoice = creationFailure;
     engine.failSpeak = speakingFailure;
     test::ScriptedDialogs dialogs;
-    Form1 form;
+    MainWindow form;
 
-    form.PushButton14->click();
+    form.testSpeedButton->click();
 
     QCOMPARE(dialogs.messageTexts(), messages);
-    QVERIFY(!form.SavingFile);
-    QCOMPARE(form.mousePointer(), int(Form1::PointerDefault));
+    QVERIFY(!form.savingFile);
+    QCOMPARE(form.mousePointer(), int(MainWindow::PointerDefault));
 }
 
 void TestVolumeRate::testSpeedHeardOnSinkWritesNoFile()
@@ -272,8 +281,8 @@ void TestVolumeRate::testSpeedHeardOnSinkWritesNoFile()
         QSKIP("needs a PulseAudio null sink (run under tools/with-audio.sh)");
     const QString temp = test::freshScratch();
     test::ScriptedDialogs dialogs;
-    Form1 form;
-    form.Slider1->setValue(100);
+    MainWindow form;
+    form.volumeSlider->setValue(100);
     test::SinkRecorder recorder;
     QVERIFY2(recorder.error().isEmpty(), qPrintable(recorder.error()));
     const auto before = test::SinkRecorder::Clock::now();
@@ -281,15 +290,15 @@ void TestVolumeRate::testSpeedHeardOnSinkWritesNoFile()
     const double quiet = recorder.rmsSince(before);
     const auto start = test::SinkRecorder::Clock::now();
 
-    form.PushButton14->click();
+    form.testSpeedButton->click();
 
     const double heard = recorder.rmsSince(start);
     QCOMPARE(dialogs.messageTexts(), QStringList{});
     QVERIFY2(quiet < 50 && heard > 500,
              qPrintable(QStringLiteral("RMS before %1, while testing %2").arg(quiet).arg(heard)));
     QCOMPARE(QDir(temp).entryList(QDir::Files | QDir::NoDotAndDotDot), QStringList{});
-    QVERIFY(!form.SavingFile);
-    QCOMPARE(form.mousePointer(), int(Form1::PointerDefault));
+    QVERIFY(!form.savingFile);
+    QCOMPARE(form.mousePointer(), int(MainWindow::PointerDefault));
 #endif
 }
 

@@ -1,8 +1,7 @@
-// SaveToWAV: the order of engine calls, the rendering voice's lifetime, the failure rules;
+// speakWithWindowVoice: the order of engine calls, the rendering voice's lifetime, the failure rules;
 // then real WAV files from espeak-ng.
 #include "core/error_report.h"
 #include "gui/main_window.h"
-#include "gui/globals.h"
 #include "core/speech_engine.h"
 #include "gui/wav_rendering.h"
 #include "support/fake_engine.h"
@@ -141,16 +140,16 @@ void TestWavRendering::callSequence()
     QFETCH(QStringList, log);
     test::FakeEngine engine;
     test::ScriptedDialogs dialogs;
-    Form1 form;
-    form.Combo1->addItems({QStringLiteral("Voice 1"), QStringLiteral("Voice 2")});
-    form.Combo1->setCurrentIndex(selected);
-    form.Slider1->setValue(40);
-    form.Slider2->setValue(-6);
+    MainWindow form;
+    form.voiceCombo->addItems({QStringLiteral("Voice 1"), QStringLiteral("Voice 2")});
+    form.voiceCombo->setCurrentIndex(selected);
+    form.volumeSlider->setValue(40);
+    form.rateSlider->setValue(-6);
 
-    SaveToWAV(form, QStringLiteral("/in/x.txt"), fileName);
+    speakWithWindowVoice(form, QStringLiteral("/in/x.txt"), fileName);
 
     QCOMPARE(engine.log, log);
-    QVERIFY(!globals().RenderVoice);
+    QVERIFY(!form.renderVoice);
     QCOMPARE(dialogs.shown().size(), 0);
 }
 
@@ -211,10 +210,10 @@ void TestWavRendering::failures()
     QFETCH(QStringList, streamLog);
     test::FakeEngine engine;
     test::ScriptedDialogs dialogs;
-    Form1 form;
-    form.Combo1->addItems(
+    MainWindow form;
+    form.voiceCombo->addItems(
         {QStringLiteral("Voice 1"), QStringLiteral("Voice 2"), QStringLiteral("Voice 3")});
-    form.Combo1->setCurrentIndex(2);
+    form.voiceCombo->setCurrentIndex(2);
     if (failing == QLatin1String("createVoice"))
         engine.failCreateVoice = description;
     else if (failing == QLatin1String("speak"))
@@ -226,11 +225,11 @@ void TestWavRendering::failures()
     else if (failing == QLatin1String("voiceGone"))
         engine.setVoices(2);
 
-    SaveToWAV(form, QStringLiteral("text"), fileName);
+    speakWithWindowVoice(form, QStringLiteral("text"), fileName);
 
     QCOMPARE(dialogs.messageTexts(), messages);
     QCOMPARE(engine.logOf(QStringLiteral(" speak")), spoken);
-    QCOMPARE(bool(globals().RenderVoice), renderVoiceAfter);
+    QCOMPARE(bool(form.renderVoice), renderVoiceAfter);
     QCOMPARE(engine.log.filter(QRegularExpression(QStringLiteral("stream|output"))), streamLog);
 }
 
@@ -238,16 +237,16 @@ void TestWavRendering::slidersReachRenderVoiceOnlyWhileItRenders()
 {
     test::FakeEngine engine;
     test::ScriptedDialogs dialogs;
-    Form1 form;
+    MainWindow form;
     engine.onSpeak = [&](const QString&) {
-        QVERIFY(globals().RenderVoice);
-        form.Slider1->setValue(20);
-        form.Slider2->setValue(9);
+        QVERIFY(form.renderVoice);
+        form.volumeSlider->setValue(20);
+        form.rateSlider->setValue(9);
     };
 
-    SaveToWAV(form, QStringLiteral("in.txt"), QStringLiteral("out.wav"));
+    speakWithWindowVoice(form, QStringLiteral("in.txt"), QStringLiteral("out.wav"));
     engine.onSpeak = nullptr;
-    form.Slider1->setValue(60);
+    form.volumeSlider->setValue(60);
 
     QCOMPARE(engine.logOf(QStringLiteral("volume")),
              (QStringList{"voice1 volume 0", "voice1 volume 20"}));
@@ -275,17 +274,17 @@ void TestWavRendering::realWavFile()
         QSKIP(qPrintable(QStringLiteral("espeak-ng is not usable here: ") + why));
     const QString temp = test::freshScratch();
     test::ScriptedDialogs dialogs;
-    Form1 form;
-    form.Slider1->setValue(100);
+    MainWindow form;
+    form.volumeSlider->setValue(100);
     const QString text = test::writeFile(temp + QStringLiteral("/output001.txt"), content.toUtf8());
     // An earlier, longer file of the same name is replaced, not overwritten in part.
     const QString wav =
         test::writeFile(temp + QStringLiteral("/output001.wav"), QByteArray(4 << 20, 'x'));
 
-    SaveToWAV(form, text, wav);
+    speakWithWindowVoice(form, text, wav);
 
     QCOMPARE(dialogs.messageTexts(), QStringList{});
-    QVERIFY(!globals().RenderVoice);
+    QVERIFY(!form.renderVoice);
     const WavInfo info = readWav(wav);
     QVERIFY2(info.valid, qPrintable(info.problem));
     QCOMPARE(info.format, 1);
@@ -306,15 +305,15 @@ void TestWavRendering::realSlowerRateGivesLongerFile()
         QSKIP(qPrintable(QStringLiteral("espeak-ng is not usable here: ") + why));
     const QString temp = test::freshScratch();
     test::ScriptedDialogs dialogs;
-    Form1 form;
+    MainWindow form;
     const QString text = test::writeFile(temp + QStringLiteral("/output001.txt"),
                                          "Reading aloud at two very different speeds.");
     qint64 samples[2] = {};
     const int rates[2] = {-10, 10};
     for (int i = 0; i < 2; ++i) {
-        form.Slider2->setValue(rates[i]);
+        form.rateSlider->setValue(rates[i]);
         const QString wav = temp + QStringLiteral("/rate%1.wav").arg(rates[i]);
-        SaveToWAV(form, text, wav);
+        speakWithWindowVoice(form, text, wav);
         const WavInfo info = readWav(wav);
         QVERIFY2(info.valid, qPrintable(info.problem));
         samples[i] = info.samples;
@@ -332,11 +331,11 @@ void TestWavRendering::realUnwritablePathIsReported()
         QSKIP(qPrintable(QStringLiteral("espeak-ng is not usable here: ") + why));
     const QString temp = test::freshScratch();
     test::ScriptedDialogs dialogs;
-    Form1 form;
+    MainWindow form;
     const QString text = test::writeFile(temp + QStringLiteral("/output001.txt"), "Hello.");
     const QString wav = temp + QStringLiteral("/missing folder/output001.wav");
 
-    SaveToWAV(form, text, wav);
+    speakWithWindowVoice(form, text, wav);
 
     const QStringList messages = dialogs.messageTexts();
     QVERIFY(!messages.isEmpty());

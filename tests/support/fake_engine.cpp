@@ -51,7 +51,7 @@ public:
         note(QStringLiteral("destroyed"));
     }
 
-    QList<speech::VoiceToken> GetVoices() override
+    QList<speech::VoiceToken> installedVoices() override
     {
         if (!m_engine.failGetVoices.isEmpty())
             throw Failure(m_engine.failGetVoices);
@@ -79,6 +79,7 @@ public:
     void speakFile(const QString& path) override { speakAs(QStringLiteral("speakFile "), path); }
     void pause() override { note(QStringLiteral("pause")); }
     void resume() override { note(QStringLiteral("resume")); }
+    void stop() override { note(QStringLiteral("stop")); }
     bool isDone() const override { return true; }
 
     void setAudioOutputStream(speech::FileStream* stream) override

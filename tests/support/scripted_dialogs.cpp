@@ -1,20 +1,6 @@
 #include "support/scripted_dialogs.h"
 
-#include "gui/globals.h"
-#include "support/fake_engine.h"
-
 namespace lectorix::test {
-
-namespace {
-// The window's voices may hold voices of a fake engine; they must not outlive it.
-const bool g_releaseWindowVoices = [] {
-    FakeEngine::beforeDestroy = [] {
-        globals().ReadingVoice.reset();
-        globals().RenderVoice.reset();
-    };
-    return true;
-}();
-} // namespace
 
 ScriptedDialogs::ScriptedDialogs()
 {

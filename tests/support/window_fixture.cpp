@@ -5,11 +5,25 @@
 #include "core/program_folder.h"
 #include "support/test_env.h"
 
+#include <QTest>
+
 namespace lectorix::test {
+
+bool waitUntilReadingEnds(MainWindow& form, int timeoutMs)
+{
+    return QTest::qWaitFor(
+        [&] { return form.readingSession->state() == ReadingState::Idle; }, timeoutMs);
+}
+
+bool waitUntilIdle(MainWindow& form, int timeoutMs)
+{
+    return QTest::qWaitFor([&] { return !form.savingFile && !form.textExtraction; }, timeoutMs);
+}
+
 
 WindowFixture::WindowFixture() : temp(freshScratch())
 {
-    WriteFileIfMissing(customResource(101), converterPath(), true);
+    writeFileIfMissing(customResource(101), converterPath(), true);
 }
 
 } // namespace lectorix::test

@@ -14,7 +14,14 @@ struct WindowFixture
     WindowFixture();
     QString temp;
     ScriptedDialogs dialogs;
-    Form1 form;
+    MainWindow form;
 };
+
+// Lets the window's event loop run until no conversion and no text extraction is running
+// (they run without holding the caller). False when that took longer than timeoutMs.
+bool waitUntilIdle(MainWindow& form, int timeoutMs = 600000);
+
+// Lets the event loop run until the window's reading has ended (the session is idle).
+bool waitUntilReadingEnds(MainWindow& form, int timeoutMs = 120000);
 
 } // namespace lectorix::test

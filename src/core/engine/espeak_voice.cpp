@@ -7,7 +7,9 @@
 #include "core/engine/speech_text.h"
 #include "core/engine/wav_writer.h"
 
+#include <QCoreApplication>
 #include <QDebug>
+#include <QThread>
 
 #include <algorithm>
 #include <cmath>
@@ -44,7 +46,7 @@ EspeakVoice::~EspeakVoice()
     m_pulse.reset();
 }
 
-QList<VoiceToken> EspeakVoice::GetVoices()
+QList<VoiceToken> EspeakVoice::installedVoices()
 {
     return library().tokens();
 }
@@ -165,6 +167,16 @@ void EspeakVoice::speakFile(const QString& path)
 void EspeakVoice::waitFor(const std::shared_ptr<Job>& job)
 {
     // Waits for everything queued, not only this job: what is heard is heard in order.
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app || QThread::currentThread() != app->thread()) {
+        // A worker thread (rendering off the window's thread) just blocks until the worker is
+        // idle; stop() empties the queue, so that ends the wait too.
+        std::unique_lock lock(m_mutex);
+        m_wake.wait(lock, [this] { return m_stop || (!m_busy && m_queue.empty()); });
+        if (!job->error.isEmpty())
+            throw Failure(job->error);
+        return;
+    }
     // The window's events run meanwhile, and one of them may release this very voice.
     const std::shared_ptr<std::atomic<bool>> alive = m_alive;
     const bool ending = !events::waitUntil([&] { return !*alive || isDone(); });
@@ -186,6 +198,11 @@ void EspeakVoice::waitFor(const std::shared_ptr<Job>& job)
         error = m_pulse->error();
     if (!error.isEmpty())
         throw Failure(error);
+}
+
+void EspeakVoice::stop()
+{
+    cancelAll();
 }
 
 void EspeakVoice::pause()
@@ -242,6 +259,7 @@ void EspeakVoice::run()
             return;
         const std::shared_ptr<Job> job = m_queue.front();
         m_busy = true;
+        ++m_textsBegun;
         lock.unlock();
         QString error;
         try {

@@ -30,7 +30,7 @@ public:
     // the output and joins the worker.
     ~EspeakVoice() override;
 
-    QList<VoiceToken> GetVoices() override;
+    QList<VoiceToken> installedVoices() override;
     void setVoice(const VoiceToken& token) override;
     VoiceToken voice() const override;
     void setVolume(int volume) override;
@@ -44,7 +44,9 @@ public:
 
     void pause() override;
     void resume() override;
+    void stop() override;
     bool isDone() const override;
+    int textsBegun() const override { return m_textsBegun; }
 
     void setAudioOutputStream(FileStream* stream) override;
 
@@ -81,6 +83,7 @@ private:
     std::atomic<uint64_t> m_generation{0};
     std::atomic<int> m_volume{100};
     std::atomic<int> m_rate{0};
+    std::atomic<int> m_textsBegun{0};
 
     int m_engineRate;
     AudioChain m_live;

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "core/conversion_job.h"
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+namespace lectorix::cli {
+
+class TerminalProgress;
+
+// One input of the batch.
+struct BatchInput
+{
+    QString name;        // as given on the command line; "-" is standard input
+    QString outputPath;  // absolute
+    QString outputShown; // as messages show it
+};
+
+// What every input of the batch is converted with.
+struct BatchChoices
+{
+    int voiceIndex = -1;
+    int volume = 100;
+    int rate = 0;
+    QString password;          // empty: none given
+    bool mayPrompt = false;    // a PDF that needs a password may ask for one on the terminal
+    QString standardInputText; // the text read from standard input, when "-" is an input
+};
+
+// Converts the inputs one after another. A PDF that needs a password when none was given is
+// tried once more with one asked for on the terminal, where that is allowed. A failed input is
+// named on standard error with its reason and the next one goes on. finished() gives the exit
+// status: 0 when every input was converted, 1 when any failed, 128 + the signal number when
+// interrupt() stopped the batch.
+class BatchConversion final : public QObject
+{
+    Q_OBJECT
+
+public:
+    BatchConversion(QList<BatchInput> inputs, BatchChoices choices, TerminalProgress& progress,
+                    QObject* parent = nullptr);
+    ~BatchConversion() override;
+
+    void start();
+    // Cancels the running conversion (its tool is ended, its working files and unfinished
+    // MP3 removed) and ends the batch once the job has finished.
+    void interrupt(int signalNumber);
+
+signals:
+    void finished(int exitCode);
+
+private:
+    void startCurrent(const QString& password);
+    void currentFinished(const ConversionResult& result);
+    bool askPasswordAndRetry();
+    void next();
+    void fail(const QString& reason);
+    void end(int exitCode);
+    const BatchInput& current() const { return m_inputs.at(m_current); }
+
+    QList<BatchInput> m_inputs;
+    BatchChoices m_choices;
+    TerminalProgress& m_progress;
+    qsizetype m_current = -1;
+    int m_failures = 0;
+    bool m_askedForPassword = false;
+    int m_signal = 0;
+    bool m_ended = false;
+    QPointer<ConversionJob> m_job;
+};
+
+// What a failed conversion is reported with: the converter's reason for the outcome, and for
+// a failed step or output the job's message, on one line.
+QString failureText(const ConversionResult& result);
+
+} // namespace lectorix::cli

@@ -1,0 +1,217 @@
+// lectorix-convert: reads documents aloud into MP3 files from the command line.
+
+#include "cli/arguments.h"
+#include "cli/batch_conversion.h"
+#include "cli/interrupt_watch.h"
+#include "cli/password.h"
+#include "cli/saved_choices.h"
+#include "cli/terminal_progress.h"
+#include "cli/voices.h"
+#include "core/error_report.h"
+#include "core/text_decoding.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QTimer>
+
+#include <csignal>
+#include <cstdio>
+
+using namespace lectorix;
+using namespace lectorix::cli;
+
+namespace {
+
+constexpr int ExitFailed = 1;
+constexpr int ExitUsage = 2;
+
+void printError(const QString& message)
+{
+    std::fputs((ProgramName + QStringLiteral(": ") + message + QLatin1Char('\n'))
+                   .toLocal8Bit()
+                   .constData(),
+               stderr);
+}
+
+int usageError(const QString& message, const QString& hint = tryHelpText())
+{
+    printError(message);
+    std::fputs(hint.toLocal8Bit().constData(), stderr);
+    return ExitUsage;
+}
+
+// Standard output may be a closed pipe or a full disk; that is a failure, not a success.
+int printToStandardOutput(const QString& text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stdout);
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        printError(QStringLiteral("write error on standard output"));
+        return ExitFailed;
+    }
+    return 0;
+}
+
+int listVoices()
+{
+    QList<VoiceListing> voices;
+    try {
+        voices = installedVoiceListings();
+    } catch (...) {
+        printError(describeCurrentException());
+        return ExitFailed;
+    }
+    QString lines;
+    for (const VoiceListing& voice : voices)
+        lines += listingLine(voice) + QLatin1Char('\n');
+    return printToStandardOutput(lines);
+}
+
+// Where an output lands, for telling whether two paths name one file: the folder with its
+// links resolved, when it exists, and the file name.
+QString landingPlace(const QString& path)
+{
+    const QFileInfo info(path);
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    return (folder.isEmpty() ? info.absolutePath() : folder) + QLatin1Char('/') + info.fileName();
+}
+
+// The inputs with their outputs; an empty list after printing why the plan cannot be carried
+// out (failureStatus tells which exit status that is).
+QList<BatchInput> planOutputs(const Options& options, int& failureStatus)
+{
+    if (!options.outputFolder.isEmpty() && !QFileInfo(options.outputFolder).isDir()) {
+        printError(QStringLiteral("cannot write into %1: no such folder")
+                       .arg(quotedName(options.outputFolder)));
+        failureStatus = ExitFailed;
+        return {};
+    }
+    QList<BatchInput> planned;
+    QHash<QString, QString> inputByOutput;
+    for (const QString& input : options.inputs) {
+        const QString shown = outputPathFor(input, options.outputFile, options.outputFolder);
+        const QString absolute = QFileInfo(shown).absoluteFilePath();
+        const QString place = landingPlace(absolute);
+        if (inputByOutput.contains(place)) {
+            failureStatus = usageError(QStringLiteral("%1 and %2 would both be written to %3")
+                                           .arg(quotedName(inputByOutput.value(place)),
+                                                quotedName(input), quotedName(shown)));
+            return {};
+        }
+        if (input != StandardInputName && landingPlace(input) == place) {
+            failureStatus =
+                usageError(QStringLiteral("the MP3 of %1 would replace the input itself")
+                               .arg(quotedName(input)));
+            return {};
+        }
+        inputByOutput.insert(place, input);
+        planned.append({input, absolute, shown});
+    }
+    return planned;
+}
+
+int convertInputs(const Options& options)
+{
+    BatchChoices choices;
+    QList<VoiceListing> voices;
+    QString engineProblem;
+    try {
+        voices = installedVoiceListings();
+    } catch (...) {
+        engineProblem = describeCurrentException();
+    }
+    if (!options.voice.isEmpty()) {
+        if (!engineProblem.isEmpty()) {
+            printError(engineProblem);
+            return ExitFailed;
+        }
+        choices.voiceIndex = findVoice(voices, options.voice);
+        if (choices.voiceIndex < 0)
+            return usageError(QStringLiteral("unknown voice %1").arg(quotedName(options.voice)),
+                              QStringLiteral("Try 'lectorix-convert --list-voices' for the "
+                                             "installed voices.\n"));
+    } else {
+        // Without voices the engine's default is asked for; the job then says what is wrong.
+        choices.voiceIndex = savedVoiceIndex(int(voices.size()));
+    }
+    choices.volume = options.volume.value_or(savedVolume());
+    choices.rate = options.rate.value_or(savedRate());
+
+    if (!options.passwordFile.isEmpty()) {
+        try {
+            choices.password = readPasswordFile(options.passwordFile);
+        } catch (...) {
+            return usageError(describeCurrentException());
+        }
+    } else {
+        choices.password = environmentPassword().value_or(QString());
+    }
+    choices.mayPrompt = canPromptForPassword();
+
+    int failureStatus = 0;
+    QList<BatchInput> inputs = planOutputs(options, failureStatus);
+    if (inputs.isEmpty())
+        return failureStatus;
+
+    // Read before the interruption handling starts: until then Ctrl-C simply ends the program,
+    // and nothing has been written yet.
+    if (options.inputs.contains(StandardInputName)) {
+        QFile standardInput;
+        if (!standardInput.open(stdin, QIODevice::ReadOnly)) {
+            printError(QStringLiteral("cannot read standard input"));
+            return ExitFailed;
+        }
+        choices.standardInputText = decodeTextFile(standardInput.readAll());
+    }
+
+    InterruptWatch watch;
+    TerminalProgress progress(!options.quiet && standardErrorIsTerminal());
+    const ErrorReportSink previousSink =
+        setErrorReportSink([&progress](const QString& tag, int line, const QString& description) {
+            progress.printMessage(QStringLiteral("Application Error: %1 (in %2 at line %3)\n")
+                                      .arg(description, tag, QString::number(line)));
+        });
+    int exitCode = ExitFailed;
+    {
+        BatchConversion batch(std::move(inputs), std::move(choices), progress);
+        QObject::connect(&watch, &InterruptWatch::interrupted, &batch, &BatchConversion::interrupt);
+        QObject::connect(&batch, &BatchConversion::finished, &batch,
+                         [](int code) { QCoreApplication::exit(code); });
+        // Started from the event loop, so that a batch ending at once still ends exec().
+        QTimer::singleShot(0, &batch, &BatchConversion::start);
+        exitCode = QCoreApplication::exec();
+    }
+    setErrorReportSink(previousSink);
+    return exitCode;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    // A closed pipe on standard error must not end the program in the middle of a conversion.
+    std::signal(SIGPIPE, SIG_IGN);
+
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const Options options = parseArguments(arguments);
+    switch (options.action) {
+    case Options::Action::UsageError:
+        return usageError(options.error);
+    case Options::Action::Help:
+        return printToStandardOutput(usageText());
+    case Options::Action::Version:
+        return printToStandardOutput(versionText());
+    case Options::Action::ListVoices:
+    case Options::Action::Convert:
+        break;
+    }
+
+    QCoreApplication app(argc, argv);
+    if (options.action == Options::Action::ListVoices)
+        return listVoices();
+    return convertInputs(options);
+}

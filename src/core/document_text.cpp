@@ -1,0 +1,196 @@
+#include "core/document_text.h"
+
+#include "core/child_process.h"
+#include "core/error_report.h"
+#include "core/file_utils.h"
+#include "core/pdf_converter.h"
+#include "core/process_runner.h"
+#include "core/temp_folder.h"
+#include "core/text_files.h"
+
+#include <QFile>
+#include <QTimer>
+
+#include <cstring>
+
+namespace lectorix {
+
+namespace {
+
+constexpr int TextFilePollMs = 10;
+
+// Older encryptions take the password in a single-byte encoding; worth a second try only when
+// the UTF-8 bytes differ from the Latin-1 ones and every letter has a Latin-1 byte.
+bool hasDistinctLatin1Form(const QString& password)
+{
+    bool beyondAscii = false;
+    for (const QChar c : password) {
+        if (c.unicode() > 0xFF)
+            return false;
+        beyondAscii = beyondAscii || c.unicode() > 0x7F;
+    }
+    return beyondAscii;
+}
+
+} // namespace
+
+QString protectedTextMessage(const QString& pdfPath)
+{
+    return QStringLiteral("The file ") + pdfPath +
+           QStringLiteral(" can not be read by this software - password protected or text is "
+                          "protected.");
+}
+
+QString unreadableTextMessage(const QString& pdfPath)
+{
+    return QStringLiteral("The file ") + pdfPath +
+           QStringLiteral(" can not be read by this software - text unreadable. Please view the "
+                          "file yourself to see if it is really a scanned image of text and not "
+                          "proper PDF text.");
+}
+
+ExtractionJob::ExtractionJob(ExtractionRequest request, QObject* parent)
+    : QObject(parent), m_request(std::move(request))
+{
+    qRegisterMetaType<ExtractionResult>();
+}
+
+ExtractionJob::~ExtractionJob()
+{
+    if (m_process)
+        m_process->stop();
+    if (!m_errorPath.isEmpty())
+        QFile::remove(m_errorPath);
+}
+
+void ExtractionJob::start()
+{
+    Guard g(m_request.report.module, m_request.report.procedure);
+    m_running = true;
+    m_source = m_request.pdfPath;
+    if (!m_request.workingCopyPath.isEmpty()) {
+        m_source = m_request.workingCopyPath;
+        // The copy and text of an earlier run go first, so a copy that fails can never
+        // convert the previous document.
+        g(m_request.report.copy, [&] {
+            QFile::remove(m_source);
+            QFile::remove(converterOutputPath(m_source, QString()));
+            copyFileChecked(m_request.pdfPath, m_source);
+        });
+    }
+    m_written = converterOutputPath(m_source, m_request.textPath);
+    m_errorPath = m_written + QStringLiteral(".log");
+    QFile::remove(m_written);
+    if (!fileExists(m_source)) {
+        QTimer::singleShot(0, this, [this] { finish(ExtractionOutcome::Missing); });
+        return;
+    }
+    runConverter(false);
+}
+
+void ExtractionJob::runConverter(bool latin1Password)
+{
+    Guard g(m_request.report.module, m_request.report.procedure);
+    int startError = 0;
+    const bool ran = g(m_request.report.convert, [&] {
+        if (m_request.converter.contains(QLatin1Char('/')))
+            checkOwnProgram(m_request.converter);
+        const QString line =
+            converterCommandLine(m_request.converter, m_request.password, m_source,
+                                 m_request.textPath, m_request.firstPage, m_request.lastPage);
+        QByteArrayList argv;
+        for (const QString& piece : splitCommandLine(line))
+            argv << QFile::encodeName(piece);
+        if (latin1Password)
+            argv[2] = argv[4] = m_request.password.toLatin1(); // -opw pw -upw pw
+        if (!m_process) {
+            m_process = new ChildProcess(this);
+            connect(m_process, &ChildProcess::finished, this, &ExtractionJob::converterEnded);
+        }
+        startError = m_process->start(argv, m_errorPath);
+    });
+    if (!ran || startError != 0) {
+        QTimer::singleShot(0, this, [this, startError] {
+            if (startError != 0)
+                m_exitCode = startError;
+            finish(ExtractionOutcome::Failed);
+        });
+    }
+}
+
+void ExtractionJob::converterEnded(int exitCode)
+{
+    m_exitCode = exitCode;
+    if (!fileExists(m_written) && !m_triedLatin1 && hasDistinctLatin1Form(m_request.password)) {
+        m_triedLatin1 = true;
+        runConverter(true);
+        return;
+    }
+    m_waitedMs = 0;
+    lookForText();
+}
+
+// The converter may end a moment before its file can be seen; look for it a little while.
+void ExtractionJob::lookForText()
+{
+    if (!m_running)
+        return;
+    Guard g(m_request.report.module, m_request.report.procedure);
+    const bool exists = !g.test(m_request.report.textExists, [&] { return !fileExists(m_written); });
+    if (!exists && m_waitedMs < m_request.textFileWaitMs && m_exitCode == 0) {
+        m_waitedMs += TextFilePollMs;
+        QTimer::singleShot(TextFilePollMs, this, &ExtractionJob::lookForText);
+        return;
+    }
+    if (!exists) {
+        const QString said = converterMessages();
+        const bool password = said.contains(QStringLiteral("Incorrect password"));
+        finish(password ? ExtractionOutcome::NeedsPassword : ExtractionOutcome::Protected);
+        return;
+    }
+    if (g.test(m_request.report.unreadable, [&] { return isUnreadableText(m_written); })) {
+        finish(ExtractionOutcome::Unreadable);
+        return;
+    }
+    finish(ExtractionOutcome::Text);
+}
+
+void ExtractionJob::cancel()
+{
+    if (!m_running)
+        return;
+    if (m_process)
+        m_process->stop();
+    finish(ExtractionOutcome::Cancelled);
+}
+
+QString ExtractionJob::converterMessages() const
+{
+    QFile log(m_errorPath);
+    if (!log.open(QIODevice::ReadOnly))
+        return QString();
+    return QString::fromLocal8Bit(log.read(4096)).trimmed();
+}
+
+void ExtractionJob::finish(ExtractionOutcome outcome)
+{
+    if (!m_running)
+        return;
+    m_running = false;
+    ExtractionResult result;
+    result.outcome = outcome;
+    result.detail = converterMessages();
+    if (outcome == ExtractionOutcome::Failed && m_exitCode <= StartFailureBase + 4096 &&
+        m_exitCode >= StartFailureBase)
+        result.detail = QStringLiteral("%1 could not be started: %2")
+                            .arg(m_request.converter,
+                                 QString::fromLocal8Bit(std::strerror(m_exitCode - StartFailureBase)));
+    if (outcome == ExtractionOutcome::Text)
+        result.textPath = m_written;
+    else
+        QFile::remove(m_written);
+    QFile::remove(m_errorPath);
+    emit finished(result);
+}
+
+} // namespace lectorix

@@ -1,0 +1,107 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+namespace lectorix {
+
+class ChildProcess;
+
+// Where a step of the text extraction reports a failure: the caller's source tag and the line
+// numbers its own procedure gives these steps, so a report reads the same wherever it ran.
+struct ExtractionReportLines
+{
+    const char* module = "Read";
+    const char* procedure = "GetPDFText";
+    int copy = 0;       // copying the PDF into the working folder
+    int convert = 0;    // running the converter
+    int textExists = 0; // the test whether the converter wrote a text file
+    int unreadable = 0; // the test whether the text is readable
+};
+
+struct ExtractionRequest
+{
+    QString pdfPath;
+    // Given as owner and as user password; empty for none.
+    QString password;
+    // The converter to run: a program name looked up in PATH, or a path (which must then be
+    // this user's own, see checkOwnProgram).
+    QString converter = QStringLiteral("pdftotext");
+    // 0 leaves that end of the page range open.
+    int firstPage = 0;
+    int lastPage = 0;
+    // With a working copy, the PDF is first copied to workingCopyPath and the copy converted
+    // (to the same name with ".txt"), so the document may change or go meanwhile; otherwise
+    // the PDF itself is converted into textPath.
+    QString workingCopyPath;
+    QString textPath;
+    // How long to look for the text file after the converter has ended.
+    int textFileWaitMs = 1000;
+    ExtractionReportLines report;
+};
+
+enum class ExtractionOutcome {
+    Text,          // textPath holds readable text
+    NeedsPassword, // the document is encrypted and no password, or a wrong one, was given
+    Protected,     // no text file came out (damaged, not a PDF, copying refused, ...)
+    Unreadable,    // text without enough printable characters: a scanned document
+    Missing,       // the PDF does not exist
+    Failed,        // the converter could not be run at all
+    Cancelled,
+};
+
+struct ExtractionResult
+{
+    ExtractionOutcome outcome = ExtractionOutcome::Failed;
+    QString textPath; // with Text: the file that holds the text; the caller removes it
+    QString detail;   // what the converter said, or why it could not run
+};
+
+// The one text extraction of the program: copy, convert, look for the text file, test it.
+// It runs the converter without waiting and reports through finished(). The front end asks
+// for a password before it starts; this never shows anything.
+class ExtractionJob final : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit ExtractionJob(ExtractionRequest request, QObject* parent = nullptr);
+    ~ExtractionJob() override;
+
+    void start();
+    // Stops the converter; finished() follows with Cancelled.
+    void cancel();
+    bool isRunning() const { return m_running; }
+    const ExtractionRequest& request() const { return m_request; }
+
+signals:
+    void finished(const lectorix::ExtractionResult& result);
+
+private:
+    void runConverter(bool latin1Password);
+    void converterEnded(int exitCode);
+    void lookForText();
+    void finish(ExtractionOutcome outcome);
+    QString converterMessages() const;
+
+    ExtractionRequest m_request;
+    QString m_source;
+    QString m_written;
+    QString m_errorPath;
+    bool m_running = false;
+    bool m_triedLatin1 = false;
+    int m_exitCode = 0;
+    int m_waitedMs = 0;
+    ChildProcess* m_process = nullptr;
+};
+
+// What the window shows when the converter gave no text file, and when the text is
+// unreadable (a scanned document).
+QString protectedTextMessage(const QString& pdfPath);
+QString unreadableTextMessage(const QString& pdfPath);
+
+} // namespace lectorix
+
+Q_DECLARE_METATYPE(lectorix::ExtractionResult)

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "core/speech_rendering.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class QTimer;
+
+namespace lectorix {
+
+class ExtractionJob;
+struct ExtractionResult;
+namespace speech {
+class Voice;
+}
+
+struct ReadingRequest
+{
+    // The text to read, or with fromPdf the PDF whose whole text is read.
+    QString text;
+    bool fromPdf = false;
+    QString pdfPath;
+    QString password;
+    QString converter = QStringLiteral("pdftotext");
+    VoiceSettings voice;
+};
+
+enum class ReadingState { Idle, Reading, Paused };
+
+// Reading aloud: start, pause, resume, stop, with volume and rate changed live. It never waits
+// inside the event loop: a PDF's text comes from an ExtractionJob, the voice speaks on its own
+// thread, and a short timer notices when everything has been heard. Failing steps are
+// reported with the tag and line numbers of the reading button's procedure.
+class ReadingSession final : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit ReadingSession(QObject* parent = nullptr);
+    ~ReadingSession() override;
+
+    // Ends any reading first. A reading of an empty text, of a PDF without readable text or
+    // one that needs a password ends quietly.
+    void start(const ReadingRequest& request);
+    void pause();
+    void resume();
+    void stop();
+    void setVolume(int volume);
+    void setRate(int rate);
+
+    ReadingState state() const { return m_state; }
+    // What the current or last reading was asked to read.
+    const ReadingRequest& request() const { return m_request; }
+    // The voice of the reading, once it has one.
+    speech::Voice* voice() const { return m_voice.get(); }
+
+signals:
+    void stateChanged(lectorix::ReadingState state);
+    // The stretch of the source text whose speech has begun: an offset and a length in
+    // characters of the text box, or of the PDF's extracted text.
+    void spokenRange(qsizetype start, qsizetype length);
+
+private:
+    void setState(ReadingState state);
+    bool makeVoice(int firstLine);
+    void pdfExtracted(const ExtractionResult& result);
+    void queue(const QString& text, qsizetype offset, int line);
+    void watch();
+    void release();
+
+    ReadingState m_state = ReadingState::Idle;
+    ReadingRequest m_request;
+    std::unique_ptr<speech::Voice> m_voice;
+    ExtractionJob* m_extraction = nullptr;
+    QString m_workFolder;
+    QTimer* m_watch = nullptr;
+    struct Utterance
+    {
+        qsizetype offset;
+        qsizetype length;
+    };
+    QList<Utterance> m_utterances;
+    int m_announced = 0;
+};
+
+} // namespace lectorix

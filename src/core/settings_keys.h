@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+// The keys of the settings file. Their text is what stored files hold, so it never changes,
+// whatever the controls behind them are called now.
+namespace lectorix::keys {
+
+inline const QString PdfPath = QStringLiteral("Text1");
+inline const QString OutputFolder = QStringLiteral("Text3");
+inline const QString SaveToFolder = QStringLiteral("Option1");
+inline const QString SaveBesidePdf = QStringLiteral("Option2");
+inline const QString PasswordPrompt = QStringLiteral("Check1");
+inline const QString Voice = QStringLiteral("Combo1");
+inline const QString Volume = QStringLiteral("Volume Level");
+inline const QString Rate = QStringLiteral("Speech Rate");
+inline const QString LastFolder = QStringLiteral("LastFolder");
+inline const QString LastFolderDot = QStringLiteral("LastFolderDot");
+
+} // namespace lectorix::keys

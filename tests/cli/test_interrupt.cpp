@@ -1,0 +1,156 @@
+// lectorix-convert stopped by a signal halfway through a long book: it exits with 128 + the
+// signal's number, ends the tool it runs, and leaves nothing behind: no working files, no
+// unfinished MP3 (not even under a hidden name), and an MP3 that was already at the output
+// path stays as it was.
+#include "converter_run.h"
+
+#include <QElapsedTimer>
+#include <QRandomGenerator>
+#include <QThread>
+#include <QtTest>
+
+#include <csignal>
+
+using namespace lectorix;
+using namespace lectorix::test;
+
+namespace {
+
+const QString LongBook = QStringLiteral("01-A-Study-in-Scarlet.pdf");
+
+struct ProcessInfo
+{
+    qint64 pid = 0;
+    qint64 parent = 0;
+    qint64 group = 0;
+    char state = '?';
+    QString name;
+};
+
+// /proc/PID/stat: "pid (name) state ppid pgrp ..."; the name may hold blanks and brackets.
+std::optional<ProcessInfo> processInfo(qint64 pid)
+{
+    const QByteArray stat = readFile(QStringLiteral("/proc/%1/stat").arg(pid));
+    const qsizetype open = stat.indexOf('(');
+    const qsizetype close = stat.lastIndexOf(')');
+    if (open < 0 || close < open)
+        return std::nullopt;
+    const QList<QByteArray> fields = stat.mid(close + 2).split(' ');
+    if (fields.size() < 3)
+        return std::nullopt;
+    return ProcessInfo{pid, fields[1].toLongLong(), fields[2].toLongLong(),
+                       fields[0].isEmpty() ? '?' : fields[0][0],
+                       QString::fromUtf8(stat.mid(open + 1, close - open - 1))};
+}
+
+QList<ProcessInfo> allProcesses()
+{
+    QList<ProcessInfo> processes;
+    for (const QString& entry : QDir("/proc").entryList(QDir::Dirs)) {
+        bool isPid = false;
+        const qint64 pid = entry.toLongLong(&isPid);
+        if (isPid)
+            if (const auto info = processInfo(pid))
+                processes.append(*info);
+    }
+    return processes;
+}
+
+// Processes still alive (not zombies) that were started by pid or belong to one of groups.
+QStringList livingOffspring(qint64 pid, const QSet<qint64>& groups)
+{
+    QStringList living;
+    for (const ProcessInfo& p : allProcesses())
+        if (p.state != 'Z' && (p.parent == pid || (groups.contains(p.group) && p.pid != pid)))
+            living << QStringLiteral("%1 %2").arg(p.pid).arg(p.name);
+    return living;
+}
+
+bool hasWavBeingWritten(const QString& temp)
+{
+    for (const QString& work : QDir(temp).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        for (const QFileInfo& wav : QDir(temp + '/' + work).entryInfoList({"*.wav"}, QDir::Files))
+            if (wav.size() > 1024 * 1024)
+                return true;
+    return false;
+}
+
+} // namespace
+
+class TestInterrupt : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void interrupted_data()
+    {
+        QTest::addColumn<int>("signalNumber");
+        QTest::addColumn<QString>("moment"); // "speaking": a WAV is being written; else a tool
+        QTest::addColumn<int>("exitCode");
+
+        QTest::newRow("Ctrl-C while speaking") << int(SIGINT) << "speaking" << 130;
+        QTest::newRow("Ctrl-C while lame encodes") << int(SIGINT) << "lame" << 130;
+        QTest::newRow("terminated while speaking") << int(SIGTERM) << "speaking" << 143;
+        QTest::newRow("terminated while lame encodes") << int(SIGTERM) << "lame" << 143;
+        QTest::newRow("terminal closed while lame encodes") << int(SIGHUP) << "lame" << 129;
+    }
+
+    void interrupted()
+    {
+        REQUIRE_CONVERTER_AND_CORPUS();
+        QFETCH(int, signalNumber);
+        QFETCH(QString, moment);
+        QFETCH(int, exitCode);
+        const QString temp = freshScratch();
+        const QString folder = QFileInfo(temp).path() + "/books";
+        QVERIFY(!copyCorpusFile(LongBook, folder + "/book.pdf").isEmpty());
+        QByteArray earlier(64 * 1024, Qt::Uninitialized);
+        for (char& byte : earlier)
+            byte = char(QRandomGenerator::global()->bounded(256));
+        writeFile(folder + "/book.mp3", earlier);
+
+        QProcess converter;
+        converter.setWorkingDirectory(folder);
+        converter.start(converterProgram(), {"--rate=10", "book.pdf"});
+        QVERIFY(converter.waitForStarted());
+        const qint64 pid = converter.processId();
+
+        const QString converterName = processInfo(pid).value_or(ProcessInfo()).name;
+        // Wait for the moment, noting every tool the converter starts on the way.
+        QSet<qint64> toolGroups;
+        QElapsedTimer clock;
+        clock.start();
+        bool reached = false;
+        while (!reached && converter.state() == QProcess::Running && clock.elapsed() < 120000) {
+            for (const ProcessInfo& p : allProcesses()) {
+                // A child still carrying the converter's name has not yet become the tool; it
+                // may not yet be in the tool's own process group either.
+                if (p.parent != pid || p.name == converterName)
+                    continue;
+                toolGroups.insert(p.group);
+                reached = reached || p.name == moment;
+            }
+            reached = reached || (moment == "speaking" && hasWavBeingWritten(temp));
+            if (!reached)
+                QThread::msleep(5);
+        }
+        QVERIFY2(reached,
+                 qPrintable("never reached " + moment + ": " + converter.readAllStandardError()));
+        QVERIFY(!toolGroups.contains(::getpgid(0))); // tools run in groups of their own
+
+        QCOMPARE(::kill(pid_t(pid), signalNumber), 0);
+        QVERIFY(converter.waitForFinished(60000));
+
+        QCOMPARE(converter.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(converter.exitCode(), exitCode);
+        QCOMPARE(folderEntries(temp), QStringList());
+        QCOMPARE(folderEntries(folder), QStringList({"book.mp3", "book.pdf"}));
+        QVERIFY(readFile(folder + "/book.mp3") == earlier);
+        QVERIFY(!converter.readAllStandardError().contains("lectorix-convert: "));
+        // A stopped tool may take a moment to be reaped by whoever inherits it.
+        QTRY_COMPARE_WITH_TIMEOUT(livingOffspring(pid, toolGroups), QStringList(), 5000);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestInterrupt)
+#include "test_interrupt.moc"

@@ -1,0 +1,166 @@
+#include "core/conversion_job.h"
+#include "core/document_text.h"
+#include "support/error_recorder.h"
+#include "support/test_env.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QtTest>
+
+using namespace lectorix;
+
+namespace {
+
+bool toolsPresent()
+{
+    for (const char* tool : {"pdftotext", "lame"})
+        if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
+            return false;
+    return !test::corpusFolder().isEmpty();
+}
+
+// Working folders that outlived their job.
+QStringList workingFolders(const QString& temp)
+{
+    return QDir(temp).entryList({QStringLiteral("conversion-*"), QStringLiteral("reading-*")},
+                                QDir::Dirs | QDir::NoDotAndDotDot);
+}
+
+ConversionResult runToEnd(ConversionJob& job, QList<ConversionProgress>* progress = nullptr)
+{
+    ConversionResult result;
+    bool ended = false;
+    QObject::connect(&job, &ConversionJob::finished, [&](const ConversionResult& r) {
+        result = r;
+        ended = true;
+    });
+    if (progress)
+        QObject::connect(&job, &ConversionJob::progress,
+                         [progress](const ConversionProgress& p) { progress->append(p); });
+    job.start();
+    if (!QTest::qWaitFor([&] { return ended; }, 600000))
+        result.message = QStringLiteral("the job never ended");
+    return result;
+}
+
+} // namespace
+
+class TestConversionJob : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        if (!toolsPresent())
+            QSKIP("pdftotext, lame and the corpus are needed");
+    }
+
+    // One extraction for every caller: what the converter gave is told apart without a window.
+    void extractionOutcomes_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<int>("outcome");
+        const auto row = [](const char* name, const char* file, const char* password,
+                            ExtractionOutcome outcome) {
+            QTest::newRow(name) << QString::fromUtf8(file) << QString::fromUtf8(password)
+                                << int(outcome);
+        };
+        row("text", "french_diacritics.pdf", "", ExtractionOutcome::Text);
+        row("needs a password", "password-example.pdf", "", ExtractionOutcome::NeedsPassword);
+        row("wrong password", "password-example.pdf", "nope", ExtractionOutcome::NeedsPassword);
+        row("right password", "password-example.pdf", "test", ExtractionOutcome::Text);
+        row("scanned", "c02-22.pdf", "", ExtractionOutcome::Unreadable);
+        row("not a PDF", "invalid.pdf", "", ExtractionOutcome::Protected);
+        row("missing", "no-such-file.pdf", "", ExtractionOutcome::Missing);
+    }
+
+    void extractionOutcomes()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, password);
+        QFETCH(int, outcome);
+        const QString temp = test::freshScratch();
+        ExtractionRequest request;
+        request.pdfPath = test::corpusFolder() + QLatin1Char('/') + file;
+        request.password = password;
+        request.workingCopyPath = temp + QStringLiteral("/output.pdf");
+        ExtractionJob job(request);
+        QSignalSpy finished(&job, &ExtractionJob::finished);
+        job.start();
+        QVERIFY(finished.wait(60000) || finished.count() == 1);
+        const auto result = finished.first().first().value<ExtractionResult>();
+        QCOMPARE(int(result.outcome), outcome);
+        QCOMPARE(QFileInfo::exists(temp + QStringLiteral("/output.txt")),
+                 result.outcome == ExtractionOutcome::Text);
+        QVERIFY(!QFileInfo::exists(temp + QStringLiteral("/output.txt.log")));
+    }
+
+    // Typed text to MP3 with the real voice and encoder, in a folder of its own that goes
+    // afterwards; the progress moves forward only and reaches the encoding of the last piece.
+    void textBecomesMp3()
+    {
+        const QString temp = test::freshScratch();
+        const QString mp3 = temp + QStringLiteral("/../typed.mp3");
+        test::ErrorRecorder errors;
+        ConversionRequest request;
+        request.sourceText = QStringLiteral("It's the US army's first-class text.\nA second line.");
+        request.outputPath = mp3;
+        request.rate = 5;
+        ConversionJob job(request);
+        QList<ConversionProgress> progress;
+        const ConversionResult result = runToEnd(job, &progress);
+        QCOMPARE(int(result.outcome), int(ConversionOutcome::Done));
+        QCOMPARE(result.message, QString());
+        QVERIFY(QFileInfo(mp3).size() > 1000);
+        QCOMPARE(workingFolders(temp), QStringList());
+        QCOMPARE(errors.reports, QStringList());
+        QVERIFY(!progress.isEmpty());
+        for (qsizetype i = 1; i < progress.size(); ++i)
+            QVERIFY(progress[i].fraction >= progress[i - 1].fraction);
+        QCOMPARE(int(progress.last().stage), int(ConversionStage::Encoding));
+        QCOMPARE(progress.last().piece, progress.last().pieces);
+    }
+
+    // Cancelling stops the tools, removes the working folder and the unfinished MP3, and
+    // leaves the MP3 already at the path as it was.
+    void cancelLeavesNothing()
+    {
+        const QString temp = test::freshScratch();
+        const QString mp3 = temp + QStringLiteral("/../book.mp3");
+        test::writeFile(mp3, "an earlier MP3");
+        ConversionRequest request;
+        request.sourcePdf = test::corpusFile(QStringLiteral("01-A-Study-in-Scarlet.pdf"));
+        request.outputPath = mp3;
+        ConversionJob job(request);
+        ConversionResult result;
+        QObject::connect(&job, &ConversionJob::finished,
+                         [&](const ConversionResult& r) { result = r; });
+        bool speaking = false;
+        QObject::connect(&job, &ConversionJob::progress, [&](const ConversionProgress& p) {
+            speaking = speaking || p.stage == ConversionStage::Speaking;
+        });
+        job.start();
+        QVERIFY(QTest::qWaitFor([&] { return speaking; }, 60000));
+        QTest::qWait(300);
+        QElapsedTimer clock;
+        clock.start();
+        job.cancel();
+        QVERIFY(clock.elapsed() < 1000);
+        QVERIFY(!job.isRunning());
+        QCOMPARE(int(result.outcome), int(ConversionOutcome::Cancelled));
+        QCOMPARE(result.message, QStringLiteral("Conversion cancelled."));
+        QCOMPARE(test::readFile(mp3), QByteArray("an earlier MP3"));
+        QCOMPARE(workingFolders(temp), QStringList());
+        QCOMPARE(QDir(QFileInfo(mp3).absolutePath())
+                     .entryList({QStringLiteral(".book.mp3.part-*")}, QDir::Files | QDir::Hidden),
+                 QStringList());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestConversionJob)
+#include "test_conversion_job.moc"
