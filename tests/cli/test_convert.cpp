@@ -235,13 +235,10 @@ private slots:
         QTest::newRow("file") << right + "\n" << QByteArray() << "";
         QTest::newRow("file, Windows line break and more lines") << right + "\r\nsecond line\n"
                                                                  << QByteArray() << "";
-        QTest::newRow("file without a line break") << right << QByteArray() << "";
         QTest::newRow("environment") << QByteArray() << right << "";
         QTest::newRow("file before environment") << right + "\n" << QByteArray("nope") << "";
         QTest::newRow("wrong in the file")
             << QByteArray("nope\n") << QByteArray() << "wrong password";
-        QTest::newRow("wrong in the environment")
-            << QByteArray() << QByteArray("nope") << "wrong password";
         QTest::newRow("trailing blank is part of the password") << right + " \n"
                                                                 << QByteArray() << "wrong password";
         QTest::newRow("empty environment gives none")
@@ -358,23 +355,6 @@ private slots:
         QTest::newRow("unknown option")
             << QStringList{"--bogus", "doc.pdf"} << 2
             << "lectorix-convert: unrecognized option '--bogus'\n" + tryHelp;
-        QTest::newRow("no input") << QStringList{"-q"} << 2
-                                  << "lectorix-convert: no input given (a PDF, a .txt file, or - "
-                                     "for standard input)\n" +
-                                         tryHelp;
-        QTest::newRow("one output file for two inputs")
-            << QStringList{"-o", "x.mp3", "doc.pdf", "doc.txt"} << 2
-            << "lectorix-convert: -o names one output file, but 2 inputs were given; use -d DIR "
-               "for several\n" +
-                   tryHelp;
-        QTest::newRow("rate out of range") << QStringList{"--rate=11", "doc.pdf"} << 2
-                                           << "lectorix-convert: invalid speech rate '11': give a "
-                                              "whole number from -10 to 10\n" +
-                                                  tryHelp;
-        QTest::newRow("volume not a number") << QStringList{"--volume", "loud", "doc.pdf"} << 2
-                                             << "lectorix-convert: invalid volume 'loud': give a "
-                                                "whole number from 0 to 100\n" +
-                                                    tryHelp;
         QTest::newRow("password as an argument")
             << QStringList{"--password", "s3cret", "doc.pdf"} << 2
             << "lectorix-convert: passwords are not taken as arguments, where other users can "
