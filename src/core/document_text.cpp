@@ -75,7 +75,8 @@ void ExtractionJob::start()
         g(m_request.report.copy, [&] {
             QFile::remove(m_source);
             QFile::remove(converterOutputPath(m_source, QString()));
-            copyFileChecked(m_request.pdfPath, m_source);
+            // Any name, "?" and "*" included: the copy goes by the exact path.
+            QFile::copy(m_request.pdfPath, m_source);
         });
     }
     m_written = converterOutputPath(m_source, m_request.textPath);
