@@ -8,8 +8,8 @@ namespace lectorix::cli {
 
 namespace {
 
-// Kept in step with project(VERSION) in the top-level CMakeLists.txt; a test compares them.
-constexpr char ProgramVersion[] = "1.0.0";
+// project(VERSION) of the top-level CMakeLists.txt.
+constexpr char ProgramVersion[] = LECTORIX_VERSION;
 
 enum class OptionId {
     Output,

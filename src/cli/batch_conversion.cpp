@@ -121,9 +121,7 @@ void BatchConversion::startCurrent(const QString& password)
     }
     ConversionRequest request;
     request.outputPath = input.outputPath;
-    request.voiceIndex = m_choices.voiceIndex;
-    request.volume = m_choices.volume;
-    request.rate = m_choices.rate;
+    request.voice = m_choices.voice;
     request.password = password;
     if (input.name == StandardInputName) {
         request.sourceText = m_choices.standardInputText;

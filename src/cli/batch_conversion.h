@@ -22,9 +22,7 @@ struct BatchInput
 // What every input of the batch is converted with.
 struct BatchChoices
 {
-    int voiceIndex = -1;
-    int volume = 100;
-    int rate = 0;
+    VoiceSettings voice;
     QString password;          // empty: none given
     bool mayPrompt = false;    // a PDF that needs a password may ask for one on the terminal
     QString standardInputText; // the text read from standard input, when "-" is an input

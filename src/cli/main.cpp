@@ -127,17 +127,17 @@ int convertInputs(const Options& options)
             printError(engineProblem);
             return ExitFailed;
         }
-        choices.voiceIndex = findVoice(voices, options.voice);
-        if (choices.voiceIndex < 0)
+        choices.voice.voiceIndex = findVoice(voices, options.voice);
+        if (choices.voice.voiceIndex < 0)
             return usageError(QStringLiteral("unknown voice %1").arg(quotedName(options.voice)),
                               QStringLiteral("Try 'lectorix-convert --list-voices' for the "
                                              "installed voices.\n"));
     } else {
         // Without voices the engine's default is asked for; the job then says what is wrong.
-        choices.voiceIndex = savedVoiceIndex(int(voices.size()));
+        choices.voice.voiceIndex = savedVoiceIndex(int(voices.size()));
     }
-    choices.volume = options.volume.value_or(savedVolume());
-    choices.rate = options.rate.value_or(savedRate());
+    choices.voice.volume = options.volume.value_or(savedVolume());
+    choices.voice.rate = options.rate.value_or(savedRate());
 
     if (!options.passwordFile.isEmpty()) {
         try {

@@ -16,21 +16,6 @@ namespace lectorix::cli {
 
 namespace {
 
-void writeAll(int descriptor, const QByteArray& bytes)
-{
-    const char* data = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t written = ::write(descriptor, data, size_t(left));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return;
-        data += written;
-        left -= written;
-    }
-}
-
 // Owns the terminal descriptor and puts back the settings it found.
 class EchoOff
 {

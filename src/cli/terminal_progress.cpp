@@ -139,10 +139,15 @@ void TerminalProgress::printMessage(const QString& text)
 
 void TerminalProgress::write(const QByteArray& bytes)
 {
+    writeAll(STDERR_FILENO, bytes);
+}
+
+void writeAll(int descriptor, const QByteArray& bytes)
+{
     const char* data = bytes.constData();
     qsizetype left = bytes.size();
     while (left > 0) {
-        const ssize_t written = ::write(STDERR_FILENO, data, size_t(left));
+        const ssize_t written = ::write(descriptor, data, size_t(left));
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0)

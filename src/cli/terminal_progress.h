@@ -66,4 +66,8 @@ private:
 // Whether standard error is a terminal, the only place a progress line belongs.
 bool standardErrorIsTerminal();
 
+// Writes all of bytes to descriptor, going on after interrupted or partial writes; gives up
+// silently when the descriptor refuses (a closed terminal is no reason to fail a conversion).
+void writeAll(int descriptor, const QByteArray& bytes);
+
 } // namespace lectorix::cli

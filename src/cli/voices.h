@@ -14,7 +14,7 @@ struct VoiceListing
 };
 
 // Every installed voice, in the order of the window's voice list, so a position in this list
-// is a ConversionRequest::voiceIndex. Throws Failure when the speech engine cannot be used.
+// is a VoiceSettings::voiceIndex. Throws Failure when the speech engine cannot be used.
 QList<VoiceListing> installedVoiceListings();
 
 // "identifier<TAB>language<TAB>name"; tabs and line breaks inside a field become blanks, so

@@ -3,9 +3,9 @@
 //
 // The converter's sources build into the program only, so the parts tested here are compiled
 // into this test directly.
-#include "cli/arguments.cpp"
-#include "cli/saved_choices.cpp"
-#include "cli/voices.cpp"
+#include "cli/arguments.h"
+#include "cli/saved_choices.h"
+#include "cli/voices.h"
 
 #include "core/settings.h"
 #include "core/settings_keys.h"

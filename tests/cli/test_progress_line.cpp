@@ -2,7 +2,7 @@
 //
 // The converter's sources build into the program only, so the part tested here is compiled
 // into this test directly.
-#include "cli/terminal_progress.cpp"
+#include "cli/terminal_progress.h"
 
 #include <QtTest>
 
