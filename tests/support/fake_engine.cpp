@@ -113,9 +113,6 @@ FakeEngine::FakeEngine()
 
 FakeEngine::~FakeEngine()
 {
-    // Whatever still holds voices of this engine must let go of them first.
-    if (beforeDestroy)
-        beforeDestroy();
     speech::setEngine(nullptr);
 }
 

@@ -37,9 +37,6 @@ public:
     // Runs inside speak/speakFile, e.g. to move a slider or press a button meanwhile.
     std::function<void(const QString& textOrPath)> onSpeak;
 
-    // Runs as the engine goes, to release voices that the program still holds.
-    inline static std::function<void()> beforeDestroy;
-
     QStringList log;
     // The log lines containing the given text.
     QStringList logOf(const QString& part) const { return log.filter(part); }
