@@ -7,7 +7,6 @@
 #include <QTimer>
 
 #include <cerrno>
-#include <csignal>
 
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -70,13 +69,7 @@ void ChildProcess::stop()
 {
     if (m_pid <= 0)
         return;
-    ::kill(-m_pid, SIGKILL);
-    ::kill(m_pid, SIGKILL);
-    int status = 0;
-    pid_t result;
-    do {
-        result = ::waitpid(m_pid, &status, 0);
-    } while (result < 0 && errno == EINTR);
+    stopProcessGroup(m_pid);
     release();
 }
 

@@ -3,6 +3,10 @@
 #include "core/child_process.h"
 #include "core/chunking.h"
 #include "core/document_text.h"
+#include "core/file_utils.h"
+#include "core/mp3_encoding.h"
+#include "core/pdf_converter.h"
+#include "core/process_runner.h"
 #include "core/error_report.h"
 #include "core/failure.h"
 #include "core/mp3_output.h"
@@ -13,8 +17,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QPointer>
-#include <QTemporaryDir>
 #include <QTimer>
 
 namespace lectorix {
@@ -31,11 +33,12 @@ QString partOf(int i, int n)
     return QStringLiteral("part %1 of %2").arg(i).arg(n);
 }
 
-QByteArray fileArgument(const QString& path)
+QByteArrayList argumentsOf(const QString& commandLine)
 {
-    // A relative path that begins with "-" would be taken for an option.
-    return QFile::encodeName(path.startsWith(QLatin1Char('-')) ? QStringLiteral("./") + path
-                                                                : path);
+    QByteArrayList argv;
+    for (const QString& piece : splitCommandLine(commandLine))
+        argv << QFile::encodeName(piece);
+    return argv;
 }
 
 // How much of the whole job each part stands for, for the progress bar.
@@ -117,34 +120,26 @@ void ConversionJob::State::start()
 {
     running = true;
     Guard& g = guard;
-    g(114, [&] {
-        work = std::make_unique<QTemporaryDir>(tempPath(QStringLiteral("conversion-XXXXXX")));
-        if (!work->isValid())
-            throw Failure(QStringLiteral("The working folder could not be made: ") +
-                          work->errorString());
-    });
-    if (!work || !work->isValid()) {
+    g(114, [&] { work = makeWorkingFolder(QStringLiteral("conversion")); });
+    if (!work) {
         finish(ConversionOutcome::Failed,
                notMade(request.outputPath, QStringLiteral("no working folder.")));
         return;
     }
     // Closing the window ends the program at once; what this job wrote goes with it.
     onProgramEnd = std::make_unique<EndCleanup>([this] {
-        finish(ConversionOutcome::Cancelled, QStringLiteral("Conversion cancelled."));
+        finish(ConversionOutcome::Cancelled, ConversionCancelledMessage);
     });
     textPath = workPath(QStringLiteral("output.txt"));
     report(ConversionStage::Extracting, 0, 0.0);
 
     if (request.sourcePdf.isEmpty()) {
-        QFile file(textPath);
-        if (!file.open(QIODevice::WriteOnly) || file.write(request.sourceText.toUtf8()) < 0 ||
-            !file.flush()) {
+        if (!guard(116, [&] { writeStringToFile(request.sourceText, textPath); })) {
             finish(ConversionOutcome::Failed,
                    notMade(request.outputPath, QStringLiteral("the text could not be written to "
                                                               "the working folder.")));
             return;
         }
-        file.close();
         QTimer::singleShot(0, q, [this] { makeMp3(); });
         return;
     }
@@ -216,7 +211,7 @@ void ConversionJob::State::makeMp3()
                        refusal.isEmpty() ? QStringLiteral("it could not be created.") : refusal));
         return;
     }
-    g(182, [&] { pieces = cutIntoChunkFiles(request.rate, textPath); });
+    g(182, [&] { pieces = cutIntoChunkFiles(request.voice.rate, textPath); });
     if (pieces < 1) {
         finish(ConversionOutcome::Failed,
                notMade(request.outputPath, QStringLiteral("the text could not be cut into "
@@ -232,7 +227,7 @@ void ConversionJob::State::speakPiece(int i)
     const QString wav = piecePath(i, ".wav");
     QFile::remove(wav);
     rendering = std::make_unique<SpeechRendering>(
-        q, VoiceSettings{request.voiceIndex, request.volume, request.rate}, piecePath(i, ".txt"),
+        q, request.voice, piecePath(i, ".txt"),
         wav, [this, i](const QString& failure) { spoken(i, failure); });
 }
 
@@ -261,8 +256,8 @@ void ConversionJob::State::spoken(int i, const QString& failure)
             [this, i, target](int exitCode) { encoded(i, target, exitCode); });
     int started = -1;
     guard(pieces == 1 ? 194 : 196, [&] {
-        started = tool->start({QFile::encodeName(request.encoder), QByteArrayLiteral("-h"),
-                               fileArgument(wav), fileArgument(target)},
+        started = tool->start(argumentsOf(encoderCommandLine(request.encoder, fileOperand(wav),
+                                                             fileOperand(target))),
                               workPath(QStringLiteral("encoder.log")));
     });
     if (started != 0)
@@ -295,11 +290,8 @@ void ConversionJob::State::join()
         parts << piecePath(i, ".mp3");
     const QString script = workPath(QStringLiteral("JoinMP3.sh"));
     const bool written = guard(216, [&] {
-        QFile file(script);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-            file.write(QFile::encodeName(joinScript(parts, partialPath))) < 0 || !file.flush())
-            throw Failure(QStringLiteral("The file %1 could not be written.").arg(script));
-        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+        writeStringToFile(joinScript(parts, partialPath), script);
+        QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner);
     });
     int started = -1;
     if (written) {
@@ -314,7 +306,7 @@ void ConversionJob::State::join()
             complete();
         });
         guard(218, [&] {
-            started = tool->start({QByteArrayLiteral("/bin/sh"), QFile::encodeName(script)});
+            started = tool->start(argumentsOf(shellScriptCommandLine(script)));
         });
     }
     if (started != 0)
@@ -396,7 +388,7 @@ void ConversionJob::start()
 
 void ConversionJob::cancel()
 {
-    d->finish(ConversionOutcome::Cancelled, QStringLiteral("Conversion cancelled."));
+    d->finish(ConversionOutcome::Cancelled, ConversionCancelledMessage);
 }
 
 bool ConversionJob::isRunning() const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/voice_settings.h"
+
 #include <QObject>
 #include <QString>
 
@@ -17,10 +19,7 @@ struct ConversionRequest
     // Where the finished MP3 goes. It appears there only when complete; an MP3 already at
     // the path stays untouched until then, and for good when the conversion fails.
     QString outputPath;
-    // The position of the voice in the engine's enumeration; -1 for the engine's default.
-    int voiceIndex = -1;
-    int volume = 100; // 0..100
-    int rate = 0;     // -10..10
+    VoiceSettings voice;
     // Given as owner and as user password; empty for none.
     QString password;
     // The outside tools: program names looked up in PATH, or paths of this user's own files.
@@ -92,6 +91,9 @@ private:
     struct State;
     std::unique_ptr<State> d;
 };
+
+// What a cancelled conversion says.
+inline const QString ConversionCancelledMessage = QStringLiteral("Conversion cancelled.");
 
 // The texts the converter prints for an outcome (also the window's messages where it has one).
 QString conversionFailureReason(ConversionOutcome outcome);

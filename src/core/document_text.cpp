@@ -19,19 +19,6 @@ namespace {
 
 constexpr int TextFilePollMs = 10;
 
-// Older encryptions take the password in a single-byte encoding; worth a second try only when
-// the UTF-8 bytes differ from the Latin-1 ones and every letter has a Latin-1 byte.
-bool hasDistinctLatin1Form(const QString& password)
-{
-    bool beyondAscii = false;
-    for (const QChar c : password) {
-        if (c.unicode() > 0xFF)
-            return false;
-        beyondAscii = beyondAscii || c.unicode() > 0x7F;
-    }
-    return beyondAscii;
-}
-
 } // namespace
 
 QString protectedTextMessage(const QString& pdfPath)
@@ -96,14 +83,9 @@ void ExtractionJob::runConverter(bool latin1Password)
     const bool ran = g(m_request.report.convert, [&] {
         if (m_request.converter.contains(QLatin1Char('/')))
             checkOwnProgram(m_request.converter);
-        const QString line =
-            converterCommandLine(m_request.converter, m_request.password, m_source,
-                                 m_request.textPath, m_request.firstPage, m_request.lastPage);
-        QByteArrayList argv;
-        for (const QString& piece : splitCommandLine(line))
-            argv << QFile::encodeName(piece);
-        if (latin1Password)
-            argv[2] = argv[4] = m_request.password.toLatin1(); // -opw pw -upw pw
+        const QByteArrayList argv = converterArguments(
+            m_request.converter, m_request.password, m_source, m_request.textPath,
+            m_request.firstPage, m_request.lastPage, latin1Password);
         if (!m_process) {
             m_process = new ChildProcess(this);
             connect(m_process, &ChildProcess::finished, this, &ExtractionJob::converterEnded);
@@ -122,7 +104,7 @@ void ExtractionJob::runConverter(bool latin1Password)
 void ExtractionJob::converterEnded(int exitCode)
 {
     m_exitCode = exitCode;
-    if (!fileExists(m_written) && !m_triedLatin1 && hasDistinctLatin1Form(m_request.password)) {
+    if (!fileExists(m_written) && !m_triedLatin1 && worthLatin1Retry(m_request.password)) {
         m_triedLatin1 = true;
         runConverter(true);
         return;

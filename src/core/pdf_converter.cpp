@@ -13,11 +13,7 @@ QString converterPath()
     return tempPath(QStringLiteral("pdftotext"));
 }
 
-namespace {
-
-// Older encryptions take the password in a single-byte encoding; worth a second try only when
-// the UTF-8 bytes differ from the Latin-1 ones and every letter has a Latin-1 byte.
-bool hasDistinctLatin1Form(const QString& password)
+bool worthLatin1Retry(const QString& password)
 {
     bool beyondAscii = false;
     for (const QChar c : password) {
@@ -28,13 +24,10 @@ bool hasDistinctLatin1Form(const QString& password)
     return beyondAscii;
 }
 
-// A relative path that begins with "-" would be taken for an option: "./" keeps it a file.
 QString fileOperand(const QString& path)
 {
     return path.startsWith(QLatin1Char('-')) ? QStringLiteral("./") + path : path;
 }
-
-} // namespace
 
 QString converterCommandLine(const QString& converterPath, const QString& password,
                              const QString& pdfPath, const QString& outputPath, int firstPage,
@@ -60,6 +53,19 @@ QString converterCommandLine(const QString& converterPath, const QString& passwo
     return line;
 }
 
+QByteArrayList converterArguments(const QString& converterPath, const QString& password,
+                                  const QString& pdfPath, const QString& outputPath,
+                                  int firstPage, int lastPage, bool latin1Password)
+{
+    QByteArrayList argv;
+    for (const QString& piece : splitCommandLine(converterCommandLine(
+             converterPath, password, pdfPath, outputPath, firstPage, lastPage)))
+        argv << QFile::encodeName(piece);
+    if (latin1Password && !password.isEmpty())
+        argv[2] = argv[4] = password.toLatin1(); // converter -opw pw -upw pw ...
+    return argv;
+}
+
 QString converterOutputPath(const QString& pdfPath, const QString& outputPath)
 {
     if (!outputPath.isEmpty())
@@ -75,18 +81,14 @@ int runPdfConverter(const QString& converterPath, const QString& password, const
     const QString written = converterOutputPath(pdfPath, outputPath);
     removeFile(written);
     checkOwnProgram(converterPath);
-    const QString line =
-        converterCommandLine(converterPath, password, pdfPath, outputPath, firstPage, lastPage);
-    int code = runAndWait(line, 0);
-    if (fileExists(written) || !hasDistinctLatin1Form(password))
+    const auto arguments = [&](bool latin1) {
+        return converterArguments(converterPath, password, pdfPath, outputPath, firstPage,
+                                  lastPage, latin1);
+    };
+    int code = runAndWaitArgv(arguments(false), 0);
+    if (fileExists(written) || !worthLatin1Retry(password))
         return code;
-
-    // argv: converter, -opw, password, -upw, password, ...
-    QByteArrayList argv;
-    for (const QString& piece : splitCommandLine(line))
-        argv << QFile::encodeName(piece);
-    argv[2] = argv[4] = password.toLatin1();
-    return runAndWaitArgv(argv, 0);
+    return runAndWaitArgv(arguments(true), 0);
 }
 
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayList>
 #include <QString>
 
 namespace lectorix {
@@ -18,6 +19,20 @@ QString converterPath();
 QString converterCommandLine(const QString& converterPath, const QString& password,
                              const QString& pdfPath, const QString& outputPath, int firstPage = 0,
                              int lastPage = 0);
+
+// The same as the argument vector the converter is started with. With latin1Password the
+// password is given as Latin-1 bytes instead of UTF-8 (see worthLatin1Retry).
+QByteArrayList converterArguments(const QString& converterPath, const QString& password,
+                                  const QString& pdfPath, const QString& outputPath,
+                                  int firstPage, int lastPage, bool latin1Password);
+
+// Older encryptions (RC4, AES-128) take the password in a single-byte encoding, the newer
+// AES-256 in UTF-8. A second try with Latin-1 bytes is worth it only when those differ from
+// the UTF-8 bytes and every letter has a Latin-1 byte.
+bool worthLatin1Retry(const QString& password);
+
+// A relative path that begins with "-" would be taken for an option: "./" keeps it a file.
+QString fileOperand(const QString& path);
 
 // The text file the converter writes: outputPath, or when that is empty the PDF's path with
 // ".txt" in place of a final ".pdf" (or ".PDF"), else with ".txt" added.

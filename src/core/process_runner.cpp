@@ -61,6 +61,18 @@ int spawnProcess(const QByteArrayList& argv, pid_t& pid, const QString& standard
     return error;
 }
 
+int stopProcessGroup(pid_t pid)
+{
+    ::kill(-pid, SIGKILL);
+    ::kill(pid, SIGKILL);
+    int status = 0;
+    pid_t result;
+    do {
+        result = ::waitpid(pid, &status, 0);
+    } while (result < 0 && errno == EINTR);
+    return result == pid ? exitCodeOf(status) : -1;
+}
+
 int exitCodeOf(int status)
 {
     if (WIFEXITED(status))
@@ -131,16 +143,9 @@ public:
     {
         if (m_reaped)
             return;
-        ::kill(-m_pid, SIGKILL);
-        ::kill(m_pid, SIGKILL);
-        int status = 0;
-        pid_t result;
-        do {
-            result = ::waitpid(m_pid, &status, 0);
-        } while (result < 0 && errno == EINTR);
         m_reaped = true;
-        if (result == m_pid)
-            m_exitCode = exitCodeOf(status);
+        if (const int code = stopProcessGroup(m_pid); code >= 0)
+            m_exitCode = code;
     }
 
     int exitCode() const

@@ -29,6 +29,10 @@ int runAndWaitArgv(const QByteArrayList& argv, int windowStyle = 6);
 // the errno of the failure. The caller reaps the child.
 int spawnProcess(const QByteArrayList& argv, pid_t& pid, const QString& standardErrorPath);
 
+// Kills the child started by spawnProcess and everything in its process group, and reaps it.
+// Returns its exit code, or -1 when someone else had reaped it already.
+int stopProcessGroup(pid_t pid);
+
 // The exit code a wait status stands for: 128 + the signal number when a signal ended it.
 int exitCodeOf(int status);
 

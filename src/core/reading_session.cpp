@@ -8,8 +8,6 @@
 #include "core/text_files.h"
 #include "core/text_splitting.h"
 
-#include <QDir>
-#include <QTemporaryDir>
 #include <QTimer>
 
 namespace lectorix {
@@ -51,9 +49,7 @@ void ReadingSession::release()
         m_extraction = nullptr;
     }
     m_voice.reset(); // stops at once: drops what is queued and silences the output
-    if (!m_workFolder.isEmpty())
-        QDir(m_workFolder).removeRecursively();
-    m_workFolder.clear();
+    m_workFolder.reset();
     m_utterances.clear();
     m_announced = 0;
 }
@@ -69,11 +65,7 @@ void ReadingSession::pause()
     Guard g("Speak", "SpeakLoud");
     if (m_state != ReadingState::Reading)
         return;
-    g(242, [&] {
-        if (!m_voice)
-            throw Failure(failures::ObjectRequired);
-        m_voice->pause();
-    });
+    g(242, [&] { voiceOrFail().pause(); });
     setState(ReadingState::Paused);
 }
 
@@ -82,11 +74,7 @@ void ReadingSession::resume()
     Guard g("Speak", "SpeakLoud");
     if (m_state != ReadingState::Paused)
         return;
-    g(106, [&] {
-        if (!m_voice)
-            throw Failure(failures::ObjectRequired);
-        m_voice->resume();
-    });
+    g(106, [&] { voiceOrFail().resume(); });
     setState(ReadingState::Reading);
 }
 
@@ -104,27 +92,20 @@ void ReadingSession::setRate(int rate)
 
 // A new voice with the chosen voice, volume and rate; the five steps keep the line numbers of
 // their place in the reading procedure.
-bool ReadingSession::makeVoice(int firstLine)
+void ReadingSession::makeVoice(int firstLine)
 {
     Guard g("Speak", "SpeakLoud");
-    // Without a voice every later step fails on its own line, as each would report it.
-    const auto voice = [this]() -> speech::Voice& {
-        if (!m_voice)
-            throw Failure(failures::ObjectRequired);
-        return *m_voice;
-    };
     g(firstLine, [&] { m_voice = speech::engine().createVoice(); });
-    const VoiceSettings& chosen = m_request.voice;
-    if (g.test(firstLine + 2, [&] { return chosen.voiceIndex != -1; }))
-        g(firstLine + 4, [&] {
-            const QList<speech::VoiceToken> tokens = voice().installedVoices();
-            if (chosen.voiceIndex < 0 || chosen.voiceIndex >= tokens.size())
-                throw Failure(failures::InvalidArgument);
-            voice().setVoice(tokens.at(chosen.voiceIndex));
-        });
-    g(firstLine + 6, [&] { voice().setVolume(chosen.volume); });
-    g(firstLine + 8, [&] { voice().setRate(chosen.rate); });
-    return m_voice != nullptr;
+    applyVoiceSettings(g, firstLine + 2, m_request.voice,
+                       [this]() -> speech::Voice& { return voiceOrFail(); });
+}
+
+speech::Voice& ReadingSession::voiceOrFail() const
+{
+    // Without a voice every step that needs one fails on its own line, as each would report it.
+    if (!m_voice)
+        throw Failure(failures::ObjectRequired);
+    return *m_voice;
 }
 
 void ReadingSession::start(const ReadingRequest& request)
@@ -153,16 +134,8 @@ void ReadingSession::start(const ReadingRequest& request)
         return;
     }
 
-    g(158, [&] {
-        m_workFolder.clear();
-        QTemporaryDir work(tempPath(QStringLiteral("reading-XXXXXX")));
-        if (!work.isValid())
-            throw Failure(QStringLiteral("The working folder could not be made: ") +
-                          work.errorString());
-        work.setAutoRemove(false);
-        m_workFolder = work.path();
-    });
-    if (m_workFolder.isEmpty()) {
+    g(158, [&] { m_workFolder = makeWorkingFolder(QStringLiteral("reading")); });
+    if (!m_workFolder) {
         // No usable temporary folder (already reported): nothing may be written there.
         setState(ReadingState::Idle);
         return;
@@ -171,7 +144,7 @@ void ReadingSession::start(const ReadingRequest& request)
     extract.pdfPath = request.pdfPath;
     extract.password = request.password;
     extract.converter = request.converter;
-    extract.workingCopyPath = m_workFolder + QStringLiteral("/output.pdf");
+    extract.workingCopyPath = m_workFolder->path() + QStringLiteral("/output.pdf");
     extract.report = {"Speak", "SpeakLoud", 160, request.password.isEmpty() ? 172 : 168, 198, 200};
     m_extraction = new ExtractionJob(extract, this);
     connect(m_extraction, &ExtractionJob::finished, this,
@@ -210,11 +183,7 @@ void ReadingSession::queue(const QString& text, qsizetype offset, int line)
     Guard g("Speak", "SpeakLoud");
     // A failed queuing step ends the queuing: the rest would fail the same way, each with a
     // report of its own.
-    const bool queued = g(line, [&] {
-        if (!m_voice)
-            throw Failure(failures::ObjectRequired);
-        m_voice->speakAsync(text);
-    });
+    const bool queued = g(line, [&] { voiceOrFail().speakAsync(text); });
     if (queued)
         m_utterances.append({offset, text.size()});
     else

@@ -8,6 +8,7 @@
 
 #include <memory>
 
+class QTemporaryDir;
 class QTimer;
 
 namespace lectorix {
@@ -66,7 +67,8 @@ signals:
 
 private:
     void setState(ReadingState state);
-    bool makeVoice(int firstLine);
+    void makeVoice(int firstLine);
+    speech::Voice& voiceOrFail() const;
     void pdfExtracted(const ExtractionResult& result);
     void queue(const QString& text, qsizetype offset, int line);
     void watch();
@@ -76,7 +78,7 @@ private:
     ReadingRequest m_request;
     std::unique_ptr<speech::Voice> m_voice;
     ExtractionJob* m_extraction = nullptr;
-    QString m_workFolder;
+    std::unique_ptr<QTemporaryDir> m_workFolder;
     QTimer* m_watch = nullptr;
     struct Utterance
     {

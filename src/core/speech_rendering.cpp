@@ -33,15 +33,7 @@ QString render(const VoiceSettings& voice, const QString& textPath, const QStrin
     QString failure;
     if (!g(100, [&] { speaker = speech::engine().createVoice(); }) || !speaker)
         return QStringLiteral("no voice could be made");
-    if (voice.voiceIndex != -1)
-        g(106, [&] {
-            const QList<speech::VoiceToken> tokens = speaker->installedVoices();
-            if (voice.voiceIndex < 0 || voice.voiceIndex >= tokens.size())
-                throw Failure(failures::InvalidArgument);
-            speaker->setVoice(tokens.at(voice.voiceIndex));
-        });
-    g(108, [&] { speaker->setVolume(voice.volume); });
-    g(110, [&] { speaker->setRate(voice.rate); });
+    applyVoiceSettings(g, 104, voice, [&]() -> speech::Voice& { return *speaker; });
     g(114, [&] { stream = speech::engine().createFileStream(); });
     if (stream) {
         g(120, [&] { stream->open(wavPath); });

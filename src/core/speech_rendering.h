@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/voice_settings.h"
+
 #include <QObject>
 #include <QString>
 
@@ -7,14 +9,6 @@
 #include <memory>
 
 namespace lectorix {
-
-// The voice a reading or a rendering speaks with.
-struct VoiceSettings
-{
-    int voiceIndex = -1; // position in the engine's enumeration; -1 for the engine's default
-    int volume = 100;    // 0..100
-    int rate = 0;        // -10..10
-};
 
 // Speaks the text file at textPath into a 22,050 Hz 16-bit mono WAV file on a thread of its
 // own, so the caller's event loop never waits for speech. done(failure) arrives on the

@@ -94,4 +94,13 @@ QString tempPath(const QString& name)
     return folder + name;
 }
 
+std::unique_ptr<QTemporaryDir> makeWorkingFolder(const QString& prefix)
+{
+    auto folder = std::make_unique<QTemporaryDir>(tempPath(prefix + QStringLiteral("-XXXXXX")));
+    if (!folder->isValid())
+        throw Failure(QStringLiteral("The working folder could not be made: ") +
+                      folder->errorString());
+    return folder;
+}
+
 } // namespace lectorix

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <QTemporaryDir>
+
+#include <memory>
 
 namespace lectorix {
 
@@ -13,6 +16,10 @@ QString tempFolder();
 
 // tempFolder() + "/" + name.
 QString tempPath(const QString& name);
+
+// A new private folder {TEMP}/<prefix>-XXXXXX for one job's working files, removed with
+// everything in it when the returned object goes. Throws Failure when it cannot be made.
+std::unique_ptr<QTemporaryDir> makeWorkingFolder(const QString& prefix);
 
 // Called right before a program kept in {TEMP} (the launchers, the join script) is run. TEMP
 // may name a folder that others can write, and a file found there is kept, not rewritten:

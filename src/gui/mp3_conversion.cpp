@@ -11,12 +11,11 @@
 #include "gui/dialogs.h"
 #include "gui/main_window.h"
 #include "gui/password_prompt.h"
+#include "gui/voice_setup.h"
 
 #include <QCheckBox>
-#include <QComboBox>
 #include <QLineEdit>
 #include <QRadioButton>
-#include <QSlider>
 
 namespace lectorix {
 
@@ -82,9 +81,7 @@ void saveAudioAsMp3(MainWindow& form)
         g(166, [&] { writeFileIfMissing(encoderImage, request.encoder, true); });
     if (request.encoder.isEmpty())
         request.encoder = QStringLiteral("lame");
-    request.voiceIndex = form.voiceCombo->currentIndex();
-    request.volume = form.volumeSlider->value();
-    request.rate = form.rateSlider->value();
+    request.voice = chosenVoice(form);
 
     auto* job = new ConversionJob(request, &form);
     QObject::connect(job, &ConversionJob::finished, &form,

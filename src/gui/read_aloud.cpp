@@ -6,14 +6,12 @@
 #include "core/reading_session.h"
 #include "gui/main_window.h"
 #include "gui/password_prompt.h"
+#include "gui/voice_setup.h"
 
-#include <QAccessible>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSlider>
 
 namespace lectorix {
 
@@ -47,8 +45,7 @@ void startPauseOrResumeReading(MainWindow& form)
         if (g.test(102, [&] { return !isExistingFile(request.pdfPath); }))
             return;
     }
-    request.voice = {form.voiceCombo->currentIndex(), form.volumeSlider->value(),
-                     form.rateSlider->value()};
+    request.voice = chosenVoice(form);
     if (request.fromPdf) {
         g.assign(158, request.converter, [] { return converterPath(); });
         if (g.test(162, [&] { return form.passwordPromptCheck->checkState() == Qt::Checked; }))

@@ -47,10 +47,8 @@ void speakWithWindowVoice(MainWindow& form, const QString& text, const QString& 
 
     g(100, [&] { voice = speech::engine().createVoice(); });
     if (!g.test(102, [&] { return voice == nullptr; })) {
-        if (g.test(104, [&] { return hasSelectedVoice(form); }))
-            g(106, [&] { useSelectedVoice(object(voice), form); });
-        g(108, [&] { useSliderVolume(object(voice), form); });
-        g(110, [&] { useSliderRate(object(voice), form); });
+        applyVoiceSettings(g, 104, chosenVoice(form),
+                           [&]() -> speech::Voice& { return object(voice); });
         if (g.test(112, [&] { return !fileName.isEmpty(); })) {
             g(114, [&] { stream = speech::engine().createFileStream(); });
             if (g.test(116, [&] { return stream != nullptr; })) {

@@ -110,7 +110,7 @@ private slots:
         ConversionRequest request;
         request.sourceText = QStringLiteral("It's the US army's first-class text.\nA second line.");
         request.outputPath = mp3;
-        request.rate = 5;
+        request.voice.rate = 5;
         ConversionJob job(request);
         QList<ConversionProgress> progress;
         const ConversionResult result = runToEnd(job, &progress);
