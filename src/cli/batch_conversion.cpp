@@ -58,7 +58,7 @@ QString failureText(const ConversionResult& result)
     // to it; elsewhere the message is the window's sentence, which repeats the file's path.
     const bool messageAddsDetail = result.outcome == ConversionOutcome::Failed ||
                                    result.outcome == ConversionOutcome::OutputFailed;
-    const QString detail = oneLine(result.message);
+    const QString detail = oneLine(result.detail.isEmpty() ? result.message : result.detail);
     if (!messageAddsDetail || detail.isEmpty())
         return reason;
     return reason + QStringLiteral(": ") + detail;

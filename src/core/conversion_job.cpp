@@ -112,7 +112,8 @@ struct ConversionJob::State
     void encoded(int i, const QString& target, int exitCode);
     void join();
     void complete();
-    void finish(ConversionOutcome outcome, const QString& message);
+    void finish(ConversionOutcome outcome, const QString& message,
+                const QString& detail = QString());
     void removeWorkingFiles();
 };
 
@@ -180,8 +181,8 @@ void ConversionJob::State::extracted(const ExtractionResult& result)
         finish(ConversionOutcome::Missing, protectedTextMessage(pdf));
         return;
     case ExtractionOutcome::Failed:
-        finish(ConversionOutcome::Failed,
-               result.detail.isEmpty() ? protectedTextMessage(pdf) : result.detail);
+        // The window says what it always said when no text came out; the detail says why.
+        finish(ConversionOutcome::Failed, protectedTextMessage(pdf), result.detail);
         return;
     case ExtractionOutcome::Cancelled:
         return;
@@ -353,7 +354,8 @@ void ConversionJob::State::removeWorkingFiles()
     work.reset(); // removes the folder and everything in it
 }
 
-void ConversionJob::State::finish(ConversionOutcome outcome, const QString& message)
+void ConversionJob::State::finish(ConversionOutcome outcome, const QString& message,
+                                  const QString& detail)
 {
     if (!running)
         return;
@@ -362,7 +364,7 @@ void ConversionJob::State::finish(ConversionOutcome outcome, const QString& mess
         extraction->cancel();
     removeWorkingFiles();
     onProgramEnd.reset();
-    emit q->finished({outcome, message});
+    emit q->finished({outcome, message, detail});
 }
 
 ConversionJob::ConversionJob(ConversionRequest request, QObject* parent)

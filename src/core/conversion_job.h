@@ -59,6 +59,9 @@ struct ConversionResult
     ConversionOutcome outcome = ConversionOutcome::Failed;
     // What the window shows instead of "Done.", or empty when it shows "Done.".
     QString message;
+    // What a tool said, where the window's sentence leaves it out ("pdftotext could not be
+    // started: ..."); often empty.
+    QString detail;
 };
 
 // Turns one document into one MP3 file: extract, cut into pieces, speak each piece into a

@@ -10,6 +10,7 @@
 #include "gui/wav_rendering.h"
 #include "support/scripted_dialogs.h"
 #include "support/window_fixture.h"
+#include "support/audio_files.h"
 #include "support/test_env.h"
 
 #include <QCheckBox>
@@ -74,34 +75,6 @@ QString placePdf(const QString& corpusName, const QString& path)
     return path;
 }
 
-qint64 wavSamples(const QString& path)
-{
-    const QByteArray bytes = test::readFile(path);
-    for (qsizetype at = 12; at + 8 <= bytes.size();) {
-        const quint32 size = qFromLittleEndian<quint32>(bytes.constData() + at + 4);
-        if (bytes.mid(at, 4) == "data")
-            return size / 2;
-        at += 8 + size + (size & 1);
-    }
-    return -1;
-}
-
-// Samples the MP3 decodes to; -1 when mpg123 does not accept it.
-qint64 mp3Samples(const QString& mp3)
-{
-    QProcess check;
-    check.start(QStringLiteral("mpg123"), {QStringLiteral("-q"), QStringLiteral("-t"), mp3});
-    if (!check.waitForFinished(120000) || check.exitStatus() != QProcess::NormalExit ||
-        check.exitCode() != 0)
-        return -1;
-    QProcess decode;
-    decode.start(QStringLiteral("mpg123"), {QStringLiteral("-q"), QStringLiteral("-s"), mp3});
-    if (!decode.waitForFinished(120000) || decode.exitCode() != 0)
-        return -1;
-    const qint64 samples = decode.readAllStandardOutput().size() / 2;
-    return samples > 0 ? samples : -1;
-}
-
 struct ExpectedSpeech
 {
     int chunks = 0;
@@ -122,7 +95,7 @@ ExpectedSpeech expectedSpeech(MainWindow& form, const QString& pdf)
     for (int i = 1; i <= expected.chunks; ++i) {
         const QString wav = chunkFileName(text, i, QStringLiteral(".wav"));
         speakWithWindowVoice(form, chunkFileName(text, i, QStringLiteral(".txt")), wav);
-        expected.samples += wavSamples(wav);
+        expected.samples += test::wavSamples(wav);
     }
     QDir(folder).removeRecursively();
     return expected;
@@ -227,7 +200,7 @@ void TestMp3Conversion::shortDocument()
     QCOMPARE(expected.chunks, 1);
     const qint64 spoken = expected.samples;
     QVERIFY(spoken > 22050 / 2);
-    const qint64 decoded = mp3Samples(mp3);
+    const qint64 decoded = test::mp3Samples(mp3);
     QVERIFY2(qAbs(decoded - spoken) < spoken * 3 / 100 + 2 * 1152,
              qPrintable(QStringLiteral("%1 decoded, %2 spoken").arg(decoded).arg(spoken)));
     QCOMPARE(leftovers(temp), QStringList());
@@ -271,7 +244,7 @@ void TestMp3Conversion::longDocumentInParts()
     const ExpectedSpeech expected = expectedSpeech(form, pdf);
     QVERIFY2(expected.chunks >= 3, qPrintable(QString::number(expected.chunks)));
     const qint64 spoken = expected.samples;
-    const qint64 decoded = mp3Samples(mp3);
+    const qint64 decoded = test::mp3Samples(mp3);
     QVERIFY2(qAbs(decoded - spoken) < spoken * 3 / 100,
              qPrintable(QStringLiteral("%1 decoded, %2 spoken").arg(decoded).arg(spoken)));
     QCOMPARE(leftovers(temp), QStringList());
@@ -291,7 +264,7 @@ void TestMp3Conversion::emptyChunkIsSilence()
     MainWindow form;
     speakWithWindowVoice(form, chunk, temp + QStringLiteral("/output002.wav"));
     QVERIFY(!form.renderVoice);
-    QCOMPARE(wavSamples(temp + QStringLiteral("/output002.wav")), 0);
+    QCOMPARE(test::wavSamples(temp + QStringLiteral("/output002.wav")), 0);
     QVERIFY(
         encodeWavToMp3(temp + QStringLiteral("/output002.wav"), temp + QStringLiteral("/output002.mp3")));
     QCOMPARE(dialogs.messageTexts(), QStringList());

@@ -74,7 +74,12 @@ public:
     }
     int rate() const override { return m_rate; }
 
-    void speakAsync(const QString& text) override { speakAs(QStringLiteral("speakAsync "), text); }
+    void speakAsync(const QString& text) override
+    {
+        speakAs(QStringLiteral("speakAsync "), text);
+        ++m_begun; // a fake voice begins everything at once
+    }
+    int textsBegun() const override { return m_begun; }
     void speak(const QString& text) override { speakAs(QStringLiteral("speak "), text); }
     void speakFile(const QString& path) override { speakAs(QStringLiteral("speakFile "), path); }
     void pause() override { note(QStringLiteral("pause")); }
@@ -103,6 +108,7 @@ private:
     QString m_name;
     int m_volume = 100;
     int m_rate = 0;
+    int m_begun = 0;
 };
 
 FakeEngine::FakeEngine()
