@@ -1,13 +1,13 @@
 // "Save Audio As MP3" on a whole book through the window's button, against the shell pipeline
 // pdftotext | espeak-ng | lame with the same voice and speed, measured in the same run; the
 // program's peak memory; and cutting the book's text into chunks. Prints, never fails.
+#include "core/chunking.h"
+#include "core/program_folder.h"
+#include "core/speech_engine.h"
+#include "gui/dialogs.h"
 #include "gui/main_window.h"
 #include "gui/mp3_conversion.h"
-#include "gui/dialogs.h"
-#include "core/program_folder.h"
 #include "printing_dialogs.h"
-#include "core/chunking.h"
-#include "core/speech_engine.h"
 
 #include <QApplication>
 #include <QDir>

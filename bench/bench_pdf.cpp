@@ -6,16 +6,16 @@
 //
 // Prints medians of a few runs and their ratios; never fails.
 
-#include "gui/main_window.h"
-#include "core/file_utils.h"
-#include "gui/text_tools.h"
-#include "gui/pdf_text.h"
-#include "core/process_runner.h"
-#include "core/text_files.h"
-#include "gui/dialogs.h"
 #include "core/event_pump.h"
+#include "core/file_utils.h"
+#include "core/process_runner.h"
 #include "core/program_folder.h"
 #include "core/temp_folder.h"
+#include "core/text_files.h"
+#include "gui/dialogs.h"
+#include "gui/main_window.h"
+#include "gui/pdf_text.h"
+#include "gui/text_tools.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -3,15 +3,15 @@
 // (against a short text), and click to first sound for a long PDF (against the converter
 // alone on it). Prints, never fails. The sound parts need the test sink of
 // tools/with-audio.sh.
-#include "gui/main_window.h"
-#include "core/file_utils.h"
-#include "gui/dialogs.h"
 #include "core/event_pump.h"
 #include "core/failure.h"
+#include "core/file_utils.h"
 #include "core/program_folder.h"
-#include "core/temp_folder.h"
-#include "printing_dialogs.h"
 #include "core/speech_engine.h"
+#include "core/temp_folder.h"
+#include "gui/dialogs.h"
+#include "gui/main_window.h"
+#include "printing_dialogs.h"
 #include "support/sink_recorder.h"
 
 #include <QApplication>

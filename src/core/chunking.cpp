@@ -1,9 +1,9 @@
 #include "core/chunking.h"
 
 #include "core/error_report.h"
+#include "core/failure.h"
 #include "core/file_utils.h"
 #include "core/text_decoding.h"
-#include "core/failure.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -256,7 +256,6 @@ QString cleanLineForSpeech(const QString& text)
     }
     return out;
 }
-
 
 int cutIntoChunkFiles(int rate, const QString& inputPath)
 {

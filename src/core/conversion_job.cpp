@@ -3,13 +3,13 @@
 #include "core/child_process.h"
 #include "core/chunking.h"
 #include "core/document_text.h"
-#include "core/file_utils.h"
-#include "core/mp3_encoding.h"
-#include "core/pdf_converter.h"
-#include "core/process_runner.h"
 #include "core/error_report.h"
 #include "core/failure.h"
+#include "core/file_utils.h"
+#include "core/mp3_encoding.h"
 #include "core/mp3_output.h"
+#include "core/pdf_converter.h"
+#include "core/process_runner.h"
 #include "core/program_end.h"
 #include "core/speech_engine.h"
 #include "core/speech_rendering.h"
@@ -128,9 +128,8 @@ void ConversionJob::State::start()
         return;
     }
     // Closing the window ends the program at once; what this job wrote goes with it.
-    onProgramEnd = std::make_unique<EndCleanup>([this] {
-        finish(ConversionOutcome::Cancelled, ConversionCancelledMessage);
-    });
+    onProgramEnd = std::make_unique<EndCleanup>(
+        [this] { finish(ConversionOutcome::Cancelled, ConversionCancelledMessage); });
     textPath = workPath(QStringLiteral("output.txt"));
     report(ConversionStage::Extracting, 0, 0.0);
 
@@ -150,8 +149,8 @@ void ConversionJob::State::start()
     extract.password = request.password;
     extract.converter = request.converter;
     extract.workingCopyPath = workPath(QStringLiteral("output.pdf"));
-    extract.report = {"Form1", "PushButton8_Click", 116, request.password.isEmpty() ? 130 : 126,
-                      158, 160};
+    extract.report = {
+        "Form1", "PushButton8_Click", 116, request.password.isEmpty() ? 130 : 126, 158, 160};
     extraction = new ExtractionJob(extract, q);
     connect(extraction, &ExtractionJob::finished, q,
             [this](const ExtractionResult& result) { extracted(result); });
@@ -228,8 +227,8 @@ void ConversionJob::State::speakPiece(int i)
     const QString wav = piecePath(i, ".wav");
     QFile::remove(wav);
     rendering = std::make_unique<SpeechRendering>(
-        q, request.voice, piecePath(i, ".txt"),
-        wav, [this, i](const QString& failure) { spoken(i, failure); });
+        q, request.voice, piecePath(i, ".txt"), wav,
+        [this, i](const QString& failure) { spoken(i, failure); });
 }
 
 void ConversionJob::State::spoken(int i, const QString& failure)
@@ -257,9 +256,9 @@ void ConversionJob::State::spoken(int i, const QString& failure)
             [this, i, target](int exitCode) { encoded(i, target, exitCode); });
     int started = -1;
     guard(pieces == 1 ? 194 : 196, [&] {
-        started = tool->start(argumentsOf(encoderCommandLine(request.encoder, fileOperand(wav),
-                                                             fileOperand(target))),
-                              workPath(QStringLiteral("encoder.log")));
+        started = tool->start(
+            argumentsOf(encoderCommandLine(request.encoder, fileOperand(wav), fileOperand(target))),
+            workPath(QStringLiteral("encoder.log")));
     });
     if (started != 0)
         encoded(i, target, started);
@@ -306,9 +305,7 @@ void ConversionJob::State::join()
             }
             complete();
         });
-        guard(218, [&] {
-            started = tool->start(argumentsOf(shellScriptCommandLine(script)));
-        });
+        guard(218, [&] { started = tool->start(argumentsOf(shellScriptCommandLine(script))); });
     }
     if (started != 0)
         finish(ConversionOutcome::Failed,

@@ -37,8 +37,8 @@ enum class ConversionStage {
 struct ConversionProgress
 {
     ConversionStage stage = ConversionStage::Extracting;
-    int piece = 0;  // 1-based; 0 while extracting
-    int pieces = 0; // 0 until the text is cut
+    int piece = 0;         // 1-based; 0 while extracting
+    int pieces = 0;        // 0 until the text is cut
     double fraction = 0.0; // of the whole job, 0..1
 };
 

@@ -119,7 +119,8 @@ void ExtractionJob::lookForText()
     if (!m_running)
         return;
     Guard g(m_request.report.module, m_request.report.procedure);
-    const bool exists = !g.test(m_request.report.textExists, [&] { return !fileExists(m_written); });
+    const bool exists =
+        !g.test(m_request.report.textExists, [&] { return !fileExists(m_written); });
     if (!exists && m_waitedMs < m_request.textFileWaitMs && m_exitCode == 0) {
         m_waitedMs += TextFilePollMs;
         QTimer::singleShot(TextFilePollMs, this, &ExtractionJob::lookForText);
@@ -165,9 +166,10 @@ void ExtractionJob::finish(ExtractionOutcome outcome)
     result.detail = converterMessages();
     if (outcome == ExtractionOutcome::Failed && m_exitCode <= StartFailureBase + 4096 &&
         m_exitCode >= StartFailureBase)
-        result.detail = QStringLiteral("%1 could not be started: %2")
-                            .arg(m_request.converter,
-                                 QString::fromLocal8Bit(std::strerror(m_exitCode - StartFailureBase)));
+        result.detail =
+            QStringLiteral("%1 could not be started: %2")
+                .arg(m_request.converter,
+                     QString::fromLocal8Bit(std::strerror(m_exitCode - StartFailureBase)));
     if (outcome == ExtractionOutcome::Text)
         result.textPath = m_written;
     else

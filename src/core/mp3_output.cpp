@@ -1,8 +1,8 @@
 #include "core/mp3_output.h"
 
+#include "core/failure.h"
 #include "core/file_utils.h"
 #include "core/process_runner.h"
-#include "core/failure.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,8 +20,7 @@ QString mp3OutputPath(const QString& pdfPath, const QString& outputFolder, bool 
                       bool saveBesidePdf)
 {
     const QString base = stripExtension(fileNameOf(pdfPath));
-    QString path =
-        shortPath(folderOf(pdfPath)) + QLatin1Char('/') + base + QStringLiteral(".mp3");
+    QString path = shortPath(folderOf(pdfPath)) + QLatin1Char('/') + base + QStringLiteral(".mp3");
     if (saveToFolder)
         path = outputFolder + QLatin1Char('/') + base + QStringLiteral(".mp3");
     else if (saveBesidePdf)

@@ -54,8 +54,8 @@ QString converterCommandLine(const QString& converterPath, const QString& passwo
 }
 
 QByteArrayList converterArguments(const QString& converterPath, const QString& password,
-                                  const QString& pdfPath, const QString& outputPath,
-                                  int firstPage, int lastPage, bool latin1Password)
+                                  const QString& pdfPath, const QString& outputPath, int firstPage,
+                                  int lastPage, bool latin1Password)
 {
     QByteArrayList argv;
     for (const QString& piece : splitCommandLine(converterCommandLine(
@@ -76,20 +76,19 @@ QString converterOutputPath(const QString& pdfPath, const QString& outputPath)
 }
 
 int runPdfConverter(const QString& converterPath, const QString& password, const QString& pdfPath,
-                 const QString& outputPath, int firstPage, int lastPage)
+                    const QString& outputPath, int firstPage, int lastPage)
 {
     const QString written = converterOutputPath(pdfPath, outputPath);
     removeFile(written);
     checkOwnProgram(converterPath);
     const auto arguments = [&](bool latin1) {
-        return converterArguments(converterPath, password, pdfPath, outputPath, firstPage,
-                                  lastPage, latin1);
+        return converterArguments(converterPath, password, pdfPath, outputPath, firstPage, lastPage,
+                                  latin1);
     };
     int code = runAndWaitArgv(arguments(false), 0);
     if (fileExists(written) || !worthLatin1Retry(password))
         return code;
     return runAndWaitArgv(arguments(true), 0);
 }
-
 
 } // namespace lectorix

@@ -23,8 +23,8 @@ QString converterCommandLine(const QString& converterPath, const QString& passwo
 // The same as the argument vector the converter is started with. With latin1Password the
 // password is given as Latin-1 bytes instead of UTF-8 (see worthLatin1Retry).
 QByteArrayList converterArguments(const QString& converterPath, const QString& password,
-                                  const QString& pdfPath, const QString& outputPath,
-                                  int firstPage, int lastPage, bool latin1Password);
+                                  const QString& pdfPath, const QString& outputPath, int firstPage,
+                                  int lastPage, bool latin1Password);
 
 // Older encryptions (RC4, AES-128) take the password in a single-byte encoding, the newer
 // AES-256 in UTF-8. A second try with Latin-1 bytes is worth it only when those differ from
@@ -45,7 +45,6 @@ QString converterOutputPath(const QString& pdfPath, const QString& outputPath);
 // as UTF-8 (the newer AES-256 encryption) and, when that writes no text, as Latin-1 bytes
 // (the older RC4 and AES-128 encryptions), so documents of both kinds open.
 int runPdfConverter(const QString& converterPath, const QString& password, const QString& pdfPath,
-                 const QString& outputPath, int firstPage = 0, int lastPage = 0);
-
+                    const QString& outputPath, int firstPage = 0, int lastPage = 0);
 
 } // namespace lectorix

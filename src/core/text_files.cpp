@@ -1,8 +1,8 @@
 #include "core/text_files.h"
 
 #include "core/error_report.h"
-#include "core/text_decoding.h"
 #include "core/failure.h"
+#include "core/text_decoding.h"
 
 #include <QFileInfo>
 

@@ -1,9 +1,9 @@
 #include "gui/control_handlers.h"
 
-#include "gui/main_window.h"
+#include "core/failure.h"
 #include "core/settings.h"
 #include "core/settings_keys.h"
-#include "core/failure.h"
+#include "gui/main_window.h"
 #include "gui/read_aloud.h"
 
 #include <QCheckBox>
@@ -68,8 +68,8 @@ void passwordPromptToggled(MainWindow& form)
     // Stored so that a bad value written by hand is mended by the next click.
     const Qt::CheckState state = form.passwordPromptCheck->checkState();
     store(keys::PasswordPrompt, convert::fromInt(state == Qt::Checked            ? 1
-                                                     : state == Qt::PartiallyChecked ? 2
-                                                                                     : 0));
+                                                 : state == Qt::PartiallyChecked ? 2
+                                                                                 : 0));
 }
 
 void saveToFolderChosen(MainWindow& form)

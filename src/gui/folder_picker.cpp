@@ -1,10 +1,10 @@
 #include "gui/folder_picker.h"
 
 #include "core/error_report.h"
-#include "gui/main_window.h"
 #include "core/settings.h"
 #include "core/settings_keys.h"
 #include "gui/dialogs.h"
+#include "gui/main_window.h"
 
 #include <QLineEdit>
 

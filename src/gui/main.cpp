@@ -1,5 +1,5 @@
-#include "gui/main_window.h"
 #include "gui/dialogs.h"
+#include "gui/main_window.h"
 #include "gui/qt_dialogs.h"
 
 #include <QApplication>

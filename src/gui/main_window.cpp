@@ -1,18 +1,18 @@
 #include "gui/main_window.h"
 
-#include "gui/control_handlers.h"
 #include "core/error_report.h"
-#include "core/settings.h"
-#include "core/file_utils.h"
-#include "gui/folder_picker.h"
-#include "gui/pdf_chooser.h"
-#include "gui/text_tools.h"
-#include "core/pdf_converter.h"
-#include "gui/mp3_conversion.h"
 #include "core/event_pump.h"
+#include "core/file_utils.h"
+#include "core/pdf_converter.h"
 #include "core/program_end.h"
+#include "core/settings.h"
 #include "core/temp_folder.h"
+#include "gui/control_handlers.h"
+#include "gui/folder_picker.h"
+#include "gui/mp3_conversion.h"
+#include "gui/pdf_chooser.h"
 #include "gui/read_aloud.h"
+#include "gui/text_tools.h"
 #include "gui/voice_list.h"
 #include "gui/volume_rate.h"
 
@@ -132,95 +132,142 @@ void MainWindow::buildControls()
     };
 
     helpButton = button(this, "helpButton", QStringLiteral("Help"), twips(120, 120, 7800, 405),
-                         QStringLiteral("Help"));
+                        QStringLiteral("Help"));
     pdfFrame = frame(this, "pdfFrame", QStringLiteral("PDF File"), twips(120, 570, 7800, 800));
     pdfPathEdit = place(pdfFrame, new QLineEdit, "pdfPathEdit", twips(240, 300, 6500, 345),
-                  QStringLiteral("PDF File"));
-    choosePdfButton = button(pdfFrame, "choosePdfButton", QStringLiteral("..."), twips(6840, 300, 720, 345),
-                         QStringLiteral("Choose PDF File"));
+                        QStringLiteral("PDF File"));
+    choosePdfButton = button(pdfFrame, "choosePdfButton", QStringLiteral("..."),
+                             twips(6840, 300, 720, 345), QStringLiteral("Choose PDF File"));
     optionFrame = frame(this, "optionFrame", QStringLiteral("Option"), twips(120, 1420, 7800, 735));
     const QString check1Caption =
         QStringLiteral("Prompt for password because PDF files are password protected");
-    passwordPromptCheck = place(optionFrame, new QCheckBox(check1Caption), "passwordPromptCheck", twips(240, 300, 6015, 255),
-                   check1Caption);
+    passwordPromptCheck = place(optionFrame, new QCheckBox(check1Caption), "passwordPromptCheck",
+                                twips(240, 300, 6015, 255), check1Caption);
     fitCaption(passwordPromptCheck);
-    textFrame = frame(this, "textFrame", QStringLiteral("Text To Read"), twips(120, 2220, 7800, 4140));
+    textFrame =
+        frame(this, "textFrame", QStringLiteral("Text To Read"), twips(120, 2220, 7800, 4140));
     textToReadEdit = place(textFrame, new QPlainTextEdit(QStringLiteral("Text2")), "textToReadEdit",
-                  twips(240, 300, 7320, 2670), QStringLiteral("Text To Read"));
+                           twips(240, 300, 7320, 2670), QStringLiteral("Text To Read"));
     textToReadEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     textToReadEdit->setMouseTracking(true);
     textToReadEdit->viewport()->setMouseTracking(true);
-    loadTextButton = button(textFrame, "loadTextButton", QStringLiteral("Load Text From Text File"),
-                         twips(240, 3105, 3600, 405), QStringLiteral("Load Text From Text File"));
+    loadTextButton =
+        button(textFrame, "loadTextButton", QStringLiteral("Load Text From Text File"),
+               twips(240, 3105, 3600, 405), QStringLiteral("Load Text From Text File"));
     saveTextButton = button(textFrame, "saveTextButton", QStringLiteral("Save Text To Text File"),
-                         twips(3960, 3105, 3600, 405), QStringLiteral("Save Text To Text File"));
+                            twips(3960, 3105, 3600, 405), QStringLiteral("Save Text To Text File"));
     clearTextButton = button(textFrame, "clearTextButton", QStringLiteral("Clear Text"),
-                         twips(240, 3615, 3600, 405), QStringLiteral("Clear Text"));
-    loadSampleButton = button(textFrame, "loadSampleButton", QStringLiteral("Load Sample/Example File"),
-                         twips(3960, 3615, 3600, 405), QStringLiteral("Load Sample/Example File"));
+                             twips(240, 3615, 3600, 405), QStringLiteral("Clear Text"));
+    loadSampleButton =
+        button(textFrame, "loadSampleButton", QStringLiteral("Load Sample/Example File"),
+               twips(3960, 3615, 3600, 405), QStringLiteral("Load Sample/Example File"));
 
-    volumeFrame = frame(this, "volumeFrame", QStringLiteral("Volume Control"), twips(8040, 30, 7800, 1110));
+    volumeFrame =
+        frame(this, "volumeFrame", QStringLiteral("Volume Control"), twips(8040, 30, 7800, 1110));
     volumeSlider = slider(volumeFrame, "volumeSlider", twips(60, 300, 7650, 315), 0, 100,
-                     QStringLiteral("Volume Control"));
+                          QStringLiteral("Volume Control"));
     volumeValueLabel = label(volumeFrame, "volumeValueLabel", QString(), twips(705, 675, 6315, 330),
-                      Qt::AlignHCenter | Qt::AlignTop);
-    volumeMaxLabel = label(volumeFrame, "volumeMaxLabel", QStringLiteral("Max."), twips(7170, 720, 405, 225));
-    volumeMinLabel = label(volumeFrame, "volumeMinLabel", QStringLiteral("Min."), twips(150, 720, 375, 195));
+                             Qt::AlignHCenter | Qt::AlignTop);
+    volumeMaxLabel =
+        label(volumeFrame, "volumeMaxLabel", QStringLiteral("Max."), twips(7170, 720, 405, 225));
+    volumeMinLabel =
+        label(volumeFrame, "volumeMinLabel", QStringLiteral("Min."), twips(150, 720, 375, 195));
     speedFrame =
         frame(this, "speedFrame", QStringLiteral("Speed of Speech"), twips(8040, 1200, 7800, 1110));
     rateSlider = slider(speedFrame, "rateSlider", twips(180, 300, 5805, 315), -10, 10,
-                     QStringLiteral("Speed of Speech"));
+                        QStringLiteral("Speed of Speech"));
     testSpeedButton = button(speedFrame, "testSpeedButton", QStringLiteral("Test Speed"),
-                          twips(6120, 300, 1440, 345), QStringLiteral("Test Speed"));
+                             twips(6120, 300, 1440, 345), QStringLiteral("Test Speed"));
     speedValueLabel = label(speedFrame, "speedValueLabel", QString(), twips(900, 675, 4395, 330),
-                     Qt::AlignHCenter | Qt::AlignTop);
-    speedSlowLabel = label(speedFrame, "speedSlowLabel", QStringLiteral("Slow"), twips(225, 720, 615, 255));
-    speedFastLabel = label(speedFrame, "speedFastLabel", QStringLiteral("Fast"), twips(5550, 720, 360, 225));
-    voiceFrame = frame(this, "voiceFrame", QStringLiteral("Voice Used"), twips(8040, 2370, 7800, 840));
+                            Qt::AlignHCenter | Qt::AlignTop);
+    speedSlowLabel =
+        label(speedFrame, "speedSlowLabel", QStringLiteral("Slow"), twips(225, 720, 615, 255));
+    speedFastLabel =
+        label(speedFrame, "speedFastLabel", QStringLiteral("Fast"), twips(5550, 720, 360, 225));
+    voiceFrame =
+        frame(this, "voiceFrame", QStringLiteral("Voice Used"), twips(8040, 2370, 7800, 840));
     voiceCombo = place(voiceFrame, new QComboBox, "voiceCombo", twips(240, 300, 4200, 345),
-                   QStringLiteral("Voice Used"));
+                       QStringLiteral("Voice Used"));
     refreshVoicesButton = button(voiceFrame, "refreshVoicesButton", QStringLiteral("Refresh List"),
-                          twips(4560, 300, 1440, 345), QStringLiteral("Refresh List"));
+                                 twips(4560, 300, 1440, 345), QStringLiteral("Refresh List"));
     addVoicesButton = button(voiceFrame, "addVoicesButton", QStringLiteral("Add Voices"),
-                          twips(6120, 300, 1440, 345), QStringLiteral("Add Voices"));
+                             twips(6120, 300, 1440, 345), QStringLiteral("Add Voices"));
     readButton = button(this, "readButton", QStringLiteral("Start Reading"),
-                         twips(8040, 3330, 7800, 405), QStringLiteral("Start Reading"));
-    mp3Frame =
-        frame(this, "mp3Frame", QStringLiteral("Save As MP3 File(s)"), twips(8040, 3780, 7800, 2580));
-    saveOptionFrame = frame(mp3Frame, "saveOptionFrame", QStringLiteral("Save Option"), twips(240, 210, 7320, 1815));
+                        twips(8040, 3330, 7800, 405), QStringLiteral("Start Reading"));
+    mp3Frame = frame(this, "mp3Frame", QStringLiteral("Save As MP3 File(s)"),
+                     twips(8040, 3780, 7800, 2580));
+    saveOptionFrame = frame(mp3Frame, "saveOptionFrame", QStringLiteral("Save Option"),
+                            twips(240, 210, 7320, 1815));
     const QString option1Caption = QStringLiteral("Save results to this folder:");
-    saveToFolderOption = place(saveOptionFrame, new QRadioButton(option1Caption), "saveToFolderOption", twips(240, 330, 3615, 255),
-                    option1Caption);
+    saveToFolderOption = place(saveOptionFrame, new QRadioButton(option1Caption),
+                               "saveToFolderOption", twips(240, 330, 3615, 255), option1Caption);
     fitCaption(saveToFolderOption);
-    outputFolderFrame = frame(saveOptionFrame, "outputFolderFrame", QString(), twips(480, 510, 6600, 780));
+    outputFolderFrame =
+        frame(saveOptionFrame, "outputFolderFrame", QString(), twips(480, 510, 6600, 780));
     outputFolderFrame->setAccessibleName(QStringLiteral("Output Folder"));
-    outputFolderEdit = place(outputFolderFrame, new QLineEdit, "outputFolderEdit", twips(240, 300, 5430, 345),
-                  QStringLiteral("Output Folder"));
-    chooseOutputFolderButton = button(outputFolderFrame, "chooseOutputFolderButton", QStringLiteral("..."), twips(5880, 300, 600, 345),
-                         QStringLiteral("Choose Output Folder"));
+    outputFolderEdit = place(outputFolderFrame, new QLineEdit, "outputFolderEdit",
+                             twips(240, 300, 5430, 345), QStringLiteral("Output Folder"));
+    chooseOutputFolderButton =
+        button(outputFolderFrame, "chooseOutputFolderButton", QStringLiteral("..."),
+               twips(5880, 300, 600, 345), QStringLiteral("Choose Output Folder"));
     const QString option2Caption = QStringLiteral("Save results in folder of original file");
-    saveBesidePdfOption = place(saveOptionFrame, new QRadioButton(option2Caption), "saveBesidePdfOption",
-                    twips(240, 1410, 3615, 255), option2Caption);
+    saveBesidePdfOption = place(saveOptionFrame, new QRadioButton(option2Caption),
+                                "saveBesidePdfOption", twips(240, 1410, 3615, 255), option2Caption);
     fitCaption(saveBesidePdfOption);
     saveMp3Button = button(mp3Frame, "saveMp3Button", QStringLiteral("Save Audio As MP3"),
-                         twips(240, 2070, 7320, 405), QStringLiteral("Save Audio As MP3"));
+                           twips(240, 2070, 7320, 405), QStringLiteral("Save Audio As MP3"));
 
-    // Tab order of the layout table; textToReadEdit (tab index 0) has the focus when the window opens.
-    const QList<QWidget*> tabOrder = {
-        textToReadEdit,       helpButton,  pdfPathEdit,        choosePdfButton, loadTextButton,  saveTextButton,
-        volumeSlider,     rateSlider,      voiceCombo,       readButton, clearTextButton,  loadSampleButton,
-        saveMp3Button, addVoicesButton, refreshVoicesButton, passwordPromptCheck,      testSpeedButton, outputFolderEdit,
-        chooseOutputFolderButton, saveBesidePdfOption,      saveToFolderOption};
+    // Tab order of the layout table; textToReadEdit (tab index 0) has the focus when the window
+    // opens.
+    const QList<QWidget*> tabOrder = {textToReadEdit,
+                                      helpButton,
+                                      pdfPathEdit,
+                                      choosePdfButton,
+                                      loadTextButton,
+                                      saveTextButton,
+                                      volumeSlider,
+                                      rateSlider,
+                                      voiceCombo,
+                                      readButton,
+                                      clearTextButton,
+                                      loadSampleButton,
+                                      saveMp3Button,
+                                      addVoicesButton,
+                                      refreshVoicesButton,
+                                      passwordPromptCheck,
+                                      testSpeedButton,
+                                      outputFolderEdit,
+                                      chooseOutputFolderButton,
+                                      saveBesidePdfOption,
+                                      saveToFolderOption};
     for (qsizetype i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
     textToReadEdit->setFocus();
 
     setMouseTracking(true);
-    const QList<QWidget*> pointerAreas = {
-        this,        volumeFrame,      voiceFrame,      pdfFrame,       speedFrame,      textFrame,
-        mp3Frame,      optionFrame,      saveOptionFrame,      outputFolderFrame,       pdfPathEdit,       textToReadEdit->viewport(),
-        choosePdfButton, readButton, helpButton, loadTextButton,  saveTextButton, clearTextButton,
-        loadSampleButton, saveMp3Button, chooseOutputFolderButton, addVoicesButton, refreshVoicesButton};
+    const QList<QWidget*> pointerAreas = {this,
+                                          volumeFrame,
+                                          voiceFrame,
+                                          pdfFrame,
+                                          speedFrame,
+                                          textFrame,
+                                          mp3Frame,
+                                          optionFrame,
+                                          saveOptionFrame,
+                                          outputFolderFrame,
+                                          pdfPathEdit,
+                                          textToReadEdit->viewport(),
+                                          choosePdfButton,
+                                          readButton,
+                                          helpButton,
+                                          loadTextButton,
+                                          saveTextButton,
+                                          clearTextButton,
+                                          loadSampleButton,
+                                          saveMp3Button,
+                                          chooseOutputFolderButton,
+                                          addVoicesButton,
+                                          refreshVoicesButton};
     for (QWidget* w : pointerAreas) {
         w->setMouseTracking(true);
         w->installEventFilter(this);
@@ -252,10 +299,13 @@ void MainWindow::wireHandlers()
     connect(volumeSlider, &QSlider::valueChanged, this, [this] { volumeChanged(*this); });
     connect(rateSlider, &QSlider::valueChanged, this, [this] { rateChanged(*this); });
     connect(pdfPathEdit, &QLineEdit::textChanged, this, [this] { pdfPathChanged(*this); });
-    connect(outputFolderEdit, &QLineEdit::textChanged, this, [this] { outputFolderChanged(*this); });
-    connect(textToReadEdit, &QPlainTextEdit::textChanged, this, [this] { textToReadChanged(*this); });
+    connect(outputFolderEdit, &QLineEdit::textChanged, this,
+            [this] { outputFolderChanged(*this); });
+    connect(textToReadEdit, &QPlainTextEdit::textChanged, this,
+            [this] { textToReadChanged(*this); });
     connect(voiceCombo, &QComboBox::currentIndexChanged, this, [this] { voiceChosen(*this); });
-    connect(passwordPromptCheck, &QCheckBox::stateChanged, this, [this] { passwordPromptToggled(*this); });
+    connect(passwordPromptCheck, &QCheckBox::stateChanged, this,
+            [this] { passwordPromptToggled(*this); });
     connect(saveToFolderOption, &QRadioButton::toggled, this, [this](bool on) {
         if (on)
             saveToFolderChosen(*this);

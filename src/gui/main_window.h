@@ -67,26 +67,26 @@ public:
     // The extraction filling the text box, while one runs.
     QPointer<ExtractionJob> textExtraction;
 
-    QPushButton* choosePdfButton = nullptr;  // "..." choose PDF
-    QPushButton* readButton = nullptr;  // "Start Reading" / "Pause" / "Resume"
-    QPushButton* helpButton = nullptr;  // "Help"
-    QPushButton* loadTextButton = nullptr;  // "Load Text From Text File"
-    QPushButton* saveTextButton = nullptr;  // "Save Text To Text File"
-    QPushButton* clearTextButton = nullptr;  // "Clear Text"
-    QPushButton* loadSampleButton = nullptr;  // "Load Sample/Example File"
-    QPushButton* saveMp3Button = nullptr;  // "Save Audio As MP3"
-    QPushButton* chooseOutputFolderButton = nullptr;  // "..." choose output folder
-    QPushButton* addVoicesButton = nullptr; // "Add Voices"
-    QPushButton* refreshVoicesButton = nullptr; // "Refresh List"
-    QPushButton* testSpeedButton = nullptr; // "Test Speed"
-    QLineEdit* pdfPathEdit = nullptr;          // PDF path
-    QPlainTextEdit* textToReadEdit = nullptr;     // text to read
-    QLineEdit* outputFolderEdit = nullptr;          // output folder
-    QComboBox* voiceCombo = nullptr;         // voices
-    QSlider* volumeSlider = nullptr;          // volume 0..100
-    QSlider* rateSlider = nullptr;          // rate -10..10
-    QCheckBox* passwordPromptCheck = nullptr;         // prompt for password
-    QRadioButton* saveToFolderOption = nullptr;     // save to this folder
+    QPushButton* choosePdfButton = nullptr;          // "..." choose PDF
+    QPushButton* readButton = nullptr;               // "Start Reading" / "Pause" / "Resume"
+    QPushButton* helpButton = nullptr;               // "Help"
+    QPushButton* loadTextButton = nullptr;           // "Load Text From Text File"
+    QPushButton* saveTextButton = nullptr;           // "Save Text To Text File"
+    QPushButton* clearTextButton = nullptr;          // "Clear Text"
+    QPushButton* loadSampleButton = nullptr;         // "Load Sample/Example File"
+    QPushButton* saveMp3Button = nullptr;            // "Save Audio As MP3"
+    QPushButton* chooseOutputFolderButton = nullptr; // "..." choose output folder
+    QPushButton* addVoicesButton = nullptr;          // "Add Voices"
+    QPushButton* refreshVoicesButton = nullptr;      // "Refresh List"
+    QPushButton* testSpeedButton = nullptr;          // "Test Speed"
+    QLineEdit* pdfPathEdit = nullptr;                // PDF path
+    QPlainTextEdit* textToReadEdit = nullptr;        // text to read
+    QLineEdit* outputFolderEdit = nullptr;           // output folder
+    QComboBox* voiceCombo = nullptr;                 // voices
+    QSlider* volumeSlider = nullptr;                 // volume 0..100
+    QSlider* rateSlider = nullptr;                   // rate -10..10
+    QCheckBox* passwordPromptCheck = nullptr;        // prompt for password
+    QRadioButton* saveToFolderOption = nullptr;      // save to this folder
     QRadioButton* saveBesidePdfOption = nullptr;     // save beside the PDF
     QGroupBox* volumeFrame = nullptr;
     QGroupBox* voiceFrame = nullptr;

@@ -2,9 +2,9 @@
 
 #include "core/conversion_job.h"
 #include "core/error_report.h"
+#include "core/event_pump.h"
 #include "core/file_utils.h"
 #include "core/mp3_output.h"
-#include "core/event_pump.h"
 #include "core/pdf_converter.h"
 #include "core/program_folder.h"
 #include "core/temp_folder.h"

@@ -1,15 +1,15 @@
 #include "gui/startup.h"
 
 #include "core/error_report.h"
-#include "gui/main_window.h"
-#include "core/settings.h"
-#include "core/settings_keys.h"
 #include "core/file_utils.h"
 #include "core/pdf_converter.h"
-#include "gui/pdf_text.h"
-#include "gui/dialogs.h"
 #include "core/program_folder.h"
+#include "core/settings.h"
+#include "core/settings_keys.h"
 #include "core/temp_folder.h"
+#include "gui/dialogs.h"
+#include "gui/main_window.h"
+#include "gui/pdf_text.h"
 #include "gui/voice_list.h"
 
 #include <QCheckBox>
@@ -109,19 +109,17 @@ bool MainWindow::startUp()
     g.assign(130, voicesListed, [&] { return fillVoiceList(voiceCombo); });
     if (!voicesListed)
         return false;
-    g(132, [&] {
-        setSliderValue(volumeSlider,
-                       convert::leadingNumber(readSetting(keys::Volume, 50)));
-    });
-    g(134, [&] {
-        setSliderValue(rateSlider,
-                       convert::leadingNumber(readSetting(keys::Rate, -3)));
-    });
+    g(132,
+      [&] { setSliderValue(volumeSlider, convert::leadingNumber(readSetting(keys::Volume, 50))); });
+    g(134,
+      [&] { setSliderValue(rateSlider, convert::leadingNumber(readSetting(keys::Rate, -3))); });
     g(136, [&] {
-        volumeValueLabel->setText(QStringLiteral("Volume Level = ") + QString::number(volumeSlider->value()));
+        volumeValueLabel->setText(QStringLiteral("Volume Level = ") +
+                                  QString::number(volumeSlider->value()));
     });
     g(138, [&] {
-        speedValueLabel->setText(QStringLiteral("Speech Rate = ") + QString::number(rateSlider->value()));
+        speedValueLabel->setText(QStringLiteral("Speech Rate = ") +
+                                 QString::number(rateSlider->value()));
     });
     QString width;
     g.assign(140, width, [] { return addressWidth(); });
@@ -137,7 +135,8 @@ bool MainWindow::startUp()
         g.assign(148, launcher, [] { return customResource(101); });
         writeConverter(150);
     }
-    g(152, [&] { outputFolderEdit->setText(readSetting(keys::OutputFolder, desktopFolderPath())); });
+    g(152,
+      [&] { outputFolderEdit->setText(readSetting(keys::OutputFolder, desktopFolderPath())); });
     g(154, [&] { pdfPathEdit->setText(readSetting(keys::PdfPath, QString())); });
     if (g.test(156, [&] { return fileExists(pdfPathEdit->text()); })) {
         g(158, [&] { setMousePointer(PointerBusy); });
@@ -156,15 +155,16 @@ bool MainWindow::startUp()
             throw Failure(failures::InvalidPropertyValue);
         passwordPromptCheck->setTristate(value == 2);
         passwordPromptCheck->setCheckState(value == 0   ? Qt::Unchecked
-                              : value == 1 ? Qt::Checked
-                                           : Qt::PartiallyChecked);
+                                           : value == 1 ? Qt::Checked
+                                                        : Qt::PartiallyChecked);
     });
     g(168, [&] { useTextBox = false; });
     g(170, [&] {
         setOptionValue(saveToFolderOption, convert::truthValue(readSetting(keys::SaveToFolder, 1)));
     });
     g(172, [&] {
-        setOptionValue(saveBesidePdfOption, convert::truthValue(readSetting(keys::SaveBesidePdf, 0)));
+        setOptionValue(saveBesidePdfOption,
+                       convert::truthValue(readSetting(keys::SaveBesidePdf, 0)));
     });
     if (g.test(174, [&] { return saveToFolderOption->isChecked(); }))
         g(176, [&] { outputFolderFrame->setEnabled(true); });

@@ -1,12 +1,12 @@
 #include "gui/text_tools.h"
 
 #include "core/error_report.h"
-#include "gui/main_window.h"
 #include "core/file_utils.h"
-#include "gui/pdf_text.h"
+#include "core/program_folder.h"
 #include "core/text_files.h"
 #include "gui/dialogs.h"
-#include "core/program_folder.h"
+#include "gui/main_window.h"
+#include "gui/pdf_text.h"
 
 #include <QGroupBox>
 #include <QLineEdit>
@@ -37,8 +37,9 @@ QString helpText(const MainWindow& form)
            cr + cr +
            QStringLiteral("Volume and Speed are not adjusting in real time for saving as MP3.") +
            cr + cr + QStringLiteral("Please adjust ") + form.volumeFrame->title() +
-           QStringLiteral(" and ") + form.speedFrame->title() + QStringLiteral(" sliders and press ") +
-           form.saveMp3Button->text() + QStringLiteral(" button again");
+           QStringLiteral(" and ") + form.speedFrame->title() +
+           QStringLiteral(" sliders and press ") + form.saveMp3Button->text() +
+           QStringLiteral(" button again");
 }
 
 void showHelp(MainWindow& form)
@@ -120,7 +121,8 @@ void loadSample(MainWindow& form)
     g(100, [&] { form.pdfPathEdit->setText(samplesFolder() + QStringLiteral("sample1.pdf")); });
     g(102, [&] { form.setMousePointer(MainWindow::PointerBusy); });
     g(104, [&] { form.useTextBox = false; });
-    g(106, [&] { loadPdfText(form, form.pdfPathEdit->text(), [&form] { offerSampleFolder(form); }); });
+    g(106,
+      [&] { loadPdfText(form, form.pdfPathEdit->text(), [&form] { offerSampleFolder(form); }); });
 }
 
 } // namespace lectorix

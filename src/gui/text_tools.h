@@ -5,11 +5,11 @@
 namespace lectorix {
 class MainWindow;
 
-void showHelp(MainWindow& form); // "Help"
+void showHelp(MainWindow& form);         // "Help"
 void loadTextFromFile(MainWindow& form); // "Load Text From Text File"
-void saveTextToFile(MainWindow& form); // "Save Text To Text File"
-void clearText(MainWindow& form); // "Clear Text"
-void loadSample(MainWindow& form); // "Load Sample/Example File"
+void saveTextToFile(MainWindow& form);   // "Save Text To Text File"
+void clearText(MainWindow& form);        // "Clear Text"
+void loadSample(MainWindow& form);       // "Load Sample/Example File"
 
 // The help message, built from the captions the window shows at that moment.
 QString helpText(const MainWindow& form);

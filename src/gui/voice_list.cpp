@@ -1,11 +1,11 @@
 #include "gui/voice_list.h"
 
 #include "core/error_report.h"
-#include "gui/main_window.h"
 #include "core/settings.h"
 #include "core/settings_keys.h"
-#include "gui/dialogs.h"
 #include "core/speech_engine.h"
+#include "gui/dialogs.h"
+#include "gui/main_window.h"
 
 #include <QComboBox>
 #include <QSignalBlocker>

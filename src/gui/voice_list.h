@@ -21,6 +21,6 @@ QUrl addVoicesSearchUrl();
 // be used or could not list its voices; the list then stays as far as it was rebuilt.
 bool fillVoiceList(QComboBox* combo);
 void openAddVoicesPage(MainWindow& form); // "Add Voices"
-void refreshVoiceList(MainWindow& form); // "Refresh List"
+void refreshVoiceList(MainWindow& form);  // "Refresh List"
 
 } // namespace lectorix

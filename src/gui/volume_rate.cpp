@@ -1,11 +1,11 @@
 #include "gui/volume_rate.h"
 
 #include "core/error_report.h"
-#include "gui/main_window.h"
+#include "core/event_pump.h"
 #include "core/settings.h"
 #include "core/settings_keys.h"
 #include "gui/dialogs.h"
-#include "core/event_pump.h"
+#include "gui/main_window.h"
 #include "gui/wav_rendering.h"
 
 #include <QLabel>
@@ -55,7 +55,7 @@ void sliderChanged(MainWindow& form, const SliderRole& role)
             // nor show the refusal a second time.
             const QSignalBlocker quiet(slider);
             MainWindow::setSliderValue(slider,
-                                  convert::leadingNumber(readSetting(key, role.resetDefault)));
+                                       convert::leadingNumber(readSetting(key, role.resetDefault)));
         });
         return;
     }

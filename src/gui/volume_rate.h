@@ -12,8 +12,8 @@ inline const QString SliderRefusedMessage =
 // A slider moved (by the user, by start-up, or by the program): show the value, store it and
 // apply it to the voices that exist now. While savingFile is set the move is refused: one
 // message, the slider goes back to the stored value, and nothing is stored or applied.
-void volumeChanged(MainWindow& form);     // volume
-void rateChanged(MainWindow& form);     // rate
-void testSpeed(MainWindow& form); // "Test Speed"
+void volumeChanged(MainWindow& form); // volume
+void rateChanged(MainWindow& form);   // rate
+void testSpeed(MainWindow& form);     // "Test Speed"
 
 } // namespace lectorix

@@ -1,11 +1,11 @@
 #include "gui/wav_rendering.h"
 
 #include "core/error_report.h"
-#include "gui/main_window.h"
-#include "gui/dialogs.h"
 #include "core/event_pump.h"
 #include "core/failure.h"
 #include "core/speech_engine.h"
+#include "gui/dialogs.h"
+#include "gui/main_window.h"
 #include "gui/voice_setup.h"
 
 #include <memory>

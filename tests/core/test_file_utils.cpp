@@ -1,5 +1,5 @@
-#include "core/file_utils.h"
 #include "core/failure.h"
+#include "core/file_utils.h"
 #include "support/test_env.h"
 
 #include <QDir>

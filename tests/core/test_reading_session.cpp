@@ -57,10 +57,11 @@ private slots:
                                                     "voice1 volume 80", "voice1 rate -4"}));
         QCOMPARE(engine.queued().size(), 3);
         QTRY_COMPARE(session.state(), ReadingState::Idle);
-        QCOMPARE(statesOf(states), (QList<ReadingState>{ReadingState::Reading, ReadingState::Idle}));
+        QCOMPARE(statesOf(states),
+                 (QList<ReadingState>{ReadingState::Reading, ReadingState::Idle}));
         QCOMPARE(ranges.size(), 3);
-        const QList<QPair<qsizetype, qsizetype>> expected = {{0, 100000}, {100000, 50001},
-                                                            {150001, 0}};
+        const QList<QPair<qsizetype, qsizetype>> expected = {
+            {0, 100000}, {100000, 50001}, {150001, 0}};
         for (int i = 0; i < 3; ++i)
             QCOMPARE((QPair<qsizetype, qsizetype>(ranges[i][0].value<qsizetype>(),
                                                   ranges[i][1].value<qsizetype>())),
@@ -86,10 +87,10 @@ private slots:
         QCOMPARE(statesOf(states),
                  (QList<ReadingState>{ReadingState::Reading, ReadingState::Paused,
                                       ReadingState::Reading, ReadingState::Idle}));
-        QCOMPARE(engine.log.filter(QRegularExpression(QStringLiteral("pause|resume|volume 30|"
-                                                                     "destroyed"))),
-                 (QStringList{"voice1 pause", "voice1 volume 30", "voice1 resume",
-                              "voice1 destroyed"}));
+        QCOMPARE(
+            engine.log.filter(QRegularExpression(QStringLiteral("pause|resume|volume 30|"
+                                                                "destroyed"))),
+            (QStringList{"voice1 pause", "voice1 volume 30", "voice1 resume", "voice1 destroyed"}));
         session.resume(); // nothing to resume once stopped
         QCOMPARE(session.state(), ReadingState::Idle);
     }
@@ -115,7 +116,8 @@ private slots:
         ReadingRequest request = textRequest(source);
         request.fromPdf = fromPdf;
         if (fromPdf)
-            request.pdfPath = source.startsWith(QLatin1Char('/')) ? source : test::corpusFile(source);
+            request.pdfPath =
+                source.startsWith(QLatin1Char('/')) ? source : test::corpusFile(source);
 
         session.start(request);
 

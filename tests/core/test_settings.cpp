@@ -1,5 +1,5 @@
-#include "core/settings.h"
 #include "core/failure.h"
+#include "core/settings.h"
 #include "support/test_env.h"
 
 #include <QFile>

@@ -1,9 +1,9 @@
 #include "core/file_utils.h"
 #include "core/pdf_converter.h"
-#include "gui/password_prompt.h"
 #include "core/process_runner.h"
 #include "core/program_folder.h"
 #include "core/temp_folder.h"
+#include "gui/password_prompt.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_env.h"
 

@@ -1,17 +1,17 @@
 // "Save Audio As MP3" end to end on real PDFs with the real converter, speech engine and
 // encoder, driven through the window's button.
-#include "gui/main_window.h"
+#include "core/chunking.h"
 #include "core/file_utils.h"
+#include "core/mp3_encoding.h"
+#include "core/program_folder.h"
+#include "gui/main_window.h"
 #include "gui/mp3_conversion.h"
 #include "gui/pdf_text.h"
-#include "core/program_folder.h"
-#include "core/chunking.h"
-#include "core/mp3_encoding.h"
 #include "gui/wav_rendering.h"
-#include "support/scripted_dialogs.h"
-#include "support/window_fixture.h"
 #include "support/audio_files.h"
+#include "support/scripted_dialogs.h"
 #include "support/test_env.h"
+#include "support/window_fixture.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -265,8 +265,8 @@ void TestMp3Conversion::emptyChunkIsSilence()
     speakWithWindowVoice(form, chunk, temp + QStringLiteral("/output002.wav"));
     QVERIFY(!form.renderVoice);
     QCOMPARE(test::wavSamples(temp + QStringLiteral("/output002.wav")), 0);
-    QVERIFY(
-        encodeWavToMp3(temp + QStringLiteral("/output002.wav"), temp + QStringLiteral("/output002.mp3")));
+    QVERIFY(encodeWavToMp3(temp + QStringLiteral("/output002.wav"),
+                           temp + QStringLiteral("/output002.mp3")));
     QCOMPARE(dialogs.messageTexts(), QStringList());
 }
 
@@ -302,8 +302,8 @@ void TestMp3Conversion::passwordProtectedDocument()
     QCOMPARE(dialogs.shown().size(), 2);
     QCOMPARE(dialogs.shown().first().kind, test::ScriptedDialogs::Shown::Input);
     // The prompt names the document the user chose, not a working copy.
-    QVERIFY(dialogs.shown().first().text.contains(QStringLiteral("(") + pdf +
-                                                  QStringLiteral("): ")));
+    QVERIFY(
+        dialogs.shown().first().text.contains(QStringLiteral("(") + pdf + QStringLiteral("): ")));
     QCOMPARE(dialogs.messageTexts(),
              QStringList{converted ? DoneMessage : protectedTextMessage(pdf)});
     QCOMPARE(QFile::exists(QFileInfo(temp).absolutePath() + QStringLiteral("/Locked.mp3")),

@@ -1,15 +1,15 @@
 // "Save Audio As MP3" when something goes wrong: a failed rendering or encoding never says
 // "Done." and never touches an MP3 already at the path; the conversion cannot be started twice
 // and the sliders refuse meanwhile; closing the window stops it and removes its files.
-#include "gui/main_window.h"
-#include "gui/mp3_conversion.h"
 #include "core/event_pump.h"
 #include "core/program_folder.h"
+#include "gui/main_window.h"
+#include "gui/mp3_conversion.h"
 #include "gui/volume_rate.h"
 #include "support/fake_engine.h"
 #include "support/scripted_dialogs.h"
-#include "support/window_fixture.h"
 #include "support/test_env.h"
+#include "support/window_fixture.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -63,11 +63,10 @@ struct Setup
     // The working files that must not outlive a conversion, and unfinished MP3s beside it.
     QStringList leftovers() const
     {
-        QStringList left =
-            QDir(temp).entryList({QStringLiteral("*.wav"), QStringLiteral("output[0-9]*.mp3"),
-                                  QStringLiteral("JoinMP3.sh"), QStringLiteral("lame"),
-                                  QStringLiteral("conversion-*")},
-                                 QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
+        QStringList left = QDir(temp).entryList(
+            {QStringLiteral("*.wav"), QStringLiteral("output[0-9]*.mp3"),
+             QStringLiteral("JoinMP3.sh"), QStringLiteral("lame"), QStringLiteral("conversion-*")},
+            QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
         left += QDir(root + QStringLiteral("/docs"))
                     .entryList({QStringLiteral(".*")}, QDir::Files | QDir::Hidden);
         return left;

@@ -1,13 +1,13 @@
 // Reading the text box aloud: the caption as the reading state, the pieces handed to the
 // engine, the error report's lines, and re-entry through the button while a reading waits.
 
-#include "gui/main_window.h"
 #include "core/event_pump.h"
+#include "gui/main_window.h"
 #include "gui/read_aloud.h"
 #include "support/fake_engine.h"
 #include "support/scripted_dialogs.h"
-#include "support/window_fixture.h"
 #include "support/test_env.h"
+#include "support/window_fixture.h"
 #include "test_read_aloud_held.h"
 
 #include <QComboBox>
@@ -48,10 +48,7 @@ class TestReadAloud : public QObject
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        test::freshScratch();
-    }
+    void init() { test::freshScratch(); }
 
     void splitsTextIntoPieces_data()
     {
@@ -215,7 +212,7 @@ private slots:
         if (setup == "failSpeak")
             engine.failSpeak = QStringLiteral("Connection refused");
         form.textToReadEdit->setPlainText(length > 0 ? QString(length, QLatin1Char('a'))
-                                            : QStringLiteral("Some words."));
+                                                     : QStringLiteral("Some words."));
         form.readButton->setText(startCaption);
 
         form.readButton->click();
@@ -241,7 +238,8 @@ private slots:
         MainWindow form;
         form.useTextBox = true;
         form.show();
-        form.textToReadEdit->setPlainText(QStringLiteral("A line of words to read.\n").repeated(10000));
+        form.textToReadEdit->setPlainText(
+            QStringLiteral("A line of words to read.\n").repeated(10000));
         QTimer::singleShot(50, &form, [&] { form.close(); });
 
         form.readButton->click();

@@ -2,17 +2,17 @@
 // while the caption says "Pause", silence after Pause, sound again after Resume, sliders that
 // act on the running voice, and PDFs read through the real converter.
 
-#include "gui/main_window.h"
-#include "core/file_utils.h"
 #include "core/event_pump.h"
+#include "core/file_utils.h"
 #include "core/program_folder.h"
-#include "core/temp_folder.h"
-#include "gui/read_aloud.h"
 #include "core/speech_engine.h"
+#include "core/temp_folder.h"
+#include "gui/main_window.h"
+#include "gui/read_aloud.h"
 #include "support/scripted_dialogs.h"
-#include "support/window_fixture.h"
 #include "support/sink_recorder.h"
 #include "support/test_env.h"
+#include "support/window_fixture.h"
 
 #include <QCheckBox>
 #include <QFile>

@@ -14,10 +14,7 @@ class HeldEngine final : public speech::Engine
 {
 public:
     HeldEngine() { speech::setEngine(this); }
-    ~HeldEngine() override
-    {
-        speech::setEngine(nullptr);
-    }
+    ~HeldEngine() override { speech::setEngine(nullptr); }
 
     // Everything queued so far counts as heard (except on a paused voice).
     bool finished = false;

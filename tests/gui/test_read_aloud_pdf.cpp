@@ -1,17 +1,17 @@
 // Reading a PDF aloud with the real converter: the working copy in {TEMP}, one request per
 // non-empty line, the password prompt, and the quiet endings when no text comes out.
 
-#include "gui/main_window.h"
-#include "core/file_utils.h"
-#include "core/text_files.h"
 #include "core/event_pump.h"
+#include "core/file_utils.h"
 #include "core/program_folder.h"
 #include "core/temp_folder.h"
+#include "core/text_files.h"
+#include "gui/main_window.h"
 #include "gui/read_aloud.h"
 #include "support/fake_engine.h"
 #include "support/scripted_dialogs.h"
-#include "support/window_fixture.h"
 #include "support/test_env.h"
+#include "support/window_fixture.h"
 #include "test_read_aloud_held.h"
 
 #include <QCheckBox>
@@ -19,9 +19,9 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTimer>
-#include <QProcess>
 #include <QtTest>
 
 #include <csignal>

@@ -99,12 +99,12 @@ private slots:
         QCOMPARE(dialogs.messageTexts(), QStringList{DoneMessage});
         QCOMPARE(form.readButton->text(), QStringLiteral("Start Reading"));
         const qint64 together = test::mp3Samples(mp3);
-        QVERIFY2(qAbs(together - alone) <= alone * 2 / 100,
-                 qPrintable(QStringLiteral("%1 samples alone, %2 beside a reading")
-                                .arg(alone)
-                                .arg(together)));
-        QCOMPARE(QDir(f.temp).entryList({QStringLiteral("conversion-*"), QStringLiteral("reading-*")},
-                                      QDir::Dirs),
+        QVERIFY2(
+            qAbs(together - alone) <= alone * 2 / 100,
+            qPrintable(
+                QStringLiteral("%1 samples alone, %2 beside a reading").arg(alone).arg(together)));
+        QCOMPARE(QDir(f.temp).entryList(
+                     {QStringLiteral("conversion-*"), QStringLiteral("reading-*")}, QDir::Dirs),
                  QStringList());
     }
 };

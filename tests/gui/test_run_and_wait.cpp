@@ -1,6 +1,6 @@
-#include "gui/main_window.h"
-#include "core/process_runner.h"
 #include "core/event_pump.h"
+#include "core/process_runner.h"
+#include "gui/main_window.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_env.h"
 

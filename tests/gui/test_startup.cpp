@@ -1,9 +1,9 @@
-#include "gui/main_window.h"
-#include "core/settings.h"
-#include "gui/startup.h"
 #include "core/event_pump.h"
 #include "core/failure.h"
 #include "core/program_folder.h"
+#include "core/settings.h"
+#include "gui/main_window.h"
+#include "gui/startup.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_env.h"
 
@@ -53,10 +53,7 @@ class TestStartup : public QObject
     QString m_temp;
 
 private slots:
-    void init()
-    {
-        m_temp = test::freshScratch();
-    }
+    void init() { m_temp = test::freshScratch(); }
 
     void firstStartUsesTheDefaults()
     {
@@ -118,7 +115,7 @@ private slots:
         QVERIFY(dialogs.messageTexts()[0].startsWith(QStringLiteral("Invalid property value\r\n")));
         QVERIFY(dialogs.messageTexts()[1].startsWith(QStringLiteral("Type mismatch\r\n")));
         QCOMPARE(form.volumeSlider->value(), 0); // letters read as 0
-        QCOMPARE(form.rateSlider->value(), 0); // out of range: keeps its previous value
+        QCOMPARE(form.rateSlider->value(), 0);   // out of range: keeps its previous value
         QCOMPARE(form.speedValueLabel->text(), QStringLiteral("Speech Rate = 0"));
         QCOMPARE(form.passwordPromptCheck->checkState(), Qt::Unchecked);
         QVERIFY(!form.saveToFolderOption->isChecked() && !form.saveBesidePdfOption->isChecked());

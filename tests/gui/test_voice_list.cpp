@@ -1,9 +1,9 @@
 // The voice list: filling it from the engine, the stored selection, "Refresh List" and
 // "Add Voices", first with a scripted engine, then with the real espeak-ng voices.
-#include "gui/main_window.h"
-#include "core/settings.h"
 #include "core/failure.h"
+#include "core/settings.h"
 #include "core/speech_engine.h"
+#include "gui/main_window.h"
 #include "gui/voice_list.h"
 #include "support/fake_engine.h"
 #include "support/scripted_dialogs.h"

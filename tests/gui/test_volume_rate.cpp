@@ -1,9 +1,9 @@
 // The volume and rate sliders and "Test Speed": labels, stored values, the voices they reach,
 // the refusal while a file is being saved; then the real engine heard on the null sink.
 #include "core/error_report.h"
-#include "gui/main_window.h"
 #include "core/settings.h"
 #include "core/speech_engine.h"
+#include "gui/main_window.h"
 #include "gui/volume_rate.h"
 #include "gui/wav_rendering.h"
 #include "support/fake_engine.h"
@@ -13,10 +13,9 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
-#include <QPushButton>
-#include <QSlider>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSlider>
 #include <QtTest>
 
 #if __has_include("support/sink_recorder.h")
@@ -43,7 +42,8 @@ SliderUnderTest pick(MainWindow& form, int which)
     if (which == 1)
         return {form.volumeSlider, form.volumeValueLabel, QStringLiteral("Volume Level"),
                 QStringLiteral("volume")};
-    return {form.rateSlider, form.speedValueLabel, QStringLiteral("Speech Rate"), QStringLiteral("rate")};
+    return {form.rateSlider, form.speedValueLabel, QStringLiteral("Speech Rate"),
+            QStringLiteral("rate")};
 }
 
 QString report(const char* procedure, int line, const QString& description)

@@ -1,8 +1,8 @@
-// speakWithWindowVoice: the order of engine calls, the rendering voice's lifetime, the failure rules;
-// then real WAV files from espeak-ng.
+// speakWithWindowVoice: the order of engine calls, the rendering voice's lifetime, the failure
+// rules; then real WAV files from espeak-ng.
 #include "core/error_report.h"
-#include "gui/main_window.h"
 #include "core/speech_engine.h"
+#include "gui/main_window.h"
 #include "gui/wav_rendering.h"
 #include "support/fake_engine.h"
 #include "support/scripted_dialogs.h"

@@ -1,6 +1,6 @@
+#include "core/settings.h"
 #include "gui/control_handlers.h"
 #include "gui/main_window.h"
-#include "core/settings.h"
 #include "support/test_env.h"
 
 #include <QAbstractButton>
@@ -67,11 +67,14 @@ private slots:
         row("readButton", "mainWindow", {8040, 3330, 7800, 405}, "Start Reading");
         row("mp3Frame", "mainWindow", {8040, 3780, 7800, 2580}, "Save As MP3 File(s)");
         row("saveOptionFrame", "mp3Frame", {240, 210, 7320, 1815}, "Save Option");
-        row("saveToFolderOption", "saveOptionFrame", {240, 330, 3615, 255}, "Save results to this folder:");
+        row("saveToFolderOption", "saveOptionFrame", {240, 330, 3615, 255},
+            "Save results to this folder:");
         row("outputFolderFrame", "saveOptionFrame", {480, 510, 6600, 780}, "", "Output Folder");
         row("outputFolderEdit", "outputFolderFrame", {240, 300, 5430, 345}, "", "Output Folder");
-        row("chooseOutputFolderButton", "outputFolderFrame", {5880, 300, 600, 345}, "...", "Choose Output Folder");
-        row("saveBesidePdfOption", "saveOptionFrame", {240, 1410, 3615, 255}, "Save results in folder of original file");
+        row("chooseOutputFolderButton", "outputFolderFrame", {5880, 300, 600, 345}, "...",
+            "Choose Output Folder");
+        row("saveBesidePdfOption", "saveOptionFrame", {240, 1410, 3615, 255},
+            "Save results in folder of original file");
         row("saveMp3Button", "mp3Frame", {240, 2070, 7320, 405}, "Save Audio As MP3");
     }
     void layout()
@@ -125,11 +128,26 @@ private slots:
         QCOMPARE(form.minimumSize(), form.maximumSize());
         QVERIFY(!(form.windowFlags() & Qt::WindowMaximizeButtonHint));
         QCOMPARE(form.palette().color(QPalette::Window), QColor(Qt::white));
-        const QStringList expected = {"textToReadEdit",        "helpButton",  "pdfPathEdit",        "choosePdfButton",
-                                      "loadTextButton",  "saveTextButton",  "volumeSlider",      "rateSlider",
-                                      "voiceCombo",       "readButton",  "clearTextButton",  "loadSampleButton",
-                                      "saveMp3Button",  "addVoicesButton", "refreshVoicesButton", "passwordPromptCheck",
-                                      "testSpeedButton", "outputFolderEdit",        "chooseOutputFolderButton",  "saveBesidePdfOption",
+        const QStringList expected = {"textToReadEdit",
+                                      "helpButton",
+                                      "pdfPathEdit",
+                                      "choosePdfButton",
+                                      "loadTextButton",
+                                      "saveTextButton",
+                                      "volumeSlider",
+                                      "rateSlider",
+                                      "voiceCombo",
+                                      "readButton",
+                                      "clearTextButton",
+                                      "loadSampleButton",
+                                      "saveMp3Button",
+                                      "addVoicesButton",
+                                      "refreshVoicesButton",
+                                      "passwordPromptCheck",
+                                      "testSpeedButton",
+                                      "outputFolderEdit",
+                                      "chooseOutputFolderButton",
+                                      "saveBesidePdfOption",
                                       "saveToFolderOption"};
         QStringList chain;
         QWidget* w = form.textToReadEdit;

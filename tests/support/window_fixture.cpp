@@ -11,15 +11,14 @@ namespace lectorix::test {
 
 bool waitUntilReadingEnds(MainWindow& form, int timeoutMs)
 {
-    return QTest::qWaitFor(
-        [&] { return form.readingSession->state() == ReadingState::Idle; }, timeoutMs);
+    return QTest::qWaitFor([&] { return form.readingSession->state() == ReadingState::Idle; },
+                           timeoutMs);
 }
 
 bool waitUntilIdle(MainWindow& form, int timeoutMs)
 {
     return QTest::qWaitFor([&] { return !form.savingFile && !form.textExtraction; }, timeoutMs);
 }
-
 
 WindowFixture::WindowFixture() : temp(freshScratch())
 {

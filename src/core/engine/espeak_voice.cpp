@@ -1,11 +1,11 @@
 #include "core/engine/espeak_voice.h"
 
-#include "core/event_pump.h"
-#include "core/failure.h"
 #include "core/engine/espeak_library.h"
 #include "core/engine/pulse_output.h"
 #include "core/engine/speech_text.h"
 #include "core/engine/wav_writer.h"
+#include "core/event_pump.h"
+#include "core/failure.h"
 
 #include <QCoreApplication>
 #include <QDebug>

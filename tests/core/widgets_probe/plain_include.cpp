@@ -1,4 +1,7 @@
 // Must not build: the core links Qt Core only.
 #include <QWidget>
 
-int probe() { return sizeof(QWidget); }
+int probe()
+{
+    return sizeof(QWidget);
+}
