@@ -21,7 +21,8 @@ ChildProcess::~ChildProcess()
     stop();
 }
 
-int ChildProcess::start(const QByteArrayList& argv, const QString& standardErrorPath)
+int ChildProcess::start(const QByteArrayList& argv, const QString& standardErrorPath,
+                        int standardInput)
 {
     stop();
     if (argv.isEmpty() || argv.front().isEmpty())
@@ -31,7 +32,7 @@ int ChildProcess::start(const QByteArrayList& argv, const QString& standardError
             return StartFailureBase + EINVAL;
 
     pid_t pid = 0;
-    if (const int error = spawnProcess(argv, pid, standardErrorPath))
+    if (const int error = spawnProcess(argv, pid, standardErrorPath, standardInput))
         return StartFailureBase + error;
     m_pid = pid;
     // Closing the window ends the program at once: the child must not outlive it.

@@ -19,6 +19,12 @@
 #include <QFileInfo>
 #include <QTimer>
 
+#include <csignal>
+#include <optional>
+
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace lectorix {
 
 namespace {
@@ -28,23 +34,9 @@ QString notMade(const QString& outputPath, const QString& why)
     return QStringLiteral("The MP3 file %1 could not be made: %2").arg(outputPath, why);
 }
 
-QString partOf(int i, int n)
-{
-    return QStringLiteral("part %1 of %2").arg(i).arg(n);
-}
-
-QByteArrayList argumentsOf(const QString& commandLine)
-{
-    QByteArrayList argv;
-    for (const QString& piece : splitCommandLine(commandLine))
-        argv << QFile::encodeName(piece);
-    return argv;
-}
-
 // How much of the whole job each part stands for, for the progress bar.
 constexpr double ExtractionShare = 0.05;
-constexpr double JoiningShare = 0.02;
-constexpr double SpeakingShareOfPiece = 0.8;
+constexpr double FinishingShare = 0.02;
 
 } // namespace
 
@@ -87,6 +79,9 @@ struct ConversionJob::State
     QString textPath;
     QString partialPath;
     int pieces = 0;
+    qint64 totalCharacters = 0;
+    bool speakingDone = false;
+    std::optional<int> encoderExit;
 
     QString workPath(const QString& name) const { return work->path() + QLatin1Char('/') + name; }
     QString piecePath(int i, const char* extension) const
@@ -98,19 +93,14 @@ struct ConversionJob::State
     {
         emit q->progress({stage, piece, pieces, qBound(0.0, fraction, 1.0)});
     }
-    double pieceFraction(int i, double withinPiece) const
-    {
-        const double share = 1.0 - ExtractionShare - (pieces > 1 ? JoiningShare : 0.0);
-        return ExtractionShare + share * ((i - 1) + withinPiece) / qMax(1, pieces);
-    }
 
     void start();
     void extracted(const ExtractionResult& result);
     void makeMp3();
-    void speakPiece(int i);
-    void spoken(int i, const QString& failure);
-    void encoded(int i, const QString& target, int exitCode);
-    void join();
+    void speakAndEncode();
+    void spoken(const QString& failure);
+    void encoderEnded(int exitCode);
+    void encoderFailed();
     void complete();
     void finish(ConversionOutcome outcome, const QString& message,
                 const QString& detail = QString());
@@ -218,99 +208,88 @@ void ConversionJob::State::makeMp3()
                                                           "parts.")));
         return;
     }
-    speakPiece(1);
+    speakAndEncode();
 }
 
-void ConversionJob::State::speakPiece(int i)
+// The voice speaks every piece, in order, into a pipe that the encoder reads as it goes: the
+// two work side by side on the two processor cores, no WAV file is written, and the MP3 is
+// one continuous stream, so nothing needs joining.
+void ConversionJob::State::speakAndEncode()
 {
-    report(ConversionStage::Speaking, i, pieceFraction(i, 0.0));
-    const QString wav = piecePath(i, ".wav");
-    QFile::remove(wav);
+    report(ConversionStage::Speaking, 1, ExtractionShare);
+    QStringList texts;
+    for (int i = 1; i <= pieces; ++i) {
+        texts << piecePath(i, ".txt");
+        totalCharacters += QFileInfo(texts.last()).size();
+    }
+    int pipe[2] = {-1, -1};
+    if (::pipe2(pipe, O_CLOEXEC) != 0) {
+        finish(ConversionOutcome::Failed,
+               notMade(request.outputPath, QStringLiteral("no pipe to the MP3 encoder.")));
+        return;
+    }
+    if (!tool)
+        tool = new ChildProcess(q);
+    connect(tool, &ChildProcess::finished, q, [this](int exitCode) { encoderEnded(exitCode); });
+    int started = -1;
+    guard(194, [&] {
+        started = tool->start(pipedEncoderArguments(request.encoder, partialPath),
+                              workPath(QStringLiteral("encoder.log")), pipe[0]);
+    });
+    ::close(pipe[0]);
+    if (started != 0) {
+        ::close(pipe[1]);
+        encoderFailed();
+        return;
+    }
     rendering = std::make_unique<SpeechRendering>(
-        q, request.voice, piecePath(i, ".txt"), wav,
-        [this, i](const QString& failure) { spoken(i, failure); });
+        q, request.voice, texts, pipe[1],
+        [this](int piece, qint64 spoken) {
+            const double share = 1.0 - ExtractionShare - FinishingShare;
+            report(ConversionStage::Speaking, piece,
+                   ExtractionShare + share * double(spoken) / double(qMax<qint64>(1, totalCharacters)));
+        },
+        [this](const QString& failure) { spoken(failure); });
 }
 
-void ConversionJob::State::spoken(int i, const QString& failure)
+void ConversionJob::State::spoken(const QString& failure)
 {
     rendering.reset();
-    const QString wav = piecePath(i, ".wav");
-    QFile::remove(piecePath(i, ".txt"));
-    if (!failure.isEmpty() || !QFileInfo::exists(wav)) {
-        QFile::remove(wav);
+    if (!failure.isEmpty()) {
+        if (encoderExit && *encoderExit != 0) {
+            encoderFailed(); // the encoder went first, and the voice lost its listener
+            return;
+        }
         finish(ConversionOutcome::Failed,
                failure == speech::ClassNotRegistered
                    ? failure + QStringLiteral("\r\r") + speech::TryAnotherVoice
                    : notMade(request.outputPath,
-                             partOf(i, pieces) + QStringLiteral(" could not be rendered to "
-                                                                "speech.")));
+                             QStringLiteral("the text could not be rendered to speech.")));
         return;
     }
-    report(ConversionStage::Encoding, i, pieceFraction(i, SpeakingShareOfPiece));
-    const QString target = pieces == 1 ? partialPath : piecePath(i, ".mp3");
-    if (!tool) {
-        tool = new ChildProcess(q);
-    }
-    tool->disconnect(q);
-    connect(tool, &ChildProcess::finished, q,
-            [this, i, target](int exitCode) { encoded(i, target, exitCode); });
-    int started = -1;
-    guard(pieces == 1 ? 194 : 196, [&] {
-        started = tool->start(
-            argumentsOf(encoderCommandLine(request.encoder, fileOperand(wav), fileOperand(target))),
-            workPath(QStringLiteral("encoder.log")));
-    });
-    if (started != 0)
-        encoded(i, target, started);
+    speakingDone = true;
+    report(ConversionStage::Encoding, pieces, 1.0 - FinishingShare);
+    if (encoderExit)
+        encoderEnded(*encoderExit);
 }
 
-void ConversionJob::State::encoded(int i, const QString& target, int exitCode)
+void ConversionJob::State::encoderEnded(int exitCode)
 {
-    QFile::remove(piecePath(i, ".wav"));
-    if (exitCode != 0 || !QFileInfo::exists(target)) {
-        finish(ConversionOutcome::Failed,
-               notMade(request.outputPath,
-                       QStringLiteral("the MP3 encoder failed on ") + partOf(i, pieces) +
-                           QStringLiteral(" (is the package lame installed?).")));
+    encoderExit = exitCode;
+    if (exitCode != 0) {
+        encoderFailed();
         return;
     }
-    if (i < pieces)
-        speakPiece(i + 1);
-    else if (pieces > 1)
-        join();
-    else
+    if (speakingDone)
         complete();
+    // else: the voice is still speaking; spoken() finishes the job, or learns of the failure.
 }
 
-void ConversionJob::State::join()
+void ConversionJob::State::encoderFailed()
 {
-    report(ConversionStage::Joining, pieces, 1.0 - JoiningShare);
-    QStringList parts;
-    for (int i = 1; i <= pieces; ++i)
-        parts << piecePath(i, ".mp3");
-    const QString script = workPath(QStringLiteral("JoinMP3.sh"));
-    const bool written = guard(216, [&] {
-        writeStringToFile(joinScript(parts, partialPath), script);
-        QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner);
-    });
-    int started = -1;
-    if (written) {
-        tool->disconnect(q);
-        connect(tool, &ChildProcess::finished, q, [this](int exitCode) {
-            if (exitCode != 0) {
-                finish(ConversionOutcome::Failed,
-                       notMade(request.outputPath,
-                               QStringLiteral("its %1 parts could not be joined.").arg(pieces)));
-                return;
-            }
-            complete();
-        });
-        guard(218, [&] { started = tool->start(argumentsOf(shellScriptCommandLine(script))); });
-    }
-    if (started != 0)
-        finish(ConversionOutcome::Failed,
-               notMade(request.outputPath,
-                       QStringLiteral("its %1 parts could not be joined.").arg(pieces)));
+    finish(ConversionOutcome::Failed,
+           notMade(request.outputPath, QStringLiteral("the MP3 encoder failed (is the package "
+                                                      "lame installed?).")));
 }
 
 void ConversionJob::State::complete()
@@ -337,6 +316,7 @@ void ConversionJob::State::complete()
                                  : refusal);
         return;
     }
+    report(ConversionStage::Encoding, pieces, 1.0);
     finish(ConversionOutcome::Done, QString());
 }
 
@@ -370,6 +350,8 @@ ConversionJob::ConversionJob(ConversionRequest request, QObject* parent)
     qRegisterMetaType<ConversionProgress>();
     qRegisterMetaType<ConversionResult>();
     d->q = this;
+    // A write into the pipe of an encoder that has ended must fail, not end the program.
+    std::signal(SIGPIPE, SIG_IGN);
     d->request = std::move(request);
 }
 

@@ -2,8 +2,11 @@
 
 #include "core/error_report.h"
 #include "core/file_utils.h"
+#include "core/pdf_converter.h"
 #include "core/process_runner.h"
 #include "core/temp_folder.h"
+
+#include <QFile>
 
 namespace lectorix {
 
@@ -12,6 +15,16 @@ QString encoderCommandLine(const QString& encoderPath, const QString& wavPath,
 {
     return quoted(encoderPath) + QStringLiteral(" -h ") + quoted(wavPath) + QLatin1Char(' ') +
            quoted(mp3Path);
+}
+
+QByteArrayList pipedEncoderArguments(const QString& encoderPath, const QString& mp3Path)
+{
+    QByteArrayList argv{QFile::encodeName(encoderPath)};
+    for (const char* option : {"-h", "-r", "-s", "22.05", "--bitwidth", "16", "--signed",
+                               "--little-endian", "-m", "m", "-"})
+        argv << QByteArray(option);
+    argv << QFile::encodeName(fileOperand(mp3Path));
+    return argv;
 }
 
 bool encodeWavToMp3(const QString& wavPath, const QString& mp3Path)

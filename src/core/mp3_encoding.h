@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayList>
 #include <QString>
 
 namespace lectorix {
@@ -8,6 +9,12 @@ namespace lectorix {
 // reaches the encoder exactly as given.
 QString encoderCommandLine(const QString& encoderPath, const QString& wavPath,
                            const QString& mp3Path);
+
+// The encoder reading bare samples from its standard input, as SpeechRendering writes them
+// (16-bit little-endian mono at 22,050 Hz), in its higher-quality mode:
+//   encoder -h -r -s 22.05 --bitwidth 16 --signed --little-endian -m m - mp3
+// An mp3Path that begins with "-" is given as "./-...".
+QByteArrayList pipedEncoderArguments(const QString& encoderPath, const QString& mp3Path);
 
 // Encodes one WAV file to MP3 with {TEMP}/lame in its higher-quality mode and returns when
 // the encoder has ended. True when the encoder ended with success and the MP3 file exists;

@@ -24,7 +24,8 @@ namespace lectorix {
 
 // The child runs in a process group of its own, so stopping it also stops whatever it started
 // (a shell script's commands), and it reads nothing: no outside program here is interactive.
-int spawnProcess(const QByteArrayList& argv, pid_t& pid, const QString& standardErrorPath)
+int spawnProcess(const QByteArrayList& argv, pid_t& pid, const QString& standardErrorPath,
+                 int standardInput)
 {
     std::vector<char*> args;
     args.reserve(size_t(argv.size()) + 1);
@@ -36,7 +37,10 @@ int spawnProcess(const QByteArrayList& argv, pid_t& pid, const QString& standard
     posix_spawnattr_t attributes;
     posix_spawn_file_actions_init(&actions);
     posix_spawnattr_init(&attributes);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    if (standardInput >= 0)
+        posix_spawn_file_actions_adddup2(&actions, standardInput, STDIN_FILENO);
+    else
+        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     const QByteArray errorFile = QFile::encodeName(standardErrorPath);
     if (!standardErrorPath.isEmpty())
         posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errorFile.constData(),

@@ -24,10 +24,11 @@ int runAndWait(const QString& commandLine, int windowStyle = 6);
 // program.
 int runAndWaitArgv(const QByteArrayList& argv, int windowStyle = 6);
 
-// Starts argv in a process group of its own with standard input from /dev/null, standard
-// error into standardErrorPath when one is given, and the usual signal handling. Returns 0 or
-// the errno of the failure. The caller reaps the child.
-int spawnProcess(const QByteArrayList& argv, pid_t& pid, const QString& standardErrorPath);
+// Starts argv in a process group of its own with standard input from standardInput (else
+// /dev/null), standard error into standardErrorPath when one is given, and the usual signal
+// handling. Returns 0 or the errno of the failure. The caller reaps the child.
+int spawnProcess(const QByteArrayList& argv, pid_t& pid, const QString& standardErrorPath,
+                 int standardInput = -1);
 
 // Kills the child started by spawnProcess and everything in its process group, and reaps it.
 // Returns its exit code, or -1 when someone else had reaped it already.

@@ -10,7 +10,11 @@ namespace lectorix {
 
 QString programFolder()
 {
-    const QString exeFolder = QCoreApplication::applicationDirPath();
+    return programFolderFor(QCoreApplication::applicationDirPath());
+}
+
+QString programFolderFor(const QString& exeFolder)
+{
     if (QDir(exeFolder + QStringLiteral("/Samples")).exists())
         return exeFolder;
     const QString installed = QDir::cleanPath(exeFolder + QStringLiteral("/../share/lectorix"));

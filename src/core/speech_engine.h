@@ -81,6 +81,10 @@ public:
     virtual ~FileStream() = default;
     // Creates or empties the file. Throws Failure when it cannot be written.
     virtual void open(const QString& path) = 0;
+    // Writes bare samples (16-bit little-endian mono, 22,050 Hz, no header) into descriptor,
+    // a pipe into an encoder, and takes the descriptor over: closing the stream closes it,
+    // which tells the encoder the sound has ended.
+    virtual void openPipe(int descriptor) = 0;
     // Completes the header and closes the file; afterwards the file is a valid WAV file.
     // Releasing an open stream closes it too.
     virtual void close() = 0;

@@ -1,3 +1,4 @@
+#include "gui/command_line.h"
 #include "gui/dialogs.h"
 #include "gui/main_window.h"
 #include "gui/qt_dialogs.h"
@@ -7,6 +8,7 @@
 #include <QSocketNotifier>
 
 #include <csignal>
+#include <cstdio>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -42,13 +44,71 @@ void closeOnTerminationSignals(QWidget* window)
     sigaction(SIGHUP, &action, nullptr);
 }
 
+constexpr int ExitCannotOpen = 1;
+constexpr int ExitUsage = 2;
+
+void printTo(std::FILE* stream, const QString& text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stream);
+}
+
+// Answers whatever needs no window (--help, --version, a usage error, a FILE that cannot be
+// opened) on standard output or standard error and returns the exit status; -1 when the
+// window is to open.
+int answerWithoutWindow(const lectorix::LaunchRequest& request)
+{
+    using Action = lectorix::LaunchRequest::Action;
+    switch (request.action) {
+    case Action::ShowHelp:
+        printTo(stdout, lectorix::launchUsageText());
+        return 0;
+    case Action::ShowVersion:
+        printTo(stdout, lectorix::launchVersionText());
+        return 0;
+    case Action::UsageError:
+        printTo(stderr, QStringLiteral("lectorix: ") + request.error + QLatin1Char('\n') +
+                            lectorix::launchTryHelpText());
+        return ExitUsage;
+    case Action::OpenWindow:
+        break;
+    }
+    if (!request.document.isEmpty()) {
+        const QString problem = lectorix::documentProblem(request.document);
+        if (!problem.isEmpty()) {
+            printTo(stderr, QStringLiteral("lectorix: ") + problem + QLatin1Char('\n'));
+            return ExitCannotOpen;
+        }
+    }
+    return -1;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
+    // --help, --version and a missing FILE are answered without a display, over ssh or in a
+    // script. What looks like a usage error may be one of Qt's own options, which only
+    // QApplication knows: that is judged once it exists.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const lectorix::LaunchRequest early = lectorix::parseLaunchArguments(arguments);
+    if (early.action != lectorix::LaunchRequest::Action::UsageError)
+        if (const int status = answerWithoutWindow(early); status >= 0)
+            return status;
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Lectorix"));
+    QApplication::setApplicationVersion(QStringLiteral(LECTORIX_VERSION));
     QApplication::setOrganizationName(QStringLiteral("Quendrel"));
+    // Lets the desktop match the window with its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(LECTORIX_APP_ID));
+
+    // QApplication has taken out its own options (-platform, -style, ...); what is left is ours.
+    const lectorix::LaunchRequest request =
+        lectorix::parseLaunchArguments(QApplication::arguments().mid(1));
+    if (const int status = answerWithoutWindow(request); status >= 0)
+        return status;
 
     lectorix::QtDialogs dialogs;
     lectorix::setDialogs(&dialogs);
@@ -61,5 +121,7 @@ int main(int argc, char* argv[])
     if (QScreen* screen = QGuiApplication::primaryScreen())
         form.move(screen->availableGeometry().center() - form.rect().center());
     form.show();
+    if (!request.document.isEmpty())
+        lectorix::openDocument(form, request.document);
     return app.exec();
 }

@@ -66,12 +66,14 @@ QStringList livingOffspring(qint64 pid, const QSet<qint64>& groups)
     return living;
 }
 
-bool hasWavBeingWritten(const QString& temp)
+// The voice speaks straight into the encoder: speech is under way once the unfinished MP3
+// beside the book has grown.
+bool hasMp3BeingWritten(const QString& folder)
 {
-    for (const QString& work : QDir(temp).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
-        for (const QFileInfo& wav : QDir(temp + '/' + work).entryInfoList({"*.wav"}, QDir::Files))
-            if (wav.size() > 1024 * 1024)
-                return true;
+    for (const QFileInfo& part :
+         QDir(folder).entryInfoList({".*.mp3.part-*"}, QDir::Files | QDir::Hidden))
+        if (part.size() > 64 * 1024)
+            return true;
     return false;
 }
 
@@ -85,7 +87,7 @@ private slots:
     void interrupted_data()
     {
         QTest::addColumn<int>("signalNumber");
-        QTest::addColumn<QString>("moment"); // "speaking": a WAV is being written; else a tool
+        QTest::addColumn<QString>("moment"); // "speaking": the MP3 is growing; else a tool
         QTest::addColumn<int>("exitCode");
 
         QTest::newRow("Ctrl-C while speaking") << int(SIGINT) << "speaking" << 130;
@@ -130,7 +132,7 @@ private slots:
                 toolGroups.insert(p.group);
                 reached = reached || p.name == moment;
             }
-            reached = reached || (moment == "speaking" && hasWavBeingWritten(temp));
+            reached = reached || (moment == "speaking" && hasMp3BeingWritten(folder));
             if (!reached)
                 QThread::msleep(5);
         }

@@ -2,6 +2,8 @@
 
 #include "core/failure.h"
 
+#include <unistd.h>
+
 namespace lectorix::test {
 
 class FakeStream final : public speech::FileStream
@@ -11,7 +13,12 @@ public:
     {
         note(QStringLiteral("created"));
     }
-    ~FakeStream() override { note(QStringLiteral("destroyed")); }
+    ~FakeStream() override
+    {
+        if (m_pipe >= 0)
+            ::close(m_pipe);
+        note(QStringLiteral("destroyed"));
+    }
 
     const QString& name() const { return m_name; }
 
@@ -22,10 +29,19 @@ public:
             throw Failure(m_engine.failOpen);
         m_open = true;
     }
+    void openPipe(int descriptor) override
+    {
+        note(QStringLiteral("open pipe"));
+        m_pipe = descriptor;
+        m_open = true;
+    }
     void close() override
     {
         note(QStringLiteral("close"));
         m_open = false;
+        if (m_pipe >= 0)
+            ::close(m_pipe);
+        m_pipe = -1;
     }
     bool isOpen() const override { return m_open; }
 
@@ -35,6 +51,7 @@ private:
     FakeEngine& m_engine;
     QString m_name;
     bool m_open = false;
+    int m_pipe = -1;
 };
 
 class FakeVoice final : public speech::Voice

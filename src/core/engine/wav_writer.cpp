@@ -7,6 +7,8 @@
 #include <cstring>
 #include <limits>
 
+#include <unistd.h>
+
 namespace lectorix::speech {
 
 namespace {
@@ -32,6 +34,14 @@ WavSink::WavSink(const QString& path, int sampleRate) : m_file(path), m_sampleRa
         const QString reason = m_file.errorString();
         m_file.close();
         throw Failure(cannotWrite(m_file, reason));
+    }
+}
+
+WavSink::WavSink(int descriptor, int sampleRate) : m_sampleRate(sampleRate), m_headerless(true)
+{
+    if (!m_file.open(descriptor, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(descriptor);
+        throw Failure(QStringLiteral("Can not write to the encoder: ") + m_file.errorString());
     }
 }
 
@@ -72,7 +82,7 @@ void WavSink::write(const short* samples, size_t count)
         throw Failure(QStringLiteral("Can not write the WAV file \"%1\": it has been closed.")
                           .arg(m_file.fileName()));
     const uint64_t bytes = uint64_t(count) * 2;
-    if (m_dataBytes + bytes > MaxDataBytes)
+    if (!m_headerless && m_dataBytes + bytes > MaxDataBytes)
         throw Failure(cannotWrite(m_file, QStringLiteral("a WAV file can not hold more than "
                                                          "4 GB of sound")));
     if constexpr (QSysInfo::ByteOrder == QSysInfo::LittleEndian) {
@@ -93,7 +103,8 @@ void WavSink::close()
     std::lock_guard lock(m_mutex);
     if (!m_file.isOpen())
         return;
-    writeHeader(uint32_t(m_dataBytes));
+    if (!m_headerless)
+        writeHeader(uint32_t(m_dataBytes));
     const bool flushed = m_file.flush();
     const QString reason = m_file.errorString();
     m_file.close();
@@ -134,6 +145,15 @@ void WavFileStream::close()
         return;
     auto sink = std::move(m_sink);
     sink->close();
+}
+
+void WavFileStream::openPipe(int descriptor)
+{
+    if (m_sink) {
+        auto previous = std::move(m_sink);
+        previous->close();
+    }
+    m_sink = std::make_shared<WavSink>(descriptor, m_sampleRate);
 }
 
 bool WavFileStream::isOpen() const

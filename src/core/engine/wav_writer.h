@@ -19,6 +19,8 @@ class WavSink
 public:
     // Creates or empties the file and writes a provisional header. Throws Failure.
     WavSink(const QString& path, int sampleRate);
+    // Bare samples into descriptor, which the sink takes over; no header. Throws Failure.
+    WavSink(int descriptor, int sampleRate);
     ~WavSink();
     WavSink(const WavSink&) = delete;
     WavSink& operator=(const WavSink&) = delete;
@@ -36,6 +38,7 @@ private:
     QFile m_file;
     int m_sampleRate;
     uint64_t m_dataBytes = 0;
+    bool m_headerless = false;
 };
 
 // The engine's file stream: 22,050 Hz, 16-bit, mono.
@@ -46,6 +49,7 @@ public:
     ~WavFileStream() override;
 
     void open(const QString& path) override;
+    void openPipe(int descriptor) override;
     void close() override;
     bool isOpen() const override;
 

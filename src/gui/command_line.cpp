@@ -1,0 +1,203 @@
+#include "gui/command_line.h"
+
+#include "core/document_text.h"
+#include "gui/dialogs.h"
+#include "gui/main_window.h"
+#include "gui/pdf_chooser.h"
+#include "gui/text_tools.h"
+
+#include <QFileInfo>
+#include <QMimeDatabase>
+
+#include <utility>
+
+namespace lectorix {
+
+namespace {
+
+// project(VERSION) of the top-level CMakeLists.txt.
+constexpr char ProgramVersion[] = LECTORIX_VERSION;
+
+LaunchRequest usageError(const QString& error)
+{
+    LaunchRequest request;
+    request.action = LaunchRequest::Action::UsageError;
+    request.error = error;
+    return request;
+}
+
+// Answers the next file dialog with a path known beforehand and hands every other interaction
+// to the dialogs the program shows, so that a document named on the command line goes
+// through the very handler a chosen one goes through. A password query of an encrypted PDF is
+// still asked.
+class AnsweredFileDialog final : public Dialogs
+{
+public:
+    AnsweredFileDialog(Dialogs& shown, QString path) : m_shown(shown), m_path(std::move(path)) {}
+
+    Answer message(const Message& message) override { return m_shown.message(message); }
+    std::optional<QString> input(const Input& input) override { return m_shown.input(input); }
+    QString openFile(const FileRequest& request) override
+    {
+        if (m_answered)
+            return m_shown.openFile(request);
+        m_answered = true;
+        return m_path;
+    }
+    QString saveFile(const FileRequest& request) override { return m_shown.saveFile(request); }
+    QString browseFolder(const QString& prompt, const QString& initialFolder) override
+    {
+        return m_shown.browseFolder(prompt, initialFolder);
+    }
+    bool openUrl(const QUrl& url) override { return m_shown.openUrl(url); }
+
+private:
+    Dialogs& m_shown;
+    QString m_path;
+    bool m_answered = false;
+};
+
+// Puts the answering dialogs in place for one handler call and the shown ones back after it,
+// also when the handler throws.
+class DialogsAnsweringWith
+{
+public:
+    explicit DialogsAnsweringWith(const QString& path)
+        : m_shown(dialogs()), m_answering(m_shown, path)
+    {
+        setDialogs(&m_answering);
+    }
+    ~DialogsAnsweringWith() { setDialogs(&m_shown); }
+    DialogsAnsweringWith(const DialogsAnsweringWith&) = delete;
+    DialogsAnsweringWith& operator=(const DialogsAnsweringWith&) = delete;
+
+private:
+    Dialogs& m_shown;
+    AnsweredFileDialog m_answering;
+};
+
+} // namespace
+
+LaunchRequest parseLaunchArguments(const QStringList& arguments)
+{
+    LaunchRequest request;
+    bool optionsEnded = false;
+    for (const QString& argument : arguments) {
+        const bool isOption = !optionsEnded && argument.size() > 1 &&
+                              argument.startsWith(QLatin1Char('-'));
+        if (!isOption) {
+            if (!request.document.isEmpty())
+                return usageError(QStringLiteral("only one FILE can be opened, but '%1' and "
+                                                 "'%2' were given")
+                                      .arg(request.document, argument));
+            if (argument.isEmpty())
+                return usageError(QStringLiteral("the FILE name is empty"));
+            request.document = argument;
+        } else if (argument == QLatin1String("--")) {
+            optionsEnded = true;
+        } else if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
+            request.action = LaunchRequest::Action::ShowHelp;
+            return request;
+        } else if (argument == QLatin1String("--version")) {
+            request.action = LaunchRequest::Action::ShowVersion;
+            return request;
+        } else if (argument.startsWith(QLatin1String("--"))) {
+            // Only the name is repeated: whatever follows '=' is none of our business.
+            return usageError(QStringLiteral("unrecognized option '%1'")
+                                  .arg(argument.section(QLatin1Char('='), 0, 0)));
+        } else {
+            return usageError(QStringLiteral("invalid option -- '%1'").arg(argument.at(1)));
+        }
+    }
+    return request;
+}
+
+QString launchUsageText()
+{
+    return QStringLiteral(
+        "Usage: lectorix [OPTION]... [FILE]\n"
+        "Read documents aloud, and turn PDF documents into MP3 files.\n"
+        "\n"
+        "With a FILE the window opens with that document: a PDF as if it had been\n"
+        "chosen with the \"...\" button beside the PDF path (its text fills the box),\n"
+        "a text file as if loaded with \"Load Text From Text File\".\n"
+        "\n"
+        "  -h, --help     display this help and exit\n"
+        "      --version  output version information and exit\n"
+        "\n"
+        "Qt's own options, such as -platform NAME or -style NAME, are accepted too.\n"
+        "\n"
+        "Exit status: 0 when the window was closed, 1 when FILE cannot be opened,\n"
+        "2 for a usage error.\n"
+        "\n"
+        "Documents are converted to MP3 without the window by lectorix-convert.\n");
+}
+
+QString launchVersionText()
+{
+    return QStringLiteral("lectorix (Lectorix) %1\n"
+                          "Copyright (C) 2026 the Lectorix developers.\n"
+                          "License GPLv3+: GNU GPL version 3 or later "
+                          "<https://gnu.org/licenses/gpl.html>.\n"
+                          "This is free software: you are free to change and redistribute it.\n"
+                          "There is NO WARRANTY, to the extent permitted by law.\n")
+        .arg(QLatin1String(ProgramVersion));
+}
+
+QString launchTryHelpText()
+{
+    return QStringLiteral("Try 'lectorix --help' for more information.\n");
+}
+
+DocumentKind documentKind(const QString& path)
+{
+    // The content decides before the name: a PDF saved without its extension is still one,
+    // and a text file named "notes.pdf" by mistake is read as text.
+    const QMimeDatabase types;
+    const QMimeType type = types.mimeTypeForFile(path);
+    if (type.inherits(QStringLiteral("application/pdf")))
+        return DocumentKind::Pdf;
+    if (type.inherits(QStringLiteral("text/plain")))
+        return DocumentKind::Text;
+    return DocumentKind::Unsupported;
+}
+
+QString documentProblem(const QString& path)
+{
+    const QFileInfo file(path);
+    const QString cannotOpen = QStringLiteral("cannot open '%1': ").arg(path);
+    if (!file.exists())
+        return cannotOpen + QStringLiteral("no such file");
+    if (file.isDir())
+        return cannotOpen + QStringLiteral("it is a folder");
+    if (!file.isReadable())
+        return cannotOpen + QStringLiteral("permission denied");
+    if (documentKind(path) == DocumentKind::Unsupported)
+        return cannotOpen + QStringLiteral("it is neither a PDF nor a text file");
+    return QString();
+}
+
+void openDocument(MainWindow& form, const QString& path)
+{
+    // The PDF box keeps the path for the next session, which may start in another folder.
+    const QString absolutePath = QFileInfo(path).absoluteFilePath();
+    const DocumentKind kind = documentKind(absolutePath);
+    if (kind == DocumentKind::Unsupported)
+        return;
+    DialogsAnsweringWith answering(absolutePath);
+    if (kind == DocumentKind::Pdf) {
+        // A PDF overtakes an earlier one still converting by itself.
+        choosePdf(form);
+        return;
+    }
+    // Loading a text file does not look at a PDF still converting; left alone, its text would
+    // replace the file's a moment later.
+    if (form.textExtraction) {
+        form.textExtraction->cancel();
+        form.textExtraction->deleteLater();
+        form.textExtraction = nullptr;
+    }
+    loadTextFromFile(form);
+}
+
+} // namespace lectorix
