@@ -3,6 +3,8 @@
 #include "core/child_process.h"
 #include "core/chunking.h"
 #include "core/document_text.h"
+#include "core/engine/speech_text.h"
+#include "core/text_splitting.h"
 #include "core/error_report.h"
 #include "core/failure.h"
 #include "core/file_utils.h"
@@ -21,6 +23,7 @@
 
 #include <csignal>
 #include <optional>
+#include <vector>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -37,6 +40,11 @@ QString notMade(const QString& outputPath, const QString& why)
 // How much of the whole job each part stands for, for the progress bar.
 constexpr double ExtractionShare = 0.05;
 constexpr double FinishingShare = 0.02;
+
+// One encoder for each processor core of the machines this runs on; a text shorter than two
+// lanes' worth is not worth joining.
+constexpr int EncoderLanes = 2;
+constexpr qsizetype MinimumLaneLength = 20000;
 
 } // namespace
 
@@ -74,14 +82,24 @@ struct ConversionJob::State
     std::unique_ptr<QTemporaryDir> work;
     std::unique_ptr<EndCleanup> onProgramEnd;
     ExtractionJob* extraction = nullptr;
-    ChildProcess* tool = nullptr;
-    std::unique_ptr<SpeechRendering> rendering;
+    // One voice speaking into one encoder: a lane. A long text is spoken in two lanes at
+    // once, so both processor cores encode; their parts are joined at the end.
+    struct Lane
+    {
+        QString textPath;
+        QString mp3Path;
+        ChildProcess* encoder = nullptr;
+        std::unique_ptr<SpeechRendering> rendering;
+        qint64 spoken = 0;
+        bool speakingDone = false;
+        std::optional<int> encoderExit;
+    };
+    std::vector<Lane> lanes;
+    ChildProcess* joiner = nullptr;
     QString textPath;
     QString partialPath;
     int pieces = 0;
     qint64 totalCharacters = 0;
-    bool speakingDone = false;
-    std::optional<int> encoderExit;
 
     QString workPath(const QString& name) const { return work->path() + QLatin1Char('/') + name; }
     QString piecePath(int i, const char* extension) const
@@ -98,9 +116,12 @@ struct ConversionJob::State
     void extracted(const ExtractionResult& result);
     void makeMp3();
     void speakAndEncode();
-    void spoken(const QString& failure);
-    void encoderEnded(int exitCode);
+    bool startLane(Lane& lane);
+    void spoken(Lane& lane, const QString& failure);
+    void encoderEnded(Lane& lane, int exitCode);
     void encoderFailed();
+    void allEncoded();
+    void join();
     void complete();
     void finish(ConversionOutcome outcome, const QString& message,
                 const QString& detail = QString());
@@ -211,52 +232,86 @@ void ConversionJob::State::makeMp3()
     speakAndEncode();
 }
 
-// The voice speaks every piece, in order, into a pipe that the encoder reads as it goes: the
-// two work side by side on the two processor cores, no WAV file is written, and the MP3 is
-// one continuous stream, so nothing needs joining.
+// The voice speaks into a pipe that the encoder reads as it goes: the two work side by side,
+// and no WAV file is written. Encoding takes most of the time, so a long text is cut in two
+// at a sentence and spoken in two lanes at once, one encoder on each processor core.
 void ConversionJob::State::speakAndEncode()
 {
-    report(ConversionStage::Speaking, 1, ExtractionShare);
-    QStringList texts;
+    QString text;
     for (int i = 1; i <= pieces; ++i) {
-        texts << piecePath(i, ".txt");
-        totalCharacters += QFileInfo(texts.last()).size();
+        text += readTextFile(piecePath(i, ".txt"));
+        QFile::remove(piecePath(i, ".txt"));
     }
+    totalCharacters = text.size();
+    QStringList parts = splitAtStretches(text, EncoderLanes, MinimumLaneLength);
+    if (parts.isEmpty())
+        parts << QString(); // silence: still an MP3
+    text.clear();
+    lanes = std::vector<Lane>(size_t(parts.size()));
+    pieces = int(lanes.size());
+    for (size_t i = 0; i < lanes.size(); ++i) {
+        Lane& lane = lanes[i];
+        lane.textPath = workPath(QStringLiteral("part%1.txt").arg(i + 1));
+        lane.mp3Path = lanes.size() == 1 ? partialPath : workPath(QStringLiteral("part%1.mp3").arg(i + 1));
+        if (!guard(186, [&] { writeStringToFile(parts.at(qsizetype(i)), lane.textPath); })) {
+            finish(ConversionOutcome::Failed,
+                   notMade(request.outputPath, QStringLiteral("the text could not be written to "
+                                                              "the working folder.")));
+            return;
+        }
+    }
+    report(ConversionStage::Speaking, 1, ExtractionShare);
+    for (Lane& lane : lanes)
+        if (!startLane(lane))
+            return;
+}
+
+bool ConversionJob::State::startLane(Lane& lane)
+{
     int pipe[2] = {-1, -1};
     if (::pipe2(pipe, O_CLOEXEC) != 0) {
         finish(ConversionOutcome::Failed,
                notMade(request.outputPath, QStringLiteral("no pipe to the MP3 encoder.")));
-        return;
+        return false;
     }
-    if (!tool)
-        tool = new ChildProcess(q);
-    connect(tool, &ChildProcess::finished, q, [this](int exitCode) { encoderEnded(exitCode); });
+    lane.encoder = new ChildProcess(q);
+    connect(lane.encoder, &ChildProcess::finished, q,
+            [this, &lane](int exitCode) { encoderEnded(lane, exitCode); });
     int started = -1;
-    guard(194, [&] {
-        started = tool->start(pipedEncoderArguments(request.encoder, partialPath),
-                              workPath(QStringLiteral("encoder.log")), pipe[0]);
+    guard(lanes.size() == 1 ? 194 : 196, [&] {
+        started = lane.encoder->start(
+            pipedEncoderArguments(request.encoder, lane.mp3Path, lanes.size() > 1),
+            lane.textPath + QStringLiteral(".log"), pipe[0]);
     });
     ::close(pipe[0]);
     if (started != 0) {
         ::close(pipe[1]);
         encoderFailed();
-        return;
+        return false;
     }
-    rendering = std::make_unique<SpeechRendering>(
-        q, request.voice, texts, pipe[1],
-        [this](int piece, qint64 spoken) {
+    lane.rendering = std::make_unique<SpeechRendering>(
+        q, request.voice, QStringList{lane.textPath}, pipe[1],
+        [this, &lane](int, qint64 spoken) {
+            lane.spoken = spoken;
+            qint64 all = 0;
+            int speaking = 0;
+            for (const Lane& each : lanes) {
+                all += each.spoken;
+                speaking += each.speakingDone ? 1 : 0;
+            }
             const double share = 1.0 - ExtractionShare - FinishingShare;
-            report(ConversionStage::Speaking, piece,
-                   ExtractionShare + share * double(spoken) / double(qMax<qint64>(1, totalCharacters)));
+            report(ConversionStage::Speaking, qMin(speaking + 1, pieces),
+                   ExtractionShare + share * double(all) / double(qMax<qint64>(1, totalCharacters)));
         },
-        [this](const QString& failure) { spoken(failure); });
+        [this, &lane](const QString& failure) { spoken(lane, failure); });
+    return true;
 }
 
-void ConversionJob::State::spoken(const QString& failure)
+void ConversionJob::State::spoken(Lane& lane, const QString& failure)
 {
-    rendering.reset();
+    lane.rendering.reset();
     if (!failure.isEmpty()) {
-        if (encoderExit && *encoderExit != 0) {
+        if (lane.encoderExit && *lane.encoderExit != 0) {
             encoderFailed(); // the encoder went first, and the voice lost its listener
             return;
         }
@@ -267,22 +322,70 @@ void ConversionJob::State::spoken(const QString& failure)
                              QStringLiteral("the text could not be rendered to speech.")));
         return;
     }
-    speakingDone = true;
-    report(ConversionStage::Encoding, pieces, 1.0 - FinishingShare);
-    if (encoderExit)
-        encoderEnded(*encoderExit);
+    lane.speakingDone = true;
+    if (lane.encoderExit)
+        encoderEnded(lane, *lane.encoderExit);
 }
 
-void ConversionJob::State::encoderEnded(int exitCode)
+void ConversionJob::State::encoderEnded(Lane& lane, int exitCode)
 {
-    encoderExit = exitCode;
+    lane.encoderExit = exitCode;
     if (exitCode != 0) {
         encoderFailed();
         return;
     }
-    if (speakingDone)
+    // While the voice still speaks, spoken() comes back here, or learns of the failure.
+    if (!lane.speakingDone)
+        return;
+    for (const Lane& each : lanes)
+        if (!each.speakingDone || !each.encoderExit)
+            return;
+    allEncoded();
+}
+
+void ConversionJob::State::allEncoded()
+{
+    if (lanes.size() == 1) {
         complete();
-    // else: the voice is still speaking; spoken() finishes the job, or learns of the failure.
+        return;
+    }
+    join();
+}
+
+void ConversionJob::State::join()
+{
+    report(ConversionStage::Joining, pieces, 1.0 - FinishingShare);
+    QStringList parts;
+    for (const Lane& lane : lanes)
+        parts << lane.mp3Path;
+    const QString script = workPath(QStringLiteral("JoinMP3.sh"));
+    const bool written = guard(216, [&] {
+        writeStringToFile(joinScript(parts, partialPath), script);
+        QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner);
+    });
+    const auto failed = [this] {
+        finish(ConversionOutcome::Failed,
+               notMade(request.outputPath,
+                       QStringLiteral("its %1 parts could not be joined.").arg(pieces)));
+    };
+    int started = -1;
+    if (written) {
+        joiner = new ChildProcess(q);
+        connect(joiner, &ChildProcess::finished, q, [this, failed](int exitCode) {
+            if (exitCode == 0)
+                complete();
+            else
+                failed();
+        });
+        guard(218, [&] {
+            QByteArrayList argv;
+            for (const QString& piece : splitCommandLine(shellScriptCommandLine(script)))
+                argv << QFile::encodeName(piece);
+            started = joiner->start(argv);
+        });
+    }
+    if (started != 0)
+        failed();
 }
 
 void ConversionJob::State::encoderFailed()
@@ -322,9 +425,13 @@ void ConversionJob::State::complete()
 
 void ConversionJob::State::removeWorkingFiles()
 {
-    if (tool)
-        tool->stop();
-    rendering.reset();
+    for (Lane& lane : lanes) {
+        if (lane.encoder)
+            lane.encoder->stop();
+        lane.rendering.reset();
+    }
+    if (joiner)
+        joiner->stop();
     if (!partialPath.isEmpty())
         QFile::remove(partialPath);
     partialPath.clear();

@@ -17,9 +17,12 @@ QString encoderCommandLine(const QString& encoderPath, const QString& wavPath,
            quoted(mp3Path);
 }
 
-QByteArrayList pipedEncoderArguments(const QString& encoderPath, const QString& mp3Path)
+QByteArrayList pipedEncoderArguments(const QString& encoderPath, const QString& mp3Path,
+                                     bool partOfWhole)
 {
     QByteArrayList argv{QFile::encodeName(encoderPath)};
+    if (partOfWhole)
+        argv << QByteArrayLiteral("-t");
     for (const char* option : {"-h", "-r", "-s", "22.05", "--bitwidth", "16", "--signed",
                                "--little-endian", "-m", "m", "-"})
         argv << QByteArray(option);

@@ -1,5 +1,6 @@
 #include "core/text_splitting.h"
 
+#include "core/engine/speech_text.h"
 #include "core/failure.h"
 #include "core/settings.h"
 
@@ -40,6 +41,29 @@ QStringList splitTextBySize(const QString& text, int pieceSize)
         pieces.append(text.mid(start, end - start));
         start = end;
     }
+    return pieces;
+}
+
+QStringList splitAtStretches(const QString& text, int parts, qsizetype minimumLength)
+{
+    QStringList pieces;
+    if (text.isEmpty())
+        return pieces;
+    const qsizetype room = qMax<qsizetype>(1, text.size() / qMax<qsizetype>(1, minimumLength));
+    parts = int(qBound<qsizetype>(1, qsizetype(parts), room));
+    const qsizetype target = text.size() / parts;
+    speech::StretchCutter cutter(text);
+    QString piece;
+    QString stretch;
+    while (cutter.nextPiece(&stretch)) {
+        piece += stretch;
+        if (piece.size() >= target && pieces.size() < parts - 1) {
+            pieces << piece;
+            piece.clear();
+        }
+    }
+    if (!piece.isEmpty())
+        pieces << piece;
     return pieces;
 }
 

@@ -83,8 +83,8 @@ LaunchRequest parseLaunchArguments(const QStringList& arguments)
     LaunchRequest request;
     bool optionsEnded = false;
     for (const QString& argument : arguments) {
-        const bool isOption = !optionsEnded && argument.size() > 1 &&
-                              argument.startsWith(QLatin1Char('-'));
+        const bool isOption =
+            !optionsEnded && argument.size() > 1 && argument.startsWith(QLatin1Char('-'));
         if (!isOption) {
             if (!request.document.isEmpty())
                 return usageError(QStringLiteral("only one FILE can be opened, but '%1' and "
@@ -96,13 +96,11 @@ LaunchRequest parseLaunchArguments(const QStringList& arguments)
         } else if (argument == QLatin1String("--")) {
             optionsEnded = true;
         } else if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
-            request.action = LaunchRequest::Action::ShowHelp;
-            return request;
+            return LaunchRequest{LaunchRequest::Action::ShowHelp, {}, {}};
         } else if (argument == QLatin1String("--version")) {
-            request.action = LaunchRequest::Action::ShowVersion;
-            return request;
+            return LaunchRequest{LaunchRequest::Action::ShowVersion, {}, {}};
         } else if (argument.startsWith(QLatin1String("--"))) {
-            // Only the name is repeated: whatever follows '=' is none of our business.
+            // Only the name is repeated: a mistyped option may carry a secret as its value.
             return usageError(QStringLiteral("unrecognized option '%1'")
                                   .arg(argument.section(QLatin1Char('='), 0, 0)));
         } else {
@@ -151,8 +149,8 @@ QString launchTryHelpText()
 
 DocumentKind documentKind(const QString& path)
 {
-    // The content decides before the name: a PDF saved without its extension is still one,
-    // and a text file named "notes.pdf" by mistake is read as text.
+    // By the content type the desktop gives the file: its name when that is known, its
+    // content otherwise (a PDF saved without its extension is still a PDF).
     const QMimeDatabase types;
     const QMimeType type = types.mimeTypeForFile(path);
     if (type.inherits(QStringLiteral("application/pdf")))
@@ -191,11 +189,12 @@ void openDocument(MainWindow& form, const QString& path)
         return;
     }
     // Loading a text file does not look at a PDF still converting; left alone, its text would
-    // replace the file's a moment later.
-    if (form.textExtraction) {
-        form.textExtraction->cancel();
-        form.textExtraction->deleteLater();
+    // replace the file's a moment later. A cancelled extraction may report at once, so it is
+    // let go of first.
+    if (ExtractionJob* earlier = form.textExtraction) {
         form.textExtraction = nullptr;
+        earlier->cancel();
+        earlier->deleteLater();
     }
     loadTextFromFile(form);
 }

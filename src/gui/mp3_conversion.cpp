@@ -8,6 +8,7 @@
 #include "core/pdf_converter.h"
 #include "core/program_folder.h"
 #include "core/temp_folder.h"
+#include "gui/conversion_progress.h"
 #include "gui/dialogs.h"
 #include "gui/main_window.h"
 #include "gui/password_prompt.h"
@@ -89,6 +90,7 @@ void saveAudioAsMp3(MainWindow& form)
                          job->deleteLater();
                          conversionFinished(form, job->request().encoder, result);
                      });
+    new ConversionProgressDialog(job, &form); // goes when the job ends
     job->start();
 }
 

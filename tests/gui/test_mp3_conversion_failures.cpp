@@ -4,6 +4,7 @@
 #include "core/event_pump.h"
 #include "core/program_folder.h"
 #include "gui/main_window.h"
+#include "gui/conversion_progress.h"
 #include "gui/mp3_conversion.h"
 #include "gui/volume_rate.h"
 #include "support/fake_engine.h"
@@ -20,6 +21,7 @@
 #include <QSlider>
 #include <QStandardPaths>
 #include <QTimer>
+#include <QProgressDialog>
 #include <QtTest>
 
 #include <cerrno>
@@ -91,6 +93,9 @@ private slots:
     void encoderFails();
     void secondClickAndSlidersRefused();
     void closingTheWindowStopsTheConversion();
+    void cancelFromTheProgressDialog();
+    void progressText_data();
+    void progressText();
 };
 
 void TestMp3ConversionFailures::init()
@@ -225,6 +230,71 @@ void TestMp3ConversionFailures::closingTheWindowStopsTheConversion()
     QCOMPARE(setup.leftovers(), QStringList());
     QCOMPARE(QDir(setup.temp).entryList({QStringLiteral("output*")}, QDir::Files), QStringList());
     QCOMPARE(test::readFile(setup.mp3), EarlierMp3);
+}
+
+// Cancel in the progress dialog, with the window still usable behind it: the job stops, the
+// window says so, and nothing of the conversion stays.
+void TestMp3ConversionFailures::cancelFromTheProgressDialog()
+{
+    const Setup setup;
+    QFile::remove(setup.pdf);
+    QVERIFY(QFile::copy(test::corpusFile(QStringLiteral("tracemonkey.pdf")), setup.pdf));
+    test::ScriptedDialogs dialogs;
+    MainWindow form;
+    setup.prepare(form);
+    form.rateSlider->setValue(10);
+    dialogs.clear();
+
+    form.saveMp3Button->click();
+    auto* progress = form.findChild<QProgressDialog*>(QStringLiteral("conversionProgress"));
+    QVERIFY(progress);
+    QVERIFY(!progress->isModal());
+    QVERIFY(QTest::qWaitFor(
+        [&] { return progress->labelText().startsWith(QStringLiteral("Speaking")); }, 60000));
+    QTest::qWait(500);
+    QVERIFY(progress->value() > 0);
+    QVERIFY(form.clearTextButton->isEnabled());
+    auto* cancel = progress->findChild<QPushButton*>();
+    QVERIFY(cancel);
+    cancel->click();
+    QVERIFY(test::waitUntilIdle(form, 1000));
+
+    QCOMPARE(dialogs.messageTexts(), QStringList{QStringLiteral("Conversion cancelled.")});
+    QCOMPARE(test::readFile(setup.mp3), EarlierMp3);
+    QCOMPARE(setup.leftovers(), QStringList());
+    QTRY_VERIFY(!form.findChild<QProgressDialog*>(QStringLiteral("conversionProgress")));
+}
+
+void TestMp3ConversionFailures::progressText_data()
+{
+    QTest::addColumn<int>("stage");
+    QTest::addColumn<int>("piece");
+    QTest::addColumn<qint64>("elapsedMs");
+    QTest::addColumn<double>("fraction");
+    QTest::addColumn<QString>("text");
+    const int speaking = int(ConversionStage::Speaking);
+    QTest::newRow("extracting, too early to tell")
+        << int(ConversionStage::Extracting) << 0 << qint64(300) << 0.01 << "Extracting the text";
+    QTest::newRow("speaking, a quarter done")
+        << speaking << 2 << qint64(60000) << 0.25
+        << "Speaking and encoding part 2 of 3 - about 3 min 0 s left";
+    QTest::newRow("speaking, nearly done")
+        << speaking << 3 << qint64(90000) << 0.95 << "Speaking and encoding part 3 of 3 - about 5 s left";
+    QTest::newRow("finishing") << int(ConversionStage::Encoding) << 3 << qint64(100000) << 1.0
+                               << "Finishing the MP3";
+}
+
+void TestMp3ConversionFailures::progressText()
+{
+    QFETCH(int, stage);
+    QFETCH(int, piece);
+    QFETCH(qint64, elapsedMs);
+    QFETCH(double, fraction);
+    QFETCH(QString, text);
+    const ConversionProgress progress{ConversionStage(stage), piece, 3, fraction};
+    QCOMPARE(ConversionProgressDialog::describe(
+                 progress, ConversionProgressDialog::estimateSecondsLeft(elapsedMs, fraction)),
+             text);
 }
 
 QTEST_MAIN(TestMp3ConversionFailures)
