@@ -15,13 +15,13 @@ PREFIX ?= /usr/local
 # Xvfb and a PulseAudio daemon let `make run` start the program on a machine without a
 # display or sound server too (see tools/with-desktop.sh).
 RUN_PACKAGES = build-essential cmake pkg-config qt6-base-dev libespeak-ng-dev espeak-ng-data \
-               libpulse-dev libsonic-dev poppler-utils poppler-data lame fonts-liberation \
+               libpulse-dev libsonic-dev libtag1-dev poppler-utils poppler-data lame fonts-liberation \
                xvfb xauth pulseaudio pulseaudio-utils librsvg2-bin
 # dpkg-shlibdeps (in dpkg-dev) and file work out the package's library dependencies.
 PACKAGE_PACKAGES = dpkg-dev file
 # The packaging tests check the installed files and the package with the tools a distribution
 # checks them with.
-TEST_PACKAGES = qpdf mpg123 espeak-ng desktop-file-utils appstream man-db lintian \
+TEST_PACKAGES = qpdf mpg123 mediainfo espeak-ng desktop-file-utils appstream man-db lintian \
                 $(PACKAGE_PACKAGES)
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)

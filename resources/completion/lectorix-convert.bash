@@ -38,6 +38,9 @@ _lectorix_convert()
 
     local IFS=$'\n'
     case $prev in
+        --title | --artist)
+            COMPREPLY=()
+            ;;
         -o | --output | --password-file)
             compopt -o filenames 2>/dev/null
             COMPREPLY=($(compgen -f -- "$cur"))
@@ -60,10 +63,13 @@ _lectorix_convert()
         *)
             if [[ $cur == -* && -z $prefix ]]; then
                 local options="--output= --directory= --voice= --rate= --volume=
---password-file= --list-voices --quiet --help --version -o -d -q -h -"
+--password-file= --title= --artist= --list-voices --quiet --help --version -o -d -q -h -"
                 IFS=$' \n'
                 COMPREPLY=($(compgen -W "$options" -- "$cur"))
-                ((${#COMPREPLY[@]} == 1)) && [[ ${COMPREPLY[0]} == *= ]] && compopt -o nospace 2>/dev/null
+                # An option that takes a value gets it right after its '='.
+                if ((${#COMPREPLY[@]} == 1)) && [[ ${COMPREPLY[0]} == *= ]]; then
+                    compopt -o nospace 2>/dev/null
+                fi
             else
                 compopt -o filenames 2>/dev/null
                 _lectorix_convert_documents "$cur"

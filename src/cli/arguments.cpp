@@ -18,6 +18,8 @@ enum class OptionId {
     Rate,
     Volume,
     PasswordFile,
+    Title,
+    Artist,
     ListVoices,
     Quiet,
     Help,
@@ -32,13 +34,15 @@ struct KnownOption
     bool takesValue;
 };
 
-constexpr std::array<KnownOption, 10> KnownOptions{{
+constexpr std::array<KnownOption, 12> KnownOptions{{
     {OptionId::Output, "output", 'o', true},
     {OptionId::Directory, "directory", 'd', true},
     {OptionId::Voice, "voice", 0, true},
     {OptionId::Rate, "rate", 0, true},
     {OptionId::Volume, "volume", 0, true},
     {OptionId::PasswordFile, "password-file", 0, true},
+    {OptionId::Title, "title", 0, true},
+    {OptionId::Artist, "artist", 0, true},
     {OptionId::ListVoices, "list-voices", 0, false},
     {OptionId::Quiet, "quiet", 'q', false},
     {OptionId::Help, "help", 'h', false},
@@ -108,6 +112,12 @@ public:
                             .arg(value));
         case OptionId::PasswordFile:
             m_options.passwordFile = value;
+            return true;
+        case OptionId::Title:
+            m_options.title = value;
+            return true;
+        case OptionId::Artist:
+            m_options.artist = value;
             return true;
         case OptionId::ListVoices:
             m_options.action = Options::Action::ListVoices;
@@ -263,6 +273,9 @@ QString usageText()
         "      --rate=N              speech rate from -10 (slowest) to 10 (fastest)\n"
         "      --volume=N            volume from 0 to 100\n"
         "      --password-file=FILE  open encrypted PDFs with the first line of FILE\n"
+        "      --title=TEXT          the MP3's title tag (default: the PDF's title,\n"
+        "                              else the input's name without extension)\n"
+        "      --artist=TEXT         the MP3's artist tag (default: the PDF's author)\n"
         "      --list-voices         list the installed voices, one per line:\n"
         "                              identifier, language and name, tab-separated\n"
         "  -q, --quiet               show no progress line\n"

@@ -25,6 +25,8 @@ struct Options
     std::optional<int> rate;
     std::optional<int> volume;
     QString passwordFile;
+    QString title;  // --title: the MP3's title tag instead of the document's
+    QString artist; // --artist: the MP3's artist tag instead of the document's
     bool quiet = false;
 
     // With UsageError: what is wrong, one line, without the program name.

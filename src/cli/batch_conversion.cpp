@@ -123,6 +123,8 @@ void BatchConversion::startCurrent(const QString& password)
     request.outputPath = input.outputPath;
     request.voice = m_choices.voice;
     request.password = password;
+    request.title = m_choices.title;
+    request.artist = m_choices.artist;
     if (input.name == StandardInputName) {
         request.sourceText = m_choices.standardInputText;
         request.sourceName = QStringLiteral("standard input");

@@ -138,6 +138,8 @@ int convertInputs(const Options& options)
     }
     choices.voice.volume = options.volume.value_or(savedVolume());
     choices.voice.rate = options.rate.value_or(savedRate());
+    choices.title = options.title;
+    choices.artist = options.artist;
 
     if (!options.passwordFile.isEmpty()) {
         try {

@@ -22,7 +22,7 @@ ChildProcess::~ChildProcess()
 }
 
 int ChildProcess::start(const QByteArrayList& argv, const QString& standardErrorPath,
-                        int standardInput)
+                        int standardInput, const QString& standardOutputPath)
 {
     stop();
     if (argv.isEmpty() || argv.front().isEmpty())
@@ -32,7 +32,7 @@ int ChildProcess::start(const QByteArrayList& argv, const QString& standardError
             return StartFailureBase + EINVAL;
 
     pid_t pid = 0;
-    if (const int error = spawnProcess(argv, pid, standardErrorPath, standardInput))
+    if (const int error = spawnProcess(argv, pid, standardErrorPath, standardInput, standardOutputPath))
         return StartFailureBase + error;
     m_pid = pid;
     // Closing the window ends the program at once: the child must not outlive it.

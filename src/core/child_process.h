@@ -29,11 +29,11 @@ public:
     ~ChildProcess() override;
 
     // Starts argv (argv[0] is looked up in PATH when it holds no "/"). What the program
-    // writes on standard error goes to standardErrorPath when one is given; it reads
-    // standardInput when one is given (the caller keeps and closes its own copy). Returns 0,
-    // or StartFailureBase + errno when the program cannot be started (then no finished()).
+    // writes on standard error and output goes to the files given; it reads standardInput
+    // when one is given (the caller keeps and closes its own copy). Returns 0, or
+    // StartFailureBase + errno when the program cannot be started (then no finished()).
     int start(const QByteArrayList& argv, const QString& standardErrorPath = QString(),
-              int standardInput = -1);
+              int standardInput = -1, const QString& standardOutputPath = QString());
     // Ends the child and its process group at once; no finished() follows.
     void stop();
     bool isRunning() const { return m_pid > 0; }

@@ -10,6 +10,7 @@
 #include "core/file_utils.h"
 #include "core/mp3_encoding.h"
 #include "core/mp3_output.h"
+#include "core/mp3_tags.h"
 #include "core/pdf_converter.h"
 #include "core/process_runner.h"
 #include "core/program_end.h"
@@ -44,7 +45,7 @@ constexpr double FinishingShare = 0.02;
 // One encoder for each processor core of the machines this runs on; a text shorter than two
 // lanes' worth is not worth joining.
 constexpr int EncoderLanes = 2;
-constexpr qsizetype MinimumLaneLength = 20000;
+constexpr qsizetype MinimumLaneLength = 10000;
 
 } // namespace
 
@@ -96,6 +97,9 @@ struct ConversionJob::State
     };
     std::vector<Lane> lanes;
     ChildProcess* joiner = nullptr;
+    ChildProcess* documentInfo = nullptr; // pdfinfo, for the tags
+    bool documentInfoDone = true;
+    bool waitingForDocumentInfo = false;
     QString textPath;
     QString partialPath;
     int pieces = 0;
@@ -122,6 +126,8 @@ struct ConversionJob::State
     void encoderFailed();
     void allEncoded();
     void join();
+    void readDocumentInfo();
+    Mp3Tags tags() const;
     void complete();
     void finish(ConversionOutcome outcome, const QString& message,
                 const QString& detail = QString());
@@ -174,6 +180,7 @@ void ConversionJob::State::extracted(const ExtractionResult& result)
     switch (result.outcome) {
     case ExtractionOutcome::Text:
         textPath = result.textPath;
+        readDocumentInfo();
         makeMp3();
         return;
     case ExtractionOutcome::NeedsPassword:
@@ -395,13 +402,66 @@ void ConversionJob::State::encoderFailed()
                                                       "lame installed?).")));
 }
 
+// The PDF's Title and Author, read while the voice speaks.
+void ConversionJob::State::readDocumentInfo()
+{
+    documentInfo = new ChildProcess(q);
+    documentInfoDone = false;
+    connect(documentInfo, &ChildProcess::finished, q, [this] {
+        documentInfoDone = true;
+        if (waitingForDocumentInfo)
+            complete();
+    });
+    if (documentInfo->start(documentInfoArguments(request.sourcePdf, request.password),
+                            QString(), -1, workPath(QStringLiteral("info.txt"))) != 0)
+        documentInfoDone = true; // no pdfinfo: the tags go without
+}
+
+Mp3Tags ConversionJob::State::tags() const
+{
+    Mp3Tags tags;
+    if (!request.sourcePdf.isEmpty())
+        tags = tagsFromDocumentInfo(readTextFile(workPath(QStringLiteral("info.txt"))));
+    if (!request.title.isEmpty())
+        tags.title = request.title;
+    if (tags.title.isEmpty()) {
+        const QString name = request.sourcePdf.isEmpty() ? request.sourceName : request.sourcePdf;
+        tags.title = stripExtension(fileNameOf(name));
+    }
+    if (!request.artist.isEmpty())
+        tags.artist = request.artist;
+    QString voiceName;
+    try {
+        const auto voice = speech::engine().createVoice();
+        voiceName = request.voice.voiceIndex < 0
+                        ? voice->voice().description
+                        : voice->installedVoices().value(request.voice.voiceIndex).description;
+    } catch (const Failure&) {
+    }
+    tags.comment = QStringLiteral("Read aloud by Lectorix with the voice %1 at speed %2")
+                       .arg(voiceName.isEmpty() ? QStringLiteral("chosen") : voiceName)
+                       .arg(request.voice.rate);
+    return tags;
+}
+
 void ConversionJob::State::complete()
 {
+    if (!documentInfoDone) {
+        waitingForDocumentInfo = true;
+        return;
+    }
+    waitingForDocumentInfo = false;
     const QFileInfo made(partialPath);
     if (!made.exists() || made.size() == 0) {
         finish(ConversionOutcome::Failed,
                notMade(request.outputPath, QStringLiteral("the encoder wrote nothing.")));
         return;
+    }
+    try {
+        writeMp3Tags(partialPath, tags());
+    } catch (const Failure& failure) {
+        // The sound is complete; a player then shows the file name.
+        qWarning("%s", qPrintable(failure.description()));
     }
     QString refusal;
     guard(226, [&] {
@@ -432,6 +492,8 @@ void ConversionJob::State::removeWorkingFiles()
     }
     if (joiner)
         joiner->stop();
+    if (documentInfo)
+        documentInfo->stop();
     if (!partialPath.isEmpty())
         QFile::remove(partialPath);
     partialPath.clear();

@@ -22,6 +22,10 @@ struct ConversionRequest
     VoiceSettings voice;
     // Given as owner and as user password; empty for none.
     QString password;
+    // The MP3's tags: title and artist given here win over the PDF's Title and Author; without
+    // either the title is the document's file name without its extension.
+    QString title;
+    QString artist;
     // The outside tools: program names looked up in PATH, or paths of this user's own files.
     QString converter = QStringLiteral("pdftotext");
     QString encoder = QStringLiteral("lame");

@@ -25,7 +25,7 @@ namespace lectorix {
 // The child runs in a process group of its own, so stopping it also stops whatever it started
 // (a shell script's commands), and it reads nothing: no outside program here is interactive.
 int spawnProcess(const QByteArrayList& argv, pid_t& pid, const QString& standardErrorPath,
-                 int standardInput)
+                 int standardInput, const QString& standardOutputPath)
 {
     std::vector<char*> args;
     args.reserve(size_t(argv.size()) + 1);
@@ -41,6 +41,10 @@ int spawnProcess(const QByteArrayList& argv, pid_t& pid, const QString& standard
         posix_spawn_file_actions_adddup2(&actions, standardInput, STDIN_FILENO);
     else
         posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    const QByteArray outputFile = QFile::encodeName(standardOutputPath);
+    if (!standardOutputPath.isEmpty())
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outputFile.constData(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
     const QByteArray errorFile = QFile::encodeName(standardErrorPath);
     if (!standardErrorPath.isEmpty())
         posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errorFile.constData(),

@@ -25,10 +25,11 @@ int runAndWait(const QString& commandLine, int windowStyle = 6);
 int runAndWaitArgv(const QByteArrayList& argv, int windowStyle = 6);
 
 // Starts argv in a process group of its own with standard input from standardInput (else
-// /dev/null), standard error into standardErrorPath when one is given, and the usual signal
-// handling. Returns 0 or the errno of the failure. The caller reaps the child.
+// /dev/null), standard error and standard output into the files given (else the program's
+// own), and the usual signal handling. Returns 0 or the errno of the failure. The caller
+// reaps the child.
 int spawnProcess(const QByteArrayList& argv, pid_t& pid, const QString& standardErrorPath,
-                 int standardInput = -1);
+                 int standardInput = -1, const QString& standardOutputPath = QString());
 
 // Kills the child started by spawnProcess and everything in its process group, and reaps it.
 // Returns its exit code, or -1 when someone else had reaped it already.

@@ -1,5 +1,6 @@
 #include "core/conversion_job.h"
 #include "core/document_text.h"
+#include "support/audio_files.h"
 #include "support/error_recorder.h"
 #include "support/test_env.h"
 
@@ -9,6 +10,10 @@
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QtTest>
+
+#include <taglib/id3v2header.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/mpegfile.h>
 
 #include <unistd.h>
 
@@ -192,6 +197,75 @@ private slots:
                      .entryList({QStringLiteral(".paper.mp3.part-*")}, QDir::Files | QDir::Hidden),
                  QStringList());
         QCOMPARE(childrenOf(::getpid()), QStringList());
+    }
+
+    // The tag names the document as the PDF does, else by its file name; what the caller
+    // gives wins, in any script. A long document is spoken in two lanes and joined: the
+    // result still decodes from its first frame and players read its length right.
+    void tagsAndJoinedLength_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("artist");
+        QTest::addColumn<QString>("expectedTitle");
+        QTest::addColumn<QString>("expectedArtist");
+        QTest::addColumn<int>("parts");
+        QTest::newRow("PDF with a title and an author, joined")
+            << "issue-982-example.pdf" << QString() << QString() << "Art in Machine Learning"
+            << "Martin Thoma" << 2;
+        QTest::newRow("PDF without") << "french_diacritics.pdf" << QString() << QString()
+                                     << "french_diacritics" << QString() << 1;
+        QTest::newRow("given, not ASCII")
+            << "french_diacritics.pdf" << QStringLiteral("Les Misérables — Tome I")
+            << QStringLiteral("Виктор Гюго") << QStringLiteral("Les Misérables — Tome I")
+            << QStringLiteral("Виктор Гюго") << 1;
+    }
+
+    void tagsAndJoinedLength()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, title);
+        QFETCH(QString, artist);
+        QFETCH(QString, expectedTitle);
+        QFETCH(QString, expectedArtist);
+        QFETCH(int, parts);
+        const QString temp = test::freshScratch();
+        const QString mp3 = temp + QStringLiteral("/../tagged.mp3");
+        ConversionRequest request;
+        request.sourcePdf = test::corpusFile(file);
+        request.outputPath = mp3;
+        request.voice.rate = 10;
+        request.title = title;
+        request.artist = artist;
+        ConversionJob job(request);
+        QList<ConversionProgress> progress;
+        const ConversionResult result = runToEnd(job, &progress);
+        QCOMPARE(int(result.outcome), int(ConversionOutcome::Done));
+        QCOMPARE(progress.last().pieces, parts);
+
+        TagLib::MPEG::File read(QFile::encodeName(mp3).constData());
+        QVERIFY(read.hasID3v2Tag());
+        QCOMPARE(int(read.ID3v2Tag()->header()->majorVersion()), 4);
+        QCOMPARE(QString::fromStdString(read.ID3v2Tag()->title().to8Bit(true)), expectedTitle);
+        QCOMPARE(QString::fromStdString(read.ID3v2Tag()->artist().to8Bit(true)), expectedArtist);
+        QVERIFY(QString::fromStdString(read.ID3v2Tag()->comment().to8Bit(true))
+                    .endsWith(QStringLiteral("at speed 10")));
+
+        const qint64 decoded = test::mp3Samples(mp3);
+        QVERIFY2(decoded > 0, "mpg123 does not decode the MP3 from its start");
+        const QString mediainfo = QStandardPaths::findExecutable(QStringLiteral("mediainfo"));
+        if (mediainfo.isEmpty())
+            return;
+        QProcess info;
+        info.start(mediainfo, {QStringLiteral("--Inform=Audio;%Duration%"), mp3});
+        QVERIFY(info.waitForFinished(60000));
+        const double reportedMs = info.readAllStandardOutput().trimmed().toDouble();
+        const double decodedMs = decoded * 1000.0 / 22050.0;
+        QVERIFY2(qAbs(reportedMs - decodedMs) <= decodedMs / 100,
+                 qPrintable(QStringLiteral("reported %1 ms, decoded %2 ms, %3 parts")
+                                .arg(reportedMs)
+                                .arg(decodedMs)
+                                .arg(progress.last().pieces)));
     }
 };
 

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QByteArrayList>
+#include <QString>
+
+namespace lectorix {
+
+// What a player lists for an exported MP3.
+struct Mp3Tags
+{
+    QString title;
+    QString artist;
+    QString comment;
+};
+
+// The command that prints a PDF's document information in UTF-8, the password given as owner
+// and as user password: pdfinfo -enc UTF-8 [-opw pw -upw pw] pdf
+QByteArrayList documentInfoArguments(const QString& pdfPath, const QString& password);
+
+// The Title and Author that pdfinfo printed (blank ones are none) as title and artist.
+Mp3Tags tagsFromDocumentInfo(const QString& pdfinfoOutput);
+
+// Writes title, artist and comment into an ID3v2.4 tag at the front of the MP3, replacing any
+// tag it had; empty ones are left out. The sound is not touched. Throws Failure.
+void writeMp3Tags(const QString& mp3Path, const Mp3Tags& tags);
+
+} // namespace lectorix
