@@ -130,6 +130,18 @@ inline QString copyCorpusFile(const QString& name, const QString& target)
     return QFile::copy(corpusFile(name), target) ? target : QString();
 }
 
+// The MP3 after its ID3v2 tag, if it has one: the sound alone.
+inline QByteArray withoutTag(const QByteArray& mp3)
+{
+    if (!mp3.startsWith("ID3") || mp3.size() < 10)
+        return mp3;
+    qsizetype size = 0;
+    for (int i = 6; i < 10; ++i)
+        size = (size << 7) | (mp3.at(i) & 0x7f);
+    const bool footer = (mp3.at(5) & 0x10) != 0;
+    return mp3.mid(10 + size + (footer ? 10 : 0));
+}
+
 } // namespace lectorix::test
 
 #define REQUIRE_CONVERTER_AND_CORPUS()                                                             \

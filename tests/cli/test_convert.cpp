@@ -124,7 +124,9 @@ private slots:
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.standardError, QByteArray());
         QCOMPARE(mp3Fault(m_folder + '/' + output), QString());
-        QVERIFY(readFile(m_folder + '/' + output) == readFile(reference + "/sentence.mp3"));
+        // The same sound; the tags name each input by its own name.
+        QVERIFY(withoutTag(readFile(m_folder + '/' + output)) ==
+                withoutTag(readFile(reference + "/sentence.mp3")));
     }
 
     // One input of three fails: it is named with its reason, the other two are converted,
