@@ -142,8 +142,28 @@ int main(int argc, char** argv)
     std::printf("  per second of audio: ours %.2f ms, pipeline %.2f ms, ratio %.3f\n",
                 1000 * ours / ourAudio, 1000 * pipeline / pipelineAudio,
                 (ours / ourAudio) / (pipeline / pipelineAudio));
+    const double bookPeak = peakMegabytes();
     std::printf("  peak memory of the program during the conversion: %.1f MB (target < 200 MB; "
                 "%.1f MB before it)\n",
-                peakMegabytes(), peakBefore);
+                bookPeak, peakBefore);
+
+    // Memory must not grow with the book: a book of about three times the text, at the
+    // fastest rate so that it takes no longer.
+    const QString longer = QStringLiteral(LECTORIX_CORPUS_DIR) + QStringLiteral("/freeculture.pdf");
+    if (QFile::exists(longer)) {
+        resetPeak();
+        ConversionRequest bigger = request;
+        bigger.sourcePdf = longer;
+        bigger.outputPath = out + QStringLiteral("/freeculture.mp3");
+        bigger.voice.rate = 10;
+        ConversionJob second(bigger);
+        QObject::connect(&second, &ConversionJob::finished, &app,
+                         [] { QCoreApplication::quit(); });
+        second.start();
+        app.exec();
+        std::printf("  peak memory for freeculture.pdf (about 3 times the text): %.1f MB, "
+                    "ratio %.2f to the first book\n",
+                    peakMegabytes(), peakMegabytes() / bookPeak);
+    }
     return 0;
 }
