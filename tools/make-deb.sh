@@ -5,7 +5,7 @@
 set -eu
 build=$1
 output=${2:-$build/packages}
-cmake --build "$build" -j "$(nproc)"
+cmake --build "$build" -j "$(nproc)" >&2
 mkdir -p "$output"
 cpack --config "$build/CPackConfig.cmake" -G DEB -B "$output" >&2
 ls "$output"/lectorix_*.deb

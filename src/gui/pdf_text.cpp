@@ -75,10 +75,9 @@ void loadPdfText(MainWindow& form, const QString& pdfPath, std::function<void()>
 {
     Guard g("Read", "GetPDFText");
     // A newer document overtakes an older one still converting: the older one is dropped.
-    if (form.textExtraction) {
-        form.textExtraction->cancel();
-        form.textExtraction->deleteLater();
+    if (ExtractionJob* older = form.textExtraction) {
         form.textExtraction = nullptr;
+        older->cancel(); // its end handler lets go of it
     }
 
     ExtractionRequest request;
