@@ -1,7 +1,5 @@
 #include "gui/command_line.h"
 
-#include "core/document_text.h"
-#include "gui/dialogs.h"
 #include "gui/main_window.h"
 #include "gui/pdf_chooser.h"
 #include "gui/text_tools.h"
@@ -9,7 +7,6 @@
 #include <QFileInfo>
 #include <QMimeDatabase>
 
-#include <utility>
 
 namespace lectorix {
 
@@ -25,56 +22,6 @@ LaunchRequest usageError(const QString& error)
     request.error = error;
     return request;
 }
-
-// Answers the next file dialog with a path known beforehand and hands every other interaction
-// to the dialogs the program shows, so that a document named on the command line goes
-// through the very handler a chosen one goes through. A password query of an encrypted PDF is
-// still asked.
-class AnsweredFileDialog final : public Dialogs
-{
-public:
-    AnsweredFileDialog(Dialogs& shown, QString path) : m_shown(shown), m_path(std::move(path)) {}
-
-    Answer message(const Message& message) override { return m_shown.message(message); }
-    std::optional<QString> input(const Input& input) override { return m_shown.input(input); }
-    QString openFile(const FileRequest& request) override
-    {
-        if (m_answered)
-            return m_shown.openFile(request);
-        m_answered = true;
-        return m_path;
-    }
-    QString saveFile(const FileRequest& request) override { return m_shown.saveFile(request); }
-    QString browseFolder(const QString& prompt, const QString& initialFolder) override
-    {
-        return m_shown.browseFolder(prompt, initialFolder);
-    }
-    bool openUrl(const QUrl& url) override { return m_shown.openUrl(url); }
-
-private:
-    Dialogs& m_shown;
-    QString m_path;
-    bool m_answered = false;
-};
-
-// Puts the answering dialogs in place for one handler call and the shown ones back after it,
-// also when the handler throws.
-class DialogsAnsweringWith
-{
-public:
-    explicit DialogsAnsweringWith(const QString& path)
-        : m_shown(dialogs()), m_answering(m_shown, path)
-    {
-        setDialogs(&m_answering);
-    }
-    ~DialogsAnsweringWith() { setDialogs(&m_shown); }
-    DialogsAnsweringWith(const DialogsAnsweringWith&) = delete;
-    DialogsAnsweringWith& operator=(const DialogsAnsweringWith&) = delete;
-
-private:
-    Dialogs& m_shown;
-    AnsweredFileDialog m_answering;
-};
 
 } // namespace
 
@@ -182,21 +129,11 @@ void openDocument(MainWindow& form, const QString& path)
     const DocumentKind kind = documentKind(absolutePath);
     if (kind == DocumentKind::Unsupported)
         return;
-    DialogsAnsweringWith answering(absolutePath);
-    if (kind == DocumentKind::Pdf) {
-        // A PDF overtakes an earlier one still converting by itself.
-        choosePdf(form);
-        return;
-    }
-    // Loading a text file does not look at a PDF still converting; left alone, its text would
-    // replace the file's a moment later. A cancelled extraction may report at once, so it is
-    // let go of first.
-    if (ExtractionJob* earlier = form.textExtraction) {
-        form.textExtraction = nullptr;
-        earlier->cancel();
-        earlier->deleteLater();
-    }
-    loadTextFromFile(form);
+    // As choosing the document in the window would, without the file dialog.
+    if (kind == DocumentKind::Pdf)
+        openPdf(form, absolutePath);
+    else
+        loadTextFile(form, absolutePath);
 }
 
 } // namespace lectorix

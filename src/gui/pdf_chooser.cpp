@@ -21,7 +21,13 @@ void choosePdf(MainWindow& form)
     g.assign(106, chosen, [&] { return dialogs().openFile(request); });
     if (g.test(108, [&] { return chosen.isEmpty(); }))
         return;
-    g(110, [&] { form.pdfPathEdit->setText(chosen); });
+    openPdf(form, chosen);
+}
+
+void openPdf(MainWindow& form, const QString& path)
+{
+    Guard g("Form1", "PushButton1_Click");
+    g(110, [&] { form.pdfPathEdit->setText(path); });
     g(112, [&] { form.setMousePointer(MainWindow::PointerBusy); });
     g(114, [&] { form.useTextBox = false; });
     g(116, [&] {

@@ -71,14 +71,19 @@ void showExtraction(MainWindow& form, const QString& pdfPath, const ExtractionRe
 
 } // namespace
 
-void loadPdfText(MainWindow& form, const QString& pdfPath, std::function<void()> then)
+void cancelTextExtraction(MainWindow& form)
 {
-    Guard g("Read", "GetPDFText");
-    // A newer document overtakes an older one still converting: the older one is dropped.
     if (ExtractionJob* older = form.textExtraction) {
         form.textExtraction = nullptr;
         older->cancel(); // its end handler lets go of it
     }
+}
+
+void loadPdfText(MainWindow& form, const QString& pdfPath, std::function<void()> then)
+{
+    Guard g("Read", "GetPDFText");
+    // A newer document overtakes an older one still converting: the older one is dropped.
+    cancelTextExtraction(form);
 
     ExtractionRequest request;
     request.pdfPath = pdfPath;

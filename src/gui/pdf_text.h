@@ -19,4 +19,8 @@ class MainWindow;
 void loadPdfText(MainWindow& form, const QString& pdfPath,
                  std::function<void()> then = std::function<void()>());
 
+// Drops the extraction still filling the text box, if one runs, so that its text does not
+// replace what the box is about to be given instead.
+void cancelTextExtraction(MainWindow& form);
+
 } // namespace lectorix

@@ -51,10 +51,30 @@ void visitHomePage(int draw)
     dialogs().openUrl(QUrl::fromLocalFile(page));
 }
 
-void visitHomePage()
+namespace {
+
+int randomDraw()
 {
     const double uniform = QRandomGenerator::global()->generateDouble();
-    visitHomePage(int(100.0 * uniform) + 1);
+    return int(100.0 * uniform) + 1;
+}
+
+std::function<int()>& homePageDraw()
+{
+    static std::function<int()> draw = randomDraw;
+    return draw;
+}
+
+} // namespace
+
+void setHomePageDraw(std::function<int()> draw)
+{
+    homePageDraw() = draw ? std::move(draw) : std::function<int()>(randomDraw);
+}
+
+void visitHomePage()
+{
+    visitHomePage(homePageDraw()());
 }
 
 QString setAppTitle(const QString& productName)

@@ -3,6 +3,8 @@
 #include <QCursor>
 #include <QString>
 
+#include <functional>
+
 namespace lectorix {
 class MainWindow;
 
@@ -14,6 +16,8 @@ void applySkin(MainWindow& form);
 // One start in a hundred opens the about page. draw is the number from 1 to 100.
 void visitHomePage(int draw);
 void visitHomePage();
+// Where the draw comes from: chance, unless a test fixes it (nullptr puts chance back).
+void setHomePageDraw(std::function<int()> draw);
 // Cuts the product name before its last blank until it is 40 characters or shorter (at
 // least once) and makes it the title of message boxes. Throws when a cut is impossible.
 QString setAppTitle(const QString& productName = ProductName);

@@ -53,15 +53,23 @@ void loadTextFromFile(MainWindow& form)
     Guard g("Form1", "PushButton4_Click");
     Dialogs::FileRequest request;
     QString chosen;
-    QStringList blocks;
     g(100, [&] { chosen.clear(); });
     g(102, [&] { request.filter = TextFilter; });
     g.assign(104, chosen, [&] { return dialogs().openFile(request); });
     if (g.test(106, [&] { return chosen.isEmpty(); }))
         return;
+    loadTextFile(form, chosen);
+}
+
+void loadTextFile(MainWindow& form, const QString& path)
+{
+    Guard g("Form1", "PushButton4_Click");
+    QStringList blocks;
+    // A PDF still converting would replace the file's text a moment later.
+    cancelTextExtraction(form);
     g(108, [&] { form.setMousePointer(MainWindow::PointerBusy); });
     g(110, [&] { form.textToReadEdit->setPlainText(QString()); });
-    g.assign(112, blocks, [&] { return readTextFileBlocks(chosen); });
+    g.assign(112, blocks, [&] { return readTextFileBlocks(path); });
     // The blocks go into the box in one step: appending them one by one would copy the
     // growing text for every block.
     g(116, [&] { form.textToReadEdit->setPlainText(blocks.join(QString())); });
