@@ -1,5 +1,7 @@
 #include "cli/arguments.h"
 
+#include "core/program_version.h"
+
 #include <QRegularExpression>
 
 #include <array>
@@ -8,8 +10,6 @@ namespace lectorix::cli {
 
 namespace {
 
-// project(VERSION) of the top-level CMakeLists.txt.
-constexpr char ProgramVersion[] = LECTORIX_VERSION;
 
 enum class OptionId {
     Output,
@@ -300,13 +300,7 @@ QString usageText()
 
 QString versionText()
 {
-    return QStringLiteral("lectorix-convert (Lectorix) %1\n"
-                          "Copyright (C) 2026 the Lectorix developers.\n"
-                          "License GPLv3+: GNU GPL version 3 or later "
-                          "<https://gnu.org/licenses/gpl.html>.\n"
-                          "This is free software: you are free to change and redistribute it.\n"
-                          "There is NO WARRANTY, to the extent permitted by law.\n")
-        .arg(QLatin1String(ProgramVersion));
+    return lectorix::versionText(ProgramName);
 }
 
 QString tryHelpText()

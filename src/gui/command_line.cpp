@@ -1,5 +1,6 @@
 #include "gui/command_line.h"
 
+#include "core/program_version.h"
 #include "gui/main_window.h"
 #include "gui/pdf_chooser.h"
 #include "gui/text_tools.h"
@@ -12,8 +13,6 @@ namespace lectorix {
 
 namespace {
 
-// project(VERSION) of the top-level CMakeLists.txt.
-constexpr char ProgramVersion[] = LECTORIX_VERSION;
 
 LaunchRequest usageError(const QString& error)
 {
@@ -80,13 +79,7 @@ QString launchUsageText()
 
 QString launchVersionText()
 {
-    return QStringLiteral("lectorix (Lectorix) %1\n"
-                          "Copyright (C) 2026 the Lectorix developers.\n"
-                          "License GPLv3+: GNU GPL version 3 or later "
-                          "<https://gnu.org/licenses/gpl.html>.\n"
-                          "This is free software: you are free to change and redistribute it.\n"
-                          "There is NO WARRANTY, to the extent permitted by law.\n")
-        .arg(QLatin1String(ProgramVersion));
+    return versionText(QStringLiteral("lectorix"));
 }
 
 QString launchTryHelpText()

@@ -1,3 +1,4 @@
+#include "core/program_version.h"
 #include "gui/command_line.h"
 #include "gui/dialogs.h"
 #include "gui/main_window.h"
@@ -99,7 +100,7 @@ int main(int argc, char* argv[])
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Lectorix"));
-    QApplication::setApplicationVersion(QStringLiteral(LECTORIX_VERSION));
+    QApplication::setApplicationVersion(lectorix::programVersion());
     QApplication::setOrganizationName(QStringLiteral("Quendrel"));
     // Lets the desktop match the window with its menu entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(LECTORIX_APP_ID));
