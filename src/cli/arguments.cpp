@@ -22,6 +22,8 @@ enum class OptionId {
     Artist,
     ListVoices,
     Quiet,
+    Verbatim,
+    PrintText,
     Help,
     Version
 };
@@ -34,7 +36,7 @@ struct KnownOption
     bool takesValue;
 };
 
-constexpr std::array<KnownOption, 12> KnownOptions{{
+constexpr std::array<KnownOption, 14> KnownOptions{{
     {OptionId::Output, "output", 'o', true},
     {OptionId::Directory, "directory", 'd', true},
     {OptionId::Voice, "voice", 0, true},
@@ -45,6 +47,8 @@ constexpr std::array<KnownOption, 12> KnownOptions{{
     {OptionId::Artist, "artist", 0, true},
     {OptionId::ListVoices, "list-voices", 0, false},
     {OptionId::Quiet, "quiet", 'q', false},
+    {OptionId::Verbatim, "verbatim", 0, false},
+    {OptionId::PrintText, "print-text", 0, false},
     {OptionId::Help, "help", 'h', false},
     {OptionId::Version, "version", 0, false},
 }};
@@ -125,6 +129,13 @@ public:
         case OptionId::Quiet:
             m_options.quiet = true;
             return true;
+        case OptionId::Verbatim:
+            m_options.verbatim = true;
+            return true;
+        case OptionId::PrintText:
+            if (m_options.action == Options::Action::Convert)
+                m_options.action = Options::Action::PrintText;
+            return true;
         case OptionId::Help:
             m_options.action = Options::Action::Help;
             return true;
@@ -156,6 +167,14 @@ private:
 // Checks what only the whole command line tells.
 void checkInputs(Options& options, Parser& parser)
 {
+    if (options.action == Options::Action::PrintText) {
+        if (options.inputs.isEmpty())
+            parser.fail(QStringLiteral("no input given (a PDF, a .txt file, or - for standard "
+                                       "input)"));
+        else if (options.inputs.count(StandardInputName) > 1)
+            parser.fail(QStringLiteral("standard input (-) can be given only once"));
+        return;
+    }
     if (options.action != Options::Action::Convert)
         return;
     if (options.inputs.isEmpty()) {
@@ -279,6 +298,11 @@ QString usageText()
         "      --list-voices         list the installed voices, one per line:\n"
         "                              identifier, language and name, tab-separated\n"
         "  -q, --quiet               show no progress line\n"
+        "      --verbatim            speak each line of the text as it stands, instead\n"
+        "                              of joining the lines of a paragraph and leaving\n"
+        "                              out running headers and page numbers\n"
+        "      --print-text          convert nothing: print what would be spoken, one\n"
+        "                              utterance per line\n"
         "  -h, --help                display this help and exit\n"
         "      --version             output version information and exit\n"
         "\n"

@@ -15,7 +15,7 @@ inline const QString StandardInputName = QStringLiteral("-");
 // speech engine; whatever needs those is checked afterwards.
 struct Options
 {
-    enum class Action { Convert, Help, Version, ListVoices, UsageError };
+    enum class Action { Convert, PrintText, Help, Version, ListVoices, UsageError };
     Action action = Action::Convert;
 
     QStringList inputs;   // as given, in order; "-" is standard input
@@ -28,6 +28,7 @@ struct Options
     QString title;  // --title: the MP3's title tag instead of the document's
     QString artist; // --artist: the MP3's artist tag instead of the document's
     bool quiet = false;
+    bool verbatim = false; // --verbatim: line by line as the text stands
 
     // With UsageError: what is wrong, one line, without the program name.
     QString error;

@@ -19,6 +19,16 @@ namespace {
 // which stops it too.
 constexpr int CancelGraceMs = 15000;
 
+QString oneLine(QString text)
+{
+    text.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    text.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return text.simplified();
+}
+
+} // namespace
+
 QString shownName(const QString& input)
 {
     return input == StandardInputName ? QStringLiteral("standard input") : quotedName(input);
@@ -40,16 +50,6 @@ QString readTextInput(const QString& path, QString& problem)
     }
     return decodeTextFile(bytes);
 }
-
-QString oneLine(QString text)
-{
-    text.replace(QLatin1String("\r\n"), QLatin1String(" "));
-    text.replace(QLatin1Char('\r'), QLatin1Char(' '));
-    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    return text.simplified();
-}
-
-} // namespace
 
 QString failureText(const ConversionResult& result)
 {
@@ -125,6 +125,7 @@ void BatchConversion::startCurrent(const QString& password)
     request.password = password;
     request.title = m_choices.title;
     request.artist = m_choices.artist;
+    request.verbatim = m_choices.verbatim;
     if (input.name == StandardInputName) {
         request.sourceText = m_choices.standardInputText;
         request.sourceName = QStringLiteral("standard input");

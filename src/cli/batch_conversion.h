@@ -28,7 +28,14 @@ struct BatchChoices
     QString artist;
     bool mayPrompt = false;    // a PDF that needs a password may ask for one on the terminal
     QString standardInputText; // the text read from standard input, when "-" is an input
+    bool verbatim = false;     // spoken line by line as the text stands
 };
+
+// An input as messages name it: quoted, or "standard input".
+QString shownName(const QString& input);
+
+// The text of a text file by the program's reading rule; problem says why there is none.
+QString readTextInput(const QString& path, QString& problem);
 
 // Converts the inputs one after another. A PDF that needs a password when none was given is
 // tried once more with one asked for on the terminal, where that is allowed. A failed input is

@@ -6,8 +6,10 @@
 #include "cli/password.h"
 #include "cli/saved_choices.h"
 #include "cli/terminal_progress.h"
+#include "cli/text_printing.h"
 #include "cli/voices.h"
 #include "core/error_report.h"
+#include "core/settings.h"
 #include "core/text_decoding.h"
 
 #include <QCoreApplication>
@@ -112,6 +114,36 @@ QList<BatchInput> planOutputs(const Options& options, int& failureStatus)
     return planned;
 }
 
+int printTexts(const Options& options)
+{
+    TextPrintingChoices choices;
+    choices.verbatim = options.verbatim || readsVerbatim();
+    if (!options.passwordFile.isEmpty()) {
+        try {
+            choices.password = readPasswordFile(options.passwordFile);
+        } catch (...) {
+            return usageError(describeCurrentException());
+        }
+    } else {
+        choices.password = environmentPassword().value_or(QString());
+    }
+    if (options.inputs.contains(StandardInputName)) {
+        QFile standardInput;
+        if (!standardInput.open(stdin, QIODevice::ReadOnly)) {
+            printError(QStringLiteral("cannot read standard input"));
+            return ExitFailed;
+        }
+        choices.standardInputText = decodeTextFile(standardInput.readAll());
+    }
+    setErrorReportSink([](const QString& tag, int line, const QString& description) {
+        printError(QStringLiteral("Application Error: %1 (in %2 at line %3)")
+                       .arg(description, tag, QString::number(line)));
+    });
+    return printSpokenTexts(
+        options.inputs, choices,
+        [](const QString& text) { return printToStandardOutput(text) == 0; }, printError);
+}
+
 int convertInputs(const Options& options)
 {
     BatchChoices choices;
@@ -140,6 +172,7 @@ int convertInputs(const Options& options)
     choices.voice.rate = options.rate.value_or(savedRate());
     choices.title = options.title;
     choices.artist = options.artist;
+    choices.verbatim = options.verbatim || readsVerbatim();
 
     if (!options.passwordFile.isEmpty()) {
         try {
@@ -208,6 +241,7 @@ int main(int argc, char* argv[])
     case Options::Action::Version:
         return printToStandardOutput(versionText());
     case Options::Action::ListVoices:
+    case Options::Action::PrintText:
     case Options::Action::Convert:
         break;
     }
@@ -215,5 +249,7 @@ int main(int argc, char* argv[])
     QCoreApplication app(argc, argv);
     if (options.action == Options::Action::ListVoices)
         return listVoices();
+    if (options.action == Options::Action::PrintText)
+        return printTexts(options);
     return convertInputs(options);
 }

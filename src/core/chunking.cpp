@@ -236,6 +236,25 @@ QString chunkFileName(const QString& inputPath, int number, const QString& exten
            extension;
 }
 
+namespace {
+
+bool isLetterAt(const QString& text, qsizetype i)
+{
+    if (i < 0 || i >= text.size())
+        return false;
+    const QChar c = text[i];
+    if (c.isLetter() || c.isMark())
+        return true;
+    // A letter outside the basic plane: look at the whole pair.
+    if (c.isHighSurrogate() && i + 1 < text.size())
+        return QChar::isLetter(QChar::surrogateToUcs4(c, text[i + 1]));
+    if (c.isLowSurrogate() && i > 0)
+        return QChar::isLetter(QChar::surrogateToUcs4(text[i - 1], c));
+    return false;
+}
+
+} // namespace
+
 QString cleanLineForSpeech(const QString& text)
 {
     QString out;
@@ -252,9 +271,20 @@ QString cleanLineForSpeech(const QString& text)
             ++i;
             continue;
         }
-        out += keptForSpeech(c.unicode()) ? c : QLatin1Char(' ');
+        // "it's", "don't", "the players' ball" and "first-class" are spoken as written: an
+        // apostrophe after a letter, and a hyphen between letters, stay.
+        const bool apostrophe = (c == QLatin1Char('\'') || c == QChar(0x2019)) && isLetterAt(text, i - 1);
+        const bool hyphen = (c == QLatin1Char('-') || c == QChar(0x2010)) && isLetterAt(text, i - 1) &&
+                            isLetterAt(text, i + 1);
+        out += (apostrophe || hyphen || keptForSpeech(c.unicode())) ? c : QLatin1Char(' ');
     }
     return out;
+}
+
+QString speechLine(QString line)
+{
+    static const QString Nbsp = QStringLiteral("&#xa0;");
+    return cleanLineForSpeech(line.remove(Nbsp));
 }
 
 int cutIntoChunkFiles(int rate, const QString& inputPath)
@@ -271,10 +301,9 @@ int cutIntoChunkFiles(int rate, const QString& inputPath)
     qint64 characters = 0;
     g(128, [&] { chunk.create(chunkFileName(inputPath, number, QStringLiteral(".txt"))); });
 
-    static const QString Nbsp = QStringLiteral("&#xa0;");
     while (!input.atEnd()) {
         QString line;
-        g(138, [&] { line = cleanLineForSpeech(input.readLine().remove(Nbsp).toLower()); });
+        g(138, [&] { line = speechLine(input.readLine()); });
         // Each line keeps its line break: written back to back, the last word of one line
         // and the first of the next would be spoken as one word. The break is not counted,
         // so chunks end where they always did.

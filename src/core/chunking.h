@@ -21,15 +21,20 @@ QString chunkFileName(const QString& inputPath, int number, const QString& exten
 
 // Cuts the text file at inputPath into chunk files output001.txt, output002.txt, ... beside
 // it, sized by the rate of rateSlider, and deletes the input. Each input line is cleaned for the
-// speech engine ("&#xa0;" removed, lower-cased, cleanLineForSpeech) and written without a line
+// speech engine (speechLine) and written without a line
 // break. Returns the number of chunk files written (at least 1: an empty input gives one
 // empty chunk; an input whose last line exactly fills a chunk leaves an empty last one).
 // It handles no events: a whole book is cut in milliseconds. Failures are reported
 // as Speak.CutTextFileFSO; an input that cannot be read ends the cutting.
 int cutIntoChunkFiles(int rate, const QString& inputPath);
 
-// Keeps letters, digits and combining marks of every script, the space and . , ? ! ;
-// Every other character becomes one space, so the length in characters does not change.
+// Keeps letters, digits and combining marks of every script, the space and . , ? ! ; as well
+// as an apostrophe (' or \u2019) after a letter and a hyphen between letters. Every other
+// character becomes one space, so the length in characters does not change. Letter case stays:
+// "US" is not "us".
 QString cleanLineForSpeech(const QString& text);
+
+// A line as the export gives it to the voice: "&#xa0;" removed, then cleaned.
+QString speechLine(QString line);
 
 } // namespace lectorix

@@ -2,6 +2,7 @@
 
 #include "core/child_process.h"
 #include "core/chunking.h"
+#include "core/text_preparation.h"
 #include "core/document_text.h"
 #include "core/engine/speech_text.h"
 #include "core/text_splitting.h"
@@ -227,6 +228,16 @@ void ConversionJob::State::makeMp3()
         finish(ConversionOutcome::OutputFailed,
                notMade(request.outputPath,
                        refusal.isEmpty() ? QStringLiteral("it could not be created.") : refusal));
+        return;
+    }
+    // The text is spoken as it would be read aloud: a paragraph to a line, without running
+    // headers and page numbers. The chunk limits then count the prepared text.
+    if (!request.verbatim &&
+        !g(182, [&] { writeStringToFile(utteranceLines(prepareForSpeech(readTextFile(textPath))),
+                                        textPath); })) {
+        finish(ConversionOutcome::Failed,
+               notMade(request.outputPath, QStringLiteral("the text could not be prepared for "
+                                                          "speech.")));
         return;
     }
     g(182, [&] { pieces = cutIntoChunkFiles(request.voice.rate, textPath); });

@@ -29,6 +29,8 @@ struct ConversionRequest
     // The outside tools: program names looked up in PATH, or paths of this user's own files.
     QString converter = QStringLiteral("pdftotext");
     QString encoder = QStringLiteral("lame");
+    // Speak the text line by line as it stands, instead of prepared into paragraphs.
+    bool verbatim = false;
 };
 
 enum class ConversionStage {

@@ -5,7 +5,8 @@
 #include "core/failure.h"
 #include "core/speech_engine.h"
 #include "core/temp_folder.h"
-#include "core/text_files.h"
+#include "core/text_decoding.h"
+#include "core/text_preparation.h"
 #include "core/text_splitting.h"
 
 #include <QTimer>
@@ -16,6 +17,8 @@ namespace {
 
 constexpr int TextBoxPieceSize = 100000;
 constexpr int WatchIntervalMs = 50;
+// Utterances queued beyond the one being spoken.
+constexpr qsizetype UtterancesAhead = 2;
 
 } // namespace
 
@@ -51,6 +54,7 @@ void ReadingSession::release()
     m_voice.reset(); // stops at once: drops what is queued and silences the output
     m_workFolder.reset();
     m_utterances.clear();
+    m_waiting.clear();
     m_announced = 0;
 }
 
@@ -121,15 +125,19 @@ void ReadingSession::start(const ReadingRequest& request)
             return;
         }
         makeVoice(124);
-        QStringList pieces;
-        g.assign(134, pieces, [&] { return splitTextBySize(request.text, TextBoxPieceSize); });
-        qsizetype offset = 0;
-        for (const QString& piece : std::as_const(pieces)) {
-            queue(piece, offset, 140);
-            offset += piece.size();
-            if (!m_voice)
-                break;
+        if (request.verbatim) {
+            QStringList pieces;
+            g.assign(134, pieces, [&] { return splitTextBySize(request.text, TextBoxPieceSize); });
+            qsizetype offset = 0;
+            for (const QString& piece : std::as_const(pieces)) {
+                m_waiting.append({piece, offset, piece.size(), {}});
+                offset += piece.size();
+            }
+        } else {
+            g.assign(134, m_waiting, [&] { return prepareForSpeech(request.text); });
         }
+        m_queueLine = 140;
+        queueAhead();
         m_watch->start();
         return;
     }
@@ -165,29 +173,34 @@ void ReadingSession::pdfExtracted(const ExtractionResult& result)
     }
     Guard g("Speak", "SpeakLoud");
     makeVoice(202);
-    QStringList lines;
-    g.assign(212, lines, [&] { return readTextFileLines(result.textPath); });
-    qsizetype offset = 0;
-    for (const QString& line : std::as_const(lines)) {
-        if (!line.isEmpty())
-            queue(line, offset, 218);
-        offset += line.size() + 1;
-        if (!m_voice)
-            break;
-    }
+    QString text;
+    g.assign(212, text, [&] { return readTextFile(result.textPath); });
+    g.assign(212, m_waiting, [&] {
+        return m_request.verbatim ? linesForSpeech(text) : prepareForSpeech(text);
+    });
+    m_queueLine = 218;
+    queueAhead();
     m_watch->start();
 }
 
-void ReadingSession::queue(const QString& text, qsizetype offset, int line)
+// The voice is given a few utterances ahead of the one it speaks, not the whole text at once:
+// the queue stays short for any book, and a new rate is heard from the next utterance on.
+void ReadingSession::queueAhead()
 {
     Guard g("Speak", "SpeakLoud");
-    // A failed queuing step ends the queuing: the rest would fail the same way, each with a
-    // report of its own.
-    const bool queued = g(line, [&] { voiceOrFail().speakAsync(text); });
-    if (queued)
-        m_utterances.append({offset, text.size()});
-    else
-        m_voice.reset();
+    // Without a voice (its making failed), the first queuing step fails and says so.
+    while (!m_waiting.isEmpty() &&
+           m_utterances.size() - qMax(m_voice ? m_voice->textsBegun() : 0, 1) < UtterancesAhead) {
+        const SpokenPiece piece = m_waiting.takeFirst();
+        // A failed queuing step ends the queuing: the rest would fail the same way, each with
+        // a report of its own.
+        if (!g(m_queueLine, [&] { voiceOrFail().speakAsync(piece.text); })) {
+            m_voice.reset();
+            m_waiting.clear();
+            return;
+        }
+        m_utterances.append({piece.sourceOffset, piece.sourceLength});
+    }
 }
 
 void ReadingSession::watch()
@@ -198,8 +211,10 @@ void ReadingSession::watch()
             const Utterance& u = m_utterances.at(m_announced++);
             emit spokenRange(u.offset, u.length);
         }
+        if (m_voice)
+            queueAhead();
     }
-    if (m_voice && !m_voice->isDone())
+    if (m_voice && (!m_voice->isDone() || !m_waiting.isEmpty()))
         return;
     stop();
 }

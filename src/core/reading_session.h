@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/speech_rendering.h"
+#include "core/text_preparation.h"
 
 #include <QList>
 #include <QObject>
@@ -28,6 +29,8 @@ struct ReadingRequest
     QString password;
     QString converter = QStringLiteral("pdftotext");
     VoiceSettings voice;
+    // Read line by line as the text stands, instead of prepared into paragraphs.
+    bool verbatim = false;
 };
 
 enum class ReadingState { Idle, Reading, Paused };
@@ -70,7 +73,7 @@ private:
     void makeVoice(int firstLine);
     speech::Voice& voiceOrFail() const;
     void pdfExtracted(const ExtractionResult& result);
-    void queue(const QString& text, qsizetype offset, int line);
+    void queueAhead();
     void watch();
     void release();
 
@@ -85,7 +88,9 @@ private:
         qsizetype offset;
         qsizetype length;
     };
-    QList<Utterance> m_utterances;
+    QList<Utterance> m_utterances; // given to the voice, in order
+    QList<SpokenPiece> m_waiting;  // not yet given to the voice
+    int m_queueLine = 0;
     int m_announced = 0;
 };
 

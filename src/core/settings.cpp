@@ -1,6 +1,7 @@
 #include "core/settings.h"
 
 #include "core/failure.h"
+#include "core/settings_keys.h"
 
 #include <QDir>
 #include <QSettings>
@@ -174,5 +175,14 @@ bool truthValue(const QString& text)
 }
 
 } // namespace convert
+
+bool readsVerbatim()
+{
+    try {
+        return convert::truthValue(readSetting(keys::ReadVerbatim, convert::fromBool(false)));
+    } catch (...) {
+        return false;
+    }
+}
 
 } // namespace lectorix

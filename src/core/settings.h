@@ -17,6 +17,10 @@ QString readSetting(const QString& key, int defaultValue);
 // Stores text under key. Throws Failure when the file cannot be written.
 void writeSetting(const QString& key, const QString& value);
 
+// Whether the ReadVerbatim setting asks for speech line by line as the text stands; false
+// when it is missing or unreadable.
+bool readsVerbatim();
+
 namespace convert {
 
 // The number at the start of the text, 0 when there is none. Blanks are skipped, as are

@@ -16,5 +16,7 @@ inline const QString Volume = QStringLiteral("Volume Level");
 inline const QString Rate = QStringLiteral("Speech Rate");
 inline const QString LastFolder = QStringLiteral("LastFolder");
 inline const QString LastFolderDot = QStringLiteral("LastFolderDot");
+// True: documents are spoken line by line as they stand, not prepared into paragraphs.
+inline const QString ReadVerbatim = QStringLiteral("ReadVerbatim");
 
 } // namespace lectorix::keys

@@ -7,6 +7,7 @@
 #include "core/mp3_output.h"
 #include "core/pdf_converter.h"
 #include "core/program_folder.h"
+#include "core/settings.h"
 #include "core/temp_folder.h"
 #include "gui/conversion_progress.h"
 #include "gui/dialogs.h"
@@ -83,6 +84,7 @@ void saveAudioAsMp3(MainWindow& form)
     if (request.encoder.isEmpty())
         request.encoder = QStringLiteral("lame");
     request.voice = chosenVoice(form);
+    request.verbatim = readsVerbatim();
 
     auto* job = new ConversionJob(request, &form);
     QObject::connect(job, &ConversionJob::finished, &form,

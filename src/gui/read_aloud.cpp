@@ -4,6 +4,7 @@
 #include "core/file_utils.h"
 #include "core/pdf_converter.h"
 #include "core/reading_session.h"
+#include "core/settings.h"
 #include "gui/main_window.h"
 #include "gui/password_prompt.h"
 #include "gui/voice_setup.h"
@@ -46,6 +47,7 @@ void startPauseOrResumeReading(MainWindow& form)
             return;
     }
     request.voice = chosenVoice(form);
+    request.verbatim = readsVerbatim();
     if (request.fromPdf) {
         g.assign(158, request.converter, [] { return converterPath(); });
         if (g.test(162, [&] { return form.passwordPromptCheck->checkState() == Qt::Checked; }))

@@ -30,10 +30,13 @@ QString summary(const Options& o)
         return QStringLiteral("version");
     case Options::Action::ListVoices:
         return QStringLiteral("list-voices");
+    case Options::Action::PrintText:
     case Options::Action::Convert:
         break;
     }
-    QStringList parts{QStringLiteral("convert [") + o.inputs.join(QStringLiteral(", ")) + ']'};
+    const QString action = o.action == Options::Action::PrintText ? QStringLiteral("print-text")
+                                                                   : QStringLiteral("convert");
+    QStringList parts{action + QStringLiteral(" [") + o.inputs.join(QStringLiteral(", ")) + ']'};
     if (!o.outputFile.isEmpty())
         parts << "o=" + o.outputFile;
     if (!o.outputFolder.isEmpty())
@@ -48,6 +51,8 @@ QString summary(const Options& o)
         parts << "password-file=" + o.passwordFile;
     if (o.quiet)
         parts << QStringLiteral("quiet");
+    if (o.verbatim)
+        parts << QStringLiteral("verbatim");
     return parts.join(' ');
 }
 
@@ -64,6 +69,17 @@ private slots:
         QTest::addColumn<QString>("expected");
 
         QTest::newRow("one input") << QStringList{"a.pdf"} << "convert [a.pdf]";
+        QTest::newRow("verbatim conversion")
+            << QStringList{"--verbatim", "a.pdf"} << "convert [a.pdf] verbatim";
+        QTest::newRow("print the text of several inputs")
+            << QStringList{"a.pdf", "--print-text", "-", "--verbatim"}
+            << "print-text [a.pdf, -] verbatim";
+        QTest::newRow("print the text of nothing")
+            << QStringList{"--print-text"}
+            << "error: no input given (a PDF, a .txt file, or - for standard input)";
+        QTest::newRow("print-text takes no value")
+            << QStringList{"--print-text=x", "a.pdf"}
+            << "error: option '--print-text' doesn't allow an argument";
         QTest::newRow("options after and between inputs")
             << QStringList{"a.pdf", "-q", "b.txt", "--rate=2"}
             << "convert [a.pdf, b.txt] rate=2 quiet";

@@ -161,8 +161,23 @@ void TestChunking::cleanKeepsEveryScript_data()
     QTest::addColumn<QString>("cleaned");
     QTest::newRow("kept punctuation")
         << QStringLiteral("a b. c, d? e! f;") << QStringLiteral("a b. c, d? e! f;");
-    QTest::newRow("other punctuation") << QStringLiteral("it's \"x\" - y: (z) [1] 50% a/b #&*@_~")
-                                       << QStringLiteral("it s  x    y   z   1  50  a b       ");
+    QTest::newRow("other punctuation") << QStringLiteral("its \"x\" - y: (z) [1] 50% a/b #&*@_~")
+                                       << QStringLiteral("its  x    y   z   1  50  a b       ");
+    QTest::newRow("contractions keep their apostrophe")
+        << QStringLiteral("it's mine, don\u2019t, I'd") << QStringLiteral("it's mine, don\u2019t, I'd");
+    QTest::newRow("possessives, singular and plural")
+        << QStringLiteral("the boy's and the players' ball") << QStringLiteral("the boy's and the players' ball");
+    QTest::newRow("quotes around words go")
+        << QStringLiteral("'quoted' \u2018this\u2019 'x") << QStringLiteral(" quoted'  this\u2019  x");
+    QTest::newRow("compounds keep their hyphen, other hyphens go")
+        << QStringLiteral("first-class -x y- 1990-95 a - b \u00e9t\u00e9-l\u00e0")
+        << QStringLiteral("first-class  x y  1990 95 a   b \u00e9t\u00e9-l\u00e0");
+    QTest::newRow("acronyms keep their case") << QStringLiteral("the US army, NATO") << QStringLiteral("the US army, NATO");
+    QTest::newRow("cyrillic compound and apostrophe")
+        << QStringLiteral("\u0421\u0430\u043d\u043a\u0442-\u041f\u0435\u0442\u0435\u0440\u0431\u0443\u0440\u0433 \u043e\u0431'\u0454\u043a\u0442")
+        << QStringLiteral("\u0421\u0430\u043d\u043a\u0442-\u041f\u0435\u0442\u0435\u0440\u0431\u0443\u0440\u0433 \u043e\u0431'\u0454\u043a\u0442");
+    QTest::newRow("hyphen beside a letter outside the basic plane")
+        << QStringLiteral("\U0001D400-\U0001D401") << QStringLiteral("\U0001D400-\U0001D401");
     QTest::newRow("controls and tab")
         << QStringLiteral("\fpage\tone\x01") << QStringLiteral(" page one ");
     QTest::newRow("accented latin")
@@ -197,19 +212,19 @@ void TestChunking::linesAreNormalisedAndJoined_data()
     QTest::addColumn<QByteArray>("input");
     QTest::addColumn<QString>("chunk");
     QTest::newRow("capitalised words, colon, percent, brackets")
-        << QByteArray("Alpha, Beta: 12% (Gamma)\n") << QStringLiteral("alpha, beta  12   gamma \n");
+        << QByteArray("Alpha, Beta: 12% (Gamma)\n") << QStringLiteral("Alpha, Beta  12   Gamma \n");
     QTest::newRow("entity removed")
         << QByteArray("a&#xa0;b &#xa0;&#xa0;c\n") << QStringLiteral("ab c\n");
-    QTest::newRow("upper-case entity only lower-cased")
-        << QByteArray("a&#XA0;b\n") << QStringLiteral("a  xa0;b\n");
+    QTest::newRow("upper-case entity is no entity")
+        << QByteArray("a&#XA0;b\n") << QStringLiteral("a  XA0;b\n");
     QTest::newRow("lines stay apart")
         << QByteArray("one\ntwo \n three") << QStringLiteral("one\ntwo \n three\n");
-    QTest::newRow("cyrillic lower-cased and kept")
-        << QByteArray("ПРИВЕТ, Мир!\n") << QStringLiteral("привет, мир!\n");
+    QTest::newRow("cyrillic kept as written")
+        << QByteArray("ПРИВЕТ, Мир!\n") << QStringLiteral("ПРИВЕТ, Мир!\n");
     QTest::newRow("windows-1252 input")
-        << QByteArray("Caf\xe9 \x93quoted\x94\n") << QStringLiteral("café  quoted \n");
+        << QByteArray("Caf\xe9 \x93quoted\x94 it\x92s\n") << QStringLiteral("Café  quoted  it\u2019s\n");
     QTest::newRow("byte-order mark dropped")
-        << QByteArray("\xef\xbb\xbfHi\n") << QStringLiteral("hi\n");
+        << QByteArray("\xef\xbb\xbfHi\n") << QStringLiteral("Hi\n");
 }
 
 void TestChunking::linesAreNormalisedAndJoined()

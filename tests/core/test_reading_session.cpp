@@ -39,9 +39,10 @@ class TestReadingSession : public QObject
 private slots:
     void init() { test::freshScratch(); }
 
-    // A text is queued in pieces of 100,000 characters with the chosen voice, each piece
-    // announced at its place in the text, and the session is idle once all was heard.
-    void readsTextInPieces()
+    // Read verbatim, a text is queued in pieces of 100,000 characters with the chosen voice,
+    // each piece announced at its place in the text, and the session is idle once all was
+    // heard.
+    void readsVerbatimTextInPieces()
     {
         test::FakeEngine engine;
         test::ErrorRecorder errors;
@@ -49,8 +50,10 @@ private slots:
         QSignalSpy states(&session, &ReadingSession::stateChanged);
         QSignalSpy ranges(&session, &ReadingSession::spokenRange);
         const QString text(150001, QLatin1Char('a'));
+        ReadingRequest request = textRequest(text);
+        request.verbatim = true;
 
-        session.start(textRequest(text));
+        session.start(request);
 
         QCOMPARE(session.state(), ReadingState::Reading);
         QCOMPARE(engine.log.mid(0, 4), (QStringList{"voice1 created", "voice1 setVoice v2",
@@ -127,8 +130,8 @@ private slots:
         QCOMPARE(QDir(temp).entryList({QStringLiteral("reading-*")}, QDir::Dirs), QStringList());
     }
 
-    // A PDF is read line by line from its whole text, and each line is announced at its
-    // place in that text.
+    // Read verbatim, a PDF is read line by line from its whole text, and each line is
+    // announced at its place in that text.
     void readsThePdfLineByLine()
     {
         if (test::corpusFolder().isEmpty())
@@ -139,6 +142,7 @@ private slots:
         ReadingRequest request = textRequest(QString());
         request.fromPdf = true;
         request.pdfPath = test::corpusFile(QStringLiteral("french_diacritics.pdf"));
+        request.verbatim = true;
         session.start(request);
         QTRY_VERIFY(!engine.queued().isEmpty());
         QTRY_COMPARE(session.state(), ReadingState::Idle);

@@ -4,8 +4,11 @@
 #include "core/event_pump.h"
 #include "core/file_utils.h"
 #include "core/program_folder.h"
+#include "core/settings.h"
+#include "core/settings_keys.h"
 #include "core/temp_folder.h"
 #include "core/text_files.h"
+#include "core/text_preparation.h"
 #include "gui/main_window.h"
 #include "gui/read_aloud.h"
 #include "support/fake_engine.h"
@@ -67,8 +70,19 @@ private slots:
             QSKIP("the PDF corpus is not on this machine");
     }
 
-    void readsEveryNonEmptyLineOfTheWorkingCopy()
+    // The working copy's text is read as paragraphs, or each non-empty line on its own when
+    // the settings ask for verbatim reading.
+    void readsTheTextOfTheWorkingCopy_data()
     {
+        QTest::addColumn<bool>("verbatim");
+        QTest::newRow("prepared") << false;
+        QTest::newRow("verbatim") << true;
+    }
+    void readsTheTextOfTheWorkingCopy()
+    {
+        QFETCH(bool, verbatim);
+        if (verbatim)
+            writeSetting(keys::ReadVerbatim, QStringLiteral("True"));
         test::ScriptedDialogs dialogs;
         test::FakeEngine engine;
         MainWindow form;
@@ -90,8 +104,15 @@ private slots:
         QProcess::execute("pdftotext", {pdf, m_temp + "/expected.txt"});
         const QStringList lines = readTextFileLines(m_temp + "/expected.txt");
         QVERIFY2(lines.contains(QString()), "the document should have empty lines to skip");
-        QStringList expected = lines;
-        expected.removeAll(QString());
+        QStringList expected;
+        if (verbatim) {
+            expected = lines;
+            expected.removeAll(QString());
+        } else {
+            for (const SpokenPiece& piece : prepareForSpeech(readTextFile(m_temp + "/expected.txt")))
+                expected << piece.text;
+            QVERIFY(expected.size() < lines.size() / 2);
+        }
         const QStringList texts = engine.queued();
         QVERIFY(!texts.isEmpty());
         QCOMPARE(texts, expected);
