@@ -19,6 +19,8 @@ constexpr int PagesAhead = 8;
 // paragraph.
 constexpr double ShortLineShare = 0.8;
 constexpr qsizetype DefaultLineLength = 60;
+// This many bare numbers one under the other are line numbers in a margin, not text.
+constexpr int MarginNumberRun = 3;
 // A paragraph this long ends at its next sentence end, so no utterance grows without bound.
 constexpr qsizetype LongParagraph = 4000;
 
@@ -303,6 +305,22 @@ void SpeechPreparation::preparePage(Page& page)
             --last;
     }
 
+    // A run of lines that are bare numbers is a column of line numbers printed in the margin.
+    if (page.complete) {
+        qsizetype runStart = first;
+        for (qsizetype i = first; i <= last; ++i) {
+            if (i < last && (lines[i].text.isEmpty() || isBareNumber(lines[i].text)))
+                continue;
+            int numbers = 0;
+            for (qsizetype j = runStart; j < i; ++j)
+                numbers += lines[j].text.isEmpty() ? 0 : 1;
+            if (numbers >= MarginNumberRun)
+                for (qsizetype j = runStart; j < i; ++j)
+                    lines[j].text.clear();
+            runStart = i + 1;
+        }
+    }
+
     QList<qsizetype> lengths;
     for (qsizetype i = first; i < last; ++i)
         if (!lines[i].text.isEmpty())
@@ -345,6 +363,10 @@ void SpeechPreparation::addLine(const Line& line, qsizetype usualLength)
             paragraphEnds = ends && !lower &&
                             (m_lastLine.size() < usualLength * ShortLineShare ||
                              m_paragraph.text.size() >= LongParagraph);
+        // A number on a line of its own (in a table of contents, say) goes with its
+        // neighbours rather than being said on its own.
+        if (isBareNumber(text) || isBareNumber(m_paragraph.text))
+            paragraphEnds = false;
         if (paragraphEnds)
             endParagraph();
     }

@@ -173,4 +173,16 @@ SinkRecorder::Clock::time_point SinkRecorder::lastSound(Clock::time_point from,
     return from;
 }
 
+SinkRecorder::Clock::time_point SinkRecorder::firstSound(Clock::time_point from,
+                                                         Clock::time_point to, double threshold)
+{
+    waitFor(to);
+    std::lock_guard lock(m_mutex);
+    for (Clock::time_point start = from; start + Window <= to; start += Window) {
+        if (rmsOfIndexes(indexAt(start), indexAt(start + Window)) >= threshold)
+            return start;
+    }
+    return to;
+}
+
 } // namespace lectorix::test

@@ -45,6 +45,8 @@ public:
     Clock::time_point silentFrom(Clock::time_point from, Clock::time_point to, double threshold);
     // The end of the last 10 ms window in [from, to] louder than threshold; `from` if none.
     Clock::time_point lastSound(Clock::time_point from, Clock::time_point to, double threshold);
+    // The start of the first 10 ms window in [from, to] louder than threshold; `to` if none.
+    Clock::time_point firstSound(Clock::time_point from, Clock::time_point to, double threshold);
 
 private:
     struct Mark
