@@ -1,0 +1,112 @@
+// lectorix-convert --print-text: what a conversion would speak, one utterance per line, and
+// nothing converted.
+
+#include "converter_run.h"
+#include "support/test_env.h"
+
+#include <QDir>
+#include <QRegularExpression>
+#include <QtTest>
+
+using namespace lectorix;
+
+namespace {
+
+QStringList outputLines(const test::ConverterRun& run)
+{
+    QStringList lines = QString::fromUtf8(run.standardOutput).split(QLatin1Char('\n'));
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+bool isBareNumber(const QString& line)
+{
+    static const QRegularExpression number(QStringLiteral("^\\s*\\d+\\s*$"));
+    return number.match(line).hasMatch();
+}
+
+} // namespace
+
+class TestPrintText : public QObject
+{
+    Q_OBJECT
+
+    QString m_folder;
+
+private slots:
+    void init()
+    {
+        m_folder = test::freshScratch() + QStringLiteral("/work");
+        QDir().mkpath(m_folder);
+        if (test::corpusFolder().isEmpty())
+            QSKIP("the corpus is needed");
+    }
+
+    // A book is printed as paragraphs without page numbers or running heads; --verbatim
+    // prints its lines as they stand. Either way nothing is written beside the input.
+    void bookAsParagraphsOrLines()
+    {
+        const QString pdf = test::corpusFile(QStringLiteral("01-A-Study-in-Scarlet.pdf"));
+        const test::ConverterRun prepared = test::runConverter({"--print-text", pdf}, m_folder);
+        QCOMPARE(prepared.exitCode, 0);
+        QVERIFY(prepared.standardError.isEmpty());
+        const QStringList paragraphs = outputLines(prepared);
+        const test::ConverterRun verbatim =
+            test::runConverter({"--print-text", "--verbatim", pdf}, m_folder);
+        QCOMPARE(verbatim.exitCode, 0);
+        const QStringList lines = outputLines(verbatim);
+
+        QVERIFY2(paragraphs.size() * 5 < lines.size(),
+                 qPrintable(QStringLiteral("%1 paragraphs, %2 lines")
+                                .arg(paragraphs.size())
+                                .arg(lines.size())));
+        QCOMPARE(paragraphs.filter(QRegularExpression("^\\s*CHAPTER I\\s*$")).size(), 0);
+        QVERIFY(lines.filter(QRegularExpression("^\\s*CHAPTER I\\s*$")).size() > 5);
+        QVERIFY(std::none_of(paragraphs.cbegin(), paragraphs.cend(), isBareNumber));
+        QVERIFY(std::any_of(lines.cbegin(), lines.cend(), isBareNumber));
+        // Spoken as written: capitals, contractions and compounds stay.
+        const QString all = paragraphs.join(QLatin1Char('\n'));
+        QVERIFY(all.contains(QStringLiteral("Sherlock Holmes")));
+        QVERIFY(all.contains(QStringLiteral("don\u2019t")));
+        QVERIFY(all.contains(QStringLiteral("first-class")));
+        QVERIFY(all.contains(QStringLiteral("particulars")));
+        QCOMPARE(test::folderEntries(m_folder), QStringList());
+        QCOMPARE(test::folderEntries(QFileInfo(m_folder).absolutePath() + QStringLiteral("/temp"))
+                     .filter(QStringLiteral("conversion-")),
+                 QStringList());
+    }
+
+    void textFromStandardInputAndFiles()
+    {
+        test::writeFile(m_folder + QStringLiteral("/notes.txt"),
+                        "Caf\xe9 \x93menu\x94 isn\x92t\nbad.\n");
+        const test::ConverterRun run = test::runConverter(
+            {"--print-text", "-", "notes.txt"}, m_folder,
+            "it's the US army's first-class\nunit.\n\nNew paragraph &#xa0;here.\n");
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(outputLines(run),
+                 (QStringList{"it's the US army's first-class unit.", "New paragraph here.",
+                              QStringLiteral("Café  menu  isn\u2019t bad.")}));
+    }
+
+    // An input without text is named with its reason; the others are still printed.
+    void failuresAreNamed()
+    {
+        const QString scanned = test::corpusFile(QStringLiteral("invalid.pdf"));
+        const QString locked = test::corpusFile(QStringLiteral("password-example.pdf"));
+        test::writeFile(m_folder + QStringLiteral("/ok.txt"), "Fine.\n");
+        const test::ConverterRun run = test::runConverter(
+            {"--print-text", locked, scanned, "ok.txt", "missing.txt"}, m_folder);
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(outputLines(run), QStringList{"Fine."});
+        const QString errors = QString::fromUtf8(run.standardError);
+        QVERIFY2(errors.contains(QStringLiteral("needs a password")), qPrintable(errors));
+        QVERIFY2(errors.contains(QStringLiteral("damaged, or its text is protected")),
+                 qPrintable(errors));
+        QVERIFY2(errors.contains(QStringLiteral("'missing.txt': missing")), qPrintable(errors));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPrintText)
+#include "test_print_text.moc"
