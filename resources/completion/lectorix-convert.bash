@@ -63,7 +63,8 @@ _lectorix_convert()
         *)
             if [[ $cur == -* && -z $prefix ]]; then
                 local options="--output= --directory= --voice= --rate= --volume=
---password-file= --title= --artist= --list-voices --quiet --help --version -o -d -q -h -"
+--password-file= --title= --artist= --list-voices --quiet --verbatim --print-text --help --version
+-o -d -q -h -"
                 IFS=$' \n'
                 COMPREPLY=($(compgen -W "$options" -- "$cur"))
                 # An option that takes a value gets it right after its '='.
