@@ -9,6 +9,7 @@
 #include "core/text_preparation.h"
 #include "core/text_splitting.h"
 
+#include <QFile>
 #include <QTimer>
 
 namespace lectorix {
@@ -19,6 +20,10 @@ constexpr int TextBoxPieceSize = 100000;
 constexpr int WatchIntervalMs = 50;
 // Utterances queued beyond the one being spoken.
 constexpr qsizetype UtterancesAhead = 2;
+// Pages of a PDF converted first, and the most converted at once later; each later range is
+// twice as long as the one before.
+constexpr int FirstRangePages = 10;
+constexpr int LargestRangePages = 80;
 
 } // namespace
 
@@ -51,6 +56,8 @@ void ReadingSession::release()
         m_extraction->deleteLater();
         m_extraction = nullptr;
     }
+    m_preparation.reset();
+    m_textOffset = 0;
     m_voice.reset(); // stops at once: drops what is queued and silences the output
     m_workFolder.reset();
     m_utterances.clear();
@@ -148,39 +155,101 @@ void ReadingSession::start(const ReadingRequest& request)
         setState(ReadingState::Idle);
         return;
     }
+    if (!request.verbatim)
+        m_preparation = std::make_unique<SpeechPreparation>();
+    m_nextPage = 1;
+    m_rangePages = FirstRangePages;
+    m_anyText = false;
+    convertNextRange();
+    m_watch->start();
+}
+
+// A long document is converted a range of pages at a time: the first range is small, so the
+// voice starts at once, and the rest follows in larger ranges while it speaks.
+void ReadingSession::convertNextRange()
+{
+    const QString copy = m_workFolder->path() + QStringLiteral("/output.pdf");
     ExtractionRequest extract;
-    extract.pdfPath = request.pdfPath;
-    extract.password = request.password;
-    extract.converter = request.converter;
-    extract.workingCopyPath = m_workFolder->path() + QStringLiteral("/output.pdf");
-    extract.report = {"Speak", "SpeakLoud", 160, request.password.isEmpty() ? 172 : 168, 198, 200};
+    extract.password = m_request.password;
+    extract.converter = m_request.converter;
+    extract.firstPage = m_nextPage;
+    extract.lastPage = m_nextPage + m_rangePages - 1;
+    if (m_nextPage == 1) {
+        // The first range copies the document; the rest read that copy, so a document
+        // changed or removed meanwhile is still read as it was.
+        extract.pdfPath = m_request.pdfPath;
+        extract.workingCopyPath = copy;
+    } else {
+        extract.pdfPath = copy;
+        extract.textPath = m_workFolder->path() + QStringLiteral("/range.txt");
+    }
+    extract.report = {"Speak", "SpeakLoud", 160, m_request.password.isEmpty() ? 172 : 168, 198,
+                      200};
     m_extraction = new ExtractionJob(extract, this);
     connect(m_extraction, &ExtractionJob::finished, this,
-            [this](const ExtractionResult& result) { pdfExtracted(result); });
+            [this](const ExtractionResult& result) { rangeExtracted(result); });
     m_extraction->start();
 }
 
-void ReadingSession::pdfExtracted(const ExtractionResult& result)
+void ReadingSession::rangeExtracted(const ExtractionResult& result)
 {
+    const int requestedPages = m_rangePages;
     if (m_extraction) {
         m_extraction->deleteLater();
         m_extraction = nullptr;
     }
-    if (result.outcome != ExtractionOutcome::Text) {
-        // Nothing to read: the reading ends quietly, as when the text box is empty.
-        stop();
+    if (result.outcome == ExtractionOutcome::Cancelled)
         return;
+    m_nextPage += requestedPages;
+    m_rangePages = qMin(m_rangePages * 2, LargestRangePages);
+
+    bool last = false;
+    if (result.outcome == ExtractionOutcome::Text) {
+        Guard g("Speak", "SpeakLoud");
+        QString text;
+        g.assign(212, text, [&] { return readTextFile(result.textPath); });
+        QFile::remove(result.textPath);
+        // pdftotext ends every page with a form feed: fewer than asked for is the end.
+        last = text.count(QLatin1Char('\f')) < requestedPages;
+        if (!m_anyText) {
+            m_anyText = true;
+            makeVoice(202);
+        }
+        if (m_preparation) {
+            m_preparation->add(text);
+            m_waiting += m_preparation->takePieces();
+        } else {
+            for (SpokenPiece& line : linesForSpeech(text)) {
+                line.sourceOffset += m_textOffset;
+                m_waiting.append(line);
+            }
+        }
+        m_textOffset += text.size();
+    } else if (result.outcome == ExtractionOutcome::Unreadable) {
+        // A range of scanned pages: the text may start further on.
+        last = false;
+    } else {
+        // No text file: before any text, the document cannot be read, and the reading ends
+        // quietly; after some, the document has ended (a range beyond the last page).
+        last = true;
     }
-    Guard g("Speak", "SpeakLoud");
-    makeVoice(202);
-    QString text;
-    g.assign(212, text, [&] { return readTextFile(result.textPath); });
-    g.assign(212, m_waiting, [&] {
-        return m_request.verbatim ? linesForSpeech(text) : prepareForSpeech(text);
-    });
+    if (last) {
+        if (m_preparation) {
+            m_preparation->finish();
+            m_waiting += m_preparation->takePieces();
+        }
+        if (!m_anyText) {
+            stop();
+            return;
+        }
+    } else {
+        convertNextRange();
+    }
     m_queueLine = 218;
-    queueAhead();
-    m_watch->start();
+    if (m_voice)
+        queueAhead();
+    else if (m_anyText)
+        m_waiting.clear(); // the voice could not be made (reported): nothing can be said
 }
 
 // The voice is given a few utterances ahead of the one it speaks, not the whole text at once:
@@ -195,8 +264,15 @@ void ReadingSession::queueAhead()
         // A failed queuing step ends the queuing: the rest would fail the same way, each with
         // a report of its own.
         if (!g(m_queueLine, [&] { voiceOrFail().speakAsync(piece.text); })) {
+            // Nothing more can be said: the rest of the document is not converted either.
             m_voice.reset();
             m_waiting.clear();
+            if (m_extraction) {
+                m_extraction->disconnect(this);
+                m_extraction->cancel();
+                m_extraction->deleteLater();
+                m_extraction = nullptr;
+            }
             return;
         }
         m_utterances.append({piece.sourceOffset, piece.sourceLength});
@@ -214,7 +290,9 @@ void ReadingSession::watch()
         if (m_voice)
             queueAhead();
     }
-    if (m_voice && (!m_voice->isDone() || !m_waiting.isEmpty()))
+    // While ranges are still being converted, the voice may have caught up with the text.
+    const bool more = m_extraction != nullptr || !m_waiting.isEmpty();
+    if (more || (m_voice && !m_voice->isDone()))
         return;
     stop();
 }

@@ -72,7 +72,8 @@ private:
     void setState(ReadingState state);
     void makeVoice(int firstLine);
     speech::Voice& voiceOrFail() const;
-    void pdfExtracted(const ExtractionResult& result);
+    void convertNextRange();
+    void rangeExtracted(const ExtractionResult& result);
     void queueAhead();
     void watch();
     void release();
@@ -91,6 +92,12 @@ private:
     QList<Utterance> m_utterances; // given to the voice, in order
     QList<SpokenPiece> m_waiting;  // not yet given to the voice
     int m_queueLine = 0;
+    // The PDF's text, converted range by range.
+    std::unique_ptr<SpeechPreparation> m_preparation;
+    int m_nextPage = 1;
+    int m_rangePages = 0;
+    bool m_anyText = false;
+    qsizetype m_textOffset = 0;
     int m_announced = 0;
 };
 
