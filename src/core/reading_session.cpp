@@ -52,6 +52,7 @@ void ReadingSession::release()
     m_workFolder.reset();
     m_utterances.clear();
     m_announced = 0;
+    m_wordAnnounced = {};
 }
 
 void ReadingSession::stop()
@@ -123,7 +124,7 @@ void ReadingSession::start(const ReadingRequest& request)
         makeVoice(124);
         QStringList pieces;
         g.assign(134, pieces, [&] { return splitTextBySize(request.text, TextBoxPieceSize); });
-        qsizetype offset = 0;
+        qsizetype offset = request.textOffset;
         for (const QString& piece : std::as_const(pieces)) {
             queue(piece, offset, 140);
             offset += piece.size();
@@ -169,7 +170,7 @@ void ReadingSession::pdfExtracted(const ExtractionResult& result)
     g.assign(212, lines, [&] { return readTextFileLines(result.textPath); });
     qsizetype offset = 0;
     for (const QString& line : std::as_const(lines)) {
-        if (!line.isEmpty())
+        if (!line.isEmpty() && offset + line.size() > m_request.startAt)
             queue(line, offset, 218);
         offset += line.size() + 1;
         if (!m_voice)
@@ -197,6 +198,11 @@ void ReadingSession::watch()
         while (m_announced < begun) {
             const Utterance& u = m_utterances.at(m_announced++);
             emit spokenRange(u.offset, u.length);
+        }
+        const speech::WordPosition word = m_voice->currentWord();
+        if (word != m_wordAnnounced && word.text >= 0 && word.text < m_utterances.size()) {
+            m_wordAnnounced = word;
+            emit spokenWord(m_utterances.at(word.text).offset + word.start, word.length);
         }
     }
     if (m_voice && !m_voice->isDone())

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/speech_engine.h"
 #include "core/speech_rendering.h"
 
 #include <QList>
@@ -23,7 +24,13 @@ struct ReadingRequest
 {
     // The text to read, or with fromPdf the PDF whose whole text is read.
     QString text;
+    // Where text starts inside the text box (a selection, or a reading from the cursor's
+    // sentence): the ranges the session reports are shifted by it into text-box offsets.
+    qsizetype textOffset = 0;
     bool fromPdf = false;
+    // For a PDF, where in its extracted text the reading begins: lines that end before it are
+    // skipped, the line holding it is read whole.
+    qsizetype startAt = 0;
     QString pdfPath;
     QString password;
     QString converter = QStringLiteral("pdftotext");
@@ -64,6 +71,9 @@ signals:
     // The stretch of the source text whose speech has begun: an offset and a length in
     // characters of the text box, or of the PDF's extracted text.
     void spokenRange(qsizetype start, qsizetype length);
+    // The word being heard now, in the same offsets, when the voice can tell (timed by the
+    // audio played).
+    void spokenWord(qsizetype start, qsizetype length);
 
 private:
     void setState(ReadingState state);
@@ -87,6 +97,7 @@ private:
     };
     QList<Utterance> m_utterances;
     int m_announced = 0;
+    speech::WordPosition m_wordAnnounced;
 };
 
 } // namespace lectorix
