@@ -145,7 +145,11 @@ void ReadingPlaceKeeper::keepPlace()
     if (!request.fromPdf)
         return;
     try {
-        rememberReadingPlace(request.pdfPath, m_position);
+        // Stopped before anything past the start was heard: nothing worth offering.
+        if (m_position > 0)
+            rememberReadingPlace(request.pdfPath, m_position);
+        else
+            forgetReadingPlace(request.pdfPath);
     } catch (const Failure&) {
         // The settings file cannot be written: the place is simply not kept.
     }

@@ -20,12 +20,14 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QSlider>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QtTest>
@@ -149,6 +151,10 @@ private slots:
         for (const auto& [label, relation] : combo->relations(QAccessible::Label))
             labels << label->text(QAccessible::Name);
         QVERIFY2(labels.contains(QStringLiteral("Voice Used")), qPrintable(labels.join('|')));
+        // Labels whose text changes are named by it.
+        form.volumeSlider->setValue(37);
+        QCOMPARE(accessibleName(form.volumeValueLabel), form.volumeValueLabel->text());
+        QVERIFY(form.volumeValueLabel->text().endsWith(QStringLiteral("37")));
         // Escape with nothing being read changes nothing.
         QTest::keyClick(form.textToReadEdit, Qt::Key_Escape);
         QCOMPARE(form.readButton->text(), QStringLiteral("Start Reading"));
