@@ -89,7 +89,7 @@ void setUpReadingControls(MainWindow& form)
     stop->setObjectName(QStringLiteral("stopShortcut"));
     QObject::connect(stop, &QShortcut::activated, &form, [&form] { stopReading(form); });
 
-    // A keyboard user can leave the text box with Tab; Ctrl+Tab still types a tab.
+    // A keyboard user can leave the text box with Tab; a tab character can still be pasted.
     form.textToReadEdit->setTabChangesFocus(true);
     form.textToReadEdit->setContextMenuPolicy(Qt::CustomContextMenu);
     QObject::connect(form.textToReadEdit, &QPlainTextEdit::customContextMenuRequested, &form,
