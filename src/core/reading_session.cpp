@@ -63,6 +63,7 @@ void ReadingSession::release()
     m_utterances.clear();
     m_waiting.clear();
     m_announced = 0;
+    m_wordAnnounced = {};
 }
 
 void ReadingSession::stop()
@@ -136,12 +137,16 @@ void ReadingSession::start(const ReadingRequest& request)
             QStringList pieces;
             g.assign(134, pieces, [&] { return splitTextBySize(request.text, TextBoxPieceSize); });
             qsizetype offset = 0;
+            QList<SpokenPiece> spoken;
             for (const QString& piece : std::as_const(pieces)) {
-                m_waiting.append({piece, offset, piece.size(), {}});
+                spoken.append({piece, offset, piece.size(), {{0, offset}}});
                 offset += piece.size();
             }
+            await(spoken, request.textOffset);
         } else {
-            g.assign(134, m_waiting, [&] { return prepareForSpeech(request.text); });
+            QList<SpokenPiece> spoken;
+            g.assign(134, spoken, [&] { return prepareForSpeech(request.text); });
+            await(spoken, request.textOffset);
         }
         m_queueLine = 140;
         queueAhead();
@@ -217,12 +222,9 @@ void ReadingSession::rangeExtracted(const ExtractionResult& result)
         }
         if (m_preparation) {
             m_preparation->add(text);
-            m_waiting += m_preparation->takePieces();
+            await(m_preparation->takePieces(), 0);
         } else {
-            for (SpokenPiece& line : linesForSpeech(text)) {
-                line.sourceOffset += m_textOffset;
-                m_waiting.append(line);
-            }
+            await(linesForSpeech(text), m_textOffset);
         }
         m_textOffset += text.size();
     } else if (result.outcome == ExtractionOutcome::Unreadable) {
@@ -236,7 +238,7 @@ void ReadingSession::rangeExtracted(const ExtractionResult& result)
     if (last) {
         if (m_preparation) {
             m_preparation->finish();
-            m_waiting += m_preparation->takePieces();
+            await(m_preparation->takePieces(), 0);
         }
         if (!m_anyText) {
             stop();
@@ -250,6 +252,20 @@ void ReadingSession::rangeExtracted(const ExtractionResult& result)
         queueAhead();
     else if (m_anyText)
         m_waiting.clear(); // the voice could not be made (reported): nothing can be said
+}
+
+// Pieces to say, their places moved by shift into the coordinates of the text box or of the
+// whole extracted text. A PDF read from a remembered place skips what ends before it.
+void ReadingSession::await(QList<SpokenPiece> pieces, qsizetype shift)
+{
+    for (SpokenPiece& piece : pieces) {
+        piece.sourceOffset += shift;
+        for (SpokenPiece::Stretch& stretch : piece.stretches)
+            stretch.sourceStart += shift;
+        if (m_request.fromPdf && piece.sourceOffset + piece.sourceLength <= m_request.startAt)
+            continue;
+        m_waiting.append(std::move(piece));
+    }
 }
 
 // The voice is given a few utterances ahead of the one it speaks, not the whole text at once:
@@ -275,7 +291,9 @@ void ReadingSession::queueAhead()
             }
             return;
         }
-        m_utterances.append({piece.sourceOffset, piece.sourceLength});
+        SpokenPiece place = piece;
+        place.text.clear();
+        m_utterances.append({piece.sourceOffset, piece.sourceLength, std::move(place)});
     }
 }
 
@@ -286,6 +304,12 @@ void ReadingSession::watch()
         while (m_announced < begun) {
             const Utterance& u = m_utterances.at(m_announced++);
             emit spokenRange(u.offset, u.length);
+        }
+        const speech::WordPosition word = m_voice->currentWord();
+        if (word != m_wordAnnounced && word.text >= 0 && word.text < m_utterances.size()) {
+            m_wordAnnounced = word;
+            const Utterance& u = m_utterances.at(word.text);
+            emit spokenWord(u.place.sourcePosition(word.start), word.length);
         }
         if (m_voice)
             queueAhead();

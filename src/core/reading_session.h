@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/speech_engine.h"
 #include "core/speech_rendering.h"
 #include "core/text_preparation.h"
 
@@ -24,7 +25,13 @@ struct ReadingRequest
 {
     // The text to read, or with fromPdf the PDF whose whole text is read.
     QString text;
+    // Where text starts inside the text box (a selection, or a reading from the cursor's
+    // sentence): the ranges the session reports are shifted by it into text-box offsets.
+    qsizetype textOffset = 0;
     bool fromPdf = false;
+    // For a PDF, where in its extracted text the reading begins: utterances that end before it
+    // are skipped, the one holding it is read whole.
+    qsizetype startAt = 0;
     QString pdfPath;
     QString password;
     QString converter = QStringLiteral("pdftotext");
@@ -67,6 +74,9 @@ signals:
     // The stretch of the source text whose speech has begun: an offset and a length in
     // characters of the text box, or of the PDF's extracted text.
     void spokenRange(qsizetype start, qsizetype length);
+    // The word being heard now, in the same offsets, when the voice can tell (timed by the
+    // audio played).
+    void spokenWord(qsizetype start, qsizetype length);
 
 private:
     void setState(ReadingState state);
@@ -74,6 +84,7 @@ private:
     speech::Voice& voiceOrFail() const;
     void convertNextRange();
     void rangeExtracted(const ExtractionResult& result);
+    void await(QList<SpokenPiece> pieces, qsizetype shift);
     void queueAhead();
     void watch();
     void release();
@@ -88,6 +99,7 @@ private:
     {
         qsizetype offset;
         qsizetype length;
+        SpokenPiece place; // without its text: where each spoken character comes from
     };
     QList<Utterance> m_utterances; // given to the voice, in order
     QList<SpokenPiece> m_waiting;  // not yet given to the voice
@@ -99,6 +111,7 @@ private:
     bool m_anyText = false;
     qsizetype m_textOffset = 0;
     int m_announced = 0;
+    speech::WordPosition m_wordAnnounced;
 };
 
 } // namespace lectorix

@@ -16,6 +16,16 @@ struct VoiceToken
 
 class FileStream;
 
+// A word of a queued text: which text (0 for the first one a voice was given, counting every
+// speakAsync and speak), and where the word stands in it, in UTF-16 code units.
+struct WordPosition
+{
+    int text = -1; // -1: no word
+    qsizetype start = 0;
+    qsizetype length = 0;
+    bool operator==(const WordPosition&) const = default;
+};
+
 // A voice object: what the program speaks with. Every failing operation throws
 // lectorix::Failure with a description the error report can show.
 class Voice
@@ -67,6 +77,11 @@ public:
     // How many of the queued texts have begun to be spoken (synthesis runs a moment ahead of
     // what is heard); 0 for a voice that cannot tell.
     virtual int textsBegun() const { return 0; }
+    // The word being heard now: the last one whose sound has reached the speakers, timed by
+    // the audio played (not by synthesis, which runs ahead). Stays on the last word heard
+    // while paused and after the end; text -1 before the first word, after stop(), for
+    // speech into a file stream, and for a voice that cannot tell.
+    virtual WordPosition currentWord() const { return {}; }
 
     // Sends speech queued from now on into stream (an open stream of the same engine)
     // instead of the default audio output; nullptr sets it back. Writing goes as fast as

@@ -5,6 +5,7 @@
 #include "core/settings_keys.h"
 #include "gui/main_window.h"
 #include "gui/read_aloud.h"
+#include "gui/reading_controls.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -90,7 +91,7 @@ void textToReadChanged(MainWindow& form)
     if (session.state() != ReadingState::Idle && session.request().fromPdf)
         return;
     session.stop();
-    form.readButton->setText(CaptionStart);
+    setCaption(form.readButton, CaptionStart);
 }
 
 void textToReadLeft(MainWindow& form, Qt::FocusReason reason)

@@ -12,6 +12,7 @@
 #include "gui/mp3_conversion.h"
 #include "gui/pdf_chooser.h"
 #include "gui/read_aloud.h"
+#include "gui/reading_controls.h"
 #include "gui/text_tools.h"
 #include "gui/voice_list.h"
 #include "gui/volume_rate.h"
@@ -217,29 +218,29 @@ void MainWindow::buildControls()
     saveMp3Button = button(mp3Frame, "saveMp3Button", QStringLiteral("Save Audio As MP3"),
                            twips(240, 2070, 7320, 405), QStringLiteral("Save Audio As MP3"));
 
-    // Tab order of the layout table; textToReadEdit (tab index 0) has the focus when the window
-    // opens.
-    const QList<QWidget*> tabOrder = {textToReadEdit,
-                                      helpButton,
+    // Tab order: down the left column, then down the right one, as the controls stand on the
+    // screen. textToReadEdit has the focus when the window opens.
+    const QList<QWidget*> tabOrder = {helpButton,
                                       pdfPathEdit,
                                       choosePdfButton,
+                                      passwordPromptCheck,
+                                      textToReadEdit,
                                       loadTextButton,
                                       saveTextButton,
-                                      volumeSlider,
-                                      rateSlider,
-                                      voiceCombo,
-                                      readButton,
                                       clearTextButton,
                                       loadSampleButton,
-                                      saveMp3Button,
-                                      addVoicesButton,
-                                      refreshVoicesButton,
-                                      passwordPromptCheck,
+                                      volumeSlider,
+                                      rateSlider,
                                       testSpeedButton,
+                                      voiceCombo,
+                                      refreshVoicesButton,
+                                      addVoicesButton,
+                                      readButton,
+                                      saveToFolderOption,
                                       outputFolderEdit,
                                       chooseOutputFolderButton,
                                       saveBesidePdfOption,
-                                      saveToFolderOption};
+                                      saveMp3Button};
     for (qsizetype i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
     textToReadEdit->setFocus();
@@ -296,6 +297,7 @@ void MainWindow::wireHandlers()
 
     connect(readingSession, &ReadingSession::stateChanged, this,
             [this] { showReadingState(*this); });
+    setUpReadingControls(*this);
     connect(volumeSlider, &QSlider::valueChanged, this, [this] { volumeChanged(*this); });
     connect(rateSlider, &QSlider::valueChanged, this, [this] { rateChanged(*this); });
     connect(pdfPathEdit, &QLineEdit::textChanged, this, [this] { pdfPathChanged(*this); });
@@ -390,7 +392,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
 void MainWindow::releaseReadingVoice()
 {
     Guard g("Form1", "Form_QueryUnload");
-    g(100, [&] { readingSession->stop(); });
+    g(100, [&] { stopReading(*this); });
 }
 
 void MainWindow::endProgramNow()

@@ -23,6 +23,9 @@ class QSlider;
 
 namespace lectorix {
 
+class ReadingHighlight;
+class ReadingPlaceKeeper;
+
 // The main window. Its controls carry the names of the layout table, both as members (so
 // handler code reads like the window it drives) and as object names (so tests and screen
 // readers find them). MainWindow builds and wires the controls; the work of each handler lives in
@@ -62,6 +65,10 @@ public:
     bool useTextBox = false;
     // The reading aloud; the caption of the reading button shows its state.
     ReadingSession* readingSession = nullptr;
+    // Where the voice is, shown in the text box while it is read.
+    ReadingHighlight* readingHighlight = nullptr;
+    // Where readings of PDFs stopped early.
+    ReadingPlaceKeeper* readingPlaceKeeper = nullptr;
     // The voice of a "Test Speed" or WAV rendering, while one runs; the sliders act on it.
     std::unique_ptr<speech::Voice> renderVoice;
     // The extraction filling the text box, while one runs.

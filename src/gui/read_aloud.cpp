@@ -3,18 +3,49 @@
 #include "core/error_report.h"
 #include "core/file_utils.h"
 #include "core/pdf_converter.h"
+#include "core/reading_places.h"
+#include "core/reading_range.h"
 #include "core/reading_session.h"
 #include "core/settings.h"
+#include "gui/dialogs.h"
 #include "gui/main_window.h"
 #include "gui/password_prompt.h"
+#include "gui/reading_controls.h"
 #include "gui/voice_setup.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextCursor>
 
 namespace lectorix {
+
+namespace {
+
+// A PDF whose last reading stopped early, read again unchanged and with the text box's cursor
+// untouched (at the start, nothing selected), may go on from there. False when the user
+// cancelled.
+bool offerReadingPlace(MainWindow& form, ReadingRequest& request)
+{
+    const QTextCursor cursor = form.textToReadEdit->textCursor();
+    if (cursor.hasSelection() || cursor.position() != 0)
+        return true;
+    const std::optional<qsizetype> place = readingPlace(request.pdfPath);
+    if (!place)
+        return true;
+    switch (showMessage(ContinueQuestion, Dialogs::Buttons::YesNoCancel, Dialogs::Icon::Question)) {
+    case Dialogs::Answer::Yes:
+        request.startAt = *place;
+        return true;
+    case Dialogs::Answer::Cancel:
+        return false;
+    default:
+        return true;
+    }
+}
+
+} // namespace
 
 void pressReadButton(MainWindow& form)
 {
@@ -45,6 +76,8 @@ void startPauseOrResumeReading(MainWindow& form)
             return;
         if (g.test(102, [&] { return !isExistingFile(request.pdfPath); }))
             return;
+        if (!offerReadingPlace(form, request))
+            return;
     }
     request.voice = chosenVoice(form);
     request.verbatim = readsVerbatim();
@@ -53,7 +86,13 @@ void startPauseOrResumeReading(MainWindow& form)
         if (g.test(162, [&] { return form.passwordPromptCheck->checkState() == Qt::Checked; }))
             g.assign(164, request.password, [&] { return askPassword(request.pdfPath); });
     } else {
-        g.assign(120, request.text, [&] { return form.textToReadEdit->toPlainText(); });
+        QString text;
+        g.assign(120, text, [&] { return form.textToReadEdit->toPlainText(); });
+        const QTextCursor cursor = form.textToReadEdit->textCursor();
+        const TextRange range =
+            rangeToRead(text, cursor.selectionStart(), cursor.selectionEnd(), cursor.position());
+        request.text = text.mid(range.start, range.length);
+        request.textOffset = range.start;
     }
     session.start(request);
 }
@@ -63,15 +102,15 @@ void showReadingState(MainWindow& form)
     Guard g("Speak", "SpeakLoud");
     switch (form.readingSession->state()) {
     case ReadingState::Reading:
-        g(114, [&] { form.readButton->setText(CaptionPause); });
+        g(114, [&] { setCaption(form.readButton, CaptionPause); });
         g(116, [&] { form.setMousePointer(MainWindow::PointerBusy); });
         break;
     case ReadingState::Paused:
-        g(244, [&] { form.readButton->setText(CaptionResume); });
+        g(244, [&] { setCaption(form.readButton, CaptionResume); });
         break;
     case ReadingState::Idle:
         g(238, [&] { form.setMousePointer(MainWindow::PointerDefault); });
-        g(240, [&] { form.readButton->setText(CaptionStart); });
+        g(240, [&] { setCaption(form.readButton, CaptionStart); });
         break;
     }
 }

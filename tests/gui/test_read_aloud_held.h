@@ -18,6 +18,8 @@ public:
 
     // Everything queued so far counts as heard (except on a paused voice).
     bool finished = false;
+    // The word the voices report as heard now.
+    speech::WordPosition word;
     // "voice1 created", "voice1 speak <text>", "voice1 pause", "voice1 resume", ...
     QStringList log;
     int alive = 0;
@@ -53,7 +55,13 @@ public:
     int volume() const override { return m_volume; }
     void setRate(int rate) override { m_rate = rate; }
     int rate() const override { return m_rate; }
-    void speakAsync(const QString& text) override { note(QStringLiteral("speak ") + text); }
+    void speakAsync(const QString& text) override
+    {
+        note(QStringLiteral("speak ") + text);
+        ++m_begun;
+    }
+    int textsBegun() const override { return m_begun; }
+    speech::WordPosition currentWord() const override { return m_engine.word; }
     void speak(const QString& text) override { speakAsync(text); }
     void speakFile(const QString& path) override { speakAsync(path); }
     void pause() override
@@ -82,6 +90,7 @@ private:
     int m_volume = 100;
     int m_rate = 0;
     bool m_paused = false;
+    int m_begun = 0;
 };
 
 inline std::unique_ptr<speech::Voice> HeldEngine::createVoice()

@@ -9,6 +9,7 @@
 #include "support/test_env.h"
 #include "support/window_fixture.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -49,13 +50,16 @@ private slots:
     void bothFinishInEitherOrder_data()
     {
         QTest::addColumn<bool>("readingFirst");
-        QTest::newRow("reading first") << true;
-        QTest::newRow("conversion first") << false;
+        QTest::addColumn<bool>("stopReading");
+        QTest::newRow("reading first") << true << false;
+        QTest::newRow("conversion first") << false << false;
+        QTest::newRow("conversion first, reading stopped with Escape") << false << true;
     }
 
     void bothFinishInEitherOrder()
     {
         QFETCH(bool, readingFirst);
+        QFETCH(bool, stopReading);
         for (const char* tool : {"pdftotext", "lame", "mpg123"})
             if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
                 QSKIP("pdftotext, lame and mpg123 are needed");
@@ -92,6 +96,17 @@ private slots:
         }
         QVERIFY(form.savingFile);
         QCOMPARE(form.readingSession->state(), ReadingState::Reading);
+        if (stopReading) {
+            // Stop ends the reading only; the export goes on to its "Done.".
+            // The user comes back to the window from the progress window.
+            form.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&form));
+            QApplication::setActiveWindow(&form);
+            QCOMPARE(QApplication::activeWindow(), &form);
+            QTest::keyClick(form.textToReadEdit, Qt::Key_Escape);
+            QCOMPARE(form.readingSession->state(), ReadingState::Idle);
+            QVERIFY(form.savingFile);
+        }
 
         QVERIFY(test::waitUntilIdle(form));
         QVERIFY(test::waitUntilReadingEnds(form));

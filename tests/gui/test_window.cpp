@@ -128,27 +128,15 @@ private slots:
         QCOMPARE(form.minimumSize(), form.maximumSize());
         QVERIFY(!(form.windowFlags() & Qt::WindowMaximizeButtonHint));
         QCOMPARE(form.palette().color(QPalette::Window), QColor(Qt::white));
-        const QStringList expected = {"textToReadEdit",
-                                      "helpButton",
-                                      "pdfPathEdit",
-                                      "choosePdfButton",
-                                      "loadTextButton",
-                                      "saveTextButton",
-                                      "volumeSlider",
-                                      "rateSlider",
-                                      "voiceCombo",
-                                      "readButton",
-                                      "clearTextButton",
-                                      "loadSampleButton",
-                                      "saveMp3Button",
-                                      "addVoicesButton",
-                                      "refreshVoicesButton",
-                                      "passwordPromptCheck",
-                                      "testSpeedButton",
-                                      "outputFolderEdit",
-                                      "chooseOutputFolderButton",
-                                      "saveBesidePdfOption",
-                                      "saveToFolderOption"};
+        // Down the left column, then down the right one.
+        const QStringList expected = {
+            "textToReadEdit",      "loadTextButton",   "saveTextButton",
+            "clearTextButton",     "loadSampleButton", "volumeSlider",
+            "rateSlider",          "testSpeedButton",  "voiceCombo",
+            "refreshVoicesButton", "addVoicesButton",  "readButton",
+            "saveToFolderOption",  "outputFolderEdit", "chooseOutputFolderButton",
+            "saveBesidePdfOption", "saveMp3Button",    "helpButton",
+            "pdfPathEdit",         "choosePdfButton",  "passwordPromptCheck"};
         QStringList chain;
         QWidget* w = form.textToReadEdit;
         do {

@@ -42,7 +42,7 @@ Dialogs::Answer ScriptedDialogs::message(const Message& message)
         m_onMessage(message);
     if (!m_answers.isEmpty())
         return m_answers.dequeue();
-    return message.buttons == Buttons::YesNo ? Answer::No : Answer::Ok;
+    return message.buttons == Buttons::Ok ? Answer::Ok : Answer::No;
 }
 
 std::optional<QString> ScriptedDialogs::input(const Input& input)

@@ -42,6 +42,7 @@ void AudioChain::push(std::vector<short> samples, int nativeWpm)
         return;
     std::lock_guard lock(m_mutex);
     m_pending += samples.size();
+    m_pushedTotal += samples.size();
     m_stretches.push_back({std::move(samples), 0, nativeWpm});
     m_ended = false;
 }
@@ -59,6 +60,7 @@ void AudioChain::clear()
     std::lock_guard lock(m_mutex);
     m_stretches.clear();
     m_pending = 0;
+    m_pulledTotal = m_pushedTotal;
     std::swap(m_sonic, fresh);
     sonicDestroyStream(fresh);
     m_flushed = true;
@@ -86,6 +88,7 @@ size_t AudioChain::pull(short* out, size_t max, double targetWpm, int volume)
             sonicWriteShortToStream(m_sonic, s.samples.data() + s.position, int(count));
             s.position += count;
             m_pending -= count;
+            m_pulledTotal += count;
             m_flushed = false;
             if (s.position == s.samples.size())
                 m_stretches.pop_front();
@@ -117,6 +120,18 @@ size_t AudioChain::pending() const
 {
     std::lock_guard lock(m_mutex);
     return m_pending;
+}
+
+uint64_t AudioChain::pushedSamples() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_pushedTotal;
+}
+
+uint64_t AudioChain::pulledSamples() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_pulledTotal;
 }
 
 void AudioChain::waitForRoom(size_t limit, const std::function<bool()>& cancelled)

@@ -2,6 +2,7 @@
 
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <mutex>
@@ -40,6 +41,10 @@ public:
     bool finished() const;
     // Input samples not yet pulled, at the native rate.
     size_t pending() const;
+    // Positions on one running count of input samples: where the next pushed sample will
+    // stand, and how many have been pulled (what clear() drops counts as pulled).
+    uint64_t pushedSamples() const;
+    uint64_t pulledSamples() const;
 
     // Blocks the producer while more than limit samples wait, or until cancelled() is
     // true (checked again on interrupt()).
@@ -59,6 +64,8 @@ private:
     std::condition_variable m_room;
     std::deque<Stretch> m_stretches;
     size_t m_pending = 0;
+    uint64_t m_pushedTotal = 0;
+    uint64_t m_pulledTotal = 0;
     bool m_ended = true;
     bool m_flushed = true;
     sonicStreamStruct* m_sonic = nullptr;

@@ -15,9 +15,17 @@ namespace {
 
 // Where espeak-ng's synthesis callback delivers; set only while the library mutex is held.
 const Library::SampleSink* g_sink = nullptr;
+const Library::WordSink* g_words = nullptr;
 
-int deliverSamples(short* samples, int count, espeak_EVENT*)
+int deliverSamples(short* samples, int count, espeak_EVENT* events)
 {
+    if (events != nullptr && g_words != nullptr && *g_words) {
+        for (; events->type != espeakEVENT_LIST_TERMINATED; ++events) {
+            // text_position counts code points from 1; sample counts from the synthesis start.
+            if (events->type == espeakEVENT_WORD && events->text_position > 0)
+                (*g_words)(events->text_position - 1, events->length, events->sample);
+        }
+    }
     if (samples == nullptr || count <= 0 || g_sink == nullptr)
         return 0;
     return (*g_sink)(samples, count) ? 0 : 1; // non-zero tells espeak-ng to stop
@@ -195,7 +203,7 @@ void Library::checkVoice(const QString& identifier)
 }
 
 void Library::synthesize(const QString& identifier, int wpm, const QByteArray& utf8Text,
-                         const SampleSink& sink)
+                         const SampleSink& sink, const WordSink& words)
 {
     std::lock_guard lock(m_mutex);
     loadLocked();
@@ -206,10 +214,12 @@ void Library::synthesize(const QString& identifier, int wpm, const QByteArray& u
         m_currentWpm = wpm;
     }
     g_sink = &sink;
+    g_words = &words;
     const espeak_ERROR result =
         espeak_Synth(utf8Text.constData(), size_t(utf8Text.size()) + 1, 0, POS_CHARACTER, 0,
                      espeakCHARS_UTF8 | espeakENDPAUSE, nullptr, nullptr);
     g_sink = nullptr;
+    g_words = nullptr;
     if (result != EE_OK && result != EE_BUFFER_FULL)
         throw Failure(QStringLiteral("The speech engine failed to synthesize speech "
                                      "(eSpeak NG error %1).")

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
 #include <functional>
 #include <mutex>
 
@@ -62,10 +63,14 @@ public:
 
     // Called with each block of synthesized samples; returning false abandons the stretch.
     using SampleSink = std::function<bool(const short* samples, int count)>;
+    // Told of each word as its sound begins: its first character and its length, counted in
+    // Unicode code points from the start of the stretch, and the number of samples delivered
+    // before its sound.
+    using WordSink = std::function<void(int codePoint, int length, int64_t sample)>;
     // Synthesizes one stretch of UTF-8 text with the given voice at wpm words per minute.
     // Blocks other callers meanwhile; keep the stretch short.
     void synthesize(const QString& identifier, int wpm, const QByteArray& utf8Text,
-                    const SampleSink& sink);
+                    const SampleSink& sink, const WordSink& words = {});
 
 private:
     Library() = default;

@@ -28,6 +28,15 @@ espeak::Library& library()
     return espeak::Library::instance();
 }
 
+// Where the code point at index codePoints stands in text, in UTF-16 code units.
+qsizetype utf16Offset(const QString& text, int codePoints)
+{
+    qsizetype i = 0;
+    for (int n = 0; n < codePoints && i < text.size(); ++n)
+        i += (text[i].isHighSurrogate() && i + 1 < text.size()) ? 2 : 1;
+    return i;
+}
+
 } // namespace
 
 EspeakVoice::EspeakVoice()
@@ -142,6 +151,7 @@ std::shared_ptr<EspeakVoice::Job> EspeakVoice::enqueue(const QString& text)
     }
     std::lock_guard lock(m_mutex);
     job->generation = m_generation;
+    job->index = m_textsQueued++;
     m_queue.push_back(job);
     if (!m_worker.joinable())
         m_worker = std::thread([this] { run(); });
@@ -243,6 +253,26 @@ void EspeakVoice::cancelAll()
     m_live.clear();
     if (m_pulse)
         m_pulse->discard();
+    std::lock_guard lock(m_wordMutex);
+    m_wordMarks.clear();
+    m_wordHeard = {};
+}
+
+WordPosition EspeakVoice::currentWord() const
+{
+    // What was pulled is still in PulseAudio's buffer for a moment before it is heard.
+    const uint64_t buffered =
+        uint64_t(PulseOutput::BufferMilliseconds) * uint64_t(m_engineRate) / 1000;
+    const uint64_t pulled = m_live.pulledSamples();
+    const uint64_t heard = pulled > buffered ? pulled - buffered : 0;
+    const uint64_t generation = m_generation;
+    std::lock_guard lock(m_wordMutex);
+    while (!m_wordMarks.empty() && m_wordMarks.front().sample <= heard) {
+        if (m_wordMarks.front().generation == generation)
+            m_wordHeard = m_wordMarks.front().word;
+        m_wordMarks.pop_front();
+    }
+    return m_wordHeard;
 }
 
 bool EspeakVoice::cancelled(const Job& job) const
@@ -313,8 +343,16 @@ void EspeakVoice::speakJob(const Job& job)
     const size_t lookAhead = size_t(LookAheadSeconds * m_engineRate);
 
     StretchCutter cutter(job.text);
-    QByteArray utf8;
-    while (!cancelled(job) && cutter.next(&utf8)) {
+    QString piece;
+    qsizetype pieceEnd = 0;
+    std::vector<WordMark> words;
+    while (!cancelled(job) && cutter.nextPiece(&piece)) {
+        const qsizetype pieceStart = pieceEnd;
+        pieceEnd += piece.size();
+        if (piece.trimmed().isEmpty())
+            continue;
+        piece.replace(QChar(0), QChar(u' '));
+        const QByteArray utf8 = piece.toUtf8();
         if (live) {
             m_live.waitForRoom(lookAhead, isCancelled);
         } else {
@@ -326,16 +364,35 @@ void EspeakVoice::speakJob(const Job& job)
         const int wpm =
             std::clamp(int(std::lround(targetWpm())), espeak::MinimumWpm, espeak::MaximumWpm);
         std::vector<short> samples;
-        library().synthesize(job.voice, wpm, utf8, [&](const short* data, int count) {
-            if (cancelled(job))
-                return false;
-            samples.insert(samples.end(), data, data + count);
-            return true;
-        });
+        words.clear();
+        const auto noteWord = [&](int codePoint, int length, int64_t sample) {
+            const qsizetype start = utf16Offset(piece, codePoint);
+            const qsizetype end = utf16Offset(piece, codePoint + qMax(length, 0));
+            words.push_back({uint64_t(qMax<int64_t>(sample, 0)),
+                             job.generation,
+                             {job.index, pieceStart + start, end - start}});
+        };
+        library().synthesize(
+            job.voice, wpm, utf8,
+            [&](const short* data, int count) {
+                if (cancelled(job))
+                    return false;
+                samples.insert(samples.end(), data, data + count);
+                return true;
+            },
+            live ? espeak::Library::WordSink(noteWord) : espeak::Library::WordSink());
         if (cancelled(job))
             break;
         if (live) {
+            const uint64_t base = m_live.pushedSamples();
             m_live.push(std::move(samples), wpm);
+            {
+                std::lock_guard lock(m_wordMutex);
+                for (WordMark& mark : words) {
+                    mark.sample += base;
+                    m_wordMarks.push_back(mark);
+                }
+            }
             m_pulse->kick();
         } else {
             fileChain->push(std::move(samples), wpm);

@@ -47,6 +47,7 @@ public:
     void stop() override;
     bool isDone() const override;
     int textsBegun() const override { return m_textsBegun; }
+    WordPosition currentWord() const override;
 
     void setAudioOutputStream(FileStream* stream) override;
 
@@ -57,6 +58,7 @@ private:
         QString voice;
         std::shared_ptr<WavSink> file; // null: live playback
         uint64_t generation = 0;
+        int index = 0; // the order in which the text was queued
         bool finished = false;
         QString error;
     };
@@ -84,6 +86,18 @@ private:
     std::atomic<int> m_volume{100};
     std::atomic<int> m_rate{0};
     std::atomic<int> m_textsBegun{0};
+    int m_textsQueued = 0; // with m_mutex held
+
+    // Words of live speech, on the audio chain's count of samples, waiting to be heard.
+    struct WordMark
+    {
+        uint64_t sample;
+        uint64_t generation;
+        WordPosition word;
+    };
+    mutable std::mutex m_wordMutex;
+    mutable std::deque<WordMark> m_wordMarks;
+    mutable WordPosition m_wordHeard;
 
     int m_engineRate;
     AudioChain m_live;

@@ -15,7 +15,7 @@ namespace lectorix::speech {
 namespace {
 
 constexpr pa_usec_t ConnectTimeoutUsec = 5'000'000;
-constexpr pa_usec_t BufferUsec = 60'000;
+constexpr pa_usec_t BufferUsec = pa_usec_t(PulseOutput::BufferMilliseconds) * 1000;
 
 void dropOperation(pa_operation* operation)
 {

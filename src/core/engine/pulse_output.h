@@ -20,6 +20,10 @@ namespace lectorix::speech {
 class PulseOutput
 {
 public:
+    // The length of the stream's buffer: a sample pulled from the source is heard about this
+    // much later.
+    static constexpr int BufferMilliseconds = 60;
+
     struct Source
     {
         // Fills up to max samples; 0 when nothing is ready now. Called on PulseAudio's thread.
