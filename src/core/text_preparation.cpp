@@ -14,7 +14,7 @@ constexpr int RunningLinePages = 3;
 constexpr int EdgeLines = 3;
 // A page is prepared once this many pages after it are known (or the text has ended), so that
 // the running lines of its chapter have been seen often enough to be told from its text.
-constexpr int PagesAhead = 8;
+constexpr int PagesAhead = 4;
 // A line ending a sentence that is this much shorter than the page's usual line ends its
 // paragraph.
 constexpr double ShortLineShare = 0.8;
