@@ -114,26 +114,42 @@ QList<BatchInput> planOutputs(const Options& options, int& failureStatus)
     return planned;
 }
 
+// The password from --password-file, else from the environment; 0, or the exit status of a
+// password file that cannot be used (said on standard error).
+int choosePassword(const Options& options, QString& password)
+{
+    if (options.passwordFile.isEmpty()) {
+        password = environmentPassword().value_or(QString());
+        return 0;
+    }
+    try {
+        password = readPasswordFile(options.passwordFile);
+    } catch (...) {
+        return usageError(describeCurrentException());
+    }
+    return 0;
+}
+
+bool readStandardInput(QString& text)
+{
+    QFile standardInput;
+    if (!standardInput.open(stdin, QIODevice::ReadOnly)) {
+        printError(QStringLiteral("cannot read standard input"));
+        return false;
+    }
+    text = decodeTextFile(standardInput.readAll());
+    return true;
+}
+
 int printTexts(const Options& options)
 {
     TextPrintingChoices choices;
     choices.verbatim = options.verbatim || readsVerbatim();
-    if (!options.passwordFile.isEmpty()) {
-        try {
-            choices.password = readPasswordFile(options.passwordFile);
-        } catch (...) {
-            return usageError(describeCurrentException());
-        }
-    } else {
-        choices.password = environmentPassword().value_or(QString());
-    }
+    if (const int status = choosePassword(options, choices.password); status != 0)
+        return status;
     if (options.inputs.contains(StandardInputName)) {
-        QFile standardInput;
-        if (!standardInput.open(stdin, QIODevice::ReadOnly)) {
-            printError(QStringLiteral("cannot read standard input"));
+        if (!readStandardInput(choices.standardInputText))
             return ExitFailed;
-        }
-        choices.standardInputText = decodeTextFile(standardInput.readAll());
     }
     setErrorReportSink([](const QString& tag, int line, const QString& description) {
         printError(QStringLiteral("Application Error: %1 (in %2 at line %3)")
@@ -174,15 +190,8 @@ int convertInputs(const Options& options)
     choices.artist = options.artist;
     choices.verbatim = options.verbatim || readsVerbatim();
 
-    if (!options.passwordFile.isEmpty()) {
-        try {
-            choices.password = readPasswordFile(options.passwordFile);
-        } catch (...) {
-            return usageError(describeCurrentException());
-        }
-    } else {
-        choices.password = environmentPassword().value_or(QString());
-    }
+    if (const int status = choosePassword(options, choices.password); status != 0)
+        return status;
     choices.mayPrompt = canPromptForPassword();
 
     int failureStatus = 0;
@@ -193,12 +202,8 @@ int convertInputs(const Options& options)
     // Read before the interruption handling starts: until then Ctrl-C simply ends the program,
     // and nothing has been written yet.
     if (options.inputs.contains(StandardInputName)) {
-        QFile standardInput;
-        if (!standardInput.open(stdin, QIODevice::ReadOnly)) {
-            printError(QStringLiteral("cannot read standard input"));
+        if (!readStandardInput(choices.standardInputText))
             return ExitFailed;
-        }
-        choices.standardInputText = decodeTextFile(standardInput.readAll());
     }
 
     InterruptWatch watch;

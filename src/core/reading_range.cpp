@@ -2,8 +2,6 @@
 
 namespace lectorix {
 
-namespace {
-
 bool marksSentenceEnd(QChar c)
 {
     switch (c.unicode()) {
@@ -35,6 +33,8 @@ bool closesQuote(QChar c)
         return false;
     }
 }
+
+namespace {
 
 // True when a new sentence begins with the character at i.
 bool beginsSentence(const QString& text, qsizetype i)

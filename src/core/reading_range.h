@@ -4,6 +4,11 @@
 
 namespace lectorix {
 
+// A full stop, question or exclamation mark (Latin or East Asian), or an ellipsis.
+bool marksSentenceEnd(QChar c);
+// A closing quotation mark or bracket, which may follow a sentence mark.
+bool closesQuote(QChar c);
+
 // A stretch of a text: offset and length in UTF-16 code units.
 struct TextRange
 {

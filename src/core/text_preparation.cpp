@@ -1,5 +1,7 @@
 #include "core/text_preparation.h"
 
+#include "core/reading_range.h"
+
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -39,32 +41,12 @@ bool isWordCharacter(QChar c)
     return c.isLetterOrNumber() || c.isMark() || c.isSurrogate();
 }
 
-bool isClosing(QChar c)
-{
-    switch (c.unicode()) {
-    case u'"':
-    case u'\'':
-    case u')':
-    case u']':
-    case 0x2019: // ’
-    case 0x201D: // ”
-    case 0x00BB: // »
-        return true;
-    default:
-        return false;
-    }
-}
-
 bool endsSentence(const QString& line)
 {
     qsizetype i = line.size() - 1;
-    while (i >= 0 && isClosing(line[i]))
+    while (i >= 0 && closesQuote(line[i]))
         --i;
-    if (i < 0)
-        return false;
-    const QChar c = line[i];
-    return c == QLatin1Char('.') || c == QLatin1Char('?') || c == QLatin1Char('!') ||
-           c == QChar(0x2026);
+    return i >= 0 && marksSentenceEnd(line[i]);
 }
 
 bool startsLowercase(const QString& line)
