@@ -154,9 +154,15 @@ void ReadingSession::start(const ReadingRequest& request)
 
 void ReadingSession::pdfExtracted(const ExtractionResult& result)
 {
+    const int convertLine = m_extraction ? m_extraction->request().report.convert : 0;
     if (m_extraction) {
         m_extraction->deleteLater();
         m_extraction = nullptr;
+    }
+    if (result.outcome == ExtractionOutcome::MachineFault) {
+        // Said at the line that runs the converter, naming the package that brings it.
+        Guard g("Speak", "SpeakLoud");
+        g(convertLine, [&] { throw Failure(result.detail); });
     }
     if (result.outcome != ExtractionOutcome::Text) {
         // Nothing to read: the reading ends quietly, as when the text box is empty.
