@@ -29,6 +29,11 @@ QString missingToolMessage(const QString& program, const QString& tool);
 // empty. A tool that wrote into a full disk may have cut its output short without saying so.
 QString diskFullMessage(const QString& folder, qint64 needed = 0);
 
+// What the speech engine says when espeak-ng's voice data is missing.
+inline const QString VoiceDataMissingMessage = QStringLiteral(
+    "The speech engine can not start: the eSpeak NG voice data is missing or damaged (install "
+    "the espeak-ng-data package).");
+
 // Where the sound server's absence is reported, the fix it needs.
 inline const QString SoundServerFix = QStringLiteral(
     "Start a sound server (Debian package pulseaudio or pipewire-pulse) to read aloud; saving "
