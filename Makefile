@@ -4,6 +4,8 @@
 #   make build    configure and build everything, tests and benchmarks included
 #   make install  build the programs and install them under PREFIX (default /usr/local)
 #   make deb      build the Debian package into BUILD_DIR/packages
+#   make test-sanitized  every test once more, built with AddressSanitizer and UBSan
+#   make fuzz     build the fuzzers with clang and run each for FUZZ_SECONDS
 
 BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
@@ -11,6 +13,9 @@ WERROR ?= OFF
 SANITIZE ?= OFF
 JOBS ?= $(shell nproc)
 PREFIX ?= /usr/local
+SANITIZE_BUILD_DIR ?= build-asan
+FUZZ_BUILD_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 60
 
 # Xvfb and a PulseAudio daemon let `make run` start the program on a machine without a
 # display or sound server too (see tools/with-desktop.sh).
@@ -24,15 +29,24 @@ PACKAGE_PACKAGES = dpkg-dev file
 TEST_PACKAGES = qpdf mpg123 mediainfo espeak-ng desktop-file-utils appstream man-db lintian \
                 $(PACKAGE_PACKAGES)
 
+# clang and its libFuzzer runtime build the fuzzers.
+FUZZ_PACKAGES = clang libclang-rt-14-dev
+# A sanitizer report (a leak at exit included) ends the program it is in with a failure.
+SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: run test build configure install deb deps test-deps package-deps bench clean
+.PHONY: run test build configure install deb deps test-deps package-deps bench clean \
+        test-sanitized fuzz fuzz-deps
 
 deps:
 	@./tools/install-packages.sh $(RUN_PACKAGES)
 
 test-deps:
 	@./tools/install-packages.sh $(RUN_PACKAGES) $(TEST_PACKAGES)
+
+fuzz-deps:
+	@./tools/install-packages.sh $(RUN_PACKAGES) $(FUZZ_PACKAGES)
 
 package-deps:
 	@./tools/install-packages.sh $(RUN_PACKAGES) $(PACKAGE_PACKAGES)
@@ -61,6 +75,20 @@ deb: package-deps build
 
 test: test-deps build
 	./tools/with-audio.sh ctest --test-dir $(BUILD_DIR) --output-on-failure -j 1
+
+# The whole suite once more, in its own build folder, with AddressSanitizer and UBSan.
+# Warnings are judged by the ordinary build: the instrumented code makes GCC warn about array
+# bounds it cannot see (false alarms in Qt's own inline code).
+test-sanitized: test-deps
+	$(MAKE) build BUILD_DIR=$(SANITIZE_BUILD_DIR) SANITIZE=ON WERROR=OFF
+	$(SANITIZER_ENV) ./tools/with-audio.sh ctest --test-dir $(SANITIZE_BUILD_DIR) --output-on-failure -j 1
+
+# The fuzzers, built with clang in their own build folder, each run for FUZZ_SECONDS.
+fuzz: fuzz-deps
+	cmake -S . -B $(FUZZ_BUILD_DIR) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	      -DLECTORIX_FUZZ=ON -DBUILD_TESTING=OFF
+	cmake --build $(FUZZ_BUILD_DIR) -j $(JOBS) --target fuzzers
+	./tools/run-fuzzers.sh $(FUZZ_BUILD_DIR) $(FUZZ_SECONDS)
 
 bench: test-deps build
 	./tools/with-audio.sh ./bench/run-all.sh $(BUILD_DIR)

@@ -57,6 +57,7 @@ QString pdfText(const QString& path, const QString& password, QString& problem)
     case ExtractionOutcome::Missing:
         problem = conversionFailureReason(ConversionOutcome::Missing);
         break;
+    case ExtractionOutcome::MachineFault: // the detail names the fix
     case ExtractionOutcome::Failed:
     case ExtractionOutcome::Cancelled:
         problem = result.detail.isEmpty() ? conversionFailureReason(ConversionOutcome::Failed)

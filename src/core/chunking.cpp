@@ -100,6 +100,11 @@ private:
             if (check.hasError())
                 break;
         }
+        // A file that ends inside a letter is no UTF-8: a byte that cannot continue one makes
+        // the decoder say so (a Windows-1252 file ending in "é" would otherwise lose it).
+        // (decode() only decodes when its result is taken as a string.)
+        if (!check.hasError())
+            (void)QString(check.decode(QByteArrayView("\n")));
         const bool valid = !check.hasError();
         m_file.seek(0);
         return valid;

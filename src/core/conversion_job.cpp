@@ -9,6 +9,7 @@
 #include "core/error_report.h"
 #include "core/failure.h"
 #include "core/file_utils.h"
+#include "core/missing_parts.h"
 #include "core/mp3_encoding.h"
 #include "core/mp3_output.h"
 #include "core/mp3_tags.h"
@@ -133,11 +134,32 @@ struct ConversionJob::State
     void finish(ConversionOutcome outcome, const QString& message,
                 const QString& detail = QString());
     void removeWorkingFiles();
+    // Why a step that wrote files failed: a full disk (of the output or the working folder)
+    // when that is the cause, else the usual reason.
+    QString writingFailure(const QString& usual, qint64 needed = 0) const;
 };
+
+QString ConversionJob::State::writingFailure(const QString& usual, qint64 needed) const
+{
+    QString full = diskFullMessage(QFileInfo(request.outputPath).absolutePath());
+    if (full.isEmpty() && work)
+        full = diskFullMessage(QFileInfo(work->path()).absolutePath(), needed);
+    return notMade(request.outputPath, full.isEmpty() ? usual : full);
+}
 
 void ConversionJob::State::start()
 {
     running = true;
+    // A missing tool is named before any work is done, with the package that brings it.
+    QStringList missing;
+    if (!request.sourcePdf.isEmpty())
+        missing << missingToolMessage(request.converter, QStringLiteral("pdftotext"));
+    missing << missingToolMessage(request.encoder, QStringLiteral("lame"));
+    missing.removeAll(QString());
+    if (!missing.isEmpty()) {
+        finish(ConversionOutcome::Failed, missing.join(QLatin1Char(' ')));
+        return;
+    }
     Guard& g = guard;
     g(114, [&] { work = makeWorkingFolder(QStringLiteral("conversion")); });
     if (!work) {
@@ -154,8 +176,9 @@ void ConversionJob::State::start()
     if (request.sourcePdf.isEmpty()) {
         if (!guard(116, [&] { writeStringToFile(request.sourceText, textPath); })) {
             finish(ConversionOutcome::Failed,
-                   notMade(request.outputPath, QStringLiteral("the text could not be written to "
-                                                              "the working folder.")));
+                   writingFailure(QStringLiteral("the text could not be written to the working "
+                                                 "folder."),
+                                  request.sourceText.size()));
             return;
         }
         QTimer::singleShot(0, q, [this] { makeMp3(); });
@@ -201,6 +224,9 @@ void ConversionJob::State::extracted(const ExtractionResult& result)
     case ExtractionOutcome::Failed:
         // The window says what it always said when no text came out; the detail says why.
         finish(ConversionOutcome::Failed, protectedTextMessage(pdf), result.detail);
+        return;
+    case ExtractionOutcome::MachineFault:
+        finish(ConversionOutcome::Failed, result.detail);
         return;
     case ExtractionOutcome::Cancelled:
         return;
@@ -273,8 +299,9 @@ void ConversionJob::State::speakAndEncode()
         lane.mp3Path = lanes.size() == 1 ? partialPath : workPath(QStringLiteral("part%1.mp3").arg(i + 1));
         if (!guard(186, [&] { writeStringToFile(parts.at(qsizetype(i)), lane.textPath); })) {
             finish(ConversionOutcome::Failed,
-                   notMade(request.outputPath, QStringLiteral("the text could not be written to "
-                                                              "the working folder.")));
+                   writingFailure(QStringLiteral("the text could not be written to the working "
+                                                 "folder."),
+                                  parts.at(qsizetype(i)).size()));
             return;
         }
     }
@@ -383,8 +410,7 @@ void ConversionJob::State::join()
     });
     const auto failed = [this] {
         finish(ConversionOutcome::Failed,
-               notMade(request.outputPath,
-                       QStringLiteral("its %1 parts could not be joined.").arg(pieces)));
+               writingFailure(QStringLiteral("its %1 parts could not be joined.").arg(pieces)));
     };
     int started = -1;
     if (written) {
@@ -409,8 +435,8 @@ void ConversionJob::State::join()
 void ConversionJob::State::encoderFailed()
 {
     finish(ConversionOutcome::Failed,
-           notMade(request.outputPath, QStringLiteral("the MP3 encoder failed (is the package "
-                                                      "lame installed?).")));
+           writingFailure(QStringLiteral("the MP3 encoder failed (is the package lame "
+                                         "installed?).")));
 }
 
 // The PDF's Title and Author, read while the voice speaks.

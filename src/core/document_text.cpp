@@ -2,13 +2,16 @@
 
 #include "core/child_process.h"
 #include "core/error_report.h"
+#include "core/failure.h"
 #include "core/file_utils.h"
+#include "core/missing_parts.h"
 #include "core/pdf_converter.h"
 #include "core/process_runner.h"
 #include "core/temp_folder.h"
 #include "core/text_files.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTimer>
 
 #include <cstring>
@@ -18,6 +21,19 @@ namespace lectorix {
 namespace {
 
 constexpr int TextFilePollMs = 10;
+
+// The full-disk message for the folder of a file the extraction writes, naming {TEMP} rather
+// than the job's own folder inside it; empty when there is room.
+QString fullDiskHolding(const QString& file, qint64 needed = 0)
+{
+    QString folder = QFileInfo(file).absolutePath();
+    try {
+        if (const QString temp = tempFolder(); folder.startsWith(temp + QLatin1Char('/')))
+            folder = temp;
+    } catch (const Failure&) {
+    }
+    return diskFullMessage(folder, needed);
+}
 
 } // namespace
 
@@ -70,7 +86,18 @@ void ExtractionJob::start()
     m_errorPath = m_written + QStringLiteral(".log");
     QFile::remove(m_written);
     if (!fileExists(m_source)) {
-        QTimer::singleShot(0, this, [this] { finish(ExtractionOutcome::Missing); });
+        // A working copy that a full disk refused is no missing document.
+        if (m_source != m_request.pdfPath && fileExists(m_request.pdfPath))
+            m_machineFault = fullDiskHolding(m_source, QFileInfo(m_request.pdfPath).size());
+        const ExtractionOutcome outcome = m_machineFault.isEmpty()
+                                              ? ExtractionOutcome::Missing
+                                              : ExtractionOutcome::MachineFault;
+        QTimer::singleShot(0, this, [this, outcome] { finish(outcome); });
+        return;
+    }
+    m_machineFault = missingToolMessage(m_request.converter, QStringLiteral("pdftotext"));
+    if (!m_machineFault.isEmpty()) {
+        QTimer::singleShot(0, this, [this] { finish(ExtractionOutcome::MachineFault); });
         return;
     }
     runConverter(false);
@@ -126,6 +153,15 @@ void ExtractionJob::lookForText()
         QTimer::singleShot(TextFilePollMs, this, &ExtractionJob::lookForText);
         return;
     }
+    if (exists) {
+        // pdftotext ends with success even when it could not write all the text: a full disk
+        // means the text is cut short, and only part of the document would be read.
+        m_machineFault = fullDiskHolding(m_written);
+        if (!m_machineFault.isEmpty()) {
+            finish(ExtractionOutcome::MachineFault);
+            return;
+        }
+    }
     if (!exists) {
         const QString said = converterMessages();
         const bool password = said.contains(QStringLiteral("Incorrect password"));
@@ -170,6 +206,8 @@ void ExtractionJob::finish(ExtractionOutcome outcome)
             QStringLiteral("%1 could not be started: %2")
                 .arg(m_request.converter,
                      QString::fromLocal8Bit(std::strerror(m_exitCode - StartFailureBase)));
+    if (outcome == ExtractionOutcome::MachineFault)
+        result.detail = m_machineFault;
     if (outcome == ExtractionOutcome::Text)
         result.textPath = m_written;
     else

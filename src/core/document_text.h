@@ -49,6 +49,8 @@ enum class ExtractionOutcome {
     Unreadable,    // text without enough printable characters: a scanned document
     Missing,       // the PDF does not exist
     Failed,        // the converter could not be run at all
+    MachineFault,  // the converter is not installed, or {TEMP} is full: the detail says
+                   // which, and what to do
     Cancelled,
 };
 
@@ -90,6 +92,7 @@ private:
     QString m_source;
     QString m_written;
     QString m_errorPath;
+    QString m_machineFault;
     bool m_running = false;
     bool m_triedLatin1 = false;
     int m_exitCode = 0;

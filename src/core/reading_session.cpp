@@ -199,9 +199,17 @@ void ReadingSession::convertNextRange()
 void ReadingSession::rangeExtracted(const ExtractionResult& result)
 {
     const int requestedPages = m_rangePages;
+    const int convertLine = m_extraction ? m_extraction->request().report.convert : 0;
     if (m_extraction) {
         m_extraction->deleteLater();
         m_extraction = nullptr;
+    }
+    if (result.outcome == ExtractionOutcome::MachineFault) {
+        // Said at the line that runs the converter, naming the package that brings it.
+        Guard g("Speak", "SpeakLoud");
+        g(convertLine, [&] { throw Failure(result.detail); });
+        stop();
+        return;
     }
     if (result.outcome == ExtractionOutcome::Cancelled)
         return;

@@ -105,7 +105,9 @@ void writeSetting(const QString& key, const QString& value)
     store.setValue(key, value);
     store.endGroup();
     store.sync();
-    if (store.status() != QSettings::NoError)
+    // A damaged line in the file gives FormatError on reading, yet the file is written anew
+    // with the value: only a file that cannot be written loses the value.
+    if (store.status() == QSettings::AccessError)
         throw Failure(QStringLiteral("The settings file %1 can not be written.")
                           .arg(QDir::toNativeSeparators(settingsFilePath())));
 }

@@ -3,6 +3,7 @@
 #include "core/error_report.h"
 #include "core/event_pump.h"
 #include "core/file_utils.h"
+#include "core/launcher_sharing.h"
 #include "core/pdf_converter.h"
 #include "core/program_end.h"
 #include "core/settings.h"
@@ -400,7 +401,7 @@ void MainWindow::endProgramNow()
     events::setProgramEnding(true);
     runEndCleanups();
     try {
-        removeFile(converterPath());
+        removeLauncher(converterPath());
     } catch (const Failure&) {
         // No usable temporary folder: nothing was written there either.
     }

@@ -4,6 +4,7 @@
 #include "core/error_report.h"
 #include "core/event_pump.h"
 #include "core/file_utils.h"
+#include "core/launcher_sharing.h"
 #include "core/mp3_output.h"
 #include "core/pdf_converter.h"
 #include "core/program_folder.h"
@@ -28,7 +29,7 @@ namespace {
 void conversionFinished(MainWindow& form, const QString& encoder, const ConversionResult& result)
 {
     Guard g("Form1", "PushButton8_Click");
-    g(228, [&] { removeFile(encoder); });
+    g(228, [&] { removeLauncher(encoder); });
     g(234, [&] { form.setMousePointer(MainWindow::PointerDefault); });
     // A window that is closing shows no more messages.
     if (!events::programEnding()) {
@@ -79,6 +80,7 @@ void saveAudioAsMp3(MainWindow& form)
     g(
         162, [&] { request.encoder = tempPath(QStringLiteral("lame")); },
         [&] { encoderImage = customResource(103); });
+    shareLaunchers();
     if (g.test(164, [&] { return !fileExists(request.encoder); }))
         g(166, [&] { writeFileIfMissing(encoderImage, request.encoder, true); });
     if (request.encoder.isEmpty())

@@ -3,6 +3,7 @@
 #include "core/document_text.h"
 #include "core/error_report.h"
 #include "core/file_utils.h"
+#include "core/missing_parts.h"
 #include "core/pdf_converter.h"
 #include "core/temp_folder.h"
 #include "core/text_files.h"
@@ -60,6 +61,10 @@ void showExtraction(MainWindow& form, const QString& pdfPath, const ExtractionRe
         g(132, [&] { pending = unreadableTextMessage(pdfPath); });
         g(134, [&] { form.textToReadEdit->setPlainText(pending); });
         break;
+    case ExtractionOutcome::MachineFault:
+        // The document may be fine: the text box keeps what it holds.
+        g(138, [&] { pending = result.detail; });
+        break;
     default:
         g(138, [&] { pending = protectedTextMessage(pdfPath); });
         g(140, [&] { form.textToReadEdit->setPlainText(pending); });
@@ -90,6 +95,21 @@ void loadPdfText(MainWindow& form, const QString& pdfPath, std::function<void()>
     request.firstPage = 1;
     request.lastPage = 100;
     request.report = {"Read", "GetPDFText", 0, 116, 120, 122};
+    // Without the converter no document can be read: say what to install, and the box keeps
+    // what it holds.
+    const QString missing = [] {
+        try {
+            return missingToolMessage(converterPath(), QStringLiteral("pdftotext"));
+        } catch (const Failure&) {
+            return QString(); // no usable {TEMP}: reported where it is used
+        }
+    }();
+    if (!missing.isEmpty()) {
+        g(144, [&] { showMessage(missing); });
+        if (then)
+            then();
+        return;
+    }
     g(100, [&] { form.textToReadEdit->setPlainText(QString()); });
     g.assign(104, request.converter, [] { return converterPath(); });
     if (g.test(106, [&] { return form.passwordPromptCheck->checkState() == Qt::Checked; })) {

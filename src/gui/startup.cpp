@@ -1,6 +1,7 @@
 #include "gui/startup.h"
 
 #include "core/error_report.h"
+#include "core/launcher_sharing.h"
 #include "core/file_utils.h"
 #include "core/pdf_converter.h"
 #include "core/program_folder.h"
@@ -144,6 +145,7 @@ bool MainWindow::startUp()
     QString width;
     g.assign(140, width, [] { return addressWidth(); });
     QByteArray launcher;
+    shareLaunchers();
     const auto writeConverter = [&](int line) {
         if (g.test(line, [] { return !fileExists(converterPath()); }))
             g(line, [&] { writeFileIfMissing(launcher, converterPath(), true); });

@@ -1,6 +1,7 @@
 #include "gui/voice_list.h"
 
 #include "core/error_report.h"
+#include "core/missing_parts.h"
 #include "core/settings.h"
 #include "core/settings_keys.h"
 #include "core/speech_engine.h"
@@ -47,7 +48,15 @@ bool fillVoiceList(QComboBox* combo)
     };
 
     std::unique_ptr<speech::Voice> voice;
-    attempt([&] { voice = speech::engine().createVoice(); });
+    bool noVoiceData = false;
+    attempt([&] {
+        try {
+            voice = speech::engine().createVoice();
+        } catch (const Failure& failure) {
+            noVoiceData = failure.description() == VoiceDataMissingMessage;
+            throw;
+        }
+    });
     if (voice) {
         {
             // Clearing and filling would move the selection through -1 and 0 and store those
@@ -72,7 +81,9 @@ bool fillVoiceList(QComboBox* combo)
     voice.reset();
 
     if (failed) {
-        showMessage(NoVoicesMessage);
+        // Without the engine's voice data the fix is one package: say which.
+        showMessage(noVoiceData ? NoVoicesMessage + QStringLiteral("\r\r") + VoiceDataMissingMessage
+                                : NoVoicesMessage);
         return false;
     }
     return true;

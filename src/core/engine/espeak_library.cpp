@@ -1,6 +1,7 @@
 #include "core/engine/espeak_library.h"
 
 #include "core/failure.h"
+#include "core/missing_parts.h"
 
 #include <espeak-ng/speak_lib.h>
 
@@ -150,9 +151,7 @@ void Library::loadLocked()
     if (rate <= 0 || espeak_ListVoices(nullptr)[0] == nullptr) {
         if (rate > 0)
             espeak_Terminate();
-        throw Failure(QStringLiteral("The speech engine can not start: the eSpeak NG voice data "
-                                     "is missing or damaged (install the espeak-ng-data "
-                                     "package)."));
+        throw Failure(VoiceDataMissingMessage);
     }
     espeak_SetSynthCallback(deliverSamples);
     m_sampleRate = rate;

@@ -1,6 +1,7 @@
 #include "core/engine/pulse_output.h"
 
 #include "core/failure.h"
+#include "core/missing_parts.h"
 
 #include <pulse/context.h>
 #include <pulse/error.h>
@@ -52,8 +53,9 @@ private:
 
 QString unreachable(const QString& reason)
 {
-    return QStringLiteral("No audio output: the PulseAudio sound server can not be reached (%1).")
-        .arg(reason);
+    return QStringLiteral("No audio output: the PulseAudio sound server can not be reached "
+                          "(%1). %2")
+        .arg(reason, SoundServerFix);
 }
 
 } // namespace

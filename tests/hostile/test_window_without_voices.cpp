@@ -1,0 +1,39 @@
+// The window on a machine without espeak-ng's voice data: start-up says what to install and
+// gives up at once, as it does without voices. A process of its own: the engine loads its
+// data once per process.
+#include "core/missing_parts.h"
+#include "gui/main_window.h"
+#include "gui/voice_list.h"
+#include "support/scripted_dialogs.h"
+#include "support/test_env.h"
+#include "support/window_fixture.h"
+
+#include <QDir>
+#include <QtTest>
+
+using namespace lectorix;
+
+class TestWindowWithoutVoices : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        const QString empty = test::scratchFolder() + QStringLiteral("/no-voice-data");
+        QVERIFY(QDir().mkpath(empty));
+        qputenv("ESPEAK_DATA_PATH", QFile::encodeName(empty));
+    }
+
+    void startUpNamesThePackage()
+    {
+        test::WindowFixture fixture;
+        fixture.dialogs.clear();
+        QVERIFY(!fixture.form.startUp());
+        QCOMPARE(fixture.dialogs.messageTexts(),
+                 QStringList{NoVoicesMessage + QStringLiteral("\r\r") + VoiceDataMissingMessage});
+    }
+};
+
+QTEST_MAIN(TestWindowWithoutVoices)
+#include "test_window_without_voices.moc"
