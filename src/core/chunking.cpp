@@ -250,10 +250,11 @@ bool isLetterAt(const QString& text, qsizetype i)
     const QChar c = text[i];
     if (c.isLetter() || c.isMark())
         return true;
-    // A letter outside the basic plane: look at the whole pair.
-    if (c.isHighSurrogate() && i + 1 < text.size())
+    // A letter outside the basic plane: look at the whole pair. A lone surrogate is no letter
+    // (cleaning makes it a space).
+    if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
         return QChar::isLetter(QChar::surrogateToUcs4(c, text[i + 1]));
-    if (c.isLowSurrogate() && i > 0)
+    if (c.isLowSurrogate() && i > 0 && text[i - 1].isHighSurrogate())
         return QChar::isLetter(QChar::surrogateToUcs4(text[i - 1], c));
     return false;
 }
