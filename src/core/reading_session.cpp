@@ -133,21 +133,19 @@ void ReadingSession::start(const ReadingRequest& request)
             return;
         }
         makeVoice(124);
+        QList<SpokenPiece> spoken;
         if (request.verbatim) {
             QStringList pieces;
             g.assign(134, pieces, [&] { return splitTextBySize(request.text, TextBoxPieceSize); });
             qsizetype offset = 0;
-            QList<SpokenPiece> spoken;
             for (const QString& piece : std::as_const(pieces)) {
                 spoken.append({piece, offset, piece.size(), {{0, offset}}});
                 offset += piece.size();
             }
-            await(spoken, request.textOffset);
         } else {
-            QList<SpokenPiece> spoken;
             g.assign(134, spoken, [&] { return prepareForSpeech(request.text); });
-            await(spoken, request.textOffset);
         }
+        await(std::move(spoken), request.textOffset);
         m_queueLine = 140;
         queueAhead();
         m_watch->start();
@@ -299,8 +297,7 @@ void ReadingSession::queueAhead()
             }
             return;
         }
-        SpokenPiece place = piece;
-        place.text.clear();
+        SpokenPiece place{QString(), piece.sourceOffset, piece.sourceLength, piece.stretches};
         m_utterances.append({piece.sourceOffset, piece.sourceLength, std::move(place)});
     }
 }
