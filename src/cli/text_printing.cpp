@@ -41,29 +41,15 @@ QString pdfText(const QString& path, const QString& password, QString& problem)
     job.start();
     if (job.isRunning())
         loop.exec();
-    switch (result.outcome) {
-    case ExtractionOutcome::Text:
+    if (result.outcome == ExtractionOutcome::Text)
         return readTextFile(result.textPath);
-    case ExtractionOutcome::NeedsPassword:
-        problem = conversionFailureReason(password.isEmpty() ? ConversionOutcome::NeedsPassword
-                                                             : ConversionOutcome::WrongPassword);
-        break;
-    case ExtractionOutcome::Protected:
-        problem = conversionFailureReason(ConversionOutcome::Protected);
-        break;
-    case ExtractionOutcome::Unreadable:
-        problem = conversionFailureReason(ConversionOutcome::Unreadable);
-        break;
-    case ExtractionOutcome::Missing:
-        problem = conversionFailureReason(ConversionOutcome::Missing);
-        break;
-    case ExtractionOutcome::MachineFault: // the detail names the fix
-    case ExtractionOutcome::Failed:
-    case ExtractionOutcome::Cancelled:
-        problem = result.detail.isEmpty() ? conversionFailureReason(ConversionOutcome::Failed)
-                                          : result.detail;
-        break;
-    }
+    // A tool that could not run says why in its detail; the other outcomes have their reason.
+    const bool toolFailed = result.outcome == ExtractionOutcome::MachineFault ||
+                            result.outcome == ExtractionOutcome::Failed ||
+                            result.outcome == ExtractionOutcome::Cancelled;
+    problem = toolFailed && !result.detail.isEmpty()
+                  ? result.detail
+                  : conversionFailureReason(conversionOutcome(result.outcome, !password.isEmpty()));
     return QString();
 }
 

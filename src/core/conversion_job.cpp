@@ -51,6 +51,28 @@ constexpr qsizetype MinimumLaneLength = 10000;
 
 } // namespace
 
+ConversionOutcome conversionOutcome(ExtractionOutcome extraction, bool passwordGiven)
+{
+    switch (extraction) {
+    case ExtractionOutcome::Text:
+        return ConversionOutcome::Done;
+    case ExtractionOutcome::NeedsPassword:
+        return passwordGiven ? ConversionOutcome::WrongPassword : ConversionOutcome::NeedsPassword;
+    case ExtractionOutcome::Protected:
+        return ConversionOutcome::Protected;
+    case ExtractionOutcome::Unreadable:
+        return ConversionOutcome::Unreadable;
+    case ExtractionOutcome::Missing:
+        return ConversionOutcome::Missing;
+    case ExtractionOutcome::Failed:
+    case ExtractionOutcome::MachineFault:
+        return ConversionOutcome::Failed;
+    case ExtractionOutcome::Cancelled:
+        return ConversionOutcome::Cancelled;
+    }
+    return ConversionOutcome::Failed;
+}
+
 QString conversionFailureReason(ConversionOutcome outcome)
 {
     switch (outcome) {
@@ -208,18 +230,13 @@ void ConversionJob::State::extracted(const ExtractionResult& result)
         makeMp3();
         return;
     case ExtractionOutcome::NeedsPassword:
-        finish(request.password.isEmpty() ? ConversionOutcome::NeedsPassword
-                                          : ConversionOutcome::WrongPassword,
-               protectedTextMessage(pdf));
-        return;
     case ExtractionOutcome::Protected:
-        finish(ConversionOutcome::Protected, protectedTextMessage(pdf));
+    case ExtractionOutcome::Missing:
+        finish(conversionOutcome(result.outcome, !request.password.isEmpty()),
+               protectedTextMessage(pdf));
         return;
     case ExtractionOutcome::Unreadable:
         finish(ConversionOutcome::Unreadable, unreadableTextMessage(pdf));
-        return;
-    case ExtractionOutcome::Missing:
-        finish(ConversionOutcome::Missing, protectedTextMessage(pdf));
         return;
     case ExtractionOutcome::Failed:
         // The window says what it always said when no text came out; the detail says why.

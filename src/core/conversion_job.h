@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/document_text.h"
 #include "core/voice_settings.h"
 
 #include <QObject>
@@ -103,6 +104,9 @@ private:
 
 // What a cancelled conversion says.
 inline const QString ConversionCancelledMessage = QStringLiteral("Conversion cancelled.");
+
+// What a conversion's outcome is when its text extraction ended so (Done for text).
+ConversionOutcome conversionOutcome(ExtractionOutcome extraction, bool passwordGiven);
 
 // The texts the converter prints for an outcome (also the window's messages where it has one).
 QString conversionFailureReason(ConversionOutcome outcome);
