@@ -2,7 +2,7 @@
 // book, freeculture.pdf and a three-page document, each against pdftotext on the whole
 // document and on its first page alone, and against a short typed sentence. Prints, never
 // fails. Needs the test sink of tools/with-audio.sh, pdftotext and qpdf.
-#include "core/reading_session.h"
+#include "core/reading/reading_session.h"
 #include "support/sink_recorder.h"
 
 #include <QCoreApplication>

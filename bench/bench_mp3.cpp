@@ -2,10 +2,10 @@
 // against the shell pipeline
 // pdftotext | espeak-ng | lame with the same voice and speed, measured in the same run; the
 // program's peak memory; and cutting the book's text into chunks. Prints, never fails.
-#include "core/chunking.h"
-#include "core/conversion_job.h"
-#include "core/program_folder.h"
-#include "core/speech_engine.h"
+#include "core/conversion/chunking.h"
+#include "core/conversion/conversion_job.h"
+#include "core/base/program_folder.h"
+#include "core/speech/speech_engine.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -6,12 +6,12 @@
 //
 // Prints medians of a few runs and their ratios; never fails.
 
-#include "core/event_pump.h"
-#include "core/file_utils.h"
-#include "core/process_runner.h"
-#include "core/program_folder.h"
-#include "core/temp_folder.h"
-#include "core/text_files.h"
+#include "core/base/event_pump.h"
+#include "core/files/file_utils.h"
+#include "core/process/process_runner.h"
+#include "core/base/program_folder.h"
+#include "core/files/temp_folder.h"
+#include "core/files/text_files.h"
 #include "gui/dialogs.h"
 #include "gui/main_window.h"
 #include "gui/pdf_text.h"

@@ -3,12 +3,12 @@
 // (against a short text), and click to first sound for a long PDF (against the converter
 // alone on it). Prints, never fails. The sound parts need the test sink of
 // tools/with-audio.sh.
-#include "core/event_pump.h"
-#include "core/failure.h"
-#include "core/file_utils.h"
-#include "core/program_folder.h"
-#include "core/speech_engine.h"
-#include "core/temp_folder.h"
+#include "core/base/event_pump.h"
+#include "core/base/failure.h"
+#include "core/files/file_utils.h"
+#include "core/base/program_folder.h"
+#include "core/speech/speech_engine.h"
+#include "core/files/temp_folder.h"
 #include "gui/dialogs.h"
 #include "gui/main_window.h"
 #include "printing_dialogs.h"

@@ -1,9 +1,9 @@
 // Speech engine layer: rendering speed against the espeak-ng command line on the same text and
 // voice, processor time spent beyond synthesis while speaking, and pause latency on the sink.
 // Prints, never fails. Live parts need a PulseAudio server (tools/with-audio.sh provides one).
-#include "core/event_pump.h"
-#include "core/failure.h"
-#include "core/speech_engine.h"
+#include "core/base/event_pump.h"
+#include "core/base/failure.h"
+#include "core/speech/speech_engine.h"
 #include "support/sink_recorder.h"
 
 #include <QCoreApplication>

@@ -4,9 +4,9 @@
 
 #include "harness.h"
 
-#include "core/chunking.h"
-#include "core/error_report.h"
-#include "core/text_decoding.h"
+#include "core/conversion/chunking.h"
+#include "core/base/error_report.h"
+#include "core/files/text_decoding.h"
 
 #include <QFile>
 

@@ -4,9 +4,9 @@
 
 #include "harness.h"
 
-#include "core/mp3_encoding.h"
-#include "core/pdf_converter.h"
-#include "core/process_runner.h"
+#include "core/conversion/mp3_encoding.h"
+#include "core/pdf/pdf_converter.h"
+#include "core/process/process_runner.h"
 
 #include <QFile>
 #include <QStringList>

@@ -4,7 +4,7 @@
 
 #include "harness.h"
 
-#include "core/chunking.h"
+#include "core/conversion/chunking.h"
 
 #include <QList>
 

@@ -3,9 +3,9 @@
 
 #include "harness.h"
 
-#include "core/failure.h"
-#include "core/settings.h"
-#include "core/settings_keys.h"
+#include "core/base/failure.h"
+#include "core/settings/settings.h"
+#include "core/settings/settings_keys.h"
 
 #include <QFile>
 

@@ -3,7 +3,7 @@
 
 #include "harness.h"
 
-#include "core/text_decoding.h"
+#include "core/files/text_decoding.h"
 
 #include <QFile>
 

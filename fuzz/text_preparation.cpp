@@ -5,7 +5,7 @@
 
 #include "harness.h"
 
-#include "core/text_preparation.h"
+#include "core/text/text_preparation.h"
 
 using namespace lectorix;
 using lectorix::fuzz::require;

@@ -1,6 +1,6 @@
 #include "cli/arguments.h"
 
-#include "core/program_version.h"
+#include "core/base/program_version.h"
 
 #include <QRegularExpression>
 

@@ -4,8 +4,8 @@
 #include "cli/interrupt_watch.h"
 #include "cli/password.h"
 #include "cli/terminal_progress.h"
-#include "core/error_report.h"
-#include "core/text_decoding.h"
+#include "core/base/error_report.h"
+#include "core/files/text_decoding.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/conversion_job.h"
+#include "core/conversion/conversion_job.h"
 
 #include <QList>
 #include <QObject>

@@ -1,6 +1,6 @@
 #include "cli/interrupt_watch.h"
 
-#include "core/failure.h"
+#include "core/base/failure.h"
 
 #include <QSocketNotifier>
 

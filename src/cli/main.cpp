@@ -8,9 +8,9 @@
 #include "cli/terminal_progress.h"
 #include "cli/text_printing.h"
 #include "cli/voices.h"
-#include "core/error_report.h"
-#include "core/settings.h"
-#include "core/text_decoding.h"
+#include "core/base/error_report.h"
+#include "core/settings/settings.h"
+#include "core/files/text_decoding.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,8 +1,8 @@
 #include "cli/password.h"
 
 #include "cli/terminal_progress.h"
-#include "core/failure.h"
-#include "core/text_decoding.h"
+#include "core/base/failure.h"
+#include "core/files/text_decoding.h"
 
 #include <QFile>
 

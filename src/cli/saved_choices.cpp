@@ -1,7 +1,7 @@
 #include "cli/saved_choices.h"
 
-#include "core/settings.h"
-#include "core/settings_keys.h"
+#include "core/settings/settings.h"
+#include "core/settings/settings_keys.h"
 
 #include <QString>
 

@@ -2,12 +2,12 @@
 
 #include "cli/arguments.h"
 #include "cli/batch_conversion.h"
-#include "core/chunking.h"
-#include "core/conversion_job.h"
-#include "core/document_text.h"
-#include "core/temp_folder.h"
-#include "core/text_decoding.h"
-#include "core/text_preparation.h"
+#include "core/conversion/chunking.h"
+#include "core/conversion/conversion_job.h"
+#include "core/pdf/document_text.h"
+#include "core/files/temp_folder.h"
+#include "core/files/text_decoding.h"
+#include "core/text/text_preparation.h"
 
 #include <QEventLoop>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #include "cli/voices.h"
 
-#include "core/engine/espeak_library.h"
-#include "core/speech_engine.h"
+#include "core/speech/espeak/espeak_library.h"
+#include "core/speech/speech_engine.h"
 
 #include <QHash>
 

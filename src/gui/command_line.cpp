@@ -1,6 +1,6 @@
 #include "gui/command_line.h"
 
-#include "core/program_version.h"
+#include "core/base/program_version.h"
 #include "gui/main_window.h"
 #include "gui/pdf_chooser.h"
 #include "gui/text_tools.h"

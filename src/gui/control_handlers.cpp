@@ -1,8 +1,8 @@
 #include "gui/control_handlers.h"
 
-#include "core/failure.h"
-#include "core/settings.h"
-#include "core/settings_keys.h"
+#include "core/base/failure.h"
+#include "core/settings/settings.h"
+#include "core/settings/settings_keys.h"
 #include "gui/main_window.h"
 #include "gui/read_aloud.h"
 #include "gui/reading_controls.h"

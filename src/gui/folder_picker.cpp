@@ -1,8 +1,8 @@
 #include "gui/folder_picker.h"
 
-#include "core/error_report.h"
-#include "core/settings.h"
-#include "core/settings_keys.h"
+#include "core/base/error_report.h"
+#include "core/settings/settings.h"
+#include "core/settings/settings_keys.h"
 #include "gui/dialogs.h"
 #include "gui/main_window.h"
 

@@ -1,4 +1,4 @@
-#include "core/program_version.h"
+#include "core/base/program_version.h"
 #include "gui/command_line.h"
 #include "gui/dialogs.h"
 #include "gui/main_window.h"

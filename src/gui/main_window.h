@@ -1,8 +1,8 @@
 #pragma once
 
-#include "core/document_text.h"
-#include "core/reading_session.h"
-#include "core/speech_engine.h"
+#include "core/pdf/document_text.h"
+#include "core/reading/reading_session.h"
+#include "core/speech/speech_engine.h"
 
 #include <QCursor>
 #include <QPointer>

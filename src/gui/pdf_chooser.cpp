@@ -1,6 +1,6 @@
 #include "gui/pdf_chooser.h"
 
-#include "core/error_report.h"
+#include "core/base/error_report.h"
 #include "gui/dialogs.h"
 #include "gui/main_window.h"
 #include "gui/pdf_text.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/document_text.h"
+#include "core/pdf/document_text.h"
 
 #include <QString>
 

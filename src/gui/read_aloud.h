@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/text_splitting.h"
+#include "core/text/text_splitting.h"
 
 #include <QString>
 

@@ -1,8 +1,8 @@
 #include "gui/reading_controls.h"
 
-#include "core/failure.h"
-#include "core/reading_places.h"
-#include "core/reading_session.h"
+#include "core/base/failure.h"
+#include "core/reading/reading_places.h"
+#include "core/reading/reading_session.h"
 #include "gui/main_window.h"
 #include "gui/read_aloud.h"
 #include "gui/reading_highlight.h"

@@ -1,6 +1,6 @@
 #include "gui/reading_highlight.h"
 
-#include "core/reading_session.h"
+#include "core/reading/reading_session.h"
 
 #include <QPlainTextEdit>
 #include <QScrollBar>

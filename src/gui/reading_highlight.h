@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/reading_range.h"
+#include "core/text/reading_range.h"
 
 #include <QObject>
 

@@ -1,9 +1,9 @@
 #include "gui/text_tools.h"
 
-#include "core/error_report.h"
-#include "core/file_utils.h"
-#include "core/program_folder.h"
-#include "core/text_files.h"
+#include "core/base/error_report.h"
+#include "core/files/file_utils.h"
+#include "core/base/program_folder.h"
+#include "core/files/text_files.h"
 #include "gui/dialogs.h"
 #include "gui/main_window.h"
 #include "gui/pdf_text.h"

@@ -1,10 +1,10 @@
 #include "gui/voice_list.h"
 
-#include "core/error_report.h"
-#include "core/missing_parts.h"
-#include "core/settings.h"
-#include "core/settings_keys.h"
-#include "core/speech_engine.h"
+#include "core/base/error_report.h"
+#include "core/process/missing_parts.h"
+#include "core/settings/settings.h"
+#include "core/settings/settings_keys.h"
+#include "core/speech/speech_engine.h"
 #include "gui/dialogs.h"
 #include "gui/main_window.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/voice_settings.h"
+#include "core/speech/voice_settings.h"
 
 namespace lectorix {
 class MainWindow;

@@ -1,9 +1,9 @@
 #include "gui/volume_rate.h"
 
-#include "core/error_report.h"
-#include "core/event_pump.h"
-#include "core/settings.h"
-#include "core/settings_keys.h"
+#include "core/base/error_report.h"
+#include "core/base/event_pump.h"
+#include "core/settings/settings.h"
+#include "core/settings/settings_keys.h"
 #include "gui/dialogs.h"
 #include "gui/main_window.h"
 #include "gui/wav_rendering.h"

@@ -1,9 +1,9 @@
 #include "gui/wav_rendering.h"
 
-#include "core/error_report.h"
-#include "core/event_pump.h"
-#include "core/failure.h"
-#include "core/speech_engine.h"
+#include "core/base/error_report.h"
+#include "core/base/event_pump.h"
+#include "core/base/failure.h"
+#include "core/speech/speech_engine.h"
 #include "gui/dialogs.h"
 #include "gui/main_window.h"
 #include "gui/voice_setup.h"

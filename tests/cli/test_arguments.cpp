@@ -7,8 +7,8 @@
 #include "cli/saved_choices.h"
 #include "cli/voices.h"
 
-#include "core/settings.h"
-#include "core/settings_keys.h"
+#include "core/settings/settings.h"
+#include "core/settings/settings_keys.h"
 #include "support/test_env.h"
 
 #include <QtTest>

@@ -4,8 +4,8 @@
 // asks for a password.
 #include "converter_run.h"
 
-#include "core/settings.h"
-#include "core/settings_keys.h"
+#include "core/settings/settings.h"
+#include "core/settings/settings_keys.h"
 
 #include <QRegularExpression>
 #include <QtTest>

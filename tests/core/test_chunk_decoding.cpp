@@ -1,7 +1,7 @@
 // Chunking reads its file block by block; it must decide UTF-8 or Windows-1252 as reading the
 // whole file does, also when the file ends inside what would be a UTF-8 letter.
-#include "core/chunking.h"
-#include "core/text_decoding.h"
+#include "core/conversion/chunking.h"
+#include "core/files/text_decoding.h"
 #include "support/test_env.h"
 
 #include <QtTest>

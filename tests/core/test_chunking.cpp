@@ -1,7 +1,7 @@
 // cutIntoChunkFiles and cleanLineForSpeech: chunk sizes by rate, chunk names and contents, the
 // cleaning rules for every script, and what happens to the input file.
-#include "core/chunking.h"
-#include "core/error_report.h"
+#include "core/conversion/chunking.h"
+#include "core/base/error_report.h"
 #include "support/error_recorder.h"
 #include "support/test_env.h"
 

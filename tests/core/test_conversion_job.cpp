@@ -1,5 +1,5 @@
-#include "core/conversion_job.h"
-#include "core/document_text.h"
+#include "core/conversion/conversion_job.h"
+#include "core/pdf/document_text.h"
 #include "support/audio_files.h"
 #include "support/error_recorder.h"
 #include "support/test_env.h"

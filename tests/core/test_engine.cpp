@@ -1,11 +1,11 @@
 // The espeak-ng engine: voices, WAV files, awkward text, failures, and (on the test sink of
 // tools/with-audio.sh) what is actually heard.
-#include "core/engine/audio_chain.h"
-#include "core/engine/espeak_engine.h"
-#include "core/engine/espeak_library.h"
-#include "core/engine/speech_text.h"
-#include "core/event_pump.h"
-#include "core/failure.h"
+#include "core/speech/espeak/audio_chain.h"
+#include "core/speech/espeak/espeak_engine.h"
+#include "core/speech/espeak/espeak_library.h"
+#include "core/speech/speech_text.h"
+#include "core/base/event_pump.h"
+#include "core/base/failure.h"
 #include "support/sink_recorder.h"
 #include "support/test_env.h"
 

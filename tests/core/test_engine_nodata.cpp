@@ -1,7 +1,7 @@
 // Without espeak-ng's voice data the engine can not make a voice, and says why. A process of
 // its own: the library loads its data once per process.
-#include "core/failure.h"
-#include "core/speech_engine.h"
+#include "core/base/failure.h"
+#include "core/speech/speech_engine.h"
 #include "support/test_env.h"
 
 #include <QDir>

@@ -2,7 +2,7 @@
 // queued text (UTF-16 offsets, characters outside the BMP included), timed by the sound played
 // rather than by synthesis, still while paused, and forgotten on stop.
 
-#include "core/speech_engine.h"
+#include "core/speech/speech_engine.h"
 #include "support/sink_recorder.h"
 
 #include <QElapsedTimer>

@@ -1,5 +1,5 @@
-#include "core/failure.h"
-#include "core/file_utils.h"
+#include "core/base/failure.h"
+#include "core/files/file_utils.h"
 #include "support/test_env.h"
 
 #include <QDir>

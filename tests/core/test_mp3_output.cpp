@@ -1,8 +1,8 @@
 // Where the MP3 goes, the join script (run for real by /bin/sh with hostile names), the
 // unfinished-MP3 file and the removal of working files.
-#include "core/failure.h"
-#include "core/mp3_output.h"
-#include "core/process_runner.h"
+#include "core/base/failure.h"
+#include "core/conversion/mp3_output.h"
+#include "core/process/process_runner.h"
 #include "support/test_env.h"
 
 #include <QDir>

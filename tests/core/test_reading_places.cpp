@@ -1,8 +1,8 @@
 // Places where readings of PDFs stopped: kept per document (path, size, modification time) in
 // a section of their own of the settings file, at most 50, the most recent first.
 
-#include "core/reading_places.h"
-#include "core/settings.h"
+#include "core/reading/reading_places.h"
+#include "core/settings/settings.h"
 #include "support/test_env.h"
 
 #include <QDateTime>

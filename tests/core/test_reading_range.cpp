@@ -1,7 +1,7 @@
 // What a press of the reading button reads of the text box, and the sentence highlighted
 // around a spoken word.
 
-#include "core/reading_range.h"
+#include "core/text/reading_range.h"
 
 #include <QtTest>
 

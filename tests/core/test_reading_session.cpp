@@ -1,7 +1,7 @@
 // The reading session without a window: its states, the voice it makes, what it queues and
 // where each queued text lies in the source, and the quiet ends.
 
-#include "core/reading_session.h"
+#include "core/reading/reading_session.h"
 #include "support/error_recorder.h"
 #include "support/fake_engine.h"
 #include "support/test_env.h"

@@ -1,5 +1,5 @@
-#include "core/failure.h"
-#include "core/settings.h"
+#include "core/base/failure.h"
+#include "core/settings/settings.h"
 #include "support/test_env.h"
 
 #include <QFile>

@@ -1,8 +1,8 @@
 // The MP3 of a document and the reading of it aloud speak the same prepared text, so they last
 // about as long; line by line, both would fall at every printed line end.
 
-#include "core/conversion_job.h"
-#include "core/reading_session.h"
+#include "core/conversion/conversion_job.h"
+#include "core/reading/reading_session.h"
 #include "support/audio_files.h"
 #include "support/sink_recorder.h"
 #include "support/test_env.h"

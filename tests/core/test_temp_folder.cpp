@@ -1,6 +1,6 @@
 // checkOwnProgram: what may be run from {TEMP} when TEMP names a folder others can write.
-#include "core/failure.h"
-#include "core/temp_folder.h"
+#include "core/base/failure.h"
+#include "core/files/temp_folder.h"
 #include "support/test_env.h"
 
 #include <QDir>

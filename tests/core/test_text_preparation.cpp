@@ -1,7 +1,7 @@
 // The text prepared for speech: paragraphs, rejoined hyphenations, running headers and page
 // numbers, the way back to the source, text arriving in parts, and what it does to real books.
 
-#include "core/text_preparation.h"
+#include "core/text/text_preparation.h"
 #include "support/test_env.h"
 
 #include <QHash>

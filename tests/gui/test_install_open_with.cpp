@@ -1,8 +1,8 @@
 // `lectorix FILE`, which the desktop's "Open With Lectorix" runs, and the window program's
 // --help and --version.
 
-#include "core/settings.h"
-#include "core/settings_keys.h"
+#include "core/settings/settings.h"
+#include "core/settings/settings_keys.h"
 #include "gui/command_line.h"
 #include "gui/main_window.h"
 #include "gui/pdf_chooser.h"

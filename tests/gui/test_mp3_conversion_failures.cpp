@@ -1,8 +1,8 @@
 // "Save Audio As MP3" when something goes wrong: a failed rendering or encoding never says
 // "Done." and never touches an MP3 already at the path; the conversion cannot be started twice
 // and the sliders refuse meanwhile; closing the window stops it and removes its files.
-#include "core/event_pump.h"
-#include "core/program_folder.h"
+#include "core/base/event_pump.h"
+#include "core/base/program_folder.h"
 #include "gui/main_window.h"
 #include "gui/conversion_progress.h"
 #include "gui/mp3_conversion.h"

@@ -2,12 +2,12 @@
 // and whole across range boundaries, scanned ranges passed over, one password prompt, and
 // nothing left running or lying in {TEMP} when the reading is stopped or the window closed.
 
-#include "core/event_pump.h"
-#include "core/file_utils.h"
-#include "core/program_folder.h"
-#include "core/reading_session.h"
-#include "core/temp_folder.h"
-#include "core/text_preparation.h"
+#include "core/base/event_pump.h"
+#include "core/files/file_utils.h"
+#include "core/base/program_folder.h"
+#include "core/reading/reading_session.h"
+#include "core/files/temp_folder.h"
+#include "core/text/text_preparation.h"
 #include "gui/main_window.h"
 #include "support/fake_engine.h"
 #include "support/scripted_dialogs.h"

@@ -1,9 +1,9 @@
 // Reading the text box aloud: the caption as the reading state, the pieces handed to the
 // engine, the error report's lines, and re-entry through the button while a reading waits.
 
-#include "core/event_pump.h"
-#include "core/settings.h"
-#include "core/settings_keys.h"
+#include "core/base/event_pump.h"
+#include "core/settings/settings.h"
+#include "core/settings/settings_keys.h"
 #include "gui/main_window.h"
 #include "gui/read_aloud.h"
 #include "support/fake_engine.h"

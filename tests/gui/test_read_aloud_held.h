@@ -3,8 +3,8 @@
 // An engine whose voices finish only when the test says so, so a reading can be held inside
 // its waiting loop while the test presses the button, edits the text or closes the window.
 
-#include "core/failure.h"
-#include "core/speech_engine.h"
+#include "core/base/failure.h"
+#include "core/speech/speech_engine.h"
 
 #include <QStringList>
 

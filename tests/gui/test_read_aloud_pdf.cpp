@@ -1,14 +1,14 @@
 // Reading a PDF aloud with the real converter: the working copy in {TEMP}, one request per
 // non-empty line, the password prompt, and the quiet endings when no text comes out.
 
-#include "core/event_pump.h"
-#include "core/file_utils.h"
-#include "core/program_folder.h"
-#include "core/settings.h"
-#include "core/settings_keys.h"
-#include "core/temp_folder.h"
-#include "core/text_files.h"
-#include "core/text_preparation.h"
+#include "core/base/event_pump.h"
+#include "core/files/file_utils.h"
+#include "core/base/program_folder.h"
+#include "core/settings/settings.h"
+#include "core/settings/settings_keys.h"
+#include "core/files/temp_folder.h"
+#include "core/files/text_files.h"
+#include "core/text/text_preparation.h"
 #include "gui/main_window.h"
 #include "gui/read_aloud.h"
 #include "support/fake_engine.h"

@@ -2,7 +2,7 @@
 // Escape silences at once, a selected sentence is all that is heard, and the highlight walks
 // through the sentences in the order they are heard.
 
-#include "core/speech_engine.h"
+#include "core/speech/speech_engine.h"
 #include "gui/main_window.h"
 #include "gui/reading_highlight.h"
 #include "support/scripted_dialogs.h"

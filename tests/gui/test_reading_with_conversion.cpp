@@ -1,7 +1,7 @@
 // Reading aloud and "Save Audio As MP3" side by side in one window: neither waits inside the
 // other, so both finish whichever starts first, and the MP3 is what a conversion alone makes.
 
-#include "core/reading_session.h"
+#include "core/reading/reading_session.h"
 #include "gui/main_window.h"
 #include "gui/mp3_conversion.h"
 #include "support/audio_files.h"

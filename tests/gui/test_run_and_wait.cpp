@@ -1,5 +1,5 @@
-#include "core/event_pump.h"
-#include "core/process_runner.h"
+#include "core/base/event_pump.h"
+#include "core/process/process_runner.h"
 #include "gui/main_window.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_env.h"

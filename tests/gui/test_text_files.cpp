@@ -1,5 +1,5 @@
-#include "core/error_report.h"
-#include "core/text_files.h"
+#include "core/base/error_report.h"
+#include "core/files/text_files.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_env.h"
 

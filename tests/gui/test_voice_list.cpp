@@ -1,8 +1,8 @@
 // The voice list: filling it from the engine, the stored selection, "Refresh List" and
 // "Add Voices", first with a scripted engine, then with the real espeak-ng voices.
-#include "core/failure.h"
-#include "core/settings.h"
-#include "core/speech_engine.h"
+#include "core/base/failure.h"
+#include "core/settings/settings.h"
+#include "core/speech/speech_engine.h"
 #include "gui/main_window.h"
 #include "gui/voice_list.h"
 #include "support/fake_engine.h"

@@ -1,8 +1,8 @@
 // The volume and rate sliders and "Test Speed": labels, stored values, the voices they reach,
 // the refusal while a file is being saved; then the real engine heard on the null sink.
-#include "core/error_report.h"
-#include "core/settings.h"
-#include "core/speech_engine.h"
+#include "core/base/error_report.h"
+#include "core/settings/settings.h"
+#include "core/speech/speech_engine.h"
 #include "gui/main_window.h"
 #include "gui/volume_rate.h"
 #include "gui/wav_rendering.h"

@@ -1,7 +1,7 @@
 // speakWithWindowVoice: the order of engine calls, the rendering voice's lifetime, the failure
 // rules; then real WAV files from espeak-ng.
-#include "core/error_report.h"
-#include "core/speech_engine.h"
+#include "core/base/error_report.h"
+#include "core/speech/speech_engine.h"
 #include "gui/main_window.h"
 #include "gui/wav_rendering.h"
 #include "support/fake_engine.h"

@@ -1,4 +1,4 @@
-#include "core/settings.h"
+#include "core/settings/settings.h"
 #include "gui/control_handlers.h"
 #include "gui/main_window.h"
 #include "support/test_env.h"

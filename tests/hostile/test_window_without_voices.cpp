@@ -1,7 +1,7 @@
 // The window on a machine without espeak-ng's voice data: start-up says what to install and
 // gives up at once, as it does without voices. A process of its own: the engine loads its
 // data once per process.
-#include "core/missing_parts.h"
+#include "core/process/missing_parts.h"
 #include "gui/main_window.h"
 #include "gui/voice_list.h"
 #include "support/scripted_dialogs.h"

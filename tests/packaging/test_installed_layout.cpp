@@ -1,6 +1,6 @@
 // `cmake --install` into a DESTDIR, checked with the tools a desktop and a distribution use.
 
-#include "core/program_folder.h"
+#include "core/base/program_folder.h"
 #include "packaging_support.h"
 
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/error_report.h"
+#include "core/base/error_report.h"
 
 #include <QStringList>
 

@@ -1,6 +1,6 @@
 #include "support/fake_engine.h"
 
-#include "core/failure.h"
+#include "core/base/failure.h"
 
 #include <unistd.h>
 

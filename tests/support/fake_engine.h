@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/speech_engine.h"
+#include "core/speech/speech_engine.h"
 
 #include <QStringList>
 

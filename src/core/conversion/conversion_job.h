@@ -1,0 +1,117 @@
+#pragma once
+
+#include "core/pdf/document_text.h"
+#include "core/speech/voice_settings.h"
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+namespace lectorix {
+
+struct ConversionRequest
+{
+    // The document: a PDF, or text given directly (then sourcePdf is empty and sourceName
+    // names it in messages, e.g. "standard input").
+    QString sourcePdf;
+    QString sourceText;
+    QString sourceName;
+    // Where the finished MP3 goes. It appears there only when complete; an MP3 already at
+    // the path stays untouched until then, and for good when the conversion fails.
+    QString outputPath;
+    VoiceSettings voice;
+    // Given as owner and as user password; empty for none.
+    QString password;
+    // The MP3's tags: title and artist given here win over the PDF's Title and Author; without
+    // either the title is the document's file name without its extension.
+    QString title;
+    QString artist;
+    // The outside tools: program names looked up in PATH, or paths of this user's own files.
+    QString converter = QStringLiteral("pdftotext");
+    QString encoder = QStringLiteral("lame");
+    // Speak the text line by line as it stands, instead of prepared into paragraphs.
+    bool verbatim = false;
+};
+
+enum class ConversionStage {
+    Extracting, // the PDF's text is being extracted
+    Speaking,   // piece i of n is being spoken into a WAV file
+    Encoding,   // piece i of n is being encoded to MP3
+    Joining,    // the pieces are being joined into one MP3
+};
+
+struct ConversionProgress
+{
+    ConversionStage stage = ConversionStage::Extracting;
+    int piece = 0;         // 1-based; 0 while extracting
+    int pieces = 0;        // 0 until the text is cut
+    double fraction = 0.0; // of the whole job, 0..1
+};
+
+enum class ConversionOutcome {
+    Done,
+    NeedsPassword, // encrypted; no password given
+    WrongPassword, // encrypted; the password given does not open it
+    Protected,     // no text came out: damaged, not a PDF, text protected
+    Unreadable,    // no text layer: a scanned document
+    Missing,       // the input does not exist
+    OutputFailed,  // the MP3 could not be written where it should go
+    Failed,        // speaking, encoding or joining failed, or a tool is missing
+    Cancelled,
+};
+
+struct ConversionResult
+{
+    ConversionOutcome outcome = ConversionOutcome::Failed;
+    // What the window shows instead of "Done.", or empty when it shows "Done.".
+    QString message;
+    // What a tool said, where the window's sentence leaves it out ("pdftotext could not be
+    // started: ..."); often empty.
+    QString detail;
+};
+
+// Turns one document into one MP3 file: extract, cut into pieces, speak each piece into a
+// WAV file on a worker thread, encode it with the encoder, join the pieces, rename into place.
+// It never waits inside the event loop: the tools run as child processes whose end arrives as
+// an event, and speech renders on a thread of its own. Each job works in a private folder
+// under {TEMP}, so several jobs and a reading never share a file. Failures of its steps are
+// reported through the error report with the tag of "Save Audio As MP3".
+class ConversionJob final : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit ConversionJob(ConversionRequest request, QObject* parent = nullptr);
+    // Destroying a running job cancels it.
+    ~ConversionJob() override;
+
+    void start();
+    // Stops the running tool and the speech, removes the working files and the unfinished
+    // MP3; finished() follows with Cancelled. Nothing is reported as done.
+    void cancel();
+    bool isRunning() const;
+    const ConversionRequest& request() const;
+
+signals:
+    void progress(const lectorix::ConversionProgress& progress);
+    void finished(const lectorix::ConversionResult& result);
+
+private:
+    struct State;
+    std::unique_ptr<State> d;
+};
+
+// What a cancelled conversion says.
+inline const QString ConversionCancelledMessage = QStringLiteral("Conversion cancelled.");
+
+// What a conversion's outcome is when its text extraction ended so (Done for text).
+ConversionOutcome conversionOutcome(ExtractionOutcome extraction, bool passwordGiven);
+
+// The texts the converter prints for an outcome (also the window's messages where it has one).
+QString conversionFailureReason(ConversionOutcome outcome);
+
+} // namespace lectorix
+
+Q_DECLARE_METATYPE(lectorix::ConversionProgress)
+Q_DECLARE_METATYPE(lectorix::ConversionResult)

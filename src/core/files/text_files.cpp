@@ -1,0 +1,110 @@
+#include "core/files/text_files.h"
+
+#include "core/base/error_report.h"
+#include "core/base/failure.h"
+#include "core/files/text_decoding.h"
+
+#include <QFileInfo>
+
+namespace lectorix {
+
+namespace {
+
+bool isPrintable(char32_t c)
+{
+    return !(c < 32 || (c >= 127 && c < 160) || c == 0xFFFD);
+}
+
+// Cuts text into lines at CR LF, LF or a lone CR; a break at the very end adds no line.
+QStringList splitLines(const QString& text)
+{
+    QStringList lines;
+    const qsizetype n = text.size();
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text.at(i);
+        if (c != QLatin1Char('\n') && c != QLatin1Char('\r'))
+            continue;
+        lines << text.mid(start, i - start);
+        if (c == QLatin1Char('\r') && i + 1 < n && text.at(i + 1) == QLatin1Char('\n'))
+            ++i;
+        start = i + 1;
+    }
+    if (start < n || lines.isEmpty())
+        lines << text.mid(start);
+    return lines;
+}
+
+// Blocks of TextBlockLength code points; a surrogate pair is never split.
+QStringList splitBlocks(const QString& text)
+{
+    QStringList blocks;
+    const qsizetype n = text.size();
+    qsizetype start = 0;
+    while (start < n) {
+        qsizetype end = start;
+        for (qsizetype count = 0; count < TextBlockLength && end < n; ++count)
+            end += (text.at(end).isHighSurrogate() && end + 1 < n) ? 2 : 1;
+        blocks << text.mid(start, end - start);
+        start = end;
+    }
+    if (blocks.isEmpty())
+        blocks << QString();
+    return blocks;
+}
+
+} // namespace
+
+QStringList readTextFileLines(const QString& path)
+{
+    Guard g("Main", "ReadFileToStringFSOLine");
+    QStringList lines{QString()};
+    QString text;
+    // Opening and reading the whole file is the one step that touches the disk; cutting it
+    // into lines cannot fail.
+    if (g.assign(102, text, [&] { return readTextFile(path); }))
+        g.assign(116, lines, [&] { return splitLines(text); });
+    return lines;
+}
+
+QStringList readTextFileBlocks(const QString& path)
+{
+    Guard g("Main", "ReadFileToStringFSO");
+    QStringList blocks{QString()};
+    QString text;
+    const bool found = g(102, [&] {
+        if (!QFileInfo::exists(path))
+            throw Failure(QStringLiteral("File not found: %1").arg(path));
+    });
+    if (found && g.assign(104, text, [&] { return readTextFile(path); }))
+        g.assign(118, blocks, [&] { return splitBlocks(text); });
+    return blocks;
+}
+
+bool isUnreadableText(const QString& textPath)
+{
+    Guard g("Main", "NoTextPDF");
+    bool unreadable = false;
+    QStringList lines;
+    g.assign(102, lines, [&] { return readTextFileLines(textPath); });
+    int printable = 0;
+    for (const QString& line : lines) {
+        const qsizetype n = line.size();
+        for (qsizetype i = 0; i < n; ++i) {
+            char32_t c = line.at(i).unicode();
+            if (line.at(i).isHighSurrogate() && i + 1 < n && line.at(i + 1).isLowSurrogate()) {
+                c = QChar::surrogateToUcs4(line.at(i), line.at(i + 1));
+                ++i;
+            }
+            if (!isPrintable(c)) {
+                unreadable = true;
+                continue;
+            }
+            if (++printable > 5)
+                return false;
+        }
+    }
+    return unreadable;
+}
+
+} // namespace lectorix

@@ -1,0 +1,219 @@
+#include "core/pdf/document_text.h"
+
+#include "core/process/child_process.h"
+#include "core/base/error_report.h"
+#include "core/base/failure.h"
+#include "core/files/file_utils.h"
+#include "core/process/missing_parts.h"
+#include "core/pdf/pdf_converter.h"
+#include "core/process/process_runner.h"
+#include "core/files/temp_folder.h"
+#include "core/files/text_files.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTimer>
+
+#include <cstring>
+
+namespace lectorix {
+
+namespace {
+
+constexpr int TextFilePollMs = 10;
+
+// The full-disk message for the folder of a file the extraction writes, naming {TEMP} rather
+// than the job's own folder inside it; empty when there is room.
+QString fullDiskHolding(const QString& file, qint64 needed = 0)
+{
+    QString folder = QFileInfo(file).absolutePath();
+    try {
+        if (const QString temp = tempFolder(); folder.startsWith(temp + QLatin1Char('/')))
+            folder = temp;
+    } catch (const Failure&) {
+    }
+    return diskFullMessage(folder, needed);
+}
+
+} // namespace
+
+QString protectedTextMessage(const QString& pdfPath)
+{
+    return QStringLiteral("The file ") + pdfPath +
+           QStringLiteral(" can not be read by this software - password protected or text is "
+                          "protected.");
+}
+
+QString unreadableTextMessage(const QString& pdfPath)
+{
+    return QStringLiteral("The file ") + pdfPath +
+           QStringLiteral(" can not be read by this software - text unreadable. Please view the "
+                          "file yourself to see if it is really a scanned image of text and not "
+                          "proper PDF text.");
+}
+
+ExtractionJob::ExtractionJob(ExtractionRequest request, QObject* parent)
+    : QObject(parent), m_request(std::move(request))
+{
+    qRegisterMetaType<ExtractionResult>();
+}
+
+ExtractionJob::~ExtractionJob()
+{
+    if (m_process)
+        m_process->stop();
+    if (!m_errorPath.isEmpty())
+        QFile::remove(m_errorPath);
+}
+
+void ExtractionJob::start()
+{
+    Guard g(m_request.report.module, m_request.report.procedure);
+    m_running = true;
+    m_source = m_request.pdfPath;
+    if (!m_request.workingCopyPath.isEmpty()) {
+        m_source = m_request.workingCopyPath;
+        // The copy and text of an earlier run go first, so a copy that fails can never
+        // convert the previous document.
+        g(m_request.report.copy, [&] {
+            QFile::remove(m_source);
+            QFile::remove(converterOutputPath(m_source, QString()));
+            // Any name, "?" and "*" included: the copy goes by the exact path.
+            QFile::copy(m_request.pdfPath, m_source);
+        });
+    }
+    m_written = converterOutputPath(m_source, m_request.textPath);
+    m_errorPath = m_written + QStringLiteral(".log");
+    QFile::remove(m_written);
+    if (!fileExists(m_source)) {
+        // A working copy that a full disk refused is no missing document.
+        if (m_source != m_request.pdfPath && fileExists(m_request.pdfPath))
+            m_machineFault = fullDiskHolding(m_source, QFileInfo(m_request.pdfPath).size());
+        const ExtractionOutcome outcome = m_machineFault.isEmpty()
+                                              ? ExtractionOutcome::Missing
+                                              : ExtractionOutcome::MachineFault;
+        QTimer::singleShot(0, this, [this, outcome] { finish(outcome); });
+        return;
+    }
+    m_machineFault = missingToolMessage(m_request.converter, QStringLiteral("pdftotext"));
+    if (!m_machineFault.isEmpty()) {
+        QTimer::singleShot(0, this, [this] { finish(ExtractionOutcome::MachineFault); });
+        return;
+    }
+    runConverter(false);
+}
+
+void ExtractionJob::runConverter(bool latin1Password)
+{
+    Guard g(m_request.report.module, m_request.report.procedure);
+    int startError = 0;
+    const bool ran = g(m_request.report.convert, [&] {
+        if (m_request.converter.contains(QLatin1Char('/')))
+            checkOwnProgram(m_request.converter);
+        const QByteArrayList argv = converterArguments(
+            m_request.converter, m_request.password, m_source, m_request.textPath,
+            m_request.firstPage, m_request.lastPage, latin1Password);
+        if (!m_process) {
+            m_process = new ChildProcess(this);
+            connect(m_process, &ChildProcess::finished, this, &ExtractionJob::converterEnded);
+        }
+        startError = m_process->start(argv, m_errorPath);
+    });
+    if (!ran || startError != 0) {
+        QTimer::singleShot(0, this, [this, startError] {
+            if (startError != 0)
+                m_exitCode = startError;
+            finish(ExtractionOutcome::Failed);
+        });
+    }
+}
+
+void ExtractionJob::converterEnded(int exitCode)
+{
+    m_exitCode = exitCode;
+    if (!fileExists(m_written) && !m_triedLatin1 && worthLatin1Retry(m_request.password)) {
+        m_triedLatin1 = true;
+        runConverter(true);
+        return;
+    }
+    m_waitedMs = 0;
+    lookForText();
+}
+
+// The converter may end a moment before its file can be seen; look for it a little while.
+void ExtractionJob::lookForText()
+{
+    if (!m_running)
+        return;
+    Guard g(m_request.report.module, m_request.report.procedure);
+    const bool exists =
+        !g.test(m_request.report.textExists, [&] { return !fileExists(m_written); });
+    if (!exists && m_waitedMs < m_request.textFileWaitMs && m_exitCode == 0) {
+        m_waitedMs += TextFilePollMs;
+        QTimer::singleShot(TextFilePollMs, this, &ExtractionJob::lookForText);
+        return;
+    }
+    if (exists) {
+        // pdftotext ends with success even when it could not write all the text: a full disk
+        // means the text is cut short, and only part of the document would be read.
+        m_machineFault = fullDiskHolding(m_written);
+        if (!m_machineFault.isEmpty()) {
+            finish(ExtractionOutcome::MachineFault);
+            return;
+        }
+    }
+    if (!exists) {
+        const QString said = converterMessages();
+        const bool password = said.contains(QStringLiteral("Incorrect password"));
+        finish(password ? ExtractionOutcome::NeedsPassword : ExtractionOutcome::Protected);
+        return;
+    }
+    if (g.test(m_request.report.unreadable, [&] { return isUnreadableText(m_written); })) {
+        finish(ExtractionOutcome::Unreadable);
+        return;
+    }
+    finish(ExtractionOutcome::Text);
+}
+
+void ExtractionJob::cancel()
+{
+    if (!m_running)
+        return;
+    if (m_process)
+        m_process->stop();
+    finish(ExtractionOutcome::Cancelled);
+}
+
+QString ExtractionJob::converterMessages() const
+{
+    QFile log(m_errorPath);
+    if (!log.open(QIODevice::ReadOnly))
+        return QString();
+    return QString::fromLocal8Bit(log.read(4096)).trimmed();
+}
+
+void ExtractionJob::finish(ExtractionOutcome outcome)
+{
+    if (!m_running)
+        return;
+    m_running = false;
+    ExtractionResult result;
+    result.outcome = outcome;
+    result.detail = converterMessages();
+    if (outcome == ExtractionOutcome::Failed && m_exitCode <= StartFailureBase + 4096 &&
+        m_exitCode >= StartFailureBase)
+        result.detail =
+            QStringLiteral("%1 could not be started: %2")
+                .arg(m_request.converter,
+                     QString::fromLocal8Bit(std::strerror(m_exitCode - StartFailureBase)));
+    if (outcome == ExtractionOutcome::MachineFault)
+        result.detail = m_machineFault;
+    if (outcome == ExtractionOutcome::Text)
+        result.textPath = m_written;
+    else
+        QFile::remove(m_written);
+    QFile::remove(m_errorPath);
+    emit finished(result);
+}
+
+} // namespace lectorix

@@ -1,0 +1,329 @@
+#include "core/reading/reading_session.h"
+
+#include "core/pdf/document_text.h"
+#include "core/base/error_report.h"
+#include "core/base/failure.h"
+#include "core/speech/speech_engine.h"
+#include "core/files/temp_folder.h"
+#include "core/files/text_decoding.h"
+#include "core/text/text_preparation.h"
+#include "core/text/text_splitting.h"
+
+#include <QFile>
+#include <QTimer>
+
+namespace lectorix {
+
+namespace {
+
+constexpr int TextBoxPieceSize = 100000;
+constexpr int WatchIntervalMs = 50;
+// Utterances queued beyond the one being spoken.
+constexpr qsizetype UtterancesAhead = 2;
+// Pages of a PDF converted first, and the most converted at once later; each later range is
+// twice as long as the one before.
+constexpr int FirstRangePages = 10;
+constexpr int LargestRangePages = 80;
+
+} // namespace
+
+ReadingSession::ReadingSession(QObject* parent) : QObject(parent)
+{
+    m_watch = new QTimer(this);
+    m_watch->setInterval(WatchIntervalMs);
+    connect(m_watch, &QTimer::timeout, this, &ReadingSession::watch);
+}
+
+ReadingSession::~ReadingSession()
+{
+    release();
+}
+
+void ReadingSession::setState(ReadingState state)
+{
+    if (m_state == state)
+        return;
+    m_state = state;
+    emit stateChanged(state);
+}
+
+void ReadingSession::release()
+{
+    m_watch->stop();
+    if (m_extraction) {
+        m_extraction->disconnect(this);
+        m_extraction->cancel();
+        m_extraction->deleteLater();
+        m_extraction = nullptr;
+    }
+    m_preparation.reset();
+    m_textOffset = 0;
+    m_voice.reset(); // stops at once: drops what is queued and silences the output
+    m_workFolder.reset();
+    m_utterances.clear();
+    m_waiting.clear();
+    m_announced = 0;
+    m_wordAnnounced = {};
+}
+
+void ReadingSession::stop()
+{
+    release();
+    setState(ReadingState::Idle);
+}
+
+void ReadingSession::pause()
+{
+    Guard g("Speak", "SpeakLoud");
+    if (m_state != ReadingState::Reading)
+        return;
+    g(242, [&] { voiceOrFail().pause(); });
+    setState(ReadingState::Paused);
+}
+
+void ReadingSession::resume()
+{
+    Guard g("Speak", "SpeakLoud");
+    if (m_state != ReadingState::Paused)
+        return;
+    g(106, [&] { voiceOrFail().resume(); });
+    setState(ReadingState::Reading);
+}
+
+void ReadingSession::setVolume(int volume)
+{
+    if (m_voice)
+        m_voice->setVolume(volume);
+}
+
+void ReadingSession::setRate(int rate)
+{
+    if (m_voice)
+        m_voice->setRate(rate);
+}
+
+// A new voice with the chosen voice, volume and rate; the five steps keep the line numbers of
+// their place in the reading procedure.
+void ReadingSession::makeVoice(int firstLine)
+{
+    Guard g("Speak", "SpeakLoud");
+    g(firstLine, [&] { m_voice = speech::engine().createVoice(); });
+    applyVoiceSettings(g, firstLine + 2, m_request.voice,
+                       [this]() -> speech::Voice& { return voiceOrFail(); });
+}
+
+speech::Voice& ReadingSession::voiceOrFail() const
+{
+    // Without a voice every step that needs one fails on its own line, as each would report it.
+    if (!m_voice)
+        throw Failure(failures::ObjectRequired);
+    return *m_voice;
+}
+
+void ReadingSession::start(const ReadingRequest& request)
+{
+    release();
+    m_request = request;
+    setState(ReadingState::Reading);
+    Guard g("Speak", "SpeakLoud");
+
+    if (!request.fromPdf) {
+        if (g.test(122, [&] { return request.text.isEmpty(); })) {
+            setState(ReadingState::Idle);
+            return;
+        }
+        makeVoice(124);
+        QList<SpokenPiece> spoken;
+        if (request.verbatim) {
+            QStringList pieces;
+            g.assign(134, pieces, [&] { return splitTextBySize(request.text, TextBoxPieceSize); });
+            qsizetype offset = 0;
+            for (const QString& piece : std::as_const(pieces)) {
+                spoken.append({piece, offset, piece.size(), {{0, offset}}});
+                offset += piece.size();
+            }
+        } else {
+            g.assign(134, spoken, [&] { return prepareForSpeech(request.text); });
+        }
+        await(std::move(spoken), request.textOffset);
+        m_queueLine = 140;
+        queueAhead();
+        m_watch->start();
+        return;
+    }
+
+    g(158, [&] { m_workFolder = makeWorkingFolder(QStringLiteral("reading")); });
+    if (!m_workFolder) {
+        // No usable temporary folder (already reported): nothing may be written there.
+        setState(ReadingState::Idle);
+        return;
+    }
+    if (!request.verbatim)
+        m_preparation = std::make_unique<SpeechPreparation>();
+    m_nextPage = 1;
+    m_rangePages = FirstRangePages;
+    m_anyText = false;
+    convertNextRange();
+    m_watch->start();
+}
+
+// A long document is converted a range of pages at a time: the first range is small, so the
+// voice starts at once, and the rest follows in larger ranges while it speaks.
+void ReadingSession::convertNextRange()
+{
+    const QString copy = m_workFolder->path() + QStringLiteral("/output.pdf");
+    ExtractionRequest extract;
+    extract.password = m_request.password;
+    extract.converter = m_request.converter;
+    extract.firstPage = m_nextPage;
+    extract.lastPage = m_nextPage + m_rangePages - 1;
+    if (m_nextPage == 1) {
+        // The first range copies the document; the rest read that copy, so a document
+        // changed or removed meanwhile is still read as it was.
+        extract.pdfPath = m_request.pdfPath;
+        extract.workingCopyPath = copy;
+    } else {
+        extract.pdfPath = copy;
+        extract.textPath = m_workFolder->path() + QStringLiteral("/range.txt");
+    }
+    extract.report = {"Speak", "SpeakLoud", 160, m_request.password.isEmpty() ? 172 : 168, 198,
+                      200};
+    m_extraction = new ExtractionJob(extract, this);
+    connect(m_extraction, &ExtractionJob::finished, this,
+            [this](const ExtractionResult& result) { rangeExtracted(result); });
+    m_extraction->start();
+}
+
+void ReadingSession::rangeExtracted(const ExtractionResult& result)
+{
+    const int requestedPages = m_rangePages;
+    const int convertLine = m_extraction ? m_extraction->request().report.convert : 0;
+    if (m_extraction) {
+        m_extraction->deleteLater();
+        m_extraction = nullptr;
+    }
+    if (result.outcome == ExtractionOutcome::MachineFault) {
+        // Said at the line that runs the converter, naming the package that brings it.
+        Guard g("Speak", "SpeakLoud");
+        g(convertLine, [&] { throw Failure(result.detail); });
+        stop();
+        return;
+    }
+    if (result.outcome == ExtractionOutcome::Cancelled)
+        return;
+    m_nextPage += requestedPages;
+    m_rangePages = qMin(m_rangePages * 2, LargestRangePages);
+
+    bool last = false;
+    if (result.outcome == ExtractionOutcome::Text) {
+        Guard g("Speak", "SpeakLoud");
+        QString text;
+        g.assign(212, text, [&] { return readTextFile(result.textPath); });
+        QFile::remove(result.textPath);
+        // pdftotext ends every page with a form feed: fewer than asked for is the end.
+        last = text.count(QLatin1Char('\f')) < requestedPages;
+        if (!m_anyText) {
+            m_anyText = true;
+            makeVoice(202);
+        }
+        if (m_preparation) {
+            m_preparation->add(text);
+            await(m_preparation->takePieces(), 0);
+        } else {
+            await(linesForSpeech(text), m_textOffset);
+        }
+        m_textOffset += text.size();
+    } else if (result.outcome == ExtractionOutcome::Unreadable) {
+        // A range of scanned pages: the text may start further on.
+        last = false;
+    } else {
+        // No text file: before any text, the document cannot be read, and the reading ends
+        // quietly; after some, the document has ended (a range beyond the last page).
+        last = true;
+    }
+    if (last) {
+        if (m_preparation) {
+            m_preparation->finish();
+            await(m_preparation->takePieces(), 0);
+        }
+        if (!m_anyText) {
+            stop();
+            return;
+        }
+    } else {
+        convertNextRange();
+    }
+    m_queueLine = 218;
+    if (m_voice)
+        queueAhead();
+    else if (m_anyText)
+        m_waiting.clear(); // the voice could not be made (reported): nothing can be said
+}
+
+// Pieces to say, their places moved by shift into the coordinates of the text box or of the
+// whole extracted text. A PDF read from a remembered place skips what ends before it.
+void ReadingSession::await(QList<SpokenPiece> pieces, qsizetype shift)
+{
+    for (SpokenPiece& piece : pieces) {
+        piece.sourceOffset += shift;
+        for (SpokenPiece::Stretch& stretch : piece.stretches)
+            stretch.sourceStart += shift;
+        if (m_request.fromPdf && piece.sourceOffset + piece.sourceLength <= m_request.startAt)
+            continue;
+        m_waiting.append(std::move(piece));
+    }
+}
+
+// The voice is given a few utterances ahead of the one it speaks, not the whole text at once:
+// the queue stays short for any book, and a new rate is heard from the next utterance on.
+void ReadingSession::queueAhead()
+{
+    Guard g("Speak", "SpeakLoud");
+    // Without a voice (its making failed), the first queuing step fails and says so.
+    while (!m_waiting.isEmpty() &&
+           m_utterances.size() - qMax(m_voice ? m_voice->textsBegun() : 0, 1) < UtterancesAhead) {
+        const SpokenPiece piece = m_waiting.takeFirst();
+        // A failed queuing step ends the queuing: the rest would fail the same way, each with
+        // a report of its own.
+        if (!g(m_queueLine, [&] { voiceOrFail().speakAsync(piece.text); })) {
+            // Nothing more can be said: the rest of the document is not converted either.
+            m_voice.reset();
+            m_waiting.clear();
+            if (m_extraction) {
+                m_extraction->disconnect(this);
+                m_extraction->cancel();
+                m_extraction->deleteLater();
+                m_extraction = nullptr;
+            }
+            return;
+        }
+        SpokenPiece place{QString(), piece.sourceOffset, piece.sourceLength, piece.stretches};
+        m_utterances.append({piece.sourceOffset, piece.sourceLength, std::move(place)});
+    }
+}
+
+void ReadingSession::watch()
+{
+    if (m_voice) {
+        const int begun = qMin<int>(m_voice->textsBegun(), int(m_utterances.size()));
+        while (m_announced < begun) {
+            const Utterance& u = m_utterances.at(m_announced++);
+            emit spokenRange(u.offset, u.length);
+        }
+        const speech::WordPosition word = m_voice->currentWord();
+        if (word != m_wordAnnounced && word.text >= 0 && word.text < m_utterances.size()) {
+            m_wordAnnounced = word;
+            const Utterance& u = m_utterances.at(word.text);
+            emit spokenWord(u.place.sourcePosition(word.start), word.length);
+        }
+        if (m_voice)
+            queueAhead();
+    }
+    // While ranges are still being converted, the voice may have caught up with the text.
+    const bool more = m_extraction != nullptr || !m_waiting.isEmpty();
+    if (more || (m_voice && !m_voice->isDone()))
+        return;
+    stop();
+}
+
+} // namespace lectorix

@@ -1,0 +1,117 @@
+#pragma once
+
+#include "core/speech/speech_engine.h"
+#include "core/speech/speech_rendering.h"
+#include "core/text/text_preparation.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class QTemporaryDir;
+class QTimer;
+
+namespace lectorix {
+
+class ExtractionJob;
+struct ExtractionResult;
+namespace speech {
+class Voice;
+}
+
+struct ReadingRequest
+{
+    // The text to read, or with fromPdf the PDF whose whole text is read.
+    QString text;
+    // Where text starts inside the text box (a selection, or a reading from the cursor's
+    // sentence): the ranges the session reports are shifted by it into text-box offsets.
+    qsizetype textOffset = 0;
+    bool fromPdf = false;
+    // For a PDF, where in its extracted text the reading begins: utterances that end before it
+    // are skipped, the one holding it is read whole.
+    qsizetype startAt = 0;
+    QString pdfPath;
+    QString password;
+    QString converter = QStringLiteral("pdftotext");
+    VoiceSettings voice;
+    // Read line by line as the text stands, instead of prepared into paragraphs.
+    bool verbatim = false;
+};
+
+enum class ReadingState { Idle, Reading, Paused };
+
+// Reading aloud: start, pause, resume, stop, with volume and rate changed live. It never waits
+// inside the event loop: a PDF's text comes from an ExtractionJob, the voice speaks on its own
+// thread, and a short timer notices when everything has been heard. Failing steps are
+// reported with the tag and line numbers of the reading button's procedure.
+class ReadingSession final : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit ReadingSession(QObject* parent = nullptr);
+    ~ReadingSession() override;
+
+    // Ends any reading first. A reading of an empty text, of a PDF without readable text or
+    // one that needs a password ends quietly.
+    void start(const ReadingRequest& request);
+    void pause();
+    void resume();
+    void stop();
+    void setVolume(int volume);
+    void setRate(int rate);
+
+    ReadingState state() const { return m_state; }
+    // What the current or last reading was asked to read.
+    const ReadingRequest& request() const { return m_request; }
+    // The voice of the reading, once it has one.
+    speech::Voice* voice() const { return m_voice.get(); }
+
+signals:
+    void stateChanged(lectorix::ReadingState state);
+    // The stretch of the source text whose speech has begun: an offset and a length in
+    // characters of the text box, or of the PDF's extracted text.
+    void spokenRange(qsizetype start, qsizetype length);
+    // The word being heard now, in the same offsets, when the voice can tell (timed by the
+    // audio played).
+    void spokenWord(qsizetype start, qsizetype length);
+
+private:
+    void setState(ReadingState state);
+    void makeVoice(int firstLine);
+    speech::Voice& voiceOrFail() const;
+    void convertNextRange();
+    void rangeExtracted(const ExtractionResult& result);
+    void await(QList<SpokenPiece> pieces, qsizetype shift);
+    void queueAhead();
+    void watch();
+    void release();
+
+    ReadingState m_state = ReadingState::Idle;
+    ReadingRequest m_request;
+    std::unique_ptr<speech::Voice> m_voice;
+    ExtractionJob* m_extraction = nullptr;
+    std::unique_ptr<QTemporaryDir> m_workFolder;
+    QTimer* m_watch = nullptr;
+    struct Utterance
+    {
+        qsizetype offset;
+        qsizetype length;
+        SpokenPiece place; // without its text: where each spoken character comes from
+    };
+    QList<Utterance> m_utterances; // given to the voice, in order
+    QList<SpokenPiece> m_waiting;  // not yet given to the voice
+    int m_queueLine = 0;
+    // The PDF's text, converted range by range.
+    std::unique_ptr<SpeechPreparation> m_preparation;
+    int m_nextPage = 1;
+    int m_rangePages = 0;
+    bool m_anyText = false;
+    qsizetype m_textOffset = 0;
+    int m_announced = 0;
+    speech::WordPosition m_wordAnnounced;
+};
+
+} // namespace lectorix

@@ -1,0 +1,70 @@
+#include "core/text/text_splitting.h"
+
+#include "core/speech/speech_text.h"
+#include "core/base/failure.h"
+#include "core/settings/settings.h"
+
+namespace lectorix {
+
+QStringList splitTextBySize(const QString& text, int pieceSize)
+{
+    if (pieceSize < 1)
+        throw Failure(failures::InvalidArgument);
+
+    // Characters are code points, so a piece never ends between the halves of a surrogate
+    // pair. Text without any (the usual case) is cut by plain index arithmetic.
+    const qsizetype units = text.size();
+    qsizetype length = 0;
+    bool surrogates = false;
+    for (qsizetype i = 0; i < units; ++i, ++length) {
+        if (text[i].isHighSurrogate() && i + 1 < units && text[i + 1].isLowSurrogate()) {
+            surrogates = true;
+            ++i;
+        }
+    }
+
+    const int count = convert::roundHalfEven(double(length) / double(pieceSize) + 1.0);
+    QStringList pieces;
+    pieces.reserve(count);
+    qsizetype start = 0;
+    for (int i = 0; i < count; ++i) {
+        qsizetype end = start;
+        if (!surrogates) {
+            end += qMin<qsizetype>(pieceSize, units - start);
+        } else {
+            for (int n = 0; n < pieceSize && end < units; ++n) {
+                const bool pair = text[end].isHighSurrogate() && end + 1 < units &&
+                                  text[end + 1].isLowSurrogate();
+                end += pair ? 2 : 1;
+            }
+        }
+        pieces.append(text.mid(start, end - start));
+        start = end;
+    }
+    return pieces;
+}
+
+QStringList splitAtStretches(const QString& text, int parts, qsizetype minimumLength)
+{
+    QStringList pieces;
+    if (text.isEmpty())
+        return pieces;
+    const qsizetype room = qMax<qsizetype>(1, text.size() / qMax<qsizetype>(1, minimumLength));
+    parts = int(qBound<qsizetype>(1, qsizetype(parts), room));
+    const qsizetype target = text.size() / parts;
+    speech::StretchCutter cutter(text);
+    QString piece;
+    QString stretch;
+    while (cutter.nextPiece(&stretch)) {
+        piece += stretch;
+        if (piece.size() >= target && pieces.size() < parts - 1) {
+            pieces << piece;
+            piece.clear();
+        }
+    }
+    if (!piece.isEmpty())
+        pieces << piece;
+    return pieces;
+}
+
+} // namespace lectorix

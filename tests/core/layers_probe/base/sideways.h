@@ -1,0 +1,2 @@
+// Allowed: a header of its own layer.
+#pragma once
