@@ -53,12 +53,12 @@ class TestPdfText : public QObject
     {
         QString extract(const QString& pdf, std::optional<QString> password = std::nullopt)
         {
-            form.passwordPromptCheck->setCheckState(password ? Qt::Checked : Qt::Unchecked);
+            form.passwordPromptCheck()->setCheckState(password ? Qt::Checked : Qt::Unchecked);
             if (password)
                 dialogs.setNextInput(*password);
             loadPdfText(form, pdf);
             test::waitUntilIdle(form);
-            return form.textToReadEdit->toPlainText();
+            return form.textToReadEdit()->toPlainText();
         }
     };
 
@@ -101,8 +101,8 @@ private slots:
         QFETCH(QString, password);
         QFETCH(QStringList, expected);
         Fixture f;
-        f.form.readButton->setText("Pause");
-        QSignalSpy changes(f.form.textToReadEdit, &QPlainTextEdit::textChanged);
+        f.form.readButton()->setText("Pause");
+        QSignalSpy changes(f.form.textToReadEdit(), &QPlainTextEdit::textChanged);
         const QString text =
             f.extract(test::corpusFile(file),
                       password.isNull() ? std::nullopt : std::optional<QString>(password));
@@ -112,7 +112,7 @@ private slots:
         QVERIFY(f.dialogs.messageTexts().isEmpty());
         // Cleared once and filled once, and the change handler saw it.
         QCOMPARE(changes.size(), 2);
-        QCOMPARE(f.form.readButton->text(), QStringLiteral("Start Reading"));
+        QCOMPARE(f.form.readButton()->text(), QStringLiteral("Start Reading"));
         QVERIFY2(!QFile::exists(f.temp + "/extract.txt"), "the text file is removed afterwards");
     }
 
@@ -170,12 +170,12 @@ private slots:
         QFETCH(bool, checked);
         QFETCH(std::optional<QString>, answer);
         Fixture f;
-        f.form.passwordPromptCheck->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+        f.form.passwordPromptCheck()->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
         f.dialogs.setNextInput(answer);
         const QString pdf = test::corpusFile("french_diacritics.pdf");
         loadPdfText(f.form, pdf);
         QVERIFY(test::waitUntilIdle(f.form));
-        QVERIFY(f.form.textToReadEdit->toPlainText().startsWith("àÀâÂäÄçÇéÉ"));
+        QVERIFY(f.form.textToReadEdit()->toPlainText().startsWith("àÀâÂäÄçÇéÉ"));
         QCOMPARE(f.dialogs.shown().size(), checked ? 1 : 0);
         if (checked) {
             QCOMPARE(f.dialogs.shown().first().title, QStringLiteral("Input Password"));
@@ -249,7 +249,7 @@ private slots:
         QTimer::singleShot(50, [&] { loadPdfText(f.form, secondPdf); });
         loadPdfText(f.form, firstPdf);
         QVERIFY(test::waitUntilIdle(f.form));
-        const QString shown = f.form.textToReadEdit->toPlainText();
+        const QString shown = f.form.textToReadEdit()->toPlainText();
         const QStringList messages = f.dialogs.messageTexts();
         QCOMPARE(QDir(f.temp).entryList({"extract*"}, QDir::Files), QStringList{});
 
@@ -288,7 +288,7 @@ private slots:
         const QByteArray mine = "my own notes, not the document's text\n";
         test::writeFile(folder + "/notes.txt", mine);
         f.extract(pdf);
-        QVERIFY(f.form.textToReadEdit->toPlainText().startsWith("Trace-based"));
+        QVERIFY(f.form.textToReadEdit()->toPlainText().startsWith("Trace-based"));
         QCOMPARE(test::readFile(folder + "/notes.txt"), mine);
     }
 
@@ -333,7 +333,7 @@ private slots:
         QVERIFY2(texts.size() >= 2, qPrintable(texts.join("\n---\n")));
         QVERIFY(texts.first().contains("in Lectorix2021/08/31.Read.GetPDFText at line 104"));
         QCOMPARE(texts.last(), protectedMessage(pdf));
-        QCOMPARE(f.form.textToReadEdit->toPlainText(), protectedMessage(pdf));
+        QCOMPARE(f.form.textToReadEdit()->toPlainText(), protectedMessage(pdf));
         qputenv("TEMP", QFile::encodeName(f.temp));
     }
 };
