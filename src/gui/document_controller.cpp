@@ -151,9 +151,7 @@ void DocumentController::loadSample()
     g(100, [&] { form.pdfPathEdit()->setText(samplesFolder() + QStringLiteral("sample1.pdf")); });
     g(102, [&] { form.setMousePointer(MainWindow::PointerBusy); });
     g(104, [&] { m_useTextBox = false; });
-    g(106, [&] {
-        loadPdfText(form, form.pdfPathEdit()->text(), [this] { offerSampleFolder(); });
-    });
+    g(106, [&] { loadPdfText(form, form.pdfPathEdit()->text(), [this] { offerSampleFolder(); }); });
 }
 
 void DocumentController::openDocument(const QString& path)

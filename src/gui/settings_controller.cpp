@@ -46,8 +46,7 @@ void SettingsController::wire()
     MainWindow& form = m_window;
     connect(form.chooseOutputFolderButton(), &QPushButton::clicked, this,
             &SettingsController::chooseOutputFolder);
-    connect(form.pdfPathEdit(), &QLineEdit::textChanged, this,
-            &SettingsController::pdfPathChanged);
+    connect(form.pdfPathEdit(), &QLineEdit::textChanged, this, &SettingsController::pdfPathChanged);
     connect(form.outputFolderEdit(), &QLineEdit::textChanged, this,
             &SettingsController::outputFolderChanged);
     connect(form.passwordPromptCheck(), &QCheckBox::stateChanged, this,

@@ -1,8 +1,8 @@
 #include "gui/startup.h"
 
 #include "core/base/error_report.h"
-#include "core/files/file_utils.h"
 #include "core/base/program_folder.h"
+#include "core/files/file_utils.h"
 #include "gui/dialogs.h"
 
 #include <QFile>

@@ -8,16 +8,16 @@ namespace lectorix {
 
 // What a row of the layout builds.
 enum class ControlKind {
-    Frame,         // QGroupBox
-    Button,        // QPushButton, in the larger button font
-    Label,         // QLabel, left aligned
-    ValueLabel,    // QLabel, centred: shows a slider's value
-    Slider,        // horizontal QSlider from min to max
-    LineEdit,      // QLineEdit
-    TextEdit,      // QPlainTextEdit, caption as its first text
-    CheckBox,      // QCheckBox
-    Option,        // QRadioButton
-    ComboBox,      // QComboBox
+    Frame,      // QGroupBox
+    Button,     // QPushButton, in the larger button font
+    Label,      // QLabel, left aligned
+    ValueLabel, // QLabel, centred: shows a slider's value
+    Slider,     // horizontal QSlider from min to max
+    LineEdit,   // QLineEdit
+    TextEdit,   // QPlainTextEdit, caption as its first text
+    CheckBox,   // QCheckBox
+    Option,     // QRadioButton
+    ComboBox,   // QComboBox
 };
 
 // One control of the main window. The window builds itself from these rows, in this order,

@@ -1,7 +1,7 @@
 // encodeWavToMp3: the encoder's command line, and real encodes with the lame launcher.
+#include "core/base/program_folder.h"
 #include "core/conversion/mp3_encoding.h"
 #include "core/process/process_runner.h"
-#include "core/base/program_folder.h"
 #include "support/error_recorder.h"
 #include "support/test_env.h"
 

@@ -218,7 +218,7 @@ private slots:
         if (setup == "failSpeak")
             engine.failSpeak = QStringLiteral("Connection refused");
         form.textToReadEdit()->setPlainText(length > 0 ? QString(length, QLatin1Char('a'))
-                                                     : QStringLiteral("Some words."));
+                                                       : QStringLiteral("Some words."));
         form.readButton()->setText(startCaption);
 
         form.readButton()->click();

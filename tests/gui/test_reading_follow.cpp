@@ -3,10 +3,10 @@
 // a selection or from the cursor's sentence, the highlight and its scrolling, Stop from the
 // keyboard and the context menu, and the place kept in a PDF.
 
-#include "core/files/file_utils.h"
 #include "core/base/program_folder.h"
-#include "core/reading/reading_places.h"
+#include "core/files/file_utils.h"
 #include "core/files/temp_folder.h"
+#include "core/reading/reading_places.h"
 #include "gui/main_window.h"
 #include "gui/read_aloud.h"
 #include "gui/reading_controller.h"

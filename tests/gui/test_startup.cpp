@@ -2,8 +2,8 @@
 #include "core/base/failure.h"
 #include "core/base/program_folder.h"
 #include "core/settings/settings.h"
-#include "gui/main_window.h"
 #include "gui/document_controller.h"
+#include "gui/main_window.h"
 #include "gui/startup.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_env.h"
@@ -70,8 +70,8 @@ private slots:
         QCOMPARE(form.pdfPathEdit()->text(), QString());
         QCOMPARE(form.textToReadEdit()->toPlainText(), QString());
         QCOMPARE(form.passwordPromptCheck()->checkState(), Qt::Unchecked);
-        QVERIFY(form.saveToFolderOption()->isChecked() && !form.saveBesidePdfOption()->isChecked() &&
-                form.outputFolderFrame()->isEnabled());
+        QVERIFY(form.saveToFolderOption()->isChecked() &&
+                !form.saveBesidePdfOption()->isChecked() && form.outputFolderFrame()->isEnabled());
         QVERIFY(!form.documents().useTextBox());
         QCOMPARE(form.windowTitle(), ProductName);
         QCOMPARE(applicationTitle(), QStringLiteral("Lectorix Read Aloud and PDF to MP3"));
@@ -100,8 +100,8 @@ private slots:
         QCOMPARE(form.pdfPathEdit()->text(), QStringLiteral("/no/such.pdf"));
         QCOMPARE(form.textToReadEdit()->toPlainText(), QString()); // missing PDF: nothing extracted
         QCOMPARE(form.passwordPromptCheck()->checkState(), Qt::Checked);
-        QVERIFY(!form.saveToFolderOption()->isChecked() && form.saveBesidePdfOption()->isChecked() &&
-                !form.outputFolderFrame()->isEnabled());
+        QVERIFY(!form.saveToFolderOption()->isChecked() &&
+                form.saveBesidePdfOption()->isChecked() && !form.outputFolderFrame()->isEnabled());
     }
 
     // Bad stored values are reported with their line and start-up goes on.
@@ -119,7 +119,8 @@ private slots:
         QCOMPARE(form.rateSlider()->value(), 0);   // out of range: keeps its previous value
         QCOMPARE(form.speedValueLabel()->text(), QStringLiteral("Speech Rate = 0"));
         QCOMPARE(form.passwordPromptCheck()->checkState(), Qt::Unchecked);
-        QVERIFY(!form.saveToFolderOption()->isChecked() && !form.saveBesidePdfOption()->isChecked());
+        QVERIFY(!form.saveToFolderOption()->isChecked() &&
+                !form.saveBesidePdfOption()->isChecked());
         QVERIFY(!form.outputFolderFrame()->isEnabled());
         // The window now shows a valid state; a click stores it, mending the garbage.
         form.passwordPromptCheck()->click();

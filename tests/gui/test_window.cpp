@@ -51,8 +51,7 @@ private slots:
         QVERIFY2(control->parentWidget()->rect().contains(control->geometry()),
                  "sticks out of its container");
         QCOMPARE(control->accessibleName(), accessibleNameOf(designed));
-        QCOMPARE(control->accessibleName().isEmpty(),
-                 designed.kind == ControlKind::ValueLabel);
+        QCOMPARE(control->accessibleName().isEmpty(), designed.kind == ControlKind::ValueLabel);
         QString shown;
         if (auto* b = qobject_cast<QAbstractButton*>(control))
             shown = b->text();
@@ -66,8 +65,8 @@ private slots:
             shown = t->toPlainText();
         QCOMPARE(shown, QString::fromUtf8(designed.caption));
         // Nothing clipped: the caption fits its control.
-        const bool showsCaption = qobject_cast<QAbstractButton*>(control) ||
-                                  qobject_cast<QLabel*>(control);
+        const bool showsCaption =
+            qobject_cast<QAbstractButton*>(control) || qobject_cast<QLabel*>(control);
         if (showsCaption && !shown.isEmpty()) {
             const int textWidth = control->fontMetrics().horizontalAdvance(shown);
             const int room = qobject_cast<QLabel*>(control)        ? control->width()

@@ -274,7 +274,8 @@ void TestMissingParts::windowReadingWithoutSoundServer()
     QVERIFY2(shown.first().contains(QStringLiteral("pulseaudio or pipewire-pulse")),
              qPrintable(shown.first()));
     QCOMPARE(fixture.form.readButton()->text(), QStringLiteral("Start Reading"));
-    QCOMPARE(fixture.form.textToReadEdit()->toPlainText(), QStringLiteral("Nobody will hear this."));
+    QCOMPARE(fixture.form.textToReadEdit()->toPlainText(),
+             QStringLiteral("Nobody will hear this."));
 }
 
 QTEST_MAIN(TestMissingParts)

@@ -17,7 +17,9 @@ bool waitUntilReadingEnds(MainWindow& form, int timeoutMs)
 
 bool waitUntilIdle(MainWindow& form, int timeoutMs)
 {
-    return QTest::qWaitFor([&] { return !form.exporting().savingFile() && !form.documents().textExtraction(); }, timeoutMs);
+    return QTest::qWaitFor(
+        [&] { return !form.exporting().savingFile() && !form.documents().textExtraction(); },
+        timeoutMs);
 }
 
 WindowFixture::WindowFixture() : temp(freshScratch())
