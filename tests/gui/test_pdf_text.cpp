@@ -1,3 +1,4 @@
+#include "core/base/event_pump.h"
 #include "core/files/file_utils.h"
 #include "core/base/program_folder.h"
 #include "core/files/temp_folder.h"
@@ -15,6 +16,9 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
+
+#include <cerrno>
+#include <csignal>
 
 using namespace lectorix;
 
@@ -256,6 +260,43 @@ private slots:
         f.dialogs.clear();
         QCOMPARE(f.extract(secondPdf), shown);
         QCOMPARE(f.dialogs.messageTexts(), messages);
+    }
+
+    // Closing the window while the converter writes the text stops it, and its text file
+    // goes; a window destroyed without being closed does the same.
+    void closingTheWindowStopsTheExtraction_data()
+    {
+        QTest::addColumn<bool>("destroyed");
+        QTest::newRow("closed") << false;
+        QTest::newRow("destroyed without closing") << true;
+    }
+
+    void closingTheWindowStopsTheExtraction()
+    {
+        QFETCH(bool, destroyed);
+        const QString temp = test::freshScratch();
+        const QString pidFile = temp + "/converter.pid";
+        writeLauncher("#!/bin/sh\necho $$ > '" + pidFile.toUtf8() +
+                      "'\nfor last; do :; done\necho partial > \"$last\"\nexec sleep 60\n");
+        test::ScriptedDialogs dialogs;
+        auto form = std::make_unique<MainWindow>();
+        loadPdfText(*form, test::corpusFile("french_diacritics.pdf"));
+        QTRY_VERIFY(QFile::exists(pidFile) && !QDir(temp).entryList({"extract*.txt"}).isEmpty());
+        if (destroyed) {
+            form.reset();
+        } else {
+            QVERIFY(form->close());
+            QVERIFY(!form->documents().textExtraction());
+        }
+        QCOMPARE(events::programEnding(), !destroyed);
+        events::setProgramEnding(false);
+
+        const pid_t converterPid = pid_t(test::readFile(pidFile).trimmed().toInt());
+        QVERIFY(converterPid > 0);
+        QTRY_VERIFY_WITH_TIMEOUT(::kill(converterPid, 0) != 0 && errno == ESRCH, 2000);
+        QCOMPARE(QDir(temp).entryList({"extract*"}, QDir::Files), QStringList{});
+        QVERIFY(!QFile::exists(temp + "/pdftotext"));
+        QCOMPARE(dialogs.messageTexts(), QStringList{});
     }
 
     // A launcher in {TEMP} that others could have planted or changed is never run.
