@@ -13,9 +13,9 @@
 #include "core/files/temp_folder.h"
 #include "core/files/text_files.h"
 #include "gui/dialogs.h"
+#include "gui/document_controller.h"
 #include "gui/main_window.h"
 #include "gui/pdf_text.h"
-#include "gui/text_tools.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -94,13 +94,13 @@ int main(int argc, char** argv)
     const QString small = makeTextFile(scratch.filePath("10mb.txt"), 10'000'000);
     const QString large = makeTextFile(scratch.filePath("20mb.txt"), 20'000'000);
     auto clearBox = [&] {
-        form.textToReadEdit->setPlainText(QString());
+        form.textToReadEdit()->setPlainText(QString());
         events::processPending();
     };
     auto load = [&](const QString& path) {
         return medianMs(runs, clearBox, [&] {
             dialogs.nextFile = path;
-            loadTextFromFile(form);
+            form.documents().loadTextFromFile();
             events::processPending();
         });
     };
@@ -145,7 +145,7 @@ int main(int argc, char** argv)
     });
     std::printf("bare pdftotext -f 1 -l 100:       %9.1f ms\n", bare);
     std::printf("GetPDFText, pages 1 to 100:       %9.1f ms  (%lld characters)\n", extract,
-                static_cast<long long>(form.textToReadEdit->toPlainText().size()));
+                static_cast<long long>(form.textToReadEdit()->toPlainText().size()));
     std::printf("  ratio GetPDFText / bare:        %9.2f   (target: at most 1.3)\n",
                 extract / bare);
     return 0;

@@ -7,10 +7,13 @@
 #include "core/base/failure.h"
 #include "core/files/file_utils.h"
 #include "core/base/program_folder.h"
+#include "core/reading/reading_session.h"
 #include "core/speech/speech_engine.h"
 #include "core/files/temp_folder.h"
 #include "gui/dialogs.h"
+#include "gui/document_controller.h"
 #include "gui/main_window.h"
+#include "gui/reading_controller.h"
 #include "printing_dialogs.h"
 #include "support/sink_recorder.h"
 
@@ -61,8 +64,8 @@ void endReading()
 void afterReading(MainWindow& form)
 {
     events::setProgramEnding(false);
-    form.readingSession->stop();
-    form.readButton->setText(QStringLiteral("Start Reading"));
+    form.reading().session()->stop();
+    form.readButton()->setText(QStringLiteral("Start Reading"));
     form.setMousePointer(MainWindow::PointerDefault);
     events::waitFor(0.5);
 }
@@ -87,13 +90,13 @@ void benchProcessorTime(MainWindow& form, const QString& text)
     events::waitFor(0.5);
 
     constexpr int ReadingMs = 30000;
-    form.useTextBox = true;
-    form.textToReadEdit->setPlainText(text);
+    form.documents().setUseTextBox(true);
+    form.textToReadEdit()->setPlainText(text);
     QTimer::singleShot(ReadingMs, &form, endReading);
     QElapsedTimer clock;
     clock.start();
     const double cpu0 = cpuSeconds();
-    form.readButton->click();
+    form.readButton()->click();
     const double share = (cpuSeconds() - cpu0) / (clock.elapsed() / 1000.0);
     afterReading(form);
 
@@ -120,7 +123,7 @@ std::optional<double> clickToSound(MainWindow& form, test::SinkRecorder& recorde
     listen.start(5);
     QTimer::singleShot(60000, &form, endReading);
     const auto clicked = Clock::now();
-    form.readButton->click();
+    form.readButton()->click();
     const auto ended = Clock::now();
     listen.stop();
     afterReading(form);
@@ -148,15 +151,15 @@ void benchTypedText(MainWindow& form, test::SinkRecorder& recorder, const QStrin
     load.start();
     speech::engine().createVoice()->installedVoices();
     const double loadMs = double(load.nsecsElapsed()) / 1e6;
-    form.useTextBox = true;
-    form.textToReadEdit->setPlainText(QStringLiteral("Hello there."));
+    form.documents().setUseTextBox(true);
+    form.textToReadEdit()->setPlainText(QStringLiteral("Hello there."));
     const auto cold = clickToSound(form, recorder);
     const auto small = clickToSound(form, recorder);
     QString big = prose;
     while (big.size() < (1 << 20))
         big += prose;
     big.truncate(1 << 20);
-    form.textToReadEdit->setPlainText(big);
+    form.textToReadEdit()->setPlainText(big);
     const auto large = clickToSound(form, recorder);
     std::printf("click to first sound, typed text:\n");
     std::printf("  %-44s %8.1f ms\n", "loading the engine (at start-up)", loadMs);
@@ -180,8 +183,8 @@ void benchPdf(MainWindow& form, test::SinkRecorder& recorder, const QString& fol
     QProcess::execute(QStringLiteral("pdftotext"), {pdf, folder + QStringLiteral("/alone.txt")});
     const double alone = double(clock.nsecsElapsed()) / 1e6;
 
-    form.useTextBox = false;
-    form.pdfPathEdit->setText(pdf);
+    form.documents().setUseTextBox(false);
+    form.pdfPathEdit()->setText(pdf);
     const auto reading = clickToSound(form, recorder);
     std::printf("click to first sound, freeculture.pdf (352 pages):\n");
     std::printf("  %-44s %8.1f ms\n", "pdftotext alone (baseline)", alone);
@@ -220,7 +223,6 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     bench::PrintingDialogs dialogs;
     setDialogs(&dialogs);
-    MainWindow::setEndProgram([](int) {});
 
     const QString prose = proseText();
     if (prose.isEmpty()) {
@@ -231,8 +233,8 @@ int main(int argc, char** argv)
         writeFileIfMissing(customResource(101), tempPath(QStringLiteral("pdftotext")), true);
         MainWindow form;
         // The values a first start gives the sliders.
-        form.volumeSlider->setValue(50);
-        form.rateSlider->setValue(-3);
+        form.volumeSlider()->setValue(50);
+        form.rateSlider()->setValue(-3);
 
         if (test::SinkRecorder::sinkName().isEmpty()) {
             std::printf("click to first sound: skipped (no test sink; run under "

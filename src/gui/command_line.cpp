@@ -1,18 +1,13 @@
 #include "gui/command_line.h"
 
 #include "core/base/program_version.h"
-#include "gui/main_window.h"
-#include "gui/pdf_chooser.h"
-#include "gui/text_tools.h"
 
 #include <QFileInfo>
 #include <QMimeDatabase>
 
-
 namespace lectorix {
 
 namespace {
-
 
 LaunchRequest usageError(const QString& error)
 {
@@ -113,20 +108,6 @@ QString documentProblem(const QString& path)
     if (documentKind(path) == DocumentKind::Unsupported)
         return cannotOpen + QStringLiteral("it is neither a PDF nor a text file");
     return QString();
-}
-
-void openDocument(MainWindow& form, const QString& path)
-{
-    // The PDF box keeps the path for the next session, which may start in another folder.
-    const QString absolutePath = QFileInfo(path).absoluteFilePath();
-    const DocumentKind kind = documentKind(absolutePath);
-    if (kind == DocumentKind::Unsupported)
-        return;
-    // As choosing the document in the window would, without the file dialog.
-    if (kind == DocumentKind::Pdf)
-        openPdf(form, absolutePath);
-    else
-        loadTextFile(form, absolutePath);
 }
 
 } // namespace lectorix

@@ -4,7 +4,6 @@
 #include <QStringList>
 
 namespace lectorix {
-class MainWindow;
 
 // What `lectorix [OPTION]... [FILE]` asks for.
 struct LaunchRequest
@@ -37,14 +36,5 @@ DocumentKind documentKind(const QString& path);
 // Why the window cannot open the document named on its command line, as one line ("cannot
 // open 'x.pdf': no such file"); empty when it can.
 QString documentProblem(const QString& path);
-
-// Opens a document named on the command line exactly as choosing it in the window would:
-// a PDF as the "..." chooser does (the path goes into the PDF box, the PDF becomes the
-// source for reading, its text fills the box), a text file as "Load Text From Text File" does.
-// The file dialog those handlers show is answered with the path instead of being shown. A
-// PDF's text arrives while the window goes on, as with a chosen PDF; a text file's text
-// replaces whatever an earlier document (the one remembered from the last session) is still
-// delivering.
-void openDocument(MainWindow& form, const QString& path);
 
 } // namespace lectorix

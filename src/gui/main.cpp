@@ -1,6 +1,7 @@
 #include "core/base/program_version.h"
 #include "gui/command_line.h"
 #include "gui/dialogs.h"
+#include "gui/document_controller.h"
 #include "gui/main_window.h"
 #include "gui/qt_dialogs.h"
 
@@ -98,6 +99,10 @@ int main(int argc, char* argv[])
         if (const int status = answerWithoutWindow(early); status >= 0)
             return status;
 
+    // A write into the pipe of a tool that has ended (an encoder) must fail, not end the
+    // program.
+    std::signal(SIGPIPE, SIG_IGN);
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Lectorix"));
     QApplication::setApplicationVersion(lectorix::programVersion());
@@ -123,6 +128,6 @@ int main(int argc, char* argv[])
         form.move(screen->availableGeometry().center() - form.rect().center());
     form.show();
     if (!request.document.isEmpty())
-        lectorix::openDocument(form, request.document);
+        form.documents().openDocument(request.document);
     return app.exec();
 }

@@ -3,22 +3,21 @@
 #include "core/base/error_report.h"
 #include "core/base/event_pump.h"
 #include "core/files/file_utils.h"
-#include "core/process/launcher_sharing.h"
 #include "core/pdf/pdf_converter.h"
-#include "core/base/program_end.h"
+#include "core/process/launcher_sharing.h"
 #include "core/settings/settings.h"
-#include "core/files/temp_folder.h"
-#include "gui/control_handlers.h"
-#include "gui/folder_picker.h"
+#include "gui/dialogs.h"
+#include "gui/document_controller.h"
+#include "gui/export_controller.h"
 #include "gui/mp3_conversion.h"
-#include "gui/pdf_chooser.h"
+#include "gui/pdf_text.h"
 #include "gui/read_aloud.h"
-#include "gui/reading_controls.h"
-#include "gui/text_tools.h"
+#include "gui/reading_controller.h"
+#include "gui/settings_controller.h"
 #include "gui/voice_list.h"
 #include "gui/volume_rate.h"
+#include "gui/window_layout.h"
 
-#include <QAccessible>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -29,47 +28,78 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QSlider>
-
-#include <cstdio>
-#include <unistd.h>
 
 namespace lectorix {
 
 namespace {
-
-std::function<void(int)>& endProgram()
-{
-    static std::function<void(int)> end = [](int code) {
-        std::fflush(nullptr);
-        ::_exit(code);
-    };
-    return end;
-}
-
-// Positions are in twips, 15 to a pixel.
-QRect twips(int left, int top, int width, int height)
-{
-    return {left / 15, top / 15, width / 15, height / 15};
-}
-
-template <typename T>
-T* place(QWidget* parent, T* control, const char* name, const QRect& geometry,
-         const QString& accessibleName)
-{
-    control->setParent(parent);
-    control->setObjectName(QLatin1String(name));
-    control->setGeometry(geometry);
-    control->setAccessibleName(accessibleName);
-    return control;
-}
 
 // Grows a control whose caption would not fit in its designed size; it keeps its position.
 void fitCaption(QWidget* control)
 {
     const QSize hint = control->sizeHint();
     control->resize(qMax(control->width(), hint.width()), qMax(control->height(), hint.height()));
+}
+
+QSlider* makeSlider(const ControlRow& row)
+{
+    auto* slider = new QSlider(Qt::Horizontal);
+    slider->setRange(row.minimum, row.maximum);
+    slider->setSingleStep(1);
+    slider->setPageStep(5);
+    slider->setTickPosition(QSlider::TicksBelow);
+    slider->setTickInterval(row.maximum - row.minimum > 20 ? 5 : 1);
+    slider->setTracking(false); // a change is reported when the user lets go
+    return slider;
+}
+
+QLabel* makeLabel(const QString& caption, Qt::Alignment alignment)
+{
+    auto* label = new QLabel(caption);
+    label->setAlignment(alignment);
+    return label;
+}
+
+// The bare control of a row, before it is placed.
+QWidget* makeControl(const ControlRow& row, const QFont& buttonFont)
+{
+    const QString caption = QString::fromUtf8(row.caption);
+    switch (row.kind) {
+    case ControlKind::Frame:
+        return new QGroupBox(caption);
+    case ControlKind::Button: {
+        auto* button = new QPushButton(caption);
+        button->setFont(buttonFont);
+        button->setAutoDefault(false);
+        return button;
+    }
+    case ControlKind::Label:
+        return makeLabel(caption, Qt::AlignLeft | Qt::AlignTop);
+    case ControlKind::ValueLabel:
+        return makeLabel(caption, Qt::AlignHCenter | Qt::AlignTop);
+    case ControlKind::Slider:
+        return makeSlider(row);
+    case ControlKind::LineEdit:
+        return new QLineEdit(caption);
+    case ControlKind::TextEdit: {
+        auto* edit = new QPlainTextEdit(caption);
+        edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        return edit;
+    }
+    case ControlKind::CheckBox:
+        return new QCheckBox(caption);
+    case ControlKind::Option:
+        return new QRadioButton(caption);
+    case ControlKind::ComboBox:
+        return new QComboBox;
+    }
+    return nullptr;
+}
+
+template <typename T> void findControl(const QWidget& window, T*& control, const char* name)
+{
+    control = window.findChild<T*>(QLatin1String(name));
+    Q_ASSERT_X(control, "MainWindow", name);
 }
 
 } // namespace
@@ -79,12 +109,30 @@ MainWindow::MainWindow(QWidget* parent)
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("mainWindow"));
-    readingSession = new ReadingSession(this);
     buildControls();
+    findControls();
+    m_settings = std::make_unique<SettingsController>(*this);
+    m_voices = std::make_unique<VoiceController>(*this);
+    m_documents = std::make_unique<DocumentController>(*this);
+    m_reading = std::make_unique<ReadingController>(*this);
+    m_export = std::make_unique<ExportController>(*this);
     wireHandlers();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    // A window destroyed without being closed (a test's) ends its work just as quietly, but
+    // leaves the rest of the program running.
+    const bool ending = events::programEnding();
+    events::setProgramEnding(true);
+    endWork();
+    events::setProgramEnding(ending);
+}
+
+bool MainWindow::startUp()
+{
+    return m_settings->startUp();
+}
 
 void MainWindow::buildControls()
 {
@@ -92,231 +140,110 @@ void MainWindow::buildControls()
     font.setPointSizeF(9);
     font.setBold(true);
     setFont(font);
-    QFont buttonFont = font;
-    buttonFont.setPointSizeF(11.25);
-
     QPalette white = palette();
     white.setColor(QPalette::Window, Qt::white);
     setPalette(white);
     setAutoFillBackground(true);
-    setFixedSize(1064, 433);
-
-    auto frame = [&](QWidget* parent, const char* name, const QString& caption, QRect where) {
-        auto* box = place(parent, new QGroupBox(caption), name, where, caption);
-        box->setMouseTracking(true);
-        return box;
-    };
-    auto button = [&](QWidget* parent, const char* name, const QString& caption, QRect where,
-                      const QString& accessible) {
-        auto* b = place(parent, new QPushButton(caption), name, where, accessible);
-        b->setFont(buttonFont);
-        b->setMouseTracking(true);
-        b->setAutoDefault(false);
-        return b;
-    };
-    auto label = [&](QWidget* parent, const char* name, const QString& caption, QRect where,
-                     Qt::Alignment align = Qt::AlignLeft | Qt::AlignTop) {
-        auto* l = place(parent, new QLabel(caption), name, where, caption);
-        l->setAlignment(align);
-        fitCaption(l);
-        return l;
-    };
-    auto slider = [&](QWidget* parent, const char* name, QRect where, int min, int max,
-                      const QString& accessible) {
-        auto* s = place(parent, new QSlider(Qt::Horizontal), name, where, accessible);
-        s->setRange(min, max);
-        s->setSingleStep(1);
-        s->setPageStep(5);
-        s->setTickPosition(QSlider::TicksBelow);
-        s->setTickInterval(max - min > 20 ? 5 : 1);
-        s->setTracking(false); // a change is reported when the user lets go
-        return s;
-    };
-
-    helpButton = button(this, "helpButton", QStringLiteral("Help"), twips(120, 120, 7800, 405),
-                        QStringLiteral("Help"));
-    pdfFrame = frame(this, "pdfFrame", QStringLiteral("PDF File"), twips(120, 570, 7800, 800));
-    pdfPathEdit = place(pdfFrame, new QLineEdit, "pdfPathEdit", twips(240, 300, 6500, 345),
-                        QStringLiteral("PDF File"));
-    choosePdfButton = button(pdfFrame, "choosePdfButton", QStringLiteral("..."),
-                             twips(6840, 300, 720, 345), QStringLiteral("Choose PDF File"));
-    optionFrame = frame(this, "optionFrame", QStringLiteral("Option"), twips(120, 1420, 7800, 735));
-    const QString check1Caption =
-        QStringLiteral("Prompt for password because PDF files are password protected");
-    passwordPromptCheck = place(optionFrame, new QCheckBox(check1Caption), "passwordPromptCheck",
-                                twips(240, 300, 6015, 255), check1Caption);
-    fitCaption(passwordPromptCheck);
-    textFrame =
-        frame(this, "textFrame", QStringLiteral("Text To Read"), twips(120, 2220, 7800, 4140));
-    textToReadEdit = place(textFrame, new QPlainTextEdit(QStringLiteral("Text2")), "textToReadEdit",
-                           twips(240, 300, 7320, 2670), QStringLiteral("Text To Read"));
-    textToReadEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    textToReadEdit->setMouseTracking(true);
-    textToReadEdit->viewport()->setMouseTracking(true);
-    loadTextButton =
-        button(textFrame, "loadTextButton", QStringLiteral("Load Text From Text File"),
-               twips(240, 3105, 3600, 405), QStringLiteral("Load Text From Text File"));
-    saveTextButton = button(textFrame, "saveTextButton", QStringLiteral("Save Text To Text File"),
-                            twips(3960, 3105, 3600, 405), QStringLiteral("Save Text To Text File"));
-    clearTextButton = button(textFrame, "clearTextButton", QStringLiteral("Clear Text"),
-                             twips(240, 3615, 3600, 405), QStringLiteral("Clear Text"));
-    loadSampleButton =
-        button(textFrame, "loadSampleButton", QStringLiteral("Load Sample/Example File"),
-               twips(3960, 3615, 3600, 405), QStringLiteral("Load Sample/Example File"));
-
-    volumeFrame =
-        frame(this, "volumeFrame", QStringLiteral("Volume Control"), twips(8040, 30, 7800, 1110));
-    volumeSlider = slider(volumeFrame, "volumeSlider", twips(60, 300, 7650, 315), 0, 100,
-                          QStringLiteral("Volume Control"));
-    volumeValueLabel = label(volumeFrame, "volumeValueLabel", QString(), twips(705, 675, 6315, 330),
-                             Qt::AlignHCenter | Qt::AlignTop);
-    volumeMaxLabel =
-        label(volumeFrame, "volumeMaxLabel", QStringLiteral("Max."), twips(7170, 720, 405, 225));
-    volumeMinLabel =
-        label(volumeFrame, "volumeMinLabel", QStringLiteral("Min."), twips(150, 720, 375, 195));
-    speedFrame =
-        frame(this, "speedFrame", QStringLiteral("Speed of Speech"), twips(8040, 1200, 7800, 1110));
-    rateSlider = slider(speedFrame, "rateSlider", twips(180, 300, 5805, 315), -10, 10,
-                        QStringLiteral("Speed of Speech"));
-    testSpeedButton = button(speedFrame, "testSpeedButton", QStringLiteral("Test Speed"),
-                             twips(6120, 300, 1440, 345), QStringLiteral("Test Speed"));
-    speedValueLabel = label(speedFrame, "speedValueLabel", QString(), twips(900, 675, 4395, 330),
-                            Qt::AlignHCenter | Qt::AlignTop);
-    speedSlowLabel =
-        label(speedFrame, "speedSlowLabel", QStringLiteral("Slow"), twips(225, 720, 615, 255));
-    speedFastLabel =
-        label(speedFrame, "speedFastLabel", QStringLiteral("Fast"), twips(5550, 720, 360, 225));
-    voiceFrame =
-        frame(this, "voiceFrame", QStringLiteral("Voice Used"), twips(8040, 2370, 7800, 840));
-    voiceCombo = place(voiceFrame, new QComboBox, "voiceCombo", twips(240, 300, 4200, 345),
-                       QStringLiteral("Voice Used"));
-    refreshVoicesButton = button(voiceFrame, "refreshVoicesButton", QStringLiteral("Refresh List"),
-                                 twips(4560, 300, 1440, 345), QStringLiteral("Refresh List"));
-    addVoicesButton = button(voiceFrame, "addVoicesButton", QStringLiteral("Add Voices"),
-                             twips(6120, 300, 1440, 345), QStringLiteral("Add Voices"));
-    readButton = button(this, "readButton", QStringLiteral("Start Reading"),
-                        twips(8040, 3330, 7800, 405), QStringLiteral("Start Reading"));
-    mp3Frame = frame(this, "mp3Frame", QStringLiteral("Save As MP3 File(s)"),
-                     twips(8040, 3780, 7800, 2580));
-    saveOptionFrame = frame(mp3Frame, "saveOptionFrame", QStringLiteral("Save Option"),
-                            twips(240, 210, 7320, 1815));
-    const QString option1Caption = QStringLiteral("Save results to this folder:");
-    saveToFolderOption = place(saveOptionFrame, new QRadioButton(option1Caption),
-                               "saveToFolderOption", twips(240, 330, 3615, 255), option1Caption);
-    fitCaption(saveToFolderOption);
-    outputFolderFrame =
-        frame(saveOptionFrame, "outputFolderFrame", QString(), twips(480, 510, 6600, 780));
-    outputFolderFrame->setAccessibleName(QStringLiteral("Output Folder"));
-    outputFolderEdit = place(outputFolderFrame, new QLineEdit, "outputFolderEdit",
-                             twips(240, 300, 5430, 345), QStringLiteral("Output Folder"));
-    chooseOutputFolderButton =
-        button(outputFolderFrame, "chooseOutputFolderButton", QStringLiteral("..."),
-               twips(5880, 300, 600, 345), QStringLiteral("Choose Output Folder"));
-    const QString option2Caption = QStringLiteral("Save results in folder of original file");
-    saveBesidePdfOption = place(saveOptionFrame, new QRadioButton(option2Caption),
-                                "saveBesidePdfOption", twips(240, 1410, 3615, 255), option2Caption);
-    fitCaption(saveBesidePdfOption);
-    saveMp3Button = button(mp3Frame, "saveMp3Button", QStringLiteral("Save Audio As MP3"),
-                           twips(240, 2070, 7320, 405), QStringLiteral("Save Audio As MP3"));
-
-    // Tab order: down the left column, then down the right one, as the controls stand on the
-    // screen. textToReadEdit has the focus when the window opens.
-    const QList<QWidget*> tabOrder = {helpButton,
-                                      pdfPathEdit,
-                                      choosePdfButton,
-                                      passwordPromptCheck,
-                                      textToReadEdit,
-                                      loadTextButton,
-                                      saveTextButton,
-                                      clearTextButton,
-                                      loadSampleButton,
-                                      volumeSlider,
-                                      rateSlider,
-                                      testSpeedButton,
-                                      voiceCombo,
-                                      refreshVoicesButton,
-                                      addVoicesButton,
-                                      readButton,
-                                      saveToFolderOption,
-                                      outputFolderEdit,
-                                      chooseOutputFolderButton,
-                                      saveBesidePdfOption,
-                                      saveMp3Button};
-    for (qsizetype i = 1; i < tabOrder.size(); ++i)
-        setTabOrder(tabOrder[i - 1], tabOrder[i]);
-    textToReadEdit->setFocus();
-
+    setFixedSize(WindowSize);
     setMouseTracking(true);
-    const QList<QWidget*> pointerAreas = {this,
-                                          volumeFrame,
-                                          voiceFrame,
-                                          pdfFrame,
-                                          speedFrame,
-                                          textFrame,
-                                          mp3Frame,
-                                          optionFrame,
-                                          saveOptionFrame,
-                                          outputFolderFrame,
-                                          pdfPathEdit,
-                                          textToReadEdit->viewport(),
-                                          choosePdfButton,
-                                          readButton,
-                                          helpButton,
-                                          loadTextButton,
-                                          saveTextButton,
-                                          clearTextButton,
-                                          loadSampleButton,
-                                          saveMp3Button,
-                                          chooseOutputFolderButton,
-                                          addVoicesButton,
-                                          refreshVoicesButton};
-    for (QWidget* w : pointerAreas) {
-        w->setMouseTracking(true);
-        w->installEventFilter(this);
+    installEventFilter(this);
+
+    QFont buttonFont = font;
+    buttonFont.setPointSizeF(11.25);
+    QWidget* previousTabStop = nullptr;
+    for (const ControlRow& row : windowLayout()) {
+        const QString parentName = QLatin1String(row.parent);
+        QWidget* parent = parentName == objectName() ? this : findChild<QWidget*>(parentName);
+        Q_ASSERT_X(parent, "MainWindow", row.name);
+        QWidget* control = buildControl(row, makeControl(row, buttonFont));
+        control->setParent(parent);
+        // Tab order: the order of the table, down the left column and then the right one.
+        if (takesTabFocus(row.kind)) {
+            if (previousTabStop)
+                setTabOrder(previousTabStop, control);
+            previousTabStop = control;
+        }
     }
-    pdfPathEdit->setMouseTracking(true);
-    textToReadEdit->installEventFilter(this);
+    // textToReadEdit has the focus when the window opens.
+    findChild<QPlainTextEdit*>(QStringLiteral("textToReadEdit"))->setFocus();
+}
+
+QWidget* MainWindow::buildControl(const ControlRow& row, QWidget* control)
+{
+    control->setObjectName(QLatin1String(row.name));
+    control->setGeometry(pixelsFromTwips(row.twips));
+    control->setAccessibleName(accessibleNameOf(row));
+    if (row.kind == ControlKind::Label || row.kind == ControlKind::ValueLabel ||
+        row.kind == ControlKind::CheckBox || row.kind == ControlKind::Option)
+        fitCaption(control);
+    if (row.kind == ControlKind::Frame || row.kind == ControlKind::Button)
+        control->setMouseTracking(true);
+    if (row.pointerHandler) {
+        // A text box's mouse moves arrive at its viewport.
+        auto* edit = qobject_cast<QPlainTextEdit*>(control);
+        QWidget* area = edit ? edit->viewport() : control;
+        area->setMouseTracking(true);
+        area->installEventFilter(this);
+        control->setMouseTracking(true);
+        if (edit)
+            edit->installEventFilter(this); // leaving the text box
+    }
+    return control;
+}
+
+void MainWindow::findControls()
+{
+    Controls& c = m_controls;
+    findControl(*this, c.helpButton, "helpButton");
+    findControl(*this, c.choosePdfButton, "choosePdfButton");
+    findControl(*this, c.loadTextButton, "loadTextButton");
+    findControl(*this, c.saveTextButton, "saveTextButton");
+    findControl(*this, c.clearTextButton, "clearTextButton");
+    findControl(*this, c.loadSampleButton, "loadSampleButton");
+    findControl(*this, c.testSpeedButton, "testSpeedButton");
+    findControl(*this, c.refreshVoicesButton, "refreshVoicesButton");
+    findControl(*this, c.addVoicesButton, "addVoicesButton");
+    findControl(*this, c.readButton, "readButton");
+    findControl(*this, c.chooseOutputFolderButton, "chooseOutputFolderButton");
+    findControl(*this, c.saveMp3Button, "saveMp3Button");
+    findControl(*this, c.pdfFrame, "pdfFrame");
+    findControl(*this, c.optionFrame, "optionFrame");
+    findControl(*this, c.textFrame, "textFrame");
+    findControl(*this, c.volumeFrame, "volumeFrame");
+    findControl(*this, c.speedFrame, "speedFrame");
+    findControl(*this, c.voiceFrame, "voiceFrame");
+    findControl(*this, c.mp3Frame, "mp3Frame");
+    findControl(*this, c.saveOptionFrame, "saveOptionFrame");
+    findControl(*this, c.outputFolderFrame, "outputFolderFrame");
+    findControl(*this, c.pdfPathEdit, "pdfPathEdit");
+    findControl(*this, c.outputFolderEdit, "outputFolderEdit");
+    findControl(*this, c.textToReadEdit, "textToReadEdit");
+    findControl(*this, c.passwordPromptCheck, "passwordPromptCheck");
+    findControl(*this, c.volumeSlider, "volumeSlider");
+    findControl(*this, c.rateSlider, "rateSlider");
+    findControl(*this, c.volumeValueLabel, "volumeValueLabel");
+    findControl(*this, c.speedValueLabel, "speedValueLabel");
+    findControl(*this, c.voiceCombo, "voiceCombo");
+    findControl(*this, c.saveToFolderOption, "saveToFolderOption");
+    findControl(*this, c.saveBesidePdfOption, "saveBesidePdfOption");
 }
 
 void MainWindow::wireHandlers()
 {
-    auto click = [this](QPushButton* b, void (*handler)(MainWindow&)) {
-        connect(b, &QPushButton::clicked, this, [this, handler] { handler(*this); });
+    const auto click = [this](QPushButton* button, auto handler) {
+        connect(button, &QPushButton::clicked, this, handler);
     };
-    click(choosePdfButton, choosePdf);
-    click(readButton, pressReadButton);
-    click(helpButton, showHelp);
-    click(loadTextButton, loadTextFromFile);
-    click(saveTextButton, saveTextToFile);
-    click(clearTextButton, clearText);
-    click(loadSampleButton, loadSample);
-    click(saveMp3Button, saveAudioAsMp3);
-    click(chooseOutputFolderButton, chooseOutputFolder);
-    click(addVoicesButton, openAddVoicesPage);
-    click(refreshVoicesButton, refreshVoiceList);
-    click(testSpeedButton, testSpeed);
-
-    connect(readingSession, &ReadingSession::stateChanged, this,
-            [this] { showReadingState(*this); });
-    setUpReadingControls(*this);
-    connect(volumeSlider, &QSlider::valueChanged, this, [this] { volumeChanged(*this); });
-    connect(rateSlider, &QSlider::valueChanged, this, [this] { rateChanged(*this); });
-    connect(pdfPathEdit, &QLineEdit::textChanged, this, [this] { pdfPathChanged(*this); });
-    connect(outputFolderEdit, &QLineEdit::textChanged, this,
-            [this] { outputFolderChanged(*this); });
-    connect(textToReadEdit, &QPlainTextEdit::textChanged, this,
-            [this] { textToReadChanged(*this); });
-    connect(voiceCombo, &QComboBox::currentIndexChanged, this, [this] { voiceChosen(*this); });
-    connect(passwordPromptCheck, &QCheckBox::stateChanged, this,
-            [this] { passwordPromptToggled(*this); });
-    connect(saveToFolderOption, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            saveToFolderChosen(*this);
-    });
-    connect(saveBesidePdfOption, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            saveBesidePdfChosen(*this);
-    });
+    click(helpButton(), [this] { showHelp(); });
+    click(readButton(), [this] { pressReadButton(*this); });
+    click(saveMp3Button(), [this] { saveAudioAsMp3(*this); });
+    click(testSpeedButton(), [this] { testSpeed(*this); });
+    connect(volumeSlider(), &QSlider::valueChanged, this, [this] { volumeChanged(*this); });
+    connect(rateSlider(), &QSlider::valueChanged, this, [this] { rateChanged(*this); });
+    m_settings->wire();
+    m_voices->wire();
+    m_documents->wire();
+    m_reading->wire();
+    letEnterPressButtons(*this);
 }
 
 void MainWindow::setMousePointer(int pointer)
@@ -359,9 +286,38 @@ void MainWindow::setSliderValue(QSlider* slider, double value)
     slider->setValue(whole);
 }
 
-void MainWindow::setEndProgram(std::function<void(int)> end)
+QString MainWindow::helpText() const
 {
-    endProgram() = std::move(end);
+    const QString cr = QStringLiteral("\r");
+    return QStringLiteral("This program will:") + cr + cr +
+           QStringLiteral("extract text from a PDF. This text is usually typed into the PDF "
+                          "using the keyboard.") +
+           cr + cr + QStringLiteral("This program will not:") + cr + cr +
+           QStringLiteral("extract text that is inside an image. Even though the image is "
+                          "embedded within a PDF file, it is still an image and \"unreadable\".") +
+           cr + cr +
+           QStringLiteral("Volume and Speed are not adjusting in real time for saving as MP3.") +
+           cr + cr + QStringLiteral("Please adjust ") + volumeFrame()->title() +
+           QStringLiteral(" and ") + speedFrame()->title() + QStringLiteral(" sliders and press ") +
+           saveMp3Button()->text() + QStringLiteral(" button again");
+}
+
+void MainWindow::showHelp()
+{
+    Guard g("Form1", "PushButton3_Click");
+    g(100, [&] { showMessage(helpText()); });
+}
+
+void MainWindow::pointerMoved(QWidget* control)
+{
+    if (control == readButton()) {
+        setMousePointer(PointerCustom);
+        return;
+    }
+    if (m_mousePointer == PointerBusy)
+        return;
+    const bool handButton = qobject_cast<QPushButton*>(control) != nullptr;
+    setMousePointer(handButton ? PointerCustom : PointerDefault);
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
@@ -374,38 +330,37 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
         if (!under)
             under = this;
         if (under == watched)
-            pointerMoved(*this, watched == textToReadEdit->viewport() ? textToReadEdit : under);
-    } else if (watched == textToReadEdit && event->type() == QEvent::FocusOut)
-        textToReadLeft(*this, static_cast<QFocusEvent*>(event)->reason());
+            pointerMoved(watched == textToReadEdit()->viewport() ? textToReadEdit() : under);
+    } else if (watched == textToReadEdit() && event->type() == QEvent::FocusOut) {
+        m_documents->textBoxLeft(static_cast<QFocusEvent*>(event)->reason());
+    }
     return QWidget::eventFilter(watched, event);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    if (m_unloading)
-        return;
-    m_unloading = true;
-    releaseReadingVoice();
-    endProgramNow();
+    // Every wait returns at once and nothing new starts; a job that ends now shows nothing.
+    events::setProgramEnding(true);
+    endWork();
     event->accept();
 }
 
-void MainWindow::releaseReadingVoice()
+void MainWindow::endWork()
 {
-    Guard g("Form1", "Form_QueryUnload");
-    g(100, [&] { stopReading(*this); });
-}
-
-void MainWindow::endProgramNow()
-{
-    events::setProgramEnding(true);
-    runEndCleanups();
+    if (m_workEnded)
+        return;
+    m_workEnded = true;
+    {
+        Guard g("Form1", "Form_QueryUnload");
+        g(100, [&] { m_reading->stop(); });
+    }
+    m_export->cancelConversions();
+    cancelTextExtraction(*this);
     try {
         removeLauncher(converterPath());
     } catch (const Failure&) {
         // No usable temporary folder: nothing was written there either.
     }
-    endProgram()(0);
 }
 
 } // namespace lectorix

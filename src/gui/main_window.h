@@ -1,14 +1,9 @@
 #pragma once
 
-#include "core/pdf/document_text.h"
-#include "core/reading/reading_session.h"
-#include "core/speech/speech_engine.h"
-
 #include <QCursor>
-#include <QPointer>
 #include <QWidget>
 
-#include <functional>
+#include <memory>
 #include <optional>
 
 class QCheckBox;
@@ -23,13 +18,20 @@ class QSlider;
 
 namespace lectorix {
 
-class ReadingHighlight;
-class ReadingPlaceKeeper;
+struct ControlRow;
+class DocumentController;
+class ExportController;
+class ReadingController;
+class SettingsController;
+class VoiceController;
 
-// The main window. Its controls carry the names of the layout table, both as members (so
-// handler code reads like the window it drives) and as object names (so tests and screen
-// readers find them). MainWindow builds and wires the controls; the work of each handler lives in
-// its subsystem's folder.
+// The main window: a view that builds its controls from the layout table (window_layout.h)
+// and wires them to its controllers, which own the state and the handlers: the settings and
+// start-up, the voices, the document in the text box, the reading aloud and the MP3 export.
+// Controls are reached through accessors; their object names are those of the table.
+//
+// Closing the window ends the work it runs (the reading, the MP3 export, the extraction of a
+// document's text) with no process or working file left behind; so does destroying it.
 class MainWindow final : public QWidget
 {
     Q_OBJECT
@@ -57,73 +59,90 @@ public:
     // Sets a slider, failing like the classic control when the value is out of its range.
     static void setSliderValue(QSlider* slider, double value);
 
-    // How the program ends when the window closes; tests replace it.
-    static void setEndProgram(std::function<void(int)> endProgram);
+    // The help message, built from the captions the window shows at that moment.
+    QString helpText() const;
+    void showHelp(); // "Help"
 
-    bool savingFile = false;
-    // True when the text box is the source for reading aloud, false when the PDF is.
-    bool useTextBox = false;
-    // The reading aloud; the caption of the reading button shows its state.
-    ReadingSession* readingSession = nullptr;
-    // Where the voice is, shown in the text box while it is read.
-    ReadingHighlight* readingHighlight = nullptr;
-    // Where readings of PDFs stopped early.
-    ReadingPlaceKeeper* readingPlaceKeeper = nullptr;
-    // The voice of a "Test Speed" or WAV rendering, while one runs; the sliders act on it.
-    std::unique_ptr<speech::Voice> renderVoice;
-    // The extraction filling the text box, while one runs.
-    QPointer<ExtractionJob> textExtraction;
+    SettingsController& settings() const { return *m_settings; }
+    VoiceController& voices() const { return *m_voices; }
+    DocumentController& documents() const { return *m_documents; }
+    ReadingController& reading() const { return *m_reading; }
+    ExportController& exporting() const { return *m_export; }
 
-    QPushButton* choosePdfButton = nullptr;          // "..." choose PDF
-    QPushButton* readButton = nullptr;               // "Start Reading" / "Pause" / "Resume"
-    QPushButton* helpButton = nullptr;               // "Help"
-    QPushButton* loadTextButton = nullptr;           // "Load Text From Text File"
-    QPushButton* saveTextButton = nullptr;           // "Save Text To Text File"
-    QPushButton* clearTextButton = nullptr;          // "Clear Text"
-    QPushButton* loadSampleButton = nullptr;         // "Load Sample/Example File"
-    QPushButton* saveMp3Button = nullptr;            // "Save Audio As MP3"
-    QPushButton* chooseOutputFolderButton = nullptr; // "..." choose output folder
-    QPushButton* addVoicesButton = nullptr;          // "Add Voices"
-    QPushButton* refreshVoicesButton = nullptr;      // "Refresh List"
-    QPushButton* testSpeedButton = nullptr;          // "Test Speed"
-    QLineEdit* pdfPathEdit = nullptr;                // PDF path
-    QPlainTextEdit* textToReadEdit = nullptr;        // text to read
-    QLineEdit* outputFolderEdit = nullptr;           // output folder
-    QComboBox* voiceCombo = nullptr;                 // voices
-    QSlider* volumeSlider = nullptr;                 // volume 0..100
-    QSlider* rateSlider = nullptr;                   // rate -10..10
-    QCheckBox* passwordPromptCheck = nullptr;        // prompt for password
-    QRadioButton* saveToFolderOption = nullptr;      // save to this folder
-    QRadioButton* saveBesidePdfOption = nullptr;     // save beside the PDF
-    QGroupBox* volumeFrame = nullptr;
-    QGroupBox* voiceFrame = nullptr;
-    QGroupBox* pdfFrame = nullptr;
-    QGroupBox* speedFrame = nullptr;
-    QGroupBox* textFrame = nullptr;
-    QGroupBox* mp3Frame = nullptr;
-    QGroupBox* optionFrame = nullptr;
-    QGroupBox* saveOptionFrame = nullptr;
-    QGroupBox* outputFolderFrame = nullptr;
-    QLabel* volumeValueLabel = nullptr;
-    QLabel* speedValueLabel = nullptr;
-    QLabel* volumeMinLabel = nullptr;
-    QLabel* volumeMaxLabel = nullptr;
-    QLabel* speedFastLabel = nullptr;
-    QLabel* speedSlowLabel = nullptr;
+    QPushButton* helpButton() const { return m_controls.helpButton; }
+    QGroupBox* pdfFrame() const { return m_controls.pdfFrame; }
+    QLineEdit* pdfPathEdit() const { return m_controls.pdfPathEdit; }
+    QPushButton* choosePdfButton() const { return m_controls.choosePdfButton; }
+    QGroupBox* optionFrame() const { return m_controls.optionFrame; }
+    QCheckBox* passwordPromptCheck() const { return m_controls.passwordPromptCheck; }
+    QGroupBox* textFrame() const { return m_controls.textFrame; }
+    QPlainTextEdit* textToReadEdit() const { return m_controls.textToReadEdit; }
+    QPushButton* loadTextButton() const { return m_controls.loadTextButton; }
+    QPushButton* saveTextButton() const { return m_controls.saveTextButton; }
+    QPushButton* clearTextButton() const { return m_controls.clearTextButton; }
+    QPushButton* loadSampleButton() const { return m_controls.loadSampleButton; }
+    QGroupBox* volumeFrame() const { return m_controls.volumeFrame; }
+    QSlider* volumeSlider() const { return m_controls.volumeSlider; }
+    QLabel* volumeValueLabel() const { return m_controls.volumeValueLabel; }
+    QGroupBox* speedFrame() const { return m_controls.speedFrame; }
+    QSlider* rateSlider() const { return m_controls.rateSlider; }
+    QPushButton* testSpeedButton() const { return m_controls.testSpeedButton; }
+    QLabel* speedValueLabel() const { return m_controls.speedValueLabel; }
+    QGroupBox* voiceFrame() const { return m_controls.voiceFrame; }
+    QComboBox* voiceCombo() const { return m_controls.voiceCombo; }
+    QPushButton* refreshVoicesButton() const { return m_controls.refreshVoicesButton; }
+    QPushButton* addVoicesButton() const { return m_controls.addVoicesButton; }
+    QPushButton* readButton() const { return m_controls.readButton; }
+    QGroupBox* mp3Frame() const { return m_controls.mp3Frame; }
+    QGroupBox* saveOptionFrame() const { return m_controls.saveOptionFrame; }
+    QRadioButton* saveToFolderOption() const { return m_controls.saveToFolderOption; }
+    QGroupBox* outputFolderFrame() const { return m_controls.outputFolderFrame; }
+    QLineEdit* outputFolderEdit() const { return m_controls.outputFolderEdit; }
+    QPushButton* chooseOutputFolderButton() const { return m_controls.chooseOutputFolderButton; }
+    QRadioButton* saveBesidePdfOption() const { return m_controls.saveBesidePdfOption; }
+    QPushButton* saveMp3Button() const { return m_controls.saveMp3Button; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void buildControls();
-    void wireHandlers();
-    void releaseReadingVoice();
-    void endProgramNow();
+    // The controls the window's code reaches; the labels that only show a caption are not here.
+    struct Controls
+    {
+        QPushButton *helpButton, *choosePdfButton, *loadTextButton, *saveTextButton,
+            *clearTextButton, *loadSampleButton, *testSpeedButton, *refreshVoicesButton,
+            *addVoicesButton, *readButton, *chooseOutputFolderButton, *saveMp3Button;
+        QGroupBox *pdfFrame, *optionFrame, *textFrame, *volumeFrame, *speedFrame, *voiceFrame,
+            *mp3Frame, *saveOptionFrame, *outputFolderFrame;
+        QLineEdit *pdfPathEdit, *outputFolderEdit;
+        QPlainTextEdit* textToReadEdit;
+        QCheckBox* passwordPromptCheck;
+        QSlider *volumeSlider, *rateSlider;
+        QLabel *volumeValueLabel, *speedValueLabel;
+        QComboBox* voiceCombo;
+        QRadioButton *saveToFolderOption, *saveBesidePdfOption;
+    };
 
+    void buildControls();
+    QWidget* buildControl(const ControlRow& row, QWidget* parent);
+    void findControls();
+    void wireHandlers();
+    void pointerMoved(QWidget* control);
+    // Ends what runs: the reading (its place kept), the MP3 export, the text extraction; then
+    // the launcher of the converter goes. Safe to call again.
+    void endWork();
+
+    Controls m_controls{};
     int m_mousePointer = PointerDefault;
     std::optional<QCursor> m_customCursor;
-    bool m_unloading = false;
+    bool m_workEnded = false;
+    // Destroyed in reverse order, before the controls they act on.
+    std::unique_ptr<SettingsController> m_settings;
+    std::unique_ptr<VoiceController> m_voices;
+    std::unique_ptr<DocumentController> m_documents;
+    std::unique_ptr<ReadingController> m_reading;
+    std::unique_ptr<ExportController> m_export;
 };
 
 } // namespace lectorix

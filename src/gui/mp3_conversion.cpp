@@ -12,6 +12,7 @@
 #include "core/files/temp_folder.h"
 #include "gui/conversion_progress.h"
 #include "gui/dialogs.h"
+#include "gui/export_controller.h"
 #include "gui/main_window.h"
 #include "gui/password_prompt.h"
 #include "gui/voice_setup.h"
@@ -38,7 +39,7 @@ void conversionFinished(MainWindow& form, const QString& encoder, const Conversi
         else
             g(240, [] { showMessage(DoneMessage); });
     }
-    g(244, [&] { form.savingFile = false; });
+    g(244, [&] { form.exporting().setSavingFile(false); });
 }
 
 } // namespace
@@ -46,19 +47,19 @@ void conversionFinished(MainWindow& form, const QString& encoder, const Conversi
 void saveAudioAsMp3(MainWindow& form)
 {
     Guard g("Form1", "PushButton8_Click");
-    if (g.test(100, [&] { return form.savingFile; }))
+    if (g.test(100, [&] { return form.exporting().savingFile(); }))
         return;
-    g(102, [&] { form.savingFile = true; });
+    g(102, [&] { form.exporting().setSavingFile(true); });
 
     // What the window shows at the click is taken once: editing the boxes while the
     // conversion runs changes neither the document, nor its name, nor its folder.
-    const QString pdfPath = form.pdfPathEdit->text();
-    const QString outputFolder = form.outputFolderEdit->text();
-    const bool saveToFolder = form.saveToFolderOption->isChecked();
-    const bool saveBesidePdf = form.saveBesidePdfOption->isChecked();
+    const QString pdfPath = form.pdfPathEdit()->text();
+    const QString outputFolder = form.outputFolderEdit()->text();
+    const bool saveToFolder = form.saveToFolderOption()->isChecked();
+    const bool saveBesidePdf = form.saveBesidePdfOption()->isChecked();
     if (!g.test(104, [&] { return isFolder(outputFolder) || saveBesidePdf; })) {
         g(242, [] { showMessage(FolderMissingMessage); });
-        g(244, [&] { form.savingFile = false; });
+        g(244, [&] { form.exporting().setSavingFile(false); });
         return;
     }
     g(108, [&] { form.setMousePointer(MainWindow::PointerBusy); });
@@ -66,7 +67,7 @@ void saveAudioAsMp3(MainWindow& form)
     ConversionRequest request;
     request.sourcePdf = pdfPath;
     g.assign(112, request.converter, [] { return converterPath(); });
-    if (g.test(120, [&] { return form.passwordPromptCheck->checkState() == Qt::Checked; })) {
+    if (g.test(120, [&] { return form.passwordPromptCheck()->checkState() == Qt::Checked; })) {
         QString password;
         g.assign(122, password, [&] { return askPassword(pdfPath); });
         if (g.test(124, [&] { return !password.trimmed().isEmpty(); }))

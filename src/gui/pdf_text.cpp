@@ -8,6 +8,7 @@
 #include "core/files/temp_folder.h"
 #include "core/files/text_files.h"
 #include "gui/dialogs.h"
+#include "gui/document_controller.h"
 #include "gui/main_window.h"
 #include "gui/password_prompt.h"
 
@@ -52,14 +53,14 @@ void showExtraction(MainWindow& form, const QString& pdfPath, const ExtractionRe
                     text += QLatin1Char('\n');
                 text += line;
             }
-            form.textToReadEdit->setPlainText(text);
+            form.textToReadEdit()->setPlainText(text);
         });
         g(136, [&] { QFile::remove(result.textPath); });
         break;
     }
     case ExtractionOutcome::Unreadable:
         g(132, [&] { pending = unreadableTextMessage(pdfPath); });
-        g(134, [&] { form.textToReadEdit->setPlainText(pending); });
+        g(134, [&] { form.textToReadEdit()->setPlainText(pending); });
         break;
     case ExtractionOutcome::MachineFault:
         // The document may be fine: the text box keeps what it holds.
@@ -67,7 +68,7 @@ void showExtraction(MainWindow& form, const QString& pdfPath, const ExtractionRe
         break;
     default:
         g(138, [&] { pending = protectedTextMessage(pdfPath); });
-        g(140, [&] { form.textToReadEdit->setPlainText(pending); });
+        g(140, [&] { form.textToReadEdit()->setPlainText(pending); });
         break;
     }
     if (g.test(142, [&] { return !pending.trimmed().isEmpty(); }))
@@ -78,8 +79,8 @@ void showExtraction(MainWindow& form, const QString& pdfPath, const ExtractionRe
 
 void cancelTextExtraction(MainWindow& form)
 {
-    if (ExtractionJob* older = form.textExtraction) {
-        form.textExtraction = nullptr;
+    if (ExtractionJob* older = form.documents().textExtraction()) {
+        form.documents().textExtraction() = nullptr;
         older->cancel(); // its end handler lets go of it
     }
 }
@@ -110,9 +111,9 @@ void loadPdfText(MainWindow& form, const QString& pdfPath, std::function<void()>
             then();
         return;
     }
-    g(100, [&] { form.textToReadEdit->setPlainText(QString()); });
+    g(100, [&] { form.textToReadEdit()->setPlainText(QString()); });
     g.assign(104, request.converter, [] { return converterPath(); });
-    if (g.test(106, [&] { return form.passwordPromptCheck->checkState() == Qt::Checked; })) {
+    if (g.test(106, [&] { return form.passwordPromptCheck()->checkState() == Qt::Checked; })) {
         QString password;
         g.assign(108, password, [&] { return askPassword(pdfPath); });
         if (g.test(110, [&] { return !password.trimmed().isEmpty(); })) {
@@ -133,11 +134,11 @@ void loadPdfText(MainWindow& form, const QString& pdfPath, std::function<void()>
     }
 
     auto* job = new ExtractionJob(request, &form);
-    form.textExtraction = job;
+    form.documents().textExtraction() = job;
     QObject::connect(job, &ExtractionJob::finished, &form,
                      [&form, job, pdfPath, then](const ExtractionResult& result) {
-                         if (form.textExtraction == job)
-                             form.textExtraction = nullptr;
+                         if (form.documents().textExtraction() == job)
+                             form.documents().textExtraction() = nullptr;
                          job->deleteLater();
                          if (result.outcome == ExtractionOutcome::Cancelled)
                              return;

@@ -10,7 +10,8 @@
 #include "gui/dialogs.h"
 #include "gui/main_window.h"
 #include "gui/password_prompt.h"
-#include "gui/reading_controls.h"
+#include "gui/document_controller.h"
+#include "gui/reading_controller.h"
 #include "gui/voice_setup.h"
 
 #include <QCheckBox>
@@ -28,7 +29,7 @@ namespace {
 // cancelled.
 bool offerReadingPlace(MainWindow& form, ReadingRequest& request)
 {
-    const QTextCursor cursor = form.textToReadEdit->textCursor();
+    const QTextCursor cursor = form.textToReadEdit()->textCursor();
     if (cursor.hasSelection() || cursor.position() != 0)
         return true;
     const std::optional<qsizetype> place = readingPlace(request.pdfPath);
@@ -56,7 +57,7 @@ void pressReadButton(MainWindow& form)
 void startPauseOrResumeReading(MainWindow& form)
 {
     Guard g("Speak", "SpeakLoud");
-    ReadingSession& session = *form.readingSession;
+    ReadingSession& session = *form.reading().session();
     if (g.test(104, [&] { return session.state() == ReadingState::Paused; })) {
         session.resume();
         return;
@@ -69,9 +70,9 @@ void startPauseOrResumeReading(MainWindow& form)
     // A PDF reading needs an existing PDF; a reading of the text box does not care what the
     // PDF box holds.
     ReadingRequest request;
-    request.fromPdf = !form.useTextBox;
+    request.fromPdf = !form.documents().useTextBox();
     if (request.fromPdf) {
-        request.pdfPath = form.pdfPathEdit->text();
+        request.pdfPath = form.pdfPathEdit()->text();
         if (g.test(100, [&] { return request.pdfPath.isEmpty(); }))
             return;
         if (g.test(102, [&] { return !isExistingFile(request.pdfPath); }))
@@ -83,12 +84,12 @@ void startPauseOrResumeReading(MainWindow& form)
     request.verbatim = readsVerbatim();
     if (request.fromPdf) {
         g.assign(158, request.converter, [] { return converterPath(); });
-        if (g.test(162, [&] { return form.passwordPromptCheck->checkState() == Qt::Checked; }))
+        if (g.test(162, [&] { return form.passwordPromptCheck()->checkState() == Qt::Checked; }))
             g.assign(164, request.password, [&] { return askPassword(request.pdfPath); });
     } else {
         QString text;
-        g.assign(120, text, [&] { return form.textToReadEdit->toPlainText(); });
-        const QTextCursor cursor = form.textToReadEdit->textCursor();
+        g.assign(120, text, [&] { return form.textToReadEdit()->toPlainText(); });
+        const QTextCursor cursor = form.textToReadEdit()->textCursor();
         const TextRange range =
             rangeToRead(text, cursor.selectionStart(), cursor.selectionEnd(), cursor.position());
         request.text = text.mid(range.start, range.length);
@@ -100,17 +101,17 @@ void startPauseOrResumeReading(MainWindow& form)
 void showReadingState(MainWindow& form)
 {
     Guard g("Speak", "SpeakLoud");
-    switch (form.readingSession->state()) {
+    switch (form.reading().session()->state()) {
     case ReadingState::Reading:
-        g(114, [&] { setCaption(form.readButton, CaptionPause); });
+        g(114, [&] { setCaption(form.readButton(), CaptionPause); });
         g(116, [&] { form.setMousePointer(MainWindow::PointerBusy); });
         break;
     case ReadingState::Paused:
-        g(244, [&] { setCaption(form.readButton, CaptionResume); });
+        g(244, [&] { setCaption(form.readButton(), CaptionResume); });
         break;
     case ReadingState::Idle:
         g(238, [&] { form.setMousePointer(MainWindow::PointerDefault); });
-        g(240, [&] { setCaption(form.readButton, CaptionStart); });
+        g(240, [&] { setCaption(form.readButton(), CaptionStart); });
         break;
     }
 }

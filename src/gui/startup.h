@@ -5,14 +5,15 @@
 
 #include <functional>
 
+class QWidget;
+
 namespace lectorix {
-class MainWindow;
 
 // The full product name: the window caption, and the source of the application title.
 inline const QString ProductName = QStringLiteral("Lectorix Read Aloud and PDF to MP3 Converter");
 
 // Applies x/o.cjs from the program folder as the window's style sheet, when it exists.
-void applySkin(MainWindow& form);
+void applySkin(QWidget& form);
 // One start in a hundred opens the about page. draw is the number from 1 to 100.
 void visitHomePage(int draw);
 void visitHomePage();

@@ -9,6 +9,7 @@
 #include "gui/main_window.h"
 
 #include <QComboBox>
+#include <QPushButton>
 #include <QSignalBlocker>
 
 #include <memory>
@@ -89,7 +90,28 @@ bool fillVoiceList(QComboBox* combo)
     return true;
 }
 
-void openAddVoicesPage(MainWindow&)
+VoiceController::VoiceController(MainWindow& window) : m_window(window) {}
+
+void VoiceController::wire()
+{
+    connect(m_window.addVoicesButton(), &QPushButton::clicked, this,
+            &VoiceController::openAddVoicesPage);
+    connect(m_window.refreshVoicesButton(), &QPushButton::clicked, this,
+            &VoiceController::refreshVoiceList);
+    connect(m_window.voiceCombo(), &QComboBox::currentIndexChanged, this,
+            &VoiceController::voiceChosen);
+}
+
+void VoiceController::voiceChosen()
+{
+    try {
+        writeSetting(keys::Voice, convert::fromInt(m_window.voiceCombo()->currentIndex()));
+    } catch (const Failure&) {
+        // The choice has no report of its own; it is simply not remembered.
+    }
+}
+
+void VoiceController::openAddVoicesPage()
 {
     Guard g("Form1", "PushButton10_Click");
     const QString crlf = QStringLiteral("\r\n");
@@ -105,10 +127,10 @@ void openAddVoicesPage(MainWindow&)
         g(102, [] { dialogs().openUrl(addVoicesSearchUrl()); });
 }
 
-void refreshVoiceList(MainWindow& form)
+void VoiceController::refreshVoiceList()
 {
     Guard g("Form1", "PushButton11_Click");
-    if (g.test(100, [&] { return fillVoiceList(form.voiceCombo); }))
+    if (g.test(100, [&] { return fillVoiceList(m_window.voiceCombo()); }))
         g(102, [] {
             showMessage(QStringLiteral("Done.\r\rList has been refreshed with the latest voices "
                                        "found within the 'Text to Speech' voices installed on "

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
 #include <QUrl>
 
@@ -20,7 +21,26 @@ QUrl addVoicesSearchUrl();
 // without a selection. Returns false, after showing NoVoicesMessage, when the engine could not
 // be used or could not list its voices; the list then stays as far as it was rebuilt.
 bool fillVoiceList(QComboBox* combo);
-void openAddVoicesPage(MainWindow& form); // "Add Voices"
-void refreshVoiceList(MainWindow& form);  // "Refresh List"
+
+// The voice list and its buttons: the chosen voice is stored, "Refresh List" fills the list
+// anew, "Add Voices" tells where voices come from.
+class VoiceController final : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit VoiceController(MainWindow& window);
+
+    // Connects the controls; called once the window's controllers exist.
+    void wire();
+
+    void openAddVoicesPage(); // "Add Voices"
+    void refreshVoiceList();  // "Refresh List"
+
+private:
+    void voiceChosen();
+
+    MainWindow& m_window;
+};
 
 } // namespace lectorix

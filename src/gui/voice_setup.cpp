@@ -9,7 +9,8 @@ namespace lectorix {
 
 VoiceSettings chosenVoice(const MainWindow& form)
 {
-    return {form.voiceCombo->currentIndex(), form.volumeSlider->value(), form.rateSlider->value()};
+    return {form.voiceCombo()->currentIndex(), form.volumeSlider()->value(),
+            form.rateSlider()->value()};
 }
 
 } // namespace lectorix

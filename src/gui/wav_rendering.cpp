@@ -6,6 +6,7 @@
 #include "core/speech/speech_engine.h"
 #include "gui/dialogs.h"
 #include "gui/main_window.h"
+#include "gui/reading_controller.h"
 #include "gui/voice_setup.h"
 
 #include <memory>
@@ -40,7 +41,7 @@ template <typename T> T& object(const std::unique_ptr<T>& pointer)
 void speakWithWindowVoice(MainWindow& form, const QString& text, const QString& fileName)
 {
     Guard g("Speak", "SaveToWAV");
-    std::unique_ptr<speech::Voice>& voice = form.renderVoice;
+    std::unique_ptr<speech::Voice>& voice = form.reading().renderVoice();
     // Released when the call ends, whichever way it went; the voice lets go of it first.
     std::unique_ptr<speech::FileStream> stream;
     std::optional<QString> pending;

@@ -1,10 +1,10 @@
-#include "core/files/file_utils.h"
 #include "core/base/program_folder.h"
-#include "core/settings/settings.h"
+#include "core/files/file_utils.h"
 #include "core/files/temp_folder.h"
-#include "gui/folder_picker.h"
+#include "core/settings/settings.h"
+#include "gui/document_controller.h"
 #include "gui/main_window.h"
-#include "gui/pdf_chooser.h"
+#include "gui/settings_controller.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_env.h"
 #include "support/window_fixture.h"
@@ -40,16 +40,16 @@ private slots:
         QFETCH(QString, expected);
         QFETCH(int, messages);
         Fixture f;
-        f.form.useTextBox = true;
-        f.form.textToReadEdit->setPlainText("typed by the user");
+        f.form.documents().setUseTextBox(true);
+        f.form.textToReadEdit()->setPlainText("typed by the user");
         const QString pdf = test::corpusFile(file);
         f.dialogs.setNextFileName(pdf);
-        choosePdf(f.form);
+        f.form.documents().choosePdf();
         QVERIFY(test::waitUntilIdle(f.form));
-        QCOMPARE(f.form.pdfPathEdit->text(), pdf);
+        QCOMPARE(f.form.pdfPathEdit()->text(), pdf);
         QCOMPARE(readSetting("Text1", QString()), pdf);
-        QVERIFY(!f.form.useTextBox);
-        QVERIFY(f.form.textToReadEdit->toPlainText().contains(expected));
+        QVERIFY(!f.form.documents().useTextBox());
+        QVERIFY(f.form.textToReadEdit()->toPlainText().contains(expected));
         QCOMPARE(f.form.mousePointer(), 0);
         QCOMPARE(f.dialogs.messages().size(), messages);
         const Shown dialog = f.dialogs.shown().first();
@@ -61,14 +61,14 @@ private slots:
     void cancellingThePdfDialogChangesNothing()
     {
         Fixture f;
-        f.form.useTextBox = true;
-        f.form.pdfPathEdit->setText("/d/a.pdf");
-        f.form.textToReadEdit->setPlainText("kept");
-        choosePdf(f.form);
+        f.form.documents().setUseTextBox(true);
+        f.form.pdfPathEdit()->setText("/d/a.pdf");
+        f.form.textToReadEdit()->setPlainText("kept");
+        f.form.documents().choosePdf();
         QVERIFY(test::waitUntilIdle(f.form));
-        QCOMPARE(f.form.pdfPathEdit->text(), QStringLiteral("/d/a.pdf"));
-        QCOMPARE(f.form.textToReadEdit->toPlainText(), QStringLiteral("kept"));
-        QVERIFY(f.form.useTextBox);
+        QCOMPARE(f.form.pdfPathEdit()->text(), QStringLiteral("/d/a.pdf"));
+        QCOMPARE(f.form.textToReadEdit()->toPlainText(), QStringLiteral("kept"));
+        QVERIFY(f.form.documents().useTextBox());
         QCOMPARE(f.form.mousePointer(), 0);
     }
 
@@ -98,8 +98,8 @@ private slots:
         if (!lastFolder.isNull())
             writeSetting("LastFolder", lastFolder);
         f.dialogs.setNextFolder(chosen);
-        chooseOutputFolder(f.form);
-        QCOMPARE(f.form.outputFolderEdit->text(), text3);
+        f.form.settings().chooseOutputFolder();
+        QCOMPARE(f.form.outputFolderEdit()->text(), text3);
         QCOMPARE(readSetting("Text3", QString()), text3);
         QCOMPARE(readSetting("LastFolderDot", QString()), chosen);
         QCOMPARE(readSetting("LastFolder", QString()), chosen);
@@ -115,8 +115,8 @@ private slots:
     {
         Fixture f;
         f.dialogs.setNextFolder("/data/first");
-        chooseOutputFolder(f.form);
-        chooseOutputFolder(f.form);
+        f.form.settings().chooseOutputFolder();
+        f.form.settings().chooseOutputFolder();
         QCOMPARE(f.dialogs.shown().at(1).title, QStringLiteral("/data/first"));
     }
 
@@ -124,9 +124,9 @@ private slots:
     {
         Fixture f;
         writeSetting("LastFolder", "/srv");
-        f.form.outputFolderEdit->setText("/kept/");
-        chooseOutputFolder(f.form);
-        QCOMPARE(f.form.outputFolderEdit->text(), QStringLiteral("/kept/"));
+        f.form.outputFolderEdit()->setText("/kept/");
+        f.form.settings().chooseOutputFolder();
+        QCOMPARE(f.form.outputFolderEdit()->text(), QStringLiteral("/kept/"));
         QCOMPARE(readSetting("LastFolder", QString()), QStringLiteral("/srv"));
         QCOMPARE(readSetting("LastFolderDot", "unset"), QStringLiteral("unset"));
     }

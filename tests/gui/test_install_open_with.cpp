@@ -4,8 +4,8 @@
 #include "core/settings/settings.h"
 #include "core/settings/settings_keys.h"
 #include "gui/command_line.h"
+#include "gui/document_controller.h"
 #include "gui/main_window.h"
-#include "gui/pdf_chooser.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_env.h"
 #include "support/window_fixture.h"
@@ -187,25 +187,25 @@ private slots:
         const QString pdf = folder + "/French letters.pdf";
         QDir().mkpath(folder);
         QVERIFY(QFile::copy(test::corpusFile("french_diacritics.pdf"), pdf));
-        f.form.useTextBox = true;
-        f.form.textToReadEdit->setPlainText("typed by the user");
+        f.form.documents().setUseTextBox(true);
+        f.form.textToReadEdit()->setPlainText("typed by the user");
         // A name relative to the folder it was given in still works once the window has moved
         // on, and in the next session.
         const QString previous = QDir::currentPath();
         QDir::setCurrent(folder);
-        openDocument(f.form, "French letters.pdf");
+        f.form.documents().openDocument("French letters.pdf");
         QDir::setCurrent(previous);
         QVERIFY(test::waitUntilIdle(f.form));
         const QString absolute = QFileInfo(pdf).absoluteFilePath();
-        QCOMPARE(f.form.pdfPathEdit->text(), absolute);
+        QCOMPARE(f.form.pdfPathEdit()->text(), absolute);
         QCOMPARE(readSetting(keys::PdfPath, QString()), absolute);
-        QVERIFY(!f.form.useTextBox);
-        QVERIFY(f.form.textToReadEdit->toPlainText().contains(FrenchText));
+        QVERIFY(!f.form.documents().useTextBox());
+        QVERIFY(f.form.textToReadEdit()->toPlainText().contains(FrenchText));
         QCOMPARE(f.form.mousePointer(), 0);
         QVERIFY2(f.dialogs.shown().isEmpty(), qPrintable(f.dialogs.messageTexts().join('|')));
         // The window's own dialogs are back: the "..." button asks again.
         QCOMPARE(&dialogs(), &f.dialogs);
-        choosePdf(f.form);
+        f.form.documents().choosePdf();
         QVERIFY(anyFileDialogShown(f.dialogs));
     }
 
@@ -213,16 +213,16 @@ private slots:
     void aNamedTextFileIsLoaded()
     {
         Fixture f;
-        f.form.pdfPathEdit->setText("/d/a.pdf");
-        f.form.useTextBox = false;
+        f.form.pdfPathEdit()->setText("/d/a.pdf");
+        f.form.documents().setUseTextBox(false);
         const QString path = test::writeFile(f.temp + "/../notes.md",
                                              "# Grüße\r\nAus dem Süden.\r\n\r\ncaf\xc3\xa9\r\n");
-        openDocument(f.form, path);
+        f.form.documents().openDocument(path);
         QVERIFY(test::waitUntilIdle(f.form));
-        QCOMPARE(f.form.textToReadEdit->toPlainText(),
+        QCOMPARE(f.form.textToReadEdit()->toPlainText(),
                  QStringLiteral("# Grüße\nAus dem Süden.\n\ncafé\n"));
-        QVERIFY(f.form.useTextBox);
-        QCOMPARE(f.form.pdfPathEdit->text(), QStringLiteral("/d/a.pdf"));
+        QVERIFY(f.form.documents().useTextBox());
+        QCOMPARE(f.form.pdfPathEdit()->text(), QStringLiteral("/d/a.pdf"));
         QCOMPARE(f.form.mousePointer(), 0);
         QVERIFY(f.dialogs.shown().isEmpty());
     }
@@ -233,14 +233,14 @@ private slots:
         if (test::corpusFolder().isEmpty())
             QSKIP("the PDF corpus is not on this machine");
         Fixture f;
-        f.form.passwordPromptCheck->setCheckState(Qt::Checked);
+        f.form.passwordPromptCheck()->setCheckState(Qt::Checked);
         f.dialogs.setNextInput(QStringLiteral("test"));
-        openDocument(f.form, test::corpusFile("password-example.pdf"));
+        f.form.documents().openDocument(test::corpusFile("password-example.pdf"));
         QVERIFY(test::waitUntilIdle(f.form));
         QCOMPARE(f.dialogs.shown().size(), 1);
         QCOMPARE(f.dialogs.shown().first().kind, Shown::Input);
         QVERIFY(f.dialogs.shown().first().masked);
-        QVERIFY(f.form.textToReadEdit->toPlainText().contains("Backup4all"));
+        QVERIFY(f.form.textToReadEdit()->toPlainText().contains("Backup4all"));
     }
 
     // The window starts by extracting the PDF it had last time; the document named on the
@@ -260,25 +260,25 @@ private slots:
         Fixture f;
         writeSetting(keys::PdfPath, test::corpusFile("tracemonkey.pdf"));
         QVERIFY(f.form.startUp());
-        const QPointer<ExtractionJob> remembered = f.form.textExtraction;
+        const QPointer<ExtractionJob> remembered = f.form.documents().textExtraction();
         QVERIFY2(remembered, "start-up extracts the remembered PDF");
         const QString named =
             namedIsPdf ? test::corpusFile("french_diacritics.pdf")
                        : test::writeFile(f.temp + "/../named.txt", "The named document.\n");
-        openDocument(f.form, named);
+        f.form.documents().openDocument(named);
         QVERIFY(test::waitUntilIdle(f.form));
         // Once the remembered extraction is gone it can no longer deliver its text.
         QTRY_VERIFY_WITH_TIMEOUT(remembered.isNull(), 120000);
         QCoreApplication::processEvents();
-        const QString text = f.form.textToReadEdit->toPlainText();
+        const QString text = f.form.textToReadEdit()->toPlainText();
         QVERIFY2(!text.contains("Trace-based"), qPrintable(text.left(200)));
         if (namedIsPdf) {
             QVERIFY(text.contains(FrenchText));
-            QCOMPARE(f.form.pdfPathEdit->text(), named);
+            QCOMPARE(f.form.pdfPathEdit()->text(), named);
         } else {
             QCOMPARE(text, QStringLiteral("The named document.\n"));
         }
-        QCOMPARE(f.form.useTextBox, !namedIsPdf);
+        QCOMPARE(f.form.documents().useTextBox(), !namedIsPdf);
         QCOMPARE(f.form.mousePointer(), 0);
     }
 

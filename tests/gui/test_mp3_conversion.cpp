@@ -98,7 +98,7 @@ ExpectedSpeech expectedSpeech(MainWindow& form, const QString& pdf)
     if (!verbatim)
         writeStringToFile(utteranceLines(prepareForSpeech(readTextFile(text))), text);
     ExpectedSpeech expected;
-    expected.chunks = cutIntoChunkFiles(form.rateSlider->value(), text);
+    expected.chunks = cutIntoChunkFiles(form.rateSlider()->value(), text);
     for (int i = 1; i <= expected.chunks; ++i) {
         const QString wav = chunkFileName(text, i, QStringLiteral(".wav"));
         speakWithWindowVoice(form, chunkFileName(text, i, QStringLiteral(".txt")), wav);
@@ -187,15 +187,15 @@ void TestMp3Conversion::shortDocument()
 
     test::ScriptedDialogs dialogs;
     MainWindow form;
-    form.volumeSlider->setValue(100);
-    form.rateSlider->setValue(0);
-    form.pdfPathEdit->setText(pdf);
-    form.outputFolderEdit->setText(outFolder);
-    MainWindow::setOptionValue(form.saveToFolderOption, option == 1);
-    MainWindow::setOptionValue(form.saveBesidePdfOption, option == 2);
+    form.volumeSlider()->setValue(100);
+    form.rateSlider()->setValue(0);
+    form.pdfPathEdit()->setText(pdf);
+    form.outputFolderEdit()->setText(outFolder);
+    MainWindow::setOptionValue(form.saveToFolderOption(), option == 1);
+    MainWindow::setOptionValue(form.saveBesidePdfOption(), option == 2);
     dialogs.clear();
 
-    form.saveMp3Button->click();
+    form.saveMp3Button()->click();
 
     QVERIFY(test::waitUntilIdle(form));
 
@@ -214,7 +214,7 @@ void TestMp3Conversion::shortDocument()
     QCOMPARE(hiddenFiles(QFileInfo(mp3).absolutePath()), QStringList());
     QVERIFY2(!commandRan({QFileInfo(pdf).absolutePath(), outFolder, temp}),
              "a file name ran a command");
-    QVERIFY(!form.savingFile);
+    QVERIFY(!form.exporting().savingFile());
     QCOMPARE(form.mousePointer(), int(MainWindow::PointerDefault));
 }
 
@@ -238,14 +238,14 @@ void TestMp3Conversion::longDocumentInParts()
 
     test::ScriptedDialogs dialogs;
     MainWindow form;
-    form.volumeSlider->setValue(100);
-    form.rateSlider->setValue(-10);
-    form.pdfPathEdit->setText(pdf);
-    form.outputFolderEdit->setText(outFolder);
-    MainWindow::setOptionValue(form.saveToFolderOption, true);
+    form.volumeSlider()->setValue(100);
+    form.rateSlider()->setValue(-10);
+    form.pdfPathEdit()->setText(pdf);
+    form.outputFolderEdit()->setText(outFolder);
+    MainWindow::setOptionValue(form.saveToFolderOption(), true);
     dialogs.clear();
 
-    form.saveMp3Button->click();
+    form.saveMp3Button()->click();
 
     QVERIFY(test::waitUntilIdle(form));
 
@@ -272,7 +272,7 @@ void TestMp3Conversion::emptyChunkIsSilence()
     test::ScriptedDialogs dialogs;
     MainWindow form;
     speakWithWindowVoice(form, chunk, temp + QStringLiteral("/output002.wav"));
-    QVERIFY(!form.renderVoice);
+    QVERIFY(!form.reading().renderVoice());
     QCOMPARE(test::wavSamples(temp + QStringLiteral("/output002.wav")), 0);
     QVERIFY(encodeWavToMp3(temp + QStringLiteral("/output002.wav"),
                            temp + QStringLiteral("/output002.mp3")));
@@ -297,14 +297,14 @@ void TestMp3Conversion::passwordProtectedDocument()
                                  QFileInfo(temp).absolutePath() + QStringLiteral("/Locked.pdf"));
     test::ScriptedDialogs dialogs;
     MainWindow form;
-    form.volumeSlider->setValue(100);
-    form.pdfPathEdit->setText(pdf);
-    form.passwordPromptCheck->setCheckState(Qt::Checked);
-    MainWindow::setOptionValue(form.saveBesidePdfOption, true);
+    form.volumeSlider()->setValue(100);
+    form.pdfPathEdit()->setText(pdf);
+    form.passwordPromptCheck()->setCheckState(Qt::Checked);
+    MainWindow::setOptionValue(form.saveBesidePdfOption(), true);
     dialogs.clear();
     dialogs.setNextInput(password);
 
-    form.saveMp3Button->click();
+    form.saveMp3Button()->click();
 
     QVERIFY(test::waitUntilIdle(form));
 
@@ -326,18 +326,18 @@ void TestMp3Conversion::scannedDocument()
                                  QFileInfo(temp).absolutePath() + QStringLiteral("/Scan.pdf"));
     test::ScriptedDialogs dialogs;
     MainWindow form;
-    form.pdfPathEdit->setText(pdf);
-    MainWindow::setOptionValue(form.saveBesidePdfOption, true);
+    form.pdfPathEdit()->setText(pdf);
+    MainWindow::setOptionValue(form.saveBesidePdfOption(), true);
     dialogs.clear();
 
-    form.saveMp3Button->click();
+    form.saveMp3Button()->click();
 
     QVERIFY(test::waitUntilIdle(form));
 
     QCOMPARE(dialogs.messageTexts(), QStringList{unreadableTextMessage(pdf)});
     QVERIFY(!QFile::exists(temp + QStringLiteral("/lame")));
     QVERIFY(!QFile::exists(QFileInfo(temp).absolutePath() + QStringLiteral("/Scan.mp3")));
-    QVERIFY(!form.savingFile);
+    QVERIFY(!form.exporting().savingFile());
 }
 
 void TestMp3Conversion::missingFolderTouchesNothing()
@@ -351,12 +351,12 @@ void TestMp3Conversion::missingFolderTouchesNothing()
 
     test::ScriptedDialogs dialogs;
     MainWindow form;
-    form.pdfPathEdit->setText(pdf);
-    form.outputFolderEdit->setText(root + QStringLiteral("/no such folder"));
-    MainWindow::setOptionValue(form.saveToFolderOption, true);
+    form.pdfPathEdit()->setText(pdf);
+    form.outputFolderEdit()->setText(root + QStringLiteral("/no such folder"));
+    MainWindow::setOptionValue(form.saveToFolderOption(), true);
     dialogs.clear();
 
-    form.saveMp3Button->click();
+    form.saveMp3Button()->click();
 
     QVERIFY(test::waitUntilIdle(form));
 
@@ -364,7 +364,7 @@ void TestMp3Conversion::missingFolderTouchesNothing()
     QCOMPARE(QDir(temp).entryList(QDir::Files), before);
     QCOMPARE(test::readFile(temp + QStringLiteral("/output.pdf")), QByteArray("earlier copy"));
     QVERIFY(!QFile::exists(root + QStringLiteral("/A.mp3")));
-    QVERIFY(!form.savingFile);
+    QVERIFY(!form.exporting().savingFile());
     QCOMPARE(form.mousePointer(), int(MainWindow::PointerDefault));
 }
 
@@ -381,11 +381,11 @@ void TestMp3Conversion::missingPdfNeverConvertsTheEarlierOne()
 
     test::ScriptedDialogs dialogs;
     MainWindow form;
-    form.pdfPathEdit->setText(pdf);
-    MainWindow::setOptionValue(form.saveBesidePdfOption, true);
+    form.pdfPathEdit()->setText(pdf);
+    MainWindow::setOptionValue(form.saveBesidePdfOption(), true);
     dialogs.clear();
 
-    form.saveMp3Button->click();
+    form.saveMp3Button()->click();
 
     QVERIFY(test::waitUntilIdle(form));
 

@@ -57,9 +57,9 @@ struct Setup
 
     void prepare(MainWindow& form) const
     {
-        form.volumeSlider->setValue(100);
-        form.pdfPathEdit->setText(pdf);
-        MainWindow::setOptionValue(form.saveBesidePdfOption, true);
+        form.volumeSlider()->setValue(100);
+        form.pdfPathEdit()->setText(pdf);
+        MainWindow::setOptionValue(form.saveBesidePdfOption(), true);
     }
 
     // The working files that must not outlive a conversion, and unfinished MP3s beside it.
@@ -92,6 +92,7 @@ private slots:
     void encoderFails_data();
     void encoderFails();
     void secondClickAndSlidersRefused();
+    void closingTheWindowStopsTheConversion_data();
     void closingTheWindowStopsTheConversion();
     void cancelFromTheProgressDialog();
     void progressText_data();
@@ -115,7 +116,7 @@ void TestMp3ConversionFailures::renderingFails()
     setup.prepare(form);
     dialogs.clear();
 
-    form.saveMp3Button->click();
+    form.saveMp3Button()->click();
 
     QVERIFY(test::waitUntilIdle(form));
 
@@ -124,7 +125,7 @@ void TestMp3ConversionFailures::renderingFails()
                                                            "speech."))});
     QCOMPARE(test::readFile(setup.mp3), EarlierMp3);
     QCOMPARE(setup.leftovers(), QStringList());
-    QVERIFY(!form.savingFile);
+    QVERIFY(!form.exporting().savingFile());
     QCOMPARE(form.mousePointer(), int(MainWindow::PointerDefault));
 }
 
@@ -147,7 +148,7 @@ void TestMp3ConversionFailures::encoderFails()
     setup.prepare(form);
     dialogs.clear();
 
-    form.saveMp3Button->click();
+    form.saveMp3Button()->click();
 
     QVERIFY(test::waitUntilIdle(form));
 
@@ -167,61 +168,74 @@ void TestMp3ConversionFailures::secondClickAndSlidersRefused()
     test::FakeEngine engine;
     MainWindow form;
     setup.prepare(form);
-    form.rateSlider->setValue(-2);
+    form.rateSlider()->setValue(-2);
     dialogs.clear();
 
     // The conversion goes on without holding the window: while it runs, the window takes
     // the second click and the slider move.
-    form.saveMp3Button->click();
-    QVERIFY(form.savingFile);
-    form.saveMp3Button->click();
-    form.rateSlider->setValue(7);
+    form.saveMp3Button()->click();
+    QVERIFY(form.exporting().savingFile());
+    form.saveMp3Button()->click();
+    form.rateSlider()->setValue(7);
     QVERIFY(test::waitUntilIdle(form));
 
     QCOMPARE(engine.logOf(QStringLiteral(" speak ")).size(), 1);
     QCOMPARE(engine.logOf(QStringLiteral("rate -2")).size(), 1);
-    QCOMPARE(form.rateSlider->value(), -2);
+    QCOMPARE(form.rateSlider()->value(), -2);
     const QStringList shown = dialogs.messageTexts();
     QCOMPARE(shown.size(), 2);
     QCOMPARE(shown.first(), SliderRefusedMessage);
-    QVERIFY(!form.savingFile);
+    QVERIFY(!form.exporting().savingFile());
+}
+
+void TestMp3ConversionFailures::closingTheWindowStopsTheConversion_data()
+{
+    QTest::addColumn<bool>("destroyed");
+    QTest::newRow("closed") << false;
+    // As a window goes that is never closed: the program goes on, and so does no tool.
+    QTest::newRow("destroyed without closing") << true;
 }
 
 void TestMp3ConversionFailures::closingTheWindowStopsTheConversion()
 {
+    QFETCH(bool, destroyed);
     const Setup setup;
     const QString pidFile = setup.root + QStringLiteral("/encoder.pid");
     writeTool(setup.temp + QStringLiteral("/lame"),
               "#!/bin/sh\necho $$ > '" + pidFile.toUtf8() +
                   "'\nfor last; do :; done\necho partial > \"$last\"\nexec sleep 60\n");
     test::ScriptedDialogs dialogs;
-    int exitCode = -1;
-    MainWindow::setEndProgram([&](int code) { exitCode = code; });
-    MainWindow form;
-    form.show();
-    setup.prepare(form);
+    auto form = std::make_unique<MainWindow>();
+    form->show();
+    setup.prepare(*form);
     dialogs.clear();
     // Polled, not waited for: a nested wait would hold up the conversion beneath it.
     QTimer closer;
     closer.setInterval(20);
-    QObject::connect(&closer, &QTimer::timeout, &form, [&] {
-        if (QFile::exists(pidFile)) {
-            closer.stop();
-            form.close();
-        }
+    QObject::connect(&closer, &QTimer::timeout, &closer, [&] {
+        if (!QFile::exists(pidFile))
+            return;
+        closer.stop();
+        if (destroyed)
+            form.reset();
+        else
+            QVERIFY(form->close());
     });
     closer.start();
 
     QElapsedTimer clock;
     clock.start();
-    form.saveMp3Button->click();
-    QVERIFY(test::waitUntilIdle(form));
+    form->saveMp3Button()->click();
+    if (destroyed)
+        QTRY_VERIFY_WITH_TIMEOUT(!form, 30000);
+    else
+        QVERIFY(test::waitUntilIdle(*form));
     const qint64 elapsed = clock.elapsed();
     const bool ending = events::programEnding();
     events::setProgramEnding(false);
 
-    QVERIFY(ending);
-    QCOMPARE(exitCode, 0);
+    QCOMPARE(ending, !destroyed);
+    QVERIFY(!form || !form->isVisible());
     QVERIFY2(elapsed < 30000, "the conversion waited for the encoder it should have stopped");
     QCOMPARE(dialogs.messageTexts(), QStringList());
     const pid_t encoderPid = pid_t(test::readFile(pidFile).trimmed().toInt());
@@ -242,10 +256,10 @@ void TestMp3ConversionFailures::cancelFromTheProgressDialog()
     test::ScriptedDialogs dialogs;
     MainWindow form;
     setup.prepare(form);
-    form.rateSlider->setValue(10);
+    form.rateSlider()->setValue(10);
     dialogs.clear();
 
-    form.saveMp3Button->click();
+    form.saveMp3Button()->click();
     auto* progress = form.findChild<QProgressDialog*>(QStringLiteral("conversionProgress"));
     QVERIFY(progress);
     QVERIFY(!progress->isModal());
@@ -253,7 +267,7 @@ void TestMp3ConversionFailures::cancelFromTheProgressDialog()
         [&] { return progress->labelText().startsWith(QStringLiteral("Speaking")); }, 60000));
     QTest::qWait(500);
     QVERIFY(progress->value() > 0);
-    QVERIFY(form.clearTextButton->isEnabled());
+    QVERIFY(form.clearTextButton()->isEnabled());
     auto* cancel = progress->findChild<QPushButton*>();
     QVERIFY(cancel);
     cancel->click();

@@ -1,3 +1,4 @@
+#include "core/base/event_pump.h"
 #include "core/files/file_utils.h"
 #include "core/base/program_folder.h"
 #include "core/files/temp_folder.h"
@@ -15,6 +16,9 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
+
+#include <cerrno>
+#include <csignal>
 
 using namespace lectorix;
 
@@ -53,12 +57,12 @@ class TestPdfText : public QObject
     {
         QString extract(const QString& pdf, std::optional<QString> password = std::nullopt)
         {
-            form.passwordPromptCheck->setCheckState(password ? Qt::Checked : Qt::Unchecked);
+            form.passwordPromptCheck()->setCheckState(password ? Qt::Checked : Qt::Unchecked);
             if (password)
                 dialogs.setNextInput(*password);
             loadPdfText(form, pdf);
             test::waitUntilIdle(form);
-            return form.textToReadEdit->toPlainText();
+            return form.textToReadEdit()->toPlainText();
         }
     };
 
@@ -101,8 +105,8 @@ private slots:
         QFETCH(QString, password);
         QFETCH(QStringList, expected);
         Fixture f;
-        f.form.readButton->setText("Pause");
-        QSignalSpy changes(f.form.textToReadEdit, &QPlainTextEdit::textChanged);
+        f.form.readButton()->setText("Pause");
+        QSignalSpy changes(f.form.textToReadEdit(), &QPlainTextEdit::textChanged);
         const QString text =
             f.extract(test::corpusFile(file),
                       password.isNull() ? std::nullopt : std::optional<QString>(password));
@@ -112,7 +116,7 @@ private slots:
         QVERIFY(f.dialogs.messageTexts().isEmpty());
         // Cleared once and filled once, and the change handler saw it.
         QCOMPARE(changes.size(), 2);
-        QCOMPARE(f.form.readButton->text(), QStringLiteral("Start Reading"));
+        QCOMPARE(f.form.readButton()->text(), QStringLiteral("Start Reading"));
         QVERIFY2(!QFile::exists(f.temp + "/extract.txt"), "the text file is removed afterwards");
     }
 
@@ -170,12 +174,12 @@ private slots:
         QFETCH(bool, checked);
         QFETCH(std::optional<QString>, answer);
         Fixture f;
-        f.form.passwordPromptCheck->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+        f.form.passwordPromptCheck()->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
         f.dialogs.setNextInput(answer);
         const QString pdf = test::corpusFile("french_diacritics.pdf");
         loadPdfText(f.form, pdf);
         QVERIFY(test::waitUntilIdle(f.form));
-        QVERIFY(f.form.textToReadEdit->toPlainText().startsWith("àÀâÂäÄçÇéÉ"));
+        QVERIFY(f.form.textToReadEdit()->toPlainText().startsWith("àÀâÂäÄçÇéÉ"));
         QCOMPARE(f.dialogs.shown().size(), checked ? 1 : 0);
         if (checked) {
             QCOMPARE(f.dialogs.shown().first().title, QStringLiteral("Input Password"));
@@ -249,13 +253,50 @@ private slots:
         QTimer::singleShot(50, [&] { loadPdfText(f.form, secondPdf); });
         loadPdfText(f.form, firstPdf);
         QVERIFY(test::waitUntilIdle(f.form));
-        const QString shown = f.form.textToReadEdit->toPlainText();
+        const QString shown = f.form.textToReadEdit()->toPlainText();
         const QStringList messages = f.dialogs.messageTexts();
         QCOMPARE(QDir(f.temp).entryList({"extract*"}, QDir::Files), QStringList{});
 
         f.dialogs.clear();
         QCOMPARE(f.extract(secondPdf), shown);
         QCOMPARE(f.dialogs.messageTexts(), messages);
+    }
+
+    // Closing the window while the converter writes the text stops it, and its text file
+    // goes; a window destroyed without being closed does the same.
+    void closingTheWindowStopsTheExtraction_data()
+    {
+        QTest::addColumn<bool>("destroyed");
+        QTest::newRow("closed") << false;
+        QTest::newRow("destroyed without closing") << true;
+    }
+
+    void closingTheWindowStopsTheExtraction()
+    {
+        QFETCH(bool, destroyed);
+        const QString temp = test::freshScratch();
+        const QString pidFile = temp + "/converter.pid";
+        writeLauncher("#!/bin/sh\necho $$ > '" + pidFile.toUtf8() +
+                      "'\nfor last; do :; done\necho partial > \"$last\"\nexec sleep 60\n");
+        test::ScriptedDialogs dialogs;
+        auto form = std::make_unique<MainWindow>();
+        loadPdfText(*form, test::corpusFile("french_diacritics.pdf"));
+        QTRY_VERIFY(QFile::exists(pidFile) && !QDir(temp).entryList({"extract*.txt"}).isEmpty());
+        if (destroyed) {
+            form.reset();
+        } else {
+            QVERIFY(form->close());
+            QVERIFY(!form->documents().textExtraction());
+        }
+        QCOMPARE(events::programEnding(), !destroyed);
+        events::setProgramEnding(false);
+
+        const pid_t converterPid = pid_t(test::readFile(pidFile).trimmed().toInt());
+        QVERIFY(converterPid > 0);
+        QTRY_VERIFY_WITH_TIMEOUT(::kill(converterPid, 0) != 0 && errno == ESRCH, 2000);
+        QCOMPARE(QDir(temp).entryList({"extract*"}, QDir::Files), QStringList{});
+        QVERIFY(!QFile::exists(temp + "/pdftotext"));
+        QCOMPARE(dialogs.messageTexts(), QStringList{});
     }
 
     // A launcher in {TEMP} that others could have planted or changed is never run.
@@ -288,7 +329,7 @@ private slots:
         const QByteArray mine = "my own notes, not the document's text\n";
         test::writeFile(folder + "/notes.txt", mine);
         f.extract(pdf);
-        QVERIFY(f.form.textToReadEdit->toPlainText().startsWith("Trace-based"));
+        QVERIFY(f.form.textToReadEdit()->toPlainText().startsWith("Trace-based"));
         QCOMPARE(test::readFile(folder + "/notes.txt"), mine);
     }
 
@@ -333,7 +374,7 @@ private slots:
         QVERIFY2(texts.size() >= 2, qPrintable(texts.join("\n---\n")));
         QVERIFY(texts.first().contains("in Lectorix2021/08/31.Read.GetPDFText at line 104"));
         QCOMPARE(texts.last(), protectedMessage(pdf));
-        QCOMPARE(f.form.textToReadEdit->toPlainText(), protectedMessage(pdf));
+        QCOMPARE(f.form.textToReadEdit()->toPlainText(), protectedMessage(pdf));
         qputenv("TEMP", QFile::encodeName(f.temp));
     }
 };

@@ -40,7 +40,7 @@ QList<int> reportedLines(const test::ScriptedDialogs& dialogs, const QString& ta
 
 QString caption(const MainWindow& form)
 {
-    return form.readButton->text();
+    return form.readButton()->text();
 }
 
 } // namespace
@@ -114,20 +114,20 @@ private slots:
         test::ScriptedDialogs dialogs;
         test::FakeEngine engine;
         MainWindow form;
-        form.useTextBox = true;
-        form.voiceCombo->addItems({"Voice 1", "Voice 2", "Voice 3"});
-        form.voiceCombo->setCurrentIndex(1);
-        form.volumeSlider->setValue(80);
-        form.rateSlider->setValue(-4);
-        form.pdfPathEdit->setText(pdfBox);
-        form.textToReadEdit->setPlainText(QStringLiteral("Hello there.\nSecond line."));
+        form.documents().setUseTextBox(true);
+        form.voiceCombo()->addItems({"Voice 1", "Voice 2", "Voice 3"});
+        form.voiceCombo()->setCurrentIndex(1);
+        form.volumeSlider()->setValue(80);
+        form.rateSlider()->setValue(-4);
+        form.pdfPathEdit()->setText(pdfBox);
+        form.textToReadEdit()->setPlainText(QStringLiteral("Hello there.\nSecond line."));
         QStringList during;
         engine.onSpeak = [&](const QString&) {
             during << caption(form) + QStringLiteral(" / %1").arg(form.mousePointer());
         };
         engine.log.clear();
 
-        form.readButton->click();
+        form.readButton()->click();
         QVERIFY(test::waitUntilReadingEnds(form));
 
         QCOMPARE(engine.log.mid(0, 4), (QStringList{"voice1 created", "voice1 setVoice v2",
@@ -145,9 +145,9 @@ private slots:
         test::ScriptedDialogs dialogs;
         test::FakeEngine engine;
         MainWindow form;
-        form.useTextBox = true;
-        form.textToReadEdit->clear();
-        form.readButton->click();
+        form.documents().setUseTextBox(true);
+        form.textToReadEdit()->clear();
+        form.readButton()->click();
         QVERIFY(test::waitUntilReadingEnds(form));
         QVERIFY(engine.log.isEmpty()); // no voice made
         QCOMPARE(caption(form), QStringLiteral("Start Reading"));
@@ -163,9 +163,9 @@ private slots:
         test::ScriptedDialogs dialogs;
         test::FakeEngine engine;
         MainWindow form;
-        form.useTextBox = true;
-        form.textToReadEdit->setPlainText(QString(150001, QLatin1Char('x')));
-        form.readButton->click();
+        form.documents().setUseTextBox(true);
+        form.textToReadEdit()->setPlainText(QString(150001, QLatin1Char('x')));
+        form.readButton()->click();
         QVERIFY(test::waitUntilReadingEnds(form));
         const QStringList texts = engine.queued();
         QCOMPARE(texts.size(), 3);
@@ -208,20 +208,20 @@ private slots:
         test::ScriptedDialogs dialogs;
         test::FakeEngine engine;
         MainWindow form;
-        form.useTextBox = true;
-        form.voiceCombo->addItems({"Voice 1", "Voice 2", "Voice 3"});
-        form.voiceCombo->setCurrentIndex(setup == "fewerVoices" ? 2 : -1);
+        form.documents().setUseTextBox(true);
+        form.voiceCombo()->addItems({"Voice 1", "Voice 2", "Voice 3"});
+        form.voiceCombo()->setCurrentIndex(setup == "fewerVoices" ? 2 : -1);
         if (setup == "fewerVoices")
             engine.setVoices(2);
         if (setup == "failCreateVoice")
             engine.failCreateVoice = QStringLiteral("Class not registered");
         if (setup == "failSpeak")
             engine.failSpeak = QStringLiteral("Connection refused");
-        form.textToReadEdit->setPlainText(length > 0 ? QString(length, QLatin1Char('a'))
-                                                     : QStringLiteral("Some words."));
-        form.readButton->setText(startCaption);
+        form.textToReadEdit()->setPlainText(length > 0 ? QString(length, QLatin1Char('a'))
+                                                       : QStringLiteral("Some words."));
+        form.readButton()->setText(startCaption);
 
-        form.readButton->click();
+        form.readButton()->click();
         QVERIFY(test::waitUntilReadingEnds(form));
 
         QCOMPARE(reportedLines(dialogs, "Speak.SpeakLoud"), lines);
@@ -239,24 +239,22 @@ private slots:
     {
         test::ScriptedDialogs dialogs;
         test::HeldEngine engine;
-        int exitCode = -1;
-        MainWindow::setEndProgram([&](int code) { exitCode = code; });
         MainWindow form;
-        form.useTextBox = true;
+        form.documents().setUseTextBox(true);
         form.show();
-        form.textToReadEdit->setPlainText(
+        form.textToReadEdit()->setPlainText(
             QStringLiteral("A line of words to read.\n").repeated(10000));
         QTimer::singleShot(50, &form, [&] { form.close(); });
 
-        form.readButton->click();
+        form.readButton()->click();
         QVERIFY(test::waitUntilReadingEnds(form));
         const bool ending = events::programEnding();
         events::setProgramEnding(false);
 
         QVERIFY(ending);
-        QCOMPARE(exitCode, 0);
+        QVERIFY(!form.isVisible());
         QVERIFY(!engine.finished);
-        QVERIFY(!form.readingSession->voice());
+        QVERIFY(!form.reading().session()->voice());
         QCOMPARE(engine.alive, 0);
         QVERIFY(dialogs.shown().isEmpty());
     }

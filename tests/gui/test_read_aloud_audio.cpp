@@ -45,9 +45,9 @@ double seconds(Clock::duration d)
 
 void prepare(MainWindow& form)
 {
-    form.volumeSlider->setValue(100);
-    form.rateSlider->setValue(0);
-    form.useTextBox = true;
+    form.volumeSlider()->setValue(100);
+    form.rateSlider()->setValue(0);
+    form.documents().setUseTextBox(true);
 }
 
 } // namespace
@@ -77,8 +77,8 @@ private slots:
         test::ScriptedDialogs dialogs;
         MainWindow form;
         prepare(form);
-        form.pdfPathEdit->clear();
-        form.textToReadEdit->setPlainText(Short);
+        form.pdfPathEdit()->clear();
+        form.textToReadEdit()->setPlainText(Short);
         // Looks until the sound starts (the engine's first start in a process takes longer).
         QStringList during;
         QTimer listen;
@@ -86,17 +86,17 @@ private slots:
             if (rec->rmsSince(Clock::now() - 300ms) <= Loud)
                 return;
             listen.stop();
-            during << form.readButton->text() << QString::number(form.mousePointer()) << "heard";
+            during << form.readButton()->text() << QString::number(form.mousePointer()) << "heard";
         });
         listen.start(100);
 
         const auto start = Clock::now();
-        form.readButton->click();
+        form.readButton()->click();
         QVERIFY(test::waitUntilReadingEnds(form));
         const auto end = Clock::now();
 
         QCOMPARE(during, (QStringList{"Pause", "11", "heard"}));
-        QCOMPARE(form.readButton->text(), QStringLiteral("Start Reading"));
+        QCOMPARE(form.readButton()->text(), QStringLiteral("Start Reading"));
         QCOMPARE(form.mousePointer(), 0);
         QVERIFY2(rec->lastSound(start, end + 300ms, Quiet) <= end + 30ms, "heard after the end");
         QVERIFY(dialogs.shown().isEmpty());
@@ -121,21 +121,21 @@ private slots:
             if (!QFile::exists(file))
                 QSKIP("the PDF corpus is not on this machine");
             writeFileIfMissing(customResource(101), tempPath(QStringLiteral("pdftotext")), true);
-            form.useTextBox = false;
-            form.pdfPathEdit->setText(file);
+            form.documents().setUseTextBox(false);
+            form.pdfPathEdit()->setText(file);
         } else {
-            form.textToReadEdit->setPlainText(Short.repeated(5000)); // 255,000 characters
+            form.textToReadEdit()->setPlainText(Short.repeated(5000)); // 255,000 characters
         }
         const QByteArray saved = qgetenv("PULSE_SERVER");
         qputenv("PULSE_SERVER", "unix:/nonexistent/lectorix-no-server");
 
-        form.readButton->click();
+        form.readButton()->click();
         QVERIFY(test::waitUntilReadingEnds(form));
         saved.isNull() ? qunsetenv("PULSE_SERVER") : qputenv("PULSE_SERVER", saved);
 
         QCOMPARE(dialogs.messages().size(), 1);
         QVERIFY(dialogs.messageTexts().first().contains(QStringLiteral("PulseAudio")));
-        QCOMPARE(form.readButton->text(), QStringLiteral("Start Reading"));
+        QCOMPARE(form.readButton()->text(), QStringLiteral("Start Reading"));
         QCOMPARE(form.mousePointer(), 0);
     }
 
@@ -147,25 +147,25 @@ private slots:
         test::ScriptedDialogs dialogs;
         MainWindow form;
         prepare(form);
-        form.textToReadEdit->setPlainText(Long);
+        form.textToReadEdit()->setPlainText(Long);
         QStringList seen;
         bool returned = false;
         Clock::time_point pausedAt, resumedAt, restartedAt;
         auto at = [&](int ms, std::function<void()> step) { QTimer::singleShot(ms, &form, step); };
         auto restart = [&] {
             seen << (rec->rms(resumedAt + 150ms, Clock::now()) > Loud ? "heard" : "silent");
-            form.textToReadEdit->setPlainText(Short);
-            seen << form.readButton->text();
+            form.textToReadEdit()->setPlainText(Short);
+            seen << form.readButton()->text();
             restartedAt = Clock::now();
-            form.readButton->click(); // starts reading Short and returns at once
-            seen << form.readButton->text();
+            form.readButton()->click(); // starts reading Short and returns at once
+            seen << form.readButton()->text();
         };
         auto resume = [&] {
             seen << (rec->rms(pausedAt + 100ms, Clock::now()) < Quiet ? "silent" : "heard")
-                 << (returned ? "returned" : "waiting") << form.readButton->text();
+                 << (returned ? "returned" : "waiting") << form.readButton()->text();
             resumedAt = Clock::now();
-            form.readButton->click();
-            seen << form.readButton->text();
+            form.readButton()->click();
+            seen << form.readButton()->text();
             at(1000, restart);
         };
         QTimer listen; // the engine's first start in a process takes a while
@@ -175,20 +175,20 @@ private slots:
             listen.stop();
             seen << "heard";
             pausedAt = Clock::now();
-            form.readButton->click();
-            seen << form.readButton->text();
+            form.readButton()->click();
+            seen << form.readButton()->text();
             at(800, resume);
         });
         listen.start(100);
 
-        form.readButton->click();
+        form.readButton()->click();
         QVERIFY(test::waitUntilReadingEnds(form));
         returned = true;
         const auto end = Clock::now();
 
         QCOMPARE(seen, (QStringList{"heard", "Resume", "silent", "waiting", "Resume", "Pause",
                                     "heard", "Start Reading", "Pause"}));
-        QCOMPARE(form.readButton->text(), QStringLiteral("Start Reading"));
+        QCOMPARE(form.readButton()->text(), QStringLiteral("Start Reading"));
         QCOMPARE(form.mousePointer(), 0);
         // The long text was dropped: the call ended soon after the short one was read.
         QVERIFY2(rec->rms(restartedAt + 150ms, restartedAt + 1000ms) > Loud, "new reading silent");
@@ -203,21 +203,21 @@ private slots:
         test::ScriptedDialogs dialogs;
         MainWindow form;
         prepare(form);
-        form.textToReadEdit->setPlainText(Medium);
+        form.textToReadEdit()->setPlainText(Medium);
         auto start = Clock::now();
-        form.readButton->click();
+        form.readButton()->click();
         QVERIFY(test::waitUntilReadingEnds(form));
         const auto plainLength = Clock::now() - start;
         const double plainLevel = rec->rms(start + 800ms, start + 2000ms);
 
         prepare(form);
-        form.textToReadEdit->setPlainText(Medium);
+        form.textToReadEdit()->setPlainText(Medium);
         QTimer::singleShot(500, &form, [&] {
-            form.volumeSlider->setValue(25);
-            form.rateSlider->setValue(10);
+            form.volumeSlider()->setValue(25);
+            form.rateSlider()->setValue(10);
         });
         start = Clock::now();
-        form.readButton->click();
+        form.readButton()->click();
         QVERIFY(test::waitUntilReadingEnds(form));
         const auto changedLength = Clock::now() - start;
         const double changedLevel = rec->rms(start + 800ms, start + 2000ms);
@@ -227,7 +227,7 @@ private slots:
         QVERIFY2(plainLevel > Loud, "the plain reading was not heard");
         QVERIFY2(changedLevel > 1 && changedLevel < plainLevel * 0.5, "not quieter");
         QVERIFY2(seconds(changedLength) < seconds(plainLength) * 0.7, "not faster");
-        QVERIFY(!form.readingSession->voice()); // let go of once everything was heard
+        QVERIFY(!form.reading().session()->voice()); // let go of once everything was heard
     }
 
     void pdfIsHeard()
@@ -240,16 +240,16 @@ private slots:
         MainWindow form;
         prepare(form);
         writeFileIfMissing(customResource(101), tempPath(QStringLiteral("pdftotext")), true);
-        form.useTextBox = false;
-        form.pdfPathEdit->setText(pdf);
+        form.documents().setUseTextBox(false);
+        form.pdfPathEdit()->setText(pdf);
 
         const auto start = Clock::now();
-        form.readButton->click();
+        form.readButton()->click();
         QVERIFY(test::waitUntilReadingEnds(form));
         const auto end = Clock::now();
 
         QVERIFY2(rec->rms(start, end) > Loud / 2, "nothing heard");
-        QCOMPARE(form.readButton->text(), QStringLiteral("Start Reading"));
+        QCOMPARE(form.readButton()->text(), QStringLiteral("Start Reading"));
         QCOMPARE(form.mousePointer(), 0);
         QVERIFY(dialogs.shown().isEmpty());
     }
@@ -263,15 +263,13 @@ private slots:
         if (!QFile::exists(pdf))
             QSKIP("the PDF corpus is not on this machine");
         test::ScriptedDialogs dialogs;
-        int exitCode = -1;
-        MainWindow::setEndProgram([&](int code) { exitCode = code; });
         MainWindow form;
         form.show();
         prepare(form);
         writeFileIfMissing(customResource(101), tempPath(QStringLiteral("pdftotext")), true);
-        form.useTextBox = false;
-        form.pdfPathEdit->setText(pdf);
-        form.passwordPromptCheck->setCheckState(Qt::Checked);
+        form.documents().setUseTextBox(false);
+        form.pdfPathEdit()->setText(pdf);
+        form.passwordPromptCheck()->setCheckState(Qt::Checked);
         dialogs.setNextInput(QStringLiteral("test"));
         bool heard = false;
         Clock::time_point closedAt;
@@ -290,13 +288,13 @@ private slots:
         listen.start(100);
         QTimer::singleShot(20000, &form, close); // heard or not, the window closes
 
-        form.readButton->click();
+        form.readButton()->click();
         QVERIFY(test::waitUntilReadingEnds(form));
         const auto returnedAt = Clock::now();
         events::setProgramEnding(false);
 
         QVERIFY2(heard, "the protected PDF was not heard");
-        QCOMPARE(exitCode, 0);
+        QVERIFY(!form.isVisible());
         QVERIFY2(seconds(returnedAt - closedAt) < 5.0, "the reading outlived the window");
         QVERIFY2(rec->rms(closedAt + 150ms, closedAt + 600ms) < Quiet, "heard after closing");
         QCOMPARE(dialogs.messages().size(), 0);

@@ -57,8 +57,8 @@ class TestReadAloudPdf : public QObject
             return {};
         const QString pdf = test::scratchFolder() + QStringLiteral("/docs/") + corpusName;
         test::writeFile(pdf, test::readFile(source));
-        form.useTextBox = false;
-        form.pdfPathEdit->setText(pdf);
+        form.documents().setUseTextBox(false);
+        form.pdfPathEdit()->setText(pdf);
         return pdf;
     }
 
@@ -90,10 +90,10 @@ private slots:
         QStringList during;
         engine.onSpeak = [&](const QString&) {
             if (during.isEmpty())
-                during << form.readButton->text() << QString::number(form.mousePointer());
+                during << form.readButton()->text() << QString::number(form.mousePointer());
         };
 
-        form.readButton->click();
+        form.readButton()->click();
         QVERIFY(test::waitUntilReadingEnds(form));
 
         // The converter ran on a copy in a working folder of the reading's own, which is gone
@@ -117,7 +117,7 @@ private slots:
         QVERIFY(!texts.isEmpty());
         QCOMPARE(texts, expected);
         QCOMPARE(during, (QStringList{"Pause", "11"}));
-        QCOMPARE(form.readButton->text(), QStringLiteral("Start Reading"));
+        QCOMPARE(form.readButton()->text(), QStringLiteral("Start Reading"));
         QCOMPARE(form.mousePointer(), 0);
         QVERIFY(dialogs.shown().isEmpty());
     }
@@ -128,23 +128,23 @@ private slots:
         test::FakeEngine engine;
         MainWindow form;
         preparePdf(form, QStringLiteral("password-example.pdf"));
-        form.passwordPromptCheck->setCheckState(Qt::Checked);
+        form.passwordPromptCheck()->setCheckState(Qt::Checked);
         dialogs.setNextInput(QStringLiteral("test"));
 
-        form.readButton->click();
+        form.readButton()->click();
         QVERIFY(test::waitUntilReadingEnds(form));
 
         QCOMPARE(dialogs.shown().size(), 1);
         const auto& asked = dialogs.shown().first();
         QCOMPARE(asked.kind, test::ScriptedDialogs::Shown::Input);
         QCOMPARE(asked.title, QStringLiteral("Input Password"));
-        QCOMPARE(asked.text, "Enter password for file (" + form.pdfPathEdit->text() +
+        QCOMPARE(asked.text, "Enter password for file (" + form.pdfPathEdit()->text() +
                                  "): \r\nNote: Leave this box blank if file is not "
                                  "password protected");
         const QStringList texts = engine.queued();
         QVERIFY(!texts.isEmpty());
         QVERIFY(!texts.contains(QString()));
-        QCOMPARE(form.readButton->text(), QStringLiteral("Start Reading"));
+        QCOMPARE(form.readButton()->text(), QStringLiteral("Start Reading"));
     }
 
     // No text comes out: the reading ends quietly, and never with the text of an earlier
@@ -178,11 +178,11 @@ private slots:
         QString pdf = preparePdf(form, file.startsWith('/') ? QStringLiteral("trivial.pdf") : file);
         if (file.startsWith('/')) {
             pdf = file;
-            form.pdfPathEdit->setText(pdf);
+            form.pdfPathEdit()->setText(pdf);
         }
         if (!converter)
             QFile::remove(m_temp + "/pdftotext");
-        form.passwordPromptCheck->setCheckState(prompt ? Qt::Checked : Qt::Unchecked);
+        form.passwordPromptCheck()->setCheckState(prompt ? Qt::Checked : Qt::Unchecked);
         if (prompt)
             dialogs.setNextInput(password == "<cancel>" ? std::nullopt
                                                         : std::optional<QString>(password));
@@ -192,12 +192,12 @@ private slots:
 
         QElapsedTimer clock;
         clock.start();
-        form.readButton->click();
+        form.readButton()->click();
         QVERIFY(test::waitUntilReadingEnds(form));
         qInfo("ended after %lld ms", clock.elapsed());
 
         QVERIFY(engine.log.isEmpty()); // no voice made, nothing spoken
-        QCOMPARE(form.readButton->text(), QStringLiteral("Start Reading"));
+        QCOMPARE(form.readButton()->text(), QStringLiteral("Start Reading"));
         QCOMPARE(form.mousePointer(), 0);
         QCOMPARE(dialogs.messages().size(), 0);
         QCOMPARE(QDir(m_temp).entryList({"reading-*"}, QDir::Dirs), QStringList());
@@ -212,13 +212,13 @@ private slots:
         MainWindow form;
         preparePdf(form, QStringLiteral("multicolumn.pdf"));
 
-        form.readButton->click();
+        form.readButton()->click();
         QVERIFY(test::waitUntilReadingEnds(form));
 
         QCOMPARE(engine.queued().size(), 1);
         QCOMPARE(dialogs.messages().size(), 1);
         QVERIFY(dialogs.messageTexts().first().contains(" at line 218"));
-        QCOMPARE(form.readButton->text(), QStringLiteral("Start Reading"));
+        QCOMPARE(form.readButton()->text(), QStringLiteral("Start Reading"));
         QCOMPARE(form.mousePointer(), 0);
     }
 
@@ -238,15 +238,15 @@ private slots:
         test::FakeEngine engine;
         MainWindow form;
         writeFileIfMissing(customResource(101), tempPath(QStringLiteral("pdftotext")), true);
-        form.useTextBox = false;
-        form.pdfPathEdit->setText(pdfBox);
-        form.passwordPromptCheck->setCheckState(Qt::Checked);
-        form.readButton->click();
+        form.documents().setUseTextBox(false);
+        form.pdfPathEdit()->setText(pdfBox);
+        form.passwordPromptCheck()->setCheckState(Qt::Checked);
+        form.readButton()->click();
         QVERIFY(test::waitUntilReadingEnds(form));
         QVERIFY(engine.log.isEmpty());
         QVERIFY(dialogs.shown().isEmpty()); // not even the password prompt
         QVERIFY(!QFile::exists(m_temp + "/output.pdf"));
-        QCOMPARE(form.readButton->text(), QStringLiteral("Start Reading"));
+        QCOMPARE(form.readButton()->text(), QStringLiteral("Start Reading"));
         QCOMPARE(form.mousePointer(), 0);
     }
 
@@ -255,8 +255,6 @@ private slots:
     {
         test::ScriptedDialogs dialogs;
         test::HeldEngine engine;
-        int exitCode = -1;
-        MainWindow::setEndProgram([&](int code) { exitCode = code; });
         MainWindow form;
         form.show();
         preparePdf(form, QStringLiteral("multicolumn.pdf"));
@@ -271,13 +269,13 @@ private slots:
             form.close();
         });
 
-        form.readButton->click();
+        form.readButton()->click();
         QVERIFY(test::waitUntilReadingEnds(form));
         const bool ending = events::programEnding();
         events::setProgramEnding(false);
 
         QVERIFY(ending);
-        QCOMPARE(exitCode, 0);
+        QVERIFY(!form.isVisible());
         QVERIFY(engine.log.isEmpty());
         QVERIFY(dialogs.messages().isEmpty());
         const pid_t converterPid = test::readFile(pidFile).trimmed().toInt();

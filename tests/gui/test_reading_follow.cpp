@@ -3,13 +3,13 @@
 // a selection or from the cursor's sentence, the highlight and its scrolling, Stop from the
 // keyboard and the context menu, and the place kept in a PDF.
 
-#include "core/files/file_utils.h"
 #include "core/base/program_folder.h"
-#include "core/reading/reading_places.h"
+#include "core/files/file_utils.h"
 #include "core/files/temp_folder.h"
+#include "core/reading/reading_places.h"
 #include "gui/main_window.h"
 #include "gui/read_aloud.h"
-#include "gui/reading_controls.h"
+#include "gui/reading_controller.h"
 #include "gui/reading_highlight.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_env.h"
@@ -97,37 +97,37 @@ private slots:
         test::ScriptedDialogs dialogs;
         test::HeldEngine engine;
         MainWindow form;
-        form.useTextBox = true;
-        form.textToReadEdit->setPlainText(Sentences);
+        form.documents().setUseTextBox(true);
+        form.textToReadEdit()->setPlainText(Sentences);
         form.show();
         QApplication::setActiveWindow(&form);
         QVERIFY(QTest::qWaitForWindowActive(&form));
         auto pressOnce = [&] {
             if (press == QLatin1String("click")) {
-                form.readButton->click();
+                form.readButton()->click();
             } else if (press == QLatin1String("ctrl+r")) {
-                QTest::keyClick(form.textToReadEdit, Qt::Key_R, Qt::ControlModifier);
+                QTest::keyClick(form.textToReadEdit(), Qt::Key_R, Qt::ControlModifier);
             } else {
-                form.readButton->setFocus();
-                QTest::keyClick(form.readButton,
+                form.readButton()->setFocus();
+                QTest::keyClick(form.readButton(),
                                 press == QLatin1String("enter") ? Qt::Key_Return : Qt::Key_Space);
                 QTest::qWait(200); // a keyboard press animates the click
             }
-            return accessibleName(form.readButton);
+            return accessibleName(form.readButton());
         };
 
         QStringList names;
         for (int i = 0; i < 3; ++i)
             names << pressOnce();
         QCOMPARE(names, (QStringList{"Pause", "Resume", "Pause"}));
-        QTest::keyClick(form.readButton, Qt::Key_Escape);
-        QCOMPARE(accessibleName(form.readButton), QStringLiteral("Start Reading"));
-        QCOMPARE(form.readButton->text(), QStringLiteral("Start Reading"));
-        QCOMPARE(form.readButton->accessibleName(), QStringLiteral("Start Reading"));
+        QTest::keyClick(form.readButton(), Qt::Key_Escape);
+        QCOMPARE(accessibleName(form.readButton()), QStringLiteral("Start Reading"));
+        QCOMPARE(form.readButton()->text(), QStringLiteral("Start Reading"));
+        QCOMPARE(form.readButton()->accessibleName(), QStringLiteral("Start Reading"));
         QCOMPARE(engine.log.filter(QStringLiteral("voice1 ")),
                  (QStringList{"voice1 created", "voice1 speak " + Sentences, "voice1 pause",
                               "voice1 resume", "voice1 destroyed"}));
-        QCOMPARE(form.readingSession->state(), ReadingState::Idle);
+        QCOMPARE(form.reading().session()->state(), ReadingState::Idle);
         QVERIFY(dialogs.shown().isEmpty());
     }
 
@@ -136,28 +136,28 @@ private slots:
         test::ScriptedDialogs dialogs;
         test::HeldEngine engine;
         MainWindow form;
-        form.textToReadEdit->setPlainText(Sentences);
+        form.textToReadEdit()->setPlainText(Sentences);
         form.show();
         QApplication::setActiveWindow(&form);
         QVERIFY(QTest::qWaitForWindowActive(&form));
         // Tab leaves the text box instead of typing a tab.
-        form.textToReadEdit->setFocus();
-        QTest::keyClick(form.textToReadEdit, Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), form.loadTextButton);
-        QCOMPARE(form.textToReadEdit->toPlainText(), Sentences);
+        form.textToReadEdit()->setFocus();
+        QTest::keyClick(form.textToReadEdit(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), form.loadTextButton());
+        QCOMPARE(form.textToReadEdit()->toPlainText(), Sentences);
         // The voice list is labelled "Voice Used" for screen readers that name it by its item.
-        QAccessibleInterface* combo = QAccessible::queryAccessibleInterface(form.voiceCombo);
+        QAccessibleInterface* combo = QAccessible::queryAccessibleInterface(form.voiceCombo());
         QStringList labels;
         for (const auto& [label, relation] : combo->relations(QAccessible::Label))
             labels << label->text(QAccessible::Name);
         QVERIFY2(labels.contains(QStringLiteral("Voice Used")), qPrintable(labels.join('|')));
         // Labels whose text changes are named by it.
-        form.volumeSlider->setValue(37);
-        QCOMPARE(accessibleName(form.volumeValueLabel), form.volumeValueLabel->text());
-        QVERIFY(form.volumeValueLabel->text().endsWith(QStringLiteral("37")));
+        form.volumeSlider()->setValue(37);
+        QCOMPARE(accessibleName(form.volumeValueLabel()), form.volumeValueLabel()->text());
+        QVERIFY(form.volumeValueLabel()->text().endsWith(QStringLiteral("37")));
         // Escape with nothing being read changes nothing.
-        QTest::keyClick(form.textToReadEdit, Qt::Key_Escape);
-        QCOMPARE(form.readButton->text(), QStringLiteral("Start Reading"));
+        QTest::keyClick(form.textToReadEdit(), Qt::Key_Escape);
+        QCOMPARE(form.readButton()->text(), QStringLiteral("Start Reading"));
         QVERIFY(engine.log.isEmpty());
     }
 
@@ -189,13 +189,13 @@ private slots:
         test::ScriptedDialogs dialogs;
         test::HeldEngine engine;
         MainWindow form;
-        form.useTextBox = true;
-        form.textToReadEdit->setPlainText(Sentences);
-        setCursor(form.textToReadEdit, position, anchor);
-        form.readButton->click();
+        form.documents().setUseTextBox(true);
+        form.textToReadEdit()->setPlainText(Sentences);
+        setCursor(form.textToReadEdit(), position, anchor);
+        form.readButton()->click();
         QCOMPARE(spokenBy(engine, QStringLiteral("voice1")), QStringList{read});
-        QCOMPARE(form.readButton->text(), QStringLiteral("Pause"));
-        QCOMPARE(form.readingSession->request().textOffset, Sentences.indexOf(read));
+        QCOMPARE(form.readButton()->text(), QStringLiteral("Pause"));
+        QCOMPARE(form.reading().session()->request().textOffset, Sentences.indexOf(read));
     }
 
     // The word heard and its sentence are highlighted in text-box offsets, sentence after
@@ -205,16 +205,16 @@ private slots:
         test::ScriptedDialogs dialogs;
         test::HeldEngine engine;
         MainWindow form;
-        form.useTextBox = true;
-        form.textToReadEdit->setPlainText(Sentences);
-        setCursor(form.textToReadEdit, at("cursor"));
-        form.readButton->click();
+        form.documents().setUseTextBox(true);
+        form.textToReadEdit()->setPlainText(Sentences);
+        setCursor(form.textToReadEdit(), at("cursor"));
+        form.readButton()->click();
         const qsizetype third = at("The third");
-        QSignalSpy words(form.readingSession, &ReadingSession::spokenWord);
+        QSignalSpy words(form.reading().session(), &ReadingSession::spokenWord);
 
         auto highlighted = [&] {
             QStringList shown;
-            for (const auto& s : form.textToReadEdit->extraSelections()) {
+            for (const auto& s : form.textToReadEdit()->extraSelections()) {
                 const TextRange r = selectionOf(s);
                 shown << Sentences.mid(r.start, r.length);
             }
@@ -227,14 +227,14 @@ private slots:
         engine.word = {0, at("fourth") - third, 6};
         QTRY_COMPARE(highlighted(),
                      (QStringList{"A fourth and last sentence ends the text.", "fourth"}));
-        QCOMPARE(form.readingHighlight->word(), (TextRange{at("fourth"), 6}));
+        QCOMPARE(form.reading().highlight()->word(), (TextRange{at("fourth"), 6}));
         // The user's cursor is left where it was.
-        QCOMPARE(form.textToReadEdit->textCursor().position(), at("cursor"));
+        QCOMPARE(form.textToReadEdit()->textCursor().position(), at("cursor"));
 
-        form.textToReadEdit->insertPlainText(QStringLiteral("x"));
-        QVERIFY(form.textToReadEdit->extraSelections().isEmpty());
-        QCOMPARE(form.readingSession->state(), ReadingState::Idle);
-        QCOMPARE(form.readButton->text(), QStringLiteral("Start Reading"));
+        form.textToReadEdit()->insertPlainText(QStringLiteral("x"));
+        QVERIFY(form.textToReadEdit()->extraSelections().isEmpty());
+        QCOMPARE(form.reading().session()->state(), ReadingState::Idle);
+        QCOMPARE(form.readButton()->text(), QStringLiteral("Start Reading"));
     }
 
     // The box scrolls to the word heard, unless the user scrolled it within the last seconds.
@@ -243,29 +243,29 @@ private slots:
         test::ScriptedDialogs dialogs;
         test::HeldEngine engine;
         MainWindow form;
-        form.useTextBox = true;
+        form.documents().setUseTextBox(true);
         QString text;
         for (int i = 0; i < 300; ++i)
             text += QStringLiteral("Line %1 is a sentence.\n").arg(i, 3, 10, QLatin1Char('0'));
-        form.textToReadEdit->setPlainText(text);
+        form.textToReadEdit()->setPlainText(text);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         auto now = std::chrono::steady_clock::now();
-        form.readingHighlight->setClock([&] { return now; });
-        form.readButton->click();
-        QScrollBar* bar = form.textToReadEdit->verticalScrollBar();
+        form.reading().highlight()->setClock([&] { return now; });
+        form.readButton()->click();
+        QScrollBar* bar = form.textToReadEdit()->verticalScrollBar();
         QCOMPARE(bar->value(), 0);
         auto inView = [&](const QString& part) {
             // One line per block here; the scroll bar counts lines and its page is what shows.
             const int line =
-                form.textToReadEdit->document()->findBlock(int(text.indexOf(part))).blockNumber();
+                form.textToReadEdit()->document()->findBlock(int(text.indexOf(part))).blockNumber();
             return line >= bar->value() && line < bar->value() + bar->pageStep();
         };
         QVERIFY(inView(QStringLiteral("Line 000")));
         QVERIFY(!inView(QStringLiteral("Line 250")));
         auto hear = [&](const QString& part) {
             engine.word = {0, text.indexOf(part), 4};
-            QTRY_COMPARE(form.readingHighlight->word().start, text.indexOf(part));
+            QTRY_COMPARE(form.reading().highlight()->word().start, text.indexOf(part));
         };
 
         hear(QStringLiteral("Line 250"));
@@ -287,10 +287,10 @@ private slots:
         test::ScriptedDialogs dialogs;
         test::HeldEngine engine;
         MainWindow form;
-        form.useTextBox = true;
-        form.textToReadEdit->setPlainText(Sentences);
+        form.documents().setUseTextBox(true);
+        form.textToReadEdit()->setPlainText(Sentences);
         auto stopAction = [&] {
-            std::unique_ptr<QMenu> menu(textBoxContextMenu(form));
+            std::unique_ptr<QMenu> menu(form.reading().textBoxContextMenu());
             auto* stop = menu->findChild<QAction*>(QStringLiteral("stopReadingAction"));
             return std::make_pair(std::move(menu), stop);
         };
@@ -301,20 +301,20 @@ private slots:
             QVERIFY(!stop->isEnabled());
             QVERIFY(menu->actions().size() > 2); // the usual editing entries are there
         }
-        form.readButton->click();
-        form.readButton->click(); // paused: Stop works as well
-        QCOMPARE(form.readButton->text(), QStringLiteral("Resume"));
+        form.readButton()->click();
+        form.readButton()->click(); // paused: Stop works as well
+        QCOMPARE(form.readButton()->text(), QStringLiteral("Resume"));
         {
             auto [menu, stop] = stopAction();
             QVERIFY(stop->isEnabled());
             stop->trigger();
         }
-        QCOMPARE(form.readButton->text(), QStringLiteral("Start Reading"));
-        QCOMPARE(form.readingSession->state(), ReadingState::Idle);
+        QCOMPARE(form.readButton()->text(), QStringLiteral("Start Reading"));
+        QCOMPARE(form.reading().session()->state(), ReadingState::Idle);
         QVERIFY(engine.log.contains(QStringLiteral("voice1 destroyed")));
-        form.readButton->click();
+        form.readButton()->click();
         QCOMPARE(spokenBy(engine, QStringLiteral("voice2")), QStringList{Sentences});
-        QCOMPARE(form.readButton->text(), QStringLiteral("Pause"));
+        QCOMPARE(form.readButton()->text(), QStringLiteral("Pause"));
     }
 
     // A PDF reading stopped early keeps its place; the next reading of the unchanged document
@@ -330,48 +330,48 @@ private slots:
         const QString pdf = test::scratchFolder() + QStringLiteral("/docs/multicolumn.pdf");
         test::writeFile(pdf, test::readFile(source));
         MainWindow form;
-        form.useTextBox = false;
-        form.pdfPathEdit->setText(pdf);
+        form.documents().setUseTextBox(false);
+        form.pdfPathEdit()->setText(pdf);
         form.show();
         QApplication::setActiveWindow(&form);
         QVERIFY(QTest::qWaitForWindowActive(&form));
-        QSignalSpy words(form.readingSession, &ReadingSession::spokenWord);
+        QSignalSpy words(form.reading().session(), &ReadingSession::spokenWord);
 
-        form.readButton->click();
+        form.readButton()->click();
         QTRY_VERIFY(spokenBy(engine, QStringLiteral("voice1")).size() > 5);
         const QStringList lines = spokenBy(engine, QStringLiteral("voice1"));
         engine.word = {4, 3, 5};
         QTRY_COMPARE(words.size(), 1);
         const qsizetype place = words.last().at(0).value<qsizetype>();
         QVERIFY(place > lines[0].size());
-        QTest::keyClick(form.textToReadEdit, Qt::Key_Escape);
-        QCOMPARE(form.readButton->text(), QStringLiteral("Start Reading"));
+        QTest::keyClick(form.textToReadEdit(), Qt::Key_Escape);
+        QCOMPARE(form.readButton()->text(), QStringLiteral("Start Reading"));
         QCOMPARE(readingPlace(pdf), std::optional<qsizetype>(place));
         QVERIFY(dialogs.shown().isEmpty());
 
         // Cancel: nothing is read.
         engine.word = {};
         dialogs.setNextAnswer(Dialogs::Answer::Cancel);
-        form.readButton->click();
+        form.readButton()->click();
         QCOMPARE(dialogs.messageTexts(), QStringList{"Continue where you stopped?"});
         QCOMPARE(dialogs.messages().last().buttons, Dialogs::Buttons::YesNoCancel);
-        QCOMPARE(form.readButton->text(), QStringLiteral("Start Reading"));
+        QCOMPARE(form.readButton()->text(), QStringLiteral("Start Reading"));
         QVERIFY(!engine.log.contains(QStringLiteral("voice2 created")));
 
         // Yes: the reading starts at the line holding the place.
         dialogs.setNextAnswer(Dialogs::Answer::Yes);
-        form.readButton->click();
+        form.readButton()->click();
         QTRY_VERIFY(!spokenBy(engine, QStringLiteral("voice2")).isEmpty());
         QCOMPARE(spokenBy(engine, QStringLiteral("voice2")), lines.mid(4));
         // Stopped again before a word was heard: the place stays where it was.
-        stopReading(form);
+        form.reading().stop();
         QCOMPARE(readingPlace(pdf), std::optional<qsizetype>(place));
 
         // With the cursor moved in the text box nobody is asked.
-        form.textToReadEdit->setPlainText(QStringLiteral("Some text"));
-        setCursor(form.textToReadEdit, 4);
+        form.textToReadEdit()->setPlainText(QStringLiteral("Some text"));
+        setCursor(form.textToReadEdit(), 4);
         dialogs.clear();
-        form.readButton->click();
+        form.readButton()->click();
         QTRY_VERIFY(!spokenBy(engine, QStringLiteral("voice3")).isEmpty());
         QVERIFY(dialogs.shown().isEmpty());
         QCOMPARE(spokenBy(engine, QStringLiteral("voice3")), lines);

@@ -52,10 +52,10 @@ Clock::time_point firstSound(test::SinkRecorder& rec, Clock::time_point from, Cl
 
 void prepare(MainWindow& form, const QString& text)
 {
-    form.volumeSlider->setValue(100);
-    form.rateSlider->setValue(0);
-    form.useTextBox = true;
-    form.textToReadEdit->setPlainText(text);
+    form.volumeSlider()->setValue(100);
+    form.rateSlider()->setValue(0);
+    form.documents().setUseTextBox(true);
+    form.textToReadEdit()->setPlainText(text);
 }
 
 } // namespace
@@ -74,7 +74,7 @@ class TestReadingFollowAudio : public QObject
     Heard readAndListen(test::SinkRecorder& rec, MainWindow& form)
     {
         const auto start = Clock::now();
-        form.readButton->click();
+        form.readButton()->click();
         if (!test::waitUntilReadingEnds(form))
             return {};
         const auto end = Clock::now();
@@ -112,20 +112,20 @@ private slots:
                 return;
             listen.stop();
             stoppedAt = Clock::now();
-            QTest::keyClick(form.textToReadEdit, Qt::Key_Escape);
+            QTest::keyClick(form.textToReadEdit(), Qt::Key_Escape);
             nameAfter =
-                QAccessible::queryAccessibleInterface(form.readButton)->text(QAccessible::Name);
+                QAccessible::queryAccessibleInterface(form.readButton())->text(QAccessible::Name);
         });
         listen.start(100);
-        form.readButton->click();
+        form.readButton()->click();
         QVERIFY(test::waitUntilReadingEnds(form));
         QVERIFY2(stoppedAt != Clock::time_point{}, "nothing was heard");
         QTest::qWait(700);
 
         QCOMPARE(nameAfter, QStringLiteral("Start Reading"));
-        QCOMPARE(form.readButton->text(), QStringLiteral("Start Reading"));
+        QCOMPARE(form.readButton()->text(), QStringLiteral("Start Reading"));
         QVERIFY2(rec->rms(stoppedAt + 100ms, stoppedAt + 600ms) < Quiet, "heard after Escape");
-        QVERIFY(!form.readingSession->voice());
+        QVERIFY(!form.reading().session()->voice());
         QVERIFY(dialogs.shown().isEmpty());
     }
 
@@ -143,10 +143,10 @@ private slots:
         const Heard alone = readAndListen(*rec, form);
 
         prepare(form, text);
-        QTextCursor cursor = form.textToReadEdit->textCursor();
+        QTextCursor cursor = form.textToReadEdit()->textCursor();
         cursor.setPosition(int(text.indexOf(middle)));
         cursor.setPosition(int(text.indexOf(middle) + middle.size()), QTextCursor::KeepAnchor);
-        form.textToReadEdit->setTextCursor(cursor);
+        form.textToReadEdit()->setTextCursor(cursor);
         const Heard selection = readAndListen(*rec, form);
 
         prepare(form, text);
@@ -170,16 +170,16 @@ private slots:
         MainWindow form;
         const QString text = Sentences.join(QLatin1Char(' '));
         prepare(form, text);
-        QTextCursor cursor = form.textToReadEdit->textCursor();
+        QTextCursor cursor = form.textToReadEdit()->textCursor();
         cursor.setPosition(int(text.indexOf(QStringLiteral("grey"))));
-        form.textToReadEdit->setTextCursor(cursor);
+        form.textToReadEdit()->setTextCursor(cursor);
         QStringList sentences;
         int words = 0;
         bool wordsInside = true;
         QTimer look;
         connect(&look, &QTimer::timeout, &form, [&] {
-            const TextRange s = form.readingHighlight->sentence();
-            const TextRange w = form.readingHighlight->word();
+            const TextRange s = form.reading().highlight()->sentence();
+            const TextRange w = form.reading().highlight()->word();
             if (s.length == 0)
                 return;
             const QString shown = text.mid(s.start, s.length);
@@ -191,15 +191,15 @@ private slots:
             }
         });
         look.start(20);
-        form.readButton->click();
+        form.readButton()->click();
         QVERIFY(test::waitUntilReadingEnds(form));
         look.stop();
 
         QCOMPARE(sentences, Sentences.mid(2));
         QVERIFY2(words > 10, "words were not highlighted");
         QVERIFY(wordsInside);
-        QVERIFY(form.textToReadEdit->extraSelections().isEmpty()); // gone at the end
-        QCOMPARE(form.textToReadEdit->toPlainText(), text);
+        QVERIFY(form.textToReadEdit()->extraSelections().isEmpty()); // gone at the end
+        QCOMPARE(form.textToReadEdit()->toPlainText(), text);
     }
 };
 

@@ -31,13 +31,13 @@ const QString Words = QStringLiteral(
 // A window set to convert a one-page PDF into outFolder.
 void prepare(MainWindow& form, const QString& pdf, const QString& outFolder)
 {
-    form.volumeSlider->setValue(100);
-    form.rateSlider->setValue(0);
-    form.pdfPathEdit->setText(pdf);
-    form.outputFolderEdit->setText(outFolder);
-    MainWindow::setOptionValue(form.saveToFolderOption, true);
-    form.useTextBox = true;
-    form.textToReadEdit->setPlainText(Words);
+    form.volumeSlider()->setValue(100);
+    form.rateSlider()->setValue(0);
+    form.pdfPathEdit()->setText(pdf);
+    form.outputFolderEdit()->setText(outFolder);
+    MainWindow::setOptionValue(form.saveToFolderOption(), true);
+    form.documents().setUseTextBox(true);
+    form.textToReadEdit()->setPlainText(Words);
 }
 
 } // namespace
@@ -76,7 +76,7 @@ private slots:
         prepare(form, pdf, root + QStringLiteral("/out"));
 
         // The conversion alone, for the length the MP3 must have.
-        form.saveMp3Button->click();
+        form.saveMp3Button()->click();
         QVERIFY(test::waitUntilIdle(form));
         QCOMPARE(dialogs.messageTexts(), QStringList{DoneMessage});
         const qint64 alone = test::mp3Samples(mp3);
@@ -85,17 +85,17 @@ private slots:
         dialogs.clear();
 
         bool reading = false;
-        connect(form.readingSession, &ReadingSession::stateChanged, &form,
+        connect(form.reading().session(), &ReadingSession::stateChanged, &form,
                 [&](ReadingState state) { reading = reading || state == ReadingState::Reading; });
         if (readingFirst) {
-            form.readButton->click();
-            form.saveMp3Button->click();
+            form.readButton()->click();
+            form.saveMp3Button()->click();
         } else {
-            form.saveMp3Button->click();
-            form.readButton->click();
+            form.saveMp3Button()->click();
+            form.readButton()->click();
         }
-        QVERIFY(form.savingFile);
-        QCOMPARE(form.readingSession->state(), ReadingState::Reading);
+        QVERIFY(form.exporting().savingFile());
+        QCOMPARE(form.reading().session()->state(), ReadingState::Reading);
         if (stopReading) {
             // Stop ends the reading only; the export goes on to its "Done.".
             // The user comes back to the window from the progress window.
@@ -103,16 +103,16 @@ private slots:
             QVERIFY(QTest::qWaitForWindowExposed(&form));
             QApplication::setActiveWindow(&form);
             QCOMPARE(QApplication::activeWindow(), &form);
-            QTest::keyClick(form.textToReadEdit, Qt::Key_Escape);
-            QCOMPARE(form.readingSession->state(), ReadingState::Idle);
-            QVERIFY(form.savingFile);
+            QTest::keyClick(form.textToReadEdit(), Qt::Key_Escape);
+            QCOMPARE(form.reading().session()->state(), ReadingState::Idle);
+            QVERIFY(form.exporting().savingFile());
         }
 
         QVERIFY(test::waitUntilIdle(form));
         QVERIFY(test::waitUntilReadingEnds(form));
         QVERIFY(reading);
         QCOMPARE(dialogs.messageTexts(), QStringList{DoneMessage});
-        QCOMPARE(form.readButton->text(), QStringLiteral("Start Reading"));
+        QCOMPARE(form.readButton()->text(), QStringLiteral("Start Reading"));
         const qint64 together = test::mp3Samples(mp3);
         QVERIFY2(
             qAbs(together - alone) <= alone * 2 / 100,

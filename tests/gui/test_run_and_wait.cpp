@@ -220,7 +220,6 @@ private slots:
     {
         const QString temp = test::freshScratch();
         test::ScriptedDialogs dialogs;
-        MainWindow::setEndProgram([](int) {});
         {
             MainWindow form;
             form.show();

@@ -2,6 +2,7 @@
 #include "core/base/failure.h"
 #include "core/base/program_folder.h"
 #include "core/settings/settings.h"
+#include "gui/document_controller.h"
 #include "gui/main_window.h"
 #include "gui/startup.h"
 #include "support/scripted_dialogs.h"
@@ -61,23 +62,23 @@ private slots:
         MainWindow form;
         QVERIFY(form.startUp());
         QVERIFY2(dialogs.shown().isEmpty(), qPrintable(dialogs.messageTexts().join('|')));
-        QCOMPARE(form.volumeSlider->value(), 50);
-        QCOMPARE(form.rateSlider->value(), -3);
-        QCOMPARE(form.volumeValueLabel->text(), QStringLiteral("Volume Level = 50"));
-        QCOMPARE(form.speedValueLabel->text(), QStringLiteral("Speech Rate = -3"));
-        QCOMPARE(form.outputFolderEdit->text(), qEnvironmentVariable("HOME") + "/");
-        QCOMPARE(form.pdfPathEdit->text(), QString());
-        QCOMPARE(form.textToReadEdit->toPlainText(), QString());
-        QCOMPARE(form.passwordPromptCheck->checkState(), Qt::Unchecked);
-        QVERIFY(form.saveToFolderOption->isChecked() && !form.saveBesidePdfOption->isChecked() &&
-                form.outputFolderFrame->isEnabled());
-        QVERIFY(!form.useTextBox);
+        QCOMPARE(form.volumeSlider()->value(), 50);
+        QCOMPARE(form.rateSlider()->value(), -3);
+        QCOMPARE(form.volumeValueLabel()->text(), QStringLiteral("Volume Level = 50"));
+        QCOMPARE(form.speedValueLabel()->text(), QStringLiteral("Speech Rate = -3"));
+        QCOMPARE(form.outputFolderEdit()->text(), qEnvironmentVariable("HOME") + "/");
+        QCOMPARE(form.pdfPathEdit()->text(), QString());
+        QCOMPARE(form.textToReadEdit()->toPlainText(), QString());
+        QCOMPARE(form.passwordPromptCheck()->checkState(), Qt::Unchecked);
+        QVERIFY(form.saveToFolderOption()->isChecked() &&
+                !form.saveBesidePdfOption()->isChecked() && form.outputFolderFrame()->isEnabled());
+        QVERIFY(!form.documents().useTextBox());
         QCOMPARE(form.windowTitle(), ProductName);
         QCOMPARE(applicationTitle(), QStringLiteral("Lectorix Read Aloud and PDF to MP3"));
         // Restored values are written straight back.
         QCOMPARE(readSetting("Option1", QString()), QStringLiteral("True"));
         QCOMPARE(readSetting("Option2", QString()), QStringLiteral("False"));
-        QCOMPARE(readSetting("Text3", QString()), form.outputFolderEdit->text());
+        QCOMPARE(readSetting("Text3", QString()), form.outputFolderEdit()->text());
         // The converter launcher is in {TEMP}, runnable, exactly the program's resource.
         const QString launcher = m_temp + "/pdftotext";
         QCOMPARE(test::readFile(launcher), customResource(102));
@@ -93,14 +94,14 @@ private slots:
         MainWindow form;
         QVERIFY(form.startUp());
         QVERIFY(dialogs.shown().isEmpty());
-        QCOMPARE(form.volumeSlider->value(), 80);
-        QCOMPARE(form.rateSlider->value(), -4); // halves go to the even neighbour
-        QCOMPARE(form.outputFolderEdit->text(), QStringLiteral("/srv/audio"));
-        QCOMPARE(form.pdfPathEdit->text(), QStringLiteral("/no/such.pdf"));
-        QCOMPARE(form.textToReadEdit->toPlainText(), QString()); // missing PDF: nothing extracted
-        QCOMPARE(form.passwordPromptCheck->checkState(), Qt::Checked);
-        QVERIFY(!form.saveToFolderOption->isChecked() && form.saveBesidePdfOption->isChecked() &&
-                !form.outputFolderFrame->isEnabled());
+        QCOMPARE(form.volumeSlider()->value(), 80);
+        QCOMPARE(form.rateSlider()->value(), -4); // halves go to the even neighbour
+        QCOMPARE(form.outputFolderEdit()->text(), QStringLiteral("/srv/audio"));
+        QCOMPARE(form.pdfPathEdit()->text(), QStringLiteral("/no/such.pdf"));
+        QCOMPARE(form.textToReadEdit()->toPlainText(), QString()); // missing PDF: nothing extracted
+        QCOMPARE(form.passwordPromptCheck()->checkState(), Qt::Checked);
+        QVERIFY(!form.saveToFolderOption()->isChecked() &&
+                form.saveBesidePdfOption()->isChecked() && !form.outputFolderFrame()->isEnabled());
     }
 
     // Bad stored values are reported with their line and start-up goes on.
@@ -114,14 +115,15 @@ private slots:
         QCOMPARE(reportedLines(dialogs), (QList<int>{134, 166, 170, 172}));
         QVERIFY(dialogs.messageTexts()[0].startsWith(QStringLiteral("Invalid property value\r\n")));
         QVERIFY(dialogs.messageTexts()[1].startsWith(QStringLiteral("Type mismatch\r\n")));
-        QCOMPARE(form.volumeSlider->value(), 0); // letters read as 0
-        QCOMPARE(form.rateSlider->value(), 0);   // out of range: keeps its previous value
-        QCOMPARE(form.speedValueLabel->text(), QStringLiteral("Speech Rate = 0"));
-        QCOMPARE(form.passwordPromptCheck->checkState(), Qt::Unchecked);
-        QVERIFY(!form.saveToFolderOption->isChecked() && !form.saveBesidePdfOption->isChecked());
-        QVERIFY(!form.outputFolderFrame->isEnabled());
+        QCOMPARE(form.volumeSlider()->value(), 0); // letters read as 0
+        QCOMPARE(form.rateSlider()->value(), 0);   // out of range: keeps its previous value
+        QCOMPARE(form.speedValueLabel()->text(), QStringLiteral("Speech Rate = 0"));
+        QCOMPARE(form.passwordPromptCheck()->checkState(), Qt::Unchecked);
+        QVERIFY(!form.saveToFolderOption()->isChecked() &&
+                !form.saveBesidePdfOption()->isChecked());
+        QVERIFY(!form.outputFolderFrame()->isEnabled());
         // The window now shows a valid state; a click stores it, mending the garbage.
-        form.passwordPromptCheck->click();
+        form.passwordPromptCheck()->click();
         QCOMPARE(readSetting("Check1", QString()), QStringLiteral("1"));
     }
 
@@ -212,19 +214,25 @@ private slots:
     void closingRemovesTheLauncherAndEnds()
     {
         test::ScriptedDialogs dialogs;
-        int exitCode = -1;
-        MainWindow::setEndProgram([&](int code) { exitCode = code; });
         {
             MainWindow form;
             QVERIFY(form.startUp());
             QVERIFY(QFile::exists(m_temp + "/pdftotext"));
             form.show();
-            form.close();
+            QVERIFY(form.close());
+            QVERIFY(!QFile::exists(m_temp + "/pdftotext"));
+            QVERIFY(events::programEnding());
+            events::setProgramEnding(false);
         }
-        QCOMPARE(exitCode, 0);
+        // A window that goes without being closed removes it too, and leaves the rest of the
+        // program running.
+        {
+            MainWindow form;
+            QVERIFY(form.startUp());
+            QVERIFY(QFile::exists(m_temp + "/pdftotext"));
+        }
         QVERIFY(!QFile::exists(m_temp + "/pdftotext"));
-        QVERIFY(events::programEnding());
-        events::setProgramEnding(false);
+        QVERIFY(!events::programEnding());
     }
 
     // The real program: asked to end (as at logout), it closes its window and exits cleanly.

@@ -1,10 +1,10 @@
-#include "core/files/file_utils.h"
 #include "core/base/program_folder.h"
-#include "core/settings/settings.h"
+#include "core/files/file_utils.h"
 #include "core/files/temp_folder.h"
+#include "core/settings/settings.h"
 #include "gui/dialogs.h"
+#include "gui/document_controller.h"
 #include "gui/main_window.h"
-#include "gui/text_tools.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_env.h"
 #include "support/window_fixture.h"
@@ -33,7 +33,7 @@ class TestTextTools : public QObject
 
     struct Fixture : test::WindowFixture
     {
-        Fixture() { form.useTextBox = false; }
+        Fixture() { form.documents().setUseTextBox(false); }
     };
 
 private slots:
@@ -59,17 +59,17 @@ private slots:
         QFETCH(QByteArray, bytes);
         QFETCH(QString, text);
         Fixture f;
-        f.form.textToReadEdit->setPlainText("earlier text");
-        f.form.readButton->setText("Pause");
+        f.form.textToReadEdit()->setPlainText("earlier text");
+        f.form.readButton()->setText("Pause");
         const QString path = test::writeFile(f.temp + "/../my text.txt", bytes);
         f.dialogs.setNextFileName(path);
-        QSignalSpy changes(f.form.textToReadEdit, &QPlainTextEdit::textChanged);
-        loadTextFromFile(f.form);
-        QCOMPARE(f.form.textToReadEdit->toPlainText(), text);
-        QVERIFY(f.form.useTextBox);
+        QSignalSpy changes(f.form.textToReadEdit(), &QPlainTextEdit::textChanged);
+        f.form.documents().loadTextFromFile();
+        QCOMPARE(f.form.textToReadEdit()->toPlainText(), text);
+        QVERIFY(f.form.documents().useTextBox());
         QCOMPARE(f.form.mousePointer(), 0);
         QVERIFY2(changes.size() <= 2, "the box is filled in one step");
-        QCOMPARE(f.form.readButton->text(), QStringLiteral("Start Reading"));
+        QCOMPARE(f.form.readButton()->text(), QStringLiteral("Start Reading"));
         QCOMPARE(f.dialogs.shown().size(), 1);
         QCOMPARE(f.dialogs.shown().first().kind, Shown::OpenFile);
         QCOMPARE(f.dialogs.shown().first().title, TextFilter);
@@ -78,13 +78,13 @@ private slots:
     void cancelledDialogsChangeNothing()
     {
         Fixture f;
-        f.form.pdfPathEdit->setText("/d/a.pdf");
-        f.form.textToReadEdit->setPlainText("kept");
-        loadTextFromFile(f.form);
-        saveTextToFile(f.form);
-        QCOMPARE(f.form.pdfPathEdit->text(), QStringLiteral("/d/a.pdf"));
-        QCOMPARE(f.form.textToReadEdit->toPlainText(), QStringLiteral("kept"));
-        QVERIFY(!f.form.useTextBox);
+        f.form.pdfPathEdit()->setText("/d/a.pdf");
+        f.form.textToReadEdit()->setPlainText("kept");
+        f.form.documents().loadTextFromFile();
+        f.form.documents().saveTextToFile();
+        QCOMPARE(f.form.pdfPathEdit()->text(), QStringLiteral("/d/a.pdf"));
+        QCOMPARE(f.form.textToReadEdit()->toPlainText(), QStringLiteral("kept"));
+        QVERIFY(!f.form.documents().useTextBox());
         QCOMPARE(f.form.mousePointer(), 0);
         QCOMPARE(f.dialogs.shown().size(), 2);
         QCOMPARE(f.dialogs.messages().size(), 0);
@@ -107,9 +107,9 @@ private slots:
         const QString path = f.temp + "/../saved.txt";
         if (!earlier.isNull())
             test::writeFile(path, earlier);
-        f.form.textToReadEdit->setPlainText(text);
+        f.form.textToReadEdit()->setPlainText(text);
         f.dialogs.setNextFileName(path);
-        saveTextToFile(f.form);
+        f.form.documents().saveTextToFile();
         QCOMPARE(test::readFile(path), text.toUtf8());
         QCOMPARE(f.form.mousePointer(), 0);
         QCOMPARE(f.dialogs.shown().first().kind, Shown::SaveFile);
@@ -124,9 +124,9 @@ private slots:
     void saveFailureIsReportedAndPointerReset()
     {
         Fixture f;
-        f.form.textToReadEdit->setPlainText("text");
+        f.form.textToReadEdit()->setPlainText("text");
         f.dialogs.setNextFileName(f.temp + "/no such folder/saved.txt");
-        saveTextToFile(f.form);
+        f.form.documents().saveTextToFile();
         QCOMPARE(f.dialogs.messages().size(), 1);
         QVERIFY(f.dialogs.messageTexts().first().contains(
             "in Lectorix2021/08/31.Form1.PushButton5_Click at line 122"));
@@ -136,14 +136,14 @@ private slots:
     void clearEmptiesBothBoxes()
     {
         Fixture f;
-        f.form.pdfPathEdit->setText("/d/a.pdf");
-        f.form.textToReadEdit->setPlainText("some text");
-        f.form.useTextBox = true;
-        clearText(f.form);
-        QCOMPARE(f.form.pdfPathEdit->text(), QString());
-        QCOMPARE(f.form.textToReadEdit->toPlainText(), QString());
+        f.form.pdfPathEdit()->setText("/d/a.pdf");
+        f.form.textToReadEdit()->setPlainText("some text");
+        f.form.documents().setUseTextBox(true);
+        f.form.documents().clearText();
+        QCOMPARE(f.form.pdfPathEdit()->text(), QString());
+        QCOMPARE(f.form.textToReadEdit()->toPlainText(), QString());
         QCOMPARE(readSetting("Text1", "unset"), QString());
-        QVERIFY(f.form.useTextBox);
+        QVERIFY(f.form.documents().useTextBox());
     }
 
     void loadsTheSample_data()
@@ -157,16 +157,16 @@ private slots:
     {
         QFETCH(Dialogs::Answer, answer);
         Fixture f;
-        f.form.useTextBox = true;
+        f.form.documents().setUseTextBox(true);
         f.dialogs.setNextAnswer(answer);
-        loadSample(f.form);
+        f.form.documents().loadSample();
         QVERIFY(test::waitUntilIdle(f.form));
         const QString sample = programFolder() + "/Samples/sample1.pdf";
-        QCOMPARE(f.form.pdfPathEdit->text(), sample);
+        QCOMPARE(f.form.pdfPathEdit()->text(), sample);
         QCOMPARE(readSetting("Text1", QString()), sample);
-        QVERIFY(f.form.textToReadEdit->toPlainText().startsWith("Welcome to Lectorix"));
-        QVERIFY(f.form.textToReadEdit->toPlainText().contains("Save Audio As MP3"));
-        QVERIFY(!f.form.useTextBox);
+        QVERIFY(f.form.textToReadEdit()->toPlainText().startsWith("Welcome to Lectorix"));
+        QVERIFY(f.form.textToReadEdit()->toPlainText().contains("Save Audio As MP3"));
+        QVERIFY(!f.form.documents().useTextBox());
         QCOMPARE(f.form.mousePointer(), 0);
 
         const auto messages = f.dialogs.messages();
@@ -189,7 +189,7 @@ private slots:
     {
         Fixture f;
         qputenv("LECTORIX_PROGRAM_FOLDER", QFile::encodeName(f.temp + "/../nowhere"));
-        loadSample(f.form);
+        f.form.documents().loadSample();
         QVERIFY(test::waitUntilIdle(f.form));
         const QStringList texts = f.dialogs.messageTexts();
         QCOMPARE(texts.size(), 2);
@@ -223,11 +223,11 @@ private slots:
         QFETCH(QString, lastLine);
         Fixture f;
         if (!volume.isNull()) {
-            f.form.volumeFrame->setTitle(volume);
-            f.form.speedFrame->setTitle(speed);
-            f.form.saveMp3Button->setText(mp3);
+            f.form.volumeFrame()->setTitle(volume);
+            f.form.speedFrame()->setTitle(speed);
+            f.form.saveMp3Button()->setText(mp3);
         }
-        showHelp(f.form);
+        f.form.showHelp();
         const auto messages = f.dialogs.messages();
         QCOMPARE(messages.size(), 1);
         QCOMPARE(messages.first().text,

@@ -100,18 +100,18 @@ void TestVoiceList::storedIndex()
     MainWindow form;
     {
         // A list filled before, with a selection: what "Refresh List" starts from.
-        const QSignalBlocker quiet(form.voiceCombo);
-        form.voiceCombo->addItems({QStringLiteral("Old 1"), QStringLiteral("Old 2")});
-        form.voiceCombo->setCurrentIndex(1);
+        const QSignalBlocker quiet(form.voiceCombo());
+        form.voiceCombo()->addItems({QStringLiteral("Old 1"), QStringLiteral("Old 2")});
+        form.voiceCombo()->setCurrentIndex(1);
     }
     if (stored != Absent)
         writeSetting(QStringLiteral("Combo1"), stored);
-    QSignalSpy changes(form.voiceCombo, &QComboBox::currentIndexChanged);
+    QSignalSpy changes(form.voiceCombo(), &QComboBox::currentIndexChanged);
 
-    QVERIFY(fillVoiceList(form.voiceCombo));
+    QVERIFY(fillVoiceList(form.voiceCombo()));
 
-    QCOMPARE(form.voiceCombo->count(), voices);
-    QCOMPARE(form.voiceCombo->currentIndex(), selected);
+    QCOMPARE(form.voiceCombo()->count(), voices);
+    QCOMPARE(form.voiceCombo()->currentIndex(), selected);
     QCOMPARE(storedCombo1(), storedAfter);
     // The list's click handler runs once for an applied selection, never on the way there.
     QCOMPARE(changes.count(), selected == -1 ? 0 : 1);
@@ -124,17 +124,17 @@ void TestVoiceList::entriesFollowEngineOrderAndReplaceOldOnes()
     test::FakeEngine engine;
     test::ScriptedDialogs dialogs;
     MainWindow form;
-    form.voiceCombo->addItems({QStringLiteral("Stale 1"), QStringLiteral("Stale 2")});
-    form.voiceCombo->setCurrentIndex(1);
+    form.voiceCombo()->addItems({QStringLiteral("Stale 1"), QStringLiteral("Stale 2")});
+    form.voiceCombo()->setCurrentIndex(1);
     const QStringList unsorted = {QStringLiteral("Zeta"), QStringLiteral("alpha"),
                                   QStringLiteral("Mu"), QStringLiteral("Mu")};
     engine.setVoices(unsorted);
     writeSetting(QStringLiteral("Combo1"), QStringLiteral("3"));
 
-    QVERIFY(fillVoiceList(form.voiceCombo));
+    QVERIFY(fillVoiceList(form.voiceCombo()));
 
-    QCOMPARE(entries(form.voiceCombo), unsorted);
-    QCOMPARE(form.voiceCombo->currentIndex(), 3);
+    QCOMPARE(entries(form.voiceCombo()), unsorted);
+    QCOMPARE(form.voiceCombo()->currentIndex(), 3);
     QCOMPARE(storedCombo1(), QStringLiteral("3"));
 }
 
@@ -158,14 +158,14 @@ void TestVoiceList::engineFailure()
         QStringLiteral("espeak-ng data not found");
     test::ScriptedDialogs dialogs;
     MainWindow form;
-    form.voiceCombo->addItem(QStringLiteral("Old voice"));
+    form.voiceCombo()->addItem(QStringLiteral("Old voice"));
     writeSetting(QStringLiteral("Combo1"), QStringLiteral("0"));
 
-    QVERIFY(!fillVoiceList(form.voiceCombo));
+    QVERIFY(!fillVoiceList(form.voiceCombo()));
 
     QCOMPARE(dialogs.messageTexts(), QStringList{NoVoicesMessage});
     QCOMPARE(dialogs.messages().at(0).buttons, Dialogs::Buttons::Ok);
-    QCOMPARE(entries(form.voiceCombo), entriesAfter);
+    QCOMPARE(entries(form.voiceCombo()), entriesAfter);
     QCOMPARE(engine.voicesAlive(), 0);
 }
 
@@ -191,10 +191,10 @@ void TestVoiceList::refreshList()
     test::ScriptedDialogs dialogs;
     MainWindow form;
 
-    form.refreshVoicesButton->click();
+    form.refreshVoicesButton()->click();
 
     QCOMPARE(dialogs.messageTexts(), messages);
-    QCOMPARE(form.voiceCombo->count(), failure.isEmpty() ? voices : 0);
+    QCOMPARE(form.voiceCombo()->count(), failure.isEmpty() ? voices : 0);
 }
 
 void TestVoiceList::addVoices_data()
@@ -210,10 +210,10 @@ void TestVoiceList::addVoices()
     test::FakeEngine engine;
     test::ScriptedDialogs dialogs;
     MainWindow form;
-    form.voiceCombo->addItem(QStringLiteral("Kept"));
+    form.voiceCombo()->addItem(QStringLiteral("Kept"));
     dialogs.setNextAnswer(answer);
 
-    form.addVoicesButton->click();
+    form.addVoicesButton()->click();
 
     const QString expected = QStringLiteral(
         "This software uses eSpeak NG Text to Speech (TTS) as its backbone. If you would like to "
@@ -237,7 +237,7 @@ void TestVoiceList::addVoices()
     } else {
         QVERIFY(urls.isEmpty());
     }
-    QCOMPARE(entries(form.voiceCombo), QStringList{QStringLiteral("Kept")});
+    QCOMPARE(entries(form.voiceCombo()), QStringList{QStringLiteral("Kept")});
     QCOMPARE(engine.log, QStringList{});
 }
 
@@ -258,8 +258,8 @@ void TestVoiceList::startUpGoesOnWithUnusableStoredIndex()
 
     QVERIFY(form.startUp());
 
-    QCOMPARE(form.voiceCombo->count(), 3);
-    QCOMPARE(form.voiceCombo->currentIndex(), -1);
+    QCOMPARE(form.voiceCombo()->count(), 3);
+    QCOMPARE(form.voiceCombo()->currentIndex(), -1);
     QCOMPARE(dialogs.messageTexts(), QStringList{});
     QCOMPARE(storedCombo1(), stored);
     // Start-up went on past the voice list.
@@ -297,10 +297,10 @@ void TestVoiceList::realEngineListsEveryVoiceInStableOrder()
     QCOMPARE(enumerated[1], enumerated[0]);
     MainWindow form;
 
-    QVERIFY(fillVoiceList(form.voiceCombo));
+    QVERIFY(fillVoiceList(form.voiceCombo()));
 
-    QCOMPARE(entries(form.voiceCombo), enumerated[0]);
-    QCOMPARE(form.voiceCombo->currentIndex(), 0);
+    QCOMPARE(entries(form.voiceCombo()), enumerated[0]);
+    QCOMPARE(form.voiceCombo()->currentIndex(), 0);
     QCOMPARE(QSet<QString>(enumerated[0].begin(), enumerated[0].end()).size(),
              enumerated[0].size());
 
@@ -313,7 +313,7 @@ void TestVoiceList::realEngineListsEveryVoiceInStableOrder()
     const QStringList lines = QString::fromUtf8(list.readAllStandardOutput())
                                   .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     QVERIFY(lines.size() > 1); // a heading, then one line per voice
-    QCOMPARE(form.voiceCombo->count(), lines.size() - 1);
+    QCOMPARE(form.voiceCombo()->count(), lines.size() - 1);
 }
 
 QTEST_MAIN(TestVoiceList)

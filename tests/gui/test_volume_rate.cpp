@@ -3,7 +3,10 @@
 #include "core/base/error_report.h"
 #include "core/settings/settings.h"
 #include "core/speech/speech_engine.h"
+#include "gui/document_controller.h"
+#include "gui/export_controller.h"
 #include "gui/main_window.h"
+#include "gui/reading_controller.h"
 #include "gui/volume_rate.h"
 #include "gui/wav_rendering.h"
 #include "support/fake_engine.h"
@@ -40,9 +43,9 @@ struct SliderUnderTest
 SliderUnderTest pick(MainWindow& form, int which)
 {
     if (which == 1)
-        return {form.volumeSlider, form.volumeValueLabel, QStringLiteral("Volume Level"),
+        return {form.volumeSlider(), form.volumeValueLabel(), QStringLiteral("Volume Level"),
                 QStringLiteral("volume")};
-    return {form.rateSlider, form.speedValueLabel, QStringLiteral("Speech Rate"),
+    return {form.rateSlider(), form.speedValueLabel(), QStringLiteral("Speech Rate"),
             QStringLiteral("rate")};
 }
 
@@ -56,9 +59,9 @@ QString report(const char* procedure, int line, const QString& description)
 // A reading of a short typed text, so the window has a reading voice for the sliders to reach.
 void startReading(MainWindow& form)
 {
-    form.useTextBox = true;
-    form.textToReadEdit->setPlainText(QStringLiteral("Some words."));
-    form.readButton->click();
+    form.documents().setUseTextBox(true);
+    form.textToReadEdit()->setPlainText(QStringLiteral("Some words."));
+    form.readButton()->click();
 }
 
 class TestVolumeRate : public QObject
@@ -112,7 +115,7 @@ void TestVolumeRate::sliderChange()
     if (reading)
         startReading(form);
     if (rendering)
-        form.renderVoice = engine.createVoice();
+        form.reading().renderVoice() = engine.createVoice();
     engine.log.clear();
 
     s.slider->setValue(value);
@@ -164,9 +167,9 @@ void TestVolumeRate::refusedWhileSaving()
         writeSetting(s.key, stored);
     s.label->setText(QStringLiteral("before"));
     startReading(form);
-    form.renderVoice = engine.createVoice();
+    form.reading().renderVoice() = engine.createVoice();
     engine.log.clear();
-    form.savingFile = true;
+    form.exporting().setSavingFile(true);
 
     s.slider->setValue(movedTo);
 
@@ -175,7 +178,7 @@ void TestVolumeRate::refusedWhileSaving()
     QCOMPARE(readSetting(s.key, Absent), stored);
     QCOMPARE(s.label->text(), QStringLiteral("before"));
     QCOMPARE(engine.log, QStringList{});
-    QVERIFY(form.savingFile);
+    QVERIFY(form.exporting().savingFile());
 }
 
 void TestVolumeRate::testSpeedSpeaksWithChosenVoiceAndSliders()
@@ -183,28 +186,28 @@ void TestVolumeRate::testSpeedSpeaksWithChosenVoiceAndSliders()
     test::FakeEngine engine;
     test::ScriptedDialogs dialogs;
     MainWindow form;
-    form.voiceCombo->addItems(
+    form.voiceCombo()->addItems(
         {QStringLiteral("Voice 1"), QStringLiteral("Voice 2"), QStringLiteral("Voice 3")});
-    form.voiceCombo->setCurrentIndex(2);
-    form.volumeSlider->setValue(30);
-    form.rateSlider->setValue(4);
+    form.voiceCombo()->setCurrentIndex(2);
+    form.volumeSlider()->setValue(30);
+    form.rateSlider()->setValue(4);
     bool savingWhileSpeaking = false;
     int pointerWhileSpeaking = -1;
     engine.onSpeak = [&](const QString&) {
-        savingWhileSpeaking = form.savingFile;
+        savingWhileSpeaking = form.exporting().savingFile();
         pointerWhileSpeaking = form.mousePointer();
     };
 
-    form.testSpeedButton->click();
+    form.testSpeedButton()->click();
 
     QCOMPARE(engine.log,
              (QStringList{"voice1 created", "voice1 setVoice v3", "voice1 volume 30",
                           "voice1 rate 4", "voice1 speak This is a test", "voice1 destroyed"}));
     QVERIFY(savingWhileSpeaking);
     QCOMPARE(pointerWhileSpeaking, int(MainWindow::PointerBusy));
-    QVERIFY(!form.savingFile);
+    QVERIFY(!form.exporting().savingFile());
     QCOMPARE(form.mousePointer(), int(MainWindow::PointerDefault));
-    QVERIFY(!form.renderVoice);
+    QVERIFY(!form.reading().renderVoice());
     QCOMPARE(dialogs.shown().size(), 0);
 }
 
@@ -215,25 +218,25 @@ void TestVolumeRate::testSpeedRefusesSecondStart()
     MainWindow form;
     // A second press and a slider move while the sentence is spoken are both refused.
     engine.onSpeak = [&](const QString&) {
-        form.testSpeedButton->click();
-        form.volumeSlider->setValue(70);
+        form.testSpeedButton()->click();
+        form.volumeSlider()->setValue(70);
     };
 
-    form.testSpeedButton->click();
+    form.testSpeedButton()->click();
 
     QCOMPARE(engine.logOf(QStringLiteral("created")).size(), 1);
     QCOMPARE(engine.logOf(QStringLiteral("speak")).size(), 1);
     QCOMPARE(dialogs.messageTexts(), QStringList{SliderRefusedMessage});
-    QCOMPARE(form.volumeSlider->value(), 100);
-    QVERIFY(!form.savingFile);
+    QCOMPARE(form.volumeSlider()->value(), 100);
+    QVERIFY(!form.exporting().savingFile());
 
     // A conversion in progress refuses the test altogether.
     engine.log.clear();
-    form.savingFile = true;
+    form.exporting().setSavingFile(true);
     form.setMousePointer(MainWindow::PointerBusy);
-    form.testSpeedButton->click();
+    form.testSpeedButton()->click();
     QCOMPARE(engine.log, QStringList{});
-    QVERIFY(form.savingFile);
+    QVERIFY(form.exporting().savingFile());
     QCOMPARE(form.mousePointer(), int(MainWindow::PointerBusy));
 }
 
@@ -265,10 +268,10 @@ void TestVolumeRate::testSpeedFailures()
     test::ScriptedDialogs dialogs;
     MainWindow form;
 
-    form.testSpeedButton->click();
+    form.testSpeedButton()->click();
 
     QCOMPARE(dialogs.messageTexts(), messages);
-    QVERIFY(!form.savingFile);
+    QVERIFY(!form.exporting().savingFile());
     QCOMPARE(form.mousePointer(), int(MainWindow::PointerDefault));
 }
 
@@ -282,7 +285,7 @@ void TestVolumeRate::testSpeedHeardOnSinkWritesNoFile()
     const QString temp = test::freshScratch();
     test::ScriptedDialogs dialogs;
     MainWindow form;
-    form.volumeSlider->setValue(100);
+    form.volumeSlider()->setValue(100);
     test::SinkRecorder recorder;
     QVERIFY2(recorder.error().isEmpty(), qPrintable(recorder.error()));
     const auto before = test::SinkRecorder::Clock::now();
@@ -290,14 +293,14 @@ void TestVolumeRate::testSpeedHeardOnSinkWritesNoFile()
     const double quiet = recorder.rmsSince(before);
     const auto start = test::SinkRecorder::Clock::now();
 
-    form.testSpeedButton->click();
+    form.testSpeedButton()->click();
 
     const double heard = recorder.rmsSince(start);
     QCOMPARE(dialogs.messageTexts(), QStringList{});
     QVERIFY2(quiet < 50 && heard > 500,
              qPrintable(QStringLiteral("RMS before %1, while testing %2").arg(quiet).arg(heard)));
     QCOMPARE(QDir(temp).entryList(QDir::Files | QDir::NoDotAndDotDot), QStringList{});
-    QVERIFY(!form.savingFile);
+    QVERIFY(!form.exporting().savingFile());
     QCOMPARE(form.mousePointer(), int(MainWindow::PointerDefault));
 #endif
 }

@@ -3,6 +3,7 @@
 #include "core/base/error_report.h"
 #include "core/speech/speech_engine.h"
 #include "gui/main_window.h"
+#include "gui/reading_controller.h"
 #include "gui/wav_rendering.h"
 #include "support/fake_engine.h"
 #include "support/scripted_dialogs.h"
@@ -141,15 +142,15 @@ void TestWavRendering::callSequence()
     test::FakeEngine engine;
     test::ScriptedDialogs dialogs;
     MainWindow form;
-    form.voiceCombo->addItems({QStringLiteral("Voice 1"), QStringLiteral("Voice 2")});
-    form.voiceCombo->setCurrentIndex(selected);
-    form.volumeSlider->setValue(40);
-    form.rateSlider->setValue(-6);
+    form.voiceCombo()->addItems({QStringLiteral("Voice 1"), QStringLiteral("Voice 2")});
+    form.voiceCombo()->setCurrentIndex(selected);
+    form.volumeSlider()->setValue(40);
+    form.rateSlider()->setValue(-6);
 
     speakWithWindowVoice(form, QStringLiteral("/in/x.txt"), fileName);
 
     QCOMPARE(engine.log, log);
-    QVERIFY(!form.renderVoice);
+    QVERIFY(!form.reading().renderVoice());
     QCOMPARE(dialogs.shown().size(), 0);
 }
 
@@ -211,9 +212,9 @@ void TestWavRendering::failures()
     test::FakeEngine engine;
     test::ScriptedDialogs dialogs;
     MainWindow form;
-    form.voiceCombo->addItems(
+    form.voiceCombo()->addItems(
         {QStringLiteral("Voice 1"), QStringLiteral("Voice 2"), QStringLiteral("Voice 3")});
-    form.voiceCombo->setCurrentIndex(2);
+    form.voiceCombo()->setCurrentIndex(2);
     if (failing == QLatin1String("createVoice"))
         engine.failCreateVoice = description;
     else if (failing == QLatin1String("speak"))
@@ -229,7 +230,7 @@ void TestWavRendering::failures()
 
     QCOMPARE(dialogs.messageTexts(), messages);
     QCOMPARE(engine.logOf(QStringLiteral(" speak")), spoken);
-    QCOMPARE(bool(form.renderVoice), renderVoiceAfter);
+    QCOMPARE(bool(form.reading().renderVoice()), renderVoiceAfter);
     QCOMPARE(engine.log.filter(QRegularExpression(QStringLiteral("stream|output"))), streamLog);
 }
 
@@ -239,14 +240,14 @@ void TestWavRendering::slidersReachRenderVoiceOnlyWhileItRenders()
     test::ScriptedDialogs dialogs;
     MainWindow form;
     engine.onSpeak = [&](const QString&) {
-        QVERIFY(form.renderVoice);
-        form.volumeSlider->setValue(20);
-        form.rateSlider->setValue(9);
+        QVERIFY(form.reading().renderVoice());
+        form.volumeSlider()->setValue(20);
+        form.rateSlider()->setValue(9);
     };
 
     speakWithWindowVoice(form, QStringLiteral("in.txt"), QStringLiteral("out.wav"));
     engine.onSpeak = nullptr;
-    form.volumeSlider->setValue(60);
+    form.volumeSlider()->setValue(60);
 
     QCOMPARE(engine.logOf(QStringLiteral("volume")),
              (QStringList{"voice1 volume 0", "voice1 volume 20"}));
@@ -275,7 +276,7 @@ void TestWavRendering::realWavFile()
     const QString temp = test::freshScratch();
     test::ScriptedDialogs dialogs;
     MainWindow form;
-    form.volumeSlider->setValue(100);
+    form.volumeSlider()->setValue(100);
     const QString text = test::writeFile(temp + QStringLiteral("/output001.txt"), content.toUtf8());
     // An earlier, longer file of the same name is replaced, not overwritten in part.
     const QString wav =
@@ -284,7 +285,7 @@ void TestWavRendering::realWavFile()
     speakWithWindowVoice(form, text, wav);
 
     QCOMPARE(dialogs.messageTexts(), QStringList{});
-    QVERIFY(!form.renderVoice);
+    QVERIFY(!form.reading().renderVoice());
     const WavInfo info = readWav(wav);
     QVERIFY2(info.valid, qPrintable(info.problem));
     QCOMPARE(info.format, 1);
@@ -311,7 +312,7 @@ void TestWavRendering::realSlowerRateGivesLongerFile()
     qint64 samples[2] = {};
     const int rates[2] = {-10, 10};
     for (int i = 0; i < 2; ++i) {
-        form.rateSlider->setValue(rates[i]);
+        form.rateSlider()->setValue(rates[i]);
         const QString wav = temp + QStringLiteral("/rate%1.wav").arg(rates[i]);
         speakWithWindowVoice(form, text, wav);
         const WavInfo info = readWav(wav);

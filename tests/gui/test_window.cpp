@@ -1,11 +1,13 @@
 #include "core/settings/settings.h"
-#include "gui/control_handlers.h"
+#include "gui/document_controller.h"
 #include "gui/main_window.h"
+#include "gui/window_layout.h"
 #include "support/test_env.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
@@ -13,6 +15,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSlider>
 #include <QtTest>
 
 using namespace lectorix;
@@ -24,78 +27,31 @@ class TestWindow : public QObject
 private slots:
     void init() { test::freshScratch(); }
 
-    // Every control of the layout table: container, twips position, caption, accessible name.
+    // Every control of the layout table, as the window built it: container, position and
+    // designed size, caption, accessible name, font, and a caption that fits.
     void layout_data()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("parent");
-        QTest::addColumn<QRect>("twips");
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<QString>("accessible");
-        auto row = [](const char* n, const char* p, QRect r, const char* c,
-                      const char* a = nullptr) {
-            QTest::newRow(n) << n << p << r << c << QString::fromUtf8(a ? a : c);
-        };
-        row("helpButton", "mainWindow", {120, 120, 7800, 405}, "Help");
-        row("pdfFrame", "mainWindow", {120, 570, 7800, 800}, "PDF File");
-        row("pdfPathEdit", "pdfFrame", {240, 300, 6500, 345}, "", "PDF File");
-        row("choosePdfButton", "pdfFrame", {6840, 300, 720, 345}, "...", "Choose PDF File");
-        row("optionFrame", "mainWindow", {120, 1420, 7800, 735}, "Option");
-        row("passwordPromptCheck", "optionFrame", {240, 300, 6015, 255},
-            "Prompt for password because PDF files are password protected");
-        row("textFrame", "mainWindow", {120, 2220, 7800, 4140}, "Text To Read");
-        row("textToReadEdit", "textFrame", {240, 300, 7320, 2670}, "", "Text To Read");
-        row("loadTextButton", "textFrame", {240, 3105, 3600, 405}, "Load Text From Text File");
-        row("saveTextButton", "textFrame", {3960, 3105, 3600, 405}, "Save Text To Text File");
-        row("clearTextButton", "textFrame", {240, 3615, 3600, 405}, "Clear Text");
-        row("loadSampleButton", "textFrame", {3960, 3615, 3600, 405}, "Load Sample/Example File");
-        row("volumeFrame", "mainWindow", {8040, 30, 7800, 1110}, "Volume Control");
-        row("volumeSlider", "volumeFrame", {60, 300, 7650, 315}, "", "Volume Control");
-        row("volumeValueLabel", "volumeFrame", {705, 675, 6315, 330}, "");
-        row("volumeMaxLabel", "volumeFrame", {7170, 720, 405, 225}, "Max.");
-        row("volumeMinLabel", "volumeFrame", {150, 720, 375, 195}, "Min.");
-        row("speedFrame", "mainWindow", {8040, 1200, 7800, 1110}, "Speed of Speech");
-        row("rateSlider", "speedFrame", {180, 300, 5805, 315}, "", "Speed of Speech");
-        row("testSpeedButton", "speedFrame", {6120, 300, 1440, 345}, "Test Speed");
-        row("speedValueLabel", "speedFrame", {900, 675, 4395, 330}, "");
-        row("speedSlowLabel", "speedFrame", {225, 720, 615, 255}, "Slow");
-        row("speedFastLabel", "speedFrame", {5550, 720, 360, 225}, "Fast");
-        row("voiceFrame", "mainWindow", {8040, 2370, 7800, 840}, "Voice Used");
-        row("voiceCombo", "voiceFrame", {240, 300, 4200, 345}, "", "Voice Used");
-        row("refreshVoicesButton", "voiceFrame", {4560, 300, 1440, 345}, "Refresh List");
-        row("addVoicesButton", "voiceFrame", {6120, 300, 1440, 345}, "Add Voices");
-        row("readButton", "mainWindow", {8040, 3330, 7800, 405}, "Start Reading");
-        row("mp3Frame", "mainWindow", {8040, 3780, 7800, 2580}, "Save As MP3 File(s)");
-        row("saveOptionFrame", "mp3Frame", {240, 210, 7320, 1815}, "Save Option");
-        row("saveToFolderOption", "saveOptionFrame", {240, 330, 3615, 255},
-            "Save results to this folder:");
-        row("outputFolderFrame", "saveOptionFrame", {480, 510, 6600, 780}, "", "Output Folder");
-        row("outputFolderEdit", "outputFolderFrame", {240, 300, 5430, 345}, "", "Output Folder");
-        row("chooseOutputFolderButton", "outputFolderFrame", {5880, 300, 600, 345}, "...",
-            "Choose Output Folder");
-        row("saveBesidePdfOption", "saveOptionFrame", {240, 1410, 3615, 255},
-            "Save results in folder of original file");
-        row("saveMp3Button", "mp3Frame", {240, 2070, 7320, 405}, "Save Audio As MP3");
+        QTest::addColumn<int>("row");
+        const std::span<const ControlRow> rows = windowLayout();
+        for (size_t i = 0; i < rows.size(); ++i)
+            QTest::newRow(rows[i].name) << int(i);
     }
     void layout()
     {
-        QFETCH(QString, name);
-        QFETCH(QString, parent);
-        QFETCH(QRect, twips);
-        QFETCH(QString, caption);
-        QFETCH(QString, accessible);
+        QFETCH(int, row);
+        const ControlRow& designed = windowLayout()[size_t(row)];
         MainWindow form;
-        auto* control = form.findChild<QWidget*>(name);
+        auto* control = form.findChild<QWidget*>(QLatin1String(designed.name));
         QVERIFY(control);
-        QCOMPARE(control->parentWidget()->objectName(), parent);
-        const QRect designed(twips.x() / 15, twips.y() / 15, twips.width() / 15,
-                             twips.height() / 15);
-        QCOMPARE(control->pos(), designed.topLeft());
+        QCOMPARE(control->parentWidget()->objectName(), QLatin1String(designed.parent));
+        const QRect pixels = pixelsFromTwips(designed.twips);
+        QCOMPARE(control->pos(), pixels.topLeft());
         // Captions that would not fit the designed size grow it; nothing shrinks.
-        QVERIFY(control->width() >= designed.width() && control->height() >= designed.height());
+        QVERIFY(control->width() >= pixels.width() && control->height() >= pixels.height());
         QVERIFY2(control->parentWidget()->rect().contains(control->geometry()),
                  "sticks out of its container");
-        QCOMPARE(control->accessibleName(), accessible);
+        QCOMPARE(control->accessibleName(), accessibleNameOf(designed));
+        QCOMPARE(control->accessibleName().isEmpty(), designed.kind == ControlKind::ValueLabel);
         QString shown;
         if (auto* b = qobject_cast<QAbstractButton*>(control))
             shown = b->text();
@@ -103,10 +59,15 @@ private slots:
             shown = g->title();
         else if (auto* l = qobject_cast<QLabel*>(control))
             shown = l->text();
-        if (!qobject_cast<QLineEdit*>(control) && !qobject_cast<QPlainTextEdit*>(control))
-            QCOMPARE(shown, caption);
+        else if (auto* e = qobject_cast<QLineEdit*>(control))
+            shown = e->text();
+        else if (auto* t = qobject_cast<QPlainTextEdit*>(control))
+            shown = t->toPlainText();
+        QCOMPARE(shown, QString::fromUtf8(designed.caption));
         // Nothing clipped: the caption fits its control.
-        if (!shown.isEmpty() && !qobject_cast<QGroupBox*>(control)) {
+        const bool showsCaption =
+            qobject_cast<QAbstractButton*>(control) || qobject_cast<QLabel*>(control);
+        if (showsCaption && !shown.isEmpty()) {
             const int textWidth = control->fontMetrics().horizontalAdvance(shown);
             const int room = qobject_cast<QLabel*>(control)        ? control->width()
                              : qobject_cast<QPushButton*>(control) ? control->width() - 4
@@ -119,6 +80,26 @@ private slots:
         QCOMPARE(font.family(), QStringLiteral("Arial"));
         QVERIFY(font.bold());
         QCOMPARE(font.pointSizeF(), qobject_cast<QPushButton*>(control) ? 11.25 : 9.0);
+    }
+
+    // The window shows the table's controls and no others.
+    void everyControlIsInTheTable()
+    {
+        MainWindow form;
+        QStringList designed;
+        for (const ControlRow& row : windowLayout())
+            designed << QString::fromUtf8(row.name);
+        QStringList built;
+        for (QWidget* w : form.findChildren<QWidget*>())
+            if (qobject_cast<QAbstractButton*>(w) || qobject_cast<QGroupBox*>(w) ||
+                qobject_cast<QLabel*>(w) || qobject_cast<QLineEdit*>(w) ||
+                qobject_cast<QPlainTextEdit*>(w) || qobject_cast<QAbstractSlider*>(w) ||
+                qobject_cast<QComboBox*>(w))
+                if (!w->objectName().isEmpty() && !w->objectName().startsWith("qt_"))
+                    built << w->objectName();
+        designed.sort();
+        built.sort();
+        QCOMPARE(built, designed);
     }
 
     void windowAndTabOrder()
@@ -138,12 +119,12 @@ private slots:
             "saveBesidePdfOption", "saveMp3Button",    "helpButton",
             "pdfPathEdit",         "choosePdfButton",  "passwordPromptCheck"};
         QStringList chain;
-        QWidget* w = form.textToReadEdit;
+        QWidget* w = form.textToReadEdit();
         do {
             if (expected.contains(w->objectName()) && !chain.contains(w->objectName()))
                 chain << w->objectName();
             w = w->nextInFocusChain();
-        } while (w != form.textToReadEdit);
+        } while (w != form.textToReadEdit());
         QCOMPARE(chain, expected);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -152,35 +133,35 @@ private slots:
         QVERIFY(QFileInfo(png).size() > 1000);
     }
 
+    // Over a push button the pointer is the hand, elsewhere the default; a busy pointer stays
+    // except over the reading button. Only the control under the mouse counts.
     void pointerFollowsTheMouse()
     {
         MainWindow form;
-        auto move = [&](QWidget* over) { pointerMoved(form, over); };
-        move(form.choosePdfButton);
-        QCOMPARE(form.mousePointer(), 99);
-        move(form.pdfFrame);
-        QCOMPARE(form.mousePointer(), 0);
-        form.setMousePointer(11);
-        move(form.volumeFrame);
-        move(form.loadTextButton);
-        QCOMPARE(form.mousePointer(), 11);
-        move(form.readButton); // the reading button shows the hand even over a busy window
-        QCOMPARE(form.mousePointer(), 99);
-        move(form.textFrame);
-        QCOMPARE(form.mousePointer(), 0);
-        // Mouse-move events of the controls reach the handler.
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        auto sendMove = [](QWidget* w) {
+        auto move = [](QWidget* w) {
             QMouseEvent event(QEvent::MouseMove, QPointF(5, 5), w->mapToGlobal(QPointF(5, 5)),
                               Qt::NoButton, Qt::NoButton, Qt::NoModifier);
             QApplication::sendEvent(w, &event);
         };
-        sendMove(form.saveMp3Button);
+        move(form.choosePdfButton());
         QCOMPARE(form.mousePointer(), 99);
-        sendMove(form.textToReadEdit->viewport());
+        move(form.pdfFrame());
         QCOMPARE(form.mousePointer(), 0);
-        sendMove(form.testSpeedButton); // no pointer handler of its own
+        form.setMousePointer(11);
+        move(form.volumeFrame());
+        move(form.loadTextButton());
+        QCOMPARE(form.mousePointer(), 11);
+        move(form.readButton()); // the reading button shows the hand even over a busy window
+        QCOMPARE(form.mousePointer(), 99);
+        move(form.textFrame());
+        QCOMPARE(form.mousePointer(), 0);
+        move(form.saveMp3Button());
+        QCOMPARE(form.mousePointer(), 99);
+        move(form.textToReadEdit()->viewport());
+        QCOMPARE(form.mousePointer(), 0);
+        move(form.testSpeedButton()); // no pointer handler of its own
         QCOMPARE(form.mousePointer(), 0);
     }
 
@@ -188,28 +169,28 @@ private slots:
     {
         MainWindow form;
         form.show();
-        form.saveToFolderOption->setChecked(true);
-        form.saveBesidePdfOption->click();
+        form.saveToFolderOption()->setChecked(true);
+        form.saveBesidePdfOption()->click();
         QCOMPARE(readSetting("Option1", QString()), QStringLiteral("False"));
         QCOMPARE(readSetting("Option2", QString()), QStringLiteral("True"));
-        QVERIFY(!form.outputFolderFrame->isEnabled());
-        form.saveToFolderOption->click();
+        QVERIFY(!form.outputFolderFrame()->isEnabled());
+        form.saveToFolderOption()->click();
         QCOMPARE(readSetting("Option1", QString()), QStringLiteral("True"));
         QCOMPARE(readSetting("Option2", QString()), QStringLiteral("False"));
-        QVERIFY(form.outputFolderFrame->isEnabled());
+        QVERIFY(form.outputFolderFrame()->isEnabled());
 
-        QTest::keyClicks(form.outputFolderEdit, QStringLiteral("/srv/a"));
+        QTest::keyClicks(form.outputFolderEdit(), QStringLiteral("/srv/a"));
         QCOMPARE(readSetting("Text3", QString()), QStringLiteral("/srv/a"));
-        form.pdfPathEdit->setText(QStringLiteral("/x/y.pdf"));
+        form.pdfPathEdit()->setText(QStringLiteral("/x/y.pdf"));
         QCOMPARE(readSetting("Text1", QString()), QStringLiteral("/x/y.pdf"));
-        form.passwordPromptCheck->click();
+        form.passwordPromptCheck()->click();
         QCOMPARE(readSetting("Check1", QString()), QStringLiteral("1"));
-        form.passwordPromptCheck->click();
+        form.passwordPromptCheck()->click();
         QCOMPARE(readSetting("Check1", QString()), QStringLiteral("0"));
 
-        form.readButton->setText(QStringLiteral("Pause"));
-        form.textToReadEdit->clear();
-        QCOMPARE(form.readButton->text(), QStringLiteral("Start Reading"));
+        form.readButton()->setText(QStringLiteral("Pause"));
+        form.textToReadEdit()->clear();
+        QCOMPARE(form.readButton()->text(), QStringLiteral("Start Reading"));
     }
 
     void leavingTheTextBoxMakesItTheSource()
@@ -218,12 +199,12 @@ private slots:
         form.show();
         QApplication::setActiveWindow(&form);
         QVERIFY(QTest::qWaitForWindowActive(&form));
-        form.useTextBox = false;
-        form.textToReadEdit->setFocus();
-        QTRY_VERIFY(form.textToReadEdit->hasFocus());
-        QVERIFY(!form.useTextBox);
-        form.helpButton->setFocus(Qt::TabFocusReason);
-        QVERIFY(form.useTextBox);
+        form.documents().setUseTextBox(false);
+        form.textToReadEdit()->setFocus();
+        QTRY_VERIFY(form.textToReadEdit()->hasFocus());
+        QVERIFY(!form.documents().useTextBox());
+        form.helpButton()->setFocus(Qt::TabFocusReason);
+        QVERIFY(form.documents().useTextBox());
     }
 };
 

@@ -162,11 +162,11 @@ void TestFullDisk::saveTextOntoFullDisk()
     const QByteArray earlier = "Notes saved before.\n";
     test::writeFile(target, earlier);
     disk.fill();
-    fixture.form.textToReadEdit->setPlainText(QString::fromUtf8(longText(3000)));
+    fixture.form.textToReadEdit()->setPlainText(QString::fromUtf8(longText(3000)));
     fixture.dialogs.clear();
     fixture.dialogs.setNextFileName(target);
 
-    fixture.form.saveTextButton->click();
+    fixture.form.saveTextButton()->click();
     disk.lift();
 
     const QStringList shown = fixture.dialogs.messageTexts();
@@ -175,7 +175,7 @@ void TestFullDisk::saveTextOntoFullDisk()
              qPrintable(shown.first()));
     QCOMPARE(test::readFile(target), earlier);
     QCOMPARE(test::folderEntries(disk.folder()), QStringList{"notes.txt"});
-    QCOMPARE(fixture.form.textToReadEdit->toPlainText().size(), longText(3000).size());
+    QCOMPARE(fixture.form.textToReadEdit()->toPlainText().size(), longText(3000).size());
 }
 
 QTEST_MAIN(TestFullDisk)

@@ -204,18 +204,18 @@ void TestMissingParts::windowConversionNamesTheMissingTool()
     QVERIFY(QFile::copy(corpusPdf(), pdf));
     test::writeFile(mp3, EarlierMp3);
     const ScopedVariable path("PATH", test::pathWithout(hiddenTools));
-    fixture.form.pdfPathEdit->setText(pdf);
-    MainWindow::setOptionValue(fixture.form.saveBesidePdfOption, true);
+    fixture.form.pdfPathEdit()->setText(pdf);
+    MainWindow::setOptionValue(fixture.form.saveBesidePdfOption(), true);
     fixture.dialogs.clear();
 
-    fixture.form.saveMp3Button->click();
+    fixture.form.saveMp3Button()->click();
     QVERIFY(test::waitUntilIdle(fixture.form));
 
     QCOMPARE(fixture.dialogs.messageTexts(), QStringList{message});
     QCOMPARE(test::readFile(mp3), EarlierMp3);
     QCOMPARE(test::folderEntries(folder), (QStringList{"French.mp3", "French.pdf"}));
     QVERIFY(!QDir(fixture.temp).entryList({QStringLiteral("conversion-*")}, QDir::Dirs).size());
-    QVERIFY(!fixture.form.savingFile);
+    QVERIFY(!fixture.form.exporting().savingFile());
 }
 
 // Choosing a PDF without a converter says what to install, and the box keeps its text.
@@ -225,7 +225,7 @@ void TestMissingParts::windowPdfTextWithoutConverter()
         QSKIP("the corpus is needed");
     test::WindowFixture fixture;
     const ScopedVariable path("PATH", test::pathWithout({QStringLiteral("pdftotext")}));
-    fixture.form.textToReadEdit->setPlainText(QStringLiteral("Text the user typed."));
+    fixture.form.textToReadEdit()->setPlainText(QStringLiteral("Text the user typed."));
     fixture.dialogs.clear();
 
     bool done = false;
@@ -233,7 +233,7 @@ void TestMissingParts::windowPdfTextWithoutConverter()
     QTRY_VERIFY_WITH_TIMEOUT(done, 60000);
 
     QCOMPARE(fixture.dialogs.messageTexts(), QStringList{NoPdftotext});
-    QCOMPARE(fixture.form.textToReadEdit->toPlainText(), QStringLiteral("Text the user typed."));
+    QCOMPARE(fixture.form.textToReadEdit()->toPlainText(), QStringLiteral("Text the user typed."));
 }
 
 void TestMissingParts::windowReadingPdfWithoutConverter()
@@ -242,18 +242,18 @@ void TestMissingParts::windowReadingPdfWithoutConverter()
         QSKIP("the corpus is needed");
     test::WindowFixture fixture;
     const ScopedVariable path("PATH", test::pathWithout({QStringLiteral("pdftotext")}));
-    fixture.form.useTextBox = false;
-    fixture.form.pdfPathEdit->setText(corpusPdf());
+    fixture.form.documents().setUseTextBox(false);
+    fixture.form.pdfPathEdit()->setText(corpusPdf());
     fixture.dialogs.clear();
 
-    fixture.form.readButton->click();
+    fixture.form.readButton()->click();
     QVERIFY(test::waitUntilReadingEnds(fixture.form));
 
     const QStringList shown = fixture.dialogs.messageTexts();
     QCOMPARE(shown.size(), 1);
     QVERIFY2(shown.first().contains(NoPdftotext), qPrintable(shown.first()));
     QVERIFY2(shown.first().contains(QStringLiteral("SpeakLoud")), qPrintable(shown.first()));
-    QCOMPARE(fixture.form.readButton->text(), QStringLiteral("Start Reading"));
+    QCOMPARE(fixture.form.readButton()->text(), QStringLiteral("Start Reading"));
 }
 
 // Reading aloud without a sound server says so and what to install; the window goes on.
@@ -261,11 +261,11 @@ void TestMissingParts::windowReadingWithoutSoundServer()
 {
     test::WindowFixture fixture;
     const ScopedVariable server("PULSE_SERVER", test::deadSoundServer());
-    fixture.form.useTextBox = true;
-    fixture.form.textToReadEdit->setPlainText(QStringLiteral("Nobody will hear this."));
+    fixture.form.documents().setUseTextBox(true);
+    fixture.form.textToReadEdit()->setPlainText(QStringLiteral("Nobody will hear this."));
     fixture.dialogs.clear();
 
-    fixture.form.readButton->click();
+    fixture.form.readButton()->click();
     QVERIFY(test::waitUntilReadingEnds(fixture.form));
 
     const QStringList shown = fixture.dialogs.messageTexts();
@@ -273,8 +273,9 @@ void TestMissingParts::windowReadingWithoutSoundServer()
     QVERIFY2(shown.first().contains(QStringLiteral("No audio output")), qPrintable(shown.first()));
     QVERIFY2(shown.first().contains(QStringLiteral("pulseaudio or pipewire-pulse")),
              qPrintable(shown.first()));
-    QCOMPARE(fixture.form.readButton->text(), QStringLiteral("Start Reading"));
-    QCOMPARE(fixture.form.textToReadEdit->toPlainText(), QStringLiteral("Nobody will hear this."));
+    QCOMPARE(fixture.form.readButton()->text(), QStringLiteral("Start Reading"));
+    QCOMPARE(fixture.form.textToReadEdit()->toPlainText(),
+             QStringLiteral("Nobody will hear this."));
 }
 
 QTEST_MAIN(TestMissingParts)

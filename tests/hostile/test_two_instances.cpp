@@ -107,13 +107,13 @@ void TestTwoInstances::windowConversionBesideAnotherInstance()
     QDir().mkpath(folder);
     const QString pdf = folder + QStringLiteral("/French.pdf");
     QVERIFY(QFile::copy(corpusPdf(), pdf));
-    fixture.form.pdfPathEdit->setText(pdf);
-    MainWindow::setOptionValue(fixture.form.saveBesidePdfOption, true);
+    fixture.form.pdfPathEdit()->setText(pdf);
+    MainWindow::setOptionValue(fixture.form.saveBesidePdfOption(), true);
     OtherInstance other(fixture.temp);
     QVERIFY(other.started());
     QTRY_VERIFY(launchersUsedElsewhere());
 
-    fixture.form.saveMp3Button->click();
+    fixture.form.saveMp3Button()->click();
     QVERIFY(test::waitUntilIdle(fixture.form));
     QCOMPARE(fixture.dialogs.messageTexts().value(0), DoneMessage);
     QVERIFY(QFile::exists(lame));
@@ -121,7 +121,7 @@ void TestTwoInstances::windowConversionBesideAnotherInstance()
     other.end();
     QTRY_VERIFY(!launchersUsedElsewhere());
     fixture.dialogs.clear();
-    fixture.form.saveMp3Button->click();
+    fixture.form.saveMp3Button()->click();
     QVERIFY(test::waitUntilIdle(fixture.form));
     QCOMPARE(fixture.dialogs.messageTexts().value(0), DoneMessage);
     QVERIFY(!QFile::exists(lame));
@@ -146,9 +146,9 @@ void TestTwoInstances::windowAndConverterAtOnce()
     converter.start(test::converterProgram(), {QStringLiteral("-q"), QStringLiteral("French.pdf"),
                                                QStringLiteral("notes.txt")});
     QVERIFY(converter.waitForStarted());
-    fixture.form.pdfPathEdit->setText(windowFolder + QStringLiteral("/French.pdf"));
-    MainWindow::setOptionValue(fixture.form.saveBesidePdfOption, true);
-    fixture.form.saveMp3Button->click();
+    fixture.form.pdfPathEdit()->setText(windowFolder + QStringLiteral("/French.pdf"));
+    MainWindow::setOptionValue(fixture.form.saveBesidePdfOption(), true);
+    fixture.form.saveMp3Button()->click();
     QVERIFY(test::waitUntilIdle(fixture.form));
     QTRY_VERIFY_WITH_TIMEOUT(converter.state() == QProcess::NotRunning, 600000);
 

@@ -11,13 +11,15 @@ namespace lectorix::test {
 
 bool waitUntilReadingEnds(MainWindow& form, int timeoutMs)
 {
-    return QTest::qWaitFor([&] { return form.readingSession->state() == ReadingState::Idle; },
+    return QTest::qWaitFor([&] { return form.reading().session()->state() == ReadingState::Idle; },
                            timeoutMs);
 }
 
 bool waitUntilIdle(MainWindow& form, int timeoutMs)
 {
-    return QTest::qWaitFor([&] { return !form.savingFile && !form.textExtraction; }, timeoutMs);
+    return QTest::qWaitFor(
+        [&] { return !form.exporting().savingFile() && !form.documents().textExtraction(); },
+        timeoutMs);
 }
 
 WindowFixture::WindowFixture() : temp(freshScratch())

@@ -1,6 +1,12 @@
 #pragma once
 
+#include "core/pdf/document_text.h"
+#include "core/reading/reading_session.h"
+#include "core/speech/speech_engine.h"
+#include "gui/document_controller.h"
+#include "gui/export_controller.h"
 #include "gui/main_window.h"
+#include "gui/reading_controller.h"
 #include "support/scripted_dialogs.h"
 
 #include <QString>

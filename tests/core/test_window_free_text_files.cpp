@@ -1,6 +1,6 @@
 #include "core/base/error_report.h"
 #include "core/files/text_files.h"
-#include "support/scripted_dialogs.h"
+#include "support/error_recorder.h"
 #include "support/test_env.h"
 
 #include <QtTest>
@@ -50,9 +50,9 @@ private slots:
     {
         QFETCH(QByteArray, bytes);
         QFETCH(bool, unreadable);
-        test::ScriptedDialogs dialogs;
+        test::ErrorRecorder errors;
         QCOMPARE(isUnreadableText(fileWith(bytes)), unreadable);
-        QVERIFY(dialogs.shown().isEmpty());
+        QVERIFY(errors.reports.isEmpty());
     }
 
     void readsLines_data()
@@ -80,9 +80,9 @@ private slots:
     {
         QFETCH(QByteArray, bytes);
         QFETCH(QStringList, lines);
-        test::ScriptedDialogs dialogs;
+        test::ErrorRecorder errors;
         QCOMPARE(readTextFileLines(fileWith(bytes)), lines);
-        QVERIFY(dialogs.shown().isEmpty());
+        QVERIFY(errors.reports.isEmpty());
     }
 
     void readsBlocks_data()
@@ -131,7 +131,7 @@ private slots:
     {
         QFETCH(QString, reader);
         QFETCH(QString, report);
-        test::ScriptedDialogs dialogs;
+        test::ErrorRecorder errors;
         const QString missing = test::freshScratch() + "/missing.txt";
         if (reader == QLatin1String("lines"))
             QCOMPARE(readTextFileLines(missing), QStringList{""});
@@ -139,24 +139,22 @@ private slots:
             QCOMPARE(readTextFileBlocks(missing), QStringList{""});
         else
             QCOMPARE(isUnreadableText(missing), false);
-        QCOMPARE(dialogs.messages().size(), 1);
-        QCOMPARE(dialogs.messages().first().title, QStringLiteral("Application Error"));
-        QVERIFY2(dialogs.messageTexts().first().contains(report),
-                 qPrintable(dialogs.messageTexts().first()));
+        QCOMPARE(errors.reports.size(), 1);
+        QVERIFY2(errors.reports.first().contains(report), qPrintable(errors.reports.first()));
     }
 
     void folderIsNoTextFile()
     {
-        test::ScriptedDialogs dialogs;
+        test::ErrorRecorder errors;
         const QString folder = test::freshScratch();
         QCOMPARE(readTextFileLines(folder), QStringList{""});
         QCOMPARE(readTextFileBlocks(folder), QStringList{""});
-        const QStringList texts = dialogs.messageTexts();
+        const QStringList texts = errors.reports;
         QCOMPARE(texts.size(), 2);
         QVERIFY(texts[0].contains("Main.ReadFileToStringFSOLine at line 102"));
         QVERIFY(texts[1].contains("Main.ReadFileToStringFSO at line 104"));
     }
 };
 
-QTEST_MAIN(TestTextFiles)
-#include "test_text_files.moc"
+QTEST_GUILESS_MAIN(TestTextFiles)
+#include "test_window_free_text_files.moc"

@@ -1,4 +1,4 @@
-#include "gui/reading_controls.h"
+#include "gui/reading_controller.h"
 
 #include "core/base/failure.h"
 #include "core/reading/reading_places.h"
@@ -19,8 +19,6 @@ namespace lectorix {
 
 namespace {
 
-// Return and Enter press a focused push button, as Space does (the window is no dialog, so
-// Qt gives its buttons no default-button behaviour).
 class EnterPressesButton final : public QObject
 {
 public:
@@ -52,61 +50,91 @@ void setCaption(QAbstractButton* control, const QString& caption)
     control->setText(caption);
 }
 
-void stopReading(MainWindow& form)
+void letEnterPressButtons(QWidget& window)
 {
-    ReadingSession& session = *form.readingSession;
-    if (session.state() == ReadingState::Idle)
-        return;
-    if (session.request().fromPdf && form.readingPlaceKeeper)
-        form.readingPlaceKeeper->keepPlace();
-    session.stop();
-}
-
-QMenu* textBoxContextMenu(MainWindow& form)
-{
-    QMenu* menu = form.textToReadEdit->createStandardContextMenu();
-    menu->addSeparator();
-    QAction* stop = menu->addAction(QStringLiteral("Stop"));
-    stop->setObjectName(QStringLiteral("stopReadingAction"));
-    stop->setShortcut(QKeySequence(Qt::Key_Escape));
-    stop->setEnabled(form.readingSession->state() != ReadingState::Idle);
-    QObject::connect(stop, &QAction::triggered, &form, [&form] { stopReading(form); });
-    return menu;
-}
-
-void setUpReadingControls(MainWindow& form)
-{
-    form.readingHighlight = new ReadingHighlight(*form.readingSession, *form.textToReadEdit, &form);
-    form.readingPlaceKeeper = new ReadingPlaceKeeper(form);
-
-    auto* startPause = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_R), &form);
-    startPause->setObjectName(QStringLiteral("startPauseShortcut"));
-    QObject::connect(startPause, &QShortcut::activated, &form, [&form] {
-        if (form.readButton->isEnabled())
-            pressReadButton(form);
-    });
-    auto* stop = new QShortcut(QKeySequence(Qt::Key_Escape), &form);
-    stop->setObjectName(QStringLiteral("stopShortcut"));
-    QObject::connect(stop, &QShortcut::activated, &form, [&form] { stopReading(form); });
-
-    // A keyboard user can leave the text box with Tab; a tab character can still be pasted.
-    form.textToReadEdit->setTabChangesFocus(true);
-    form.textToReadEdit->setContextMenuPolicy(Qt::CustomContextMenu);
-    QObject::connect(form.textToReadEdit, &QPlainTextEdit::customContextMenuRequested, &form,
-                     [&form](const QPoint& at) {
-                         QMenu* menu = textBoxContextMenu(form);
-                         menu->exec(form.textToReadEdit->viewport()->mapToGlobal(at));
-                         delete menu;
-                     });
-
-    auto* enter = new EnterPressesButton(&form);
-    for (QPushButton* button : form.findChildren<QPushButton*>())
+    auto* enter = new EnterPressesButton(&window);
+    for (QPushButton* button : window.findChildren<QPushButton*>())
         button->installEventFilter(enter);
 }
 
-ReadingPlaceKeeper::ReadingPlaceKeeper(MainWindow& form) : QObject(&form), m_form(form)
+ReadingController::ReadingController(MainWindow& window)
+    : m_window(window), m_session(std::make_unique<ReadingSession>())
 {
-    ReadingSession& session = *form.readingSession;
+    // The reading button follows the session before anything else hears of a change.
+    connect(m_session.get(), &ReadingSession::stateChanged, this,
+            [&window] { showReadingState(window); });
+    m_highlight = std::make_unique<ReadingHighlight>(*m_session, *window.textToReadEdit(), nullptr);
+    m_placeKeeper = std::make_unique<ReadingPlaceKeeper>(*m_session);
+}
+
+// The voice and the session go before the highlight and the keeper that watch them.
+ReadingController::~ReadingController()
+{
+    m_renderVoice.reset();
+    m_session.reset();
+}
+
+void ReadingController::wire()
+{
+    MainWindow& form = m_window;
+    connect(form.textToReadEdit(), &QPlainTextEdit::textChanged, this,
+            &ReadingController::textBoxEdited);
+
+    auto* startPause = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_R), &form);
+    startPause->setObjectName(QStringLiteral("startPauseShortcut"));
+    connect(startPause, &QShortcut::activated, this, [&form] {
+        if (form.readButton()->isEnabled())
+            pressReadButton(form);
+    });
+    auto* stopKey = new QShortcut(QKeySequence(Qt::Key_Escape), &form);
+    stopKey->setObjectName(QStringLiteral("stopShortcut"));
+    connect(stopKey, &QShortcut::activated, this, &ReadingController::stop);
+
+    // A keyboard user can leave the text box with Tab; a tab character can still be pasted.
+    QPlainTextEdit* textBox = form.textToReadEdit();
+    textBox->setTabChangesFocus(true);
+    textBox->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(textBox, &QPlainTextEdit::customContextMenuRequested, this,
+            [this, textBox](const QPoint& at) {
+                QMenu* menu = textBoxContextMenu();
+                menu->exec(textBox->viewport()->mapToGlobal(at));
+                delete menu;
+            });
+}
+
+void ReadingController::stop()
+{
+    if (m_session->state() == ReadingState::Idle)
+        return;
+    if (m_session->request().fromPdf)
+        m_placeKeeper->keepPlace();
+    m_session->stop();
+}
+
+QMenu* ReadingController::textBoxContextMenu()
+{
+    QMenu* menu = m_window.textToReadEdit()->createStandardContextMenu();
+    menu->addSeparator();
+    QAction* stopAction = menu->addAction(QStringLiteral("Stop"));
+    stopAction->setObjectName(QStringLiteral("stopReadingAction"));
+    stopAction->setShortcut(QKeySequence(Qt::Key_Escape));
+    stopAction->setEnabled(m_session->state() != ReadingState::Idle);
+    connect(stopAction, &QAction::triggered, this, &ReadingController::stop);
+    return menu;
+}
+
+void ReadingController::textBoxEdited()
+{
+    // The text being read is no longer what the box shows: that reading ends, and the next
+    // press starts a reading of the new text. A reading of the PDF does not depend on the box.
+    if (m_session->state() != ReadingState::Idle && m_session->request().fromPdf)
+        return;
+    m_session->stop();
+    setCaption(m_window.readButton(), CaptionStart);
+}
+
+ReadingPlaceKeeper::ReadingPlaceKeeper(ReadingSession& session) : m_session(session)
+{
     connect(&session, &ReadingSession::spokenRange, this, [this](qsizetype start, qsizetype) {
         if (!m_wordsHeard)
             m_position = start;
@@ -116,7 +144,7 @@ ReadingPlaceKeeper::ReadingPlaceKeeper(MainWindow& form) : QObject(&form), m_for
         m_position = start;
     });
     connect(&session, &ReadingSession::stateChanged, this, [this](ReadingState state) {
-        const ReadingRequest& request = m_form.readingSession->request();
+        const ReadingRequest& request = m_session.request();
         if (state != ReadingState::Idle) {
             if (!m_running) {
                 m_running = true;
@@ -141,7 +169,7 @@ ReadingPlaceKeeper::ReadingPlaceKeeper(MainWindow& form) : QObject(&form), m_for
 void ReadingPlaceKeeper::keepPlace()
 {
     m_endedEarly = true;
-    const ReadingRequest& request = m_form.readingSession->request();
+    const ReadingRequest& request = m_session.request();
     if (!request.fromPdf)
         return;
     try {

@@ -1,8 +1,8 @@
 // encodeWavToMp3: the encoder's command line, and real encodes with the lame launcher.
+#include "core/base/program_folder.h"
 #include "core/conversion/mp3_encoding.h"
 #include "core/process/process_runner.h"
-#include "core/base/program_folder.h"
-#include "support/scripted_dialogs.h"
+#include "support/error_recorder.h"
 #include "support/test_env.h"
 
 #include <QFile>
@@ -113,7 +113,7 @@ void TestMp3Encoding::encodesWithTheLauncher()
         QStandardPaths::findExecutable(QStringLiteral("mpg123")).isEmpty())
         QSKIP("lame and mpg123 are needed");
     const QString temp = test::freshScratch();
-    test::ScriptedDialogs dialogs;
+    test::ErrorRecorder errors;
     writeEncoder(temp);
     const QString dir = temp + QLatin1Char('/') + folder;
     const QString wav = test::writeFile(dir + QStringLiteral("/in put.wav"), toneWav());
@@ -125,25 +125,25 @@ void TestMp3Encoding::encodesWithTheLauncher()
     QVERIFY2(samples >= 22050 && samples < 22050 + 2 * 1152, qPrintable(QString::number(samples)));
     QVERIFY(!QFile::exists(QDir::currentPath() + QStringLiteral("/pwned")));
     QVERIFY(!QFile::exists(dir + QStringLiteral("/pwned")));
-    QCOMPARE(dialogs.messageTexts(), QStringList());
+    QCOMPARE(errors.reports, QStringList());
 }
 
 void TestMp3Encoding::missingEncoderWritesNothing()
 {
     const QString temp = test::freshScratch();
-    test::ScriptedDialogs dialogs;
+    test::ErrorRecorder errors;
     const QString wav = test::writeFile(temp + QStringLiteral("/output001.wav"), toneWav(100));
     const QString mp3 = temp + QStringLiteral("/output001.mp3");
     QVERIFY(!encodeWavToMp3(wav, mp3));
     QVERIFY(!QFile::exists(mp3));
-    QCOMPARE(dialogs.messageTexts(), QStringList());
+    QCOMPARE(errors.reports, QStringList());
 }
 
 // An encoder in {TEMP} that others can change is never run.
 void TestMp3Encoding::refusedEncoderRunsNothing()
 {
     const QString temp = test::freshScratch();
-    test::ScriptedDialogs dialogs;
+    test::ErrorRecorder errors;
     const QString marker = temp + QStringLiteral("/ran");
     const QString lame = test::writeFile(temp + QStringLiteral("/lame"),
                                          "#!/bin/sh\ntouch '" + marker.toUtf8() + "'\n");
@@ -153,7 +153,7 @@ void TestMp3Encoding::refusedEncoderRunsNothing()
     QVERIFY(!encodeWavToMp3(wav, mp3));
     QVERIFY(!QFile::exists(mp3));
     QVERIFY(!QFile::exists(marker));
-    const QStringList shown = dialogs.messageTexts();
+    const QStringList shown = errors.reports;
     QCOMPARE(shown.size(), 1);
     QVERIFY2(shown.first().startsWith(QStringLiteral("The program ") + lame +
                                       QStringLiteral(" is refused because it can be changed by "
@@ -162,5 +162,5 @@ void TestMp3Encoding::refusedEncoderRunsNothing()
     QVERIFY(shown.first().contains(QStringLiteral("Speak.WAVToMP3 at line 106")));
 }
 
-QTEST_MAIN(TestMp3Encoding)
-#include "test_mp3_encoding.moc"
+QTEST_GUILESS_MAIN(TestMp3Encoding)
+#include "test_window_free_mp3_encoding.moc"

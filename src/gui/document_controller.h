@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+namespace lectorix {
+class ExtractionJob;
+class MainWindow;
+
+// The document in the window: which source a reading takes (the text box, or the PDF named
+// in the PDF box), what fills the text box (a PDF's text, a text file, the sample) and the
+// text box's own buttons.
+class DocumentController final : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit DocumentController(MainWindow& window);
+
+    // Connects the controls; called once the window's controllers exist.
+    void wire();
+
+    // True when the text box is the source for reading aloud, false when the PDF is.
+    bool useTextBox() const { return m_useTextBox; }
+    void setUseTextBox(bool use) { m_useTextBox = use; }
+    // The extraction filling the text box, while one runs.
+    QPointer<ExtractionJob>& textExtraction() { return m_textExtraction; }
+
+    void choosePdf(); // "..." beside the PDF path
+    // What choosing path does: it becomes the PDF to read, and its text fills the text box.
+    void openPdf(const QString& path);
+    void loadTextFromFile(); // "Load Text From Text File"
+    // What choosing path there does: the file's text fills the text box and becomes the source.
+    void loadTextFile(const QString& path);
+    void saveTextToFile(); // "Save Text To Text File"
+    void clearText();      // "Clear Text"
+    void loadSample();     // "Load Sample/Example File"
+
+    // Opens a document named on the command line exactly as choosing it in the window would:
+    // a PDF as the "..." chooser does (the path goes into the PDF box, the PDF becomes the
+    // source for reading, its text fills the box), a text file (by its content type, see
+    // documentKind) as "Load Text From Text File" does. The file dialog those handlers show
+    // is answered with the path instead of being shown. A PDF's text arrives while the window
+    // goes on, as with a chosen PDF; a text file's text replaces whatever an earlier document
+    // (the one remembered from the last session) is still delivering.
+    void openDocument(const QString& path);
+
+    // The focus left the text box for reason: a move to another control of the window makes
+    // the box the source.
+    void textBoxLeft(Qt::FocusReason reason);
+
+private:
+    void offerSampleFolder();
+
+    MainWindow& m_window;
+    bool m_useTextBox = false;
+    QPointer<ExtractionJob> m_textExtraction;
+};
+
+} // namespace lectorix

@@ -1,0 +1,94 @@
+#pragma once
+
+#include "core/speech/speech_engine.h"
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class QAbstractButton;
+class QMenu;
+class QWidget;
+
+namespace lectorix {
+class MainWindow;
+class ReadingHighlight;
+class ReadingPlaceKeeper;
+class ReadingSession;
+
+// Sets a control's caption; an accessible name that spoke the old caption speaks the new one,
+// and screen readers are told of the change.
+void setCaption(QAbstractButton* control, const QString& caption);
+
+// Return and Enter press a focused push button of window, as Space does (the window is no
+// dialog, so Qt gives its buttons no default-button behaviour).
+void letEnterPressButtons(QWidget& window);
+
+// Reading aloud in the window: the reading session, the highlight in the text box, the places
+// kept for PDFs, the keyboard (Ctrl+R starts, pauses and resumes as the reading button does,
+// Escape stops, Tab leaves the text box) and the text box's context menu. The reading button
+// itself is handled by pressReadButton (read_aloud.h). Destroying it ends the reading.
+class ReadingController final : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit ReadingController(MainWindow& window);
+    ~ReadingController() override;
+
+    // Connects the controls; called once the window's controllers exist.
+    void wire();
+
+    ReadingSession* session() const { return m_session.get(); }
+    // Where the voice is, shown in the text box while it is read.
+    ReadingHighlight* highlight() const { return m_highlight.get(); }
+    // Where readings of PDFs stopped early.
+    ReadingPlaceKeeper* placeKeeper() const { return m_placeKeeper.get(); }
+    // The voice of a "Test Speed" or WAV rendering, while one runs; the sliders act on it.
+    std::unique_ptr<speech::Voice>& renderVoice() { return m_renderVoice; }
+
+    // Ends the reading at once, whatever its source; the caption goes back to "Start Reading"
+    // and the next press starts afresh. A reading of a PDF keeps its place first. An MP3
+    // export is not touched. Nothing happens when no reading runs.
+    void stop();
+
+    // The text box's context menu: the usual editing entries and "Stop", enabled while a
+    // reading runs. The caller owns the menu.
+    QMenu* textBoxContextMenu();
+
+private:
+    // The text box was edited: a reading of it ends.
+    void textBoxEdited();
+
+    MainWindow& m_window;
+    std::unique_ptr<ReadingSession> m_session;
+    std::unique_ptr<ReadingHighlight> m_highlight;
+    std::unique_ptr<ReadingPlaceKeeper> m_placeKeeper;
+    std::unique_ptr<speech::Voice> m_renderVoice;
+};
+
+// Keeps where readings of PDFs got to: the place of one ended early (stopped, or the window
+// closed) is stored for its document, and a reading that went to the end forgets it.
+class ReadingPlaceKeeper final : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit ReadingPlaceKeeper(ReadingSession& session);
+
+    // Stores the place of the PDF reading that is about to be ended early.
+    void keepPlace();
+    // Where the running or last PDF reading got to: the start of the word heard last (or,
+    // from a voice that does not tell its words, of the line begun last), in its text.
+    qsizetype position() const { return m_position; }
+
+private:
+    ReadingSession& m_session;
+    qsizetype m_position = 0;
+    bool m_wordsHeard = false;
+    bool m_endedEarly = false;
+    bool m_running = false;
+};
+
+} // namespace lectorix

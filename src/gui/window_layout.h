@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QRect>
+#include <QString>
+
+#include <span>
+
+namespace lectorix {
+
+// What a row of the layout builds.
+enum class ControlKind {
+    Frame,      // QGroupBox
+    Button,     // QPushButton, in the larger button font
+    Label,      // QLabel, left aligned
+    ValueLabel, // QLabel, centred: shows a slider's value
+    Slider,     // horizontal QSlider from min to max
+    LineEdit,   // QLineEdit
+    TextEdit,   // QPlainTextEdit, caption as its first text
+    CheckBox,   // QCheckBox
+    Option,     // QRadioButton
+    ComboBox,   // QComboBox
+};
+
+// One control of the main window. The window builds itself from these rows, in this order,
+// and its tests check it against them.
+struct ControlRow
+{
+    ControlKind kind;
+    const char* name;   // object name: tests and screen readers find the control by it
+    const char* parent; // object name of its container ("mainWindow" for the window)
+    const char* caption;
+    QRect twips;                 // position and designed size, in twips (15 to a pixel)
+    const char* accessible;      // accessible name; nullptr: the caption
+    bool pointerHandler = false; // moving the mouse over it sets the window's pointer
+    int minimum = 0;             // sliders only
+    int maximum = 0;
+};
+
+// The window's controls, containers before what they hold. The focusable ones take the focus
+// with Tab in this order.
+std::span<const ControlRow> windowLayout();
+
+// The window's fixed size in pixels.
+inline constexpr QSize WindowSize{1064, 433};
+
+// Twips to pixels.
+QRect pixelsFromTwips(const QRect& twips);
+
+// The accessible name a row gives its control.
+QString accessibleNameOf(const ControlRow& row);
+
+// True for the kinds that take the focus with Tab.
+bool takesTabFocus(ControlKind kind);
+
+} // namespace lectorix
