@@ -12,6 +12,7 @@
 #include "core/files/temp_folder.h"
 #include "gui/conversion_progress.h"
 #include "gui/dialogs.h"
+#include "gui/job_failure_reports.h"
 #include "gui/main_window.h"
 #include "gui/password_prompt.h"
 #include "gui/voice_setup.h"
@@ -89,6 +90,7 @@ void saveAudioAsMp3(MainWindow& form)
     request.verbatim = readsVerbatim();
 
     auto* job = new ConversionJob(request, &form);
+    reportFailuresOf(*job);
     QObject::connect(job, &ConversionJob::finished, &form,
                      [&form, job](const ConversionResult& result) {
                          job->deleteLater();
