@@ -12,7 +12,7 @@ class QTemporaryDir;
 namespace lectorix {
 class ExtractionJob;
 struct ExtractionResult;
-}
+} // namespace lectorix
 
 namespace lectorix::cli {
 

@@ -69,18 +69,17 @@ ExtractionReportLines conversionExtractionLines(bool passwordGiven)
 void reportFailuresOf(ConversionJob& job)
 {
     QObject::connect(&job, &ConversionJob::stepFailed, &job, &reportConversionFailure);
-    const ExtractionReportLines lines = conversionExtractionLines(!job.request().password.isEmpty());
-    QObject::connect(&job, &ConversionJob::extractionStepFailed, &job,
-                     [lines](const ExtractionFailure& failure) {
-                         reportExtractionFailure(failure, lines);
-                     });
+    const ExtractionReportLines lines =
+        conversionExtractionLines(!job.request().password.isEmpty());
+    QObject::connect(
+        &job, &ConversionJob::extractionStepFailed, &job,
+        [lines](const ExtractionFailure& failure) { reportExtractionFailure(failure, lines); });
 }
 
 void reportTextLinesFailure(const TextFileFailure& failure)
 {
     const int line = failure.step == TextFileStep::Split ? 116 : 102;
-    reportApplicationError(sourceTag("Main", "ReadFileToStringFSOLine"), line,
-                           failure.description);
+    reportApplicationError(sourceTag("Main", "ReadFileToStringFSOLine"), line, failure.description);
 }
 
 void reportTextBlocksFailure(const TextFileFailure& failure)

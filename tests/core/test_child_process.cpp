@@ -107,10 +107,17 @@ private slots:
     {
         const QString temp = test::freshScratch();
         const QByteArray out = QFile::encodeName(temp + "/args out");
-        const QByteArrayList args = {"a b",        "q\"uote",           "",
-                                     "\"\"",       "$HOME",             "`touch " + out + "x`",
-                                     "; rm -rf /", "päß 中文 Ωμέγα",    "line\nbreak",
-                                     "back\\slash", QByteArray("p\xe4\"ss")};
+        const QByteArrayList args = {"a b",
+                                     "q\"uote",
+                                     "",
+                                     "\"\"",
+                                     "$HOME",
+                                     "`touch " + out + "x`",
+                                     "; rm -rf /",
+                                     "päß 中文 Ωμέγα",
+                                     "line\nbreak",
+                                     "back\\slash",
+                                     QByteArray("p\xe4\"ss")};
         // printf repeats its format for every argument; NUL separates them unambiguously.
         QCOMPARE(exitCodeOf(shell("printf '%s\\0' \"$@\" > \"$0\"", args, out)), 0);
         QByteArray written = test::readFile(QFile::decodeName(out));
@@ -148,7 +155,8 @@ private slots:
                                    "wait",
                                    {}, QFile::encodeName(temp))),
                  0);
-        QTRY_VERIFY(QFile::exists(temp + "/sleeper") && !test::readFile(temp + "/sleeper").isEmpty());
+        QTRY_VERIFY(QFile::exists(temp + "/sleeper") &&
+                    !test::readFile(temp + "/sleeper").isEmpty());
         const qint64 shellPid = test::readFile(temp + "/shell").trimmed().toLongLong();
         const qint64 sleeper = test::readFile(temp + "/sleeper").trimmed().toLongLong();
         QVERIFY(shellPid > 0 && sleeper > 0);

@@ -69,15 +69,17 @@ private slots:
         const QString password = QStringLiteral("Pä\"ss wörd");
         const QStringList rc4_40{"--allow-weak-crypto", "--encrypt", "@", "owner 1", "40", "--"};
         const QStringList rc4_128{"--allow-weak-crypto", "--encrypt", "@", "owner 1", "128",
-                                  "--use-aes=n", "--"};
+                                  "--use-aes=n",         "--"};
         const QStringList aes128{"--encrypt", "@", "owner 1", "128", "--use-aes=y", "--"};
         const QStringList aes256{"--encrypt", "@", "owner 1", "256", "--"};
         QTest::newRow("RC4 40, Latin-1 retry") << rc4_40 << password << password << true;
         QTest::newRow("RC4 128, Latin-1 retry") << rc4_128 << password << password << true;
         QTest::newRow("AES 128, Latin-1 retry") << aes128 << password << password << true;
         QTest::newRow("AES 256, UTF-8") << aes256 << password << password << true;
-        QTest::newRow("RC4 128, wrong password") << rc4_128 << password << QStringLiteral("wröng") << false;
-        QTest::newRow("AES 256, wrong password") << aes256 << password << QStringLiteral("wrong") << false;
+        QTest::newRow("RC4 128, wrong password")
+            << rc4_128 << password << QStringLiteral("wröng") << false;
+        QTest::newRow("AES 256, wrong password")
+            << aes256 << password << QStringLiteral("wrong") << false;
         // Outside Latin-1 there is no second try: the UTF-8 form does.
         QTest::newRow("AES 256, beyond Latin-1")
             << aes256 << QStringLiteral("Ωμέγα") << QStringLiteral("Ωμέγα") << true;
@@ -94,9 +96,9 @@ private slots:
         const QString temp = test::freshScratch();
         const QString pdf = temp + "/locked.pdf";
         qpdfOptions.replaceInStrings(QStringLiteral("@"), password);
-        QCOMPARE(QProcess::execute("qpdf", qpdfOptions + QStringList{test::corpusFile(
-                                                             "french_diacritics.pdf"),
-                                                         pdf}),
+        QCOMPARE(QProcess::execute("qpdf",
+                                   qpdfOptions +
+                                       QStringList{test::corpusFile("french_diacritics.pdf"), pdf}),
                  0);
         ExtractionRequest request;
         request.pdfPath = pdf;
@@ -170,10 +172,18 @@ private slots:
         QTest::addColumn<QString>("pdf");
         QTest::addColumn<QString>("output");
         QTest::addColumn<QString>("written");
-        QTest::newRow("named") << "/d/a.pdf" << "/t/x.txt" << "/t/x.txt";
-        QTest::newRow("beside") << "/t/output.pdf" << "" << "/t/output.txt";
-        QTest::newRow("upper case") << "/d/A.PDF" << "" << "/d/A.txt";
-        QTest::newRow("other extension") << "/d/a.bin" << "" << "/d/a.bin.txt";
+        QTest::newRow("named") << "/d/a.pdf"
+                               << "/t/x.txt"
+                               << "/t/x.txt";
+        QTest::newRow("beside") << "/t/output.pdf"
+                                << ""
+                                << "/t/output.txt";
+        QTest::newRow("upper case") << "/d/A.PDF"
+                                    << ""
+                                    << "/d/A.txt";
+        QTest::newRow("other extension") << "/d/a.bin"
+                                         << ""
+                                         << "/d/a.bin.txt";
     }
 
     void outputPaths()

@@ -45,8 +45,9 @@ private slots:
         QTest::newRow("converter, absolute dash name unchanged")
             << converterArguments(c, {}, "/d/-layout.pdf", {}, 0, 0, false)
             << QByteArrayList{c, "/d/-layout.pdf"};
-        const QByteArrayList raw{"-h", "-r", "-s", "22.05", "--bitwidth", "16", "--signed",
-                                 "--little-endian", "-m", "m", "-"};
+        const QByteArrayList raw{"-h",         "-r", "-s",       "22.05",
+                                 "--bitwidth", "16", "--signed", "--little-endian",
+                                 "-m",         "m",  "-"};
         QTest::newRow("encoder writing the MP3")
             << pipedEncoderArguments("/t/lame", "/o/it's $(x) Привет.mp3")
             << QByteArrayList{"/t/lame"} + raw + QByteArrayList{"/o/it's $(x) Привет.mp3"};
@@ -58,8 +59,8 @@ private slots:
             << QByteArrayList{"lame"} + raw + QByteArrayList{"./-x.mp3"};
         QTest::newRow("document information with a password")
             << documentInfoArguments("-a b.pdf", "p w")
-            << QByteArrayList{"pdfinfo", "-enc", "UTF-8", "-opw", "p w", "-upw", "p w",
-                              "./-a b.pdf"};
+            << QByteArrayList{"pdfinfo", "-enc", "UTF-8", "-opw",
+                              "p w",     "-upw", "p w",   "./-a b.pdf"};
     }
 
     void argumentLists()

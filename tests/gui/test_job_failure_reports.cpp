@@ -40,7 +40,8 @@ private slots:
         QTest::addColumn<QString>("procedure");
         QTest::addColumn<int>("line");
         const auto save = [](const char* name, ConversionStep step, int line) {
-            QTest::newRow(name) << conversionStep(step) << "Form1" << "PushButton8_Click" << line;
+            QTest::newRow(name) << conversionStep(step) << "Form1"
+                                << "PushButton8_Click" << line;
         };
         save("working folder", ConversionStep::MakeWorkingFolder, 114);
         save("encoder refused", ConversionStep::CheckEncoder, 164);
@@ -61,8 +62,8 @@ private slots:
                 116);
         extract("export: converter", ExtractionStep::RunConverter, open, "Form1",
                 "PushButton8_Click", 130);
-        extract("export: converter with a password", ExtractionStep::RunConverter, locked,
-                "Form1", "PushButton8_Click", 126);
+        extract("export: converter with a password", ExtractionStep::RunConverter, locked, "Form1",
+                "PushButton8_Click", 126);
         extract("export: text file test", ExtractionStep::FindText, open, "Form1",
                 "PushButton8_Click", 158);
         extract("export: readability test", ExtractionStep::TestText, open, "Form1",
@@ -77,8 +78,8 @@ private slots:
         extract("text box: text file test", ExtractionStep::FindText, box, "Read", "GetPDFText",
                 120);
 
-        const auto file = [](const char* name, bool lines, TextFileStep step,
-                             const char* procedure, int line) {
+        const auto file = [](const char* name, bool lines, TextFileStep step, const char* procedure,
+                             int line) {
             std::function<void()> report = [lines, step] {
                 if (lines)
                     reportTextLinesFailure({step, Why, QString()});
@@ -105,9 +106,9 @@ private slots:
         QCOMPARE(dialogs.messages().size(), 1);
         QCOMPARE(dialogs.messages().first().title, QStringLiteral("Application Error"));
         QCOMPARE(dialogs.messageTexts().first(),
-                 applicationErrorText(sourceTag(module.toLatin1().constData(),
-                                                procedure.toLatin1().constData()),
-                                      line, Why));
+                 applicationErrorText(
+                     sourceTag(module.toLatin1().constData(), procedure.toLatin1().constData()),
+                     line, Why));
     }
 };
 

@@ -290,8 +290,8 @@ void ConversionJob::State::readDocumentInfo()
         if (waitingForDocumentInfo)
             complete();
     });
-    if (documentInfo->start(documentInfoArguments(request.sourcePdf, request.password),
-                            QString(), -1, workPath(QStringLiteral("info.txt"))) != 0)
+    if (documentInfo->start(documentInfoArguments(request.sourcePdf, request.password), QString(),
+                            -1, workPath(QStringLiteral("info.txt"))) != 0)
         documentInfoDone = true; // no pdfinfo: the tags go without
 }
 

@@ -37,16 +37,16 @@ struct ConversionRequest
 
 enum class ConversionStage {
     Extracting, // the PDF's text is being extracted
-    Speaking,   // piece i of n is being spoken into a WAV file
-    Encoding,   // piece i of n is being encoded to MP3
-    Joining,    // the pieces are being joined into one MP3
+    Speaking,   // part i of n is being spoken into its encoder
+    Encoding,   // the MP3 is finished (its tags, the rename)
+    Joining,    // the parts are being joined into one MP3
 };
 
 struct ConversionProgress
 {
     ConversionStage stage = ConversionStage::Extracting;
     int piece = 0;         // 1-based; 0 while extracting
-    int pieces = 0;        // 0 until the text is cut
+    int pieces = 0;        // the parts the text is spoken in; 0 until it is cut
     double fraction = 0.0; // of the whole job, 0..1
 };
 

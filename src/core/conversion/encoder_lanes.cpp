@@ -60,7 +60,8 @@ EncoderLanes::EncoderLanes(Setup setup, QStringList parts, QObject* parent)
     for (size_t i = 0; i < d->lanes.size(); ++i) {
         Lane& lane = d->lanes[i];
         lane.text = parts.at(qsizetype(i));
-        lane.mp3Path = i == 0 ? d->setup.mp3Path : d->workPath(QStringLiteral("part%1.mp3").arg(i + 1));
+        lane.mp3Path =
+            i == 0 ? d->setup.mp3Path : d->workPath(QStringLiteral("part%1.mp3").arg(i + 1));
     }
 }
 

@@ -60,8 +60,10 @@ TextFilePieces readTextFileLines(const QString& path)
     const auto failed = [&](const TextFileFailure& failure) { read.failure = failure; };
     // Opening and reading the whole file is the one step that touches the disk.
     QString text;
-    if (runStep(TextFileStep::Read, [&] { text = readTextFile(path); }, failed))
-        runStep(TextFileStep::Split, [&] { read.pieces = splitLines(text); }, failed);
+    if (runStep(
+            TextFileStep::Read, [&] { text = readTextFile(path); }, failed))
+        runStep(
+            TextFileStep::Split, [&] { read.pieces = splitLines(text); }, failed);
     return read;
 }
 
@@ -77,8 +79,10 @@ TextFilePieces readTextFileBlocks(const QString& path)
                 throw Failure(QStringLiteral("File not found: %1").arg(path));
         },
         failed);
-    if (found && runStep(TextFileStep::Read, [&] { text = readTextFile(path); }, failed))
-        runStep(TextFileStep::Split, [&] { read.pieces = splitBlocks(text); }, failed);
+    if (found && runStep(
+                     TextFileStep::Read, [&] { text = readTextFile(path); }, failed))
+        runStep(
+            TextFileStep::Split, [&] { read.pieces = splitBlocks(text); }, failed);
     return read;
 }
 

@@ -1,13 +1,13 @@
 #include "core/pdf/document_text.h"
 
-#include "core/process/child_process.h"
 #include "core/base/failure.h"
 #include "core/files/file_utils.h"
-#include "core/process/missing_parts.h"
-#include "core/pdf/pdf_converter.h"
-#include "core/process/process_runner.h"
 #include "core/files/temp_folder.h"
 #include "core/files/text_files.h"
+#include "core/pdf/pdf_converter.h"
+#include "core/process/child_process.h"
+#include "core/process/missing_parts.h"
+#include "core/process/process_runner.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -94,9 +94,8 @@ void ExtractionJob::start()
         // A working copy that a full disk refused is no missing document.
         if (m_source != m_request.pdfPath && fileExists(m_request.pdfPath))
             m_machineFault = fullDiskHolding(m_source, QFileInfo(m_request.pdfPath).size());
-        const ExtractionOutcome outcome = m_machineFault.isEmpty()
-                                              ? ExtractionOutcome::Missing
-                                              : ExtractionOutcome::MachineFault;
+        const ExtractionOutcome outcome =
+            m_machineFault.isEmpty() ? ExtractionOutcome::Missing : ExtractionOutcome::MachineFault;
         QTimer::singleShot(0, this, [this, outcome] { finish(outcome); });
         return;
     }
