@@ -32,6 +32,8 @@ struct EncoderLanes::Lane
     qint64 spoken = 0;
     bool speakingDone = false;
     std::optional<int> encoderExit;
+    // Why the voice stopped, while the encoder's end, which may be the cause, is awaited.
+    std::optional<QString> speechFailure;
 };
 
 struct EncoderLanes::State
@@ -123,6 +125,11 @@ void EncoderLanes::speechEnded(Lane& lane, const QString& failure)
     lane.rendering.reset();
     if (!failure.isEmpty()) {
         // When the encoder went first, the voice lost its listener: the encoder is the cause.
+        // Its end may not have arrived yet; the voice has closed the pipe, so it comes.
+        if (!lane.encoderExit && lane.encoder && lane.encoder->isRunning()) {
+            lane.speechFailure = failure;
+            return;
+        }
         if (lane.encoderExit && *lane.encoderExit != 0)
             end(LanesEnd::EncoderFailed);
         else
@@ -139,6 +146,10 @@ void EncoderLanes::encoderEnded(Lane& lane, int exitCode)
     lane.encoderExit = exitCode;
     if (exitCode != 0) {
         end(LanesEnd::EncoderFailed);
+        return;
+    }
+    if (lane.speechFailure) {
+        end(LanesEnd::SpeechFailed, *lane.speechFailure);
         return;
     }
     // While the voice still speaks, speechEnded() comes back here, or learns of the failure.
