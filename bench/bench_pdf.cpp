@@ -8,7 +8,6 @@
 
 #include "core/base/event_pump.h"
 #include "core/files/file_utils.h"
-#include "core/process/process_runner.h"
 #include "core/base/program_folder.h"
 #include "core/files/temp_folder.h"
 #include "core/files/text_files.h"
@@ -21,6 +20,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -135,9 +135,9 @@ int main(int argc, char** argv)
     const double bare = medianMs(
         runs, [&] { QFile::remove(bareOut); },
         [&] {
-            runAndWait(quoted(QStringLiteral("pdftotext")) + QStringLiteral(" -f 1 -l 100 ") +
-                           quoted(pdf) + QLatin1Char(' ') + quoted(bareOut),
-                       0);
+            QProcess::execute(QStringLiteral("pdftotext"),
+                              {QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"),
+                               QStringLiteral("100"), pdf, bareOut});
         });
     const double extract = medianMs(runs, clearBox, [&] {
         loadPdfText(form, pdf);

@@ -4,7 +4,6 @@
 #include "cli/interrupt_watch.h"
 #include "cli/password.h"
 #include "cli/terminal_progress.h"
-#include "core/base/error_report.h"
 #include "core/files/text_decoding.h"
 
 #include <QFile>
@@ -49,6 +48,12 @@ QString readTextInput(const QString& path, QString& problem)
         return QString();
     }
     return decodeTextFile(bytes);
+}
+
+QString stepFailureText(const QString& description, const QString& reason)
+{
+    const QString said = oneLine(description);
+    return reason.isEmpty() ? said : said + QStringLiteral(": ") + oneLine(reason);
 }
 
 QString failureText(const ConversionResult& result)
@@ -153,6 +158,11 @@ void BatchConversion::startCurrent(const QString& password)
         if (job == m_job)
             m_progress.update(progress);
     });
+    connect(job, &ConversionJob::stepFailed, this, [this](const ConversionFailure& failure) {
+        printStepFailure(stepFailureText(failure));
+    });
+    connect(job, &ConversionJob::extractionStepFailed, this,
+            [this](const ExtractionFailure& failure) { printStepFailure(stepFailureText(failure)); });
     connect(job, &ConversionJob::finished, this, [this, job](const ConversionResult& result) {
         if (job != m_job)
             return;
@@ -213,6 +223,13 @@ void BatchConversion::fail(const QString& reason)
     m_progress.printMessage(
         QStringLiteral("%1: %2: %3\n").arg(ProgramName, shownName(current().name), reason));
     next();
+}
+
+// A step that failed while the job goes on: said at once, naming the input.
+void BatchConversion::printStepFailure(const QString& text)
+{
+    m_progress.printMessage(
+        QStringLiteral("%1: %2: %3\n").arg(ProgramName, shownName(current().name), text));
 }
 
 void BatchConversion::end(int exitCode)

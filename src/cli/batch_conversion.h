@@ -65,6 +65,7 @@ private:
     bool askPasswordAndRetry();
     void next();
     void fail(const QString& reason);
+    void printStepFailure(const QString& text);
     void end(int exitCode);
     const BatchInput& current() const { return m_inputs.at(m_current); }
 
@@ -78,6 +79,14 @@ private:
     bool m_ended = false;
     QPointer<ConversionJob> m_job;
 };
+
+// A failed step of a job as the converter prints it, on one line: its description, and the
+// system's reason where there is one.
+QString stepFailureText(const QString& description, const QString& reason);
+template <typename Step> QString stepFailureText(const StepFailure<Step>& failure)
+{
+    return stepFailureText(failure.description, failure.reason);
+}
 
 // What a failed conversion is reported with: the converter's reason for the outcome, and for
 // a failed step or output the job's message, on one line.

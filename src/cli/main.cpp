@@ -151,13 +151,14 @@ int printTexts(const Options& options)
         if (!readStandardInput(choices.standardInputText))
             return ExitFailed;
     }
-    setErrorReportSink([](const QString& tag, int line, const QString& description) {
-        printError(QStringLiteral("Application Error: %1 (in %2 at line %3)")
-                       .arg(description, tag, QString::number(line)));
-    });
-    return printSpokenTexts(
+    TextPrinting printing(
         options.inputs, choices,
         [](const QString& text) { return printToStandardOutput(text) == 0; }, printError);
+    QObject::connect(&printing, &TextPrinting::finished, &printing,
+                     [](int code) { QCoreApplication::exit(code); });
+    // Started from the event loop, so that printing that ends at once still ends exec().
+    QTimer::singleShot(0, &printing, &TextPrinting::start);
+    return QCoreApplication::exec();
 }
 
 int convertInputs(const Options& options)
@@ -208,10 +209,11 @@ int convertInputs(const Options& options)
 
     InterruptWatch watch;
     TerminalProgress progress(!options.quiet && standardErrorIsTerminal());
+    // What the core still reports on its own is said plainly, as the jobs' failed steps are.
     const ErrorReportSink previousSink =
-        setErrorReportSink([&progress](const QString& tag, int line, const QString& description) {
-            progress.printMessage(QStringLiteral("Application Error: %1 (in %2 at line %3)\n")
-                                      .arg(description, tag, QString::number(line)));
+        setErrorReportSink([&progress](const QString&, int, const QString& description) {
+            progress.printMessage(ProgramName + QStringLiteral(": ") + description +
+                                  QLatin1Char('\n'));
         });
     int exitCode = ExitFailed;
     {

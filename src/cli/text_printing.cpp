@@ -2,92 +2,137 @@
 
 #include "cli/arguments.h"
 #include "cli/batch_conversion.h"
-#include "core/conversion/chunking.h"
 #include "core/conversion/conversion_job.h"
-#include "core/pdf/document_text.h"
+#include "core/conversion/spoken_text.h"
 #include "core/files/temp_folder.h"
 #include "core/files/text_decoding.h"
+#include "core/pdf/document_text.h"
 #include "core/text/text_preparation.h"
 
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QTimer>
+
+#include <memory>
 
 namespace lectorix::cli {
 
-namespace {
-
-// The text of a PDF, by the same extraction a conversion uses; problem says why there is none.
-QString pdfText(const QString& path, const QString& password, QString& problem)
+TextPrinting::TextPrinting(QStringList inputs, TextPrintingChoices choices, Write write,
+                           PrintError printError, QObject* parent)
+    : QObject(parent), m_inputs(std::move(inputs)), m_choices(std::move(choices)),
+      m_write(std::move(write)), m_printError(std::move(printError))
 {
-    const std::unique_ptr<QTemporaryDir> work = makeWorkingFolder(QStringLiteral("conversion"));
-    if (!work) {
-        problem = QStringLiteral("no working folder");
-        return QString();
-    }
-    ExtractionRequest request;
-    request.pdfPath = QFileInfo(path).absoluteFilePath();
-    request.password = password;
-    request.workingCopyPath = work->path() + QStringLiteral("/output.pdf");
-    request.report = {"Form1", "PushButton8_Click", 116, password.isEmpty() ? 130 : 126, 158, 160};
-    ExtractionJob job(request);
-    ExtractionResult result;
-    QEventLoop loop;
-    QObject::connect(&job, &ExtractionJob::finished, &loop,
-                     [&](const ExtractionResult& finished) {
-                         result = finished;
-                         loop.quit();
-                     });
-    job.start();
-    if (job.isRunning())
-        loop.exec();
-    if (result.outcome == ExtractionOutcome::Text)
-        return readTextFile(result.textPath);
-    // A tool that could not run says why in its detail; the other outcomes have their reason.
-    const bool toolFailed = result.outcome == ExtractionOutcome::MachineFault ||
-                            result.outcome == ExtractionOutcome::Failed ||
-                            result.outcome == ExtractionOutcome::Cancelled;
-    problem = toolFailed && !result.detail.isEmpty()
-                  ? result.detail
-                  : conversionFailureReason(conversionOutcome(result.outcome, !password.isEmpty()));
-    return QString();
 }
 
-} // namespace
-
-int printSpokenTexts(const QStringList& inputs, const TextPrintingChoices& choices,
-                     const std::function<bool(const QString&)>& write,
-                     const std::function<void(const QString&)>& printError)
+TextPrinting::~TextPrinting()
 {
-    int status = 0;
-    for (const QString& input : inputs) {
-        QString problem;
-        QString text;
-        if (input == StandardInputName)
-            text = choices.standardInputText;
-        else if (QFileInfo(input).isDir())
-            problem = QStringLiteral("is a folder, not a document");
-        else if (isTextInput(input))
-            text = readTextInput(input, problem);
-        else
-            text = pdfText(input, choices.password, problem);
-        if (!problem.isEmpty()) {
-            printError(QStringLiteral("%1: %2").arg(shownName(input), problem));
-            status = 1;
-            continue;
-        }
-        const QList<SpokenPiece> pieces =
-            choices.verbatim ? linesForSpeech(text) : prepareForSpeech(text);
-        QString lines;
-        for (const SpokenPiece& piece : pieces) {
-            const QString line = speechLine(piece.text);
-            if (!line.trimmed().isEmpty())
-                lines += line + QLatin1Char('\n');
-        }
-        if (!write(lines))
-            return 1;
+    delete m_extraction; // stops the converter
+}
+
+void TextPrinting::start()
+{
+    next();
+}
+
+void TextPrinting::next()
+{
+    ++m_current;
+    if (m_current >= m_inputs.size()) {
+        emit finished(m_status);
+        return;
     }
-    return status;
+    const QString input = m_inputs.at(m_current);
+    QString problem;
+    QString text;
+    if (input == StandardInputName)
+        text = m_choices.standardInputText;
+    else if (QFileInfo(input).isDir())
+        problem = QStringLiteral("is a folder, not a document");
+    else if (isTextInput(input))
+        text = readTextInput(input, problem);
+    else {
+        extractPdf(input);
+        return;
+    }
+    print(input, text, problem);
+}
+
+void TextPrinting::extractPdf(const QString& input)
+{
+    try {
+        m_workFolder = makeWorkingFolder(QStringLiteral("conversion"));
+    } catch (const Failure&) {
+        m_workFolder.reset();
+    }
+    if (!m_workFolder) {
+        print(input, QString(), QStringLiteral("no working folder"));
+        return;
+    }
+    ExtractionRequest request;
+    request.pdfPath = QFileInfo(input).absoluteFilePath();
+    request.password = m_choices.password;
+    request.workingCopyPath = m_workFolder->path() + QStringLiteral("/output.pdf");
+    m_extraction = new ExtractionJob(request, this);
+    connect(m_extraction, &ExtractionJob::stepFailed, this,
+            [this, input](const ExtractionFailure& failure) {
+                m_printError(
+                    QStringLiteral("%1: %2").arg(shownName(input), stepFailureText(failure)));
+            });
+    connect(m_extraction, &ExtractionJob::finished, this,
+            [this, input](const ExtractionResult& result) { extracted(input, result); });
+    m_extraction->start();
+}
+
+void TextPrinting::extracted(const QString& input, const ExtractionResult& result)
+{
+    m_extraction->deleteLater();
+    m_extraction = nullptr;
+    QString text;
+    QString problem;
+    if (result.outcome == ExtractionOutcome::Text) {
+        try {
+            text = readTextFile(result.textPath);
+        } catch (const Failure& failure) {
+            problem = failure.description();
+        }
+    } else {
+        // A tool that could not run says why in its detail; the other outcomes have their
+        // reason.
+        const bool toolFailed = result.outcome == ExtractionOutcome::MachineFault ||
+                                result.outcome == ExtractionOutcome::Failed ||
+                                result.outcome == ExtractionOutcome::Cancelled;
+        problem = toolFailed && !result.detail.isEmpty()
+                      ? result.detail
+                      : conversionFailureReason(
+                            conversionOutcome(result.outcome, !m_choices.password.isEmpty()));
+    }
+    m_workFolder.reset();
+    // Handled from the event loop, so that the next extraction never starts inside this one's
+    // end.
+    QTimer::singleShot(0, this, [this, input, text, problem] { print(input, text, problem); });
+}
+
+void TextPrinting::print(const QString& input, const QString& text, const QString& problem)
+{
+    if (!problem.isEmpty()) {
+        m_printError(QStringLiteral("%1: %2").arg(shownName(input), problem));
+        m_status = 1;
+        next();
+        return;
+    }
+    const QList<SpokenPiece> pieces =
+        m_choices.verbatim ? linesForSpeech(text) : prepareForSpeech(text);
+    QString lines;
+    for (const SpokenPiece& piece : pieces) {
+        const QString line = speechLine(piece.text);
+        if (!line.trimmed().isEmpty())
+            lines += line + QLatin1Char('\n');
+    }
+    if (!m_write(lines)) {
+        emit finished(1);
+        return;
+    }
+    next();
 }
 
 } // namespace lectorix::cli

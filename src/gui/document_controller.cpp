@@ -7,6 +7,7 @@
 #include "core/pdf/document_text.h"
 #include "gui/command_line.h"
 #include "gui/dialogs.h"
+#include "gui/job_failure_reports.h"
 #include "gui/main_window.h"
 #include "gui/pdf_text.h"
 
@@ -93,7 +94,12 @@ void DocumentController::loadTextFile(const QString& path)
     cancelTextExtraction(form);
     g(108, [&] { form.setMousePointer(MainWindow::PointerBusy); });
     g(110, [&] { form.textToReadEdit()->setPlainText(QString()); });
-    g.assign(112, blocks, [&] { return readTextFileBlocks(path); });
+    g.assign(112, blocks, [&] {
+        const TextFilePieces read = readTextFileBlocks(path);
+        if (read.failure)
+            reportTextBlocksFailure(*read.failure);
+        return read.pieces;
+    });
     // The blocks go into the box in one step: appending them one by one would copy the
     // growing text for every block.
     g(116, [&] { form.textToReadEdit()->setPlainText(blocks.join(QString())); });

@@ -13,6 +13,7 @@
 #include "gui/conversion_progress.h"
 #include "gui/dialogs.h"
 #include "gui/export_controller.h"
+#include "gui/job_failure_reports.h"
 #include "gui/main_window.h"
 #include "gui/password_prompt.h"
 #include "gui/voice_setup.h"
@@ -90,6 +91,7 @@ void saveAudioAsMp3(MainWindow& form)
     request.verbatim = readsVerbatim();
 
     auto* job = new ConversionJob(request, &form);
+    reportFailuresOf(*job);
     QObject::connect(job, &ConversionJob::finished, &form,
                      [&form, job](const ConversionResult& result) {
                          job->deleteLater();

@@ -9,6 +9,7 @@
 #include "core/files/text_files.h"
 #include "gui/dialogs.h"
 #include "gui/document_controller.h"
+#include "gui/job_failure_reports.h"
 #include "gui/main_window.h"
 #include "gui/password_prompt.h"
 
@@ -39,7 +40,12 @@ void showExtraction(MainWindow& form, const QString& pdfPath, const ExtractionRe
         return;
     case ExtractionOutcome::Text: {
         QStringList lines;
-        g.assign(124, lines, [&] { return readTextFileLines(result.textPath); });
+        g.assign(124, lines, [&] {
+            const TextFilePieces read = readTextFileLines(result.textPath);
+            if (read.failure)
+                reportTextLinesFailure(*read.failure);
+            return read.pieces;
+        });
         // The box is filled once with the whole text: appending line by line would copy the
         // growing text for every line.
         g(128, [&] {
@@ -95,7 +101,7 @@ void loadPdfText(MainWindow& form, const QString& pdfPath, std::function<void()>
     request.pdfPath = pdfPath;
     request.firstPage = 1;
     request.lastPage = 100;
-    request.report = {"Read", "GetPDFText", 0, 116, 120, 122};
+    ExtractionReportLines reportLines{"Read", "GetPDFText", 0, 116, 120, 122};
     // Without the converter no document can be read: say what to install, and the box keeps
     // what it holds.
     const QString missing = [] {
@@ -118,9 +124,9 @@ void loadPdfText(MainWindow& form, const QString& pdfPath, std::function<void()>
         g.assign(108, password, [&] { return askPassword(pdfPath); });
         if (g.test(110, [&] { return !password.trimmed().isEmpty(); })) {
             request.password = password;
-            request.report.convert = 112;
+            reportLines.convert = 112;
         } else {
-            request.report.convert = 114;
+            reportLines.convert = 114;
         }
     }
     g.assign(118, request.textPath, [] { return freshTextPath(); });
@@ -135,6 +141,10 @@ void loadPdfText(MainWindow& form, const QString& pdfPath, std::function<void()>
 
     auto* job = new ExtractionJob(request, &form);
     form.documents().textExtraction() = job;
+    QObject::connect(job, &ExtractionJob::stepFailed, job,
+                     [reportLines](const ExtractionFailure& failure) {
+                         reportExtractionFailure(failure, reportLines);
+                     });
     QObject::connect(job, &ExtractionJob::finished, &form,
                      [&form, job, pdfPath, then](const ExtractionResult& result) {
                          if (form.documents().textExtraction() == job)

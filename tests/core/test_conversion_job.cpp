@@ -11,6 +11,8 @@
 #include <QStandardPaths>
 #include <QtTest>
 
+#include <csignal>
+
 #include <taglib/id3v2header.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
@@ -77,6 +79,9 @@ class TestConversionJob : public QObject
     Q_OBJECT
 
 private slots:
+    // A write into the pipe of an encoder that has ended must fail, not end the test.
+    void initTestCase() { std::signal(SIGPIPE, SIG_IGN); }
+
     void init()
     {
         if (!toolsPresent())
@@ -149,6 +154,63 @@ private slots:
         QCOMPARE(int(progress.last().stage), int(ConversionStage::Encoding));
         QCOMPARE(progress.last().piece, progress.last().pieces);
         QCOMPARE(progress.last().fraction, 1.0);
+    }
+
+    // A failed step is handed over as a value, once, while the job ends as that step's rule
+    // says; a text with nothing to say is still a valid, silent MP3.
+    void stepFailuresAreValues_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("refusedEncoder");
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<QList<int>>("steps");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("encoder others may change")
+            << "Some text." << true << int(ConversionOutcome::Failed)
+            << QList<int>{int(ConversionStep::CheckEncoder)} << "the MP3 encoder was refused.";
+        QTest::newRow("nothing to say is silence")
+            << "&#xa0; # * ~" << false << int(ConversionOutcome::Done) << QList<int>() << "";
+    }
+
+    void stepFailuresAreValues()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, refusedEncoder);
+        QFETCH(int, outcome);
+        QFETCH(QList<int>, steps);
+        QFETCH(QString, message);
+        const QString temp = test::freshScratch();
+        const QString mp3 = temp + QStringLiteral("/../said.mp3");
+        const QString ran = temp + QStringLiteral("/encoder ran");
+        test::ErrorRecorder errors;
+        ConversionRequest request;
+        request.sourceText = text;
+        request.sourceName = QStringLiteral("typed");
+        request.outputPath = mp3;
+        if (refusedEncoder) {
+            request.encoder = test::writeFile(temp + QStringLiteral("/lame"),
+                                              "#!/bin/sh\ntouch '" + ran.toUtf8() + "'\n");
+            QFile::setPermissions(request.encoder, QFileDevice::Permissions(0x7707));
+        }
+        ConversionJob job(request);
+        QList<ConversionFailure> failures;
+        QObject::connect(&job, &ConversionJob::stepFailed,
+                         [&](const ConversionFailure& failure) { failures << failure; });
+        const ConversionResult result = runToEnd(job);
+        QCOMPARE(int(result.outcome), outcome);
+        QList<int> failed;
+        for (const ConversionFailure& failure : failures)
+            failed << int(failure.step);
+        QCOMPARE(failed, steps);
+        if (refusedEncoder)
+            QVERIFY2(failures.first().description.contains(request.encoder),
+                     qPrintable(failures.first().description));
+        QVERIFY2(message.isEmpty() ? result.message.isEmpty() : result.message.endsWith(message),
+                 qPrintable(result.message));
+        QCOMPARE(QFileInfo(mp3).size() > 0, result.outcome == ConversionOutcome::Done);
+        QVERIFY(!QFile::exists(ran));
+        QCOMPARE(workingFolders(temp), QStringList());
+        QCOMPARE(errors.reports, QStringList());
     }
 
     // Cancelling at any point stops the tools within a second, removes the working folder and

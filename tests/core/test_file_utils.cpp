@@ -3,9 +3,7 @@
 #include "support/test_env.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QTimer>
 #include <QtTest>
 
 #include <csignal>
@@ -107,19 +105,6 @@ private slots:
         QVERIFY(isExistingFile(m_dir + "/.hidden"));
     }
 
-    void copyChecked()
-    {
-        const QString source = test::writeFile(m_dir + "/src.pdf", "new content");
-        const QString target = test::writeFile(m_dir + "/out.pdf", "old, longer content");
-        copyFileChecked(m_dir + "/missing.pdf", target);
-        copyFileChecked(source, m_dir + "/nofolder/out.pdf");
-        copyFileChecked("  ", target);
-        QCOMPARE(test::readFile(target), QByteArray("old, longer content"));
-        QVERIFY(!QFile::exists(m_dir + "/nofolder"));
-        copyFileChecked(source, m_dir + "//out.pdf");
-        QCOMPARE(test::readFile(target), QByteArray("new content"));
-    }
-
     void removeFileIgnoresErrors()
     {
         lectorix::removeFile(m_dir + "/missing");
@@ -182,23 +167,6 @@ private slots:
         QVERIFY(QFileInfo(fresh).permissions() & QFile::ExeOwner);
         QVERIFY_THROWS_EXCEPTION(Failure, writeFileIfMissing("x", m_dir + "/missing/tool"));
         QCOMPARE(QDir(m_dir).entryList(QDir::Files | QDir::Hidden).size(), 2);
-    }
-
-    void waitKeepsEventsFlowing()
-    {
-        int ticks = 0;
-        QTimer timer;
-        connect(&timer, &QTimer::timeout, [&] { ++ticks; });
-        timer.start(10);
-        QElapsedTimer clock;
-        clock.start();
-        waitSeconds(0.2);
-        QVERIFY(clock.elapsed() >= 195);
-        QVERIFY2(ticks >= 5, qPrintable(QString::number(ticks)));
-        clock.restart();
-        waitSeconds(0);
-        waitSeconds(-1);
-        QVERIFY(clock.elapsed() < 100);
     }
 
     void desktopFolderEndsInOneSeparator()

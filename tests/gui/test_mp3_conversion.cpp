@@ -1,8 +1,7 @@
 // "Save Audio As MP3" end to end on real PDFs with the real converter, speech engine and
 // encoder, driven through the window's button.
-#include "core/conversion/chunking.h"
+#include "core/conversion/spoken_text.h"
 #include "core/files/file_utils.h"
-#include "core/conversion/mp3_encoding.h"
 #include "core/base/program_folder.h"
 #include "core/settings/settings.h"
 #include "core/settings/settings_keys.h"
@@ -28,6 +27,8 @@
 #include <QStandardPaths>
 #include <QtEndian>
 #include <QtTest>
+
+#include <csignal>
 
 #include <sys/stat.h>
 
@@ -79,15 +80,9 @@ QString placePdf(const QString& corpusName, const QString& path)
     return path;
 }
 
-struct ExpectedSpeech
-{
-    int chunks = 0;
-    qint64 samples = 0;
-};
-
-// The speech the conversion must give for pdf: its text extracted and cut as the conversion
-// does, every chunk rendered with the window's voice, outside the conversion's own folder.
-ExpectedSpeech expectedSpeech(MainWindow& form, const QString& pdf)
+// The samples of speech the conversion must give for pdf: its text extracted and prepared as
+// the conversion does, rendered with the window's voice outside the conversion's own folder.
+qint64 expectedSamples(MainWindow& form, const QString& pdf)
 {
     const bool verbatim = readsVerbatim(); // before a fresh scratch folder forgets the settings
     const QString folder = QFileInfo(test::freshScratch()).absolutePath() + "/expected";
@@ -95,17 +90,15 @@ ExpectedSpeech expectedSpeech(MainWindow& form, const QString& pdf)
     QDir().mkpath(folder);
     const QString text = folder + "/output.txt";
     QProcess::execute("pdftotext", {pdf, text});
+    QString spoken = readTextFile(text);
     if (!verbatim)
-        writeStringToFile(utteranceLines(prepareForSpeech(readTextFile(text))), text);
-    ExpectedSpeech expected;
-    expected.chunks = cutIntoChunkFiles(form.rateSlider()->value(), text);
-    for (int i = 1; i <= expected.chunks; ++i) {
-        const QString wav = chunkFileName(text, i, QStringLiteral(".wav"));
-        speakWithWindowVoice(form, chunkFileName(text, i, QStringLiteral(".txt")), wav);
-        expected.samples += test::wavSamples(wav);
-    }
+        spoken = utteranceLines(prepareForSpeech(spoken));
+    writeStringToFile(spokenText(spoken), text);
+    const QString wav = folder + "/output.wav";
+    speakWithWindowVoice(form, text, wav);
+    const qint64 samples = test::wavSamples(wav);
     QDir(folder).removeRecursively();
-    return expected;
+    return samples;
 }
 
 // What must not stay in {TEMP} after a conversion.
@@ -137,17 +130,23 @@ class TestMp3Conversion : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void init();
     void shortDocument_data();
     void shortDocument();
     void longDocumentInParts();
-    void emptyChunkIsSilence();
     void passwordProtectedDocument_data();
     void passwordProtectedDocument();
     void scannedDocument();
     void missingFolderTouchesNothing();
     void missingPdfNeverConvertsTheEarlierOne();
 };
+
+void TestMp3Conversion::initTestCase()
+{
+    // A write into the pipe of an encoder that has ended must fail, not end the test.
+    std::signal(SIGPIPE, SIG_IGN);
+}
 
 void TestMp3Conversion::init()
 {
@@ -171,7 +170,7 @@ void TestMp3Conversion::shortDocument_data()
                                     << 0 << QStringLiteral("unused");
 }
 
-// One chunk: the encoder writes the MP3 directly, no join.
+// A short text is one part: the encoder writes the MP3 directly, no join.
 void TestMp3Conversion::shortDocument()
 {
     QFETCH(QString, pdfFolder);
@@ -203,9 +202,7 @@ void TestMp3Conversion::shortDocument()
     const QString mp3 = (option == 1 ? outFolder : QFileInfo(pdf).absolutePath()) + '/' +
                         stripExtension(fileNameOf(pdf)) + QStringLiteral(".mp3");
     QVERIFY2(QFile::exists(mp3), qPrintable(mp3));
-    const ExpectedSpeech expected = expectedSpeech(form, pdf);
-    QCOMPARE(expected.chunks, 1);
-    const qint64 spoken = expected.samples;
+    const qint64 spoken = expectedSamples(form, pdf);
     QVERIFY(spoken > 22050 / 2);
     const qint64 decoded = test::mp3Samples(mp3);
     QVERIFY2(qAbs(decoded - spoken) < spoken * 3 / 100 + 2 * 1152,
@@ -218,18 +215,18 @@ void TestMp3Conversion::shortDocument()
     QCOMPARE(form.mousePointer(), int(MainWindow::PointerDefault));
 }
 
-// Several chunks at the slowest rate, joined into one MP3 in a hostile output folder. A umask
-// that lets the group write must not get the conversion's own join script refused.
+// A long document spoken in two parts, joined into one MP3 in a hostile output folder, with a
+// umask that lets the group write.
 void TestMp3Conversion::longDocumentInParts()
 {
     const mode_t umaskBefore = ::umask(002);
     const auto restoreUmask = qScopeGuard([&] { ::umask(umaskBefore); });
     const QString temp = startUp();
-    // Line by line, this short document fills several chunks at the slowest rate.
+    // Line by line, as it stands: long enough for two parts.
     writeSetting(keys::ReadVerbatim, QStringLiteral("True"));
     const QString root = QFileInfo(temp).absolutePath();
     const QString pdf =
-        placePdf(QStringLiteral("multicolumn.pdf"),
+        placePdf(QStringLiteral("issue-982-example.pdf"),
                  root + QStringLiteral("/in/") + HostileFile + QStringLiteral(".pdf"));
     const QString outFolder = root + QStringLiteral("/out ") + hostileFolder();
     QDir().mkpath(outFolder);
@@ -239,7 +236,7 @@ void TestMp3Conversion::longDocumentInParts()
     test::ScriptedDialogs dialogs;
     MainWindow form;
     form.volumeSlider()->setValue(100);
-    form.rateSlider()->setValue(-10);
+    form.rateSlider()->setValue(10);
     form.pdfPathEdit()->setText(pdf);
     form.outputFolderEdit()->setText(outFolder);
     MainWindow::setOptionValue(form.saveToFolderOption(), true);
@@ -250,9 +247,7 @@ void TestMp3Conversion::longDocumentInParts()
     QVERIFY(test::waitUntilIdle(form));
 
     QCOMPARE(dialogs.messageTexts(), QStringList{DoneMessage});
-    const ExpectedSpeech expected = expectedSpeech(form, pdf);
-    QVERIFY2(expected.chunks >= 3, qPrintable(QString::number(expected.chunks)));
-    const qint64 spoken = expected.samples;
+    const qint64 spoken = expectedSamples(form, pdf);
     const qint64 decoded = test::mp3Samples(mp3);
     QVERIFY2(qAbs(decoded - spoken) < spoken * 3 / 100,
              qPrintable(QStringLiteral("%1 decoded, %2 spoken").arg(decoded).arg(spoken)));
@@ -260,23 +255,6 @@ void TestMp3Conversion::longDocumentInParts()
     QCOMPARE(hiddenFiles(outFolder), QStringList());
     QVERIFY2(!commandRan({QFileInfo(pdf).absolutePath(), outFolder, temp}),
              "a file name ran a command");
-}
-
-// An exactly filled last chunk leaves an empty chunk file: it renders and encodes as silence,
-// so such a document still converts.
-void TestMp3Conversion::emptyChunkIsSilence()
-{
-    const QString temp = startUp();
-    writeTool(temp + QStringLiteral("/lame"), customResource(103));
-    const QString chunk = test::writeFile(temp + QStringLiteral("/output002.txt"), "");
-    test::ScriptedDialogs dialogs;
-    MainWindow form;
-    speakWithWindowVoice(form, chunk, temp + QStringLiteral("/output002.wav"));
-    QVERIFY(!form.reading().renderVoice());
-    QCOMPARE(test::wavSamples(temp + QStringLiteral("/output002.wav")), 0);
-    QVERIFY(encodeWavToMp3(temp + QStringLiteral("/output002.wav"),
-                           temp + QStringLiteral("/output002.mp3")));
-    QCOMPARE(dialogs.messageTexts(), QStringList());
 }
 
 void TestMp3Conversion::passwordProtectedDocument_data()

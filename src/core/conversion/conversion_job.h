@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/base/failure.h"
 #include "core/pdf/document_text.h"
 #include "core/speech/voice_settings.h"
 
@@ -36,16 +37,16 @@ struct ConversionRequest
 
 enum class ConversionStage {
     Extracting, // the PDF's text is being extracted
-    Speaking,   // piece i of n is being spoken into a WAV file
-    Encoding,   // piece i of n is being encoded to MP3
-    Joining,    // the pieces are being joined into one MP3
+    Speaking,   // part i of n is being spoken into its encoder
+    Encoding,   // the MP3 is finished (its tags, the rename)
+    Joining,    // the parts are being joined into one MP3
 };
 
 struct ConversionProgress
 {
     ConversionStage stage = ConversionStage::Extracting;
     int piece = 0;         // 1-based; 0 while extracting
-    int pieces = 0;        // 0 until the text is cut
+    int pieces = 0;        // the parts the text is spoken in; 0 until it is cut
     double fraction = 0.0; // of the whole job, 0..1
 };
 
@@ -71,12 +72,27 @@ struct ConversionResult
     QString detail;
 };
 
-// Turns one document into one MP3 file: extract, cut into pieces, speak each piece into a
-// WAV file on a worker thread, encode it with the encoder, join the pieces, rename into place.
-// It never waits inside the event loop: the tools run as child processes whose end arrives as
-// an event, and speech renders on a thread of its own. Each job works in a private folder
-// under {TEMP}, so several jobs and a reading never share a file. Failures of its steps are
-// reported through the error report with the tag of "Save Audio As MP3".
+// The steps of a conversion that can fail on their own. The extraction's steps come as
+// ExtractionFailure.
+enum class ConversionStep {
+    MakeWorkingFolder, // the job's private folder under {TEMP}
+    CheckEncoder,      // an encoder given as a path must be this user's own (checkOwnProgram)
+    ReserveOutput,     // the hidden file beside the output that the MP3 is written to
+    PrepareText,       // reading the document's text and preparing it for speech
+    StartEncoder,      // starting the one encoder, which writes the MP3 itself
+    StartPartEncoder,  // starting the encoders of a text spoken in several parts
+    RenameOutput,      // renaming the finished MP3 over the output
+};
+using ConversionFailure = StepFailure<ConversionStep>;
+
+// Turns one document into one MP3 file: extract the text, prepare it for speech, speak it into
+// the encoder in one or two lanes (encoder_lanes.h), join the parts, tag the MP3 and rename it
+// into place. It never waits inside the event loop: the tools run as child processes whose
+// end arrives as an event, and speech renders on threads of its own. Each job works in a
+// private folder under {TEMP}, so several jobs and a reading never share a file. A step that
+// fails is handed over at once as stepFailed() or extractionStepFailed(), and the job goes on
+// as that step's rule says; it shows nothing itself. A write into the pipe of an encoder that
+// has ended must fail, not end the program: the program ignores SIGPIPE.
 class ConversionJob final : public QObject
 {
     Q_OBJECT
@@ -94,6 +110,8 @@ public:
     const ConversionRequest& request() const;
 
 signals:
+    void stepFailed(const lectorix::ConversionFailure& failure);
+    void extractionStepFailed(const lectorix::ExtractionFailure& failure);
     void progress(const lectorix::ConversionProgress& progress);
     void finished(const lectorix::ConversionResult& result);
 
@@ -111,7 +129,14 @@ ConversionOutcome conversionOutcome(ExtractionOutcome extraction, bool passwordG
 // The texts the converter prints for an outcome (also the window's messages where it has one).
 QString conversionFailureReason(ConversionOutcome outcome);
 
+// The MP3's tags: the PDF's Title and Author from what pdfinfo printed (documentInfo), unless
+// the request gives a title or an artist; without a title, the document's file name without
+// its extension. The comment names the voice and the speed.
+struct Mp3Tags;
+Mp3Tags conversionTags(const ConversionRequest& request, const QString& documentInfo);
+
 } // namespace lectorix
 
 Q_DECLARE_METATYPE(lectorix::ConversionProgress)
 Q_DECLARE_METATYPE(lectorix::ConversionResult)
+Q_DECLARE_METATYPE(lectorix::ConversionFailure)

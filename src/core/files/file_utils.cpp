@@ -1,6 +1,5 @@
 #include "core/files/file_utils.h"
 
-#include "core/base/event_pump.h"
 #include "core/base/failure.h"
 
 #include <QDir>
@@ -117,45 +116,8 @@ QString normalizeSlashes(const QString& path)
     return QLatin1Char('/') + collapsePairs(path.mid(first));
 }
 
-void copyFileChecked(const QString& source, const QString& destination)
-{
-    if (source.trimmed().isEmpty() || destination.trimmed().isEmpty())
-        return;
-    const QString from = normalizeSlashes(source);
-    const QString to = normalizeSlashes(destination);
-    if (isExistingFile(from) && isFolder(folderOf(to)))
-        copyFile(from, to);
-}
-
-void copyFile(const QString& source, const QString& destination)
-{
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly))
-        return;
-    QSaveFile out(destination);
-    out.setDirectWriteFallback(false);
-    if (!out.open(QIODevice::WriteOnly))
-        return;
-    char buffer[1 << 16];
-    for (;;) {
-        const qint64 n = in.read(buffer, sizeof buffer);
-        if (n < 0) {
-            out.cancelWriting();
-            return;
-        }
-        if (n == 0)
-            break;
-        if (out.write(buffer, n) != n) {
-            out.cancelWriting();
-            return;
-        }
-    }
-    out.commit();
-}
-
 void removeFile(const QString& path)
 {
-    events::processPending();
     if (path.isEmpty())
         return;
     if (::unlink(QFile::encodeName(path).constData()) == 0)
@@ -207,7 +169,6 @@ void writeStringToFile(const QString& text, const QString& path)
 
 void writeFileIfMissing(const QByteArray& bytes, const QString& path, bool executable)
 {
-    events::processPending();
     if (fileExists(path))
         return;
     const QFileInfo target(path);
@@ -227,11 +188,6 @@ void writeFileIfMissing(const QByteArray& bytes, const QString& path, bool execu
     if (::link(from.constData(), to.constData()) != 0 && errno != EEXIST)
         throw Failure(
             QStringLiteral("The file %1 could not be created: %2").arg(path, systemError(errno)));
-}
-
-void waitSeconds(double seconds)
-{
-    events::waitFor(seconds);
 }
 
 QString desktopFolderPath()

@@ -24,14 +24,7 @@ QString shortPath(const QString& path);
 // "//" becomes "/" scanning once left to right; a leading run of "/" becomes exactly one.
 QString normalizeSlashes(const QString& path);
 
-// Copies source over destination when source is an existing file and destination's folder
-// exists. The destination is replaced in one step, so a failed copy leaves it as it was.
-// Never throws, never reports.
-void copyFileChecked(const QString& source, const QString& destination);
-void copyFile(const QString& source, const QString& destination);
-
-// Deletes a file, ignoring every error (a missing file is no failure). Handles window events
-// first. Never throws.
+// Deletes a file, ignoring every error (a missing file is no failure). Never throws.
 void removeFile(const QString& path);
 // Deletes a file, also a read-only one; throws Failure when it cannot.
 void deleteFile(const QString& path);
@@ -44,11 +37,8 @@ void writeStringToFile(const QString& text, const QString& path);
 
 // Writes bytes to path unless something exists there already; an existing file is never
 // touched. With executable set, the new file gets its run bit. Throws Failure on errors and
-// then leaves nothing half-written behind. Handles window events first.
+// then leaves nothing half-written behind.
 void writeFileIfMissing(const QByteArray& bytes, const QString& path, bool executable = false);
-
-// Waits about the given time while the window keeps handling events, without spinning.
-void waitSeconds(double seconds);
 
 // The desktop folder with one trailing "/"; the home folder when there is no desktop folder.
 // Throws Failure when neither is known.

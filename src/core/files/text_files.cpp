@@ -1,6 +1,5 @@
 #include "core/files/text_files.h"
 
-#include "core/base/error_report.h"
 #include "core/base/failure.h"
 #include "core/files/text_decoding.h"
 
@@ -55,38 +54,41 @@ QStringList splitBlocks(const QString& text)
 
 } // namespace
 
-QStringList readTextFileLines(const QString& path)
+TextFilePieces readTextFileLines(const QString& path)
 {
-    Guard g("Main", "ReadFileToStringFSOLine");
-    QStringList lines{QString()};
+    TextFilePieces read;
+    const auto failed = [&](const TextFileFailure& failure) { read.failure = failure; };
+    // Opening and reading the whole file is the one step that touches the disk.
     QString text;
-    // Opening and reading the whole file is the one step that touches the disk; cutting it
-    // into lines cannot fail.
-    if (g.assign(102, text, [&] { return readTextFile(path); }))
-        g.assign(116, lines, [&] { return splitLines(text); });
-    return lines;
+    if (runStep(
+            TextFileStep::Read, [&] { text = readTextFile(path); }, failed))
+        runStep(
+            TextFileStep::Split, [&] { read.pieces = splitLines(text); }, failed);
+    return read;
 }
 
-QStringList readTextFileBlocks(const QString& path)
+TextFilePieces readTextFileBlocks(const QString& path)
 {
-    Guard g("Main", "ReadFileToStringFSO");
-    QStringList blocks{QString()};
+    TextFilePieces read;
+    const auto failed = [&](const TextFileFailure& failure) { read.failure = failure; };
     QString text;
-    const bool found = g(102, [&] {
-        if (!QFileInfo::exists(path))
-            throw Failure(QStringLiteral("File not found: %1").arg(path));
-    });
-    if (found && g.assign(104, text, [&] { return readTextFile(path); }))
-        g.assign(118, blocks, [&] { return splitBlocks(text); });
-    return blocks;
+    const bool found = runStep(
+        TextFileStep::LookUp,
+        [&] {
+            if (!QFileInfo::exists(path))
+                throw Failure(QStringLiteral("File not found: %1").arg(path));
+        },
+        failed);
+    if (found && runStep(
+                     TextFileStep::Read, [&] { text = readTextFile(path); }, failed))
+        runStep(
+            TextFileStep::Split, [&] { read.pieces = splitBlocks(text); }, failed);
+    return read;
 }
 
-bool isUnreadableText(const QString& textPath)
+bool isUnreadableText(const QStringList& lines)
 {
-    Guard g("Main", "NoTextPDF");
     bool unreadable = false;
-    QStringList lines;
-    g.assign(102, lines, [&] { return readTextFileLines(textPath); });
     int printable = 0;
     for (const QString& line : lines) {
         const qsizetype n = line.size();

@@ -1,14 +1,13 @@
 #include "core/pdf/document_text.h"
 
-#include "core/process/child_process.h"
-#include "core/base/error_report.h"
 #include "core/base/failure.h"
 #include "core/files/file_utils.h"
-#include "core/process/missing_parts.h"
-#include "core/pdf/pdf_converter.h"
-#include "core/process/process_runner.h"
 #include "core/files/temp_folder.h"
 #include "core/files/text_files.h"
+#include "core/pdf/pdf_converter.h"
+#include "core/process/child_process.h"
+#include "core/process/missing_parts.h"
+#include "core/process/process_runner.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -56,6 +55,7 @@ ExtractionJob::ExtractionJob(ExtractionRequest request, QObject* parent)
     : QObject(parent), m_request(std::move(request))
 {
     qRegisterMetaType<ExtractionResult>();
+    qRegisterMetaType<ExtractionFailure>();
 }
 
 ExtractionJob::~ExtractionJob()
@@ -66,16 +66,21 @@ ExtractionJob::~ExtractionJob()
         QFile::remove(m_errorPath);
 }
 
+template <typename Body> bool ExtractionJob::step(ExtractionStep which, Body&& body)
+{
+    return runStep(which, std::forward<Body>(body),
+                   [this](const ExtractionFailure& failure) { emit stepFailed(failure); });
+}
+
 void ExtractionJob::start()
 {
-    Guard g(m_request.report.module, m_request.report.procedure);
     m_running = true;
     m_source = m_request.pdfPath;
     if (!m_request.workingCopyPath.isEmpty()) {
         m_source = m_request.workingCopyPath;
         // The copy and text of an earlier run go first, so a copy that fails can never
         // convert the previous document.
-        g(m_request.report.copy, [&] {
+        step(ExtractionStep::CopyDocument, [&] {
             QFile::remove(m_source);
             QFile::remove(converterOutputPath(m_source, QString()));
             // Any name, "?" and "*" included: the copy goes by the exact path.
@@ -89,9 +94,8 @@ void ExtractionJob::start()
         // A working copy that a full disk refused is no missing document.
         if (m_source != m_request.pdfPath && fileExists(m_request.pdfPath))
             m_machineFault = fullDiskHolding(m_source, QFileInfo(m_request.pdfPath).size());
-        const ExtractionOutcome outcome = m_machineFault.isEmpty()
-                                              ? ExtractionOutcome::Missing
-                                              : ExtractionOutcome::MachineFault;
+        const ExtractionOutcome outcome =
+            m_machineFault.isEmpty() ? ExtractionOutcome::Missing : ExtractionOutcome::MachineFault;
         QTimer::singleShot(0, this, [this, outcome] { finish(outcome); });
         return;
     }
@@ -105,9 +109,8 @@ void ExtractionJob::start()
 
 void ExtractionJob::runConverter(bool latin1Password)
 {
-    Guard g(m_request.report.module, m_request.report.procedure);
     int startError = 0;
-    const bool ran = g(m_request.report.convert, [&] {
+    const bool ran = step(ExtractionStep::RunConverter, [&] {
         if (m_request.converter.contains(QLatin1Char('/')))
             checkOwnProgram(m_request.converter);
         const QByteArrayList argv = converterArguments(
@@ -145,9 +148,10 @@ void ExtractionJob::lookForText()
 {
     if (!m_running)
         return;
-    Guard g(m_request.report.module, m_request.report.procedure);
-    const bool exists =
-        !g.test(m_request.report.textExists, [&] { return !fileExists(m_written); });
+    // A test that fails counts as true: no text file.
+    bool missing = true;
+    step(ExtractionStep::FindText, [&] { missing = !fileExists(m_written); });
+    const bool exists = !missing;
     if (!exists && m_waitedMs < m_request.textFileWaitMs && m_exitCode == 0) {
         m_waitedMs += TextFilePollMs;
         QTimer::singleShot(TextFilePollMs, this, &ExtractionJob::lookForText);
@@ -168,11 +172,25 @@ void ExtractionJob::lookForText()
         finish(password ? ExtractionOutcome::NeedsPassword : ExtractionOutcome::Protected);
         return;
     }
-    if (g.test(m_request.report.unreadable, [&] { return isUnreadableText(m_written); })) {
+    if (textIsUnreadable()) {
         finish(ExtractionOutcome::Unreadable);
         return;
     }
     finish(ExtractionOutcome::Text);
+}
+
+// Reads the text for the test; a file that cannot be read gives one empty line, which is no
+// unreadable text. A test that fails counts as true.
+bool ExtractionJob::textIsUnreadable()
+{
+    const TextFilePieces read = readTextFileLines(m_written);
+    if (read.failure)
+        emit stepFailed({read.failure->step == TextFileStep::Split ? ExtractionStep::SplitText
+                                                                   : ExtractionStep::ReadText,
+                         read.failure->description, read.failure->reason});
+    bool unreadable = true;
+    step(ExtractionStep::TestText, [&] { unreadable = isUnreadableText(read.pieces); });
+    return unreadable;
 }
 
 void ExtractionJob::cancel()

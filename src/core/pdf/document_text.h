@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/base/failure.h"
+
 #include <QObject>
 #include <QString>
 
@@ -9,17 +11,16 @@ namespace lectorix {
 
 class ChildProcess;
 
-// Where a step of the text extraction reports a failure: the caller's source tag and the line
-// numbers its own procedure gives these steps, so a report reads the same wherever it ran.
-struct ExtractionReportLines
-{
-    const char* module = "Read";
-    const char* procedure = "GetPDFText";
-    int copy = 0;       // copying the PDF into the working folder
-    int convert = 0;    // running the converter
-    int textExists = 0; // the test whether the converter wrote a text file
-    int unreadable = 0; // the test whether the text is readable
+// The steps of a text extraction that can fail on their own and let it go on.
+enum class ExtractionStep {
+    CopyDocument, // copying the PDF into the working folder
+    RunConverter, // checking the converter (checkOwnProgram) and starting it
+    FindText,     // the test whether the converter wrote a text file (taken as "no")
+    ReadText,     // reading that file for the next test (TextFileStep::Read)
+    SplitText,    // cutting it into lines (TextFileStep::Split)
+    TestText,     // the test whether the text is readable (taken as "unreadable")
 };
+using ExtractionFailure = StepFailure<ExtractionStep>;
 
 struct ExtractionRequest
 {
@@ -39,7 +40,6 @@ struct ExtractionRequest
     QString textPath;
     // How long to look for the text file after the converter has ended.
     int textFileWaitMs = 1000;
-    ExtractionReportLines report;
 };
 
 enum class ExtractionOutcome {
@@ -63,7 +63,8 @@ struct ExtractionResult
 
 // The one text extraction of the program: copy, convert, look for the text file, test it.
 // It runs the converter without waiting and reports through finished(). The front end asks
-// for a password before it starts; this never shows anything.
+// for a password before it starts; this never shows anything: a step that fails is handed
+// over as stepFailed() at once, and the extraction goes on as that step's rule says.
 class ExtractionJob final : public QObject
 {
     Q_OBJECT
@@ -79,6 +80,7 @@ public:
     const ExtractionRequest& request() const { return m_request; }
 
 signals:
+    void stepFailed(const lectorix::ExtractionFailure& failure);
     void finished(const lectorix::ExtractionResult& result);
 
 private:
@@ -87,6 +89,8 @@ private:
     void lookForText();
     void finish(ExtractionOutcome outcome);
     QString converterMessages() const;
+    template <typename Body> bool step(ExtractionStep which, Body&& body);
+    bool textIsUnreadable();
 
     ExtractionRequest m_request;
     QString m_source;
@@ -108,3 +112,4 @@ QString unreadableTextMessage(const QString& pdfPath);
 } // namespace lectorix
 
 Q_DECLARE_METATYPE(lectorix::ExtractionResult)
+Q_DECLARE_METATYPE(lectorix::ExtractionFailure)

@@ -1,20 +1,13 @@
 #include "core/process/process_runner.h"
 
-#include "core/base/event_pump.h"
-#include "core/base/program_end.h"
-
-#include <QCoreApplication>
 #include <QFile>
-#include <QSocketNotifier>
 
 #include <cerrno>
 #include <csignal>
-#include <memory>
 #include <vector>
 
 #include <fcntl.h>
 #include <spawn.h>
-#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -88,162 +81,6 @@ int exitCodeOf(int status)
     if (WIFSIGNALED(status))
         return 128 + WTERMSIG(status);
     return 0;
-}
-
-namespace {
-
-// One running child. Reaped exactly once, whether it ends by itself, is stopped because the
-// program ends, or is stopped by the clean-up that closing the window runs.
-class Child
-{
-public:
-    explicit Child(pid_t pid) : m_pid(pid)
-    {
-#ifdef SYS_pidfd_open
-        // A pidfd becomes readable when the child ends, which wakes the event loop at once;
-        // without one (old kernels) the waiting loop's short timer notices the end.
-        m_pidfd = int(syscall(SYS_pidfd_open, pid, 0));
-#endif
-        if (m_pidfd >= 0 && QCoreApplication::instance()) {
-            m_notifier = std::make_unique<QSocketNotifier>(m_pidfd, QSocketNotifier::Read);
-            // Readable stays readable: switch it off after the first wake-up, or a nested
-            // wait for another program would spin on it.
-            QObject::connect(m_notifier.get(), &QSocketNotifier::activated, m_notifier.get(),
-                             [n = m_notifier.get()] { n->setEnabled(false); });
-        }
-    }
-
-    ~Child()
-    {
-        stop();
-        m_notifier.reset();
-        if (m_pidfd >= 0)
-            ::close(m_pidfd);
-    }
-
-    Child(const Child&) = delete;
-    Child& operator=(const Child&) = delete;
-
-    bool hasPidfd() const
-    {
-        return m_notifier != nullptr;
-    }
-
-    // True once the child has ended and been reaped.
-    bool ended()
-    {
-        if (m_reaped)
-            return true;
-        int status = 0;
-        const pid_t result = ::waitpid(m_pid, &status, WNOHANG);
-        if (result == m_pid) {
-            m_reaped = true;
-            m_exitCode = exitCodeOf(status);
-        } else if (result < 0 && errno != EINTR) {
-            // Someone else reaped it (SIGCHLD ignored): nothing more to learn, nothing to wait.
-            m_reaped = true;
-        }
-        return m_reaped;
-    }
-
-    // Stops the child and what it started, and reaps it.
-    void stop()
-    {
-        if (m_reaped)
-            return;
-        m_reaped = true;
-        if (const int code = stopProcessGroup(m_pid); code >= 0)
-            m_exitCode = code;
-    }
-
-    int exitCode() const
-    {
-        return m_exitCode;
-    }
-
-private:
-    pid_t m_pid;
-    int m_pidfd = -1;
-    std::unique_ptr<QSocketNotifier> m_notifier;
-    bool m_reaped = false;
-    int m_exitCode = 0;
-};
-
-} // namespace
-
-int runAndWaitArgv(const QByteArrayList& argv, int windowStyle)
-{
-    // Show states only matter for programs with windows; ours have none.
-    if (windowStyle < 0 || windowStyle > 6)
-        windowStyle = 6;
-    (void)windowStyle;
-
-    if (argv.isEmpty() || argv.front().isEmpty())
-        return StartFailureBase + ENOENT;
-    for (const QByteArray& arg : argv)
-        if (arg.contains('\0'))
-            return StartFailureBase + EINVAL;
-
-    // Nothing new starts once the window has closed.
-    if (events::programEnding())
-        return StartFailureBase + ECANCELED;
-
-    pid_t pid = 0;
-    if (const int error = spawnProcess(argv, pid, QString()))
-        return StartFailureBase + error;
-
-    Child child(pid);
-    EndCleanup onEnd([&child] { child.stop(); });
-    events::waitUntil([&child] { return child.ended(); }, child.hasPidfd() ? 100 : 20);
-    child.stop(); // only does something when the program is ending
-    return child.exitCode();
-}
-
-int runAndWait(const QString& commandLine, int windowStyle)
-{
-    QByteArrayList argv;
-    for (const QString& piece : splitCommandLine(commandLine))
-        argv << QFile::encodeName(piece);
-    return runAndWaitArgv(argv, windowStyle);
-}
-
-QStringList splitCommandLine(const QString& commandLine)
-{
-    QStringList pieces;
-    QString current;
-    bool started = false; // "" makes an argument even though it adds no character
-    bool inQuotes = false;
-    const qsizetype n = commandLine.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = commandLine.at(i);
-        if (c == QLatin1Char('"')) {
-            started = true;
-            if (inQuotes && i + 1 < n && commandLine.at(i + 1) == QLatin1Char('"')) {
-                current += c;
-                ++i;
-            } else {
-                inQuotes = !inQuotes;
-            }
-        } else if (!inQuotes && (c == QLatin1Char(' ') || c == QLatin1Char('\t'))) {
-            if (started)
-                pieces << current;
-            current.clear();
-            started = false;
-        } else {
-            current += c;
-            started = true;
-        }
-    }
-    if (started)
-        pieces << current;
-    return pieces;
-}
-
-QString quoted(const QString& piece)
-{
-    QString doubled = piece;
-    doubled.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + doubled + QLatin1Char('"');
 }
 
 } // namespace lectorix

@@ -186,9 +186,18 @@ void ReadingSession::convertNextRange()
         extract.pdfPath = copy;
         extract.textPath = m_workFolder->path() + QStringLiteral("/range.txt");
     }
-    extract.report = {"Speak", "SpeakLoud", 160, m_request.password.isEmpty() ? 172 : 168, 198,
-                      200};
     m_extraction = new ExtractionJob(extract, this);
+    // The extraction's steps are reported with the reading's procedure and lines; reading the
+    // text for its test keeps the text file's own.
+    connect(m_extraction, &ExtractionJob::stepFailed, this, [this](const ExtractionFailure& f) {
+        const int convertLine = m_request.password.isEmpty() ? 172 : 168;
+        const int lines[] = {160, convertLine, 198, 102, 116, 200};
+        const bool textFile =
+            f.step == ExtractionStep::ReadText || f.step == ExtractionStep::SplitText;
+        reportApplicationError(textFile ? sourceTag("Main", "ReadFileToStringFSOLine")
+                                        : sourceTag("Speak", "SpeakLoud"),
+                               lines[int(f.step)], f.description);
+    });
     connect(m_extraction, &ExtractionJob::finished, this,
             [this](const ExtractionResult& result) { rangeExtracted(result); });
     m_extraction->start();
@@ -197,7 +206,7 @@ void ReadingSession::convertNextRange()
 void ReadingSession::rangeExtracted(const ExtractionResult& result)
 {
     const int requestedPages = m_rangePages;
-    const int convertLine = m_extraction ? m_extraction->request().report.convert : 0;
+    const int convertLine = m_request.password.isEmpty() ? 172 : 168;
     if (m_extraction) {
         m_extraction->deleteLater();
         m_extraction = nullptr;

@@ -48,7 +48,7 @@ namespace {
 // Runs on the rendering thread. The numbered steps keep the line numbers of the WAV
 // rendering's error report. Returns the failure, or an empty text.
 QString render(SpeechRendering::Progress progress, const VoiceSettings& voice,
-               const QStringList& textPaths, int pipe,
+               const QStringList& texts, int pipe,
                const std::function<bool(speech::Voice*)>& publish,
                const std::function<bool()>& cancelled)
 {
@@ -75,9 +75,8 @@ QString render(SpeechRendering::Progress progress, const VoiceSettings& voice,
     QString failure;
     qint64 spoken = 0;
     try {
-        for (int i = 0; i < textPaths.size() && !cancelled(); ++i) {
-            const QString text = speech::readTextFile(textPaths.at(i));
-            speech::StretchCutter cutter(text);
+        for (int i = 0; i < texts.size() && !cancelled(); ++i) {
+            speech::StretchCutter cutter(texts.at(i));
             QString block;
             QString stretch;
             bool more = true;
@@ -114,7 +113,7 @@ QString render(SpeechRendering::Progress progress, const VoiceSettings& voice,
 
 } // namespace
 
-SpeechRendering::SpeechRendering(QObject* receiver, VoiceSettings voice, QStringList textPaths,
+SpeechRendering::SpeechRendering(QObject* receiver, VoiceSettings voice, QStringList texts,
                                  int pipeDescriptor, Progress progress, Done done)
     : m_shared(std::make_shared<Shared>())
 {
@@ -140,7 +139,7 @@ SpeechRendering::SpeechRendering(QObject* receiver, VoiceSettings voice, QString
             [deliver, progress](int file, qint64 spoken) {
                 deliver([progress, file, spoken] { progress(file, spoken); });
             },
-            voice, textPaths, pipeDescriptor,
+            voice, texts, pipeDescriptor,
             [shared](speech::Voice* speaking) { return shared->publish(speaking); },
             [shared] { return shared->isCancelled(); });
         if (!shared->isCancelled())

@@ -11,16 +11,16 @@
 
 namespace lectorix {
 
-// Speaks text files, one after another, into a pipe to an encoder as one continuous stream of
+// Speaks texts, one after another, into a pipe to an encoder as one continuous stream of
 // 22,050 Hz 16-bit mono samples, on a thread of its own, so the caller's event loop never
 // waits for speech and the encoder works while the voice speaks. Failing steps are reported
 // with the tag and line numbers of the WAV rendering.
 //
 // The text is spoken in blocks of whole stretches (the same sentence-sized stretches the
 // engine speaks one at a time anyway), so the sound is the same as for the whole text, and
-// progress() arrives on the receiver's thread after each block: the file being spoken
-// (1-based) and the characters spoken so far of all files. done(failure) arrives there once
-// every file was spoken and the pipe closed (failure empty), or when speaking failed (failure
+// progress() arrives on the receiver's thread after each block: the text being spoken
+// (1-based) and the characters spoken so far of all texts. done(failure) arrives there once
+// every text was spoken and the pipe closed (failure empty), or when speaking failed (failure
 // says why). Destroying the object, or cancel(), stops the speech promptly and closes the
 // pipe; neither callback arrives after that.
 class SpeechRendering final
@@ -30,7 +30,7 @@ public:
     using Done = std::function<void(const QString& failure)>;
 
     // Takes pipeDescriptor over.
-    SpeechRendering(QObject* receiver, VoiceSettings voice, QStringList textPaths,
+    SpeechRendering(QObject* receiver, VoiceSettings voice, QStringList texts,
                     int pipeDescriptor, Progress progress, Done done);
     ~SpeechRendering();
     SpeechRendering(const SpeechRendering&) = delete;

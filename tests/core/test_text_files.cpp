@@ -1,6 +1,6 @@
-#include "core/base/error_report.h"
+// Text files read as lines and as blocks, the readability test of a converter's text, and
+// the step at which a file that cannot be read fails.
 #include "core/files/text_files.h"
-#include "support/error_recorder.h"
 #include "support/test_env.h"
 
 #include <QtTest>
@@ -50,9 +50,9 @@ private slots:
     {
         QFETCH(QByteArray, bytes);
         QFETCH(bool, unreadable);
-        test::ErrorRecorder errors;
-        QCOMPARE(isUnreadableText(fileWith(bytes)), unreadable);
-        QVERIFY(errors.reports.isEmpty());
+        const TextFilePieces read = readTextFileLines(fileWith(bytes));
+        QVERIFY(!read.failure);
+        QCOMPARE(isUnreadableText(read.pieces), unreadable);
     }
 
     void readsLines_data()
@@ -80,9 +80,9 @@ private slots:
     {
         QFETCH(QByteArray, bytes);
         QFETCH(QStringList, lines);
-        test::ErrorRecorder errors;
-        QCOMPARE(readTextFileLines(fileWith(bytes)), lines);
-        QVERIFY(errors.reports.isEmpty());
+        const TextFilePieces read = readTextFileLines(fileWith(bytes));
+        QCOMPARE(read.pieces, lines);
+        QVERIFY(!read.failure);
     }
 
     void readsBlocks_data()
@@ -107,7 +107,9 @@ private slots:
     {
         QFETCH(QString, text);
         QFETCH(QList<qsizetype>, lengths);
-        const QStringList blocks = readTextFileBlocks(fileWith(text.toUtf8()));
+        const TextFilePieces read = readTextFileBlocks(fileWith(text.toUtf8()));
+        QVERIFY(!read.failure);
+        const QStringList blocks = read.pieces;
         QList<qsizetype> got;
         for (const QString& b : blocks)
             got << b.size();
@@ -115,46 +117,36 @@ private slots:
         QCOMPARE(blocks.join(QString()), text);
     }
 
-    void unreadableFileIsReportedOnce_data()
+    // A file that cannot be read gives one empty piece and the step that failed, with the
+    // file named in the description.
+    void unreadableFileFailsItsStep_data()
     {
         QTest::addColumn<QString>("reader");
-        QTest::addColumn<QString>("report");
-        QTest::newRow("lines") << "lines"
-                               << "in Lectorix2021/08/31.Main.ReadFileToStringFSOLine at line 102";
-        QTest::newRow("blocks") << "blocks"
-                                << "in Lectorix2021/08/31.Main.ReadFileToStringFSO at line 102";
-        QTest::newRow("test") << "test"
-                              << "in Lectorix2021/08/31.Main.ReadFileToStringFSOLine at line 102";
+        QTest::addColumn<bool>("folder");
+        QTest::addColumn<int>("step");
+        QTest::newRow("lines, missing") << "lines" << false << int(TextFileStep::Read);
+        QTest::newRow("blocks, missing") << "blocks" << false << int(TextFileStep::LookUp);
+        QTest::newRow("lines, a folder") << "lines" << true << int(TextFileStep::Read);
+        QTest::newRow("blocks, a folder") << "blocks" << true << int(TextFileStep::Read);
     }
 
-    void unreadableFileIsReportedOnce()
+    void unreadableFileFailsItsStep()
     {
         QFETCH(QString, reader);
-        QFETCH(QString, report);
-        test::ErrorRecorder errors;
-        const QString missing = test::freshScratch() + "/missing.txt";
-        if (reader == QLatin1String("lines"))
-            QCOMPARE(readTextFileLines(missing), QStringList{""});
-        else if (reader == QLatin1String("blocks"))
-            QCOMPARE(readTextFileBlocks(missing), QStringList{""});
-        else
-            QCOMPARE(isUnreadableText(missing), false);
-        QCOMPARE(errors.reports.size(), 1);
-        QVERIFY2(errors.reports.first().contains(report), qPrintable(errors.reports.first()));
-    }
-
-    void folderIsNoTextFile()
-    {
-        test::ErrorRecorder errors;
-        const QString folder = test::freshScratch();
-        QCOMPARE(readTextFileLines(folder), QStringList{""});
-        QCOMPARE(readTextFileBlocks(folder), QStringList{""});
-        const QStringList texts = errors.reports;
-        QCOMPARE(texts.size(), 2);
-        QVERIFY(texts[0].contains("Main.ReadFileToStringFSOLine at line 102"));
-        QVERIFY(texts[1].contains("Main.ReadFileToStringFSO at line 104"));
+        QFETCH(bool, folder);
+        QFETCH(int, step);
+        const QString scratch = test::freshScratch();
+        const QString path = folder ? scratch : scratch + "/missing.txt";
+        const TextFilePieces read =
+            reader == QLatin1String("lines") ? readTextFileLines(path) : readTextFileBlocks(path);
+        QCOMPARE(read.pieces, QStringList{""});
+        QVERIFY(read.failure);
+        QCOMPARE(int(read.failure->step), step);
+        QVERIFY2(read.failure->description.contains(path),
+                 qPrintable(read.failure->description));
+        QVERIFY(!isUnreadableText(read.pieces));
     }
 };
 
 QTEST_GUILESS_MAIN(TestTextFiles)
-#include "test_window_free_text_files.moc"
+#include "test_text_files.moc"

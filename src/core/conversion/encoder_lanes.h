@@ -1,0 +1,77 @@
+#pragma once
+
+#include "core/speech/voice_settings.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+namespace lectorix {
+
+// How the lanes of a conversion ended.
+enum class LanesEnd {
+    Encoded,       // every part spoken and encoded, and the parts joined into one MP3
+    EncoderFailed, // an encoder ended with a failure
+    SpeechFailed,  // a voice could not speak its part (the speech failure says why)
+    JoinFailed,    // the parts could not be joined
+};
+
+// The voice speaks into a pipe that the encoder reads as it goes: the two work side by side,
+// and no WAV file is written. Each part of the text is one lane, a voice speaking into an
+// encoder of its own, so several processor cores encode at once. The first lane's encoder
+// writes the MP3 itself; the others write parts in the working folder that are appended to it,
+// in order, once all are encoded. Only texts reach the voices: nothing is written for them.
+class EncoderLanes final : public QObject
+{
+    Q_OBJECT
+
+public:
+    struct Setup
+    {
+        VoiceSettings voice;
+        QString encoder;    // a program name looked up in PATH, or a path
+        QString mp3Path;    // the MP3 the parts end up in
+        QString workFolder; // the other lanes' parts and every encoder's messages
+    };
+
+    // One lane for each part; an empty list gives one silent lane (still an MP3).
+    EncoderLanes(Setup setup, QStringList parts, QObject* parent = nullptr);
+    // Stops whatever still runs.
+    ~EncoderLanes() override;
+
+    int count() const;
+
+    enum class Start {
+        Started,
+        NoPipe,            // no pipe from a voice to its encoder
+        EncoderNotStarted, // an encoder could not be started
+    };
+    // Starts every lane. What starting an encoder throws goes to the caller, which then
+    // stops the lanes.
+    Start start();
+    // Stops the encoders, the voices and the joining at once; ended() does not follow.
+    void stop();
+
+signals:
+    // After each block of speech: the characters spoken so far in all lanes, and how many
+    // lanes have spoken their part.
+    void spoken(qint64 characters, int lanesSpoken);
+    // Every part is encoded and they are being joined.
+    void joining();
+    void ended(lectorix::LanesEnd end, const QString& speechFailure);
+
+private:
+    struct Lane;
+    void speechEnded(Lane& lane, const QString& failure);
+    void encoderEnded(Lane& lane, int exitCode);
+    void allEncoded();
+    void joinNextBlock();
+    void end(LanesEnd how, const QString& speechFailure = QString());
+
+    struct State;
+    std::unique_ptr<State> d;
+};
+
+} // namespace lectorix

@@ -1,0 +1,95 @@
+#include "gui/job_failure_reports.h"
+
+#include "core/base/error_report.h"
+
+namespace lectorix {
+
+namespace {
+
+int conversionLine(ConversionStep step)
+{
+    switch (step) {
+    case ConversionStep::MakeWorkingFolder:
+        return 114;
+    case ConversionStep::CheckEncoder:
+        return 164;
+    case ConversionStep::ReserveOutput:
+        return 180;
+    case ConversionStep::PrepareText:
+        return 182;
+    case ConversionStep::StartEncoder:
+        return 194;
+    case ConversionStep::StartPartEncoder:
+        return 196;
+    case ConversionStep::RenameOutput:
+        return 226;
+    }
+    return 0;
+}
+
+} // namespace
+
+void reportExtractionFailure(const ExtractionFailure& failure, const ExtractionReportLines& lines)
+{
+    int line = 0;
+    switch (failure.step) {
+    case ExtractionStep::CopyDocument:
+        line = lines.copy;
+        break;
+    case ExtractionStep::RunConverter:
+        line = lines.convert;
+        break;
+    case ExtractionStep::FindText:
+        line = lines.textExists;
+        break;
+    case ExtractionStep::ReadText:
+        reportTextLinesFailure({TextFileStep::Read, failure.description, failure.reason});
+        return;
+    case ExtractionStep::SplitText:
+        reportTextLinesFailure({TextFileStep::Split, failure.description, failure.reason});
+        return;
+    case ExtractionStep::TestText:
+        line = lines.unreadable;
+        break;
+    }
+    reportApplicationError(sourceTag(lines.module, lines.procedure), line, failure.description);
+}
+
+void reportConversionFailure(const ConversionFailure& failure)
+{
+    reportApplicationError(sourceTag("Form1", "PushButton8_Click"), conversionLine(failure.step),
+                           failure.description);
+}
+
+ExtractionReportLines conversionExtractionLines(bool passwordGiven)
+{
+    return {"Form1", "PushButton8_Click", 116, passwordGiven ? 126 : 130, 158, 160};
+}
+
+void reportFailuresOf(ConversionJob& job)
+{
+    QObject::connect(&job, &ConversionJob::stepFailed, &job, &reportConversionFailure);
+    const ExtractionReportLines lines =
+        conversionExtractionLines(!job.request().password.isEmpty());
+    QObject::connect(
+        &job, &ConversionJob::extractionStepFailed, &job,
+        [lines](const ExtractionFailure& failure) { reportExtractionFailure(failure, lines); });
+}
+
+void reportTextLinesFailure(const TextFileFailure& failure)
+{
+    const int line = failure.step == TextFileStep::Split ? 116 : 102;
+    reportApplicationError(sourceTag("Main", "ReadFileToStringFSOLine"), line, failure.description);
+}
+
+void reportTextBlocksFailure(const TextFileFailure& failure)
+{
+    int line = 102;
+    if (failure.step == TextFileStep::Read)
+        line = 104;
+    else if (failure.step == TextFileStep::Split)
+        line = 118;
+    reportApplicationError(sourceTag("Main", "ReadFileToStringFSO"), line, failure.description);
+}
+
+} // namespace lectorix
