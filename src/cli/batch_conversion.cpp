@@ -153,6 +153,14 @@ void BatchConversion::startCurrent(const QString& password)
         if (job == m_job)
             m_progress.update(progress);
     });
+    // A failed step of the speech is said plainly; the job's outcome follows.
+    connect(job, &ConversionJob::renderingFailed, this, [this](const RenderingFailure& failure) {
+        const QString reason = failure.reason.isEmpty()
+                                   ? failure.description
+                                   : failure.description + QStringLiteral(": ") + failure.reason;
+        m_progress.printMessage(
+            QStringLiteral("%1: %2: %3\n").arg(ProgramName, shownName(current().name), reason));
+    });
     connect(job, &ConversionJob::finished, this, [this, job](const ConversionResult& result) {
         if (job != m_job)
             return;

@@ -2,18 +2,19 @@
 
 #include "core/base/error_report.h"
 #include "core/base/event_pump.h"
-#include "core/files/file_utils.h"
-#include "core/process/launcher_sharing.h"
-#include "core/pdf/pdf_converter.h"
 #include "core/base/program_end.h"
-#include "core/settings/settings.h"
+#include "core/files/file_utils.h"
 #include "core/files/temp_folder.h"
+#include "core/pdf/pdf_converter.h"
+#include "core/process/launcher_sharing.h"
+#include "core/settings/settings.h"
 #include "gui/control_handlers.h"
 #include "gui/folder_picker.h"
 #include "gui/mp3_conversion.h"
 #include "gui/pdf_chooser.h"
 #include "gui/read_aloud.h"
 #include "gui/reading_controls.h"
+#include "gui/reading_failure_reports.h"
 #include "gui/text_tools.h"
 #include "gui/voice_list.h"
 #include "gui/volume_rate.h"
@@ -298,6 +299,7 @@ void MainWindow::wireHandlers()
 
     connect(readingSession, &ReadingSession::stateChanged, this,
             [this] { showReadingState(*this); });
+    connect(readingSession, &ReadingSession::stepFailed, this, &reportReadingFailure);
     setUpReadingControls(*this);
     connect(volumeSlider, &QSlider::valueChanged, this, [this] { volumeChanged(*this); });
     connect(rateSlider, &QSlider::valueChanged, this, [this] { rateChanged(*this); });

@@ -1,19 +1,20 @@
 #include "gui/mp3_conversion.h"
 
-#include "core/conversion/conversion_job.h"
 #include "core/base/error_report.h"
 #include "core/base/event_pump.h"
-#include "core/files/file_utils.h"
-#include "core/process/launcher_sharing.h"
-#include "core/conversion/mp3_output.h"
-#include "core/pdf/pdf_converter.h"
 #include "core/base/program_folder.h"
-#include "core/settings/settings.h"
+#include "core/conversion/conversion_job.h"
+#include "core/conversion/mp3_output.h"
+#include "core/files/file_utils.h"
 #include "core/files/temp_folder.h"
+#include "core/pdf/pdf_converter.h"
+#include "core/process/launcher_sharing.h"
+#include "core/settings/settings.h"
 #include "gui/conversion_progress.h"
 #include "gui/dialogs.h"
 #include "gui/main_window.h"
 #include "gui/password_prompt.h"
+#include "gui/reading_failure_reports.h"
 #include "gui/voice_setup.h"
 
 #include <QCheckBox>
@@ -94,6 +95,7 @@ void saveAudioAsMp3(MainWindow& form)
                          job->deleteLater();
                          conversionFinished(form, job->request().encoder, result);
                      });
+    QObject::connect(job, &ConversionJob::renderingFailed, &form, &reportRenderingFailure);
     new ConversionProgressDialog(job, &form); // goes when the job ends
     job->start();
 }

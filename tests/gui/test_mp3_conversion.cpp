@@ -1,17 +1,17 @@
 // "Save Audio As MP3" end to end on real PDFs with the real converter, speech engine and
 // encoder, driven through the window's button.
-#include "core/conversion/chunking.h"
-#include "core/files/file_utils.h"
-#include "core/conversion/mp3_encoding.h"
 #include "core/base/program_folder.h"
+#include "core/conversion/chunking.h"
+#include "core/conversion/mp3_encoding.h"
+#include "core/files/file_utils.h"
+#include "core/files/text_decoding.h"
 #include "core/settings/settings.h"
 #include "core/settings/settings_keys.h"
-#include "core/files/text_decoding.h"
 #include "core/text/text_preparation.h"
 #include "gui/main_window.h"
 #include "gui/mp3_conversion.h"
 #include "gui/pdf_text.h"
-#include "gui/wav_rendering.h"
+#include "gui/voice_setup.h"
 #include "support/audio_files.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_env.h"
@@ -101,7 +101,7 @@ ExpectedSpeech expectedSpeech(MainWindow& form, const QString& pdf)
     expected.chunks = cutIntoChunkFiles(form.rateSlider->value(), text);
     for (int i = 1; i <= expected.chunks; ++i) {
         const QString wav = chunkFileName(text, i, QStringLiteral(".wav"));
-        speakWithWindowVoice(form, chunkFileName(text, i, QStringLiteral(".txt")), wav);
+        test::renderWav(chosenVoice(form), chunkFileName(text, i, QStringLiteral(".txt")), wav);
         expected.samples += test::wavSamples(wav);
     }
     QDir(folder).removeRecursively();
@@ -271,8 +271,7 @@ void TestMp3Conversion::emptyChunkIsSilence()
     const QString chunk = test::writeFile(temp + QStringLiteral("/output002.txt"), "");
     test::ScriptedDialogs dialogs;
     MainWindow form;
-    speakWithWindowVoice(form, chunk, temp + QStringLiteral("/output002.wav"));
-    QVERIFY(!form.renderVoice);
+    test::renderWav(chosenVoice(form), chunk, temp + QStringLiteral("/output002.wav"));
     QCOMPARE(test::wavSamples(temp + QStringLiteral("/output002.wav")), 0);
     QVERIFY(encodeWavToMp3(temp + QStringLiteral("/output002.wav"),
                            temp + QStringLiteral("/output002.mp3")));

@@ -71,21 +71,6 @@ void reportApplicationError(const QString& tag, int line, const QString& descrip
     sink(tag, line, description);
 }
 
-QString describeCurrentException()
-{
-    try {
-        throw;
-    } catch (const Failure& failure) {
-        return failure.description();
-    } catch (const std::bad_alloc&) {
-        return QStringLiteral("Out of memory");
-    } catch (const std::exception& e) {
-        return QString::fromLocal8Bit(e.what());
-    } catch (...) {
-        return QStringLiteral("Unknown error");
-    }
-}
-
 void Guard::report(int line)
 {
     ++m_failures;

@@ -30,9 +30,6 @@ ErrorReportSink setErrorReportSink(ErrorReportSink sink);
 // to the main thread and return at once.
 void reportApplicationError(const QString& tag, int line, const QString& description);
 
-// The description of whatever was thrown.
-QString describeCurrentException();
-
 // The guard of a guarded procedure. Each numbered statement runs through it: a statement that
 // throws is abandoned, reported with the procedure's tag and the statement's line number, and
 // the procedure goes on with its next statement. Failures inside unguarded callees surface

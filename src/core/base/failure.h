@@ -21,6 +21,10 @@ private:
     QString m_description;
 };
 
+// The description of whatever is being handled in a catch block: a Failure's own text, or
+// the classic runtime's wording for the rest.
+QString describeCurrentException();
+
 // What a job of the core hands its front end when one of its steps fails, instead of showing
 // anything itself. Step is the job's own enumeration of its steps; the window turns a step into
 // the error report's procedure and line, the converter prints the description and the reason.
@@ -34,6 +38,20 @@ template <typename Step> struct StepFailure
     // strerror); often empty.
     QString reason;
 };
+
+// Runs one step of a job: a failure it throws becomes the step's StepFailure, handed to failed
+// (a callable taking const StepFailure<Step>&) at once. Returns whether the step succeeded.
+template <typename Step, typename Body, typename Failed>
+bool runStep(Step step, Body&& body, Failed&& failed)
+{
+    try {
+        body();
+        return true;
+    } catch (...) {
+        failed(StepFailure<Step>{step, describeCurrentException(), QString()});
+        return false;
+    }
+}
 
 // Descriptions shared by several places, worded as the classic runtime words them.
 namespace failures {

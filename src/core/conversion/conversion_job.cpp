@@ -365,6 +365,7 @@ bool ConversionJob::State::startLane(Lane& lane)
             report(ConversionStage::Speaking, qMin(speaking + 1, pieces),
                    ExtractionShare + share * double(all) / double(qMax<qint64>(1, totalCharacters)));
         },
+        [this](const RenderingFailure& failure) { emit q->renderingFailed(failure); },
         [this, &lane](const QString& failure) { spoken(lane, failure); });
     return true;
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/pdf/document_text.h"
-#include "core/speech/voice_settings.h"
+#include "core/speech/speech_rendering.h"
 
 #include <QObject>
 #include <QString>
@@ -96,6 +96,8 @@ public:
 signals:
     void progress(const lectorix::ConversionProgress& progress);
     void finished(const lectorix::ConversionResult& result);
+    // A step of setting up the speech failed; the job goes on as far as it can.
+    void renderingFailed(const lectorix::RenderingFailure& failure);
 
 private:
     struct State;
@@ -115,3 +117,4 @@ QString conversionFailureReason(ConversionOutcome outcome);
 
 Q_DECLARE_METATYPE(lectorix::ConversionProgress)
 Q_DECLARE_METATYPE(lectorix::ConversionResult)
+Q_DECLARE_METATYPE(lectorix::RenderingFailure)
