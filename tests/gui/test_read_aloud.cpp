@@ -25,19 +25,6 @@ using namespace lectorix;
 
 namespace {
 
-QList<int> reportedLines(const test::ScriptedDialogs& dialogs, const QString& tag)
-{
-    QList<int> lines;
-    for (const auto& shown : dialogs.messages()) {
-        if (shown.title != QStringLiteral("Application Error"))
-            continue;
-        if (!shown.text.contains(QStringLiteral("in Lectorix2021/08/31.") + tag + " at line "))
-            continue;
-        lines << shown.text.mid(shown.text.indexOf(QStringLiteral(" at line ")) + 9, 3).toInt();
-    }
-    return lines;
-}
-
 QString caption(const MainWindow& form)
 {
     return form.readButton->text();
@@ -224,7 +211,7 @@ private slots:
         form.readButton->click();
         QVERIFY(test::waitUntilReadingEnds(form));
 
-        QCOMPARE(reportedLines(dialogs, "Speak.SpeakLoud"), lines);
+        QCOMPARE(dialogs.reportedLines("Speak.SpeakLoud"), lines);
         QCOMPARE(caption(form), endCaption);
         QCOMPARE(int(engine.queued().size()), queuedCount);
         if (setup == "failCreateVoice")
