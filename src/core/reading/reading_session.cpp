@@ -240,22 +240,7 @@ void ReadingSession::rangeExtracted(const ExtractionResult& result)
 
     bool last = false;
     if (result.outcome == ExtractionOutcome::Text) {
-        QString text;
-        step(ReadingStep::ReadPages, [&] { text = readTextFile(result.textPath); });
-        QFile::remove(result.textPath);
-        // pdftotext ends every page with a form feed: fewer than asked for is the end.
-        last = text.count(QLatin1Char('\f')) < requestedPages;
-        if (!m_anyText) {
-            m_anyText = true;
-            makeVoice();
-        }
-        if (m_preparation) {
-            m_preparation->add(text);
-            await(m_preparation->takePieces(), 0);
-        } else {
-            await(linesForSpeech(text), m_textOffset);
-        }
-        m_textOffset += text.size();
+        last = takeRange(result.textPath, requestedPages);
     } else if (result.outcome == ExtractionOutcome::Unreadable) {
         // A range of scanned pages: the text may start further on.
         last = false;
@@ -281,6 +266,28 @@ void ReadingSession::rangeExtracted(const ExtractionResult& result)
         queueAhead();
     else if (m_anyText)
         m_waiting.clear(); // the voice could not be made (reported): nothing can be said
+}
+
+// Reads a converted range into the pieces waiting to be said, making the voice with the first
+// text. Returns whether the range was the document's last.
+bool ReadingSession::takeRange(const QString& textPath, int requestedPages)
+{
+    QString text;
+    step(ReadingStep::ReadPages, [&] { text = readTextFile(textPath); });
+    QFile::remove(textPath);
+    if (!m_anyText) {
+        m_anyText = true;
+        makeVoice();
+    }
+    if (m_preparation) {
+        m_preparation->add(text);
+        await(m_preparation->takePieces(), 0);
+    } else {
+        await(linesForSpeech(text), m_textOffset);
+    }
+    m_textOffset += text.size();
+    // pdftotext ends every page with a form feed: fewer than asked for is the end.
+    return text.count(QLatin1Char('\f')) < requestedPages;
 }
 
 // Pieces to say, their places moved by shift into the coordinates of the text box or of the

@@ -114,6 +114,7 @@ private:
     speech::Voice& voiceOrFail() const;
     void convertNextRange();
     void rangeExtracted(const ExtractionResult& result);
+    bool takeRange(const QString& textPath, int requestedPages);
     void await(QList<SpokenPiece> pieces, qsizetype shift);
     void queueAhead();
     void watch();
