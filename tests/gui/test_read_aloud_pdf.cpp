@@ -292,7 +292,7 @@ private slots:
                         "#!/bin/sh\necho $$ > '" + pidFile.toUtf8() + "'\nexec sleep 60\n");
         QFile::setPermissions(m_temp + "/pdftotext", QFile::ReadOwner | QFile::ExeOwner);
         QTimer::singleShot(50, &form, [&] {
-            if (!events::waitUntil([&] { return QFile::exists(pidFile); }))
+            if (!QTest::qWaitFor([&] { return QFile::exists(pidFile); }, 10000))
                 return;
             form.close();
         });
