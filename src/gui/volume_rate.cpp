@@ -152,6 +152,7 @@ void testSpeed(MainWindow& form)
     QObject::connect(watch, &QTimer::timeout, &form, [&form, watch] {
         if (form.renderVoice && !form.renderVoice->isDone())
             return;
+        watch->stop();
         watch->deleteLater();
         endTestSpeed(form);
     });
