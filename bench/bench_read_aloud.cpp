@@ -3,7 +3,6 @@
 // (against a short text), and click to first sound for a long PDF (against the converter
 // alone on it). Prints, never fails. The sound parts need the test sink of
 // tools/with-audio.sh.
-#include "core/base/event_pump.h"
 #include "core/base/failure.h"
 #include "core/files/file_utils.h"
 #include "core/base/program_folder.h"
@@ -14,6 +13,7 @@
 #include "gui/document_controller.h"
 #include "gui/main_window.h"
 #include "gui/reading_controller.h"
+#include "bench_waiting.h"
 #include "printing_dialogs.h"
 #include "support/sink_recorder.h"
 
@@ -55,19 +55,22 @@ double ms(Clock::duration d)
     return std::chrono::duration<double, std::milli>(d).count();
 }
 
-// Ends the reading under way the way closing the window does: its waiting call returns at
-// once and leaves the window as it was, so the caption is put back here.
-void endReading()
+// Ends the reading under way, as Stop does.
+void endReading(MainWindow& form)
 {
-    events::setProgramEnding(true);
+    form.reading().session()->stop();
+}
+// Waits until the reading started by a press has ended (timeoutMs at the most).
+void waitForReadingEnd(MainWindow& form, int timeoutMs)
+{
+    bench::waitUntil([&] { return form.reading().session()->state() == ReadingState::Idle; },
+                     timeoutMs);
 }
 void afterReading(MainWindow& form)
 {
-    events::setProgramEnding(false);
     form.reading().session()->stop();
-    form.readButton()->setText(QStringLiteral("Start Reading"));
     form.setMousePointer(MainWindow::PointerDefault);
-    events::waitFor(0.5);
+    bench::settle(500);
 }
 
 void benchProcessorTime(MainWindow& form, const QString& text)
@@ -83,20 +86,21 @@ void benchProcessorTime(MainWindow& form, const QString& text)
         clock.start();
         const double cpu0 = cpuSeconds();
         do
-            events::processPending();
+            QCoreApplication::processEvents();
         while (!voice->isDone() && clock.elapsed() < BusySeconds * 1000);
         busyShare = (cpuSeconds() - cpu0) / (clock.elapsed() / 1000.0);
     }
-    events::waitFor(0.5);
+    bench::settle(500);
 
     constexpr int ReadingMs = 30000;
     form.documents().setUseTextBox(true);
     form.textToReadEdit()->setPlainText(text);
-    QTimer::singleShot(ReadingMs, &form, endReading);
+    QTimer::singleShot(ReadingMs, &form, [&form] { endReading(form); });
     QElapsedTimer clock;
     clock.start();
     const double cpu0 = cpuSeconds();
     form.readButton()->click();
+    waitForReadingEnd(form, ReadingMs + 10000);
     const double share = (cpuSeconds() - cpu0) / (clock.elapsed() / 1000.0);
     afterReading(form);
 
@@ -117,13 +121,14 @@ std::optional<double> clickToSound(MainWindow& form, test::SinkRecorder& recorde
         if (recorder.rmsSince(Clock::now() - 30ms) > Heard) {
             heard = true;
             listen.stop();
-            endReading();
+            endReading(form);
         }
     });
     listen.start(5);
-    QTimer::singleShot(60000, &form, endReading);
+    QTimer::singleShot(60000, &form, [&form] { endReading(form); });
     const auto clicked = Clock::now();
     form.readButton()->click();
+    waitForReadingEnd(form, 70000);
     const auto ended = Clock::now();
     listen.stop();
     afterReading(form);

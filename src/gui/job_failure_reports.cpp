@@ -66,6 +66,11 @@ ExtractionReportLines conversionExtractionLines(bool passwordGiven)
     return {"Form1", "PushButton8_Click", 116, passwordGiven ? 126 : 130, 158, 160};
 }
 
+ExtractionReportLines readingExtractionLines(bool passwordGiven)
+{
+    return {"Speak", "SpeakLoud", 160, passwordGiven ? 168 : 172, 198, 200};
+}
+
 void reportFailuresOf(ConversionJob& job)
 {
     QObject::connect(&job, &ConversionJob::stepFailed, &job, &reportConversionFailure);

@@ -26,6 +26,8 @@ void reportExtractionFailure(const ExtractionFailure& failure, const ExtractionR
 // "Save Audio As MP3": its own steps, and those of its extraction.
 void reportConversionFailure(const ConversionFailure& failure);
 ExtractionReportLines conversionExtractionLines(bool passwordGiven);
+// A PDF's reading aloud: its extractions' steps.
+ExtractionReportLines readingExtractionLines(bool passwordGiven);
 // Reports every failed step of job as it fails.
 void reportFailuresOf(ConversionJob& job);
 

@@ -1,7 +1,6 @@
 #include "gui/main_window.h"
 
 #include "core/base/error_report.h"
-#include "core/base/event_pump.h"
 #include "core/files/file_utils.h"
 #include "core/pdf/pdf_converter.h"
 #include "core/process/launcher_sharing.h"
@@ -123,10 +122,8 @@ MainWindow::~MainWindow()
 {
     // A window destroyed without being closed (a test's) ends its work just as quietly, but
     // leaves the rest of the program running.
-    const bool ending = events::programEnding();
-    events::setProgramEnding(true);
+    m_closing = true;
     endWork();
-    events::setProgramEnding(ending);
 }
 
 bool MainWindow::startUp()
@@ -340,7 +337,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     // Every wait returns at once and nothing new starts; a job that ends now shows nothing.
-    events::setProgramEnding(true);
+    m_closing = true;
     endWork();
     event->accept();
 }

@@ -43,6 +43,10 @@ public:
     explicit MainWindow(QWidget* parent = nullptr);
     ~MainWindow() override;
 
+    // True once the window is closing (or going): a job that ends now shows no message, and
+    // nothing new starts.
+    bool isClosing() const { return m_closing; }
+
     // Runs the start-up steps. Returns false when the program must end at once (no voices).
     bool startUp();
 
@@ -137,6 +141,7 @@ private:
     int m_mousePointer = PointerDefault;
     std::optional<QCursor> m_customCursor;
     bool m_workEnded = false;
+    bool m_closing = false;
     // Destroyed in reverse order, before the controls they act on.
     std::unique_ptr<SettingsController> m_settings;
     std::unique_ptr<VoiceController> m_voices;

@@ -1,21 +1,21 @@
 #include "gui/mp3_conversion.h"
 
-#include "core/conversion/conversion_job.h"
 #include "core/base/error_report.h"
-#include "core/base/event_pump.h"
-#include "core/files/file_utils.h"
-#include "core/process/launcher_sharing.h"
-#include "core/conversion/mp3_output.h"
-#include "core/pdf/pdf_converter.h"
 #include "core/base/program_folder.h"
-#include "core/settings/settings.h"
+#include "core/conversion/conversion_job.h"
+#include "core/conversion/mp3_output.h"
+#include "core/files/file_utils.h"
 #include "core/files/temp_folder.h"
+#include "core/pdf/pdf_converter.h"
+#include "core/process/launcher_sharing.h"
+#include "core/settings/settings.h"
 #include "gui/conversion_progress.h"
 #include "gui/dialogs.h"
 #include "gui/export_controller.h"
 #include "gui/job_failure_reports.h"
 #include "gui/main_window.h"
 #include "gui/password_prompt.h"
+#include "gui/reading_failure_reports.h"
 #include "gui/voice_setup.h"
 
 #include <QCheckBox>
@@ -34,7 +34,7 @@ void conversionFinished(MainWindow& form, const QString& encoder, const Conversi
     g(228, [&] { removeLauncher(encoder); });
     g(234, [&] { form.setMousePointer(MainWindow::PointerDefault); });
     // A window that is closing shows no more messages.
-    if (!events::programEnding()) {
+    if (!form.isClosing()) {
         if (g.test(236, [&] { return !result.message.trimmed().isEmpty(); }))
             g(238, [&] { showMessage(result.message); });
         else
@@ -97,6 +97,7 @@ void saveAudioAsMp3(MainWindow& form)
                          job->deleteLater();
                          conversionFinished(form, job->request().encoder, result);
                      });
+    QObject::connect(job, &ConversionJob::renderingFailed, &form, &reportRenderingFailure);
     new ConversionProgressDialog(job, &form); // goes when the job ends
     job->start();
 }

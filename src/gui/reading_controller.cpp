@@ -5,7 +5,9 @@
 #include "core/reading/reading_session.h"
 #include "gui/main_window.h"
 #include "gui/read_aloud.h"
+#include "gui/reading_failure_reports.h"
 #include "gui/reading_highlight.h"
+#include "gui/job_failure_reports.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -63,6 +65,14 @@ ReadingController::ReadingController(MainWindow& window)
     // The reading button follows the session before anything else hears of a change.
     connect(m_session.get(), &ReadingSession::stateChanged, this,
             [&window] { showReadingState(window); });
+    connect(m_session.get(), &ReadingSession::stepFailed, this, &reportReadingFailure);
+    // A PDF range's extraction reports its steps as the reading's own.
+    ReadingSession* session = m_session.get();
+    connect(session, &ReadingSession::extractionStepFailed, this,
+            [session](const ExtractionFailure& failure) {
+                reportExtractionFailure(failure, readingExtractionLines(
+                                                     !session->request().password.isEmpty()));
+            });
     m_highlight = std::make_unique<ReadingHighlight>(*m_session, *window.textToReadEdit(), nullptr);
     m_placeKeeper = std::make_unique<ReadingPlaceKeeper>(*m_session);
 }

@@ -14,6 +14,8 @@ inline const QString SliderRefusedMessage =
 // message, the slider goes back to the stored value, and nothing is stored or applied.
 void volumeChanged(MainWindow& form); // volume
 void rateChanged(MainWindow& form);   // rate
-void testSpeed(MainWindow& form);     // "Test Speed"
+// "Test Speed": speaks a test sentence with the chosen voice and the sliders, and returns at
+// once; while it is heard, the sliders act on it and a second press is refused.
+void testSpeed(MainWindow& form);
 
 } // namespace lectorix

@@ -22,6 +22,14 @@ QList<ReadingState> statesOf(const QSignalSpy& spy)
     return states;
 }
 
+QList<int> stepsOf(const QSignalSpy& spy)
+{
+    QList<int> steps;
+    for (const QList<QVariant>& arguments : spy)
+        steps << int(arguments.first().value<ReadingFailure>().step);
+    return steps;
+}
+
 ReadingRequest textRequest(const QString& text)
 {
     ReadingRequest request;
@@ -45,8 +53,8 @@ private slots:
     void readsVerbatimTextInPieces()
     {
         test::FakeEngine engine;
-        test::ErrorRecorder errors;
         ReadingSession session;
+        QSignalSpy failed(&session, &ReadingSession::stepFailed);
         QSignalSpy states(&session, &ReadingSession::stateChanged);
         QSignalSpy ranges(&session, &ReadingSession::spokenRange);
         const QString text(150001, QLatin1Char('a'));
@@ -71,7 +79,7 @@ private slots:
                      expected[i]);
         QVERIFY(!session.voice());
         QCOMPARE(engine.voicesAlive(), 0);
-        QCOMPARE(errors.reports, QStringList());
+        QCOMPARE(failed.size(), 0);
     }
 
     // Pause, resume and stop act on the running voice at once; stop drops the voice.
@@ -98,6 +106,89 @@ private slots:
         QCOMPARE(session.state(), ReadingState::Idle);
     }
 
+    // A failing step is announced as it fails and the reading goes on with the next: without
+    // a voice each step that needs one fails (a PDF's text is then not queued at all), and a
+    // failed queuing ends the queuing, so a long text gives one failure, not one a piece. A
+    // converter that cannot run is the converter's step, told apart by whether a password was
+    // given.
+    void failingStepsAreAnnounced_data()
+    {
+        using S = ReadingStep;
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<QString>("pdf"); // a corpus file, or none for the text box
+        QTest::addColumn<int>("length");  // of the typed text, 0 for a few words
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QList<int>>("steps");
+        QTest::addColumn<QString>("firstDescription");
+        const QString noVoice = QStringLiteral("Class not registered");
+        const QString pdf = QStringLiteral("french_diacritics.pdf");
+
+        QTest::newRow("no voice") << "failCreateVoice" << QString() << 0 << QString()
+                                  << QList<int>{int(S::CreateVoice), int(S::ChooseVoice),
+                                                int(S::SetVolume), int(S::SetRate),
+                                                int(S::QueueText)}
+                                  << noVoice;
+        QTest::newRow("voice list outgrew the engine")
+            << "fewerVoices" << QString() << 0 << QString() << QList<int>{int(S::ChooseVoice)}
+            << failures::InvalidArgument;
+        QTest::newRow("speaking fails, three pieces")
+            << "failSpeak" << QString() << 250000 << QString() << QList<int>{int(S::QueueText)}
+            << "Connection refused";
+        QTest::newRow("no voice, PDF") << "failCreateVoice" << pdf << 0 << QString()
+                                       << QList<int>{int(S::CreatePdfVoice), int(S::ChoosePdfVoice),
+                                                     int(S::SetPdfVolume), int(S::SetPdfRate)}
+                                       << noVoice;
+        QTest::newRow("speaking fails, PDF")
+            << "failSpeak" << pdf << 0 << QString() << QList<int>{int(S::QueuePdfText)}
+            << "Connection refused";
+        QTest::newRow("no converter") << "noConverter" << pdf << 0 << QString()
+                                      << QList<int>{int(S::ConvertPages)} << QString();
+        QTest::newRow("no converter, with a password")
+            << "noConverter" << pdf << 0 << "secret" << QList<int>{int(S::ConvertPagesWithPassword)}
+            << QString();
+    }
+
+    void failingStepsAreAnnounced()
+    {
+        QFETCH(QString, setup);
+        QFETCH(QString, pdf);
+        QFETCH(int, length);
+        QFETCH(QString, password);
+        QFETCH(QList<int>, steps);
+        QFETCH(QString, firstDescription);
+        if (!pdf.isEmpty() && test::corpusFolder().isEmpty())
+            QSKIP("the corpus is needed");
+        test::FakeEngine engine;
+        engine.setVoices(setup == "fewerVoices" ? 1 : 3);
+        if (setup == "failCreateVoice")
+            engine.failCreateVoice = QStringLiteral("Class not registered");
+        if (setup == "failSpeak")
+            engine.failSpeak = QStringLiteral("Connection refused");
+        ReadingSession session;
+        QSignalSpy failed(&session, &ReadingSession::stepFailed);
+        ReadingRequest request =
+            textRequest(length > 0 ? QString(length, QLatin1Char('a')) : QStringLiteral("Words."));
+        request.verbatim = length > 0;
+        request.fromPdf = !pdf.isEmpty();
+        if (request.fromPdf)
+            request.pdfPath = test::corpusFile(pdf);
+        request.password = password;
+        if (setup == "noConverter")
+            request.converter = QStringLiteral("lectorix-test-no-such-converter");
+
+        session.start(request);
+        QTRY_COMPARE(session.state(), ReadingState::Idle);
+
+        QCOMPARE(stepsOf(failed), steps);
+        const QString description = failed.first().first().value<ReadingFailure>().description;
+        if (firstDescription.isEmpty())
+            QVERIFY(!description.isEmpty());
+        else
+            QCOMPARE(description, firstDescription);
+        QVERIFY(engine.queued().size() <= 1);
+        QCOMPARE(engine.voicesAlive(), 0);
+    }
+
     // Nothing to read ends the reading quietly: no voice, no report, no working folder left.
     void endsQuietly_data()
     {
@@ -116,6 +207,7 @@ private slots:
         test::FakeEngine engine;
         test::ErrorRecorder errors;
         ReadingSession session;
+        QSignalSpy failed(&session, &ReadingSession::stepFailed);
         ReadingRequest request = textRequest(source);
         request.fromPdf = fromPdf;
         if (fromPdf)
@@ -127,6 +219,7 @@ private slots:
         QTRY_COMPARE(session.state(), ReadingState::Idle);
         QCOMPARE(engine.log, QStringList());
         QCOMPARE(errors.reports, QStringList());
+        QCOMPARE(failed.size(), 0);
         QCOMPARE(QDir(temp).entryList({QStringLiteral("reading-*")}, QDir::Dirs), QStringList());
     }
 

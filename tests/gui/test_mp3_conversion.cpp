@@ -1,16 +1,16 @@
 // "Save Audio As MP3" end to end on real PDFs with the real converter, speech engine and
 // encoder, driven through the window's button.
+#include "core/base/program_folder.h"
 #include "core/conversion/spoken_text.h"
 #include "core/files/file_utils.h"
-#include "core/base/program_folder.h"
+#include "core/files/text_decoding.h"
 #include "core/settings/settings.h"
 #include "core/settings/settings_keys.h"
-#include "core/files/text_decoding.h"
 #include "core/text/text_preparation.h"
 #include "gui/main_window.h"
 #include "gui/mp3_conversion.h"
 #include "gui/pdf_text.h"
-#include "gui/wav_rendering.h"
+#include "gui/voice_setup.h"
 #include "support/audio_files.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_env.h"
@@ -95,7 +95,7 @@ qint64 expectedSamples(MainWindow& form, const QString& pdf)
         spoken = utteranceLines(prepareForSpeech(spoken));
     writeStringToFile(spokenText(spoken), text);
     const QString wav = folder + "/output.wav";
-    speakWithWindowVoice(form, text, wav);
+    test::renderWav(chosenVoice(form), text, wav);
     const qint64 samples = test::wavSamples(wav);
     QDir(folder).removeRecursively();
     return samples;

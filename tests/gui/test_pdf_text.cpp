@@ -1,4 +1,3 @@
-#include "core/base/event_pump.h"
 #include "core/files/file_utils.h"
 #include "core/base/program_folder.h"
 #include "core/files/temp_folder.h"
@@ -288,8 +287,6 @@ private slots:
             QVERIFY(form->close());
             QVERIFY(!form->documents().textExtraction());
         }
-        QCOMPARE(events::programEnding(), !destroyed);
-        events::setProgramEnding(false);
 
         const pid_t converterPid = pid_t(test::readFile(pidFile).trimmed().toInt());
         QVERIFY(converterPid > 0);

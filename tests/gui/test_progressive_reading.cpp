@@ -2,7 +2,6 @@
 // and whole across range boundaries, scanned ranges passed over, one password prompt, and
 // nothing left running or lying in {TEMP} when the reading is stopped or the window closed.
 
-#include "core/base/event_pump.h"
 #include "core/files/file_utils.h"
 #include "core/base/program_folder.h"
 #include "core/reading/reading_session.h"
@@ -236,7 +235,6 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(!engine.queued().isEmpty(), 30000);
             QCOMPARE(form.readButton()->text(), QStringLiteral("Pause"));
             QVERIFY(form.close());
-            events::setProgramEnding(false);
             QCOMPARE(childProcesses(), QStringList());
             QCOMPARE(readingFolders(m_temp), QStringList());
         }

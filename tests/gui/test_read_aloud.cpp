@@ -1,7 +1,6 @@
 // Reading the text box aloud: the caption as the reading state, the pieces handed to the
 // engine, the error report's lines, and re-entry through the button while a reading waits.
 
-#include "core/base/event_pump.h"
 #include "core/settings/settings.h"
 #include "core/settings/settings_keys.h"
 #include "gui/main_window.h"
@@ -24,19 +23,6 @@
 using namespace lectorix;
 
 namespace {
-
-QList<int> reportedLines(const test::ScriptedDialogs& dialogs, const QString& tag)
-{
-    QList<int> lines;
-    for (const auto& shown : dialogs.messages()) {
-        if (shown.title != QStringLiteral("Application Error"))
-            continue;
-        if (!shown.text.contains(QStringLiteral("in Lectorix2021/08/31.") + tag + " at line "))
-            continue;
-        lines << shown.text.mid(shown.text.indexOf(QStringLiteral(" at line ")) + 9, 3).toInt();
-    }
-    return lines;
-}
 
 QString caption(const MainWindow& form)
 {
@@ -224,7 +210,7 @@ private slots:
         form.readButton()->click();
         QVERIFY(test::waitUntilReadingEnds(form));
 
-        QCOMPARE(reportedLines(dialogs, "Speak.SpeakLoud"), lines);
+        QCOMPARE(dialogs.reportedLines("Speak.SpeakLoud"), lines);
         QCOMPARE(caption(form), endCaption);
         QCOMPARE(int(engine.queued().size()), queuedCount);
         if (setup == "failCreateVoice")
@@ -248,8 +234,7 @@ private slots:
 
         form.readButton()->click();
         QVERIFY(test::waitUntilReadingEnds(form));
-        const bool ending = events::programEnding();
-        events::setProgramEnding(false);
+        const bool ending = form.isClosing();
 
         QVERIFY(ending);
         QVERIFY(!form.isVisible());

@@ -2,7 +2,6 @@
 // while the caption says "Pause", silence after Pause, sound again after Resume, sliders that
 // act on the running voice, and PDFs read through the real converter.
 
-#include "core/base/event_pump.h"
 #include "core/files/file_utils.h"
 #include "core/base/program_folder.h"
 #include "core/speech/speech_engine.h"
@@ -291,7 +290,6 @@ private slots:
         form.readButton()->click();
         QVERIFY(test::waitUntilReadingEnds(form));
         const auto returnedAt = Clock::now();
-        events::setProgramEnding(false);
 
         QVERIFY2(heard, "the protected PDF was not heard");
         QVERIFY(!form.isVisible());

@@ -63,7 +63,6 @@ public:
     int textsBegun() const override { return m_begun; }
     speech::WordPosition currentWord() const override { return m_engine.word; }
     void speak(const QString& text) override { speakAsync(text); }
-    void speakFile(const QString& path) override { speakAsync(path); }
     void pause() override
     {
         m_paused = true;

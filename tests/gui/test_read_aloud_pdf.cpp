@@ -1,7 +1,6 @@
 // Reading a PDF aloud with the real converter: the working copy in {TEMP}, one request per
 // non-empty line, the password prompt, and the quiet endings when no text comes out.
 
-#include "core/base/event_pump.h"
 #include "core/files/file_utils.h"
 #include "core/base/program_folder.h"
 #include "core/settings/settings.h"
@@ -18,6 +17,7 @@
 #include "test_read_aloud_held.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
@@ -203,21 +203,46 @@ private slots:
         QCOMPARE(QDir(m_temp).entryList({"reading-*"}, QDir::Dirs), QStringList());
     }
 
-    // Speaking that fails ends the queuing: one report for the whole document, not one a line.
-    void failedQueuingEndsTheReading()
+    // Each failing step of a PDF's reading is reported at its own line, and the reading goes
+    // on with the next; speaking that fails ends the queuing: one report for the whole
+    // document, not one a line.
+    void failuresAreReportedAtTheirLine_data()
     {
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<QList<int>>("lines");
+        QTest::addColumn<int>("queuedCount");
+        QTest::newRow("no voice can be made")
+            << "failCreateVoice" << QList<int>{202, 206, 208, 210} << 0;
+        QTest::newRow("voice list outgrew the engine") << "fewerVoices" << QList<int>{206} << -1;
+        QTest::newRow("speaking fails") << "failSpeak" << QList<int>{218} << 1;
+    }
+    void failuresAreReportedAtTheirLine()
+    {
+        QFETCH(QString, setup);
+        QFETCH(QList<int>, lines);
+        QFETCH(int, queuedCount);
         test::ScriptedDialogs dialogs;
         test::FakeEngine engine;
-        engine.failSpeak = QStringLiteral("Connection refused");
         MainWindow form;
+        form.voiceCombo()->addItems({"Voice 1", "Voice 2", "Voice 3"});
+        form.voiceCombo()->setCurrentIndex(2);
+        if (setup == "fewerVoices")
+            engine.setVoices(2);
+        if (setup == "failCreateVoice")
+            engine.failCreateVoice = QStringLiteral("Class not registered");
+        if (setup == "failSpeak")
+            engine.failSpeak = QStringLiteral("Connection refused");
         preparePdf(form, QStringLiteral("multicolumn.pdf"));
 
         form.readButton()->click();
         QVERIFY(test::waitUntilReadingEnds(form));
 
-        QCOMPARE(engine.queued().size(), 1);
-        QCOMPARE(dialogs.messages().size(), 1);
-        QVERIFY(dialogs.messageTexts().first().contains(" at line 218"));
+        QCOMPARE(dialogs.reportedLines("Speak.SpeakLoud"), lines);
+        QCOMPARE(dialogs.messages().size(), lines.size());
+        if (queuedCount >= 0)
+            QCOMPARE(engine.queued().size(), queuedCount);
+        else
+            QVERIFY(engine.queued().size() > 1);
         QCOMPARE(form.readButton()->text(), QStringLiteral("Start Reading"));
         QCOMPARE(form.mousePointer(), 0);
     }
@@ -264,15 +289,14 @@ private slots:
                         "#!/bin/sh\necho $$ > '" + pidFile.toUtf8() + "'\nexec sleep 60\n");
         QFile::setPermissions(m_temp + "/pdftotext", QFile::ReadOwner | QFile::ExeOwner);
         QTimer::singleShot(50, &form, [&] {
-            if (!events::waitUntil([&] { return QFile::exists(pidFile); }))
+            if (!QTest::qWaitFor([&] { return QFile::exists(pidFile); }, 10000))
                 return;
             form.close();
         });
 
         form.readButton()->click();
         QVERIFY(test::waitUntilReadingEnds(form));
-        const bool ending = events::programEnding();
-        events::setProgramEnding(false);
+        const bool ending = form.isClosing();
 
         QVERIFY(ending);
         QVERIFY(!form.isVisible());

@@ -1,4 +1,3 @@
-#include "core/base/event_pump.h"
 #include "core/base/failure.h"
 #include "core/base/program_folder.h"
 #include "core/settings/settings.h"
@@ -221,8 +220,7 @@ private slots:
             form.show();
             QVERIFY(form.close());
             QVERIFY(!QFile::exists(m_temp + "/pdftotext"));
-            QVERIFY(events::programEnding());
-            events::setProgramEnding(false);
+            QVERIFY(form.isClosing());
         }
         // A window that goes without being closed removes it too, and leaves the rest of the
         // program running.
@@ -232,7 +230,6 @@ private slots:
             QVERIFY(QFile::exists(m_temp + "/pdftotext"));
         }
         QVERIFY(!QFile::exists(m_temp + "/pdftotext"));
-        QVERIFY(!events::programEnding());
     }
 
     // The real program: asked to end (as at logout), it closes its window and exits cleanly.

@@ -1,5 +1,6 @@
 // The volume and rate sliders and "Test Speed": labels, stored values, the voices they reach,
-// the refusal while a file is being saved; then the real engine heard on the null sink.
+// the refusal while a file is being saved, the test sentence spoken while the window goes on;
+// then the real engine heard on the null sink.
 #include "core/base/error_report.h"
 #include "core/settings/settings.h"
 #include "core/speech/speech_engine.h"
@@ -8,10 +9,10 @@
 #include "gui/main_window.h"
 #include "gui/reading_controller.h"
 #include "gui/volume_rate.h"
-#include "gui/wav_rendering.h"
 #include "support/fake_engine.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_env.h"
+#include "test_read_aloud_held.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -27,6 +28,8 @@
 #endif
 
 using namespace lectorix;
+using speech::ClassNotRegistered;
+using speech::TryAnotherVoice;
 
 namespace {
 
@@ -79,6 +82,7 @@ private slots:
     void testSpeedRefusesSecondStart();
     void testSpeedFailures_data();
     void testSpeedFailures();
+    void testSpeedReturnsWhileHeard();
     void testSpeedHeardOnSinkWritesNoFile();
 };
 
@@ -199,10 +203,11 @@ void TestVolumeRate::testSpeedSpeaksWithChosenVoiceAndSliders()
     };
 
     form.testSpeedButton()->click();
+    QTRY_VERIFY(!form.exporting().savingFile());
 
-    QCOMPARE(engine.log,
-             (QStringList{"voice1 created", "voice1 setVoice v3", "voice1 volume 30",
-                          "voice1 rate 4", "voice1 speak This is a test", "voice1 destroyed"}));
+    QCOMPARE(engine.log, (QStringList{"voice1 created", "voice1 setVoice v3", "voice1 volume 30",
+                                      "voice1 rate 4", "voice1 speakAsync This is a test",
+                                      "voice1 destroyed"}));
     QVERIFY(savingWhileSpeaking);
     QCOMPARE(pointerWhileSpeaking, int(MainWindow::PointerBusy));
     QVERIFY(!form.exporting().savingFile());
@@ -223,6 +228,7 @@ void TestVolumeRate::testSpeedRefusesSecondStart()
     };
 
     form.testSpeedButton()->click();
+    QTRY_VERIFY(!form.exporting().savingFile());
 
     QCOMPARE(engine.logOf(QStringLiteral("created")).size(), 1);
     QCOMPARE(engine.logOf(QStringLiteral("speak")).size(), 1);
@@ -244,35 +250,90 @@ void TestVolumeRate::testSpeedFailures_data()
 {
     QTest::addColumn<QString>("creationFailure");
     QTest::addColumn<QString>("speakingFailure");
+    QTest::addColumn<int>("voicesLeft"); // the engine's, of the three in the list
     QTest::addColumn<QStringList>("messages");
+    QTest::addColumn<QStringList>("spoken");
+    const QString report =
+        applicationErrorText(sourceTag("Speak", "SaveToWAV"), 106, failures::InvalidArgument);
+    const QStringList spoken{"voice1 speakAsync This is a test"};
 
     QTest::newRow("voice cannot be loaded")
-        << QString() << ClassNotRegistered
-        << QStringList{ClassNotRegistered + QStringLiteral("\r\r") + TryAnotherVoice};
+        << QString() << ClassNotRegistered << 3
+        << QStringList{ClassNotRegistered + QStringLiteral("\r\r") + TryAnotherVoice} << spoken;
     QTest::newRow("no audio server: quiet")
-        << QString() << QStringLiteral("Connection refused") << QStringList{};
+        << QString() << QStringLiteral("Connection refused") << 3 << QStringList{} << spoken;
     QTest::newRow("no engine: reported")
-        << QStringLiteral("espeak-ng data not found") << QString()
+        << QStringLiteral("espeak-ng data not found") << QString() << 3
         << QStringList{applicationErrorText(sourceTag("Speak", "SaveToWAV"), 100,
-                                            QStringLiteral("espeak-ng data not found"))};
+                                            QStringLiteral("espeak-ng data not found"))}
+        << QStringList{};
+    QTest::newRow("chosen voice gone from the engine: reported, default voice")
+        << QString() << QString() << 2 << QStringList{report} << spoken;
 }
 
 void TestVolumeRate::testSpeedFailures()
 {
     QFETCH(QString, creationFailure);
     QFETCH(QString, speakingFailure);
+    QFETCH(int, voicesLeft);
     QFETCH(QStringList, messages);
+    QFETCH(QStringList, spoken);
     test::FakeEngine engine;
     engine.failCreateVoice = creationFailure;
     engine.failSpeak = speakingFailure;
     test::ScriptedDialogs dialogs;
     MainWindow form;
+    form.voiceCombo()->addItems(
+        {QStringLiteral("Voice 1"), QStringLiteral("Voice 2"), QStringLiteral("Voice 3")});
+    form.voiceCombo()->setCurrentIndex(2);
+    engine.setVoices(voicesLeft);
+    bool busyWhileShown = true;
+    dialogs.setOnMessage(
+        [&](const Dialogs::Message&) { busyWhileShown = busyWhileShown && form.exporting().savingFile(); });
 
     form.testSpeedButton()->click();
+    QTRY_VERIFY(!form.exporting().savingFile());
 
     QCOMPARE(dialogs.messageTexts(), messages);
-    QVERIFY(!form.exporting().savingFile());
+    QCOMPARE(engine.logOf(QStringLiteral(" speak")), spoken);
+    QVERIFY(busyWhileShown);
     QCOMPARE(form.mousePointer(), int(MainWindow::PointerDefault));
+    QVERIFY(!form.reading().renderVoice());
+    QCOMPARE(engine.voicesAlive(), 0);
+}
+
+// The button returns at once: the window goes on while the sentence is heard, refuses a
+// second test and slider moves meanwhile, and takes them again once it has been heard.
+// Closing the window while the sentence is heard silences it.
+void TestVolumeRate::testSpeedReturnsWhileHeard()
+{
+    test::HeldEngine engine;
+    test::ScriptedDialogs dialogs;
+    {
+        MainWindow form;
+
+        form.testSpeedButton()->click();
+
+        QCOMPARE(engine.log, (QStringList{"voice1 created", "voice1 speak This is a test"}));
+        QVERIFY(form.exporting().savingFile());
+        QCOMPARE(form.mousePointer(), int(MainWindow::PointerBusy));
+        QTest::qWait(200);
+        form.testSpeedButton()->click();
+        QCOMPARE(engine.alive, 1);
+        QVERIFY(form.reading().renderVoice());
+
+        engine.finished = true;
+        QTRY_VERIFY(!form.exporting().savingFile());
+        QCOMPARE(form.mousePointer(), int(MainWindow::PointerDefault));
+        QCOMPARE(engine.alive, 0);
+
+        engine.finished = false;
+        form.testSpeedButton()->click();
+        QCOMPARE(engine.alive, 1);
+    }
+    QCOMPARE(engine.alive, 0);
+    QCOMPARE(engine.log.last(), QStringLiteral("voice2 destroyed"));
+    QCOMPARE(dialogs.messageTexts(), QStringList{});
 }
 
 void TestVolumeRate::testSpeedHeardOnSinkWritesNoFile()
@@ -294,6 +355,7 @@ void TestVolumeRate::testSpeedHeardOnSinkWritesNoFile()
     const auto start = test::SinkRecorder::Clock::now();
 
     form.testSpeedButton()->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!form.exporting().savingFile(), 10000);
 
     const double heard = recorder.rmsSince(start);
     QCOMPARE(dialogs.messageTexts(), QStringList{});

@@ -1,11 +1,28 @@
 #include "support/audio_files.h"
 
+#include "core/base/failure.h"
+#include "core/speech/speech_engine.h"
+#include "core/speech/speech_text.h"
 #include "support/test_env.h"
 
 #include <QProcess>
 #include <QtEndian>
 
 namespace lectorix::test {
+
+void renderWav(const VoiceSettings& voice, const QString& textPath, const QString& wavPath)
+{
+    const std::unique_ptr<speech::Voice> speaker = speech::engine().createVoice();
+    applyVoiceSettings(
+        voice, [&]() -> speech::Voice& { return *speaker; },
+        [](const VoiceSettingFailure& failure) { throw Failure(failure.description); });
+    const std::unique_ptr<speech::FileStream> stream = speech::engine().createFileStream();
+    stream->open(wavPath);
+    speaker->setAudioOutputStream(stream.get());
+    speaker->speak(speech::readTextFile(textPath));
+    speaker->setAudioOutputStream(nullptr);
+    stream->close();
+}
 
 qint64 wavSamples(const QString& path)
 {

@@ -98,7 +98,6 @@ public:
     }
     int textsBegun() const override { return m_begun; }
     void speak(const QString& text) override { speakAs(QStringLiteral("speak "), text); }
-    void speakFile(const QString& path) override { speakAs(QStringLiteral("speakFile "), path); }
     void pause() override { note(QStringLiteral("pause")); }
     void resume() override { note(QStringLiteral("resume")); }
     void stop() override { note(QStringLiteral("stop")); }

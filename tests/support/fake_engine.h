@@ -14,7 +14,7 @@ namespace lectorix::test {
 //
 // Log lines name the voice or stream they concern by the order of creation:
 //   "voice1 created", "voice1 setVoice v2", "voice1 volume 80", "voice1 rate -10",
-//   "voice1 speak This is a test", "voice1 speakFile /path", "voice1 output stream1",
+//   "voice1 speak This is a test", "voice1 speakAsync Words", "voice1 output stream1",
 //   "voice1 output default", "voice1 destroyed", "stream1 created", "stream1 open /path",
 //   "stream1 close", "stream1 destroyed"
 class FakeEngine final : public speech::Engine
@@ -30,11 +30,11 @@ public:
     // A non-empty description makes that operation throw lectorix::Failure with it.
     QString failCreateVoice;
     QString failGetVoices;
-    QString failSpeak; // speak and speakFile
+    QString failSpeak; // speak and speakAsync
     QString failCreateStream;
     QString failOpen;
 
-    // Runs inside speak/speakFile, e.g. to move a slider or press a button meanwhile.
+    // Runs inside speak/speakAsync, e.g. to move a slider or press a button meanwhile.
     std::function<void(const QString& textOrPath)> onSpeak;
 
     QStringList log;

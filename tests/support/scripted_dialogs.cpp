@@ -35,6 +35,20 @@ QList<ScriptedDialogs::Shown> ScriptedDialogs::messages() const
     return list;
 }
 
+QList<int> ScriptedDialogs::reportedLines(const QString& procedure) const
+{
+    const QString where =
+        QStringLiteral("in Lectorix2021/08/31.") + procedure + QStringLiteral(" at line ");
+    QList<int> lines;
+    for (const Shown& s : m_shown) {
+        const qsizetype at = s.text.indexOf(where);
+        if (s.kind != Shown::Message || s.title != QStringLiteral("Application Error") || at < 0)
+            continue;
+        lines << s.text.mid(at + where.size(), 3).toInt();
+    }
+    return lines;
+}
+
 Dialogs::Answer ScriptedDialogs::message(const Message& message)
 {
     m_shown.append({Shown::Message, message.text, message.title, message.icon, message.buttons});

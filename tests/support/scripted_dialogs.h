@@ -38,6 +38,9 @@ public:
     const QList<Shown>& shown() const { return m_shown; }
     QStringList messageTexts() const;
     QList<Shown> messages() const;
+    // The line numbers of the "Application Error" reports of one procedure ("Speak.SpeakLoud"),
+    // in the order they were shown.
+    QList<int> reportedLines(const QString& procedure) const;
     void clear() { m_shown.clear(); }
 
     Answer message(const Message& message) override;

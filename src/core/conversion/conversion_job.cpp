@@ -228,6 +228,8 @@ void ConversionJob::State::speakAndEncode(const QString& text)
     pieces = lanes->count();
     connect(lanes, &EncoderLanes::spoken, q,
             [this](qint64 characters, int lanesSpoken) { spoken(characters, lanesSpoken); });
+    connect(lanes, &EncoderLanes::renderingFailed, q,
+            [this](const RenderingFailure& failure) { emit q->renderingFailed(failure); });
     connect(lanes, &EncoderLanes::joining, q,
             [this] { report(ConversionStage::Joining, pieces, 1.0 - FinishingShare); });
     connect(lanes, &EncoderLanes::ended, q,

@@ -2,7 +2,7 @@
 
 #include "core/base/failure.h"
 #include "core/pdf/document_text.h"
-#include "core/speech/voice_settings.h"
+#include "core/speech/speech_rendering.h"
 
 #include <QObject>
 #include <QString>
@@ -114,6 +114,8 @@ signals:
     void extractionStepFailed(const lectorix::ExtractionFailure& failure);
     void progress(const lectorix::ConversionProgress& progress);
     void finished(const lectorix::ConversionResult& result);
+    // A step of setting up the speech failed; the job goes on as far as it can.
+    void renderingFailed(const lectorix::RenderingFailure& failure);
 
 private:
     struct State;
@@ -140,3 +142,4 @@ Mp3Tags conversionTags(const ConversionRequest& request, const QString& document
 Q_DECLARE_METATYPE(lectorix::ConversionProgress)
 Q_DECLARE_METATYPE(lectorix::ConversionResult)
 Q_DECLARE_METATYPE(lectorix::ConversionFailure)
+Q_DECLARE_METATYPE(lectorix::RenderingFailure)

@@ -115,6 +115,7 @@ EncoderLanes::Start EncoderLanes::start()
                 }
                 emit this->spoken(all, done);
             },
+            [this](const RenderingFailure& failure) { emit renderingFailed(failure); },
             [this, &lane](const QString& failure) { speechEnded(lane, failure); });
     }
     return Start::Started;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/speech/voice_settings.h"
+#include "core/speech/speech_rendering.h"
 
 #include <QObject>
 #include <QString>
@@ -60,6 +60,8 @@ signals:
     void spoken(qint64 characters, int lanesSpoken);
     // Every part is encoded and they are being joined.
     void joining();
+    // A step of setting up a lane's voice failed; the lane goes on as far as it can.
+    void renderingFailed(const lectorix::RenderingFailure& failure);
     void ended(lectorix::LanesEnd end, const QString& speechFailure);
 
 private:

@@ -1,11 +1,10 @@
 #include "core/reading/reading_session.h"
 
-#include "core/pdf/document_text.h"
-#include "core/base/error_report.h"
 #include "core/base/failure.h"
-#include "core/speech/speech_engine.h"
 #include "core/files/temp_folder.h"
 #include "core/files/text_decoding.h"
+#include "core/pdf/document_text.h"
+#include "core/speech/speech_engine.h"
 #include "core/text/text_preparation.h"
 #include "core/text/text_splitting.h"
 
@@ -25,10 +24,25 @@ constexpr qsizetype UtterancesAhead = 2;
 constexpr int FirstRangePages = 10;
 constexpr int LargestRangePages = 80;
 
+// A voice setting's step in a reading of the text box or of a PDF.
+ReadingStep readingStep(VoiceSettingStep step, bool pdf)
+{
+    switch (step) {
+    case VoiceSettingStep::ChooseVoice:
+        return pdf ? ReadingStep::ChoosePdfVoice : ReadingStep::ChooseVoice;
+    case VoiceSettingStep::SetVolume:
+        return pdf ? ReadingStep::SetPdfVolume : ReadingStep::SetVolume;
+    case VoiceSettingStep::SetRate:
+        break;
+    }
+    return pdf ? ReadingStep::SetPdfRate : ReadingStep::SetRate;
+}
+
 } // namespace
 
 ReadingSession::ReadingSession(QObject* parent) : QObject(parent)
 {
+    qRegisterMetaType<ReadingFailure>();
     m_watch = new QTimer(this);
     m_watch->setInterval(WatchIntervalMs);
     connect(m_watch, &QTimer::timeout, this, &ReadingSession::watch);
@@ -72,21 +86,25 @@ void ReadingSession::stop()
     setState(ReadingState::Idle);
 }
 
+template <typename Body> bool ReadingSession::step(ReadingStep which, Body&& body)
+{
+    return runStep(which, std::forward<Body>(body),
+                   [this](const ReadingFailure& failure) { emit stepFailed(failure); });
+}
+
 void ReadingSession::pause()
 {
-    Guard g("Speak", "SpeakLoud");
     if (m_state != ReadingState::Reading)
         return;
-    g(242, [&] { voiceOrFail().pause(); });
+    step(ReadingStep::Pause, [&] { voiceOrFail().pause(); });
     setState(ReadingState::Paused);
 }
 
 void ReadingSession::resume()
 {
-    Guard g("Speak", "SpeakLoud");
     if (m_state != ReadingState::Paused)
         return;
-    g(106, [&] { voiceOrFail().resume(); });
+    step(ReadingStep::Resume, [&] { voiceOrFail().resume(); });
     setState(ReadingState::Reading);
 }
 
@@ -102,14 +120,17 @@ void ReadingSession::setRate(int rate)
         m_voice->setRate(rate);
 }
 
-// A new voice with the chosen voice, volume and rate; the five steps keep the line numbers of
-// their place in the reading procedure.
-void ReadingSession::makeVoice(int firstLine)
+// A new voice with the chosen voice, volume and rate.
+void ReadingSession::makeVoice()
 {
-    Guard g("Speak", "SpeakLoud");
-    g(firstLine, [&] { m_voice = speech::engine().createVoice(); });
-    applyVoiceSettings(g, firstLine + 2, m_request.voice,
-                       [this]() -> speech::Voice& { return voiceOrFail(); });
+    const bool pdf = m_request.fromPdf;
+    step(pdf ? ReadingStep::CreatePdfVoice : ReadingStep::CreateVoice,
+         [&] { m_voice = speech::engine().createVoice(); });
+    applyVoiceSettings(
+        m_request.voice, [this]() -> speech::Voice& { return voiceOrFail(); },
+        [this, pdf](const VoiceSettingFailure& failure) {
+            emit stepFailed({readingStep(failure.step, pdf), failure.description, failure.reason});
+        });
 }
 
 speech::Voice& ReadingSession::voiceOrFail() const
@@ -125,34 +146,35 @@ void ReadingSession::start(const ReadingRequest& request)
     release();
     m_request = request;
     setState(ReadingState::Reading);
-    Guard g("Speak", "SpeakLoud");
 
     if (!request.fromPdf) {
-        if (g.test(122, [&] { return request.text.isEmpty(); })) {
+        if (request.text.isEmpty()) {
             setState(ReadingState::Idle);
             return;
         }
-        makeVoice(124);
+        makeVoice();
         QList<SpokenPiece> spoken;
         if (request.verbatim) {
             QStringList pieces;
-            g.assign(134, pieces, [&] { return splitTextBySize(request.text, TextBoxPieceSize); });
+            step(ReadingStep::PrepareText,
+                 [&] { pieces = splitTextBySize(request.text, TextBoxPieceSize); });
             qsizetype offset = 0;
             for (const QString& piece : std::as_const(pieces)) {
                 spoken.append({piece, offset, piece.size(), {{0, offset}}});
                 offset += piece.size();
             }
         } else {
-            g.assign(134, spoken, [&] { return prepareForSpeech(request.text); });
+            step(ReadingStep::PrepareText, [&] { spoken = prepareForSpeech(request.text); });
         }
         await(std::move(spoken), request.textOffset);
-        m_queueLine = 140;
+        m_queueStep = ReadingStep::QueueText;
         queueAhead();
         m_watch->start();
         return;
     }
 
-    g(158, [&] { m_workFolder = makeWorkingFolder(QStringLiteral("reading")); });
+    step(ReadingStep::MakeWorkingFolder,
+         [&] { m_workFolder = makeWorkingFolder(QStringLiteral("reading")); });
     if (!m_workFolder) {
         // No usable temporary folder (already reported): nothing may be written there.
         setState(ReadingState::Idle);
@@ -187,17 +209,9 @@ void ReadingSession::convertNextRange()
         extract.textPath = m_workFolder->path() + QStringLiteral("/range.txt");
     }
     m_extraction = new ExtractionJob(extract, this);
-    // The extraction's steps are reported with the reading's procedure and lines; reading the
-    // text for its test keeps the text file's own.
-    connect(m_extraction, &ExtractionJob::stepFailed, this, [this](const ExtractionFailure& f) {
-        const int convertLine = m_request.password.isEmpty() ? 172 : 168;
-        const int lines[] = {160, convertLine, 198, 102, 116, 200};
-        const bool textFile =
-            f.step == ExtractionStep::ReadText || f.step == ExtractionStep::SplitText;
-        reportApplicationError(textFile ? sourceTag("Main", "ReadFileToStringFSOLine")
-                                        : sourceTag("Speak", "SpeakLoud"),
-                               lines[int(f.step)], f.description);
-    });
+    // The extraction's own steps (copying, testing) are the front end's to report, as
+    // steps of the reading.
+    connect(m_extraction, &ExtractionJob::stepFailed, this, &ReadingSession::extractionStepFailed);
     connect(m_extraction, &ExtractionJob::finished, this,
             [this](const ExtractionResult& result) { rangeExtracted(result); });
     m_extraction->start();
@@ -206,15 +220,15 @@ void ReadingSession::convertNextRange()
 void ReadingSession::rangeExtracted(const ExtractionResult& result)
 {
     const int requestedPages = m_rangePages;
-    const int convertLine = m_request.password.isEmpty() ? 172 : 168;
     if (m_extraction) {
         m_extraction->deleteLater();
         m_extraction = nullptr;
     }
     if (result.outcome == ExtractionOutcome::MachineFault) {
-        // Said at the line that runs the converter, naming the package that brings it.
-        Guard g("Speak", "SpeakLoud");
-        g(convertLine, [&] { throw Failure(result.detail); });
+        // Said as the converter's step, naming the package that brings it.
+        emit stepFailed({m_request.password.isEmpty() ? ReadingStep::ConvertPages
+                                                      : ReadingStep::ConvertPagesWithPassword,
+                         result.detail, QString()});
         stop();
         return;
     }
@@ -225,23 +239,7 @@ void ReadingSession::rangeExtracted(const ExtractionResult& result)
 
     bool last = false;
     if (result.outcome == ExtractionOutcome::Text) {
-        Guard g("Speak", "SpeakLoud");
-        QString text;
-        g.assign(212, text, [&] { return readTextFile(result.textPath); });
-        QFile::remove(result.textPath);
-        // pdftotext ends every page with a form feed: fewer than asked for is the end.
-        last = text.count(QLatin1Char('\f')) < requestedPages;
-        if (!m_anyText) {
-            m_anyText = true;
-            makeVoice(202);
-        }
-        if (m_preparation) {
-            m_preparation->add(text);
-            await(m_preparation->takePieces(), 0);
-        } else {
-            await(linesForSpeech(text), m_textOffset);
-        }
-        m_textOffset += text.size();
+        last = takeRange(result.textPath, requestedPages);
     } else if (result.outcome == ExtractionOutcome::Unreadable) {
         // A range of scanned pages: the text may start further on.
         last = false;
@@ -262,11 +260,33 @@ void ReadingSession::rangeExtracted(const ExtractionResult& result)
     } else {
         convertNextRange();
     }
-    m_queueLine = 218;
+    m_queueStep = ReadingStep::QueuePdfText;
     if (m_voice)
         queueAhead();
     else if (m_anyText)
         m_waiting.clear(); // the voice could not be made (reported): nothing can be said
+}
+
+// Reads a converted range into the pieces waiting to be said, making the voice with the first
+// text. Returns whether the range was the document's last.
+bool ReadingSession::takeRange(const QString& textPath, int requestedPages)
+{
+    QString text;
+    step(ReadingStep::ReadPages, [&] { text = readTextFile(textPath); });
+    QFile::remove(textPath);
+    if (!m_anyText) {
+        m_anyText = true;
+        makeVoice();
+    }
+    if (m_preparation) {
+        m_preparation->add(text);
+        await(m_preparation->takePieces(), 0);
+    } else {
+        await(linesForSpeech(text), m_textOffset);
+    }
+    m_textOffset += text.size();
+    // pdftotext ends every page with a form feed: fewer than asked for is the end.
+    return text.count(QLatin1Char('\f')) < requestedPages;
 }
 
 // Pieces to say, their places moved by shift into the coordinates of the text box or of the
@@ -287,14 +307,13 @@ void ReadingSession::await(QList<SpokenPiece> pieces, qsizetype shift)
 // the queue stays short for any book, and a new rate is heard from the next utterance on.
 void ReadingSession::queueAhead()
 {
-    Guard g("Speak", "SpeakLoud");
     // Without a voice (its making failed), the first queuing step fails and says so.
     while (!m_waiting.isEmpty() &&
            m_utterances.size() - qMax(m_voice ? m_voice->textsBegun() : 0, 1) < UtterancesAhead) {
         const SpokenPiece piece = m_waiting.takeFirst();
         // A failed queuing step ends the queuing: the rest would fail the same way, each with
         // a report of its own.
-        if (!g(m_queueLine, [&] { voiceOrFail().speakAsync(piece.text); })) {
+        if (!step(m_queueStep, [&] { voiceOrFail().speakAsync(piece.text); })) {
             // Nothing more can be said: the rest of the document is not converted either.
             m_voice.reset();
             m_waiting.clear();

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "core/base/failure.h"
+#include "core/pdf/document_text.h"
 #include "core/speech/speech_engine.h"
-#include "core/speech/speech_rendering.h"
+#include "core/speech/voice_settings.h"
 #include "core/text/text_preparation.h"
 
 #include <QList>
@@ -42,10 +44,36 @@ struct ReadingRequest
 
 enum class ReadingState { Idle, Reading, Paused };
 
+// The steps of a reading that can fail. A reading of the text box and one of a PDF make their
+// voice at different points, so their voice and queuing steps are told apart.
+enum class ReadingStep {
+    Resume,
+    Pause,
+    // reading the text box
+    CreateVoice,
+    ChooseVoice,
+    SetVolume,
+    SetRate,
+    PrepareText,
+    QueueText,
+    // reading a PDF
+    MakeWorkingFolder,
+    ConvertPages,             // the converter could not run (the description says why)
+    ConvertPagesWithPassword, // the same, with a password given
+    ReadPages,                // reading the converted text
+    CreatePdfVoice,
+    ChoosePdfVoice,
+    SetPdfVolume,
+    SetPdfRate,
+    QueuePdfText,
+};
+using ReadingFailure = StepFailure<ReadingStep>;
+
 // Reading aloud: start, pause, resume, stop, with volume and rate changed live. It never waits
 // inside the event loop: a PDF's text comes from an ExtractionJob, the voice speaks on its own
-// thread, and a short timer notices when everything has been heard. Failing steps are
-// reported with the tag and line numbers of the reading button's procedure.
+// thread, and a short timer notices when everything has been heard. A failing step is
+// announced by stepFailed() as it fails, and the reading goes on with its next step where it
+// can: a voice that could not be made, for one, fails each step that needs it.
 class ReadingSession final : public QObject
 {
     Q_OBJECT
@@ -77,13 +105,19 @@ signals:
     // The word being heard now, in the same offsets, when the voice can tell (timed by the
     // audio played).
     void spokenWord(qsizetype start, qsizetype length);
+    void stepFailed(const lectorix::ReadingFailure& failure);
+    // A step of a PDF range's extraction failed (copying the document, testing its text).
+    void extractionStepFailed(const lectorix::ExtractionFailure& failure);
 
 private:
     void setState(ReadingState state);
-    void makeVoice(int firstLine);
+    // Runs one step; its failure is announced. Returns whether it succeeded.
+    template <typename Body> bool step(ReadingStep which, Body&& body);
+    void makeVoice();
     speech::Voice& voiceOrFail() const;
     void convertNextRange();
     void rangeExtracted(const ExtractionResult& result);
+    bool takeRange(const QString& textPath, int requestedPages);
     void await(QList<SpokenPiece> pieces, qsizetype shift);
     void queueAhead();
     void watch();
@@ -103,7 +137,7 @@ private:
     };
     QList<Utterance> m_utterances; // given to the voice, in order
     QList<SpokenPiece> m_waiting;  // not yet given to the voice
-    int m_queueLine = 0;
+    ReadingStep m_queueStep = ReadingStep::QueueText;
     // The PDF's text, converted range by range.
     std::unique_ptr<SpeechPreparation> m_preparation;
     int m_nextPage = 1;
@@ -115,3 +149,5 @@ private:
 };
 
 } // namespace lectorix
+
+Q_DECLARE_METATYPE(lectorix::ReadingFailure)

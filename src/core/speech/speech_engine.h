@@ -55,14 +55,11 @@ public:
     // chosen when each was queued. Throws Failure when that output can not be used (no
     // audio server) or the voice can not be loaded ("Class not registered").
     virtual void speakAsync(const QString& text) = 0;
-    // Speaks text and returns when it has been spoken (or written to the output stream).
-    // On the main thread it keeps the window responsive meanwhile (events::waitUntil); on any
-    // other thread it simply blocks. Returns early, dropping what is left, when the program is
-    // ending or stop() is called. Failures of the speaking are thrown here.
+    // Speaks text and returns when it has been spoken (or written to the output stream),
+    // blocking the calling thread: meant for a thread of its own (a rendering), never for the
+    // window's. Returns early, dropping what is left, when stop() is called from another
+    // thread or the voice is destroyed. Failures of the speaking are thrown here.
     virtual void speak(const QString& text) = 0;
-    // Speaks the content of a text file (UTF-8, else Windows-1252) and returns when done,
-    // as speak().
-    virtual void speakFile(const QString& path) = 0;
 
     // Pause stops the sound within a few milliseconds; resume continues where it stopped.
     virtual void pause() = 0;

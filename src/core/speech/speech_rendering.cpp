@@ -1,9 +1,8 @@
 #include "core/speech/speech_rendering.h"
 
-#include "core/speech/speech_text.h"
-#include "core/base/error_report.h"
 #include "core/base/failure.h"
 #include "core/speech/speech_engine.h"
+#include "core/speech/speech_text.h"
 
 #include <QPointer>
 
@@ -43,67 +42,110 @@ struct SpeechRendering::Shared
     }
 };
 
+RenderingStep renderingStep(VoiceSettingStep step)
+{
+    switch (step) {
+    case VoiceSettingStep::ChooseVoice:
+        return RenderingStep::ChooseVoice;
+    case VoiceSettingStep::SetVolume:
+        return RenderingStep::SetVolume;
+    case VoiceSettingStep::SetRate:
+        break;
+    }
+    return RenderingStep::SetRate;
+}
+
 namespace {
 
-// Runs on the rendering thread. The numbered steps keep the line numbers of the WAV
-// rendering's error report. Returns the failure, or an empty text.
-QString render(SpeechRendering::Progress progress, const VoiceSettings& voice,
-               const QStringList& texts, int pipe,
-               const std::function<bool(speech::Voice*)>& publish,
-               const std::function<bool()>& cancelled)
+// The voice speaking into the encoder's pipe.
+struct Speaker
 {
-    Guard g("Speak", "SaveToWAV");
-    std::unique_ptr<speech::Voice> speaker;
+    std::unique_ptr<speech::Voice> voice;
     std::unique_ptr<speech::FileStream> stream;
-    if (!g(100, [&] { speaker = speech::engine().createVoice(); }) || !speaker) {
+};
+
+// Makes the voice and the stream into the pipe, which it takes over; a failing step goes to
+// failed. Returns the failure that ends the rendering, or an empty text.
+QString setUp(Speaker& s, const VoiceSettings& settings, int pipe,
+              const SpeechRendering::Failed& failed)
+{
+    const bool made = runStep(
+        RenderingStep::CreateVoice, [&] { s.voice = speech::engine().createVoice(); }, failed);
+    if (!made || !s.voice) {
         ::close(pipe);
         return QStringLiteral("no voice could be made");
     }
-    applyVoiceSettings(g, 104, voice, [&]() -> speech::Voice& { return *speaker; });
-    g(114, [&] { stream = speech::engine().createFileStream(); });
-    bool open = false;
-    if (stream)
-        open = g(120, [&] { stream->openPipe(pipe); }) &&
-               g(122, [&] { speaker->setAudioOutputStream(stream.get()); });
-    else
+    applyVoiceSettings(
+        settings, [&]() -> speech::Voice& { return *s.voice; },
+        [&](const VoiceSettingFailure& f) {
+            failed({renderingStep(f.step), f.description, f.reason});
+        });
+    runStep(
+        RenderingStep::CreateStream, [&] { s.stream = speech::engine().createFileStream(); },
+        failed);
+    if (!s.stream) {
         ::close(pipe);
-    if (!open)
         return QStringLiteral("the encoder's input could not be opened");
-    if (!publish(speaker.get()))
+    }
+    const auto openPipe = [&] { s.stream->openPipe(pipe); };
+    const auto connectStream = [&] { s.voice->setAudioOutputStream(s.stream.get()); };
+    if (!runStep(RenderingStep::OpenPipe, openPipe, failed) ||
+        !runStep(RenderingStep::ConnectStream, connectStream, failed))
+        return QStringLiteral("the encoder's input could not be opened");
+    return QString();
+}
+
+// Speaks the texts in blocks of whole stretches; throws what the speaking throws.
+void speakTexts(speech::Voice& voice, const QStringList& texts,
+                const SpeechRendering::Progress& progress, const std::function<bool()>& cancelled)
+{
+    qint64 spoken = 0;
+    for (int i = 0; i < texts.size() && !cancelled(); ++i) {
+        speech::StretchCutter cutter(texts.at(i));
+        QString block;
+        QString stretch;
+        bool more = true;
+        while (more && !cancelled()) {
+            more = cutter.nextPiece(&stretch);
+            if (more)
+                block += stretch;
+            if (block.size() >= BlockLength || (!more && !block.isEmpty())) {
+                voice.speak(block);
+                spoken += block.size();
+                block.clear();
+                progress(i + 1, spoken);
+            }
+        }
+    }
+}
+
+// Runs on the rendering thread. Returns the failure, or an empty text.
+QString render(const SpeechRendering::Progress& progress, const SpeechRendering::Failed& failed,
+               const VoiceSettings& settings, const QStringList& texts, int pipe,
+               const std::function<bool(speech::Voice*)>& publish,
+               const std::function<bool()>& cancelled)
+{
+    Speaker s;
+    if (QString failure = setUp(s, settings, pipe, failed); !failure.isEmpty())
+        return failure;
+    if (!publish(s.voice.get()))
         return QString();
 
     QString failure;
-    qint64 spoken = 0;
     try {
-        for (int i = 0; i < texts.size() && !cancelled(); ++i) {
-            speech::StretchCutter cutter(texts.at(i));
-            QString block;
-            QString stretch;
-            bool more = true;
-            while (more && !cancelled()) {
-                more = cutter.nextPiece(&stretch);
-                if (more)
-                    block += stretch;
-                if (block.size() >= BlockLength || (!more && !block.isEmpty())) {
-                    speaker->speak(block);
-                    spoken += block.size();
-                    block.clear();
-                    progress(i + 1, spoken);
-                }
-            }
-        }
+        speakTexts(*s.voice, texts, progress, cancelled);
     } catch (...) {
         failure = describeCurrentException();
     }
     publish(nullptr);
     try {
-        speaker->setAudioOutputStream(nullptr);
+        s.voice->setAudioOutputStream(nullptr);
     } catch (...) {
     }
     // Closing the pipe tells the encoder that the sound has ended. When the encoder has gone
     // already this fails too; the job learns why from the encoder, so it is no report of its own.
     try {
-        stream->close();
+        s.stream->close();
     } catch (...) {
         if (failure.isEmpty())
             failure = describeCurrentException();
@@ -114,7 +156,7 @@ QString render(SpeechRendering::Progress progress, const VoiceSettings& voice,
 } // namespace
 
 SpeechRendering::SpeechRendering(QObject* receiver, VoiceSettings voice, QStringList texts,
-                                 int pipeDescriptor, Progress progress, Done done)
+                                 int pipeDescriptor, Progress progress, Failed failed, Done done)
     : m_shared(std::make_shared<Shared>())
 {
     std::weak_ptr<Shared> weak = m_shared;
@@ -138,6 +180,9 @@ SpeechRendering::SpeechRendering(QObject* receiver, VoiceSettings voice, QString
         const QString failure = render(
             [deliver, progress](int file, qint64 spoken) {
                 deliver([progress, file, spoken] { progress(file, spoken); });
+            },
+            [deliver, failed](const RenderingFailure& stepFailure) {
+                deliver([failed, stepFailure] { failed(stepFailure); });
             },
             voice, texts, pipeDescriptor,
             [shared](speech::Voice* speaking) { return shared->publish(speaking); },

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/base/failure.h"
 #include "core/speech/voice_settings.h"
 
 #include <QObject>
@@ -11,10 +12,26 @@
 
 namespace lectorix {
 
+// The steps of setting up a rendering, in the order they run.
+enum class RenderingStep {
+    CreateVoice,
+    ChooseVoice,
+    SetVolume,
+    SetRate,
+    CreateStream,
+    OpenPipe,      // the stream takes the encoder's pipe over
+    ConnectStream, // the voice speaks into the stream
+};
+using RenderingFailure = StepFailure<RenderingStep>;
+
+// A voice setting's step as a step of the rendering.
+RenderingStep renderingStep(VoiceSettingStep step);
+
 // Speaks texts, one after another, into a pipe to an encoder as one continuous stream of
 // 22,050 Hz 16-bit mono samples, on a thread of its own, so the caller's event loop never
-// waits for speech and the encoder works while the voice speaks. Failing steps are reported
-// with the tag and line numbers of the WAV rendering.
+// waits for speech and the encoder works while the voice speaks. A setup step that fails
+// arrives as failed(failure) on the receiver's thread, in the order the steps ran; the setup
+// goes on with its next step where it can.
 //
 // The text is spoken in blocks of whole stretches (the same sentence-sized stretches the
 // engine speaks one at a time anyway), so the sound is the same as for the whole text, and
@@ -27,11 +44,12 @@ class SpeechRendering final
 {
 public:
     using Progress = std::function<void(int file, qint64 charactersSpoken)>;
+    using Failed = std::function<void(const RenderingFailure& failure)>;
     using Done = std::function<void(const QString& failure)>;
 
     // Takes pipeDescriptor over.
     SpeechRendering(QObject* receiver, VoiceSettings voice, QStringList texts,
-                    int pipeDescriptor, Progress progress, Done done);
+                    int pipeDescriptor, Progress progress, Failed failed, Done done);
     ~SpeechRendering();
     SpeechRendering(const SpeechRendering&) = delete;
     SpeechRendering& operator=(const SpeechRendering&) = delete;

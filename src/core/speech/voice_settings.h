@@ -1,10 +1,11 @@
 #pragma once
 
+#include "core/base/failure.h"
+
 #include <functional>
 
 namespace lectorix {
 
-class Guard;
 namespace speech {
 class Voice;
 }
@@ -17,13 +18,19 @@ struct VoiceSettings
     int rate = 0;        // -10..10
 };
 
-// Gives a new voice the chosen voice, volume and rate, as four numbered steps of the caller's
-// procedure: the test whether a voice was chosen at firstLine, choosing it at firstLine + 2,
-// the volume at firstLine + 4 and the rate at firstLine + 6. The voice list and the engine's
-// enumeration share their order, so the position is the only link; a position the engine no
-// longer has fails its step. voice() throws when there is no voice, so each step then fails
-// on its own line.
-void applyVoiceSettings(Guard& g, int firstLine, const VoiceSettings& settings,
-                        const std::function<speech::Voice&()>& voice);
+// The steps of giving a voice its settings, in the order they run.
+enum class VoiceSettingStep {
+    ChooseVoice, // only when a voice was chosen
+    SetVolume,
+    SetRate,
+};
+using VoiceSettingFailure = StepFailure<VoiceSettingStep>;
+
+// Gives a new voice the chosen voice, volume and rate. A failing step is handed to failed
+// as it fails, and the next step still runs. The voice list and the engine's enumeration share
+// their order, so the position is the only link; a position the engine no longer has fails
+// its step. voice() throws when there is no voice, so each step then fails on its own.
+void applyVoiceSettings(const VoiceSettings& settings, const std::function<speech::Voice&()>& voice,
+                        const std::function<void(const VoiceSettingFailure&)>& failed);
 
 } // namespace lectorix

@@ -1,15 +1,12 @@
 #include "core/speech/espeak/espeak_voice.h"
 
+#include "core/base/failure.h"
 #include "core/speech/espeak/espeak_library.h"
 #include "core/speech/espeak/pulse_output.h"
-#include "core/speech/speech_text.h"
 #include "core/speech/espeak/wav_writer.h"
-#include "core/base/event_pump.h"
-#include "core/base/failure.h"
+#include "core/speech/speech_text.h"
 
-#include <QCoreApplication>
 #include <QDebug>
-#include <QThread>
 
 #include <algorithm>
 #include <cmath>
@@ -47,7 +44,6 @@ EspeakVoice::EspeakVoice()
 
 EspeakVoice::~EspeakVoice()
 {
-    *m_alive = false;
     m_stop = true;
     cancelAll();
     if (m_worker.joinable())
@@ -169,44 +165,26 @@ void EspeakVoice::speak(const QString& text)
     waitFor(enqueue(text));
 }
 
-void EspeakVoice::speakFile(const QString& path)
-{
-    waitFor(enqueue(readTextFile(path)));
-}
-
 void EspeakVoice::waitFor(const std::shared_ptr<Job>& job)
 {
     // Waits for everything queued, not only this job: what is heard is heard in order.
-    QCoreApplication* app = QCoreApplication::instance();
-    if (!app || QThread::currentThread() != app->thread()) {
-        // A worker thread (rendering off the window's thread) just blocks until the worker is
-        // idle; stop() empties the queue, so that ends the wait too.
+    // stop() empties the queue, so that ends the wait too.
+    {
         std::unique_lock lock(m_mutex);
         m_wake.wait(lock, [this] { return m_stop || (!m_busy && m_queue.empty()); });
         if (!job->error.isEmpty())
             throw Failure(job->error);
-        return;
     }
-    // The window's events run meanwhile, and one of them may release this very voice.
-    const std::shared_ptr<std::atomic<bool>> alive = m_alive;
-    const bool ending = !events::waitUntil([&] { return !*alive || isDone(); });
-    if (!*alive)
+    if (job->file || !m_pulse)
         return;
-    if (ending) {
-        // The program is ending: drop everything and let the worker leave its stretch.
-        cancelAll();
+    // Live speech is spoken once it has been heard, not merely synthesized.
+    while (!cancelled(*job) && !m_pulse->finishedPlaying() && m_pulse->error().isEmpty()) {
         std::unique_lock lock(m_mutex);
-        m_wake.wait_for(lock, std::chrono::seconds(2), [this] { return !m_busy; });
-        return;
+        if (!m_queue.empty())
+            break; // more was queued meanwhile; what this call asked for has been heard
+        m_wake.wait_for(lock, std::chrono::milliseconds(20));
     }
-    QString error;
-    {
-        std::lock_guard lock(m_mutex);
-        error = job->error;
-    }
-    if (error.isEmpty() && !job->file && m_pulse)
-        error = m_pulse->error();
-    if (!error.isEmpty())
+    if (const QString error = m_pulse->error(); !error.isEmpty())
         throw Failure(error);
 }
 

@@ -40,7 +40,6 @@ public:
 
     void speakAsync(const QString& text) override;
     void speak(const QString& text) override;
-    void speakFile(const QString& path) override;
 
     void pause() override;
     void resume() override;
@@ -81,7 +80,6 @@ private:
     std::shared_ptr<WavSink> m_fileOutput;
 
     std::atomic<bool> m_stop{false};
-    std::shared_ptr<std::atomic<bool>> m_alive = std::make_shared<std::atomic<bool>>(true);
     std::atomic<uint64_t> m_generation{0};
     std::atomic<int> m_volume{100};
     std::atomic<int> m_rate{0};

@@ -56,7 +56,6 @@ public:
 
 private:
     void pump();
-    void waitForState(bool (*ready)(PulseOutput*));
     void shutdown();
     static void onContextState(pa_context* context, void* self);
     static void onStreamState(pa_stream* stream, void* self);
