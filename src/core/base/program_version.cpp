@@ -1,4 +1,4 @@
-#include "core/program_version.h"
+#include "core/base/program_version.h"
 
 namespace lectorix {
 
