@@ -2,6 +2,7 @@
 #include "core/conversion/mp3_encoding.h"
 #include "core/process/process_runner.h"
 #include "core/base/program_folder.h"
+#include "support/audio_files.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_env.h"
 
@@ -38,16 +39,6 @@ QByteArray toneWav(int samples = 22050)
     memcpy(h + 36, "data", 4);
     qToLittleEndian<quint32>(quint32(data.size()), h + 40);
     return header + data;
-}
-
-// Samples the MP3 decodes to; -1 when it does not decode.
-qint64 decodedSamples(const QString& mp3)
-{
-    QProcess decoder;
-    decoder.start(QStringLiteral("mpg123"), {QStringLiteral("-q"), QStringLiteral("-s"), mp3});
-    if (!decoder.waitForFinished(60000) || decoder.exitCode() != 0)
-        return -1;
-    return decoder.readAllStandardOutput().size() / 2;
 }
 
 void writeEncoder(const QString& temp)
@@ -121,7 +112,7 @@ void TestMp3Encoding::encodesWithTheLauncher()
 
     QVERIFY(encodeWavToMp3(wav, mp3));
 
-    const qint64 samples = decodedSamples(mp3);
+    const qint64 samples = test::mp3Samples(mp3);
     QVERIFY2(samples >= 22050 && samples < 22050 + 2 * 1152, qPrintable(QString::number(samples)));
     QVERIFY(!QFile::exists(QDir::currentPath() + QStringLiteral("/pwned")));
     QVERIFY(!QFile::exists(dir + QStringLiteral("/pwned")));

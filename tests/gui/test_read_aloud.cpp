@@ -7,10 +7,10 @@
 #include "gui/main_window.h"
 #include "gui/read_aloud.h"
 #include "support/fake_engine.h"
+#include "support/held_engine.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_env.h"
 #include "support/window_fixture.h"
-#include "test_read_aloud_held.h"
 
 #include <QComboBox>
 #include <QDir>

@@ -61,14 +61,7 @@ class TestReadAloudAudio : public QObject
 private slots:
     // The engine's first start in a process is slow (the benchmark reports it); the tests
     // time their steps from a started engine.
-    void initTestCase()
-    {
-        if (test::SinkRecorder::sinkName().isEmpty())
-            return;
-        const auto voice = speech::engine().createVoice();
-        voice->setVolume(0);
-        voice->speak(QStringLiteral("Ready."));
-    }
+    void initTestCase() { test::warmUpEngine(); }
     void init() { m_temp = test::freshScratch(); }
 
     void textBoxIsHeard()
@@ -118,8 +111,7 @@ private slots:
         prepare(form);
         if (pdf) {
             const QString file = test::corpusFile(QStringLiteral("multicolumn.pdf"));
-            if (!QFile::exists(file))
-                QSKIP("the PDF corpus is not on this machine");
+            REQUIRE_CORPUS();
             writeFileIfMissing(customResource(101), tempPath(QStringLiteral("pdftotext")), true);
             form.useTextBox = false;
             form.pdfPathEdit->setText(file);
@@ -234,8 +226,7 @@ private slots:
     {
         NEED_SINK(rec);
         const QString pdf = test::corpusFile(QStringLiteral("french_diacritics.pdf"));
-        if (!QFile::exists(pdf))
-            QSKIP("the PDF corpus is not on this machine");
+        REQUIRE_CORPUS();
         test::ScriptedDialogs dialogs;
         MainWindow form;
         prepare(form);
@@ -260,8 +251,7 @@ private slots:
     {
         NEED_SINK(rec);
         const QString pdf = test::corpusFile(QStringLiteral("password-example.pdf"));
-        if (!QFile::exists(pdf))
-            QSKIP("the PDF corpus is not on this machine");
+        REQUIRE_CORPUS();
         test::ScriptedDialogs dialogs;
         int exitCode = -1;
         MainWindow::setEndProgram([&](int code) { exitCode = code; });

@@ -1,6 +1,7 @@
 #include "core/base/event_pump.h"
 #include "core/process/process_runner.h"
 #include "gui/main_window.h"
+#include "support/process_info.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_env.h"
 
@@ -26,17 +27,6 @@ QString shellLine(const QString& script, const QStringList& args = {},
     for (const QString& a : args)
         line += QLatin1Char(' ') + quoted(a);
     return line;
-}
-
-// Alive means running or stopped; a zombie or a missing process has ended.
-bool processRuns(qint64 pid)
-{
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray line = stat.readAll();
-    const qsizetype close = line.lastIndexOf(')');
-    return close > 0 && line.mid(close + 2, 1) != "Z";
 }
 
 qint64 readPid(const QString& path)
@@ -235,8 +225,8 @@ private slots:
         const qint64 shell = readPid(temp + "/shell");
         const qint64 sleeper = readPid(temp + "/sleeper");
         QVERIFY(shell > 0 && sleeper > 0);
-        QTRY_VERIFY_WITH_TIMEOUT(!processRuns(shell), 2000); // SIGKILL takes effect a moment later
-        QTRY_VERIFY_WITH_TIMEOUT(!processRuns(sleeper), 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(!test::processRuns(shell), 2000); // SIGKILL takes effect a moment later
+        QTRY_VERIFY_WITH_TIMEOUT(!test::processRuns(sleeper), 2000);
 
         // While the program ends nothing new starts.
         QCOMPARE(runAndWait(shellLine("exit 0"), 0), StartFailureBase + ECANCELED);

@@ -4,6 +4,7 @@
 #include "core/process/missing_parts.h"
 #include "gui/main_window.h"
 #include "gui/voice_list.h"
+#include "support/hostile_machine.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_env.h"
 #include "support/window_fixture.h"
@@ -20,9 +21,7 @@ class TestWindowWithoutVoices : public QObject
 private slots:
     void initTestCase()
     {
-        const QString empty = test::scratchFolder() + QStringLiteral("/no-voice-data");
-        QVERIFY(QDir().mkpath(empty));
-        qputenv("ESPEAK_DATA_PATH", QFile::encodeName(empty));
+        qputenv("ESPEAK_DATA_PATH", QFile::encodeName(test::emptyVoiceData()));
     }
 
     void startUpNamesThePackage()
