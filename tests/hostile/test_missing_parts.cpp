@@ -4,10 +4,10 @@
 // working file is left, and what does not need the missing part goes on working.
 #include "../cli/converter_run.h"
 
-#include "core/files/file_utils.h"
-#include "core/process/missing_parts.h"
 #include "core/base/program_folder.h"
+#include "core/files/file_utils.h"
 #include "core/files/temp_folder.h"
+#include "core/process/missing_parts.h"
 #include "gui/main_window.h"
 #include "gui/pdf_text.h"
 #include "support/hostile_machine.h"

@@ -2,10 +2,10 @@
 // each other's working files, and a launcher another instance still uses is never deleted.
 #include "../cli/converter_run.h"
 
-#include "core/files/file_utils.h"
-#include "core/process/launcher_sharing.h"
 #include "core/base/program_folder.h"
+#include "core/files/file_utils.h"
 #include "core/files/temp_folder.h"
+#include "core/process/launcher_sharing.h"
 #include "gui/main_window.h"
 #include "gui/mp3_conversion.h"
 #include "support/scripted_dialogs.h"

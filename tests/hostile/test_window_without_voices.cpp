@@ -19,10 +19,7 @@ class TestWindowWithoutVoices : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        qputenv("ESPEAK_DATA_PATH", QFile::encodeName(test::emptyVoiceData()));
-    }
+    void initTestCase() { qputenv("ESPEAK_DATA_PATH", QFile::encodeName(test::emptyVoiceData())); }
 
     void startUpNamesThePackage()
     {

@@ -37,9 +37,10 @@ inline ProgramRun installInto(const QString& destdir, const QString& prefix)
 {
     QProcessEnvironment environment;
     environment.insert(QStringLiteral("DESTDIR"), destdir);
-    return runProgram(QStringLiteral("cmake"),
-                      {QStringLiteral("--install"), buildFolder(), QStringLiteral("--prefix"), prefix},
-                      {.environment = environment});
+    return runProgram(
+        QStringLiteral("cmake"),
+        {QStringLiteral("--install"), buildFolder(), QStringLiteral("--prefix"), prefix},
+        {.environment = environment});
 }
 
 // The files every installation holds, relative to its prefix.

@@ -39,8 +39,8 @@ QStringList neededLibraries(const QString& program)
 QSet<QString> dependenciesOf(const QString& package)
 {
     return packageNames(test::runProgram(QStringLiteral("dpkg-query"),
-                                      {QStringLiteral("--show"),
-                                       QStringLiteral("--showformat=${Depends}"), package})
+                                         {QStringLiteral("--show"),
+                                          QStringLiteral("--showformat=${Depends}"), package})
                             .output());
 }
 
@@ -77,8 +77,9 @@ class TestDebianPackage : public QObject
     QString field(const QString& name) const
     {
         return test::runProgram(QStringLiteral("dpkg-deb"),
-                             {QStringLiteral("--field"), m_package, name})
-            .output().trimmed();
+                                {QStringLiteral("--field"), m_package, name})
+            .output()
+            .trimmed();
     }
 
 private slots:
@@ -90,7 +91,7 @@ private slots:
         const QString output = test::scratchFolder() + QStringLiteral("/packages");
         const ProgramRun make =
             test::runProgram(test::sourceFolder() + QStringLiteral("/tools/make-deb.sh"),
-                          {test::buildFolder(), output});
+                             {test::buildFolder(), output});
         QVERIFY2(make.succeeded(), make.said());
         m_package = make.output().trimmed().section(QLatin1Char('\n'), -1);
         QVERIFY2(QFileInfo(m_package).isFile(), qPrintable(m_package));
@@ -105,8 +106,7 @@ private slots:
             test::runProgram(QStringLiteral("dpkg-deb"), {QStringLiteral("--contents"), m_package});
         QVERIFY2(contents.succeeded(), contents.said());
         QStringList paths;
-        for (const QString& line :
-             contents.output().split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        for (const QString& line : contents.output().split(QLatin1Char('\n'), Qt::SkipEmptyParts))
             paths << line.section(QLatin1Char(' '), -1);
         for (const QString& path : paths)
             QVERIFY2(path.startsWith(QLatin1String("./usr/")), qPrintable(path));

@@ -43,7 +43,7 @@ ProgramRun renderManualPage(const QString& path)
     environment.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
     environment.insert(QStringLiteral("MAN_KEEP_FORMATTING"), QString());
     return test::runProgram(QStringLiteral("man"),
-                         {QStringLiteral("--warnings"), QStringLiteral("-l"), path},
+                            {QStringLiteral("--warnings"), QStringLiteral("-l"), path},
                             {.environment = environment});
 }
 
@@ -171,7 +171,8 @@ private slots:
     {
         const QString entry =
             installed(QStringLiteral("share/applications/%1.desktop").arg(test::applicationId()));
-        const ProgramRun validate = test::runProgram(QStringLiteral("desktop-file-validate"), {entry});
+        const ProgramRun validate =
+            test::runProgram(QStringLiteral("desktop-file-validate"), {entry});
         QVERIFY2(validate.succeeded(), validate.said());
         QVERIFY2(!validate.said().contains("error"), validate.said());
 
@@ -207,7 +208,7 @@ private slots:
             installed(QStringLiteral("share/metainfo/%1.metainfo.xml").arg(id));
         const ProgramRun validate =
             test::runProgram(QStringLiteral("appstreamcli"),
-                          {QStringLiteral("validate"), QStringLiteral("--no-net"), metainfo});
+                             {QStringLiteral("validate"), QStringLiteral("--no-net"), metainfo});
         QVERIFY2(validate.succeeded(), validate.said());
         const QString text = QString::fromUtf8(test::readFile(metainfo));
         QVERIFY(text.contains(
@@ -238,7 +239,7 @@ private slots:
         QVERIFY2(make.succeeded(), make.said());
         const ProgramRun validate =
             test::runProgram(QStringLiteral("appstreamcli"),
-                          {QStringLiteral("validate"), QStringLiteral("--no-net"), output});
+                             {QStringLiteral("validate"), QStringLiteral("--no-net"), output});
         QVERIFY2(validate.succeeded(), validate.said());
 
         const QString text = QString::fromUtf8(test::readFile(output));
@@ -289,8 +290,7 @@ private slots:
             test::runProgram(installed(QStringLiteral("bin/") + page), {QStringLiteral("--help")});
         QVERIFY2(help.succeeded(), help.said());
         const QString rendered =
-            renderManualPage(installed(QStringLiteral("share/man/man1/%1.1").arg(page)))
-                .output();
+            renderManualPage(installed(QStringLiteral("share/man/man1/%1.1").arg(page))).output();
         const QStringList options = optionsIn(help.output());
         QVERIFY(options.contains(QStringLiteral("--help")) &&
                 options.contains(QStringLiteral("--version")));
@@ -310,20 +310,21 @@ private slots:
 
     void installedProgramsRun()
     {
-        const ProgramRun convert = test::runProgram(installed(QStringLiteral("bin/lectorix-convert")),
-                                              {QStringLiteral("--version")});
+        const ProgramRun convert = test::runProgram(
+            installed(QStringLiteral("bin/lectorix-convert")), {QStringLiteral("--version")});
         QVERIFY2(convert.succeeded(), convert.said());
         QVERIFY(convert.output().startsWith(QStringLiteral("lectorix-convert (Lectorix) ") +
-                                                  test::builtVersion() + QLatin1Char('\n')));
+                                            test::builtVersion() + QLatin1Char('\n')));
         // The window program answers --version without a display.
         QProcessEnvironment noDisplay;
         noDisplay.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         noDisplay.insert(QStringLiteral("DISPLAY"), QStringLiteral(":none"));
-        const ProgramRun window = test::runProgram(installed(QStringLiteral("bin/lectorix")),
-                                             {QStringLiteral("--version")}, {.environment = noDisplay});
+        const ProgramRun window =
+            test::runProgram(installed(QStringLiteral("bin/lectorix")),
+                             {QStringLiteral("--version")}, {.environment = noDisplay});
         QVERIFY2(window.succeeded(), window.said());
         QVERIFY(window.output().startsWith(QStringLiteral("lectorix (Lectorix) ") +
-                                                 test::builtVersion() + QLatin1Char('\n')));
+                                           test::builtVersion() + QLatin1Char('\n')));
     }
 
     // Installed under any prefix, the program finds its sample document and about page beside

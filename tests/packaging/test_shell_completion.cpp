@@ -29,10 +29,10 @@ QSet<QString> complete(const QStringList& words, const QString& folder)
         "printf '%s\\n' \"${COMPREPLY[@]}\"\n");
     const test::ProgramRun bash =
         test::runProgram(QStringLiteral("bash"),
-                      QStringList{QStringLiteral("-c"), script, QStringLiteral("bash"),
-                                  test::converterProgram()} +
-                          words,
-                      {.folder = folder, .environment = environment});
+                         QStringList{QStringLiteral("-c"), script, QStringLiteral("bash"),
+                                     test::converterProgram()} +
+                             words,
+                         {.folder = folder, .environment = environment});
     if (!bash.succeeded())
         return {QStringLiteral("bash failed: ") + bash.errors()};
     QSet<QString> offered;

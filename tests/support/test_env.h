@@ -40,7 +40,7 @@ QByteArray readFile(const QString& path);
 // configured without a corpus (see corpusOptional()).
 #define REQUIRE_CORPUS()                                                                           \
     do {                                                                                           \
-        if (const QString missing = lectorix::test::corpusMissing(); !missing.isEmpty()) {        \
+        if (const QString missing = lectorix::test::corpusMissing(); !missing.isEmpty()) {         \
             if (lectorix::test::corpusOptional())                                                  \
                 QSKIP(qPrintable(missing));                                                        \
             QFAIL(qPrintable(missing));                                                            \
