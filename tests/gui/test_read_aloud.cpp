@@ -2,6 +2,7 @@
 // engine, the error report's lines, and re-entry through the button while a reading waits.
 
 #include "core/base/event_pump.h"
+#include "core/base/failure.h"
 #include "core/settings/settings.h"
 #include "core/settings/settings_keys.h"
 #include "gui/main_window.h"

@@ -12,10 +12,12 @@ namespace lectorix::test {
 
 struct RunOptions
 {
-    QString folder;                  // the working folder; this process's when empty
-    QByteArray input;                // standard input (a pipe, never a terminal), then closed
-    QProcessEnvironment environment; // adds to or replaces variables of this process's
-    QStringList unset;               // variables the program does not inherit
+    // Each member has an initializer, so a call names only the ones it sets:
+    // runProgram(program, arguments, {.folder = folder, .input = text}).
+    QString folder{};                  // the working folder; this process's when empty
+    QByteArray input{};                // standard input (a pipe, never a terminal), then closed
+    QProcessEnvironment environment{}; // adds to or replaces variables of this process's
+    QStringList unset{};               // variables the program does not inherit
     // Generous: a sanitized build runs far more slowly than a release build. Past it the
     // program is killed and counts as crashed.
     int timeoutMs = 15 * 60 * 1000;
