@@ -105,9 +105,10 @@ format-check: lint-deps
 	find $(FORMAT_DIRS) \( -name '*.cpp' -o -name '*.h' \) -print0 | sort -z | \
 	    xargs -0 clang-format --dry-run --Werror
 
-# Every source file of src/, compiled as the build compiles it; any finding fails. The programs
-# are built first, so the files Qt generates exist.
-tidy: lint-deps deps configure
+# Every source file of src/, compiled as the build compiles it; any finding fails. The build
+# folder keeps its options (a WERROR=ON build stays one), and the programs are built first, so
+# the files Qt generates exist.
+tidy: lint-deps deps $(BUILD_DIR)/CMakeCache.txt
 	cmake --build $(BUILD_DIR) -j $(JOBS) --target lectorix lectorix-convert
 	run-clang-tidy -p $(BUILD_DIR) -j $(JOBS) -quiet '$(CURDIR)/src/.*\.cpp$$'
 
