@@ -6,6 +6,8 @@
 #   make deb      build the Debian package into BUILD_DIR/packages
 #   make test-sanitized  every test once more, built with AddressSanitizer and UBSan
 #   make fuzz     build the fuzzers with clang and run each for FUZZ_SECONDS
+#   make format-check  report every C++ file not laid out as .clang-format says (changes none)
+#   make tidy     run .clang-tidy's checks over src/ with the build's compile_commands.json
 
 BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
@@ -31,13 +33,18 @@ TEST_PACKAGES = qpdf mpg123 mediainfo espeak-ng desktop-file-utils appstream man
 
 # clang and its libFuzzer runtime build the fuzzers.
 FUZZ_PACKAGES = clang libclang-rt-14-dev
+# clang-format and clang-tidy (which brings run-clang-tidy) check the code's form and habits.
+LINT_PACKAGES = clang-format clang-tidy
+# The folders whose *.cpp and *.h files format-check reads.
+FORMAT_DIRS = src tests fuzz bench
+
 # A sanitizer report (a leak at exit included) ends the program it is in with a failure.
 SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: run test build configure install deb deps test-deps package-deps bench clean \
-        test-sanitized fuzz fuzz-deps
+        test-sanitized fuzz fuzz-deps lint-deps format-check tidy
 
 deps:
 	@./tools/install-packages.sh $(RUN_PACKAGES)
@@ -47,6 +54,9 @@ test-deps:
 
 fuzz-deps:
 	@./tools/install-packages.sh $(RUN_PACKAGES) $(FUZZ_PACKAGES)
+
+lint-deps:
+	@./tools/install-packages.sh $(LINT_PACKAGES)
 
 package-deps:
 	@./tools/install-packages.sh $(RUN_PACKAGES) $(PACKAGE_PACKAGES)
@@ -89,6 +99,18 @@ fuzz: fuzz-deps
 	      -DLECTORIX_FUZZ=ON -DBUILD_TESTING=OFF
 	cmake --build $(FUZZ_BUILD_DIR) -j $(JOBS) --target fuzzers
 	./tools/run-fuzzers.sh $(FUZZ_BUILD_DIR) $(FUZZ_SECONDS)
+
+# Names every difference and fails on any; `clang-format -i FILE` lays a file out.
+format-check: lint-deps
+	find $(FORMAT_DIRS) \( -name '*.cpp' -o -name '*.h' \) -print0 | sort -z | \
+	    xargs -0 clang-format --dry-run --Werror
+
+# Every source file of src/, compiled as the build compiles it; any finding fails. The build
+# folder keeps its options (a WERROR=ON build stays one), and the programs are built first, so
+# the files Qt generates exist.
+tidy: lint-deps deps $(BUILD_DIR)/CMakeCache.txt
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target lectorix lectorix-convert
+	run-clang-tidy -p $(BUILD_DIR) -j $(JOBS) -quiet '$(CURDIR)/src/.*\.cpp$$'
 
 bench: test-deps build
 	./tools/with-audio.sh ./bench/run-all.sh $(BUILD_DIR)

@@ -3,6 +3,7 @@
 // unfinished MP3 (not even under a hidden name), and an MP3 that was already at the output
 // path stays as it was.
 #include "converter_run.h"
+#include "support/process_info.h"
 
 #include <QElapsedTimer>
 #include <QRandomGenerator>
@@ -17,54 +18,6 @@ using namespace lectorix::test;
 namespace {
 
 const QString LongBook = QStringLiteral("01-A-Study-in-Scarlet.pdf");
-
-struct ProcessInfo
-{
-    qint64 pid = 0;
-    qint64 parent = 0;
-    qint64 group = 0;
-    char state = '?';
-    QString name;
-};
-
-// /proc/PID/stat: "pid (name) state ppid pgrp ..."; the name may hold blanks and brackets.
-std::optional<ProcessInfo> processInfo(qint64 pid)
-{
-    const QByteArray stat = readFile(QStringLiteral("/proc/%1/stat").arg(pid));
-    const qsizetype open = stat.indexOf('(');
-    const qsizetype close = stat.lastIndexOf(')');
-    if (open < 0 || close < open)
-        return std::nullopt;
-    const QList<QByteArray> fields = stat.mid(close + 2).split(' ');
-    if (fields.size() < 3)
-        return std::nullopt;
-    return ProcessInfo{pid, fields[1].toLongLong(), fields[2].toLongLong(),
-                       fields[0].isEmpty() ? '?' : fields[0][0],
-                       QString::fromUtf8(stat.mid(open + 1, close - open - 1))};
-}
-
-QList<ProcessInfo> allProcesses()
-{
-    QList<ProcessInfo> processes;
-    for (const QString& entry : QDir("/proc").entryList(QDir::Dirs)) {
-        bool isPid = false;
-        const qint64 pid = entry.toLongLong(&isPid);
-        if (isPid)
-            if (const auto info = processInfo(pid))
-                processes.append(*info);
-    }
-    return processes;
-}
-
-// Processes still alive (not zombies) that were started by pid or belong to one of groups.
-QStringList livingOffspring(qint64 pid, const QSet<qint64>& groups)
-{
-    QStringList living;
-    for (const ProcessInfo& p : allProcesses())
-        if (p.state != 'Z' && (p.parent == pid || (groups.contains(p.group) && p.pid != pid)))
-            living << QStringLiteral("%1 %2").arg(p.pid).arg(p.name);
-    return living;
-}
 
 // The voice speaks straight into the encoder: speech is under way once the unfinished MP3
 // beside the book has grown.

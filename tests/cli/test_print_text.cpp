@@ -39,8 +39,7 @@ private slots:
     {
         m_folder = test::freshScratch() + QStringLiteral("/work");
         QDir().mkpath(m_folder);
-        if (test::corpusFolder().isEmpty())
-            QSKIP("the corpus is needed");
+        REQUIRE_CORPUS();
     }
 
     // A book is printed as paragraphs without page numbers or running heads; --verbatim

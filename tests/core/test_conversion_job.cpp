@@ -2,6 +2,7 @@
 #include "core/pdf/document_text.h"
 #include "support/audio_files.h"
 #include "support/error_recorder.h"
+#include "support/process_info.h"
 #include "support/test_env.h"
 
 #include <QDir>
@@ -28,7 +29,7 @@ bool toolsPresent()
     for (const char* tool : {"pdftotext", "lame"})
         if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
             return false;
-    return !test::corpusFolder().isEmpty();
+    return true;
 }
 
 // Working folders that outlived their job.
@@ -55,23 +56,6 @@ ConversionResult runToEnd(ConversionJob& job, QList<ConversionProgress>* progres
     return result;
 }
 
-// The processes whose parent is pid, by name.
-QStringList childrenOf(pid_t pid)
-{
-    QStringList names;
-    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray line = stat.readAll();
-        const qsizetype close = line.lastIndexOf(')');
-        const QList<QByteArray> fields = line.mid(close + 2).split(' ');
-        if (fields.size() > 1 && fields[1].toLongLong() == pid && fields[0] != "Z")
-            names << QString::fromUtf8(line.mid(line.indexOf('(') + 1, close - line.indexOf('(') - 1));
-    }
-    return names;
-}
-
 } // namespace
 
 class TestConversionJob : public QObject
@@ -84,8 +68,9 @@ private slots:
 
     void init()
     {
+        REQUIRE_CORPUS();
         if (!toolsPresent())
-            QSKIP("pdftotext, lame and the corpus are needed");
+            QSKIP("pdftotext and lame are needed");
     }
 
     // One extraction for every caller: what the converter gave is told apart without a window.
@@ -258,7 +243,7 @@ private slots:
         QCOMPARE(QDir(QFileInfo(mp3).absolutePath())
                      .entryList({QStringLiteral(".paper.mp3.part-*")}, QDir::Files | QDir::Hidden),
                  QStringList());
-        QCOMPARE(childrenOf(::getpid()), QStringList());
+        QCOMPARE(test::livingChildNames(::getpid()), QStringList());
     }
 
     // The tag names the document as the PDF does, else by its file name; what the caller

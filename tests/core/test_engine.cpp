@@ -5,6 +5,8 @@
 #include "core/speech/espeak/espeak_engine.h"
 #include "core/speech/espeak/espeak_library.h"
 #include "core/speech/speech_text.h"
+#include "core/base/failure.h"
+#include "support/process_info.h"
 #include "support/sink_recorder.h"
 #include "support/test_env.h"
 
@@ -180,11 +182,7 @@ private slots:
 #endif
         constexpr int HugeRate = 1'000'000'000;
         speech::AudioChain chain(HugeRate, HugeRate);
-        qint64 usedKb = 0;
-        const QByteArray status = test::readFile(QStringLiteral("/proc/self/status"));
-        for (const QByteArray& line : status.split('\n'))
-            if (line.startsWith("VmSize:"))
-                usedKb = line.mid(7).trimmed().split(' ').first().toLongLong();
+        const qint64 usedKb = test::ownFootprint().virtualBytes / 1024;
         QVERIFY(usedKb > 0);
         rlimit saved{};
         QCOMPARE(getrlimit(RLIMIT_AS, &saved), 0);

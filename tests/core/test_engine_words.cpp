@@ -49,14 +49,7 @@ class TestEngineWords : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        if (test::SinkRecorder::sinkName().isEmpty())
-            return;
-        const auto voice = speech::engine().createVoice();
-        voice->setVolume(0);
-        voice->speak(QStringLiteral("Ready."));
-    }
+    void initTestCase() { test::warmUpEngine(); }
 
     void wordsInOrderAtTheirPlace_data()
     {

@@ -227,8 +227,7 @@ private slots:
     // announced at its place in that text.
     void readsThePdfLineByLine()
     {
-        if (test::corpusFolder().isEmpty())
-            QSKIP("the corpus is needed");
+        REQUIRE_CORPUS();
         test::FakeEngine engine;
         ReadingSession session;
         QSignalSpy ranges(&session, &ReadingSession::spokenRange);

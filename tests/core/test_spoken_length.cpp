@@ -47,8 +47,7 @@ private slots:
         for (const char* tool : {"qpdf", "pdftotext", "lame", "mpg123"})
             if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
                 QSKIP("qpdf, pdftotext, lame and mpg123 are needed");
-        if (test::corpusFolder().isEmpty())
-            QSKIP("the corpus is needed");
+        REQUIRE_CORPUS();
         NEED_SINK(rec);
         const QString temp = test::freshScratch();
         const QString pdf = novelPage(QFileInfo(temp).absolutePath());

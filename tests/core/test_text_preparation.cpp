@@ -260,8 +260,7 @@ private slots:
     {
         QFETCH(QString, pdf);
         QFETCH(bool, prose);
-        if (test::corpusFolder().isEmpty())
-            QSKIP("the corpus is needed");
+        REQUIRE_CORPUS();
         const QString text = pdfText(pdf);
         QVERIFY(!text.isEmpty());
         const QList<SpokenPiece> pieces = prepareForSpeech(text);

@@ -6,6 +6,7 @@
 #include "gui/command_line.h"
 #include "gui/document_controller.h"
 #include "gui/main_window.h"
+#include "support/program_run.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_env.h"
 #include "support/window_fixture.h"
@@ -38,32 +39,12 @@ bool anyFileDialogShown(const test::ScriptedDialogs& dialogs)
     return false;
 }
 
-struct ProgramRun
-{
-    int exitCode = -1;
-    QString standardOutput;
-    QString standardError;
-};
-
 // Runs the built window program without any display: what it answers must need none.
-ProgramRun runProgram(const QStringList& arguments)
+test::ProgramRun runWindowProgram(const QStringList& arguments)
 {
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        environment.remove(QLatin1String(name));
-    process.setProcessEnvironment(environment);
-    process.start(qEnvironmentVariable("LECTORIX_PROGRAM"), arguments);
-    ProgramRun run;
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit) {
-        process.kill();
-        process.waitForFinished();
-        return run;
-    }
-    run.exitCode = process.exitCode();
-    run.standardOutput = QString::fromLocal8Bit(process.readAllStandardOutput());
-    run.standardError = QString::fromLocal8Bit(process.readAllStandardError());
-    return run;
+    return test::runProgram(qEnvironmentVariable("LECTORIX_PROGRAM"), arguments,
+                            {.unset = {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"},
+                             .timeoutMs = 60000});
 }
 
 } // namespace
@@ -149,8 +130,7 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QByteArray, bytes);
         QFETCH(DocumentKind, kind);
-        if (test::corpusFolder().isEmpty())
-            QSKIP("the PDF corpus is not on this machine");
+        REQUIRE_CORPUS();
         const QString folder = test::freshScratch() + "/../documents";
         QCOMPARE(documentKind(test::writeFile(folder + '/' + name, bytes)), kind);
     }
@@ -180,8 +160,7 @@ private slots:
     // As if chosen with "...": the path, the PDF as the source, its text; no dialog shows.
     void aNamedPdfOpensAsIfChosen()
     {
-        if (test::corpusFolder().isEmpty())
-            QSKIP("the PDF corpus is not on this machine");
+        REQUIRE_CORPUS();
         Fixture f;
         const QString folder = f.temp + "/../documents";
         const QString pdf = folder + "/French letters.pdf";
@@ -230,8 +209,7 @@ private slots:
     // A PDF named on the command line that needs a password still asks for it.
     void aNamedProtectedPdfAsksForItsPassword()
     {
-        if (test::corpusFolder().isEmpty())
-            QSKIP("the PDF corpus is not on this machine");
+        REQUIRE_CORPUS();
         Fixture f;
         f.form.passwordPromptCheck()->setCheckState(Qt::Checked);
         f.dialogs.setNextInput(QStringLiteral("test"));
@@ -255,8 +233,7 @@ private slots:
     void theNamedDocumentWinsOverTheRememberedPdf()
     {
         QFETCH(bool, namedIsPdf);
-        if (test::corpusFolder().isEmpty())
-            QSKIP("the PDF corpus is not on this machine");
+        REQUIRE_CORPUS();
         Fixture f;
         writeSetting(keys::PdfPath, test::corpusFile("tracemonkey.pdf"));
         QVERIFY(f.form.startUp());
@@ -308,10 +285,10 @@ private slots:
         QFETCH(QString, standardError);
         if (qEnvironmentVariable("LECTORIX_PROGRAM").isEmpty())
             QSKIP("LECTORIX_PROGRAM does not name the built program");
-        const ProgramRun run = runProgram(arguments);
+        const test::ProgramRun run = runWindowProgram(arguments);
         QCOMPARE(run.exitCode, exitCode);
-        QCOMPARE(run.standardOutput, standardOutput);
-        QCOMPARE(run.standardError, standardError);
+        QCOMPARE(run.output(), standardOutput);
+        QCOMPARE(run.errors(), standardError);
     }
 
     // Usage errors are judged once Qt has taken its own options out, so they need a display
@@ -340,11 +317,11 @@ private slots:
         QFETCH(QString, standardError);
         if (qEnvironmentVariable("LECTORIX_PROGRAM").isEmpty())
             QSKIP("LECTORIX_PROGRAM does not name the built program");
-        const ProgramRun run = runProgram(arguments);
+        const test::ProgramRun run = runWindowProgram(arguments);
         QCOMPARE(run.exitCode, exitCode);
         // Qt may add its own notes (a missing runtime folder); ours come last.
-        QVERIFY2(run.standardError.endsWith(standardError), qPrintable(run.standardError));
-        QCOMPARE(run.standardOutput, QString());
+        QVERIFY2(run.errors().endsWith(standardError), qPrintable(run.errors()));
+        QCOMPARE(run.output(), QString());
     }
 };
 

@@ -103,9 +103,9 @@ private slots:
 
 void TestMp3ConversionFailures::init()
 {
-    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty() ||
-        test::corpusFolder().isEmpty())
-        QSKIP("pdftotext and the corpus are needed");
+    REQUIRE_CORPUS();
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        QSKIP("pdftotext is needed");
 }
 
 void TestMp3ConversionFailures::renderingFails()

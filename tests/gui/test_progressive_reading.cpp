@@ -9,6 +9,7 @@
 #include "core/text/text_preparation.h"
 #include "gui/main_window.h"
 #include "support/fake_engine.h"
+#include "support/process_info.h"
 #include "support/scripted_dialogs.h"
 #include "support/sink_recorder.h"
 #include "support/test_env.h"
@@ -90,25 +91,6 @@ QStringList expectedSpeech(const QString& pdf)
     for (const SpokenPiece& piece : prepareForSpeech(QString::fromUtf8(converter.readAllStandardOutput())))
         texts << piece.text;
     return texts;
-}
-
-// The child processes of this test that are still there.
-QStringList childProcesses()
-{
-    QStringList found;
-    const QString self = QString::number(::getpid());
-    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        QFile stat(QStringLiteral("/proc/") + entry + QStringLiteral("/stat"));
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        const QString line = QString::fromLocal8Bit(stat.readAll());
-        const qsizetype close = line.lastIndexOf(QLatin1Char(')'));
-        const QStringList fields = line.mid(close + 2).split(QLatin1Char(' '));
-        if (fields.size() > 1 && fields.at(1) == self && fields.at(0) != QLatin1String("Z"))
-            found << line.mid(line.indexOf(QLatin1Char('(')) + 1,
-                              close - line.indexOf(QLatin1Char('(')) - 1);
-    }
-    return found;
 }
 
 QStringList readingFolders(const QString& temp)
@@ -212,8 +194,7 @@ private slots:
     // converter and removes the reading's working folder.
     void stopAndCloseEndTheConversion()
     {
-        if (test::corpusFolder().isEmpty())
-            QSKIP("the corpus is needed");
+        REQUIRE_CORPUS();
         const QString book = test::corpusFile(QStringLiteral("freeculture.pdf"));
         {
             test::FakeEngine engine;
@@ -222,7 +203,7 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(!engine.queued().isEmpty(), 30000);
             QVERIFY2(session.state() == ReadingState::Reading, "read to the end already");
             session.stop();
-            QCOMPARE(childProcesses(), QStringList());
+            QCOMPARE(test::livingChildNames(::getpid()), QStringList());
             QCOMPARE(readingFolders(m_temp), QStringList());
         }
         {
@@ -235,7 +216,7 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(!engine.queued().isEmpty(), 30000);
             QCOMPARE(form.readButton()->text(), QStringLiteral("Pause"));
             QVERIFY(form.close());
-            QCOMPARE(childProcesses(), QStringList());
+            QCOMPARE(test::livingChildNames(::getpid()), QStringList());
             QCOMPARE(readingFolders(m_temp), QStringList());
         }
     }

@@ -1,15 +1,16 @@
 // Reading the text box aloud: the caption as the reading state, the pieces handed to the
 // engine, the error report's lines, and re-entry through the button while a reading waits.
 
+#include "core/base/failure.h"
 #include "core/settings/settings.h"
 #include "core/settings/settings_keys.h"
 #include "gui/main_window.h"
 #include "gui/read_aloud.h"
 #include "support/fake_engine.h"
+#include "support/held_engine.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_env.h"
 #include "support/window_fixture.h"
-#include "test_read_aloud_held.h"
 
 #include <QComboBox>
 #include <QDir>

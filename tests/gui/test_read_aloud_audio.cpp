@@ -60,14 +60,7 @@ class TestReadAloudAudio : public QObject
 private slots:
     // The engine's first start in a process is slow (the benchmark reports it); the tests
     // time their steps from a started engine.
-    void initTestCase()
-    {
-        if (test::SinkRecorder::sinkName().isEmpty())
-            return;
-        const auto voice = speech::engine().createVoice();
-        voice->setVolume(0);
-        voice->speak(QStringLiteral("Ready."));
-    }
+    void initTestCase() { test::warmUpEngine(); }
     void init() { m_temp = test::freshScratch(); }
 
     void textBoxIsHeard()
@@ -117,8 +110,7 @@ private slots:
         prepare(form);
         if (pdf) {
             const QString file = test::corpusFile(QStringLiteral("multicolumn.pdf"));
-            if (!QFile::exists(file))
-                QSKIP("the PDF corpus is not on this machine");
+            REQUIRE_CORPUS();
             writeFileIfMissing(customResource(101), tempPath(QStringLiteral("pdftotext")), true);
             form.documents().setUseTextBox(false);
             form.pdfPathEdit()->setText(file);
@@ -233,8 +225,7 @@ private slots:
     {
         NEED_SINK(rec);
         const QString pdf = test::corpusFile(QStringLiteral("french_diacritics.pdf"));
-        if (!QFile::exists(pdf))
-            QSKIP("the PDF corpus is not on this machine");
+        REQUIRE_CORPUS();
         test::ScriptedDialogs dialogs;
         MainWindow form;
         prepare(form);
@@ -259,8 +250,7 @@ private slots:
     {
         NEED_SINK(rec);
         const QString pdf = test::corpusFile(QStringLiteral("password-example.pdf"));
-        if (!QFile::exists(pdf))
-            QSKIP("the PDF corpus is not on this machine");
+        REQUIRE_CORPUS();
         test::ScriptedDialogs dialogs;
         MainWindow form;
         form.show();

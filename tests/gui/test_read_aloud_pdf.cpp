@@ -11,10 +11,10 @@
 #include "gui/main_window.h"
 #include "gui/read_aloud.h"
 #include "support/fake_engine.h"
+#include "support/held_engine.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_env.h"
 #include "support/window_fixture.h"
-#include "test_read_aloud_held.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -66,8 +66,7 @@ private slots:
     void init()
     {
         m_temp = test::freshScratch();
-        if (test::corpusFolder().isEmpty())
-            QSKIP("the PDF corpus is not on this machine");
+        REQUIRE_CORPUS();
     }
 
     // The working copy's text is read as paragraphs, or each non-empty line on its own when

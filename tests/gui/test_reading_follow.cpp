@@ -11,10 +11,10 @@
 #include "gui/read_aloud.h"
 #include "gui/reading_controller.h"
 #include "gui/reading_highlight.h"
+#include "support/held_engine.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_env.h"
 #include "support/window_fixture.h"
-#include "test_read_aloud_held.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -322,8 +322,7 @@ private slots:
     void placeInAPdfRoundTrips()
     {
         const QString source = test::corpusFile(QStringLiteral("multicolumn.pdf"));
-        if (!QFile::exists(source))
-            QSKIP("the PDF corpus is not on this machine");
+        REQUIRE_CORPUS();
         test::ScriptedDialogs dialogs;
         test::HeldEngine engine;
         writeFileIfMissing(customResource(101), tempPath(QStringLiteral("pdftotext")), true);

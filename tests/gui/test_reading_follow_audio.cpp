@@ -85,14 +85,7 @@ class TestReadingFollowAudio : public QObject
     }
 
 private slots:
-    void initTestCase()
-    {
-        if (test::SinkRecorder::sinkName().isEmpty())
-            return;
-        const auto voice = speech::engine().createVoice();
-        voice->setVolume(0);
-        voice->speak(QStringLiteral("Ready."));
-    }
+    void initTestCase() { test::warmUpEngine(); }
     void init() { test::freshScratch(); }
 
     void escapeSilencesAtOnce()

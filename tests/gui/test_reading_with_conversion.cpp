@@ -68,8 +68,7 @@ private slots:
         for (const char* tool : {"pdftotext", "lame", "mpg123"})
             if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
                 QSKIP("pdftotext, lame and mpg123 are needed");
-        if (test::corpusFolder().isEmpty())
-            QSKIP("the corpus is needed");
+        REQUIRE_CORPUS();
         test::WindowFixture f;
         test::ScriptedDialogs& dialogs = f.dialogs;
         MainWindow& form = f.form;

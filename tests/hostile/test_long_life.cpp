@@ -1,14 +1,14 @@
 // One program instance working for a long time: fifty readings aloud and twenty exports back
 // to back. Resident memory and open file descriptors stay flat after the first rounds, and no
 // child process outlives the job that started it.
-#include "core/conversion/conversion_job.h"
 #include "core/base/error_report.h"
+#include "core/conversion/conversion_job.h"
 #include "core/reading/reading_session.h"
 #include "support/error_recorder.h"
+#include "support/process_info.h"
 #include "support/test_env.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QtTest>
@@ -19,36 +19,15 @@ using namespace lectorix;
 
 namespace {
 
-struct Footprint
-{
-    qint64 residentBytes = 0;
-    int openFiles = 0;
-};
+using test::Footprint;
 
-Footprint footprint()
-{
-    Footprint now;
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    if (statm.open(QIODevice::ReadOnly)) {
-        const QList<QByteArray> fields = statm.readAll().split(' ');
-        now.residentBytes = fields.value(1).toLongLong() * ::sysconf(_SC_PAGESIZE);
-    }
-    now.openFiles =
-        int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System).size());
-    return now;
-}
-
-// The process ids of this process's children, of every thread.
+// Every child of this process, ended or not: one not yet reaped is a leak too.
 QStringList childProcesses()
 {
-    QStringList pids;
-    QDirIterator tasks(QStringLiteral("/proc/self/task"), QDir::Dirs | QDir::NoDotAndDotDot);
-    while (tasks.hasNext()) {
-        QFile list(tasks.next() + QStringLiteral("/children"));
-        if (list.open(QIODevice::ReadOnly))
-            pids += QString::fromLatin1(list.readAll()).split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    }
-    return pids;
+    QStringList children;
+    for (const test::ProcessInfo& child : test::childrenOf(::getpid()))
+        children << QStringLiteral("%1 %2 %3").arg(child.pid).arg(child.name).arg(child.state);
+    return children;
 }
 
 QString describe(const Footprint& at)
@@ -101,16 +80,17 @@ void TestLongLife::fiftyReadings()
         QCOMPARE(errors.reports, QStringList());
         QCOMPARE(childProcesses(), QStringList());
         if (round == 5)
-            settled = footprint();
+            settled = test::ownFootprint();
     }
-    compareFootprints(settled, footprint(), "reading aloud");
+    compareFootprints(settled, test::ownFootprint(), "reading aloud");
 }
 
 void TestLongLife::twentyExports()
 {
+    REQUIRE_CORPUS();
     const QString pdf = test::corpusFile(QStringLiteral("french_diacritics.pdf"));
-    if (!QFile::exists(pdf) || QStandardPaths::findExecutable(QStringLiteral("lame")).isEmpty())
-        QSKIP("the corpus, pdftotext and lame are needed");
+    if (QStandardPaths::findExecutable(QStringLiteral("lame")).isEmpty())
+        QSKIP("lame is needed");
     const QString temp = test::freshScratch();
     test::ErrorRecorder errors;
     const QString folder = test::scratchFolder() + QStringLiteral("/exports");
@@ -133,9 +113,9 @@ void TestLongLife::twentyExports()
         QCOMPARE(QDir(temp).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  QStringList());
         if (round == 5)
-            settled = footprint();
+            settled = test::ownFootprint();
     }
-    compareFootprints(settled, footprint(), "exporting");
+    compareFootprints(settled, test::ownFootprint(), "exporting");
 }
 
 QTEST_GUILESS_MAIN(TestLongLife)

@@ -3,14 +3,14 @@
 // window; an MP3 already at the output path and the text in the box stay as they were, no
 // working file is left, and what does not need the missing part goes on working.
 #include "../cli/converter_run.h"
-#include "hostile_machine.h"
 
-#include "core/files/file_utils.h"
-#include "core/process/missing_parts.h"
 #include "core/base/program_folder.h"
+#include "core/files/file_utils.h"
 #include "core/files/temp_folder.h"
+#include "core/process/missing_parts.h"
 #include "gui/main_window.h"
 #include "gui/pdf_text.h"
+#include "support/hostile_machine.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_env.h"
 #include "support/window_fixture.h"
@@ -57,8 +57,7 @@ private:
 
 QString corpusPdf()
 {
-    const QString pdf = test::corpusFile(QStringLiteral("french_diacritics.pdf"));
-    return QFile::exists(pdf) ? pdf : QString();
+    return test::corpusFile(QStringLiteral("french_diacritics.pdf"));
 }
 
 } // namespace
@@ -126,8 +125,9 @@ void TestMissingParts::converterNamesTheMissingPart()
     QFETCH(QStringList, hiddenTools);
     QFETCH(bool, hideVoiceData);
     QFETCH(QString, message);
-    if (test::converterProgram().isEmpty() || corpusPdf().isEmpty())
-        QSKIP("the built converter and the corpus are needed");
+    if (test::converterProgram().isEmpty())
+        QSKIP("the built converter is needed");
+    REQUIRE_CORPUS();
     const QString temp = test::freshScratch();
     const QString folder = test::scratchFolder() + QStringLiteral("/docs-") +
                            QString::fromLatin1(QTest::currentDataTag()).replace(' ', '_');
@@ -143,11 +143,8 @@ void TestMissingParts::converterNamesTheMissingPart()
     QProcessEnvironment environment;
     if (!hiddenTools.isEmpty())
         environment.insert(QStringLiteral("PATH"), test::pathWithout(hiddenTools));
-    if (hideVoiceData) {
-        const QString empty = test::scratchFolder() + QStringLiteral("/no-voice-data");
-        QDir().mkpath(empty);
-        environment.insert(QStringLiteral("ESPEAK_DATA_PATH"), empty);
-    }
+    if (hideVoiceData)
+        environment.insert(QStringLiteral("ESPEAK_DATA_PATH"), test::emptyVoiceData());
     const test::ConverterRun run =
         test::runConverter({QStringLiteral("-q"), input}, folder, QByteArray(), environment);
 
@@ -193,8 +190,7 @@ void TestMissingParts::windowConversionNamesTheMissingTool()
 {
     QFETCH(QStringList, hiddenTools);
     QFETCH(QString, message);
-    if (corpusPdf().isEmpty())
-        QSKIP("the corpus is needed");
+    REQUIRE_CORPUS();
     test::WindowFixture fixture;
     const QString folder = test::scratchFolder() + QStringLiteral("/window-docs");
     QDir().mkpath(folder);
@@ -221,8 +217,7 @@ void TestMissingParts::windowConversionNamesTheMissingTool()
 // Choosing a PDF without a converter says what to install, and the box keeps its text.
 void TestMissingParts::windowPdfTextWithoutConverter()
 {
-    if (corpusPdf().isEmpty())
-        QSKIP("the corpus is needed");
+    REQUIRE_CORPUS();
     test::WindowFixture fixture;
     const ScopedVariable path("PATH", test::pathWithout({QStringLiteral("pdftotext")}));
     fixture.form.textToReadEdit()->setPlainText(QStringLiteral("Text the user typed."));
@@ -238,8 +233,7 @@ void TestMissingParts::windowPdfTextWithoutConverter()
 
 void TestMissingParts::windowReadingPdfWithoutConverter()
 {
-    if (corpusPdf().isEmpty())
-        QSKIP("the corpus is needed");
+    REQUIRE_CORPUS();
     test::WindowFixture fixture;
     const ScopedVariable path("PATH", test::pathWithout({QStringLiteral("pdftotext")}));
     fixture.form.documents().setUseTextBox(false);

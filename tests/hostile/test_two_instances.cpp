@@ -2,10 +2,10 @@
 // each other's working files, and a launcher another instance still uses is never deleted.
 #include "../cli/converter_run.h"
 
-#include "core/files/file_utils.h"
-#include "core/process/launcher_sharing.h"
 #include "core/base/program_folder.h"
+#include "core/files/file_utils.h"
 #include "core/files/temp_folder.h"
+#include "core/process/launcher_sharing.h"
 #include "gui/main_window.h"
 #include "gui/mp3_conversion.h"
 #include "support/scripted_dialogs.h"
@@ -25,8 +25,7 @@ namespace {
 
 QString corpusPdf()
 {
-    const QString pdf = test::corpusFile(QStringLiteral("french_diacritics.pdf"));
-    return QFile::exists(pdf) ? pdf : QString();
+    return test::corpusFile(QStringLiteral("french_diacritics.pdf"));
 }
 
 // Another instance of the program: a process that holds {TEMP}'s launchers as the window
@@ -99,8 +98,9 @@ void TestTwoInstances::launcherKeptWhileUsedElsewhere()
 // launcher stays for it; once that instance has gone, the next conversion removes it.
 void TestTwoInstances::windowConversionBesideAnotherInstance()
 {
-    if (corpusPdf().isEmpty() || QStandardPaths::findExecutable(QStringLiteral("flock")).isEmpty())
-        QSKIP("the corpus and flock are needed");
+    REQUIRE_CORPUS();
+    if (QStandardPaths::findExecutable(QStringLiteral("flock")).isEmpty())
+        QSKIP("flock (util-linux) is needed");
     test::WindowFixture fixture;
     const QString lame = fixture.temp + QStringLiteral("/lame");
     const QString folder = test::scratchFolder() + QStringLiteral("/beside-other");
@@ -129,8 +129,9 @@ void TestTwoInstances::windowConversionBesideAnotherInstance()
 
 void TestTwoInstances::windowAndConverterAtOnce()
 {
-    if (corpusPdf().isEmpty() || test::converterProgram().isEmpty())
-        QSKIP("the corpus and the built converter are needed");
+    REQUIRE_CORPUS();
+    if (test::converterProgram().isEmpty())
+        QSKIP("the built converter is needed");
     test::WindowFixture fixture;
     const QString windowFolder = test::scratchFolder() + QStringLiteral("/window");
     const QString converterFolder = test::scratchFolder() + QStringLiteral("/converter");

@@ -4,6 +4,7 @@
 #include "core/process/missing_parts.h"
 #include "gui/main_window.h"
 #include "gui/voice_list.h"
+#include "support/hostile_machine.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_env.h"
 #include "support/window_fixture.h"
@@ -18,12 +19,7 @@ class TestWindowWithoutVoices : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        const QString empty = test::scratchFolder() + QStringLiteral("/no-voice-data");
-        QVERIFY(QDir().mkpath(empty));
-        qputenv("ESPEAK_DATA_PATH", QFile::encodeName(empty));
-    }
+    void initTestCase() { qputenv("ESPEAK_DATA_PATH", QFile::encodeName(test::emptyVoiceData())); }
 
     void startUpNamesThePackage()
     {

@@ -8,7 +8,7 @@
 #include <QtTest>
 
 using namespace lectorix;
-using test::ToolRun;
+using test::ProgramRun;
 
 namespace {
 
@@ -26,11 +26,11 @@ QSet<QString> packageNames(const QString& field)
 // The shared libraries a program is linked against, by their file names.
 QStringList neededLibraries(const QString& program)
 {
-    const ToolRun readelf =
-        test::runTool(QStringLiteral("readelf"), {QStringLiteral("--dynamic"), program});
+    const ProgramRun readelf =
+        test::runProgram(QStringLiteral("readelf"), {QStringLiteral("--dynamic"), program});
     static const QRegularExpression needed(QStringLiteral("\\(NEEDED\\).*\\[([^]]+)\\]"));
     QStringList libraries;
-    for (auto it = needed.globalMatch(readelf.standardOutput); it.hasNext();)
+    for (auto it = needed.globalMatch(readelf.output()); it.hasNext();)
         libraries << it.next().captured(1);
     return libraries;
 }
@@ -38,30 +38,30 @@ QStringList neededLibraries(const QString& program)
 // The packages a package depends on, as installed here.
 QSet<QString> dependenciesOf(const QString& package)
 {
-    return packageNames(test::runTool(QStringLiteral("dpkg-query"),
-                                      {QStringLiteral("--show"),
-                                       QStringLiteral("--showformat=${Depends}"), package})
-                            .standardOutput);
+    return packageNames(test::runProgram(QStringLiteral("dpkg-query"),
+                                         {QStringLiteral("--show"),
+                                          QStringLiteral("--showformat=${Depends}"), package})
+                            .output());
 }
 
 // The installed package that ships a shared library; empty when none does.
 QString packageShipping(const QString& library)
 {
-    const ToolRun cache = test::runTool(QStringLiteral("ldconfig"), {QStringLiteral("-p")});
+    const ProgramRun cache = test::runProgram(QStringLiteral("ldconfig"), {QStringLiteral("-p")});
     const QRegularExpression entry(
         QStringLiteral("^\\s*%1 \\(.*\\) => (\\S+)$").arg(QRegularExpression::escape(library)),
         QRegularExpression::MultilineOption);
-    const QString path = entry.match(cache.standardOutput).captured(1);
+    const QString path = entry.match(cache.output()).captured(1);
     if (path.isEmpty())
         return QString();
     // With merged /usr a package may list the file under /lib or /usr/lib, by either name.
     const QString resolved = QFileInfo(path).canonicalFilePath();
     for (const QString& candidate :
          {path, QStringLiteral("/usr") + path, resolved, QStringLiteral("/usr") + resolved}) {
-        const ToolRun search =
-            test::runTool(QStringLiteral("dpkg"), {QStringLiteral("-S"), candidate});
+        const ProgramRun search =
+            test::runProgram(QStringLiteral("dpkg"), {QStringLiteral("-S"), candidate});
         if (search.succeeded())
-            return search.standardOutput.section(QLatin1Char(':'), 0, 0).trimmed();
+            return search.output().section(QLatin1Char(':'), 0, 0).trimmed();
     }
     return QString();
 }
@@ -76,9 +76,10 @@ class TestDebianPackage : public QObject
 
     QString field(const QString& name) const
     {
-        return test::runTool(QStringLiteral("dpkg-deb"),
-                             {QStringLiteral("--field"), m_package, name})
-            .standardOutput.trimmed();
+        return test::runProgram(QStringLiteral("dpkg-deb"),
+                                {QStringLiteral("--field"), m_package, name})
+            .output()
+            .trimmed();
     }
 
 private slots:
@@ -88,11 +89,11 @@ private slots:
             QSKIP("dpkg-deb is not installed: no Debian package can be built on this machine");
         test::freshScratch();
         const QString output = test::scratchFolder() + QStringLiteral("/packages");
-        const ToolRun make =
-            test::runTool(test::sourceFolder() + QStringLiteral("/tools/make-deb.sh"),
-                          {test::buildFolder(), output});
+        const ProgramRun make =
+            test::runProgram(test::sourceFolder() + QStringLiteral("/tools/make-deb.sh"),
+                             {test::buildFolder(), output});
         QVERIFY2(make.succeeded(), make.said());
-        m_package = make.standardOutput.trimmed().section(QLatin1Char('\n'), -1);
+        m_package = make.output().trimmed().section(QLatin1Char('\n'), -1);
         QVERIFY2(QFileInfo(m_package).isFile(), qPrintable(m_package));
         QCOMPARE(QFileInfo(m_package).absolutePath(), QDir(output).absolutePath());
     }
@@ -101,12 +102,11 @@ private slots:
     // Debian wants them; nothing outside /usr.
     void holdsTheInstallation()
     {
-        const ToolRun contents =
-            test::runTool(QStringLiteral("dpkg-deb"), {QStringLiteral("--contents"), m_package});
+        const ProgramRun contents =
+            test::runProgram(QStringLiteral("dpkg-deb"), {QStringLiteral("--contents"), m_package});
         QVERIFY2(contents.succeeded(), contents.said());
         QStringList paths;
-        for (const QString& line :
-             contents.standardOutput.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        for (const QString& line : contents.output().split(QLatin1Char('\n'), Qt::SkipEmptyParts))
             paths << line.section(QLatin1Char(' '), -1);
         for (const QString& path : paths)
             QVERIFY2(path.startsWith(QLatin1String("./usr/")), qPrintable(path));
@@ -121,9 +121,9 @@ private slots:
     {
         QCOMPARE(field(QStringLiteral("Package")), QStringLiteral("lectorix"));
         QCOMPARE(field(QStringLiteral("Version")), test::builtVersion());
-        const ToolRun architecture =
-            test::runTool(QStringLiteral("dpkg"), {QStringLiteral("--print-architecture")});
-        QCOMPARE(field(QStringLiteral("Architecture")), architecture.standardOutput.trimmed());
+        const ProgramRun architecture =
+            test::runProgram(QStringLiteral("dpkg"), {QStringLiteral("--print-architecture")});
+        QCOMPARE(field(QStringLiteral("Architecture")), architecture.output().trimmed());
         QVERIFY(!field(QStringLiteral("Description")).isEmpty());
     }
 
@@ -162,9 +162,9 @@ private slots:
     {
         if (!test::toolInstalled(QStringLiteral("lintian")))
             QFAIL("lintian is not installed (make test installs it)");
-        const ToolRun lintian = test::runTool(QStringLiteral("lintian"), {m_package});
+        const ProgramRun lintian = test::runProgram(QStringLiteral("lintian"), {m_package});
         QStringList faults;
-        for (const QString& line : lintian.standardOutput.split(QLatin1Char('\n')))
+        for (const QString& line : lintian.output().split(QLatin1Char('\n')))
             if (line.startsWith(QLatin1String("E: ")) || line.startsWith(QLatin1String("W: ")))
                 faults << line;
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));

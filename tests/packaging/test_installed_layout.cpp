@@ -10,7 +10,7 @@
 #include <QtTest>
 
 using namespace lectorix;
-using test::ToolRun;
+using test::ProgramRun;
 
 namespace {
 
@@ -36,14 +36,15 @@ QSet<QString> listValue(const QString& value)
 }
 
 // A manual page as a reader sees it: wide lines, so no option is broken across two.
-ToolRun renderManualPage(const QString& path)
+ProgramRun renderManualPage(const QString& path)
 {
     QProcessEnvironment environment;
     environment.insert(QStringLiteral("MANWIDTH"), QStringLiteral("200"));
     environment.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
     environment.insert(QStringLiteral("MAN_KEEP_FORMATTING"), QString());
-    return test::runTool(QStringLiteral("man"),
-                         {QStringLiteral("--warnings"), QStringLiteral("-l"), path}, environment);
+    return test::runProgram(QStringLiteral("man"),
+                            {QStringLiteral("--warnings"), QStringLiteral("-l"), path},
+                            {.environment = environment});
 }
 
 // The options of a --help text's option table: "-o", "--output", "--list-voices", ...
@@ -126,7 +127,7 @@ private slots:
         QVERIFY2(!test::applicationId().isEmpty(), "resources/desktop holds one desktop entry");
         test::freshScratch();
         m_root = test::scratchFolder() + QStringLiteral("/root");
-        const ToolRun install = test::installInto(m_root, Prefix);
+        const ProgramRun install = test::installInto(m_root, Prefix);
         QVERIFY2(install.succeeded(), install.said());
     }
 
@@ -170,7 +171,8 @@ private slots:
     {
         const QString entry =
             installed(QStringLiteral("share/applications/%1.desktop").arg(test::applicationId()));
-        const ToolRun validate = test::runTool(QStringLiteral("desktop-file-validate"), {entry});
+        const ProgramRun validate =
+            test::runProgram(QStringLiteral("desktop-file-validate"), {entry});
         QVERIFY2(validate.succeeded(), validate.said());
         QVERIFY2(!validate.said().contains("error"), validate.said());
 
@@ -204,9 +206,9 @@ private slots:
         const QString id = test::applicationId();
         const QString metainfo =
             installed(QStringLiteral("share/metainfo/%1.metainfo.xml").arg(id));
-        const ToolRun validate =
-            test::runTool(QStringLiteral("appstreamcli"),
-                          {QStringLiteral("validate"), QStringLiteral("--no-net"), metainfo});
+        const ProgramRun validate =
+            test::runProgram(QStringLiteral("appstreamcli"),
+                             {QStringLiteral("validate"), QStringLiteral("--no-net"), metainfo});
         QVERIFY2(validate.succeeded(), validate.said());
         const QString text = QString::fromUtf8(test::readFile(metainfo));
         QVERIFY(text.contains(
@@ -225,7 +227,7 @@ private slots:
         const QString id = test::applicationId();
         const QString output = test::scratchFolder() + QStringLiteral("/published.metainfo.xml");
         const QString base = QStringLiteral("https://lectorix.example/screenshots");
-        const ToolRun make = test::runTool(
+        const ProgramRun make = test::runProgram(
             QStringLiteral("cmake"),
             {QStringLiteral("-DTEMPLATE=%1/resources/desktop/%2.metainfo.xml.in")
                  .arg(test::sourceFolder(), id),
@@ -235,9 +237,9 @@ private slots:
              QStringLiteral("-P"),
              test::sourceFolder() + QStringLiteral("/resources/desktop/make_metainfo.cmake")});
         QVERIFY2(make.succeeded(), make.said());
-        const ToolRun validate =
-            test::runTool(QStringLiteral("appstreamcli"),
-                          {QStringLiteral("validate"), QStringLiteral("--no-net"), output});
+        const ProgramRun validate =
+            test::runProgram(QStringLiteral("appstreamcli"),
+                             {QStringLiteral("validate"), QStringLiteral("--no-net"), output});
         QVERIFY2(validate.succeeded(), validate.said());
 
         const QString text = QString::fromUtf8(test::readFile(output));
@@ -264,17 +266,17 @@ private slots:
     void manualPagesRender()
     {
         QFETCH(QString, page);
-        const ToolRun man =
+        const ProgramRun man =
             renderManualPage(installed(QStringLiteral("share/man/man1/%1.1").arg(page)));
         QVERIFY2(man.succeeded(), man.said());
-        QVERIFY2(man.standardError.isEmpty(), qPrintable(man.standardError));
+        QVERIFY2(man.errors().isEmpty(), qPrintable(man.errors()));
         for (const QString& section :
              {QStringLiteral("NAME"), QStringLiteral("SYNOPSIS"), QStringLiteral("DESCRIPTION"),
               QStringLiteral("OPTIONS"), QStringLiteral("EXIT STATUS"), QStringLiteral("SEE ALSO")})
-            QVERIFY2(man.standardOutput.contains(QLatin1Char('\n') + section + QLatin1Char('\n')),
+            QVERIFY2(man.output().contains(QLatin1Char('\n') + section + QLatin1Char('\n')),
                      qPrintable(section));
-        QVERIFY(man.standardOutput.contains(page + QStringLiteral(" - ")));
-        QVERIFY(man.standardOutput.contains(QStringLiteral("Lectorix ") + test::builtVersion()));
+        QVERIFY(man.output().contains(page + QStringLiteral(" - ")));
+        QVERIFY(man.output().contains(QStringLiteral("Lectorix ") + test::builtVersion()));
     }
 
     // Every option and exit status --help of the installed program names has an entry of its
@@ -284,13 +286,12 @@ private slots:
     void manualPagesCoverTheHelp()
     {
         QFETCH(QString, page);
-        const ToolRun help =
-            test::runTool(installed(QStringLiteral("bin/") + page), {QStringLiteral("--help")});
+        const ProgramRun help =
+            test::runProgram(installed(QStringLiteral("bin/") + page), {QStringLiteral("--help")});
         QVERIFY2(help.succeeded(), help.said());
         const QString rendered =
-            renderManualPage(installed(QStringLiteral("share/man/man1/%1.1").arg(page)))
-                .standardOutput;
-        const QStringList options = optionsIn(help.standardOutput);
+            renderManualPage(installed(QStringLiteral("share/man/man1/%1.1").arg(page))).output();
+        const QStringList options = optionsIn(help.output());
         QVERIFY(options.contains(QStringLiteral("--help")) &&
                 options.contains(QStringLiteral("--version")));
         const QString optionItems = itemsOfSection(rendered, QStringLiteral("OPTIONS")).join('\n');
@@ -300,8 +301,8 @@ private slots:
                                               QRegularExpression::MultilineOption);
             QVERIFY2(optionItems.contains(standing), qPrintable(option + " in\n" + optionItems));
         }
-        const QStringList statuses = exitStatusesIn(help.standardOutput);
-        QVERIFY2(statuses.contains(QStringLiteral("0")), qPrintable(help.standardOutput));
+        const QStringList statuses = exitStatusesIn(help.output());
+        QVERIFY2(statuses.contains(QStringLiteral("0")), qPrintable(help.output()));
         const QStringList listed = itemsOfSection(rendered, QStringLiteral("EXIT STATUS"));
         for (const QString& status : statuses)
             QVERIFY2(listed.contains(status), qPrintable(status + " in " + listed.join(',')));
@@ -309,20 +310,21 @@ private slots:
 
     void installedProgramsRun()
     {
-        const ToolRun convert = test::runTool(installed(QStringLiteral("bin/lectorix-convert")),
-                                              {QStringLiteral("--version")});
+        const ProgramRun convert = test::runProgram(
+            installed(QStringLiteral("bin/lectorix-convert")), {QStringLiteral("--version")});
         QVERIFY2(convert.succeeded(), convert.said());
-        QVERIFY(convert.standardOutput.startsWith(QStringLiteral("lectorix-convert (Lectorix) ") +
-                                                  test::builtVersion() + QLatin1Char('\n')));
+        QVERIFY(convert.output().startsWith(QStringLiteral("lectorix-convert (Lectorix) ") +
+                                            test::builtVersion() + QLatin1Char('\n')));
         // The window program answers --version without a display.
         QProcessEnvironment noDisplay;
         noDisplay.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         noDisplay.insert(QStringLiteral("DISPLAY"), QStringLiteral(":none"));
-        const ToolRun window = test::runTool(installed(QStringLiteral("bin/lectorix")),
-                                             {QStringLiteral("--version")}, noDisplay);
+        const ProgramRun window =
+            test::runProgram(installed(QStringLiteral("bin/lectorix")),
+                             {QStringLiteral("--version")}, {.environment = noDisplay});
         QVERIFY2(window.succeeded(), window.said());
-        QVERIFY(window.standardOutput.startsWith(QStringLiteral("lectorix (Lectorix) ") +
-                                                 test::builtVersion() + QLatin1Char('\n')));
+        QVERIFY(window.output().startsWith(QStringLiteral("lectorix (Lectorix) ") +
+                                           test::builtVersion() + QLatin1Char('\n')));
     }
 
     // Installed under any prefix, the program finds its sample document and about page beside
@@ -345,7 +347,7 @@ private slots:
         // Only a program that finds nothing falls back on the folder the tests name.
         qunsetenv("LECTORIX_PROGRAM_FOLDER");
         if (!prefix.isEmpty()) {
-            const ToolRun install = test::installInto(root, prefix);
+            const ProgramRun install = test::installInto(root, prefix);
             QVERIFY2(install.succeeded(), install.said());
             programs = QDir::cleanPath(root + prefix + QStringLiteral("/bin"));
             data = QDir::cleanPath(root + prefix + QStringLiteral("/share/lectorix"));

@@ -34,12 +34,12 @@ private slots:
         // The README's command, two at a time.
         QProcessEnvironment environment;
         environment.insert(QStringLiteral("LECTORIX_CONVERT"), test::converterProgram());
-        const test::ToolRun runner = test::runTool(
+        const test::ProgramRun runner = test::runProgram(
             QStringLiteral("sh"),
             {QStringLiteral("-c"),
              QStringLiteral(
                  "printf '%s\\0' *.pdf | xargs -0 -n 1 -P 2 \"$LECTORIX_CONVERT\" --quiet")},
-            environment, library);
+            {.folder = library, .environment = environment});
         QVERIFY2(runner.succeeded(), runner.said());
 
         for (const QString& document : documents) {

@@ -27,16 +27,16 @@ QSet<QString> complete(const QStringList& words, const QString& folder)
         "COMP_WORDS=(\"$@\"); COMP_CWORD=$(($# - 1)); COMP_LINE=\"$*\"; COMP_POINT=${#COMP_LINE}\n"
         "_lectorix_convert || exit 4\n"
         "printf '%s\\n' \"${COMPREPLY[@]}\"\n");
-    const test::ToolRun bash =
-        test::runTool(QStringLiteral("bash"),
-                      QStringList{QStringLiteral("-c"), script, QStringLiteral("bash"),
-                                  test::converterProgram()} +
-                          words,
-                      environment, folder);
+    const test::ProgramRun bash =
+        test::runProgram(QStringLiteral("bash"),
+                         QStringList{QStringLiteral("-c"), script, QStringLiteral("bash"),
+                                     test::converterProgram()} +
+                             words,
+                         {.folder = folder, .environment = environment});
     if (!bash.succeeded())
-        return {QStringLiteral("bash failed: ") + bash.standardError};
+        return {QStringLiteral("bash failed: ") + bash.errors()};
     QSet<QString> offered;
-    for (const QString& line : bash.standardOutput.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+    for (const QString& line : bash.output().split(QLatin1Char('\n'), Qt::SkipEmptyParts))
         offered.insert(line);
     return offered;
 }
@@ -48,7 +48,7 @@ QSet<QString> setOf(const QStringList& items)
 
 QString runConverter(const QStringList& arguments)
 {
-    return test::runTool(test::converterProgram(), arguments).standardOutput;
+    return test::runProgram(test::converterProgram(), arguments).output();
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "support/test_env.h"
 
 #include <QProcess>
+#include <QStandardPaths>
 #include <QtEndian>
 
 namespace lectorix::test {
@@ -36,20 +37,73 @@ qint64 wavSamples(const QString& path)
     return -1;
 }
 
-// Samples the MP3 decodes to; -1 when mpg123 does not accept it.
+QString mpg123Program()
+{
+    return QStandardPaths::findExecutable(QStringLiteral("mpg123"));
+}
+
+std::optional<DecodedSound> decodeMp3(const QString& path)
+{
+    QProcess decoder;
+    decoder.start(mpg123Program(), {QStringLiteral("-q"), QStringLiteral("-s"), path});
+    if (!decoder.waitForStarted())
+        return std::nullopt;
+    DecodedSound sound;
+    QByteArray pending;
+    const auto consume = [&] {
+        pending += decoder.readAllStandardOutput();
+        const qsizetype whole = pending.size() & ~qsizetype(1);
+        for (qsizetype i = 0; i < whole; i += 2) {
+            const int sample = qint16(quint16(quint8(pending[i]) | quint8(pending[i + 1]) << 8));
+            sound.peak = qMax(sound.peak, qAbs(sample));
+        }
+        sound.samples += whole / 2;
+        pending.remove(0, whole);
+    };
+    while (decoder.waitForReadyRead(5 * 60 * 1000))
+        consume();
+    decoder.waitForFinished();
+    consume();
+    if (decoder.exitStatus() != QProcess::NormalExit || decoder.exitCode() != 0)
+        return std::nullopt;
+    return sound;
+}
+
 qint64 mp3Samples(const QString& mp3)
 {
-    QProcess check;
-    check.start(QStringLiteral("mpg123"), {QStringLiteral("-q"), QStringLiteral("-t"), mp3});
-    if (!check.waitForFinished(120000) || check.exitStatus() != QProcess::NormalExit ||
-        check.exitCode() != 0)
-        return -1;
-    QProcess decode;
-    decode.start(QStringLiteral("mpg123"), {QStringLiteral("-q"), QStringLiteral("-s"), mp3});
-    if (!decode.waitForFinished(120000) || decode.exitCode() != 0)
-        return -1;
-    const qint64 samples = decode.readAllStandardOutput().size() / 2;
-    return samples > 0 ? samples : -1;
+    const std::optional<DecodedSound> sound = decodeMp3(mp3);
+    return sound && sound->samples > 0 ? sound->samples : -1;
+}
+
+QString mp3Fault(const QString& path)
+{
+    const QByteArray head = readFile(path).left(4);
+    if (head.isEmpty())
+        return QStringLiteral("%1 is missing or empty").arg(path);
+    const bool id3 = head.startsWith("ID3");
+    const bool frameSync =
+        head.size() >= 2 && quint8(head[0]) == 0xFF && (quint8(head[1]) & 0xE0) == 0xE0;
+    if (!id3 && !frameSync)
+        return QStringLiteral("%1 starts with neither an ID3 tag nor an MPEG frame").arg(path);
+    if (mpg123Program().isEmpty())
+        return QString();
+    const std::optional<DecodedSound> sound = decodeMp3(path);
+    if (!sound)
+        return QStringLiteral("mpg123 cannot decode %1").arg(path);
+    if (sound->samples < 22050 / 10)
+        return QStringLiteral("%1 decodes to less than a tenth of a second").arg(path);
+    return QString();
+}
+
+QByteArray withoutTag(const QByteArray& mp3)
+{
+    if (!mp3.startsWith("ID3") || mp3.size() < 10)
+        return mp3;
+    qsizetype size = 0;
+    for (int i = 6; i < 10; ++i)
+        size = (size << 7) | (mp3.at(i) & 0x7f);
+    const bool footer = (mp3.at(5) & 0x10) != 0;
+    return mp3.mid(10 + size + (footer ? 10 : 0));
 }
 
 } // namespace lectorix::test

@@ -2,7 +2,10 @@
 
 #include "core/speech/voice_settings.h"
 
+#include <QByteArray>
 #include <QString>
+
+#include <optional>
 
 namespace lectorix::test {
 
@@ -14,7 +17,26 @@ void renderWav(const VoiceSettings& voice, const QString& textPath, const QStrin
 // The samples in the data chunk of a 16-bit mono WAV file; -1 when there is none.
 qint64 wavSamples(const QString& path);
 
-// The 16-bit samples an MP3 decodes to with mpg123; -1 when mpg123 does not accept it.
+QString mpg123Program();
+
+struct DecodedSound
+{
+    qint64 samples = 0; // 16-bit mono at the MP3's rate (22,050 Hz for the program's)
+    int peak = 0;       // the largest magnitude of any sample
+};
+
+// What mpg123 decodes an MP3 to, counted as it streams by (a book decodes to hundreds of
+// megabytes); none when it does not decode.
+std::optional<DecodedSound> decodeMp3(const QString& path);
+
+// The 16-bit samples an MP3 decodes to with mpg123; -1 when it decodes to nothing.
 qint64 mp3Samples(const QString& mp3);
+
+// Why the file is not a playable MP3, or an empty text when it is one: it starts with an ID3
+// tag or an MPEG audio frame, and mpg123 (where installed) decodes it to some sound.
+QString mp3Fault(const QString& path);
+
+// The MP3 after its ID3v2 tag, if it has one: the sound alone.
+QByteArray withoutTag(const QByteArray& mp3);
 
 } // namespace lectorix::test

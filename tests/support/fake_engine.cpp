@@ -1,6 +1,7 @@
 #include "support/fake_engine.h"
 
 #include "core/base/failure.h"
+#include "support/recording_voice.h"
 
 #include <unistd.h>
 
@@ -54,18 +55,12 @@ private:
     int m_pipe = -1;
 };
 
-class FakeVoice final : public speech::Voice
+class FakeVoice final : public RecordingVoice
 {
 public:
-    FakeVoice(FakeEngine& engine, QString name) : m_engine(engine), m_name(std::move(name))
+    FakeVoice(FakeEngine& engine, int number)
+        : RecordingVoice(engine.log, engine.m_voicesAlive, number), m_engine(engine)
     {
-        ++m_engine.m_voicesAlive;
-        note(QStringLiteral("created"));
-    }
-    ~FakeVoice() override
-    {
-        --m_engine.m_voicesAlive;
-        note(QStringLiteral("destroyed"));
     }
 
     QList<speech::VoiceToken> installedVoices() override
@@ -80,23 +75,20 @@ public:
     }
     void setVolume(int volume) override
     {
-        m_volume = volume;
+        RecordingVoice::setVolume(volume);
         note(QStringLiteral("volume %1").arg(volume));
     }
-    int volume() const override { return m_volume; }
     void setRate(int rate) override
     {
-        m_rate = rate;
+        RecordingVoice::setRate(rate);
         note(QStringLiteral("rate %1").arg(rate));
     }
-    int rate() const override { return m_rate; }
 
     void speakAsync(const QString& text) override
     {
         speakAs(QStringLiteral("speakAsync "), text);
-        ++m_begun; // a fake voice begins everything at once
+        begin();
     }
-    int textsBegun() const override { return m_begun; }
     void speak(const QString& text) override { speakAs(QStringLiteral("speak "), text); }
     void pause() override { note(QStringLiteral("pause")); }
     void resume() override { note(QStringLiteral("resume")); }
@@ -110,7 +102,6 @@ public:
     }
 
 private:
-    void note(const QString& what) { m_engine.log << m_name + QLatin1Char(' ') + what; }
     void speakAs(const QString& how, const QString& text)
     {
         note(how + text);
@@ -121,10 +112,6 @@ private:
     }
 
     FakeEngine& m_engine;
-    QString m_name;
-    int m_volume = 100;
-    int m_rate = 0;
-    int m_begun = 0;
 };
 
 FakeEngine::FakeEngine()
@@ -157,7 +144,7 @@ std::unique_ptr<speech::Voice> FakeEngine::createVoice()
 {
     if (!failCreateVoice.isEmpty())
         throw Failure(failCreateVoice);
-    return std::make_unique<FakeVoice>(*this, QStringLiteral("voice%1").arg(++m_voicesMade));
+    return std::make_unique<FakeVoice>(*this, ++m_voicesMade);
 }
 
 std::unique_ptr<speech::FileStream> FakeEngine::createFileStream()

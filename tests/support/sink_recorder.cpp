@@ -1,5 +1,7 @@
 #include "support/sink_recorder.h"
 
+#include "core/speech/speech_engine.h"
+
 #include <pulse/context.h>
 #include <pulse/error.h>
 #include <pulse/stream.h>
@@ -183,6 +185,15 @@ SinkRecorder::Clock::time_point SinkRecorder::firstSound(Clock::time_point from,
             return start;
     }
     return to;
+}
+
+void warmUpEngine()
+{
+    if (SinkRecorder::sinkName().isEmpty())
+        return;
+    const auto voice = speech::engine().createVoice();
+    voice->setVolume(0);
+    voice->speak(QStringLiteral("Ready."));
 }
 
 } // namespace lectorix::test

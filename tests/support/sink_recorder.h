@@ -69,6 +69,10 @@ private:
     pa_stream* m_stream = nullptr;
 };
 
+// The speech engine's first start in a process is slow (the benchmark reports it), so tests
+// that time speech start it first with a silent word. Does nothing without the test sink.
+void warmUpEngine();
+
 } // namespace lectorix::test
 
 // For a Qt Test function that listens to the null sink of tools/with-audio.sh: skips without

@@ -29,20 +29,46 @@ QString freshScratch()
     return root + QStringLiteral("/temp");
 }
 
+namespace {
+
+QString configuredCorpus()
+{
+    return QStringLiteral(LECTORIX_CORPUS_DIR);
+}
+
+} // namespace
+
 QString corpusFolder()
 {
-    const QStringList candidates = {qEnvironmentVariable("LECTORIX_CORPUS"),
-                                    QStringLiteral(LECTORIX_CORPUS_DIR),
-                                    QStringLiteral("/work/shared/corpus")};
-    for (const QString& c : candidates)
-        if (!c.isEmpty() && QFileInfo(c + QStringLiteral("/INDEX.tsv")).exists())
-            return QDir::cleanPath(c);
-    return {};
+    return corpusMissing().isEmpty() ? QDir::cleanPath(configuredCorpus()) : QString();
 }
 
 QString corpusFile(const QString& name)
 {
     return corpusFolder() + QLatin1Char('/') + name;
+}
+
+QString corpusMissing()
+{
+    if (corpusOptional())
+        return QStringLiteral("this build was configured without a PDF corpus");
+    // INDEX.tsv marks a whole corpus, not a folder that happens to hold some PDFs.
+    if (!QFileInfo::exists(configuredCorpus() + QStringLiteral("/INDEX.tsv")))
+        return QStringLiteral("no PDF corpus at %1 (the build's LECTORIX_CORPUS_DIR)")
+            .arg(configuredCorpus());
+    return QString();
+}
+
+bool corpusOptional()
+{
+    return configuredCorpus().isEmpty();
+}
+
+QString copyCorpusFile(const QString& name, const QString& target)
+{
+    QDir().mkpath(QFileInfo(target).absolutePath());
+    QFile::remove(target);
+    return QFile::copy(corpusFile(name), target) ? target : QString();
 }
 
 QString programDataFolder()

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QTemporaryDir>
+#include <QTest>
 
 namespace lectorix::test {
 
@@ -13,9 +14,18 @@ QString scratchFolder();
 // returns the TEMP folder. Every test function that touches files or settings calls it first.
 QString freshScratch();
 
-// The real-PDF corpus; empty when it is not on this machine.
+// The real-PDF corpus at the build's configured path (the CMake cache variable
+// LECTORIX_CORPUS_DIR); empty when that folder holds no corpus.
 QString corpusFolder();
 QString corpusFile(const QString& name);
+// Why the corpus cannot be used here, or an empty text when it can.
+QString corpusMissing();
+// True only for a build configured without a corpus on purpose (-DLECTORIX_CORPUS_DIR= empty):
+// its tests of real PDFs skip. A build with a corpus path fails them when the corpus is not
+// there, so a green run always means they ran.
+bool corpusOptional();
+// A copy of a corpus file at target (folders made, an earlier file replaced); empty on failure.
+QString copyCorpusFile(const QString& name, const QString& target);
 
 // The build tree's program folder (holds Samples/ and the about page).
 QString programDataFolder();
@@ -25,3 +35,14 @@ QString writeFile(const QString& path, const QByteArray& bytes);
 QByteArray readFile(const QString& path);
 
 } // namespace lectorix::test
+
+// Ends the test function unless the corpus is there: a failure, or a skip for a build
+// configured without a corpus (see corpusOptional()).
+#define REQUIRE_CORPUS()                                                                           \
+    do {                                                                                           \
+        if (const QString missing = lectorix::test::corpusMissing(); !missing.isEmpty()) {         \
+            if (lectorix::test::corpusOptional())                                                  \
+                QSKIP(qPrintable(missing));                                                        \
+            QFAIL(qPrintable(missing));                                                            \
+        }                                                                                          \
+    } while (false)

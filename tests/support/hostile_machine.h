@@ -34,6 +34,15 @@ inline QString pathWithout(const QStringList& hidden)
     return folder;
 }
 
+// An empty folder to name as espeak-ng's voice data (ESPEAK_DATA_PATH): a machine without
+// the espeak-ng-data package.
+inline QString emptyVoiceData()
+{
+    const QString folder = scratchFolder() + QStringLiteral("/no-voice-data");
+    QDir().mkpath(folder);
+    return folder;
+}
+
 // A sound server address at which nothing answers.
 inline QString deadSoundServer()
 {
