@@ -8,7 +8,6 @@
 #include "cli/terminal_progress.h"
 #include "cli/text_printing.h"
 #include "cli/voices.h"
-#include "core/base/error_report.h"
 #include "core/settings/settings.h"
 #include "core/files/text_decoding.h"
 
@@ -209,12 +208,6 @@ int convertInputs(const Options& options)
 
     InterruptWatch watch;
     TerminalProgress progress(!options.quiet && standardErrorIsTerminal());
-    // What the core still reports on its own is said plainly, as the jobs' failed steps are.
-    const ErrorReportSink previousSink =
-        setErrorReportSink([&progress](const QString&, int, const QString& description) {
-            progress.printMessage(ProgramName + QStringLiteral(": ") + description +
-                                  QLatin1Char('\n'));
-        });
     int exitCode = ExitFailed;
     {
         BatchConversion batch(std::move(inputs), std::move(choices), progress);
@@ -225,7 +218,6 @@ int convertInputs(const Options& options)
         QTimer::singleShot(0, &batch, &BatchConversion::start);
         exitCode = QCoreApplication::exec();
     }
-    setErrorReportSink(previousSink);
     return exitCode;
 }
 

@@ -2,7 +2,7 @@
 
 #include "gui/qt_dialogs.h"
 
-#include "core/base/error_report.h"
+#include "gui/error_report.h"
 
 namespace lectorix {
 

@@ -1,6 +1,6 @@
 #include "gui/document_controller.h"
 
-#include "core/base/error_report.h"
+#include "gui/error_report.h"
 #include "core/base/program_folder.h"
 #include "core/files/file_utils.h"
 #include "core/files/text_files.h"

@@ -1,6 +1,6 @@
 #include "gui/job_failure_reports.h"
 
-#include "core/base/error_report.h"
+#include "gui/error_report.h"
 
 namespace lectorix {
 

@@ -1,6 +1,6 @@
 #include "gui/main_window.h"
 
-#include "core/base/error_report.h"
+#include "gui/error_report.h"
 #include "core/files/file_utils.h"
 #include "core/pdf/pdf_converter.h"
 #include "core/process/launcher_sharing.h"

@@ -1,6 +1,6 @@
 #include "gui/mp3_conversion.h"
 
-#include "core/base/error_report.h"
+#include "gui/error_report.h"
 #include "core/base/program_folder.h"
 #include "core/conversion/conversion_job.h"
 #include "core/conversion/mp3_output.h"

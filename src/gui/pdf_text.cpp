@@ -1,7 +1,7 @@
 #include "gui/pdf_text.h"
 
 #include "core/pdf/document_text.h"
-#include "core/base/error_report.h"
+#include "gui/error_report.h"
 #include "core/files/file_utils.h"
 #include "core/process/missing_parts.h"
 #include "core/pdf/pdf_converter.h"

@@ -1,6 +1,6 @@
 #include "gui/read_aloud.h"
 
-#include "core/base/error_report.h"
+#include "gui/error_report.h"
 #include "core/files/file_utils.h"
 #include "core/pdf/pdf_converter.h"
 #include "core/reading/reading_places.h"

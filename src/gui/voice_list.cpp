@@ -1,6 +1,6 @@
 #include "gui/voice_list.h"
 
-#include "core/base/error_report.h"
+#include "gui/error_report.h"
 #include "core/process/missing_parts.h"
 #include "core/settings/settings.h"
 #include "core/settings/settings_keys.h"

@@ -1,6 +1,6 @@
 #include "gui/volume_rate.h"
 
-#include "core/base/error_report.h"
+#include "gui/error_report.h"
 #include "core/settings/settings.h"
 #include "core/reading/reading_session.h"
 #include "core/settings/settings_keys.h"

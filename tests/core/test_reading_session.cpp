@@ -2,7 +2,6 @@
 // where each queued text lies in the source, and the quiet ends.
 
 #include "core/reading/reading_session.h"
-#include "support/error_recorder.h"
 #include "support/fake_engine.h"
 #include "support/test_env.h"
 
@@ -205,7 +204,6 @@ private slots:
         QFETCH(QString, source);
         const QString temp = test::freshScratch();
         test::FakeEngine engine;
-        test::ErrorRecorder errors;
         ReadingSession session;
         QSignalSpy failed(&session, &ReadingSession::stepFailed);
         ReadingRequest request = textRequest(source);
@@ -218,7 +216,6 @@ private slots:
 
         QTRY_COMPARE(session.state(), ReadingState::Idle);
         QCOMPARE(engine.log, QStringList());
-        QCOMPARE(errors.reports, QStringList());
         QCOMPARE(failed.size(), 0);
         QCOMPARE(QDir(temp).entryList({QStringLiteral("reading-*")}, QDir::Dirs), QStringList());
     }

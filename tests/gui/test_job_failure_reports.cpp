@@ -1,6 +1,6 @@
 // The window's reports of the core's failed steps: each step with the procedure tag and line
 // number the window's "Application Error" box has always given it.
-#include "core/base/error_report.h"
+#include "gui/error_report.h"
 #include "gui/job_failure_reports.h"
 #include "support/scripted_dialogs.h"
 

@@ -1,7 +1,7 @@
 // The volume and rate sliders and "Test Speed": labels, stored values, the voices they reach,
 // the refusal while a file is being saved, the test sentence spoken while the window goes on;
 // then the real engine heard on the null sink.
-#include "core/base/error_report.h"
+#include "gui/error_report.h"
 #include "core/settings/settings.h"
 #include "core/speech/speech_engine.h"
 #include "gui/document_controller.h"
@@ -12,7 +12,7 @@
 #include "support/fake_engine.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_env.h"
-#include "test_read_aloud_held.h"
+#include "support/held_engine.h"
 
 #include <QComboBox>
 #include <QDir>

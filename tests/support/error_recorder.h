@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/base/error_report.h"
+#include "gui/error_report.h"
 
 #include <QStringList>
 

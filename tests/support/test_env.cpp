@@ -5,7 +5,18 @@
 #include <QFileInfo>
 #include <QUuid>
 
+#include <csignal>
+
 namespace lectorix::test {
+
+namespace {
+// Writing into the pipe of an encoder that has ended must fail the write, not end the test:
+// the programs ignore SIGPIPE in main(), and every test program does the same from here.
+[[maybe_unused]] const bool sigpipeIgnored = [] {
+    std::signal(SIGPIPE, SIG_IGN);
+    return true;
+}();
+} // namespace
 
 QString scratchFolder()
 {

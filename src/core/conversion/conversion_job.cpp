@@ -1,7 +1,6 @@
 #include "core/conversion/conversion_job.h"
 
 #include "core/base/failure.h"
-#include "core/base/program_end.h"
 #include "core/conversion/encoder_lanes.h"
 #include "core/conversion/mp3_output.h"
 #include "core/conversion/mp3_tags.h"
@@ -46,7 +45,6 @@ struct ConversionJob::State
     ConversionRequest request;
     bool running = false;
     std::unique_ptr<QTemporaryDir> work;
-    std::unique_ptr<EndCleanup> onProgramEnd;
     ExtractionJob* extraction = nullptr;
     EncoderLanes* lanes = nullptr;
     ChildProcess* documentInfo = nullptr; // pdfinfo, for the tags
@@ -117,9 +115,6 @@ void ConversionJob::State::start()
                notMade(request.outputPath, QStringLiteral("no working folder.")));
         return;
     }
-    // Closing the window ends the program at once; what this job wrote goes with it.
-    onProgramEnd = std::make_unique<EndCleanup>(
-        [this] { finish(ConversionOutcome::Cancelled, ConversionCancelledMessage); });
     report(ConversionStage::Extracting, 0, 0.0);
     if (request.sourcePdf.isEmpty())
         QTimer::singleShot(0, q, [this] { makeMp3(); });
@@ -360,7 +355,6 @@ void ConversionJob::State::finish(ConversionOutcome outcome, const QString& mess
     if (extraction && extraction->isRunning())
         extraction->cancel();
     removeWorkingFiles();
-    onProgramEnd.reset();
     emit q->finished({outcome, message, detail});
 }
 

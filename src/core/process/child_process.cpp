@@ -1,7 +1,6 @@
 #include "core/process/child_process.h"
 
 #include "core/process/process_runner.h"
-#include "core/base/program_end.h"
 
 #include <QSocketNotifier>
 #include <QTimer>
@@ -35,8 +34,6 @@ int ChildProcess::start(const QByteArrayList& argv, const QString& standardError
     if (const int error = spawnProcess(argv, pid, standardErrorPath, standardInput, standardOutputPath))
         return StartFailureBase + error;
     m_pid = pid;
-    // Closing the window ends the program at once: the child must not outlive it.
-    m_onProgramEnd = std::make_unique<EndCleanup>([this] { stop(); });
 #ifdef SYS_pidfd_open
     m_pidfd = int(syscall(SYS_pidfd_open, pid, 0));
 #endif
@@ -84,7 +81,6 @@ void ChildProcess::release()
     if (m_pidfd >= 0)
         ::close(m_pidfd);
     m_pidfd = -1;
-    m_onProgramEnd.reset();
 }
 
 } // namespace lectorix

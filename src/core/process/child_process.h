@@ -11,10 +11,6 @@ class QSocketNotifier;
 class QTimer;
 
 namespace lectorix {
-class EndCleanup;
-}
-
-namespace lectorix {
 
 // One outside program run without waiting for it: finished() arrives through the event loop
 // when it ends. The child runs in a process group of its own, never through a shell, with
@@ -51,7 +47,6 @@ private:
     int m_pidfd = -1;
     QSocketNotifier* m_notifier = nullptr;
     QTimer* m_poll = nullptr;
-    std::unique_ptr<EndCleanup> m_onProgramEnd;
 };
 
 } // namespace lectorix

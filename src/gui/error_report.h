@@ -18,8 +18,8 @@ QString sourceTag(const char* module, const char* procedure);
 // The text of the "Application Error" box.
 QString applicationErrorText(const QString& tag, int line, const QString& description);
 
-// Where reports go: the window shows the "Application Error" box, the converter writes a line
-// on standard error (which is also what happens while no sink is installed).
+// Where reports go: the window shows the "Application Error" box; while no sink is installed
+// (a test without a window) a line goes to standard error.
 using ErrorReportSink =
     std::function<void(const QString& tag, int line, const QString& description)>;
 // Installs sink and returns the one it replaces.

@@ -1,4 +1,4 @@
-#include "core/base/error_report.h"
+#include "gui/error_report.h"
 
 #include <QCoreApplication>
 #include <QThread>
