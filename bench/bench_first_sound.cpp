@@ -119,8 +119,8 @@ int main(int argc, char** argv)
             continue;
         }
         const double whole = converterMs({pdf, scratch.path() + QStringLiteral("/whole.txt")});
-        const double firstPage = converterMs(
-            {QStringLiteral("-l"), QStringLiteral("1"), pdf, scratch.path() + QStringLiteral("/one.txt")});
+        const double firstPage = converterMs({QStringLiteral("-l"), QStringLiteral("1"), pdf,
+                                              scratch.path() + QStringLiteral("/one.txt")});
         ReadingRequest request;
         request.fromPdf = true;
         request.pdfPath = pdf;

@@ -3,10 +3,10 @@
 // pdftotext | espeak-ng | lame with the same voice and speed, measured in the same run; the
 // program's peak memory; and making the book's text what the voice is given. Prints, never
 // fails.
+#include "core/base/program_folder.h"
 #include "core/conversion/conversion_job.h"
 #include "core/conversion/spoken_text.h"
 #include "core/files/text_decoding.h"
-#include "core/base/program_folder.h"
 #include "core/speech/speech_engine.h"
 
 #include <QCoreApplication>
@@ -161,8 +161,7 @@ int main(int argc, char** argv)
         bigger.outputPath = out + QStringLiteral("/freeculture.mp3");
         bigger.voice.rate = 10;
         ConversionJob second(bigger);
-        QObject::connect(&second, &ConversionJob::finished, &app,
-                         [] { QCoreApplication::quit(); });
+        QObject::connect(&second, &ConversionJob::finished, &app, [] { QCoreApplication::quit(); });
         second.start();
         app.exec();
         std::printf("  peak memory for freeculture.pdf (about 3 times the text): %.1f MB, "

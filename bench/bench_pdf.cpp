@@ -6,8 +6,8 @@
 //
 // Prints medians of a few runs and their ratios; never fails.
 
-#include "core/files/file_utils.h"
 #include "core/base/program_folder.h"
+#include "core/files/file_utils.h"
 #include "core/files/temp_folder.h"
 #include "core/files/text_files.h"
 #include "gui/dialogs.h"

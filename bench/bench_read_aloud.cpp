@@ -3,17 +3,17 @@
 // (against a short text), and click to first sound for a long PDF (against the converter
 // alone on it). Prints, never fails. The sound parts need the test sink of
 // tools/with-audio.sh.
+#include "bench_waiting.h"
 #include "core/base/failure.h"
-#include "core/files/file_utils.h"
 #include "core/base/program_folder.h"
+#include "core/files/file_utils.h"
+#include "core/files/temp_folder.h"
 #include "core/reading/reading_session.h"
 #include "core/speech/speech_engine.h"
-#include "core/files/temp_folder.h"
 #include "gui/dialogs.h"
 #include "gui/document_controller.h"
 #include "gui/main_window.h"
 #include "gui/reading_controller.h"
-#include "bench_waiting.h"
 #include "printing_dialogs.h"
 #include "support/sink_recorder.h"
 

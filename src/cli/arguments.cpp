@@ -10,7 +10,6 @@ namespace lectorix::cli {
 
 namespace {
 
-
 enum class OptionId {
     Output,
     Directory,

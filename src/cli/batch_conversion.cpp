@@ -161,10 +161,12 @@ void BatchConversion::startCurrent(const QString& password)
     connect(job, &ConversionJob::stepFailed, this, [this](const ConversionFailure& failure) {
         printStepFailure(stepFailureText(failure));
     });
-    connect(job, &ConversionJob::extractionStepFailed, this,
-            [this](const ExtractionFailure& failure) { printStepFailure(stepFailureText(failure)); });
-    connect(job, &ConversionJob::renderingFailed, this,
-            [this](const RenderingFailure& failure) { printStepFailure(stepFailureText(failure)); });
+    connect(
+        job, &ConversionJob::extractionStepFailed, this,
+        [this](const ExtractionFailure& failure) { printStepFailure(stepFailureText(failure)); });
+    connect(job, &ConversionJob::renderingFailed, this, [this](const RenderingFailure& failure) {
+        printStepFailure(stepFailureText(failure));
+    });
     connect(job, &ConversionJob::finished, this, [this, job](const ConversionResult& result) {
         if (job != m_job)
             return;

@@ -23,8 +23,8 @@ struct BatchInput
 struct BatchChoices
 {
     VoiceSettings voice;
-    QString password;          // empty: none given
-    QString title;             // the tags' title and artist instead of each document's
+    QString password; // empty: none given
+    QString title;    // the tags' title and artist instead of each document's
     QString artist;
     bool mayPrompt = false;    // a PDF that needs a password may ask for one on the terminal
     QString standardInputText; // the text read from standard input, when "-" is an input

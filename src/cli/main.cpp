@@ -8,8 +8,8 @@
 #include "cli/terminal_progress.h"
 #include "cli/text_printing.h"
 #include "cli/voices.h"
-#include "core/settings/settings.h"
 #include "core/files/text_decoding.h"
+#include "core/settings/settings.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -20,8 +20,7 @@ public:
     ConversionProgressDialog(ConversionJob* job, QWidget* parent);
 
     // "Speaking and encoding part 2 of 5 - about 3 min 10 s left", as the dialog shows it.
-    static QString describe(const ConversionProgress& progress,
-                            std::optional<qint64> secondsLeft);
+    static QString describe(const ConversionProgress& progress, std::optional<qint64> secondsLeft);
     // The time left from the time so far and the share done; none until 2% is done.
     static std::optional<qint64> estimateSecondsLeft(qint64 elapsedMs, double fraction);
 

@@ -1,12 +1,12 @@
 #include "gui/document_controller.h"
 
-#include "gui/error_report.h"
 #include "core/base/program_folder.h"
 #include "core/files/file_utils.h"
 #include "core/files/text_files.h"
 #include "core/pdf/document_text.h"
 #include "gui/command_line.h"
 #include "gui/dialogs.h"
+#include "gui/error_report.h"
 #include "gui/job_failure_reports.h"
 #include "gui/main_window.h"
 #include "gui/pdf_text.h"

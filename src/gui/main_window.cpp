@@ -1,12 +1,12 @@
 #include "gui/main_window.h"
 
-#include "gui/error_report.h"
 #include "core/files/file_utils.h"
 #include "core/pdf/pdf_converter.h"
 #include "core/process/launcher_sharing.h"
 #include "core/settings/settings.h"
 #include "gui/dialogs.h"
 #include "gui/document_controller.h"
+#include "gui/error_report.h"
 #include "gui/export_controller.h"
 #include "gui/mp3_conversion.h"
 #include "gui/pdf_text.h"

@@ -1,6 +1,5 @@
 #include "gui/mp3_conversion.h"
 
-#include "gui/error_report.h"
 #include "core/base/program_folder.h"
 #include "core/conversion/conversion_job.h"
 #include "core/conversion/mp3_output.h"
@@ -11,6 +10,7 @@
 #include "core/settings/settings.h"
 #include "gui/conversion_progress.h"
 #include "gui/dialogs.h"
+#include "gui/error_report.h"
 #include "gui/export_controller.h"
 #include "gui/job_failure_reports.h"
 #include "gui/main_window.h"

@@ -3,11 +3,11 @@
 #include "core/base/failure.h"
 #include "core/reading/reading_places.h"
 #include "core/reading/reading_session.h"
+#include "gui/job_failure_reports.h"
 #include "gui/main_window.h"
 #include "gui/read_aloud.h"
 #include "gui/reading_failure_reports.h"
 #include "gui/reading_highlight.h"
-#include "gui/job_failure_reports.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -70,8 +70,8 @@ ReadingController::ReadingController(MainWindow& window)
     ReadingSession* session = m_session.get();
     connect(session, &ReadingSession::extractionStepFailed, this,
             [session](const ExtractionFailure& failure) {
-                reportExtractionFailure(failure, readingExtractionLines(
-                                                     !session->request().password.isEmpty()));
+                reportExtractionFailure(
+                    failure, readingExtractionLines(!session->request().password.isEmpty()));
             });
     m_highlight = std::make_unique<ReadingHighlight>(*m_session, *window.textToReadEdit(), nullptr);
     m_placeKeeper = std::make_unique<ReadingPlaceKeeper>(*m_session);

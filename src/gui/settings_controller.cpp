@@ -1,6 +1,5 @@
 #include "gui/settings_controller.h"
 
-#include "gui/error_report.h"
 #include "core/base/program_folder.h"
 #include "core/files/file_utils.h"
 #include "core/files/temp_folder.h"
@@ -10,6 +9,7 @@
 #include "core/settings/settings_keys.h"
 #include "gui/dialogs.h"
 #include "gui/document_controller.h"
+#include "gui/error_report.h"
 #include "gui/main_window.h"
 #include "gui/pdf_text.h"
 #include "gui/startup.h"

@@ -1,9 +1,9 @@
 #include "gui/startup.h"
 
-#include "gui/error_report.h"
 #include "core/base/program_folder.h"
 #include "core/files/file_utils.h"
 #include "gui/dialogs.h"
+#include "gui/error_report.h"
 
 #include <QFile>
 #include <QPixmap>

@@ -1,11 +1,11 @@
 #include "gui/voice_list.h"
 
-#include "gui/error_report.h"
 #include "core/process/missing_parts.h"
 #include "core/settings/settings.h"
 #include "core/settings/settings_keys.h"
 #include "core/speech/speech_engine.h"
 #include "gui/dialogs.h"
+#include "gui/error_report.h"
 #include "gui/main_window.h"
 
 #include <QComboBox>

@@ -35,7 +35,7 @@ QString summary(const Options& o)
         break;
     }
     const QString action = o.action == Options::Action::PrintText ? QStringLiteral("print-text")
-                                                                   : QStringLiteral("convert");
+                                                                  : QStringLiteral("convert");
     QStringList parts{action + QStringLiteral(" [") + o.inputs.join(QStringLiteral(", ")) + ']'};
     if (!o.outputFile.isEmpty())
         parts << "o=" + o.outputFile;

@@ -5,7 +5,6 @@
 #include "core/speech/espeak/espeak_engine.h"
 #include "core/speech/espeak/espeak_library.h"
 #include "core/speech/speech_text.h"
-#include "core/base/failure.h"
 #include "support/process_info.h"
 #include "support/sink_recorder.h"
 #include "support/test_env.h"

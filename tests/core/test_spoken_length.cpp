@@ -63,8 +63,8 @@ private slots:
         session.start(reading);
         QVERIFY(QTest::qWaitFor([&] { return session.state() == ReadingState::Idle; }, 300000));
         const auto end = Clock::now();
-        const auto heard = rec->lastSound(start, end + 300ms, Quiet) -
-                           rec->firstSound(start, end, Quiet);
+        const auto heard =
+            rec->lastSound(start, end + 300ms, Quiet) - rec->firstSound(start, end, Quiet);
         const double readSeconds = std::chrono::duration<double>(heard).count();
 
         ConversionRequest conversion;
@@ -86,7 +86,8 @@ private slots:
         qInfo("read aloud %.2f s, MP3 %.2f s", readSeconds, mp3Seconds);
         QVERIFY(readSeconds > 5);
         QVERIFY2(qAbs(mp3Seconds - readSeconds) < readSeconds * 0.05,
-                 qPrintable(QStringLiteral("read aloud %1 s, MP3 %2 s").arg(readSeconds).arg(mp3Seconds)));
+                 qPrintable(
+                     QStringLiteral("read aloud %1 s, MP3 %2 s").arg(readSeconds).arg(mp3Seconds)));
     }
 };
 

@@ -36,18 +36,25 @@ void TestSpokenText::cleanKeepsEveryScript_data()
     QTest::newRow("other punctuation") << QStringLiteral("its \"x\" - y: (z) [1] 50% a/b #&*@_~")
                                        << QStringLiteral("its  x    y   z   1  50  a b       ");
     QTest::newRow("contractions keep their apostrophe")
-        << QStringLiteral("it's mine, don\u2019t, I'd") << QStringLiteral("it's mine, don\u2019t, I'd");
+        << QStringLiteral("it's mine, don\u2019t, I'd")
+        << QStringLiteral("it's mine, don\u2019t, I'd");
     QTest::newRow("possessives, singular and plural")
-        << QStringLiteral("the boy's and the players' ball") << QStringLiteral("the boy's and the players' ball");
-    QTest::newRow("quotes around words go")
-        << QStringLiteral("'quoted' \u2018this\u2019 'x") << QStringLiteral(" quoted'  this\u2019  x");
+        << QStringLiteral("the boy's and the players' ball")
+        << QStringLiteral("the boy's and the players' ball");
+    QTest::newRow("quotes around words go") << QStringLiteral("'quoted' \u2018this\u2019 'x")
+                                            << QStringLiteral(" quoted'  this\u2019  x");
     QTest::newRow("compounds keep their hyphen, other hyphens go")
         << QStringLiteral("first-class -x y- 1990-95 a - b \u00e9t\u00e9-l\u00e0")
         << QStringLiteral("first-class  x y  1990 95 a   b \u00e9t\u00e9-l\u00e0");
-    QTest::newRow("acronyms keep their case") << QStringLiteral("the US army, NATO") << QStringLiteral("the US army, NATO");
+    QTest::newRow("acronyms keep their case")
+        << QStringLiteral("the US army, NATO") << QStringLiteral("the US army, NATO");
     QTest::newRow("cyrillic compound and apostrophe")
-        << QStringLiteral("\u0421\u0430\u043d\u043a\u0442-\u041f\u0435\u0442\u0435\u0440\u0431\u0443\u0440\u0433 \u043e\u0431'\u0454\u043a\u0442")
-        << QStringLiteral("\u0421\u0430\u043d\u043a\u0442-\u041f\u0435\u0442\u0435\u0440\u0431\u0443\u0440\u0433 \u043e\u0431'\u0454\u043a\u0442");
+        << QStringLiteral("\u0421\u0430\u043d\u043a\u0442-"
+                          "\u041f\u0435\u0442\u0435\u0440\u0431\u0443\u0440\u0433 "
+                          "\u043e\u0431'\u0454\u043a\u0442")
+        << QStringLiteral("\u0421\u0430\u043d\u043a\u0442-"
+                          "\u041f\u0435\u0442\u0435\u0440\u0431\u0443\u0440\u0433 "
+                          "\u043e\u0431'\u0454\u043a\u0442");
     QTest::newRow("hyphen beside a letter outside the basic plane")
         << QStringLiteral("\U0001D400-\U0001D401") << QStringLiteral("\U0001D400-\U0001D401");
     QTest::newRow("controls and tab")
@@ -94,13 +101,12 @@ void TestSpokenText::linesAreCleanedAndEnded_data()
         << QByteArray("one\ntwo \n three") << QStringLiteral("one\ntwo \n three\n");
     QTest::newRow("CR LF and a lone CR each end one line")
         << QByteArray("a\r\nb\rc\r") << QStringLiteral("a\nb\nc\n");
-    QTest::newRow("empty lines stay") << QByteArray("a\n\n\nb\n")
-                                      << QStringLiteral("a\n\n\nb\n");
+    QTest::newRow("empty lines stay") << QByteArray("a\n\n\nb\n") << QStringLiteral("a\n\n\nb\n");
     QTest::newRow("nothing") << QByteArray() << QString();
     QTest::newRow("cyrillic kept as written")
         << QByteArray("ПРИВЕТ, Мир!\n") << QStringLiteral("ПРИВЕТ, Мир!\n");
-    QTest::newRow("windows-1252 input")
-        << QByteArray("Caf\xe9 \x93quoted\x94 it\x92s\n") << QStringLiteral("Café  quoted  it\u2019s\n");
+    QTest::newRow("windows-1252 input") << QByteArray("Caf\xe9 \x93quoted\x94 it\x92s\n")
+                                        << QStringLiteral("Café  quoted  it\u2019s\n");
     QTest::newRow("Windows-1252, é at the end") << QByteArray("caf\xe9") << "caf\u00e9\n";
     QTest::newRow("Windows-1252, ï» at the end") << QByteArray("x \xef\xbb") << "x \u00ef \n";
     QTest::newRow("UTF-8, é at the end") << QByteArray("caf\xc3\xa9") << "caf\u00e9\n";

@@ -142,8 +142,7 @@ private slots:
         QCOMPARE(read.pieces, QStringList{""});
         QVERIFY(read.failure);
         QCOMPARE(int(read.failure->step), step);
-        QVERIFY2(read.failure->description.contains(path),
-                 qPrintable(read.failure->description));
+        QVERIFY2(read.failure->description.contains(path), qPrintable(read.failure->description));
         QVERIFY(!isUnreadableText(read.pieces));
     }
 };

@@ -32,8 +32,8 @@ QString pdfText(const QString& corpusName)
 {
     const QString pdf = test::corpusFile(corpusName);
     QProcess converter;
-    converter.start(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"),
-                                                  pdf, QStringLiteral("-")});
+    converter.start(QStringLiteral("pdftotext"),
+                    {QStringLiteral("-enc"), QStringLiteral("UTF-8"), pdf, QStringLiteral("-")});
     if (!converter.waitForFinished(60000) || converter.exitCode() != 0)
         return QString();
     return QString::fromUtf8(converter.readAllStandardOutput());
@@ -41,8 +41,9 @@ QString pdfText(const QString& corpusName)
 
 bool isBareNumber(const QString& text)
 {
-    static const QRegularExpression number(QStringLiteral(
-        "^[-\\x{2013}\\x{2014}(\\[]?\\s*(\\d+|[ivxlcdm]+|[IVXLCDM]{2,})\\s*[-\\x{2013}\\x{2014})\\]]?$"));
+    static const QRegularExpression number(
+        QStringLiteral("^[-\\x{2013}\\x{2014}(\\[]?\\s*(\\d+|[ivxlcdm]+|[IVXLCDM]{2,})\\s*[-\\x{"
+                       "2013}\\x{2014})\\]]?$"));
     return number.match(text.trimmed()).hasMatch();
 }
 
@@ -76,7 +77,8 @@ QList<SourceLine> sourceLines(const QString& text)
         if (end < 0)
             end = text.size();
         const QString line = text.mid(start, end - start);
-        const qsizetype lead = line.size() - QString(line).remove(QRegularExpression("^\\s+")).size();
+        const qsizetype lead =
+            line.size() - QString(line).remove(QRegularExpression("^\\s+")).size();
         if (!line.trimmed().isEmpty())
             lines.append({start + lead, line.trimmed()});
         start = end + 1;
@@ -119,8 +121,8 @@ private slots:
         QTest::newRow("dashes at a line end join without a blank")
             << QStringLiteral("It was cold\u2014\nbitterly cold.\n")
             << QStringList{"It was cold\u2014bitterly cold."};
-        QTest::newRow("windows line ends") << QStringLiteral("One\r\ntwo.\r\n")
-                                           << QStringList{"One two."};
+        QTest::newRow("windows line ends")
+            << QStringLiteral("One\r\ntwo.\r\n") << QStringList{"One two."};
         QTest::newRow("nothing to say") << QStringLiteral(" \n\f\n") << QStringList{};
     }
     void paragraphs()
@@ -143,13 +145,15 @@ private slots:
             << QStringLiteral("A first-class man. He is first-\nclass indeed.")
             << QStringLiteral("A first-class man. He is first-class indeed.");
         QTest::newRow("neither found: the hyphen stays")
-            << QStringLiteral("He is well-\nknown here.") << QStringLiteral("He is well-known here.");
+            << QStringLiteral("He is well-\nknown here.")
+            << QStringLiteral("He is well-known here.");
         QTest::newRow("a soft hyphen always goes")
             << QStringLiteral("A long ex\u00ad\nample.") << QStringLiteral("A long example.");
         QTest::newRow("a capital after the hyphen keeps it")
-            << QStringLiteral("The Anglo-\nSaxon kings.") << QStringLiteral("The Anglo-Saxon kings.");
-        QTest::newRow("case does not matter")
-            << QStringLiteral("Interesting. Inter-\nesting.") << QStringLiteral("Interesting. Interesting.");
+            << QStringLiteral("The Anglo-\nSaxon kings.")
+            << QStringLiteral("The Anglo-Saxon kings.");
+        QTest::newRow("case does not matter") << QStringLiteral("Interesting. Inter-\nesting.")
+                                              << QStringLiteral("Interesting. Interesting.");
     }
     void hyphenations()
     {
@@ -193,16 +197,17 @@ private slots:
     {
         const QString text = bookPage(1, QStringLiteral("  Indented first-\nclass words, a first-"
                                                         "class\nline.\n\nAnd an inter-\nesting "
-                                                        "one, interesting."))
-                             + bookPage(2, QStringLiteral("More\r\ntext.")) + bookPage(3, "x.")
-                             + bookPage(4, "y.");
+                                                        "one, interesting.")) +
+                             bookPage(2, QStringLiteral("More\r\ntext.")) + bookPage(3, "x.") +
+                             bookPage(4, "y.");
         for (const SpokenPiece& piece : prepareForSpeech(text)) {
             for (qsizetype i = 0; i < piece.text.size(); ++i) {
                 const qsizetype at = piece.sourcePosition(i);
                 if (piece.text[i] == QLatin1Char(' ') && text[at] != QLatin1Char(' '))
                     continue; // the blank that joins two lines
                 QVERIFY2(text[at] == piece.text[i],
-                         qPrintable(QStringLiteral("%1 at %2 in \"%3\"").arg(i).arg(at).arg(piece.text)));
+                         qPrintable(
+                             QStringLiteral("%1 at %2 in \"%3\"").arg(i).arg(at).arg(piece.text)));
             }
             QCOMPARE(text.mid(piece.sourceOffset, 1), piece.text.left(1));
             QCOMPARE(text.mid(piece.sourceOffset + piece.sourceLength - 1, 1), piece.text.right(1));
@@ -254,7 +259,8 @@ private slots:
         for (const char* name : {"01-A-Study-in-Scarlet.pdf", "freeculture.pdf", "tracemonkey.pdf",
                                  "multicolumn.pdf", "french_diacritics.pdf"})
             QTest::newRow(name) << QString::fromLatin1(name) << true;
-        QTest::newRow("GeoTopo-komprimiert.pdf") << QStringLiteral("GeoTopo-komprimiert.pdf") << false;
+        QTest::newRow("GeoTopo-komprimiert.pdf")
+            << QStringLiteral("GeoTopo-komprimiert.pdf") << false;
     }
     void realDocuments()
     {

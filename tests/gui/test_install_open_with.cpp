@@ -42,9 +42,9 @@ bool anyFileDialogShown(const test::ScriptedDialogs& dialogs)
 // Runs the built window program without any display: what it answers must need none.
 test::ProgramRun runWindowProgram(const QStringList& arguments)
 {
-    return test::runProgram(qEnvironmentVariable("LECTORIX_PROGRAM"), arguments,
-                            {.unset = {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"},
-                             .timeoutMs = 60000});
+    return test::runProgram(
+        qEnvironmentVariable("LECTORIX_PROGRAM"), arguments,
+        {.unset = {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}, .timeoutMs = 60000});
 }
 
 } // namespace

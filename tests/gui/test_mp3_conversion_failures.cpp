@@ -2,8 +2,8 @@
 // "Done." and never touches an MP3 already at the path; the conversion cannot be started twice
 // and the sliders refuse meanwhile; closing the window stops it and removes its files.
 #include "core/base/program_folder.h"
-#include "gui/main_window.h"
 #include "gui/conversion_progress.h"
+#include "gui/main_window.h"
 #include "gui/mp3_conversion.h"
 #include "gui/volume_rate.h"
 #include "support/fake_engine.h"
@@ -15,12 +15,12 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
 #include <QStandardPaths>
 #include <QTimer>
-#include <QProgressDialog>
 #include <QtTest>
 
 #include <cerrno>
@@ -134,7 +134,8 @@ void TestMp3ConversionFailures::encoderFails_data()
 {
     QTest::addColumn<QByteArray>("encoder");
     QTest::newRow("fails at once") << QByteArray("#!/bin/sh\nexit 1\n");
-    QTest::newRow("writes half and fails") << QByteArray("#!/bin/sh\nfor last; do :; done\necho half > \"$last\"\nexit 2\n");
+    QTest::newRow("writes half and fails")
+        << QByteArray("#!/bin/sh\nfor last; do :; done\necho half > \"$last\"\nexit 2\n");
     QTest::newRow("succeeds but writes nothing") << QByteArray("#!/bin/sh\nexit 0\n");
 }
 
@@ -290,8 +291,8 @@ void TestMp3ConversionFailures::progressText_data()
     QTest::newRow("speaking, a quarter done")
         << speaking << 2 << qint64(60000) << 0.25
         << "Speaking and encoding part 2 of 3 - about 3 min 0 s left";
-    QTest::newRow("speaking, nearly done")
-        << speaking << 3 << qint64(90000) << 0.95 << "Speaking and encoding part 3 of 3 - about 5 s left";
+    QTest::newRow("speaking, nearly done") << speaking << 3 << qint64(90000) << 0.95
+                                           << "Speaking and encoding part 3 of 3 - about 5 s left";
     QTest::newRow("finishing") << int(ConversionStage::Encoding) << 3 << qint64(100000) << 1.0
                                << "Finishing the MP3";
 }

@@ -1,5 +1,5 @@
-#include "core/files/file_utils.h"
 #include "core/base/program_folder.h"
+#include "core/files/file_utils.h"
 #include "core/files/temp_folder.h"
 #include "gui/dialogs.h"
 #include "gui/main_window.h"

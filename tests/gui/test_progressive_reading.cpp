@@ -2,10 +2,10 @@
 // and whole across range boundaries, scanned ranges passed over, one password prompt, and
 // nothing left running or lying in {TEMP} when the reading is stopped or the window closed.
 
-#include "core/files/file_utils.h"
 #include "core/base/program_folder.h"
-#include "core/reading/reading_session.h"
+#include "core/files/file_utils.h"
 #include "core/files/temp_folder.h"
+#include "core/reading/reading_session.h"
 #include "core/text/text_preparation.h"
 #include "gui/main_window.h"
 #include "support/fake_engine.h"
@@ -32,9 +32,9 @@ using namespace std::chrono_literals;
 
 namespace {
 
-const QStringList Names{"alfa",   "bravo",   "charlie", "delta",  "echo",     "foxtrot", "golf",
-                        "hotel",  "india",   "juliett", "kilo",   "lima",     "mike",    "november",
-                        "oscar",  "papa",    "quebec",  "romeo",  "sierra",   "tango",   "uniform",
+const QStringList Names{"alfa",   "bravo",   "charlie", "delta",  "echo",   "foxtrot", "golf",
+                        "hotel",  "india",   "juliett", "kilo",   "lima",   "mike",    "november",
+                        "oscar",  "papa",    "quebec",  "romeo",  "sierra", "tango",   "uniform",
                         "victor", "whiskey", "xray",    "yankee", "zulu"};
 
 // A page's lines; no lines makes a page holding only a picture, as a scanned page does.
@@ -77,7 +77,8 @@ Pages bookAcrossRanges()
     Pages pages;
     for (int page = 1; page <= 25; ++page)
         pages.append({sentence(page)});
-    pages[9] = QStringList{QStringLiteral("Sentence 10 names juliett and runs over the edge of the")};
+    pages[9] =
+        QStringList{QStringLiteral("Sentence 10 names juliett and runs over the edge of the")};
     pages[10] = QStringList{QStringLiteral("page into the next one without a break.")};
     return pages;
 }
@@ -88,7 +89,8 @@ QStringList expectedSpeech(const QString& pdf)
     converter.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
     converter.waitForFinished();
     QStringList texts;
-    for (const SpokenPiece& piece : prepareForSpeech(QString::fromUtf8(converter.readAllStandardOutput())))
+    for (const SpokenPiece& piece :
+         prepareForSpeech(QString::fromUtf8(converter.readAllStandardOutput())))
         texts << piece.text;
     return texts;
 }

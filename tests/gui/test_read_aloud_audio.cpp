@@ -2,10 +2,10 @@
 // while the caption says "Pause", silence after Pause, sound again after Resume, sliders that
 // act on the running voice, and PDFs read through the real converter.
 
-#include "core/files/file_utils.h"
 #include "core/base/program_folder.h"
-#include "core/speech/speech_engine.h"
+#include "core/files/file_utils.h"
 #include "core/files/temp_folder.h"
+#include "core/speech/speech_engine.h"
 #include "gui/main_window.h"
 #include "gui/read_aloud.h"
 #include "support/scripted_dialogs.h"

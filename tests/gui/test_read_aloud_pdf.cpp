@@ -1,12 +1,12 @@
 // Reading a PDF aloud with the real converter: the working copy in {TEMP}, one request per
 // non-empty line, the password prompt, and the quiet endings when no text comes out.
 
-#include "core/files/file_utils.h"
 #include "core/base/program_folder.h"
-#include "core/settings/settings.h"
-#include "core/settings/settings_keys.h"
+#include "core/files/file_utils.h"
 #include "core/files/temp_folder.h"
 #include "core/files/text_files.h"
+#include "core/settings/settings.h"
+#include "core/settings/settings_keys.h"
 #include "core/text/text_preparation.h"
 #include "gui/main_window.h"
 #include "gui/read_aloud.h"
@@ -108,7 +108,8 @@ private slots:
             expected = lines;
             expected.removeAll(QString());
         } else {
-            for (const SpokenPiece& piece : prepareForSpeech(readTextFile(m_temp + "/expected.txt")))
+            for (const SpokenPiece& piece :
+                 prepareForSpeech(readTextFile(m_temp + "/expected.txt")))
                 expected << piece.text;
             QVERIFY(expected.size() < lines.size() / 2);
         }

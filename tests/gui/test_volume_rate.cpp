@@ -1,18 +1,18 @@
 // The volume and rate sliders and "Test Speed": labels, stored values, the voices they reach,
 // the refusal while a file is being saved, the test sentence spoken while the window goes on;
 // then the real engine heard on the null sink.
-#include "gui/error_report.h"
 #include "core/settings/settings.h"
 #include "core/speech/speech_engine.h"
 #include "gui/document_controller.h"
+#include "gui/error_report.h"
 #include "gui/export_controller.h"
 #include "gui/main_window.h"
 #include "gui/reading_controller.h"
 #include "gui/volume_rate.h"
 #include "support/fake_engine.h"
+#include "support/held_engine.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_env.h"
-#include "support/held_engine.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -288,8 +288,9 @@ void TestVolumeRate::testSpeedFailures()
     form.voiceCombo()->setCurrentIndex(2);
     engine.setVoices(voicesLeft);
     bool busyWhileShown = true;
-    dialogs.setOnMessage(
-        [&](const Dialogs::Message&) { busyWhileShown = busyWhileShown && form.exporting().savingFile(); });
+    dialogs.setOnMessage([&](const Dialogs::Message&) {
+        busyWhileShown = busyWhileShown && form.exporting().savingFile();
+    });
 
     form.testSpeedButton()->click();
     QTRY_VERIFY(!form.exporting().savingFile());

@@ -1,9 +1,9 @@
 // One program instance working for a long time: fifty readings aloud and twenty exports back
 // to back. Resident memory and open file descriptors stay flat after the first rounds, and no
 // child process outlives the job that started it.
-#include "gui/error_report.h"
 #include "core/conversion/conversion_job.h"
 #include "core/reading/reading_session.h"
+#include "gui/error_report.h"
 #include "support/error_recorder.h"
 #include "support/process_info.h"
 #include "support/test_env.h"

@@ -1,8 +1,8 @@
 #include "support/window_fixture.h"
 
+#include "core/base/program_folder.h"
 #include "core/files/file_utils.h"
 #include "core/pdf/pdf_converter.h"
-#include "core/base/program_folder.h"
 #include "support/test_env.h"
 
 #include <QTest>

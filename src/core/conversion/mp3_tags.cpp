@@ -52,7 +52,8 @@ void writeMp3Tags(const QString& mp3Path, const Mp3Tags& tags)
 {
     TagLib::MPEG::File file(QFile::encodeName(mp3Path).constData());
     if (!file.isValid())
-        throw Failure(QStringLiteral("The MP3 file %1 could not be read for its tags.").arg(mp3Path));
+        throw Failure(
+            QStringLiteral("The MP3 file %1 could not be read for its tags.").arg(mp3Path));
     file.strip(TagLib::MPEG::File::AllTags);
     TagLib::ID3v2::Tag* tag = file.ID3v2Tag(true);
     if (!tags.title.isEmpty())

@@ -71,9 +71,10 @@ QString cleanLineForSpeech(const QString& text)
         }
         // "it's", "don't", "the players' ball" and "first-class" are spoken as written: an
         // apostrophe after a letter, and a hyphen between letters, stay.
-        const bool apostrophe = (c == QLatin1Char('\'') || c == QChar(0x2019)) && isLetterAt(text, i - 1);
-        const bool hyphen = (c == QLatin1Char('-') || c == QChar(0x2010)) && isLetterAt(text, i - 1) &&
-                            isLetterAt(text, i + 1);
+        const bool apostrophe =
+            (c == QLatin1Char('\'') || c == QChar(0x2019)) && isLetterAt(text, i - 1);
+        const bool hyphen = (c == QLatin1Char('-') || c == QChar(0x2010)) &&
+                            isLetterAt(text, i - 1) && isLetterAt(text, i + 1);
         out += (apostrophe || hyphen || keptForSpeech(c.unicode())) ? c : QLatin1Char(' ');
     }
     return out;

@@ -31,7 +31,8 @@ int ChildProcess::start(const QByteArrayList& argv, const QString& standardError
             return StartFailureBase + EINVAL;
 
     pid_t pid = 0;
-    if (const int error = spawnProcess(argv, pid, standardErrorPath, standardInput, standardOutputPath))
+    if (const int error =
+            spawnProcess(argv, pid, standardErrorPath, standardInput, standardOutputPath))
         return StartFailureBase + error;
     m_pid = pid;
 #ifdef SYS_pidfd_open

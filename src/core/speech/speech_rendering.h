@@ -48,8 +48,8 @@ public:
     using Done = std::function<void(const QString& failure)>;
 
     // Takes pipeDescriptor over.
-    SpeechRendering(QObject* receiver, VoiceSettings voice, QStringList texts,
-                    int pipeDescriptor, Progress progress, Failed failed, Done done);
+    SpeechRendering(QObject* receiver, VoiceSettings voice, QStringList texts, int pipeDescriptor,
+                    Progress progress, Failed failed, Done done);
     ~SpeechRendering();
     SpeechRendering(const SpeechRendering&) = delete;
     SpeechRendering& operator=(const SpeechRendering&) = delete;

@@ -67,9 +67,9 @@ bool startsLowercase(const QString& line)
 // word or a drop capital), optionally between dashes or in brackets.
 bool isBareNumber(const QString& line)
 {
-    static const QRegularExpression number(QStringLiteral(
-        "^[-\\x{2013}\\x{2014}(\\[]?\\s*(\\d{1,5}|[ivxlcdm]{1,8}|[IVXLCDM]{2,8})\\s*"
-        "[-\\x{2013}\\x{2014})\\]]?$"));
+    static const QRegularExpression number(
+        QStringLiteral("^[-\\x{2013}\\x{2014}(\\[]?\\s*(\\d{1,5}|[ivxlcdm]{1,8}|[IVXLCDM]{2,8})\\s*"
+                       "[-\\x{2013}\\x{2014})\\]]?$"));
     return number.match(line).hasMatch();
 }
 
@@ -126,10 +126,9 @@ qsizetype SpokenPiece::sourcePosition(qsizetype spokenPosition) const
 {
     if (stretches.isEmpty())
         return sourceOffset + spokenPosition;
-    auto after = std::upper_bound(stretches.cbegin(), stretches.cend(), spokenPosition,
-                                  [](qsizetype position, const Stretch& stretch) {
-                                      return position < stretch.spokenStart;
-                                  });
+    auto after = std::upper_bound(
+        stretches.cbegin(), stretches.cend(), spokenPosition,
+        [](qsizetype position, const Stretch& stretch) { return position < stretch.spokenStart; });
     if (after != stretches.cbegin())
         --after;
     return after->sourceStart + (spokenPosition - after->spokenStart);
@@ -365,9 +364,9 @@ void SpeechPreparation::addLine(const Line& line, qsizetype usualLength)
         const bool hyphenated = isHyphen(end) && m_lastLine.size() > 1 &&
                                 m_lastLine[m_lastLine.size() - 2].isLetter() &&
                                 text.front().isLetter();
-        if (hyphenated && (end == QChar(0x00AD) ||
-                           (text.front().isLower() &&
-                            !keepsHyphen(lastWord(m_lastLine), firstWord(text))))) {
+        if (hyphenated &&
+            (end == QChar(0x00AD) ||
+             (text.front().isLower() && !keepsHyphen(lastWord(m_lastLine), firstWord(text))))) {
             piece.text.chop(1);
         } else if (!hyphenated && end != QChar(0x2014) && end != QChar(0x2013)) {
             piece.text += QLatin1Char(' ');

@@ -74,10 +74,10 @@ private:
     void endParagraph();
     bool keepsHyphen(const QString& before, const QString& after) const;
 
-    QString m_pending;           // an unfinished last line of the text so far
+    QString m_pending; // an unfinished last line of the text so far
     qsizetype m_pendingOffset = 0;
-    qsizetype m_end = 0;         // source position just past what was added
-    QList<Page> m_pages;         // pages added but not yet prepared
+    qsizetype m_end = 0; // source position just past what was added
+    QList<Page> m_pages; // pages added but not yet prepared
     bool m_finished = false;
     QHash<QString, int> m_edgeCounts;
     QHash<QString, int> m_words; // lower-case word forms of the whole text seen so far
@@ -86,7 +86,7 @@ private:
     SpokenPiece m_paragraph;
     QString m_lastLine;
     qsizetype m_lastLineEnd = 0;
-    bool m_breakBefore = false;  // a blank line or page break since the last line
+    bool m_breakBefore = false; // a blank line or page break since the last line
     bool m_pageBreakBefore = false;
     QList<SpokenPiece> m_ready;
 };

@@ -1,8 +1,8 @@
 #include "core/text/text_splitting.h"
 
-#include "core/speech/speech_text.h"
 #include "core/base/failure.h"
 #include "core/settings/settings.h"
+#include "core/speech/speech_text.h"
 
 namespace lectorix {
 
