@@ -13,7 +13,6 @@
 #include "gui/dialogs.h"
 #include "gui/document_controller.h"
 #include "gui/main_window.h"
-#include "gui/pdf_text.h"
 
 #include "bench_waiting.h"
 
@@ -141,7 +140,7 @@ int main(int argc, char** argv)
                                QStringLiteral("100"), pdf, bareOut});
         });
     const double extract = medianMs(runs, clearBox, [&] {
-        loadPdfText(form, pdf);
+        form.documents().loadPdfText(pdf);
         bench::waitUntil([&] { return !form.documents().textExtraction(); }, 600000);
     });
     std::printf("bare pdftotext -f 1 -l 100:       %9.1f ms\n", bare);

@@ -9,7 +9,6 @@
 #include "gui/error_report.h"
 #include "gui/job_failure_reports.h"
 #include "gui/main_window.h"
-#include "gui/pdf_text.h"
 
 #include <QFileInfo>
 #include <QLineEdit>
@@ -65,7 +64,7 @@ void DocumentController::openPdf(const QString& path)
     g(112, [&] { form.setMousePointer(MainWindow::PointerBusy); });
     g(114, [&] { m_useTextBox = false; });
     g(116, [&] {
-        loadPdfText(form, form.pdfPathEdit()->text(), [&form] {
+        loadPdfText(form.pdfPathEdit()->text(), [&form] {
             Guard then("Form1", "PushButton1_Click");
             then(118, [&] { form.setMousePointer(MainWindow::PointerDefault); });
         });
@@ -91,7 +90,7 @@ void DocumentController::loadTextFile(const QString& path)
     MainWindow& form = m_window;
     QStringList blocks;
     // A PDF still converting would replace the file's text a moment later.
-    cancelTextExtraction(form);
+    cancelTextExtraction();
     g(108, [&] { form.setMousePointer(MainWindow::PointerBusy); });
     g(110, [&] { form.textToReadEdit()->setPlainText(QString()); });
     g.assign(112, blocks, [&] {
@@ -157,7 +156,7 @@ void DocumentController::loadSample()
     g(100, [&] { form.pdfPathEdit()->setText(samplesFolder() + QStringLiteral("sample1.pdf")); });
     g(102, [&] { form.setMousePointer(MainWindow::PointerBusy); });
     g(104, [&] { m_useTextBox = false; });
-    g(106, [&] { loadPdfText(form, form.pdfPathEdit()->text(), [this] { offerSampleFolder(); }); });
+    g(106, [&] { loadPdfText(form.pdfPathEdit()->text(), [this] { offerSampleFolder(); }); });
 }
 
 void DocumentController::openDocument(const QString& path)

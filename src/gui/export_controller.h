@@ -5,16 +5,23 @@
 namespace lectorix {
 class MainWindow;
 
-// The MP3 export's state in the window: whether a file is being saved (an MP3 conversion, or
-// a "Test Speed" that holds the voice), which refuses a second one and slider moves
-// meanwhile. The export itself is started by saveAudioAsMp3 (mp3_conversion.h); its jobs are
-// children of the window.
+// The MP3 export in the window (mp3_conversion.cpp) and its state: whether a file is being
+// saved (an MP3 conversion, or a "Test Speed" that holds the voice), which refuses a second
+// one and slider moves meanwhile. Its jobs are children of the window.
 class ExportController final : public QObject
 {
     Q_OBJECT
 
 public:
     explicit ExportController(MainWindow& window);
+
+    // "Save Audio As MP3": turns the whole PDF named in the PDF box into one MP3 file, spoken with
+    // the voice, volume and rate of the window, written to the output folder (saveToFolderOption)
+    // or beside the PDF. It starts a ConversionJob and returns at once; the window stays usable,
+    // reading aloud included, and the job's end shows "Done." or what failed. savingFile is set
+    // until then, so a second conversion is refused. Closing the window meanwhile stops the
+    // running tool and removes the working files and the unfinished MP3.
+    void saveAudioAsMp3();
 
     bool savingFile() const { return m_savingFile; }
     void setSavingFile(bool saving) { m_savingFile = saving; }

@@ -9,7 +9,6 @@
 #include "gui/error_report.h"
 #include "gui/export_controller.h"
 #include "gui/mp3_conversion.h"
-#include "gui/pdf_text.h"
 #include "gui/read_aloud.h"
 #include "gui/reading_controller.h"
 #include "gui/settings_controller.h"
@@ -231,11 +230,11 @@ void MainWindow::wireHandlers()
         connect(button, &QPushButton::clicked, this, handler);
     };
     click(helpButton(), [this] { showHelp(); });
-    click(readButton(), [this] { pressReadButton(*this); });
-    click(saveMp3Button(), [this] { saveAudioAsMp3(*this); });
-    click(testSpeedButton(), [this] { testSpeed(*this); });
-    connect(volumeSlider(), &QSlider::valueChanged, this, [this] { volumeChanged(*this); });
-    connect(rateSlider(), &QSlider::valueChanged, this, [this] { rateChanged(*this); });
+    click(readButton(), [this] { m_reading->pressReadButton(); });
+    click(saveMp3Button(), [this] { m_export->saveAudioAsMp3(); });
+    click(testSpeedButton(), [this] { m_voices->testSpeed(); });
+    connect(volumeSlider(), &QSlider::valueChanged, this, [this] { m_voices->volumeChanged(); });
+    connect(rateSlider(), &QSlider::valueChanged, this, [this] { m_voices->rateChanged(); });
     m_settings->wire();
     m_voices->wire();
     m_documents->wire();
@@ -352,7 +351,7 @@ void MainWindow::endWork()
         g(100, [&] { m_reading->stop(); });
     }
     m_export->cancelConversions();
-    cancelTextExtraction(*this);
+    m_documents->cancelTextExtraction();
     try {
         removeLauncher(converterPath());
     } catch (const Failure&) {

@@ -45,8 +45,9 @@ void conversionFinished(MainWindow& form, const QString& encoder, const Conversi
 
 } // namespace
 
-void saveAudioAsMp3(MainWindow& form)
+void ExportController::saveAudioAsMp3()
 {
+    MainWindow& form = m_window;
     Guard g("Form1", "PushButton8_Click");
     if (g.test(100, [&] { return form.exporting().savingFile(); }))
         return;

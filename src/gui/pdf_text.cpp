@@ -1,5 +1,3 @@
-#include "gui/pdf_text.h"
-
 #include "core/files/file_utils.h"
 #include "core/files/temp_folder.h"
 #include "core/files/text_files.h"
@@ -83,19 +81,21 @@ void showExtraction(MainWindow& form, const QString& pdfPath, const ExtractionRe
 
 } // namespace
 
-void cancelTextExtraction(MainWindow& form)
+void DocumentController::cancelTextExtraction()
 {
+    MainWindow& form = m_window;
     if (ExtractionJob* older = form.documents().textExtraction()) {
         form.documents().textExtraction() = nullptr;
         older->cancel(); // its end handler lets go of it
     }
 }
 
-void loadPdfText(MainWindow& form, const QString& pdfPath, std::function<void()> then)
+void DocumentController::loadPdfText(const QString& pdfPath, std::function<void()> then)
 {
+    MainWindow& form = m_window;
     Guard g("Read", "GetPDFText");
     // A newer document overtakes an older one still converting: the older one is dropped.
-    cancelTextExtraction(form);
+    cancelTextExtraction();
 
     ExtractionRequest request;
     request.pdfPath = pdfPath;

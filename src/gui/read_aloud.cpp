@@ -48,14 +48,15 @@ bool offerReadingPlace(MainWindow& form, ReadingRequest& request)
 
 } // namespace
 
-void pressReadButton(MainWindow& form)
+void ReadingController::pressReadButton()
 {
     Guard g("Form1", "PushButton2_Click");
-    g(100, [&] { startPauseOrResumeReading(form); });
+    g(100, [&] { startPauseOrResume(); });
 }
 
-void startPauseOrResumeReading(MainWindow& form)
+void ReadingController::startPauseOrResume()
 {
+    MainWindow& form = m_window;
     Guard g("Speak", "SpeakLoud");
     ReadingSession& session = *form.reading().session();
     if (g.test(104, [&] { return session.state() == ReadingState::Paused; })) {
@@ -98,8 +99,9 @@ void startPauseOrResumeReading(MainWindow& form)
     session.start(request);
 }
 
-void showReadingState(MainWindow& form)
+void ReadingController::showReadingState()
 {
+    MainWindow& form = m_window;
     Guard g("Speak", "SpeakLoud");
     switch (form.reading().session()->state()) {
     case ReadingState::Reading:

@@ -63,8 +63,7 @@ ReadingController::ReadingController(MainWindow& window)
     : m_window(window), m_session(std::make_unique<ReadingSession>())
 {
     // The reading button follows the session before anything else hears of a change.
-    connect(m_session.get(), &ReadingSession::stateChanged, this,
-            [&window] { showReadingState(window); });
+    connect(m_session.get(), &ReadingSession::stateChanged, this, [this] { showReadingState(); });
     connect(m_session.get(), &ReadingSession::stepFailed, this, &reportReadingFailure);
     // A PDF range's extraction reports its steps as the reading's own.
     ReadingSession* session = m_session.get();
@@ -92,9 +91,9 @@ void ReadingController::wire()
 
     auto* startPause = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_R), &form);
     startPause->setObjectName(QStringLiteral("startPauseShortcut"));
-    connect(startPause, &QShortcut::activated, this, [&form] {
+    connect(startPause, &QShortcut::activated, this, [this, &form] {
         if (form.readButton()->isEnabled())
-            pressReadButton(form);
+            pressReadButton();
     });
     auto* stopKey = new QShortcut(QKeySequence(Qt::Key_Escape), &form);
     stopKey->setObjectName(QStringLiteral("stopShortcut"));

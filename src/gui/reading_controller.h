@@ -27,8 +27,8 @@ void letEnterPressButtons(QWidget& window);
 
 // Reading aloud in the window: the reading session, the highlight in the text box, the places
 // kept for PDFs, the keyboard (Ctrl+R starts, pauses and resumes as the reading button does,
-// Escape stops, Tab leaves the text box) and the text box's context menu. The reading button
-// itself is handled by pressReadButton (read_aloud.h). Destroying it ends the reading.
+// Escape stops, Tab leaves the text box), the text box's context menu and the reading button
+// (read_aloud.cpp). Destroying it ends the reading.
 class ReadingController final : public QObject
 {
     Q_OBJECT
@@ -39,6 +39,17 @@ public:
 
     // Connects the controls; called once the window's controllers exist.
     void wire();
+
+    // The reading button: starts a reading of the text box (when it is the source) or of the PDF
+    // named in the PDF box, pauses a running reading and resumes a paused one. Of the text box a
+    // selection is read on its own, else the text from the sentence holding the cursor (all of it
+    // with the cursor at the very start or end). The reading runs
+    // in the window's ReadingSession; this returns at once.
+    void pressReadButton();
+    void startPauseOrResume();
+
+    // Makes the button's caption, the pointer and the screen reader follow the session's state.
+    void showReadingState();
 
     ReadingSession* session() const { return m_session.get(); }
     // Where the voice is, shown in the text box while it is read.

@@ -11,7 +11,6 @@
 #include "gui/document_controller.h"
 #include "gui/error_report.h"
 #include "gui/main_window.h"
-#include "gui/pdf_text.h"
 #include "gui/startup.h"
 #include "gui/voice_list.h"
 
@@ -142,7 +141,7 @@ void SettingsController::restoreDocument()
     if (g.test(156, [&] { return fileExists(form.pdfPathEdit()->text()); })) {
         g(158, [&] { form.setMousePointer(MainWindow::PointerBusy); });
         g(160, [&] {
-            loadPdfText(form, form.pdfPathEdit()->text(), [&form] {
+            form.documents().loadPdfText(form.pdfPathEdit()->text(), [&form] {
                 Guard then("Form1", "Form_Load");
                 then(162, [&] { form.setMousePointer(MainWindow::PointerDefault); });
             });

@@ -1,4 +1,5 @@
 #include "gui/volume_rate.h"
+#include "gui/voice_list.h"
 
 #include "core/reading/reading_session.h"
 #include "core/settings/settings.h"
@@ -78,13 +79,15 @@ void sliderChanged(MainWindow& form, const SliderRole& role)
 
 } // namespace
 
-void volumeChanged(MainWindow& form)
+void VoiceController::volumeChanged()
 {
+    MainWindow& form = m_window;
     sliderChanged(form, VolumeRole);
 }
 
-void rateChanged(MainWindow& form)
+void VoiceController::rateChanged()
 {
+    MainWindow& form = m_window;
     sliderChanged(form, RateRole);
 }
 
@@ -136,8 +139,9 @@ void endTestSpeed(MainWindow& form)
 
 } // namespace
 
-void testSpeed(MainWindow& form)
+void VoiceController::testSpeed()
 {
+    MainWindow& form = m_window;
     Guard g("Form1", "PushButton14_Click");
     if (g.test(100, [&] { return form.exporting().savingFile(); }))
         return; // a test already runs, or a conversion does

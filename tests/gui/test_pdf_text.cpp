@@ -2,8 +2,8 @@
 #include "core/files/file_utils.h"
 #include "core/files/temp_folder.h"
 #include "gui/dialogs.h"
+#include "gui/document_controller.h"
 #include "gui/main_window.h"
-#include "gui/pdf_text.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_env.h"
 #include "support/window_fixture.h"
@@ -59,7 +59,7 @@ class TestPdfText : public QObject
             form.passwordPromptCheck()->setCheckState(password ? Qt::Checked : Qt::Unchecked);
             if (password)
                 dialogs.setNextInput(*password);
-            loadPdfText(form, pdf);
+            form.documents().loadPdfText(pdf);
             test::waitUntilIdle(form);
             return form.textToReadEdit()->toPlainText();
         }
@@ -176,7 +176,7 @@ private slots:
         f.form.passwordPromptCheck()->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
         f.dialogs.setNextInput(answer);
         const QString pdf = test::corpusFile("french_diacritics.pdf");
-        loadPdfText(f.form, pdf);
+        f.form.documents().loadPdfText(pdf);
         QVERIFY(test::waitUntilIdle(f.form));
         QVERIFY(f.form.textToReadEdit()->toPlainText().startsWith("àÀâÂäÄçÇéÉ"));
         QCOMPARE(f.dialogs.shown().size(), checked ? 1 : 0);
@@ -249,8 +249,8 @@ private slots:
         writeLauncher("#!/bin/sh\nsleep 0.3\nexec '" + real.toUtf8() + "' \"$@\"\n");
         const QString firstPdf = test::corpusFile(first);
         const QString secondPdf = test::corpusFile(second);
-        QTimer::singleShot(50, [&] { loadPdfText(f.form, secondPdf); });
-        loadPdfText(f.form, firstPdf);
+        QTimer::singleShot(50, [&] { f.form.documents().loadPdfText(secondPdf); });
+        f.form.documents().loadPdfText(firstPdf);
         QVERIFY(test::waitUntilIdle(f.form));
         const QString shown = f.form.textToReadEdit()->toPlainText();
         const QStringList messages = f.dialogs.messageTexts();
@@ -279,7 +279,7 @@ private slots:
                       "'\nfor last; do :; done\necho partial > \"$last\"\nexec sleep 60\n");
         test::ScriptedDialogs dialogs;
         auto form = std::make_unique<MainWindow>();
-        loadPdfText(*form, test::corpusFile("french_diacritics.pdf"));
+        form->documents().loadPdfText(test::corpusFile("french_diacritics.pdf"));
         QTRY_VERIFY(QFile::exists(pidFile) && !QDir(temp).entryList({"extract*.txt"}).isEmpty());
         if (destroyed) {
             form.reset();
@@ -365,7 +365,7 @@ private slots:
         QFile::setPermissions(runtime + "/lectorix", QFileDevice::Permissions(0x7777));
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
         const QString pdf = test::corpusFile("tracemonkey.pdf");
-        loadPdfText(f.form, pdf);
+        f.form.documents().loadPdfText(pdf);
         QVERIFY(test::waitUntilIdle(f.form));
         const QStringList texts = f.dialogs.messageTexts();
         QVERIFY2(texts.size() >= 2, qPrintable(texts.join("\n---\n")));

@@ -8,8 +8,8 @@
 #include "core/files/file_utils.h"
 #include "core/files/temp_folder.h"
 #include "core/process/missing_parts.h"
+#include "gui/document_controller.h"
 #include "gui/main_window.h"
-#include "gui/pdf_text.h"
 #include "support/hostile_machine.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_env.h"
@@ -224,7 +224,7 @@ void TestMissingParts::windowPdfTextWithoutConverter()
     fixture.dialogs.clear();
 
     bool done = false;
-    loadPdfText(fixture.form, corpusPdf(), [&] { done = true; });
+    fixture.form.documents().loadPdfText(corpusPdf(), [&] { done = true; });
     QTRY_VERIFY_WITH_TIMEOUT(done, 60000);
 
     QCOMPARE(fixture.dialogs.messageTexts(), QStringList{NoPdftotext});

@@ -1,5 +1,7 @@
 #include "core/conversion/spoken_text.h"
 
+#include "core/files/text_files.h"
+
 namespace lectorix {
 
 namespace {
@@ -89,20 +91,11 @@ QString speechLine(QString line)
 QString spokenText(const QString& text)
 {
     QString spoken;
+    if (text.isEmpty())
+        return spoken;
     spoken.reserve(text.size() + 1);
-    const qsizetype n = text.size();
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text.at(i);
-        if (c != QLatin1Char('\n') && c != QLatin1Char('\r'))
-            continue;
-        spoken += speechLine(text.mid(start, i - start)) + QLatin1Char('\n');
-        if (c == QLatin1Char('\r') && i + 1 < n && text.at(i + 1) == QLatin1Char('\n'))
-            ++i;
-        start = i + 1;
-    }
-    if (start < n)
-        spoken += speechLine(text.mid(start)) + QLatin1Char('\n');
+    for (const QString& line : splitLines(text))
+        spoken += speechLine(line) + QLatin1Char('\n');
     return spoken;
 }
 

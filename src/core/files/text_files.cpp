@@ -14,26 +14,6 @@ bool isPrintable(char32_t c)
     return !(c < 32 || (c >= 127 && c < 160) || c == 0xFFFD);
 }
 
-// Cuts text into lines at CR LF, LF or a lone CR; a break at the very end adds no line.
-QStringList splitLines(const QString& text)
-{
-    QStringList lines;
-    const qsizetype n = text.size();
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text.at(i);
-        if (c != QLatin1Char('\n') && c != QLatin1Char('\r'))
-            continue;
-        lines << text.mid(start, i - start);
-        if (c == QLatin1Char('\r') && i + 1 < n && text.at(i + 1) == QLatin1Char('\n'))
-            ++i;
-        start = i + 1;
-    }
-    if (start < n || lines.isEmpty())
-        lines << text.mid(start);
-    return lines;
-}
-
 // Blocks of TextBlockLength code points; a surrogate pair is never split.
 QStringList splitBlocks(const QString& text)
 {
@@ -53,6 +33,25 @@ QStringList splitBlocks(const QString& text)
 }
 
 } // namespace
+
+QStringList splitLines(const QString& text)
+{
+    QStringList lines;
+    const qsizetype n = text.size();
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text.at(i);
+        if (c != QLatin1Char('\n') && c != QLatin1Char('\r'))
+            continue;
+        lines << text.mid(start, i - start);
+        if (c == QLatin1Char('\r') && i + 1 < n && text.at(i + 1) == QLatin1Char('\n'))
+            ++i;
+        start = i + 1;
+    }
+    if (start < n || lines.isEmpty())
+        lines << text.mid(start);
+    return lines;
+}
 
 TextFilePieces readTextFileLines(const QString& path)
 {

@@ -13,6 +13,10 @@ namespace lectorix {
 // Text files are read by decodeTextFile (files/text_decoding.h). CR LF, LF and a lone CR each
 // end a line. Lengths count characters (code points).
 
+// Cuts text into lines at CR LF, LF or a lone CR; a break at the very end adds no line, and
+// an empty text is one empty line.
+QStringList splitLines(const QString& text);
+
 // The steps of reading a text file into pieces.
 enum class TextFileStep {
     LookUp, // is there a file at the path
