@@ -17,6 +17,7 @@ class TestSpeechRendering : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { test::ignoreBrokenPipes(); }
     void init() { test::freshScratch(); }
 
     void failingSteps_data()

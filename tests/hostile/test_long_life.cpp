@@ -58,6 +58,7 @@ class TestLongLife : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { test::ignoreBrokenPipes(); }
     void fiftyReadings();
     void twentyExports();
 };

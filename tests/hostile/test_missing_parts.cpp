@@ -67,6 +67,7 @@ class TestMissingParts : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { test::ignoreBrokenPipes(); }
     void toolLookUp();
     void converterNamesTheMissingPart_data();
     void converterNamesTheMissingPart();

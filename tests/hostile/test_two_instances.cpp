@@ -63,6 +63,7 @@ class TestTwoInstances : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { test::ignoreBrokenPipes(); }
     void launcherKeptWhileUsedElsewhere();
     void windowConversionBesideAnotherInstance();
     void windowAndConverterAtOnce();

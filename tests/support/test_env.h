@@ -6,6 +6,11 @@
 
 namespace lectorix::test {
 
+// Writing into the pipe of an encoder that has ended must fail the write, not end the test,
+// as the programs' main() arranges. Qt Test installs its own handler for SIGPIPE when it
+// starts, so a test that converts calls this from its initTestCase().
+void ignoreBrokenPipes();
+
 // The scratch folder of this test run (made by run_isolated.sh); a fresh one per call of
 // freshScratch(), so test functions do not see each other's files.
 QString scratchFolder();

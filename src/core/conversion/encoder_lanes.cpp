@@ -219,13 +219,14 @@ void EncoderLanes::end(LanesEnd how, const QString& speechFailure)
 void EncoderLanes::stop()
 {
     d->stopped = true;
-    // The voices go first: a voice writing into the pipe of an encoder already stopped would
-    // meet a broken pipe.
-    for (Lane& lane : d->lanes)
-        lane.rendering.reset();
+    // The encoders go first: a voice may be blocked writing into the pipe of an encoder that
+    // reads no more, and only the encoder's end releases it (the write then fails, as the
+    // program ignores SIGPIPE), so the voices' threads can be joined.
     for (Lane& lane : d->lanes)
         if (lane.encoder)
             lane.encoder->stop();
+    for (Lane& lane : d->lanes)
+        lane.rendering.reset();
     d->joinSource.reset();
     d->joinTarget.reset();
 }
