@@ -121,7 +121,6 @@ MainWindow::~MainWindow()
 {
     // A window destroyed without being closed (a test's) ends its work just as quietly, but
     // leaves the rest of the program running.
-    m_closing = true;
     endWork();
 }
 
@@ -335,17 +334,16 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    // Every wait returns at once and nothing new starts; a job that ends now shows nothing.
-    m_closing = true;
+    // Nothing new starts, and a job that ends now shows nothing.
     endWork();
     event->accept();
 }
 
 void MainWindow::endWork()
 {
-    if (m_workEnded)
+    if (m_closing)
         return;
-    m_workEnded = true;
+    m_closing = true;
     {
         Guard g("Form1", "Form_QueryUnload");
         g(100, [&] { m_reading->stop(); });

@@ -140,7 +140,6 @@ private:
     Controls m_controls{};
     int m_mousePointer = PointerDefault;
     std::optional<QCursor> m_customCursor;
-    bool m_workEnded = false;
     bool m_closing = false;
     // Destroyed in reverse order, before the controls they act on.
     std::unique_ptr<SettingsController> m_settings;

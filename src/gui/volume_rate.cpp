@@ -111,8 +111,7 @@ bool startTestSentence(MainWindow& form)
     applyVoiceSettings(
         chosenVoice(form), [&]() -> speech::Voice& { return *voice; },
         [](const VoiceSettingFailure& failure) {
-            reportRenderingFailure(
-                {renderingStep(failure.step), failure.description, failure.reason});
+            reportRenderingFailure(renderingFailure(failure));
         });
     try {
         voice->speakAsync(TestSentence);

@@ -42,17 +42,20 @@ struct SpeechRendering::Shared
     }
 };
 
-RenderingStep renderingStep(VoiceSettingStep step)
+RenderingFailure renderingFailure(const VoiceSettingFailure& failure)
 {
-    switch (step) {
+    RenderingStep step = RenderingStep::SetRate;
+    switch (failure.step) {
     case VoiceSettingStep::ChooseVoice:
-        return RenderingStep::ChooseVoice;
+        step = RenderingStep::ChooseVoice;
+        break;
     case VoiceSettingStep::SetVolume:
-        return RenderingStep::SetVolume;
+        step = RenderingStep::SetVolume;
+        break;
     case VoiceSettingStep::SetRate:
         break;
     }
-    return RenderingStep::SetRate;
+    return {step, failure.description, failure.reason};
 }
 
 namespace {
@@ -77,9 +80,7 @@ QString setUp(Speaker& s, const VoiceSettings& settings, int pipe,
     }
     applyVoiceSettings(
         settings, [&]() -> speech::Voice& { return *s.voice; },
-        [&](const VoiceSettingFailure& f) {
-            failed({renderingStep(f.step), f.description, f.reason});
-        });
+        [&](const VoiceSettingFailure& f) { failed(renderingFailure(f)); });
     runStep(
         RenderingStep::CreateStream, [&] { s.stream = speech::engine().createFileStream(); },
         failed);

@@ -24,8 +24,8 @@ enum class RenderingStep {
 };
 using RenderingFailure = StepFailure<RenderingStep>;
 
-// A voice setting's step as a step of the rendering.
-RenderingStep renderingStep(VoiceSettingStep step);
+// A voice setting's failure as a failure of the rendering's own step.
+RenderingFailure renderingFailure(const VoiceSettingFailure& failure);
 
 // Speaks texts, one after another, into a pipe to an encoder as one continuous stream of
 // 22,050 Hz 16-bit mono samples, on a thread of its own, so the caller's event loop never
