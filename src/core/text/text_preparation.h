@@ -22,6 +22,10 @@ struct SpokenPiece
     // From the first character of the first line to the last of the last line in the source.
     qsizetype sourceLength = 0;
     QList<Stretch> stretches;
+    // A heading is spoken on its own, with the longest pauses around it; an utterance that is
+    // not a paragraph's last sentence is followed by the shortest pause.
+    bool heading = false;
+    bool endsParagraph = true;
 
     // The source position of a character of text.
     qsizetype sourcePosition(qsizetype spokenPosition) const;

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QList>
+#include <QString>
+
+namespace lectorix {
+
+// A rectangle on a page, in points from the page's top left corner.
+struct LayoutBox
+{
+    double xMin = 0;
+    double yMin = 0;
+    double xMax = 0;
+    double yMax = 0;
+
+    double width() const { return xMax - xMin; }
+    double height() const { return yMax - yMin; }
+};
+
+// One word as the page sets it. Its height stands for its type size: the converter gives no
+// font, and within a document the same face gives the same height for the same size.
+struct LayoutWord
+{
+    QString text;
+    LayoutBox box;
+    // Where the word starts in the document's text (see layoutText).
+    qsizetype offset = 0;
+};
+
+struct LayoutLine
+{
+    LayoutBox box;
+    QList<LayoutWord> words;
+};
+
+// Lines the converter found to belong together, in reading order; flow numbers the columns
+// and text regions of the page in the order they are read.
+struct LayoutBlock
+{
+    LayoutBox box;
+    int flow = 0;
+    QList<LayoutLine> lines;
+};
+
+struct LayoutPage
+{
+    int number = 0; // counted from 1 in the document
+    double width = 0;
+    double height = 0;
+    QList<LayoutBlock> blocks;
+};
+
+// The pages that pdftotext -bbox-layout wrote, with the number of the first one. Damaged or
+// cut-off input gives the pages read up to the damage, and complete is false.
+struct PageLayouts
+{
+    QList<LayoutPage> pages;
+    bool complete = true;
+};
+
+// Whether data begins as pdftotext -bbox-layout output (and not as plain text).
+bool isBoundingBoxLayout(QByteArrayView data);
+
+// Reads pdftotext -bbox-layout output; the first page is numbered firstPage. Never throws on
+// bad input.
+PageLayouts readBoundingBoxLayout(QByteArrayView data, int firstPage);
+
+// The plain text of the pages, as the text box shows it and as offsets count: a word and the
+// next on its line are one space apart, a line ends with a line break, a block with an empty
+// line, a page with a form feed. Each word's offset is set to where it starts, counted from
+// startOffset.
+QString layoutText(QList<LayoutPage>& pages, qsizetype startOffset = 0);
+
+} // namespace lectorix

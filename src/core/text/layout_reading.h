@@ -1,0 +1,54 @@
+#pragma once
+
+#include "core/pdf/page_layout.h"
+#include "core/text/text_preparation.h"
+
+#include <QList>
+#include <QString>
+
+#include <memory>
+
+namespace lectorix {
+
+struct LayoutReadingOptions
+{
+    // Footnotes are read after the paragraph that cites them; without, they are left out.
+    bool readFootnotes = true;
+    // The voice's language code, for where sentences end.
+    QString language;
+};
+
+// Turns the laid-out pages of a document into utterances, one sentence each, deciding each
+// line's part from its place, size and repetition:
+//  - headings are kept as utterances of their own;
+//  - running headers, footers and page numbers are left out when they stand outside the body's
+//    text block and repeat; a line in the body's type inside the block is always read;
+//  - footnote markers leave the sentence, and footnotes are read after the paragraph that
+//    cites them (or left out);
+//  - margin and rotated text and printers' marks are left out;
+//  - a drop cap joins the word it begins; columns are read one after the other;
+//  - tables are read row by row; a table of contents without its dot leaders and page numbers;
+//  - pages whose text is not language are not read, and are named in unreadablePages().
+// Each piece's offsets are those of the words' offsets (layoutText). Pages come in parts, as
+// ranges of pages are converted; a paragraph running across parts comes out once, whole.
+class LayoutPreparation
+{
+public:
+    explicit LayoutPreparation(LayoutReadingOptions options = {});
+    ~LayoutPreparation();
+
+    // Adds the next pages, whose words' offsets are set.
+    void add(const QList<LayoutPage>& pages);
+    // Marks the end of the document: everything still held is let out.
+    void finish();
+    // The pieces whose end is known, in order; each is handed out once.
+    QList<SpokenPiece> takePieces();
+    // The numbers of the pages seen so far whose text could not be read as language.
+    QList<int> unreadablePages() const;
+
+private:
+    struct State;
+    std::unique_ptr<State> m_state;
+};
+
+} // namespace lectorix
