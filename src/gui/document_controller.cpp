@@ -39,6 +39,14 @@ void DocumentController::wire()
     click(m_window.saveTextButton(), &DocumentController::saveTextToFile);
     click(m_window.clearTextButton(), &DocumentController::clearText);
     click(m_window.loadSampleButton(), &DocumentController::loadSample);
+    // Enter opens the path typed; leaving the box opens it only after an edit (opening puts the
+    // path back, which clears the box's modified flag, so Enter does not open it twice).
+    QLineEdit* pdfPath = m_window.pdfPathEdit();
+    connect(pdfPath, &QLineEdit::returnPressed, this, &DocumentController::pdfPathEntered);
+    connect(pdfPath, &QLineEdit::editingFinished, this, [this, pdfPath] {
+        if (pdfPath->isModified())
+            pdfPathEntered();
+    });
 }
 
 void DocumentController::choosePdf()
@@ -69,6 +77,13 @@ void DocumentController::openPdf(const QString& path)
             then(118, [&] { form.setMousePointer(MainWindow::PointerDefault); });
         });
     });
+}
+
+void DocumentController::pdfPathEntered()
+{
+    const QString path = m_window.pdfPathEdit()->text();
+    if (!path.isEmpty())
+        openPdf(path);
 }
 
 void DocumentController::loadTextFromFile()

@@ -46,6 +46,9 @@ public:
     void choosePdf(); // "..." beside the PDF path
     // What choosing path does: it becomes the PDF to read, and its text fills the text box.
     void openPdf(const QString& path);
+    // Enter in the PDF box, or leaving it after an edit: the path typed there is opened as a
+    // chosen one; an empty box opens nothing.
+    void pdfPathEntered();
     void loadTextFromFile(); // "Load Text From Text File"
     // What choosing path there does: the file's text fills the text box and becomes the source.
     void loadTextFile(const QString& path);

@@ -9,8 +9,10 @@
 #include "support/test_env.h"
 #include "support/window_fixture.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QtTest>
 
 using namespace lectorix;
@@ -56,6 +58,61 @@ private slots:
         QCOMPARE(dialog.kind, Shown::OpenFile);
         QCOMPARE(dialog.text, QStringLiteral("Select PDF File"));
         QCOMPARE(dialog.title, QStringLiteral("PDF Documents (*.pdf)|*.pdf"));
+    }
+
+    // A path typed into the PDF box opens as a chosen one does, on Enter and on leaving the
+    // box after an edit; leaving it unedited, or Enter in an empty box, opens nothing, and the
+    // text box keeps the document it shows.
+    void typedPathOpensAsAChosenOne_data()
+    {
+        QTest::addColumn<bool>("type");       // type the path, else leave the box as it is
+        QTest::addColumn<QString>("finish"); // "enter", "keypad enter" or "leave"
+        QTest::addColumn<bool>("opened");
+        QTest::newRow("Enter") << true << "enter" << true;
+        QTest::newRow("keypad Enter") << true << "keypad enter" << true;
+        QTest::newRow("leaving after an edit") << true << "leave" << true;
+        QTest::newRow("leaving unedited") << false << "leave" << false;
+        QTest::newRow("Enter in an empty box") << false << "enter" << false;
+    }
+
+    void typedPathOpensAsAChosenOne()
+    {
+        QFETCH(bool, type);
+        QFETCH(QString, finish);
+        QFETCH(bool, opened);
+        Fixture f;
+        f.form.show();
+        QApplication::setActiveWindow(&f.form);
+        QVERIFY(QTest::qWaitForWindowActive(&f.form));
+        const QString oldBook = test::corpusFile("tracemonkey.pdf");
+        const QString typed = test::corpusFile("french_diacritics.pdf");
+        QLineEdit* box = f.form.pdfPathEdit();
+        box->setText(finish == "enter" && !type ? QString() : oldBook);
+        f.form.textToReadEdit()->setPlainText("the old book");
+        f.form.documents().setUseTextBox(true);
+        box->setFocus();
+        QTRY_VERIFY(box->hasFocus());
+        QSignalSpy changes(f.form.textToReadEdit(), &QPlainTextEdit::textChanged);
+        if (type) {
+            box->selectAll();
+            QTest::keyClicks(box, typed);
+        }
+        if (finish == "leave")
+            f.form.helpButton()->setFocus(Qt::TabFocusReason);
+        else
+            QTest::keyClick(box, finish == "enter" ? Qt::Key_Return : Qt::Key_Enter,
+                            finish == "enter" ? Qt::NoModifier : Qt::KeypadModifier);
+        QVERIFY(test::waitUntilIdle(f.form));
+
+        const QString text = f.form.textToReadEdit()->toPlainText();
+        QCOMPARE(text.startsWith("àÀâÂäÄçÇéÉ"), opened);
+        QCOMPARE(text == "the old book", !opened);
+        QCOMPARE(f.form.documents().useTextBox(), !opened);
+        // Opened once: the box emptied and filled, not the document converted twice.
+        QCOMPARE(changes.size(), opened ? 2 : 0);
+        QCOMPARE(readSetting("Text1", QString()), box->text());
+        QCOMPARE(f.form.mousePointer(), 0);
+        QVERIFY(f.dialogs.shown().isEmpty());
     }
 
     void cancellingThePdfDialogChangesNothing()
