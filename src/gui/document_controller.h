@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/pdf/document_text.h"
+#include "gui/pdf_passwords.h"
 
 #include <QObject>
 #include <QPointer>
@@ -22,10 +23,11 @@ public:
     explicit DocumentController(MainWindow& window);
 
     // Fills the text box with the text of pages 1 to 100 of the PDF, or with a message (also
-    // shown in a message box) when it has none. The box is emptied at once; the text arrives when
-    // the converter has finished, while the window goes on. The converter writes into {TEMP},
-    // never beside the PDF, so a user's own text file of the same name is left alone. A call
-    // overtaken by a newer one (a second document chosen while the converter still runs) drops
+    // shown in a message box) when it has none. The password is the one that opened the PDF
+    // before in this session, or asked for (see PdfPasswords). The box is emptied at once; the text
+    // arrives when the converter has finished, while the window goes on. The converter writes into
+    // {TEMP}, never beside the PDF, so a user's own text file of the same name is left alone. A
+    // call overtaken by a newer one (a second document chosen while the converter still runs) drops
     // its result, so the box always holds the newest document's text. then, when given, runs once
     // the text or the message is shown (not for an overtaken call).
     void loadPdfText(const QString& pdfPath, std::function<void()> then = std::function<void()>());
@@ -42,6 +44,8 @@ public:
     void setUseTextBox(bool use) { m_useTextBox = use; }
     // The extraction filling the text box, while one runs.
     QPointer<ExtractionJob>& textExtraction() { return m_textExtraction; }
+    // The passwords of the PDFs opened in this session.
+    PdfPasswords& passwords() { return m_passwords; }
 
     void choosePdf(); // "..." beside the PDF path
     // What choosing path does: it becomes the PDF to read, and its text fills the text box.
@@ -75,6 +79,7 @@ private:
     MainWindow& m_window;
     bool m_useTextBox = false;
     QPointer<ExtractionJob> m_textExtraction;
+    PdfPasswords m_passwords;
 };
 
 } // namespace lectorix

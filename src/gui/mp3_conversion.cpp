@@ -10,11 +10,13 @@
 #include "core/settings/settings.h"
 #include "gui/conversion_progress.h"
 #include "gui/dialogs.h"
+#include "gui/document_controller.h"
 #include "gui/error_report.h"
 #include "gui/export_controller.h"
 #include "gui/job_failure_reports.h"
 #include "gui/main_window.h"
 #include "gui/password_prompt.h"
+#include "gui/pdf_passwords.h"
 #include "gui/reading_failure_reports.h"
 #include "gui/voice_setup.h"
 
@@ -28,19 +30,51 @@ namespace {
 
 // The conversion's end, back in the window: pointer, message, and the flag that refuses a
 // second conversion and slider moves meanwhile.
-void conversionFinished(MainWindow& form, const QString& encoder, const ConversionResult& result)
+void conversionFinished(MainWindow& form, const QString& pdfPath, const QString& encoder,
+                        const ConversionResult& result)
 {
     Guard g("Form1", "PushButton8_Click");
     g(228, [&] { removeLauncher(encoder); });
     g(234, [&] { form.setMousePointer(MainWindow::PointerDefault); });
-    // A window that is closing shows no more messages.
-    if (!form.isClosing()) {
-        if (g.test(236, [&] { return !result.message.trimmed().isEmpty(); }))
-            g(238, [&] { showMessage(result.message); });
+    // A window that is closing shows no more messages, and a password prompt just cancelled
+    // needs none after it.
+    const bool passwordCancelled = result.outcome == ConversionOutcome::NeedsPassword ||
+                                   result.outcome == ConversionOutcome::WrongPassword;
+    if (!form.isClosing() && !passwordCancelled) {
+        QString message = result.message;
+        if (result.outcome == ConversionOutcome::Protected ||
+            result.outcome == ConversionOutcome::Missing)
+            message = noTextMessage(pdfPath, result.outcome);
+        if (g.test(236, [&] { return !message.trimmed().isEmpty(); }))
+            g(238, [&] { showMessage(message); });
         else
             g(240, [] { showMessage(DoneMessage); });
     }
     g(244, [&] { form.exporting().setSavingFile(false); });
+}
+
+// Runs the conversion; a PDF that needs a password is converted again with the one the user
+// gives, until it opens or the user cancels (PdfPasswords).
+void startConversion(MainWindow& form, const ConversionRequest& request)
+{
+    auto* job = new ConversionJob(request, &form);
+    reportFailuresOf(*job);
+    QObject::connect(job, &ConversionJob::finished, &form,
+                     [&form, job](const ConversionResult& result) {
+                         job->deleteLater();
+                         ConversionRequest again = job->request();
+                         const std::optional<QString> next = form.documents().passwords().afterTry(
+                             again.sourcePdf, again.password, result.outcome);
+                         if (next) {
+                             again.password = *next;
+                             startConversion(form, again);
+                             return;
+                         }
+                         conversionFinished(form, again.sourcePdf, again.encoder, result);
+                     });
+    QObject::connect(job, &ConversionJob::renderingFailed, &form, &reportRenderingFailure);
+    new ConversionProgressDialog(job, &form); // goes when the job ends
+    job->start();
 }
 
 } // namespace
@@ -69,7 +103,10 @@ void ExportController::saveAudioAsMp3()
     ConversionRequest request;
     request.sourcePdf = pdfPath;
     g.assign(112, request.converter, [] { return converterPath(); });
-    if (g.test(120, [&] { return form.passwordPromptCheck()->checkState() == Qt::Checked; })) {
+    if (const auto known = form.documents().passwords().known(pdfPath)) {
+        request.password = *known;
+    } else if (g.test(120,
+                      [&] { return form.passwordPromptCheck()->checkState() == Qt::Checked; })) {
         QString password;
         g.assign(122, password, [&] { return askPassword(pdfPath); });
         if (g.test(124, [&] { return !password.trimmed().isEmpty(); }))
@@ -91,16 +128,7 @@ void ExportController::saveAudioAsMp3()
     request.voice = chosenVoice(form);
     request.verbatim = readsVerbatim();
 
-    auto* job = new ConversionJob(request, &form);
-    reportFailuresOf(*job);
-    QObject::connect(job, &ConversionJob::finished, &form,
-                     [&form, job](const ConversionResult& result) {
-                         job->deleteLater();
-                         conversionFinished(form, job->request().encoder, result);
-                     });
-    QObject::connect(job, &ConversionJob::renderingFailed, &form, &reportRenderingFailure);
-    new ConversionProgressDialog(job, &form); // goes when the job ends
-    job->start();
+    startConversion(form, request);
 }
 
 } // namespace lectorix

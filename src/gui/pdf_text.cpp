@@ -10,6 +10,7 @@
 #include "gui/job_failure_reports.h"
 #include "gui/main_window.h"
 #include "gui/password_prompt.h"
+#include "gui/pdf_passwords.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -29,7 +30,9 @@ QString freshTextPath()
                                      : QStringLiteral("extract-%1.txt").arg(extractions));
 }
 
-void showExtraction(MainWindow& form, const QString& pdfPath, const ExtractionResult& result)
+// passwordGiven: the try that ended with result had a password.
+void showExtraction(MainWindow& form, const QString& pdfPath, const ExtractionResult& result,
+                    bool passwordGiven)
 {
     Guard g("Read", "GetPDFText");
     QString pending;
@@ -70,13 +73,56 @@ void showExtraction(MainWindow& form, const QString& pdfPath, const ExtractionRe
         // The document may be fine: the text box keeps what it holds.
         g(138, [&] { pending = result.detail; });
         break;
+    case ExtractionOutcome::NeedsPassword:
+        // The user cancelled the password prompt: the box says why it is empty, and no message
+        // box follows the one just closed.
+        g(140, [&] { form.textToReadEdit()->setPlainText(protectedTextMessage(pdfPath)); });
+        break;
     default:
-        g(138, [&] { pending = protectedTextMessage(pdfPath); });
+        g(138, [&] {
+            pending = noTextMessage(pdfPath, conversionOutcome(result.outcome, passwordGiven));
+        });
         g(140, [&] { form.textToReadEdit()->setPlainText(pending); });
         break;
     }
     if (g.test(142, [&] { return !pending.trimmed().isEmpty(); }))
         g(144, [&] { showMessage(pending); });
+}
+
+// Converts request into the text box. A PDF that needs a password is tried again with the one
+// the user gives, until it opens or the user cancels (PdfPasswords).
+void runExtraction(MainWindow& form, ExtractionRequest request, ExtractionReportLines reportLines,
+                   std::function<void()> then)
+{
+    auto* job = new ExtractionJob(request, &form);
+    form.documents().textExtraction() = job;
+    QObject::connect(job, &ExtractionJob::stepFailed, job,
+                     [reportLines](const ExtractionFailure& failure) {
+                         reportExtractionFailure(failure, reportLines);
+                     });
+    QObject::connect(
+        job, &ExtractionJob::finished, &form,
+        [&form, job, request, reportLines, then](const ExtractionResult& result) mutable {
+            if (form.documents().textExtraction() == job)
+                form.documents().textExtraction() = nullptr;
+            job->deleteLater();
+            if (result.outcome == ExtractionOutcome::Cancelled)
+                return;
+            const std::optional<QString> next = form.documents().passwords().afterTry(
+                request.pdfPath, request.password, result.outcome);
+            if (next) {
+                // A text file of its own: the job just ended removes its files when it goes.
+                request.password = *next;
+                request.textPath = freshTextPath();
+                reportLines.convert = 112;
+                runExtraction(form, request, reportLines, std::move(then));
+                return;
+            }
+            showExtraction(form, request.pdfPath, result, !request.password.isEmpty());
+            if (then)
+                then();
+        });
+    job->start();
 }
 
 } // namespace
@@ -119,7 +165,13 @@ void DocumentController::loadPdfText(const QString& pdfPath, std::function<void(
     }
     g(100, [&] { form.textToReadEdit()->setPlainText(QString()); });
     g.assign(104, request.converter, [] { return converterPath(); });
-    if (g.test(106, [&] { return form.passwordPromptCheck()->checkState() == Qt::Checked; })) {
+    const std::optional<QString> known = form.documents().passwords().known(pdfPath);
+    if (known) {
+        request.password = *known;
+        if (!known->isEmpty())
+            reportLines.convert = 112;
+    } else if (g.test(106,
+                      [&] { return form.passwordPromptCheck()->checkState() == Qt::Checked; })) {
         QString password;
         g.assign(108, password, [&] { return askPassword(pdfPath); });
         if (g.test(110, [&] { return !password.trimmed().isEmpty(); })) {
@@ -133,30 +185,13 @@ void DocumentController::loadPdfText(const QString& pdfPath, std::function<void(
     // The converter writes into {TEMP}, never beside the PDF, so a user's own text file of the
     // same name is left alone. Without a usable {TEMP} there is nowhere to write.
     if (request.textPath.isEmpty()) {
-        showExtraction(form, pdfPath, {ExtractionOutcome::Protected, {}, {}});
+        showExtraction(form, pdfPath, {ExtractionOutcome::Failed, {}, {}}, false);
         if (then)
             then();
         return;
     }
 
-    auto* job = new ExtractionJob(request, &form);
-    form.documents().textExtraction() = job;
-    QObject::connect(job, &ExtractionJob::stepFailed, job,
-                     [reportLines](const ExtractionFailure& failure) {
-                         reportExtractionFailure(failure, reportLines);
-                     });
-    QObject::connect(job, &ExtractionJob::finished, &form,
-                     [&form, job, pdfPath, then](const ExtractionResult& result) {
-                         if (form.documents().textExtraction() == job)
-                             form.documents().textExtraction() = nullptr;
-                         job->deleteLater();
-                         if (result.outcome == ExtractionOutcome::Cancelled)
-                             return;
-                         showExtraction(form, pdfPath, result);
-                         if (then)
-                             then();
-                     });
-    job->start();
+    runExtraction(form, request, reportLines, std::move(then));
 }
 
 } // namespace lectorix

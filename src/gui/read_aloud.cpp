@@ -85,7 +85,10 @@ void ReadingController::startPauseOrResume()
     request.verbatim = readsVerbatim();
     if (request.fromPdf) {
         g.assign(158, request.converter, [] { return converterPath(); });
-        if (g.test(162, [&] { return form.passwordPromptCheck()->checkState() == Qt::Checked; }))
+        if (const auto known = form.documents().passwords().known(request.pdfPath))
+            request.password = *known;
+        else if (g.test(162,
+                        [&] { return form.passwordPromptCheck()->checkState() == Qt::Checked; }))
             g.assign(164, request.password, [&] { return askPassword(request.pdfPath); });
     } else {
         QString text;
@@ -97,6 +100,17 @@ void ReadingController::startPauseOrResume()
         request.textOffset = range.start;
     }
     session.start(request);
+}
+
+void ReadingController::readWithAnotherPassword()
+{
+    ReadingRequest request = m_session->request();
+    const std::optional<QString> next =
+        m_window.documents().passwords().askAgain(request.pdfPath, request.password);
+    if (!next)
+        return;
+    request.password = *next;
+    m_session->start(request);
 }
 
 void ReadingController::showReadingState()

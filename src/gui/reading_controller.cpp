@@ -3,6 +3,7 @@
 #include "core/base/failure.h"
 #include "core/reading/reading_places.h"
 #include "core/reading/reading_session.h"
+#include "gui/document_controller.h"
 #include "gui/job_failure_reports.h"
 #include "gui/main_window.h"
 #include "gui/read_aloud.h"
@@ -72,6 +73,15 @@ ReadingController::ReadingController(MainWindow& window)
                 reportExtractionFailure(
                     failure, readingExtractionLines(!session->request().password.isEmpty()));
             });
+    // A PDF's password is remembered once the PDF is heard; one that does not open it is
+    // asked for again.
+    connect(session, &ReadingSession::passwordNeeded, this,
+            &ReadingController::readWithAnotherPassword);
+    connect(session, &ReadingSession::spokenRange, this, [this, session] {
+        if (session->request().fromPdf)
+            m_window.documents().passwords().opened(session->request().pdfPath,
+                                                    session->request().password);
+    });
     m_highlight = std::make_unique<ReadingHighlight>(*m_session, *window.textToReadEdit(), nullptr);
     m_placeKeeper = std::make_unique<ReadingPlaceKeeper>(*m_session);
 }

@@ -71,6 +71,9 @@ public:
 private:
     // The text box was edited: a reading of it ends.
     void textBoxEdited();
+    // The PDF did not open with the password given: the reading starts again with the one the
+    // user gives now, unless the prompt is cancelled.
+    void readWithAnotherPassword();
 
     MainWindow& m_window;
     std::unique_ptr<ReadingSession> m_session;

@@ -65,7 +65,7 @@ private slots:
     // text box keeps the document it shows.
     void typedPathOpensAsAChosenOne_data()
     {
-        QTest::addColumn<bool>("type");       // type the path, else leave the box as it is
+        QTest::addColumn<bool>("type");      // type the path, else leave the box as it is
         QTest::addColumn<QString>("finish"); // "enter", "keypad enter" or "leave"
         QTest::addColumn<bool>("opened");
         QTest::newRow("Enter") << true << "enter" << true;

@@ -155,7 +155,8 @@ private slots:
         QTest::addColumn<bool>("prompt");
         QTest::addColumn<QString>("password"); // "<cancel>" cancels the prompt
         QTest::addColumn<bool>("converter");
-        QTest::newRow("password not asked") << "password-example.pdf" << false << "" << true;
+        QTest::newRow("password needed, prompt cancelled")
+            << "password-example.pdf" << false << "" << true;
         QTest::newRow("password cancelled") << "password-example.pdf" << true << "<cancel>" << true;
         QTest::newRow("password left blank") << "password-example.pdf" << true << "" << true;
         QTest::newRow("wrong password") << "password-example.pdf" << true << "nope" << true;

@@ -234,6 +234,11 @@ void ReadingSession::rangeExtracted(const ExtractionResult& result)
     }
     if (result.outcome == ExtractionOutcome::Cancelled)
         return;
+    if (result.outcome == ExtractionOutcome::NeedsPassword && !m_anyText) {
+        stop();
+        emit passwordNeeded();
+        return;
+    }
     m_nextPage += requestedPages;
     m_rangePages = qMin(m_rangePages * 2, LargestRangePages);
 

@@ -82,8 +82,9 @@ public:
     explicit ReadingSession(QObject* parent = nullptr);
     ~ReadingSession() override;
 
-    // Ends any reading first. A reading of an empty text, of a PDF without readable text or
-    // one that needs a password ends quietly.
+    // Ends any reading first. A reading of an empty text or of a PDF without readable text
+    // ends quietly; one of a PDF that the password given (none, or a wrong one) does not open
+    // ends, and passwordNeeded() follows.
     void start(const ReadingRequest& request);
     void pause();
     void resume();
@@ -108,6 +109,9 @@ signals:
     void stepFailed(const lectorix::ReadingFailure& failure);
     // A step of a PDF range's extraction failed (copying the document, testing its text).
     void extractionStepFailed(const lectorix::ExtractionFailure& failure);
+    // The PDF is encrypted and the reading's password does not open it; the reading has ended,
+    // and may be started again with another password.
+    void passwordNeeded();
 
 private:
     void setState(ReadingState state);

@@ -1,0 +1,85 @@
+#include "gui/pdf_passwords.h"
+
+#include "gui/password_prompt.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace lectorix {
+
+namespace {
+
+// One document under one name, however the path was written.
+QString documentKey(const QString& pdfPath)
+{
+    return QDir::cleanPath(QFileInfo(pdfPath).absoluteFilePath());
+}
+
+} // namespace
+
+std::optional<QString> PdfPasswords::known(const QString& pdfPath) const
+{
+    const auto found = m_passwords.constFind(documentKey(pdfPath));
+    if (found == m_passwords.constEnd())
+        return std::nullopt;
+    return *found;
+}
+
+void PdfPasswords::opened(const QString& pdfPath, const QString& password)
+{
+    m_passwords.insert(documentKey(pdfPath), password);
+}
+
+std::optional<QString> PdfPasswords::askAgain(const QString& pdfPath, const QString& tried)
+{
+    m_passwords.remove(documentKey(pdfPath));
+    const QString answer =
+        askPassword(pdfPath, tried.isEmpty() ? PasswordQuestion::Needed : PasswordQuestion::Wrong);
+    if (answer.isEmpty())
+        return std::nullopt;
+    return answer;
+}
+
+std::optional<QString> PdfPasswords::afterTry(const QString& pdfPath, const QString& tried,
+                                              ExtractionOutcome outcome)
+{
+    switch (outcome) {
+    case ExtractionOutcome::NeedsPassword:
+        return askAgain(pdfPath, tried);
+    case ExtractionOutcome::Text:
+    case ExtractionOutcome::Unreadable:
+        opened(pdfPath, tried);
+        break;
+    default:
+        break;
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> PdfPasswords::afterTry(const QString& pdfPath, const QString& tried,
+                                              ConversionOutcome outcome)
+{
+    switch (outcome) {
+    case ConversionOutcome::NeedsPassword:
+    case ConversionOutcome::WrongPassword:
+        return askAgain(pdfPath, tried);
+    case ConversionOutcome::Done:
+    case ConversionOutcome::Unreadable:
+        opened(pdfPath, tried);
+        break;
+    default:
+        break;
+    }
+    return std::nullopt;
+}
+
+QString noTextMessage(const QString& pdfPath, ConversionOutcome outcome)
+{
+    if (outcome != ConversionOutcome::Protected && outcome != ConversionOutcome::Missing)
+        return protectedTextMessage(pdfPath);
+    return QStringLiteral("The file ") + pdfPath +
+           QStringLiteral(" can not be read by this software - ") +
+           conversionFailureReason(outcome) + QLatin1Char('.');
+}
+
+} // namespace lectorix
