@@ -189,25 +189,36 @@ private slots:
     }
 
     // Nothing to read ends the reading quietly: no voice, no report, no working folder left.
+    // An encrypted PDF that the password given does not open says so, and only that one.
     void endsQuietly_data()
     {
         QTest::addColumn<bool>("fromPdf");
         QTest::addColumn<QString>("source");
-        QTest::newRow("empty text") << false << QString();
-        QTest::newRow("missing PDF") << true << QStringLiteral("/nowhere/gone.pdf");
-        QTest::newRow("not a PDF") << true << QStringLiteral("invalid.pdf");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<bool>("needsPassword");
+        const QString locked = QStringLiteral("password-example.pdf");
+        QTest::newRow("empty text") << false << QString() << QString() << false;
+        QTest::newRow("missing PDF")
+            << true << QStringLiteral("/nowhere/gone.pdf") << QString() << false;
+        QTest::newRow("not a PDF") << true << QStringLiteral("invalid.pdf") << QString() << false;
+        QTest::newRow("encrypted, no password") << true << locked << QString() << true;
+        QTest::newRow("encrypted, wrong password") << true << locked << "nope" << true;
     }
 
     void endsQuietly()
     {
         QFETCH(bool, fromPdf);
         QFETCH(QString, source);
+        QFETCH(QString, password);
+        QFETCH(bool, needsPassword);
         const QString temp = test::freshScratch();
         test::FakeEngine engine;
         ReadingSession session;
         QSignalSpy failed(&session, &ReadingSession::stepFailed);
+        QSignalSpy passwordNeeded(&session, &ReadingSession::passwordNeeded);
         ReadingRequest request = textRequest(source);
         request.fromPdf = fromPdf;
+        request.password = password;
         if (fromPdf)
             request.pdfPath =
                 source.startsWith(QLatin1Char('/')) ? source : test::corpusFile(source);
@@ -217,6 +228,7 @@ private slots:
         QTRY_COMPARE(session.state(), ReadingState::Idle);
         QCOMPARE(engine.log, QStringList());
         QCOMPARE(failed.size(), 0);
+        QCOMPARE(passwordNeeded.size(), needsPassword ? 1 : 0);
         QCOMPARE(QDir(temp).entryList({QStringLiteral("reading-*")}, QDir::Dirs), QStringList());
     }
 
