@@ -18,6 +18,10 @@ class TestMp3Output : public QObject
 private slots:
     void outputPath_data();
     void outputPath();
+    void fileNames_data();
+    void fileNames();
+    void firstWords_data();
+    void firstWords();
     void partialFileIsNewAndFollowsUmask();
 };
 
@@ -45,6 +49,14 @@ void TestMp3Output::outputPath_data()
                                  << QStringLiteral("/x.mp3");
     QTest::newRow("no extension") << QStringLiteral("/d/notes") << QString() << false << true
                                   << QStringLiteral("/d/notes.mp3");
+    QTest::newRow("a hidden PDF gives a visible MP3")
+        << QStringLiteral("/d/.draft.pdf") << QString() << false << true
+        << QStringLiteral("/d/draft.mp3");
+    QTest::newRow("a PDF named only its extension")
+        << QStringLiteral("/d/.pdf") << QStringLiteral("/Audio") << true << false
+        << QStringLiteral("/Audio/pdf.mp3");
+    QTest::newRow("a PDF named only dots") << QStringLiteral("/d/...pdf") << QString() << false
+                                           << true << QStringLiteral("/d/untitled.mp3");
 }
 
 void TestMp3Output::outputPath()
@@ -55,6 +67,60 @@ void TestMp3Output::outputPath()
     QFETCH(bool, option2);
     QFETCH(QString, mp3);
     QCOMPARE(mp3OutputPath(pdf, folder, option1, option2), mp3);
+}
+
+void TestMp3Output::fileNames_data()
+{
+    QTest::addColumn<QString>("wanted");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("a plain name") << "Book"
+                                  << "Book.mp3";
+    QTest::newRow("dots inside stay") << "My.Annual.Report"
+                                      << "My.Annual.Report.mp3";
+    QTest::newRow("a leading dot goes") << ".hidden"
+                                        << "hidden.mp3";
+    QTest::newRow("leading dots and spaces go") << " .. notes "
+                                                << "notes.mp3";
+    QTest::newRow("empty") << ""
+                           << "untitled.mp3";
+    QTest::newRow("only dots and spaces") << ". . ."
+                                          << "untitled.mp3";
+}
+
+void TestMp3Output::fileNames()
+{
+    QFETCH(QString, wanted);
+    QFETCH(QString, name);
+    QCOMPARE(mp3FileName(wanted), name);
+}
+
+void TestMp3Output::firstWords_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("six words at most") << "It was a bright cold day in April, and the clocks"
+                                       << "It was a bright cold day";
+    QTest::newRow("punctuation and line breaks become spaces") << "Hello,\n\tworld! (again)"
+                                                               << "Hello world again";
+    QTest::newRow("no path, no leading dot") << "  ../../etc/passwd now"
+                                             << "etc passwd now";
+    QTest::newRow("letters of any script")
+        << QString::fromUtf8("Über café 日本語 text") << QString::fromUtf8("Über café 日本語 text");
+    QTest::newRow("stops before 40 characters")
+        << "Internationalisation and localisation documentation"
+        << "Internationalisation and localisation";
+    QTest::newRow("one very long word is cut")
+        << "Donaudampfschifffahrtsgesellschaftskapitaenswitwe"
+        << "Donaudampfschifffahrtsgesellschaftskapit";
+    QTest::newRow("no words") << "!!! ... ---" << QString();
+    QTest::newRow("empty") << QString() << QString();
+}
+
+void TestMp3Output::firstWords()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, name);
+    QCOMPARE(firstWordsName(text), name);
 }
 
 void TestMp3Output::partialFileIsNewAndFollowsUmask()
