@@ -36,7 +36,7 @@ namespace {
 void showDone(const QString& outputPath)
 {
     Dialogs::Message done{DoneMessage, applicationTitle()};
-    done.detail = outputPath;
+    done.detail = QFileInfo(outputPath).absoluteFilePath();
     done.actionButton = OpenFolderButton;
     if (dialogs().message(done) == Dialogs::Answer::Action)
         dialogs().openUrl(QUrl::fromLocalFile(QFileInfo(outputPath).absolutePath()));

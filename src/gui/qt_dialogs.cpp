@@ -44,9 +44,13 @@ Dialogs::Answer QtDialogs::message(const Message& message)
     box.setTextFormat(Qt::PlainText);
     if (!message.detail.isEmpty()) {
         box.setInformativeText(toDisplayText(message.detail));
-        // The detail may be a file name, which must show as it is, never as markup.
-        for (QLabel* label : box.findChildren<QLabel*>())
+        // The detail may be a file name, which must show as it is, never as markup, and on
+        // one line, not broken inside a folder's name.
+        for (QLabel* label : box.findChildren<QLabel*>()) {
             label->setTextFormat(Qt::PlainText);
+            if (label->text() == box.informativeText())
+                label->setWordWrap(false);
+        }
     }
     QPushButton* action = nullptr;
     if (!message.actionButton.isEmpty())

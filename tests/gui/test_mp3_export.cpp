@@ -5,6 +5,7 @@
 #include "gui/conversion_progress.h"
 #include "gui/main_window.h"
 #include "gui/mp3_conversion.h"
+#include "gui/qt_dialogs.h"
 #include "support/audio_files.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_env.h"
@@ -12,13 +13,16 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QtTest>
 
 using namespace lectorix;
@@ -89,6 +93,8 @@ private slots:
     void withoutPdf();
     void doneSaysWhere_data();
     void doneSaysWhere();
+    void realDoneBox_data();
+    void realDoneBox();
 };
 
 void TestMp3Export::initTestCase()
@@ -217,6 +223,41 @@ void TestMp3Export::doneSaysWhere()
         QVERIFY2(text.startsWith(name + QLatin1Char('\n')), qPrintable(text));
         QVERIFY2(!text.contains(QStringLiteral("part")), qPrintable(text));
     }
+}
+
+void TestMp3Export::realDoneBox_data()
+{
+    QTest::addColumn<QString>("click");
+    QTest::addColumn<Dialogs::Answer>("answer");
+    QTest::newRow("Open Folder") << OpenFolderButton << Dialogs::Answer::Action;
+    QTest::newRow("OK") << QStringLiteral("OK") << Dialogs::Answer::Ok;
+}
+
+// The real message box: the path beneath "Done." as it is (never markup), and the button
+// that opens the folder telling itself apart from OK.
+void TestMp3Export::realDoneBox()
+{
+    QFETCH(QString, click);
+    QFETCH(Dialogs::Answer, answer);
+    const QString path = QStringLiteral("/home/me/<b>Moby</b> & Dick.mp3");
+    QString shownPath;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        for (QLabel* label : box->findChildren<QLabel*>())
+            if (label->text() == path && label->textFormat() == Qt::PlainText)
+                shownPath = label->text();
+        for (QAbstractButton* button : box->buttons())
+            if (button->text().remove(QLatin1Char('&')) == click)
+                button->click();
+    });
+    QtDialogs real;
+    Dialogs::Message done{DoneMessage, QStringLiteral("Lectorix")};
+    done.detail = path;
+    done.actionButton = OpenFolderButton;
+    QCOMPARE(real.message(done), answer);
+    QCOMPARE(shownPath, path);
 }
 
 QTEST_MAIN(TestMp3Export)
