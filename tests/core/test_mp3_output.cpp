@@ -18,8 +18,6 @@ class TestMp3Output : public QObject
 private slots:
     void outputPath_data();
     void outputPath();
-    void fileNames_data();
-    void fileNames();
     void firstWords_data();
     void firstWords();
     void partialFileIsNewAndFollowsUmask();
@@ -69,39 +67,12 @@ void TestMp3Output::outputPath()
     QCOMPARE(mp3OutputPath(pdf, folder, option1, option2), mp3);
 }
 
-void TestMp3Output::fileNames_data()
-{
-    QTest::addColumn<QString>("wanted");
-    QTest::addColumn<QString>("name");
-    QTest::newRow("a plain name") << "Book"
-                                  << "Book.mp3";
-    QTest::newRow("dots inside stay") << "My.Annual.Report"
-                                      << "My.Annual.Report.mp3";
-    QTest::newRow("a leading dot goes") << ".hidden"
-                                        << "hidden.mp3";
-    QTest::newRow("leading dots and spaces go") << " .. notes "
-                                                << "notes.mp3";
-    QTest::newRow("empty") << ""
-                           << "untitled.mp3";
-    QTest::newRow("only dots and spaces") << ". . ."
-                                          << "untitled.mp3";
-}
-
-void TestMp3Output::fileNames()
-{
-    QFETCH(QString, wanted);
-    QFETCH(QString, name);
-    QCOMPARE(mp3FileName(wanted), name);
-}
-
 void TestMp3Output::firstWords_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("name");
     QTest::newRow("six words at most") << "It was a bright cold day in April, and the clocks"
                                        << "It was a bright cold day";
-    QTest::newRow("punctuation and line breaks become spaces") << "Hello,\n\tworld! (again)"
-                                                               << "Hello world again";
     QTest::newRow("no path, no leading dot") << "  ../../etc/passwd now"
                                              << "etc passwd now";
     QTest::newRow("letters of any script")
@@ -113,7 +84,6 @@ void TestMp3Output::firstWords_data()
         << "Donaudampfschifffahrtsgesellschaftskapitaenswitwe"
         << "Donaudampfschifffahrtsgesellschaftskapit";
     QTest::newRow("no words") << "!!! ... ---" << QString();
-    QTest::newRow("empty") << QString() << QString();
 }
 
 void TestMp3Output::firstWords()
