@@ -49,8 +49,6 @@ private slots:
             << Pace{100000, {{1, 300}}, 1000, 250, 600} << 0.05 << 2;
         QTest::newRow("a voice slow to start")
             << Pace{100000, {{0.01, 100}, {1, 300}}, 1000, 500, 1} << 0.10 << 1;
-        QTest::newRow("one lane of two ends first")
-            << Pace{100000, {{0.8, 600}, {1, 300}}, 1000, 500, 200} << 0.35 << 2;
         QTest::newRow("a short text") << Pace{2000, {{1, 300}}, 200, 100, 1} << 0.10 << 1;
     }
 

@@ -5,20 +5,16 @@
 #include "core/conversion/conversion_job.h"
 #include "gui/main_window.h"
 #include "gui/mp3_conversion.h"
-#include "gui/qt_dialogs.h"
 #include "support/audio_files.h"
 #include "support/test_env.h"
 #include "support/window_fixture.h"
 
 #include <QDirIterator>
-#include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTimer>
 #include <QtTest>
 
 using namespace lectorix;
@@ -38,6 +34,34 @@ QStringList shownOf(const test::ScriptedDialogs& dialogs, Shown::Kind kind, bool
     return texts;
 }
 
+// What the user saw of the progress dialog: its texts, and whether it was still on screen
+// when the end was shown.
+struct Watched
+{
+    QStringList progressTexts;
+    bool progressShownAtEnd = false;
+};
+
+// Clicks "Save Audio As MP3" and lets what it starts run to its end.
+Watched clickSave(test::WindowFixture& f)
+{
+    Watched watched;
+    f.dialogs.setOnMessage([&](const Dialogs::Message&) {
+        auto* progress = f.form.findChild<QProgressDialog*>();
+        watched.progressShownAtEnd = progress && progress->isVisible();
+    });
+    f.form.saveMp3Button()->click();
+    if (auto* job = f.form.findChild<ConversionJob*>()) {
+        auto* progress = f.form.findChild<QProgressDialog*>();
+        QObject::connect(job, &ConversionJob::progress, progress,
+                         [&, progress] { watched.progressTexts << progress->labelText(); });
+    }
+    if (!test::waitUntilIdle(f.form))
+        qWarning("the conversion did not end");
+    f.dialogs.setOnMessage(nullptr);
+    return watched;
+}
+
 } // namespace
 
 class TestMp3Export : public QObject
@@ -48,8 +72,6 @@ private slots:
     void initTestCase() { test::ignoreBrokenPipes(); }
     void save_data();
     void save();
-    void realDoneBox_data();
-    void realDoneBox();
 };
 
 void TestMp3Export::save_data()
@@ -98,20 +120,7 @@ void TestMp3Export::save()
     if (!name.isEmpty())
         f.dialogs.setNextFileName(home + name);
     f.dialogs.setNextAnswer(openFolder ? Dialogs::Answer::Action : Dialogs::Answer::Ok);
-    QStringList progressTexts;
-    bool progressShownAtEnd = false;
-    f.dialogs.setOnMessage([&](const Dialogs::Message&) {
-        auto* progress = f.form.findChild<QProgressDialog*>();
-        progressShownAtEnd = progress && progress->isVisible();
-    });
-
-    f.form.saveMp3Button()->click();
-    if (auto* job = f.form.findChild<ConversionJob*>()) {
-        auto* progress = f.form.findChild<QProgressDialog*>();
-        connect(job, &ConversionJob::progress, progress,
-                [&, progress] { progressTexts << progress->labelText(); });
-    }
-    QVERIFY(test::waitUntilIdle(f.form));
+    const Watched watched = clickSave(f);
 
     for (QString& path : asked)
         path.prepend(home);
@@ -133,42 +142,12 @@ void TestMp3Export::save()
     QCOMPARE(shownOf(f.dialogs, Shown::Url, false),
              openFolder ? QStringList{QUrl::fromLocalFile(QDir::homePath()).toString()}
                         : QStringList());
-    QVERIFY(!progressShownAtEnd);
-    QVERIFY(!progressTexts.isEmpty());
-    for (const QString& shown : progressTexts) {
+    QVERIFY(!watched.progressShownAtEnd);
+    QVERIFY(!watched.progressTexts.isEmpty());
+    for (const QString& shown : watched.progressTexts) {
         QVERIFY2(shown.startsWith((pdf.isEmpty() ? mp3 : pdf) + '\n'), qPrintable(shown));
         QVERIFY2(!shown.contains("part"), qPrintable(shown));
     }
-}
-
-void TestMp3Export::realDoneBox_data()
-{
-    QTest::addColumn<QString>("click");
-    QTest::addColumn<Dialogs::Answer>("answer");
-    QTest::newRow("Open Folder") << OpenFolderButton << Dialogs::Answer::Action;
-    QTest::newRow("OK") << QStringLiteral("OK") << Dialogs::Answer::Ok;
-}
-
-// The real box: the path beneath "Done." as it is, never markup; its button apart from OK.
-void TestMp3Export::realDoneBox()
-{
-    QFETCH(QString, click);
-    QFETCH(Dialogs::Answer, answer);
-    const QString path = QStringLiteral("/home/me/<b>Moby</b> & Dick.mp3");
-    bool pathShown = false;
-    QTimer::singleShot(0, [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        for (QLabel* label : box ? box->findChildren<QLabel*>() : QList<QLabel*>())
-            pathShown |= label->text() == path && label->textFormat() == Qt::PlainText;
-        for (QAbstractButton* button : box ? box->buttons() : QList<QAbstractButton*>())
-            if (button->text().remove('&') == click)
-                button->click();
-    });
-    Dialogs::Message done{DoneMessage, QStringLiteral("Lectorix")};
-    done.detail = path;
-    done.actionButton = OpenFolderButton;
-    QCOMPARE(QtDialogs().message(done), answer);
-    QVERIFY(pathShown);
 }
 
 QTEST_MAIN(TestMp3Export)
