@@ -1,12 +1,12 @@
 #include "gui/qt_dialogs.h"
 
-#include <QPushButton>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QStringList>
 
