@@ -62,15 +62,6 @@ QString stageText(const ConversionProgress& progress)
     return QString();
 }
 
-std::optional<int> secondsLeft(double elapsedSeconds, double fraction)
-{
-    if (!(fraction > 0.02) || !(elapsedSeconds >= 0))
-        return std::nullopt;
-    if (fraction >= 1.0)
-        return 0;
-    return int(std::lround(elapsedSeconds * (1.0 - fraction) / fraction));
-}
-
 QString durationText(int seconds)
 {
     const int hours = seconds / 3600;
@@ -105,6 +96,7 @@ void TerminalProgress::startDocument(const QString& shownName, int document, int
     m_document = document;
     m_documents = documents;
     m_clock.start();
+    m_timeLeft = TimeLeftEstimate();
     m_lastLine.clear();
 }
 
@@ -112,9 +104,12 @@ void TerminalProgress::update(const ConversionProgress& progress)
 {
     if (!m_enabled)
         return;
-    const double elapsed = double(m_clock.elapsed()) / 1000.0;
-    const QString line = progressLine(m_name, m_document, m_documents, progress,
-                                      secondsLeft(elapsed, progress.fraction), terminalWidth());
+    m_timeLeft.update(progress, m_clock.elapsed());
+    std::optional<int> secondsLeft;
+    if (const std::optional<qint64> left = m_timeLeft.secondsLeft())
+        secondsLeft = int(*left);
+    const QString line =
+        progressLine(m_name, m_document, m_documents, progress, secondsLeft, terminalWidth());
     if (line == m_lastLine && m_shown)
         return;
     m_lastLine = line;

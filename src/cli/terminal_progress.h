@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/conversion/conversion_job.h"
+#include "core/conversion/time_left.h"
 
 #include <QElapsedTimer>
 #include <QString>
@@ -17,10 +18,6 @@ QString quotedName(const QString& name);
 
 // "extracting text", "speaking part 3 of 12", "encoding part 3 of 12", "joining the parts".
 QString stageText(const ConversionProgress& progress);
-
-// The seconds left after elapsedSeconds when fraction of the work is done; none while too
-// little is done (2% or less) for the estimate to mean anything.
-std::optional<int> secondsLeft(double elapsedSeconds, double fraction);
 
 // "0:09", "4:07", "1:05:03".
 QString durationText(int seconds);
@@ -60,6 +57,7 @@ private:
     int m_document = 0;
     int m_documents = 0;
     QElapsedTimer m_clock;
+    TimeLeftEstimate m_timeLeft;
     QString m_lastLine;
 };
 

@@ -1,5 +1,7 @@
 #include "gui/conversion_progress.h"
 
+#include <QLabel>
+
 #include <cmath>
 
 namespace lectorix {
@@ -17,8 +19,9 @@ QString duration(qint64 seconds)
 
 } // namespace
 
-ConversionProgressDialog::ConversionProgressDialog(ConversionJob* job, QWidget* parent)
-    : QProgressDialog(parent)
+ConversionProgressDialog::ConversionProgressDialog(ConversionJob* job, const QString& documentName,
+                                                   QWidget* parent)
+    : QProgressDialog(parent), m_documentName(documentName)
 {
     setObjectName(QStringLiteral("conversionProgress"));
     setWindowTitle(QStringLiteral("Save Audio As MP3"));
@@ -28,20 +31,32 @@ ConversionProgressDialog::ConversionProgressDialog(ConversionJob* job, QWidget* 
     setAutoClose(false);
     setAutoReset(false);
     setMinimumWidth(420);
-    setLabelText(describe({}, std::nullopt));
+    // The document's name shows as it is, never as markup.
+    auto* label = new QLabel(this);
+    label->setTextFormat(Qt::PlainText);
+    setLabel(label);
+    setLabelText(describe(m_documentName, {}, std::nullopt));
     m_clock.start();
     connect(job, &ConversionJob::progress, this, &ConversionProgressDialog::show);
     connect(this, &QProgressDialog::canceled, job, &ConversionJob::cancel);
-    connect(job, &ConversionJob::finished, this, &QObject::deleteLater);
+}
+
+void ConversionProgressDialog::dismiss()
+{
+    reset(); // stops the timer that would show it
+    hide();
+    deleteLater();
 }
 
 void ConversionProgressDialog::show(const ConversionProgress& progress)
 {
+    m_timeLeft.update(progress, m_clock.elapsed());
     setValue(int(std::lround(progress.fraction * BarSteps)));
-    setLabelText(describe(progress, estimateSecondsLeft(m_clock.elapsed(), progress.fraction)));
+    setLabelText(describe(m_documentName, progress, m_timeLeft.secondsLeft()));
 }
 
-QString ConversionProgressDialog::describe(const ConversionProgress& progress,
+QString ConversionProgressDialog::describe(const QString& documentName,
+                                           const ConversionProgress& progress,
                                            std::optional<qint64> secondsLeft)
 {
     QString stage;
@@ -50,9 +65,7 @@ QString ConversionProgressDialog::describe(const ConversionProgress& progress,
         stage = QStringLiteral("Extracting the text");
         break;
     case ConversionStage::Speaking:
-        stage = QStringLiteral("Speaking and encoding part %1 of %2")
-                    .arg(progress.piece)
-                    .arg(progress.pieces);
+        stage = QStringLiteral("Speaking and encoding");
         break;
     case ConversionStage::Encoding:
         stage = QStringLiteral("Finishing the MP3");
@@ -63,15 +76,7 @@ QString ConversionProgressDialog::describe(const ConversionProgress& progress,
     }
     if (secondsLeft)
         stage += QStringLiteral(" - about %1 left").arg(duration(*secondsLeft));
-    return stage;
-}
-
-std::optional<qint64> ConversionProgressDialog::estimateSecondsLeft(qint64 elapsedMs,
-                                                                    double fraction)
-{
-    if (fraction < 0.02 || fraction >= 1.0)
-        return std::nullopt;
-    return qint64(std::lround(elapsedMs / 1000.0 * (1.0 - fraction) / fraction));
+    return documentName + QLatin1Char('\n') + stage;
 }
 
 } // namespace lectorix

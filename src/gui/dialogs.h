@@ -14,7 +14,7 @@ class Dialogs
 public:
     enum class Icon { None, Information, Warning, Critical, Question };
     enum class Buttons { Ok, YesNo, YesNoCancel };
-    enum class Answer { Ok, Yes, No, Cancel };
+    enum class Answer { Ok, Yes, No, Cancel, Action };
 
     struct Message
     {
@@ -22,6 +22,11 @@ public:
         QString title;
         Icon icon = Icon::None;
         Buttons buttons = Buttons::Ok;
+        // Shown beneath the text, smaller (a path, a detail); empty for none.
+        QString detail{};
+        // A button beside the others that does something for the message ("Open Folder"); its
+        // answer is Action. Empty for none.
+        QString actionButton{};
     };
 
     struct Input
@@ -37,6 +42,7 @@ public:
         QString title;
         QString filter; // classic "Name (*.ext)|*.ext|..." form
         QString initialFolder;
+        QString fileName{}; // proposed in initialFolder by a save dialog; empty for none
     };
 
     virtual ~Dialogs() = default;

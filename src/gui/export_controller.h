@@ -17,10 +17,13 @@ public:
 
     // "Save Audio As MP3": turns the whole PDF named in the PDF box into one MP3 file, spoken with
     // the voice, volume and rate of the window, written to the output folder (saveToFolderOption)
-    // or beside the PDF. It starts a ConversionJob and returns at once; the window stays usable,
-    // reading aloud included, and the job's end shows "Done." or what failed. savingFile is set
-    // until then, so a second conversion is refused. Closing the window meanwhile stops the
-    // running tool and removes the working files and the unfinished MP3.
+    // or beside the PDF. With no PDF named it saves the text of the box instead, under a name
+    // asked with a save dialog that proposes the text's first words; with no text either it
+    // says there is nothing to save. It starts a ConversionJob and returns at once; the window
+    // stays usable, reading aloud included, and the job's end closes the progress dialog and
+    // shows "Done." with the MP3's path and an "Open Folder" button, or what failed.
+    // savingFile is set until then, so a second conversion is refused. Closing the window
+    // meanwhile stops the running tool and removes the working files and the unfinished MP3.
     void saveAudioAsMp3();
 
     bool savingFile() const { return m_savingFile; }

@@ -21,20 +21,36 @@
 #include "gui/voice_setup.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
 #include <QRadioButton>
+#include <QUrl>
 
 namespace lectorix {
 
 namespace {
 
+// "Done." with where the MP3 went, and a button that opens its folder as the desktop opens
+// folders.
+void showDone(const QString& outputPath)
+{
+    Dialogs::Message done{DoneMessage, applicationTitle()};
+    done.detail = QFileInfo(outputPath).absoluteFilePath();
+    done.actionButton = OpenFolderButton;
+    if (dialogs().message(done) == Dialogs::Answer::Action)
+        dialogs().openUrl(QUrl::fromLocalFile(QFileInfo(outputPath).absolutePath()));
+}
+
 // The conversion's end, back in the window: pointer, message, and the flag that refuses a
 // second conversion and slider moves meanwhile.
-void conversionFinished(MainWindow& form, const QString& pdfPath, const QString& encoder,
+void conversionFinished(MainWindow& form, const ConversionRequest& request,
                         const ConversionResult& result)
 {
     Guard g("Form1", "PushButton8_Click");
-    g(228, [&] { removeLauncher(encoder); });
+    g(228, [&] { removeLauncher(request.encoder); });
     g(234, [&] { form.setMousePointer(MainWindow::PointerDefault); });
     // A window that is closing shows no more messages, and a password prompt just cancelled
     // needs none after it.
@@ -44,37 +60,111 @@ void conversionFinished(MainWindow& form, const QString& pdfPath, const QString&
         QString message = result.message;
         if (result.outcome == ConversionOutcome::Protected ||
             result.outcome == ConversionOutcome::Missing)
-            message = noTextMessage(pdfPath, result.outcome);
+            message = noTextMessage(request.sourcePdf, result.outcome);
         if (g.test(236, [&] { return !message.trimmed().isEmpty(); }))
             g(238, [&] { showMessage(message); });
         else
-            g(240, [] { showMessage(DoneMessage); });
+            g(240, [&] { showDone(request.outputPath); });
     }
     g(244, [&] { form.exporting().setSavingFile(false); });
 }
 
+// Where the text of the box goes: asked with a save dialog that proposes its first words, in
+// the output folder when that is chosen and exists. Empty when the user cancelled. The name
+// is never empty and never hidden, whatever was typed.
+QString askMp3ForText(const MainWindow& form, const QString& text)
+{
+    const QString outputFolder = form.outputFolderEdit()->text();
+    Dialogs::FileRequest request;
+    request.title = QStringLiteral("Save Audio As MP3");
+    request.filter = Mp3FileFilter;
+    request.initialFolder = form.saveToFolderOption()->isChecked() && isFolder(outputFolder)
+                                ? outputFolder
+                                : QDir::homePath();
+    request.fileName = mp3FileName(firstWordsName(text));
+    const QString chosen = dialogs().saveFile(request);
+    if (chosen.isEmpty())
+        return QString();
+    QString name = fileNameOf(chosen);
+    if (name.endsWith(QStringLiteral(".mp3"), Qt::CaseInsensitive))
+        name.chop(4);
+    return folderOf(chosen) + mp3FileName(name);
+}
+
+void runConversion(MainWindow& form, const ConversionRequest& request,
+                   const QString& documentName);
+
+// The encoder, voice and job of a request whose document and output are set; the job runs
+// on its own and its end comes back to conversionFinished.
+void startConversion(MainWindow& form, Guard& g, ConversionRequest request,
+                     const QString& documentName)
+{
+    // The encoder launcher: one already in {TEMP} is used as it is.
+    QByteArray encoderImage;
+    g(
+        162, [&] { request.encoder = tempPath(QStringLiteral("lame")); },
+        [&] { encoderImage = customResource(103); });
+    shareLaunchers();
+    if (g.test(164, [&] { return !fileExists(request.encoder); }))
+        g(166, [&] { writeFileIfMissing(encoderImage, request.encoder, true); });
+    if (request.encoder.isEmpty())
+        request.encoder = QStringLiteral("lame");
+    request.voice = chosenVoice(form);
+    request.verbatim = readsVerbatim();
+
+    runConversion(form, request, documentName);
+}
+
 // Runs the conversion; a PDF that needs a password is converted again with the one the user
 // gives, until it opens or the user cancels (PdfPasswords).
-void startConversion(MainWindow& form, const ConversionRequest& request)
+void runConversion(MainWindow& form, const ConversionRequest& request, const QString& documentName)
 {
     auto* job = new ConversionJob(request, &form);
     reportFailuresOf(*job);
-    QObject::connect(job, &ConversionJob::finished, &form,
-                     [&form, job](const ConversionResult& result) {
-                         job->deleteLater();
-                         ConversionRequest again = job->request();
-                         const std::optional<QString> next = form.documents().passwords().afterTry(
-                             again.sourcePdf, again.password, result.outcome);
-                         if (next) {
-                             again.password = *next;
-                             startConversion(form, again);
-                             return;
-                         }
-                         conversionFinished(form, again.sourcePdf, again.encoder, result);
-                     });
+    QPointer<ConversionProgressDialog> progress =
+        new ConversionProgressDialog(job, documentName, &form);
+    QObject::connect(
+        job, &ConversionJob::finished, &form,
+        [&form, job, progress, documentName](const ConversionResult& result) {
+            // Gone before the end is shown, so no Cancel is left behind it.
+            if (progress)
+                progress->dismiss();
+            job->deleteLater();
+            ConversionRequest again = job->request();
+            const std::optional<QString> next =
+                form.documents().passwords().afterTry(again.sourcePdf, again.password,
+                                                      result.outcome);
+            if (next) {
+                again.password = *next;
+                runConversion(form, again, documentName);
+                return;
+            }
+            conversionFinished(form, again, result);
+        });
     QObject::connect(job, &ConversionJob::renderingFailed, &form, &reportRenderingFailure);
-    new ConversionProgressDialog(job, &form); // goes when the job ends
     job->start();
+}
+
+// "Save Audio As MP3" with no PDF named: the text of the box, when there is any, to an MP3
+// the user names.
+void saveBoxText(MainWindow& form, Guard& g)
+{
+    const QString text = form.textToReadEdit()->toPlainText();
+    if (text.trimmed().isEmpty()) {
+        showMessage(NothingToSaveMessage);
+        form.exporting().setSavingFile(false);
+        return;
+    }
+    ConversionRequest request;
+    request.outputPath = askMp3ForText(form, text);
+    if (request.outputPath.isEmpty()) {
+        form.exporting().setSavingFile(false);
+        return;
+    }
+    request.sourceText = text;
+    request.sourceName = fileNameOf(request.outputPath);
+    g(108, [&] { form.setMousePointer(MainWindow::PointerBusy); });
+    startConversion(form, g, request, request.sourceName);
 }
 
 } // namespace
@@ -90,6 +180,10 @@ void ExportController::saveAudioAsMp3()
     // What the window shows at the click is taken once: editing the boxes while the
     // conversion runs changes neither the document, nor its name, nor its folder.
     const QString pdfPath = form.pdfPathEdit()->text();
+    if (pdfPath.trimmed().isEmpty()) {
+        saveBoxText(form, g);
+        return;
+    }
     const QString outputFolder = form.outputFolderEdit()->text();
     const bool saveToFolder = form.saveToFolderOption()->isChecked();
     const bool saveBesidePdf = form.saveBesidePdfOption()->isChecked();
@@ -115,20 +209,7 @@ void ExportController::saveAudioAsMp3()
     g(168, [&] {
         request.outputPath = mp3OutputPath(pdfPath, outputFolder, saveToFolder, saveBesidePdf);
     });
-    // The encoder launcher: one already in {TEMP} is used as it is.
-    QByteArray encoderImage;
-    g(
-        162, [&] { request.encoder = tempPath(QStringLiteral("lame")); },
-        [&] { encoderImage = customResource(103); });
-    shareLaunchers();
-    if (g.test(164, [&] { return !fileExists(request.encoder); }))
-        g(166, [&] { writeFileIfMissing(encoderImage, request.encoder, true); });
-    if (request.encoder.isEmpty())
-        request.encoder = QStringLiteral("lame");
-    request.voice = chosenVoice(form);
-    request.verbatim = readsVerbatim();
-
-    startConversion(form, request);
+    startConversion(form, g, request, fileNameOf(pdfPath));
 }
 
 } // namespace lectorix

@@ -8,5 +8,9 @@ namespace lectorix {
 inline const QString FolderMissingMessage =
     QStringLiteral("Folder does not exist. Please select another folder.");
 inline const QString DoneMessage = QStringLiteral("Done.");
+inline const QString OpenFolderButton = QStringLiteral("Open Folder");
+inline const QString NothingToSaveMessage =
+    QStringLiteral("There is nothing to save: name a PDF file or type the text to save.");
+inline const QString Mp3FileFilter = QStringLiteral("MP3 Files (*.mp3)|*.mp3|");
 
 } // namespace lectorix

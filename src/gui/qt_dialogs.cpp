@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QStringList>
 
@@ -41,6 +42,19 @@ Dialogs::Answer QtDialogs::message(const Message& message)
     box.setWindowTitle(message.title);
     box.setText(toDisplayText(message.text));
     box.setTextFormat(Qt::PlainText);
+    if (!message.detail.isEmpty()) {
+        box.setInformativeText(toDisplayText(message.detail));
+        // The detail may be a file name, which must show as it is, never as markup, and on
+        // one line, not broken inside a folder's name.
+        for (QLabel* label : box.findChildren<QLabel*>()) {
+            label->setTextFormat(Qt::PlainText);
+            if (label->text() == box.informativeText())
+                label->setWordWrap(false);
+        }
+    }
+    QPushButton* action = nullptr;
+    if (!message.actionButton.isEmpty())
+        action = box.addButton(message.actionButton, QMessageBox::ActionRole);
     switch (message.icon) {
     case Icon::None:
         box.setIcon(QMessageBox::NoIcon);
@@ -73,8 +87,9 @@ Dialogs::Answer QtDialogs::message(const Message& message)
                                            : Answer::Cancel;
     }
     box.setStandardButtons(QMessageBox::Ok);
+    box.setDefaultButton(QMessageBox::Ok);
     box.exec();
-    return Answer::Ok;
+    return action && box.clickedButton() == action ? Answer::Action : Answer::Ok;
 }
 
 std::optional<QString> QtDialogs::input(const Input& input)
@@ -101,8 +116,10 @@ QString QtDialogs::openFile(const FileRequest& request)
 QString QtDialogs::saveFile(const FileRequest& request)
 {
     // Qt's overwrite confirmation stays on: replacing a file should never be a surprise.
-    return QFileDialog::getSaveFileName(m_parent, request.title, request.initialFolder,
-                                        toQtFilter(request.filter));
+    const QString start = request.fileName.isEmpty()
+                              ? request.initialFolder
+                              : request.initialFolder + QLatin1Char('/') + request.fileName;
+    return QFileDialog::getSaveFileName(m_parent, request.title, start, toQtFilter(request.filter));
 }
 
 QString QtDialogs::browseFolder(const QString& prompt, const QString& initialFolder)

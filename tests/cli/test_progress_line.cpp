@@ -45,28 +45,6 @@ private slots:
         QCOMPARE(quotedName(name), shown);
     }
 
-    void timeLeft_data()
-    {
-        QTest::addColumn<double>("elapsed");
-        QTest::addColumn<double>("fraction");
-        QTest::addColumn<int>("secondsLeft"); // -1: no estimate
-        QTest::newRow("nothing done") << 5.0 << 0.0 << -1;
-        QTest::newRow("two percent is too little") << 5.0 << 0.02 << -1;
-        QTest::newRow("just past two percent") << 2.1 << 0.021 << 98;
-        QTest::newRow("half") << 30.0 << 0.5 << 30;
-        QTest::newRow("a quarter") << 60.0 << 0.25 << 180;
-        QTest::newRow("done") << 30.0 << 1.0 << 0;
-        QTest::newRow("more than done") << 30.0 << 1.5 << 0;
-    }
-
-    void timeLeft()
-    {
-        QFETCH(double, elapsed);
-        QFETCH(double, fraction);
-        QFETCH(int, secondsLeft);
-        QCOMPARE(cli::secondsLeft(elapsed, fraction).value_or(-1), secondsLeft);
-    }
-
     void durations_data()
     {
         QTest::addColumn<int>("seconds");

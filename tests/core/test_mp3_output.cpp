@@ -18,6 +18,8 @@ class TestMp3Output : public QObject
 private slots:
     void outputPath_data();
     void outputPath();
+    void firstWords_data();
+    void firstWords();
     void partialFileIsNewAndFollowsUmask();
 };
 
@@ -45,6 +47,14 @@ void TestMp3Output::outputPath_data()
                                  << QStringLiteral("/x.mp3");
     QTest::newRow("no extension") << QStringLiteral("/d/notes") << QString() << false << true
                                   << QStringLiteral("/d/notes.mp3");
+    QTest::newRow("a hidden PDF gives a visible MP3")
+        << QStringLiteral("/d/.draft.pdf") << QString() << false << true
+        << QStringLiteral("/d/draft.mp3");
+    QTest::newRow("a PDF named only its extension")
+        << QStringLiteral("/d/.pdf") << QStringLiteral("/Audio") << true << false
+        << QStringLiteral("/Audio/pdf.mp3");
+    QTest::newRow("a PDF named only dots") << QStringLiteral("/d/...pdf") << QString() << false
+                                           << true << QStringLiteral("/d/untitled.mp3");
 }
 
 void TestMp3Output::outputPath()
@@ -55,6 +65,32 @@ void TestMp3Output::outputPath()
     QFETCH(bool, option2);
     QFETCH(QString, mp3);
     QCOMPARE(mp3OutputPath(pdf, folder, option1, option2), mp3);
+}
+
+void TestMp3Output::firstWords_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("six words at most") << "It was a bright cold day in April, and the clocks"
+                                       << "It was a bright cold day";
+    QTest::newRow("no path, no leading dot") << "  ../../etc/passwd now"
+                                             << "etc passwd now";
+    QTest::newRow("letters of any script")
+        << QString::fromUtf8("Über café 日本語 text") << QString::fromUtf8("Über café 日本語 text");
+    QTest::newRow("stops before 40 characters")
+        << "Internationalisation and localisation documentation"
+        << "Internationalisation and localisation";
+    QTest::newRow("one very long word is cut")
+        << "Donaudampfschifffahrtsgesellschaftskapitaenswitwe"
+        << "Donaudampfschifffahrtsgesellschaftskapit";
+    QTest::newRow("no words") << "!!! ... ---" << QString();
+}
+
+void TestMp3Output::firstWords()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, name);
+    QCOMPARE(firstWordsName(text), name);
 }
 
 void TestMp3Output::partialFileIsNewAndFollowsUmask()

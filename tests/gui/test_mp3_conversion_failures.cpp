@@ -264,7 +264,7 @@ void TestMp3ConversionFailures::cancelFromTheProgressDialog()
     QVERIFY(progress);
     QVERIFY(!progress->isModal());
     QVERIFY(QTest::qWaitFor(
-        [&] { return progress->labelText().startsWith(QStringLiteral("Speaking")); }, 60000));
+        [&] { return progress->labelText().contains(QStringLiteral("\nSpeaking")); }, 60000));
     QTest::qWait(500);
     QVERIFY(progress->value() > 0);
     QVERIFY(form.clearTextButton()->isEnabled());
@@ -282,33 +282,37 @@ void TestMp3ConversionFailures::cancelFromTheProgressDialog()
 void TestMp3ConversionFailures::progressText_data()
 {
     QTest::addColumn<int>("stage");
-    QTest::addColumn<int>("piece");
-    QTest::addColumn<qint64>("elapsedMs");
-    QTest::addColumn<double>("fraction");
+    QTest::addColumn<qint64>("secondsLeft"); // -1: no estimate yet
     QTest::addColumn<QString>("text");
     const int speaking = int(ConversionStage::Speaking);
-    QTest::newRow("extracting, too early to tell")
-        << int(ConversionStage::Extracting) << 0 << qint64(300) << 0.01 << "Extracting the text";
-    QTest::newRow("speaking, a quarter done")
-        << speaking << 2 << qint64(60000) << 0.25
-        << "Speaking and encoding part 2 of 3 - about 3 min 0 s left";
-    QTest::newRow("speaking, nearly done") << speaking << 3 << qint64(90000) << 0.95
-                                           << "Speaking and encoding part 3 of 3 - about 5 s left";
-    QTest::newRow("finishing") << int(ConversionStage::Encoding) << 3 << qint64(100000) << 1.0
-                               << "Finishing the MP3";
+    QTest::newRow("extracting") << int(ConversionStage::Extracting) << qint64(-1)
+                                << "Moby <b>Dick</b>.pdf\nExtracting the text";
+    QTest::newRow("speaking, too early to tell")
+        << speaking << qint64(-1) << "Moby <b>Dick</b>.pdf\nSpeaking and encoding";
+    QTest::newRow("speaking, minutes left")
+        << speaking << qint64(190)
+        << "Moby <b>Dick</b>.pdf\nSpeaking and encoding - about 3 min 10 s left";
+    QTest::newRow("speaking, seconds left")
+        << speaking << qint64(5) << "Moby <b>Dick</b>.pdf\nSpeaking and encoding - about 5 s left";
+    QTest::newRow("joining") << int(ConversionStage::Joining) << qint64(-1)
+                             << "Moby <b>Dick</b>.pdf\nJoining the parts";
+    QTest::newRow("finishing") << int(ConversionStage::Encoding) << qint64(-1)
+                               << "Moby <b>Dick</b>.pdf\nFinishing the MP3";
 }
 
+// The document by its name, the stage without the parts (they run side by side), and the time
+// left once there is an estimate.
 void TestMp3ConversionFailures::progressText()
 {
     QFETCH(int, stage);
-    QFETCH(int, piece);
-    QFETCH(qint64, elapsedMs);
-    QFETCH(double, fraction);
+    QFETCH(qint64, secondsLeft);
     QFETCH(QString, text);
-    const ConversionProgress progress{ConversionStage(stage), piece, 3, fraction};
-    QCOMPARE(ConversionProgressDialog::describe(
-                 progress, ConversionProgressDialog::estimateSecondsLeft(elapsedMs, fraction)),
-             text);
+    const ConversionProgress progress{ConversionStage(stage), 2, 3, 0.5, 50, 100};
+    const std::optional<qint64> left =
+        secondsLeft < 0 ? std::nullopt : std::optional<qint64>(secondsLeft);
+    QCOMPARE(
+        ConversionProgressDialog::describe(QStringLiteral("Moby <b>Dick</b>.pdf"), progress, left),
+        text);
 }
 
 QTEST_MAIN(TestMp3ConversionFailures)

@@ -51,7 +51,10 @@ QList<int> ScriptedDialogs::reportedLines(const QString& procedure) const
 
 Dialogs::Answer ScriptedDialogs::message(const Message& message)
 {
-    m_shown.append({Shown::Message, message.text, message.title, message.icon, message.buttons});
+    Shown s{Shown::Message, message.text, message.title, message.icon, message.buttons};
+    s.detail = message.detail;
+    s.action = message.actionButton;
+    m_shown.append(s);
     if (m_onMessage)
         m_onMessage(message);
     if (!m_answers.isEmpty())
@@ -75,7 +78,11 @@ QString ScriptedDialogs::openFile(const FileRequest& request)
 
 QString ScriptedDialogs::saveFile(const FileRequest& request)
 {
-    m_shown.append({Shown::SaveFile, request.title, request.filter});
+    Shown s{Shown::SaveFile, request.title, request.filter};
+    s.detail = request.fileName.isEmpty()
+                   ? request.initialFolder
+                   : request.initialFolder + QLatin1Char('/') + request.fileName;
+    m_shown.append(s);
     return m_files.isEmpty() ? QString() : m_files.dequeue();
 }
 

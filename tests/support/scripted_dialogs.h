@@ -23,6 +23,8 @@ public:
         Icon icon = Icon::None;
         Buttons buttons = Buttons::Ok;
         bool masked = false;
+        QString detail{}; // a message's text beneath, or the file a save dialog proposed
+        QString action{}; // a message's action button
     };
 
     ScriptedDialogs(); // installs itself as the program's dialogs

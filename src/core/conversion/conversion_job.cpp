@@ -55,12 +55,14 @@ struct ConversionJob::State
     QString partialPath;
     int pieces = 0;
     qint64 totalCharacters = 0;
+    qint64 spokenCharacters = 0;
 
     QString workPath(const QString& name) const { return work->path() + QLatin1Char('/') + name; }
 
     void report(ConversionStage stage, int piece, double fraction)
     {
-        emit q->progress({stage, piece, pieces, qBound(0.0, fraction, 1.0)});
+        emit q->progress(
+            {stage, piece, pieces, qBound(0.0, fraction, 1.0), spokenCharacters, totalCharacters});
     }
     template <typename Body> bool step(ConversionStep which, Body&& body)
     {
@@ -243,6 +245,7 @@ void ConversionJob::State::speakAndEncode(const QString& text)
 void ConversionJob::State::spoken(qint64 characters, int lanesSpoken)
 {
     const double share = 1.0 - ExtractionShare - FinishingShare;
+    spokenCharacters = characters;
     report(ConversionStage::Speaking, qMin(lanesSpoken + 1, pieces),
            ExtractionShare + share * double(characters) / double(qMax<qint64>(1, totalCharacters)));
 }
@@ -330,6 +333,7 @@ void ConversionJob::State::complete()
                                  : refusal);
         return;
     }
+    spokenCharacters = totalCharacters;
     report(ConversionStage::Encoding, pieces, 1.0);
     finish(ConversionOutcome::Done, QString());
 }

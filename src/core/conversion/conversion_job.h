@@ -48,6 +48,10 @@ struct ConversionProgress
     int piece = 0;         // 1-based; 0 while extracting
     int pieces = 0;        // the parts the text is spoken in; 0 until it is cut
     double fraction = 0.0; // of the whole job, 0..1
+    // The characters of the text spoken so far in all parts together, and of the whole text;
+    // both 0 until the text is prepared.
+    qint64 textDone = 0;
+    qint64 textLength = 0;
 };
 
 enum class ConversionOutcome {

@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 
 #include <cerrno>
 #include <cstring>
@@ -13,15 +14,51 @@
 
 namespace lectorix {
 
+namespace {
+
+constexpr int FirstWords = 6;
+constexpr qsizetype FirstWordsLength = 40;
+
+} // namespace
+
+QString mp3FileName(const QString& wanted)
+{
+    QString name = wanted;
+    qsizetype start = 0;
+    while (start < name.size() && (name[start] == QLatin1Char('.') || name[start].isSpace()))
+        ++start;
+    name = name.mid(start).trimmed();
+    if (name.isEmpty())
+        name = QStringLiteral("untitled");
+    return name + QStringLiteral(".mp3");
+}
+
+QString firstWordsName(const QString& text)
+{
+    // Words are runs of letters and digits; everything between them becomes one space, which
+    // also keeps out slashes, control characters and leading dots.
+    static const QRegularExpression word(QStringLiteral("[\\p{L}\\p{N}\\p{M}]+"));
+    QStringList words;
+    qsizetype length = 0;
+    for (auto match = word.globalMatch(text); match.hasNext() && words.size() < FirstWords;) {
+        const QString next = match.next().captured();
+        if (!words.isEmpty() && length + 1 + next.size() > FirstWordsLength)
+            break;
+        length += (words.isEmpty() ? 0 : 1) + next.size();
+        words << next;
+    }
+    return words.join(QLatin1Char(' ')).left(FirstWordsLength);
+}
+
 QString mp3OutputPath(const QString& pdfPath, const QString& outputFolder, bool saveToFolder,
                       bool saveBesidePdf)
 {
-    const QString base = stripExtension(fileNameOf(pdfPath));
-    QString path = shortPath(folderOf(pdfPath)) + QLatin1Char('/') + base + QStringLiteral(".mp3");
+    const QString name = mp3FileName(stripExtension(fileNameOf(pdfPath)));
+    QString path = shortPath(folderOf(pdfPath)) + QLatin1Char('/') + name;
     if (saveToFolder)
-        path = outputFolder + QLatin1Char('/') + base + QStringLiteral(".mp3");
+        path = outputFolder + QLatin1Char('/') + name;
     else if (saveBesidePdf)
-        path = folderOf(pdfPath) + QLatin1Char('/') + base + QStringLiteral(".mp3");
+        path = folderOf(pdfPath) + QLatin1Char('/') + name;
     return normalizeSlashes(path);
 }
 
