@@ -3,6 +3,7 @@
 #include "cli/arguments.h"
 #include "cli/batch_conversion.h"
 #include "cli/interrupt_watch.h"
+#include "cli/library_messages.h"
 #include "cli/password.h"
 #include "cli/saved_choices.h"
 #include "cli/terminal_progress.h"
@@ -16,10 +17,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QTemporaryDir>
 #include <QTimer>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <memory>
 
 using namespace lectorix;
 using namespace lectorix::cli;
@@ -29,30 +33,51 @@ namespace {
 constexpr int ExitFailed = 1;
 constexpr int ExitUsage = 2;
 
+// Set when standard output turned out to be a pipe nobody reads any more.
+bool g_outputClosed = false;
+
 void printError(const QString& message)
 {
-    std::fputs((ProgramName + QStringLiteral(": ") + message + QLatin1Char('\n'))
-                   .toLocal8Bit()
-                   .constData(),
-               stderr);
+    writeAll(messageDescriptor(),
+             (ProgramName + QStringLiteral(": ") + message + QLatin1Char('\n')).toLocal8Bit());
 }
 
 int usageError(const QString& message, const QString& hint = tryHelpText())
 {
     printError(message);
-    std::fputs(hint.toLocal8Bit().constData(), stderr);
+    writeAll(messageDescriptor(), hint.toLocal8Bit());
     return ExitUsage;
 }
 
-// Standard output may be a closed pipe or a full disk; that is a failure, not a success.
+// A full disk is a failure, not a success, and says so. A pipe whose reader has gone (the
+// output piped into head) ends the program quietly instead, as it ends GNU tools.
 int printToStandardOutput(const QString& text)
 {
+    errno = 0;
     std::fputs(text.toLocal8Bit().constData(), stdout);
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        printError(QStringLiteral("write error on standard output"));
+        if (errno == EPIPE)
+            g_outputClosed = true;
+        else
+            printError(QStringLiteral("write error on standard output"));
         return ExitFailed;
     }
     return 0;
+}
+
+// {TEMP} for this run, unless TEMP names one: a private folder below TMPDIR (or /tmp) that
+// goes with everything in it when the converter ends. Run from scripts, perhaps thousands of
+// times, the converter leaves no folder behind; the window's shared folder is not its own.
+std::unique_ptr<QTemporaryDir> useOwnTemporaryFolder()
+{
+    if (!qEnvironmentVariableIsEmpty("TEMP"))
+        return nullptr;
+    auto folder = std::make_unique<QTemporaryDir>(QDir::tempPath() +
+                                                  QStringLiteral("/lectorix-convert-XXXXXX"));
+    if (!folder->isValid())
+        return nullptr; // the shared folder serves instead
+    qputenv("TEMP", QFile::encodeName(folder->path()));
+    return folder;
 }
 
 int listVoices()
@@ -208,6 +233,10 @@ int convertInputs(const Options& options)
 
     InterruptWatch watch;
     TerminalProgress progress(!options.quiet && standardErrorIsTerminal());
+    // What libespeak-ng writes while speaking shows once, below the progress line.
+    const LibraryMessages libraryMessages([&progress](const QByteArray& line) {
+        progress.printMessage(QString::fromLocal8Bit(line) + QLatin1Char('\n'));
+    });
     int exitCode = ExitFailed;
     {
         BatchConversion batch(std::move(inputs), std::move(choices), progress);
@@ -221,13 +250,8 @@ int convertInputs(const Options& options)
     return exitCode;
 }
 
-} // namespace
-
-int main(int argc, char* argv[])
+int run(int argc, char* argv[])
 {
-    // A closed pipe on standard error must not end the program in the middle of a conversion.
-    std::signal(SIGPIPE, SIG_IGN);
-
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
@@ -245,10 +269,26 @@ int main(int argc, char* argv[])
         break;
     }
 
+    const auto temporaryFolder = useOwnTemporaryFolder();
     QCoreApplication app(argc, argv);
     if (options.action == Options::Action::ListVoices)
         return listVoices();
     if (options.action == Options::Action::PrintText)
         return printTexts(options);
     return convertInputs(options);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    // A closed pipe on standard error must not end the program in the middle of a conversion.
+    std::signal(SIGPIPE, SIG_IGN);
+    const int status = run(argc, argv);
+    if (g_outputClosed) {
+        // Everything is cleaned up by now; end as a GNU tool ends at a closed pipe.
+        std::signal(SIGPIPE, SIG_DFL);
+        std::raise(SIGPIPE);
+    }
+    return status;
 }

@@ -1,5 +1,7 @@
 #include "cli/terminal_progress.h"
 
+#include "cli/library_messages.h"
+
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -16,7 +18,7 @@ constexpr char ClearLine[] = "\r\033[K";
 int terminalWidth()
 {
     winsize size{};
-    if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
+    if (::ioctl(messageDescriptor(), TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
         return size.ws_col;
     return 80;
 }
@@ -134,7 +136,7 @@ void TerminalProgress::printMessage(const QString& text)
 
 void TerminalProgress::write(const QByteArray& bytes)
 {
-    writeAll(STDERR_FILENO, bytes);
+    writeAll(messageDescriptor(), bytes);
 }
 
 void writeAll(int descriptor, const QByteArray& bytes)
@@ -154,7 +156,7 @@ void writeAll(int descriptor, const QByteArray& bytes)
 
 bool standardErrorIsTerminal()
 {
-    return ::isatty(STDERR_FILENO) == 1;
+    return ::isatty(messageDescriptor()) == 1;
 }
 
 } // namespace lectorix::cli

@@ -1,5 +1,7 @@
 #include "gui/dialogs.h"
 
+#include "core/process/missing_parts.h"
+
 #include "gui/qt_dialogs.h"
 
 #include "gui/error_report.h"
@@ -44,6 +46,13 @@ void setApplicationTitle(const QString& title)
 Dialogs::Answer showMessage(const QString& text, Dialogs::Buttons buttons, Dialogs::Icon icon)
 {
     return dialogs().message({text, applicationTitle(), icon, buttons});
+}
+
+void openOnDesktop(const QUrl& url)
+{
+    const QString opener = QStringLiteral("xdg-open");
+    if (!dialogs().openUrl(url) && !isInstalled(opener))
+        showMessage(notInstalledMessage(opener));
 }
 
 } // namespace lectorix

@@ -69,4 +69,9 @@ void setApplicationTitle(const QString& title);
 Dialogs::Answer showMessage(const QString& text, Dialogs::Buttons buttons = Dialogs::Buttons::Ok,
                             Dialogs::Icon icon = Dialogs::Icon::None);
 
+// Opens url (a folder or a web page) in the desktop's own program, the way a click the user
+// asked for does. When nothing could open it and xdg-open is missing, says which package
+// brings it: the click would otherwise do nothing visible.
+void openOnDesktop(const QUrl& url);
+
 } // namespace lectorix

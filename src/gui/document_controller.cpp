@@ -160,8 +160,8 @@ void DocumentController::offerSampleFolder()
     });
     if (answer != Dialogs::Answer::Yes)
         return;
-    // Whether a file browser came up is not examined, as with any shell request.
-    g(112, [] { dialogs().openUrl(QUrl::fromLocalFile(samplesFolder())); });
+    // A file browser that could not be started is named only when xdg-open is missing.
+    g(112, [] { openOnDesktop(QUrl::fromLocalFile(samplesFolder())); });
 }
 
 void DocumentController::loadSample()

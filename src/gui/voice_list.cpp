@@ -124,7 +124,7 @@ void VoiceController::openAddVoicesPage()
         QStringLiteral("Would you like to see the voices available for download on the web?");
     if (g.test(100,
                [&] { return showMessage(text, Dialogs::Buttons::YesNo) == Dialogs::Answer::Yes; }))
-        g(102, [] { dialogs().openUrl(addVoicesSearchUrl()); });
+        g(102, [] { openOnDesktop(addVoicesSearchUrl()); });
 }
 
 void VoiceController::refreshVoiceList()

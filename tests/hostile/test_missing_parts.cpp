@@ -22,6 +22,7 @@
 #include <QtTest>
 
 using namespace lectorix;
+using test::ScopedVariable;
 
 namespace {
 
@@ -29,31 +30,6 @@ const QByteArray EarlierMp3 = "an MP3 from an earlier conversion";
 const QString NoPdftotext =
     QStringLiteral("pdftotext is not installed (Debian package poppler-utils).");
 const QString NoLame = QStringLiteral("lame is not installed (Debian package lame).");
-
-// Sets an environment variable for one scope.
-class ScopedVariable
-{
-public:
-    ScopedVariable(const char* name, const QString& value)
-        : m_name(name), m_had(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name))
-    {
-        qputenv(name, QFile::encodeName(value));
-    }
-    ~ScopedVariable()
-    {
-        if (m_had)
-            qputenv(m_name, m_old);
-        else
-            qunsetenv(m_name);
-    }
-    ScopedVariable(const ScopedVariable&) = delete;
-    ScopedVariable& operator=(const ScopedVariable&) = delete;
-
-private:
-    const char* m_name;
-    bool m_had;
-    QByteArray m_old;
-};
 
 QString corpusPdf()
 {

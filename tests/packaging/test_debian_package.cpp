@@ -158,6 +158,24 @@ private slots:
             QVERIFY2(depends.contains(runtime), qPrintable(runtime));
     }
 
+    // What a fresh system may lack and the programs use when it is there; each is named to
+    // the user when it is missing.
+    void recommendsWhatAFreshSystemLacks_data()
+    {
+        QTest::addColumn<QString>("package");
+        QTest::newRow("a sound server to read aloud") << QStringLiteral("pulseaudio");
+        QTest::newRow("CJK fonts' text for pdftotext") << QStringLiteral("poppler-data");
+        QTest::newRow("xdg-open for folders and web pages") << QStringLiteral("xdg-utils");
+    }
+
+    void recommendsWhatAFreshSystemLacks()
+    {
+        QFETCH(QString, package);
+        const QSet<QString> recommends = packageNames(field(QStringLiteral("Recommends")));
+        QVERIFY2(recommends.contains(package), qPrintable(field(QStringLiteral("Recommends"))));
+        QVERIFY(!packageNames(field(QStringLiteral("Depends"))).contains(package));
+    }
+
     void lintianFindsNoFault()
     {
         if (!test::toolInstalled(QStringLiteral("lintian")))

@@ -174,7 +174,8 @@ private slots:
         const ProgramRun validate =
             test::runProgram(QStringLiteral("desktop-file-validate"), {entry});
         QVERIFY2(validate.succeeded(), validate.said());
-        QVERIFY2(!validate.said().contains("error"), validate.said());
+        // Hints included: a menu shows an entry with two main categories twice.
+        QVERIFY2(validate.said().trimmed().isEmpty(), validate.said());
 
         const QHash<QString, QString> keys = desktopEntryKeys(entry);
         const QStringList exec = keys.value(QStringLiteral("Exec")).split(QLatin1Char(' '));
@@ -186,8 +187,7 @@ private slots:
         QVERIFY(listValue(keys.value(QStringLiteral("MimeType")))
                     .contains({QStringLiteral("application/pdf"), QStringLiteral("text/plain")}));
         QVERIFY(listValue(keys.value(QStringLiteral("Categories")))
-                    .contains({QStringLiteral("AudioVideo"), QStringLiteral("Audio"),
-                               QStringLiteral("Accessibility"), QStringLiteral("Office")}));
+                    .contains({QStringLiteral("Utility"), QStringLiteral("Accessibility")}));
         // The icon it names is installed in every size.
         const QString icon = keys.value(QStringLiteral("Icon"));
         for (const QString& size :

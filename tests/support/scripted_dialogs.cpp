@@ -95,7 +95,7 @@ QString ScriptedDialogs::browseFolder(const QString& prompt, const QString& init
 bool ScriptedDialogs::openUrl(const QUrl& url)
 {
     m_shown.append({Shown::Url, url.toString(), QString()});
-    return true;
+    return m_urlsOpen;
 }
 
 } // namespace lectorix::test

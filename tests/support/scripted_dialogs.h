@@ -34,6 +34,8 @@ public:
     void setNextInput(std::optional<QString> text) { m_inputs.enqueue(std::move(text)); }
     void setNextFileName(const QString& path) { m_files.enqueue(path); }
     void setNextFolder(const QString& path) { m_folders.enqueue(path); }
+    // Whether openUrl finds a program that opens what it is given (it does unless told).
+    void setUrlsOpen(bool open) { m_urlsOpen = open; }
     // Runs while a message box is "open", e.g. to click another button meanwhile.
     void setOnMessage(std::function<void(const Message&)> hook) { m_onMessage = std::move(hook); }
 
@@ -59,6 +61,7 @@ private:
     QQueue<QString> m_files;
     QQueue<QString> m_folders;
     std::function<void(const Message&)> m_onMessage;
+    bool m_urlsOpen = true;
 };
 
 } // namespace lectorix::test

@@ -173,7 +173,9 @@ void ExtractionJob::lookForText()
         return;
     }
     if (textIsUnreadable()) {
-        finish(ExtractionOutcome::Unreadable);
+        m_machineFault = missingLanguageDataMessage(m_errorPath);
+        finish(m_machineFault.isEmpty() ? ExtractionOutcome::Unreadable
+                                        : ExtractionOutcome::MachineFault);
         return;
     }
     finish(ExtractionOutcome::Text);

@@ -49,8 +49,8 @@ enum class ExtractionOutcome {
     Unreadable,    // text without enough printable characters: a scanned document
     Missing,       // the PDF does not exist
     Failed,        // the converter could not be run at all
-    MachineFault,  // the converter is not installed, or {TEMP} is full: the detail says
-                   // which, and what to do
+    MachineFault,  // the converter is not installed or lacks its language data, or {TEMP}
+                   // is full: the detail says which, and what to do
     Cancelled,
 };
 

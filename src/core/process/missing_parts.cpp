@@ -4,6 +4,7 @@
 #include "core/files/temp_folder.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStorageInfo>
 
@@ -44,12 +45,28 @@ QString packageOf(const QString& tool)
 {
     if (tool == QLatin1String("pdftotext") || tool == QLatin1String("pdfinfo"))
         return QStringLiteral("poppler-utils");
+    if (tool == QLatin1String("xdg-open"))
+        return QStringLiteral("xdg-utils");
     return tool;
 }
 
 QString notInstalledMessage(const QString& tool)
 {
     return QStringLiteral("%1 is not installed (Debian package %2).").arg(tool, packageOf(tool));
+}
+
+QString missingLanguageDataMessage(const QString& converterLog)
+{
+    // pdftotext says it once per font, maybe after thousands of other lines: read it all.
+    QFile log(converterLog);
+    if (!log.open(QIODevice::ReadOnly))
+        return QString();
+    while (!log.atEnd()) {
+        if (log.readLine().contains("Missing language pack"))
+            return QStringLiteral("pdftotext lacks the language data for this document's fonts "
+                                  "(Debian package poppler-data).");
+    }
+    return QString();
 }
 
 bool isInstalled(const QString& tool)

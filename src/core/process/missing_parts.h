@@ -7,8 +7,8 @@ namespace lectorix {
 // The outside tools the program runs, and what to install when one is missing. Every front
 // end says the same sentence, so a user learns the fix however the tool was asked for.
 
-// The Debian package that brings tool: pdftotext and pdfinfo come with poppler-utils, lame
-// with lame.
+// The Debian package that brings tool: pdftotext and pdfinfo come with poppler-utils,
+// xdg-open with xdg-utils, lame with lame.
 QString packageOf(const QString& tool);
 
 // "pdftotext is not installed (Debian package poppler-utils)."
@@ -23,6 +23,13 @@ bool isInstalled(const QString& tool);
 // not installed; otherwise empty. A program given by any other path is the caller's own
 // choice and is left to fail when run.
 QString missingToolMessage(const QString& program, const QString& tool);
+
+// What to say when pdftotext gave no readable text because it lacks the data for the
+// document's fonts (Chinese, Japanese and Korean ones need poppler-data): the sentence that
+// names the package, when the messages pdftotext wrote into converterLog say so; otherwise
+// empty. Such a document has a text layer; calling it scanned would send the user the wrong
+// way.
+QString missingLanguageDataMessage(const QString& converterLog);
 
 // "There is no room left in FOLDER: ..." when the disk that holds folder is full, or has less
 // room than `needed` bytes (what a write that failed and was removed again wanted), otherwise

@@ -10,6 +10,21 @@
 #include <algorithm>
 #include <cstring>
 
+// libespeak-ng 1.51 (Debian 12's) opens an audio device on every initialisation, whatever the
+// output mode: it connects to the sound server, and without XDG_RUNTIME_DIR leaves a
+// /tmp/pulse-* folder behind, though synchronous output only hands the samples over and the
+// program plays them through its own stream. This definition of pcaudiolib's entry point is
+// the one the dynamic linker binds libespeak-ng's call to: it declines, as on a machine
+// without sound, and synchronous output never asks for the device again. Later releases of
+// espeak-ng open no device for synchronous output and never call it.
+struct audio_object;
+extern "C" __attribute__((visibility("default"))) audio_object*
+create_audio_device_object(const char* /*device*/, const char* /*application*/,
+                           const char* /*description*/)
+{
+    return nullptr;
+}
+
 namespace lectorix::speech::espeak {
 
 namespace {
