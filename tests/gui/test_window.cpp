@@ -79,7 +79,11 @@ private slots:
         const QFont font = control->font();
         QCOMPARE(font.family(), QStringLiteral("Arial"));
         QVERIFY(font.bold());
-        QCOMPARE(font.pointSizeF(), qobject_cast<QPushButton*>(control) ? 11.25 : 9.0);
+        // A push button's caption too wide for it is set smaller (see test_window_size).
+        if (qobject_cast<QPushButton*>(control))
+            QVERIFY(font.pointSizeF() <= 11.25 && font.pointSizeF() >= 8);
+        else
+            QCOMPARE(font.pointSizeF(), 9.0);
     }
 
     // The window shows the table's controls and no others.
@@ -106,8 +110,10 @@ private slots:
     {
         MainWindow form;
         QCOMPARE(form.size(), QSize(1064, 433));
-        QCOMPARE(form.minimumSize(), form.maximumSize());
-        QVERIFY(!(form.windowFlags() & Qt::WindowMaximizeButtonHint));
+        // Resizable, but never smaller than designed.
+        QCOMPARE(form.minimumSize(), QSize(1064, 433));
+        QVERIFY(form.maximumSize().width() > 1064 && form.maximumSize().height() > 433);
+        QVERIFY(form.windowFlags() & Qt::WindowMaximizeButtonHint);
         QCOMPARE(form.palette().color(QPalette::Window), QColor(Qt::white));
         // Down the left column, then down the right one.
         const QStringList expected = {
