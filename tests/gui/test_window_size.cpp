@@ -82,13 +82,13 @@ private slots:
         };
         QCOMPARE(grown("textToReadEdit"), extra);
         QCOMPARE(grown("textFrame"), extra);
-        for (const char* name : {"volumeFrame", "speedFrame", "voiceFrame", "readButton",
-                                 "mp3Frame"}) {
+        for (const char* name :
+             {"volumeFrame", "speedFrame", "voiceFrame", "readButton", "mp3Frame"}) {
             QCOMPARE(moved(name), QPoint(extra.width(), 0));
             QCOMPARE(grown(name), QSize(0, 0));
         }
-        for (const char* name : {"loadTextButton", "saveTextButton", "clearTextButton",
-                                 "loadSampleButton"})
+        for (const char* name :
+             {"loadTextButton", "saveTextButton", "clearTextButton", "loadSampleButton"})
             QCOMPARE(moved(name), QPoint(0, extra.height()));
         for (const char* name : {"helpButton", "pdfFrame", "optionFrame", "pdfPathEdit",
                                  "voiceCombo", "saveMp3Button", "outputFolderEdit"}) {
@@ -199,7 +199,7 @@ private slots:
                     QTest::keyClick(box, Qt::Key_Minus, Qt::ControlModifier);
                 else if (gesture.startsWith(QLatin1String("ctrl+wheel")))
                     sendWheel(box->viewport(),
-                              gesture.endsWith(QLatin1String("down")) ? -120
+                              gesture.endsWith(QLatin1String("down"))   ? -120
                               : gesture.contains(QLatin1String("half")) ? 60
                                                                         : 120,
                               Qt::ControlModifier);
@@ -239,11 +239,10 @@ private slots:
         const int margins = 2 * (style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button) +
                                  style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button));
         const int needed = button->fontMetrics().horizontalAdvance(button->text()) + margins;
-        QVERIFY2(needed <= button->width(),
-                 qPrintable(QStringLiteral("%1 needs %2, has %3")
-                                .arg(button->text())
-                                .arg(needed)
-                                .arg(button->width())));
+        QVERIFY2(needed <= button->width(), qPrintable(QStringLiteral("%1 needs %2, has %3")
+                                                           .arg(button->text())
+                                                           .arg(needed)
+                                                           .arg(button->width())));
         QFont designed = button->font();
         designed.setPointSizeF(11.25);
         const bool fitsDesigned =
