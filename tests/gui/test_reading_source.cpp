@@ -7,6 +7,7 @@
 #include "gui/document_controller.h"
 #include "gui/main_window.h"
 #include "gui/reading_controller.h"
+#include "gui/reading_highlight.h"
 #include "support/drawn_pdf.h"
 #include "support/fake_engine.h"
 #include "support/held_engine.h"
@@ -188,6 +189,32 @@ private slots:
         QVERIFY(test::waitUntilReadingEnds(form));
         QCOMPARE(engine.queued(), expected);
         QVERIFY(w.dialogs.shown().isEmpty());
+        QCOMPARE(box->toPlainText(), text);
+    }
+
+    // While the reading goes on from the text box, the word heard is shown in the box as long
+    // as the box holds it; past the box's last page nothing is marked.
+    void theHighlightFollowsWhileTheBoxHoldsTheText()
+    {
+        BookWindow w;
+        QVERIFY(w.open());
+        MainWindow& form = w.form;
+        QPlainTextEdit* box = form.textToReadEdit();
+        const QString text = box->toPlainText();
+        test::HeldEngine engine;
+        putCursor(box, text.indexOf(sentence(99)));
+        form.documents().setUseTextBox(true);
+        form.readButton()->click();
+        QTRY_VERIFY_WITH_TIMEOUT(spokenBy(engine, QStringLiteral("voice1")).size() >= 3, 60000);
+        const ReadingHighlight* highlight = form.reading().highlight();
+        engine.word = {1, 13, 5}; // "names" in the sentence of page 100
+        const qsizetype onPage100 = text.indexOf(sentence(100));
+        QTRY_COMPARE(highlight->word(), (TextRange{onPage100 + 13, 5}));
+        QCOMPARE(highlight->sentence(), (TextRange{onPage100, sentence(100).size()}));
+        engine.word = {2, 13, 5}; // page 101: beyond the box
+        QTest::qWait(300);
+        QCOMPARE(highlight->word(), (TextRange{onPage100 + 13, 5}));
+        form.reading().stop();
         QCOMPARE(box->toPlainText(), text);
     }
 
