@@ -1,5 +1,5 @@
 // The window made larger: the text box grows and the other controls keep their places, nothing
-// overlaps, the size and the text box's zoom outlive the window, and every caption fits.
+// overlaps, and the size and the text box's zoom outlive the window.
 
 #include "core/settings/settings.h"
 #include "core/settings/settings_keys.h"
@@ -14,7 +14,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QStyleOptionButton>
 #include <QWheelEvent>
 #include <QtTest>
 
@@ -216,40 +215,6 @@ private slots:
         MainWindow again;
         QVERIFY(again.startUp());
         QCOMPARE(again.textToReadEdit()->font().pointSizeF(), 9.0 + zoom);
-    }
-
-    // Every push button shows its whole caption with the style's margins around it, in the
-    // window's type or, where that is too wide for the button, a smaller one; the button keeps
-    // its designed place and size.
-    void captionsFit_data()
-    {
-        QTest::addColumn<QString>("name");
-        for (const ControlRow& row : windowLayout())
-            if (row.kind == ControlKind::Button)
-                QTest::newRow(row.name) << QString::fromUtf8(row.name);
-    }
-    void captionsFit()
-    {
-        QFETCH(QString, name);
-        MainWindow form;
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-        auto* button = form.findChild<QPushButton*>(name);
-        const QStyle* style = button->style();
-        const int margins = 2 * (style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button) +
-                                 style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button));
-        const int needed = button->fontMetrics().horizontalAdvance(button->text()) + margins;
-        QVERIFY2(needed <= button->width(), qPrintable(QStringLiteral("%1 needs %2, has %3")
-                                                           .arg(button->text())
-                                                           .arg(needed)
-                                                           .arg(button->width())));
-        QFont designed = button->font();
-        designed.setPointSizeF(11.25);
-        const bool fitsDesigned =
-            QFontMetrics(designed).horizontalAdvance(button->text()) + margins <= button->width();
-        QCOMPARE(button->font().pointSizeF() == 11.25, fitsDesigned);
-        QVERIFY(button->font().pointSizeF() >= 8);
-        QVERIFY(button->font().bold());
     }
 };
 
