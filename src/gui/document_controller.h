@@ -73,6 +73,10 @@ public:
     // the box the source.
     void textBoxLeft(Qt::FocusReason reason);
 
+signals:
+    // The text box was filled with the text of the PDF at pdfPath, as its extraction gave it.
+    void pdfTextShown(const QString& pdfPath);
+
 private:
     void offerSampleFolder();
 

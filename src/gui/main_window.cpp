@@ -15,6 +15,7 @@
 #include "gui/voice_list.h"
 #include "gui/volume_rate.h"
 #include "gui/window_layout.h"
+#include "gui/window_sizing.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -27,6 +28,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QStyle>
 
 namespace lectorix {
 
@@ -37,6 +39,20 @@ void fitCaption(QWidget* control)
 {
     const QSize hint = control->sizeHint();
     control->resize(qMax(control->width(), hint.width()), qMax(control->height(), hint.height()));
+}
+
+// A caption that, with the style's margins, is wider than its push button is set in a smaller
+// type (not below 8 points): the button keeps its designed place and size.
+void fitButtonCaption(QPushButton* button)
+{
+    const QStyle* style = button->style();
+    const int margins = 2 * (style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button) +
+                             style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button));
+    QFont font = button->font();
+    while (font.pointSizeF() > 8 &&
+           QFontMetrics(font).horizontalAdvance(button->text()) + margins > button->width())
+        font.setPointSizeF(font.pointSizeF() - 0.25);
+    button->setFont(font);
 }
 
 QSlider* makeSlider(const ControlRow& row)
@@ -104,7 +120,8 @@ template <typename T> void findControl(const QWidget& window, T*& control, const
 
 MainWindow::MainWindow(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+                          Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
+                          Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("mainWindow"));
     buildControls();
@@ -114,6 +131,7 @@ MainWindow::MainWindow(QWidget* parent)
     m_documents = std::make_unique<DocumentController>(*this);
     m_reading = std::make_unique<ReadingController>(*this);
     m_export = std::make_unique<ExportController>(*this);
+    m_sizing = new WindowSizing(*this);
     wireHandlers();
 }
 
@@ -126,7 +144,10 @@ MainWindow::~MainWindow()
 
 bool MainWindow::startUp()
 {
-    return m_settings->startUp();
+    if (!m_settings->startUp())
+        return false;
+    m_sizing->restore();
+    return true;
 }
 
 void MainWindow::buildControls()
@@ -139,7 +160,9 @@ void MainWindow::buildControls()
     white.setColor(QPalette::Window, Qt::white);
     setPalette(white);
     setAutoFillBackground(true);
-    setFixedSize(WindowSize);
+    // Larger than designed, the text box grows; smaller, controls would be cut off.
+    setMinimumSize(WindowSize);
+    resize(WindowSize);
     setMouseTracking(true);
     installEventFilter(this);
 
@@ -171,6 +194,10 @@ QWidget* MainWindow::buildControl(const ControlRow& row, QWidget* control)
     if (row.kind == ControlKind::Label || row.kind == ControlKind::ValueLabel ||
         row.kind == ControlKind::CheckBox || row.kind == ControlKind::Option)
         fitCaption(control);
+    if (auto* button = qobject_cast<QPushButton*>(control))
+        fitButtonCaption(button);
+    if (row.follow != Follow::Stay)
+        m_followers.append({control, control->geometry(), row.follow});
     if (row.kind == ControlKind::Frame || row.kind == ControlKind::Button)
         control->setMouseTracking(true);
     if (row.pointerHandler) {
@@ -238,6 +265,7 @@ void MainWindow::wireHandlers()
     m_voices->wire();
     m_documents->wire();
     m_reading->wire();
+    m_sizing->wire();
     letEnterPressButtons(*this);
 }
 
@@ -332,8 +360,18 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
+void MainWindow::resizeEvent(QResizeEvent* event)
+{
+    const QSize extra = size() - WindowSize;
+    for (const Follower& f : std::as_const(m_followers))
+        f.control->setGeometry(followWindow(f.designed, f.follow, extra));
+    QWidget::resizeEvent(event);
+}
+
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    if (!m_closing)
+        m_sizing->keepSize();
     // Nothing new starts, and a job that ends now shows nothing.
     endWork();
     event->accept();

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QCursor>
+#include <QList>
+#include <QRect>
 #include <QWidget>
 
 #include <memory>
@@ -19,11 +21,13 @@ class QSlider;
 namespace lectorix {
 
 struct ControlRow;
+enum class Follow;
 class DocumentController;
 class ExportController;
 class ReadingController;
 class SettingsController;
 class VoiceController;
+class WindowSizing;
 
 // The main window: a view that builds its controls from the layout table (window_layout.h)
 // and wires them to its controllers, which own the state and the handlers: the settings and
@@ -72,6 +76,7 @@ public:
     DocumentController& documents() const { return *m_documents; }
     ReadingController& reading() const { return *m_reading; }
     ExportController& exporting() const { return *m_export; }
+    WindowSizing& sizing() const { return *m_sizing; }
 
     QPushButton* helpButton() const { return m_controls.helpButton; }
     QGroupBox* pdfFrame() const { return m_controls.pdfFrame; }
@@ -108,6 +113,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -138,6 +144,14 @@ private:
     void endWork();
 
     Controls m_controls{};
+    // The controls that follow the window's size, at their designed places.
+    struct Follower
+    {
+        QWidget* control;
+        QRect designed;
+        Follow follow;
+    };
+    QList<Follower> m_followers;
     int m_mousePointer = PointerDefault;
     std::optional<QCursor> m_customCursor;
     bool m_closing = false;
@@ -147,6 +161,7 @@ private:
     std::unique_ptr<DocumentController> m_documents;
     std::unique_ptr<ReadingController> m_reading;
     std::unique_ptr<ExportController> m_export;
+    WindowSizing* m_sizing = nullptr;
 };
 
 } // namespace lectorix

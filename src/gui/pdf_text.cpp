@@ -62,6 +62,7 @@ void showExtraction(MainWindow& form, const QString& pdfPath, const ExtractionRe
             }
             form.textToReadEdit()->setPlainText(text);
         });
+        emit form.documents().pdfTextShown(pdfPath);
         g(136, [&] { QFile::remove(result.textPath); });
         break;
     }

@@ -12,6 +12,7 @@
 #include "gui/main_window.h"
 #include "gui/password_prompt.h"
 #include "gui/reading_controller.h"
+#include "gui/reading_highlight.h"
 #include "gui/voice_setup.h"
 
 #include <QCheckBox>
@@ -35,7 +36,9 @@ bool offerReadingPlace(MainWindow& form, ReadingRequest& request)
     const std::optional<qsizetype> place = readingPlace(request.pdfPath);
     if (!place)
         return true;
-    switch (showMessage(ContinueQuestion, Dialogs::Buttons::YesNoCancel, Dialogs::Icon::Question)) {
+    const QString question =
+        continueQuestion(readingPlaceName(request.pdfPath).value_or(PlaceName{}));
+    switch (showMessage(question, Dialogs::Buttons::YesNoCancel, Dialogs::Icon::Question)) {
     case Dialogs::Answer::Yes:
         request.startAt = *place;
         return true;
@@ -46,7 +49,27 @@ bool offerReadingPlace(MainWindow& form, ReadingRequest& request)
     }
 }
 
+// The PDF's own reading settings: its converter and, when asked for, its password.
+void preparePdfReading(MainWindow& form, Guard& g, ReadingRequest& request)
+{
+    g.assign(158, request.converter, [] { return converterPath(); });
+    if (const auto known = form.documents().passwords().known(request.pdfPath))
+        request.password = *known;
+    else if (g.test(162, [&] { return form.passwordPromptCheck()->checkState() == Qt::Checked; }))
+        g.assign(164, request.password, [&] { return askPassword(request.pdfPath); });
+}
+
 } // namespace
+
+QString continueQuestion(const PlaceName& place)
+{
+    if (place.page <= 0)
+        return ContinueQuestion;
+    QString name = QStringLiteral("Page %1").arg(place.page);
+    if (!place.words.isEmpty())
+        name += QStringLiteral(": \u201C%1\u201D").arg(place.words);
+    return ContinueQuestion + QStringLiteral("\n\n") + name;
+}
 
 void ReadingController::pressReadButton()
 {
@@ -84,20 +107,10 @@ void ReadingController::startPauseOrResume()
     request.voice = chosenVoice(form);
     request.verbatim = readsVerbatim();
     if (request.fromPdf) {
-        g.assign(158, request.converter, [] { return converterPath(); });
-        if (const auto known = form.documents().passwords().known(request.pdfPath))
-            request.password = *known;
-        else if (g.test(162,
-                        [&] { return form.passwordPromptCheck()->checkState() == Qt::Checked; }))
-            g.assign(164, request.password, [&] { return askPassword(request.pdfPath); });
+        m_highlight->setFollowsPdf(false); // the box may show another document
+        preparePdfReading(form, g, request);
     } else {
-        QString text;
-        g.assign(120, text, [&] { return form.textToReadEdit()->toPlainText(); });
-        const QTextCursor cursor = form.textToReadEdit()->textCursor();
-        const TextRange range =
-            rangeToRead(text, cursor.selectionStart(), cursor.selectionEnd(), cursor.position());
-        request.text = text.mid(range.start, range.length);
-        request.textOffset = range.start;
+        readTextBox(g, request);
     }
     session.start(request);
 }
@@ -111,6 +124,29 @@ void ReadingController::readWithAnotherPassword()
         return;
     request.password = *next;
     m_session->start(request);
+}
+
+void ReadingController::readTextBox(Guard& g, ReadingRequest& request)
+{
+    QString text;
+    g.assign(120, text, [&] { return m_window.textToReadEdit()->toPlainText(); });
+    const QTextCursor cursor = m_window.textToReadEdit()->textCursor();
+    const TextRange range =
+        rangeToRead(text, cursor.selectionStart(), cursor.selectionEnd(), cursor.position());
+    // The box holds only the PDF's first pages: while it still holds them unedited, a reading
+    // from the cursor goes on to the document's end. A selection is read alone.
+    const QString pdf = pdfInTextBox();
+    const bool goesOn = !cursor.hasSelection() && !text.isEmpty() && !pdf.isEmpty();
+    m_highlight->setFollowsPdf(goesOn);
+    if (!goesOn) {
+        request.text = text.mid(range.start, range.length);
+        request.textOffset = range.start;
+        return;
+    }
+    request.fromPdf = true;
+    request.pdfPath = pdf;
+    request.startAt = range.start;
+    preparePdfReading(m_window, g, request);
 }
 
 void ReadingController::showReadingState()

@@ -13,4 +13,9 @@ inline const QString CaptionResume = QStringLiteral("Resume");
 // Asked before reading a PDF again whose last reading was stopped early.
 inline const QString ContinueQuestion = QStringLiteral("Continue where you stopped?");
 
+struct PlaceName;
+// The question with the place beneath it, when its name is known: its page and the first words
+// of its sentence.
+QString continueQuestion(const PlaceName& place);
+
 } // namespace lectorix

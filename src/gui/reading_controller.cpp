@@ -12,6 +12,7 @@
 
 #include <QAbstractButton>
 #include <QAccessible>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -98,12 +99,19 @@ void ReadingController::wire()
     MainWindow& form = m_window;
     connect(form.textToReadEdit(), &QPlainTextEdit::textChanged, this,
             &ReadingController::textBoxEdited);
+    connect(&form.documents(), &DocumentController::pdfTextShown, this,
+            &ReadingController::pdfTextShown);
 
     auto* startPause = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_R), &form);
     startPause->setObjectName(QStringLiteral("startPauseShortcut"));
     connect(startPause, &QShortcut::activated, this, [this, &form] {
-        if (form.readButton()->isEnabled())
-            pressReadButton();
+        if (!form.readButton()->isEnabled())
+            return;
+        // A click on the button takes the focus out of the text box, and that makes the box
+        // the source; the key chooses the same source, leaving the cursor where it is.
+        if (form.textToReadEdit()->hasFocus())
+            form.documents().textBoxLeft(Qt::ShortcutFocusReason);
+        pressReadButton();
     });
     auto* stopKey = new QShortcut(QKeySequence(Qt::Key_Escape), &form);
     stopKey->setObjectName(QStringLiteral("stopShortcut"));
@@ -145,15 +153,43 @@ QMenu* ReadingController::textBoxContextMenu()
 void ReadingController::textBoxEdited()
 {
     // The text being read is no longer what the box shows: that reading ends, and the next
-    // press starts a reading of the new text. A reading of the PDF does not depend on the box.
-    if (m_session->state() != ReadingState::Idle && m_session->request().fromPdf)
+    // press starts a reading of the new text. A reading of the PDF named in the PDF box does
+    // not depend on the box; one that went on from the box's text does.
+    const bool fromBox = !m_boxChanged && m_session->request().pdfPath == m_pdfInTextBox.path;
+    m_boxChanged = true;
+    if (m_session->state() != ReadingState::Idle && m_session->request().fromPdf && !fromBox)
         return;
     m_session->stop();
     setCaption(m_window.readButton(), CaptionStart);
 }
 
+void ReadingController::pdfTextShown(const QString& pdfPath)
+{
+    const QFileInfo file(pdfPath);
+    m_pdfInTextBox = {file.absoluteFilePath(), file.size(), file.lastModified()};
+    m_boxChanged = false;
+}
+
+QString ReadingController::pdfInTextBox() const
+{
+    if (m_boxChanged)
+        return {};
+    const QFileInfo file(m_pdfInTextBox.path);
+    if (!file.isFile() || file.size() != m_pdfInTextBox.size ||
+        file.lastModified() != m_pdfInTextBox.modified)
+        return {};
+    return m_pdfInTextBox.path;
+}
+
 ReadingPlaceKeeper::ReadingPlaceKeeper(ReadingSession& session) : m_session(session)
 {
+    connect(&session, &ReadingSession::textConverted, this,
+            [this](qsizetype offset, const QString& text) {
+                if (offset == 0)
+                    m_documentText.clear();
+                if (offset == m_documentText.size())
+                    m_documentText += text;
+            });
     connect(&session, &ReadingSession::spokenRange, this, [this](qsizetype start, qsizetype) {
         if (!m_wordsHeard)
             m_position = start;
@@ -168,6 +204,7 @@ ReadingPlaceKeeper::ReadingPlaceKeeper(ReadingSession& session) : m_session(sess
             if (!m_running) {
                 m_running = true;
                 m_position = request.startAt;
+                m_documentText.clear();
                 m_wordsHeard = false;
                 m_endedEarly = false;
             }
@@ -194,7 +231,8 @@ void ReadingPlaceKeeper::keepPlace()
     try {
         // Stopped before anything past the start was heard: nothing worth offering.
         if (m_position > 0)
-            rememberReadingPlace(request.pdfPath, m_position);
+            rememberReadingPlace(request.pdfPath, m_position,
+                                 nameOfPlace(m_documentText, m_position));
         else
             forgetReadingPlace(request.pdfPath);
     } catch (const Failure&) {

@@ -2,6 +2,7 @@
 
 #include "core/speech/speech_engine.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QString>
 
@@ -16,6 +17,8 @@ class MainWindow;
 class ReadingHighlight;
 class ReadingPlaceKeeper;
 class ReadingSession;
+class Guard;
+struct ReadingRequest;
 
 // Sets a control's caption; an accessible name that spoke the old caption speaks the new one,
 // and screen readers are told of the change.
@@ -68,14 +71,29 @@ public:
     // reading runs. The caller owns the menu.
     QMenu* textBoxContextMenu();
 
+    // The PDF whose extracted text the text box holds, unedited, as it was when the text was
+    // shown; empty once the box was edited or given other text, or the file has changed since.
+    // A reading of the box then goes on past its end, to the end of the document.
+    QString pdfInTextBox() const;
+
 private:
+    // What a reading of the text box reads: the box's text, or the PDF it holds the start of.
+    void readTextBox(Guard& g, ReadingRequest& request);
     // The text box was edited: a reading of it ends.
     void textBoxEdited();
     // The PDF did not open with the password given: the reading starts again with the one the
     // user gives now, unless the prompt is cancelled.
     void readWithAnotherPassword();
+    void pdfTextShown(const QString& pdfPath);
 
     MainWindow& m_window;
+    struct ShownPdf
+    {
+        QString path;
+        qint64 size = 0;
+        QDateTime modified;
+    } m_pdfInTextBox;
+    bool m_boxChanged = true;
     std::unique_ptr<ReadingSession> m_session;
     std::unique_ptr<ReadingHighlight> m_highlight;
     std::unique_ptr<ReadingPlaceKeeper> m_placeKeeper;
@@ -91,7 +109,8 @@ class ReadingPlaceKeeper final : public QObject
 public:
     explicit ReadingPlaceKeeper(ReadingSession& session);
 
-    // Stores the place of the PDF reading that is about to be ended early.
+    // Stores the place of the PDF reading that is about to be ended early, named by its page
+    // and the first words of its sentence.
     void keepPlace();
     // Where the running or last PDF reading got to: the start of the word heard last (or,
     // from a voice that does not tell its words, of the line begun last), in its text.
@@ -99,6 +118,7 @@ public:
 
 private:
     ReadingSession& m_session;
+    QString m_documentText; // what has been converted of the running or last PDF reading
     qsizetype m_position = 0;
     bool m_wordsHeard = false;
     bool m_endedEarly = false;

@@ -47,7 +47,8 @@ ReadingHighlight::ReadingHighlight(ReadingSession& session, QPlainTextEdit& text
 
 bool ReadingHighlight::followsTextBox() const
 {
-    return m_session.state() != ReadingState::Idle && !m_session.request().fromPdf;
+    return m_session.state() != ReadingState::Idle &&
+           (!m_session.request().fromPdf || m_followsPdf);
 }
 
 void ReadingHighlight::spokenRange(qsizetype start, qsizetype)
@@ -57,6 +58,8 @@ void ReadingHighlight::spokenRange(qsizetype start, qsizetype)
     if (!followsTextBox() || m_heardWords)
         return;
     const QString text = m_textBox.toPlainText();
+    if (start >= text.size())
+        return;
     show(sentenceTextAt(text, start), {});
 }
 

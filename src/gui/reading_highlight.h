@@ -33,6 +33,10 @@ public:
     TextRange sentence() const { return m_sentence; }
     TextRange word() const { return m_word; }
 
+    // Whether a reading of a PDF is shown too: one that went on from the text box's text, whose
+    // first pages the box holds (positions past its end are not shown).
+    void setFollowsPdf(bool follows) { m_followsPdf = follows; }
+
     // The clock the scroll respite is measured by; tests set their own.
     void setClock(std::function<Clock::time_point()> now) { m_now = std::move(now); }
 
@@ -49,6 +53,7 @@ private:
     TextRange m_sentence;
     TextRange m_word;
     bool m_heardWords = false;
+    bool m_followsPdf = false;
     bool m_scrolling = false;
     Clock::time_point m_userScrolledAt{};
     bool m_userScrolled = false;

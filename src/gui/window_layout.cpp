@@ -24,19 +24,19 @@ const std::array Layout{
                "Prompt for password because PDF files are password protected",
                {240, 300, 6015, 255}, nullptr},
     ControlRow{K::Frame, "textFrame", "mainWindow", "Text To Read", {120, 2220, 7800, 4140},
-               nullptr, Hand},
+               nullptr, Hand, 0, 0, Follow::Grow},
     ControlRow{K::TextEdit, "textToReadEdit", "textFrame", "Text2", {240, 300, 7320, 2670},
-               "Text To Read", Hand},
+               "Text To Read", Hand, 0, 0, Follow::Grow},
     ControlRow{K::Button, "loadTextButton", "textFrame", "Load Text From Text File",
-               {240, 3105, 3600, 405}, nullptr, Hand},
+               {240, 3105, 3600, 405}, nullptr, Hand, 0, 0, Follow::Down},
     ControlRow{K::Button, "saveTextButton", "textFrame", "Save Text To Text File",
-               {3960, 3105, 3600, 405}, nullptr, Hand},
+               {3960, 3105, 3600, 405}, nullptr, Hand, 0, 0, Follow::Down},
     ControlRow{K::Button, "clearTextButton", "textFrame", "Clear Text", {240, 3615, 3600, 405},
-               nullptr, Hand},
+               nullptr, Hand, 0, 0, Follow::Down},
     ControlRow{K::Button, "loadSampleButton", "textFrame", "Load Sample/Example File",
-               {3960, 3615, 3600, 405}, nullptr, Hand},
+               {3960, 3615, 3600, 405}, nullptr, Hand, 0, 0, Follow::Down},
     ControlRow{K::Frame, "volumeFrame", "mainWindow", "Volume Control", {8040, 30, 7800, 1110},
-               nullptr, Hand},
+               nullptr, Hand, 0, 0, Follow::Right},
     ControlRow{K::Slider, "volumeSlider", "volumeFrame", "", {60, 300, 7650, 315},
                "Volume Control", false, 0, 100},
     ControlRow{K::ValueLabel, "volumeValueLabel", "volumeFrame", "", {705, 675, 6315, 330},
@@ -44,7 +44,7 @@ const std::array Layout{
     ControlRow{K::Label, "volumeMaxLabel", "volumeFrame", "Max.", {7170, 720, 405, 225}, nullptr},
     ControlRow{K::Label, "volumeMinLabel", "volumeFrame", "Min.", {150, 720, 375, 195}, nullptr},
     ControlRow{K::Frame, "speedFrame", "mainWindow", "Speed of Speech", {8040, 1200, 7800, 1110},
-               nullptr, Hand},
+               nullptr, Hand, 0, 0, Follow::Right},
     ControlRow{K::Slider, "rateSlider", "speedFrame", "", {180, 300, 5805, 315},
                "Speed of Speech", false, -10, 10},
     // The only button without a pointer handler of its own.
@@ -55,16 +55,16 @@ const std::array Layout{
     ControlRow{K::Label, "speedSlowLabel", "speedFrame", "Slow", {225, 720, 615, 255}, nullptr},
     ControlRow{K::Label, "speedFastLabel", "speedFrame", "Fast", {5550, 720, 360, 225}, nullptr},
     ControlRow{K::Frame, "voiceFrame", "mainWindow", "Voice Used", {8040, 2370, 7800, 840},
-               nullptr, Hand},
+               nullptr, Hand, 0, 0, Follow::Right},
     ControlRow{K::ComboBox, "voiceCombo", "voiceFrame", "", {240, 300, 4200, 345}, "Voice Used"},
     ControlRow{K::Button, "refreshVoicesButton", "voiceFrame", "Refresh List",
                {4560, 300, 1440, 345}, nullptr, Hand},
     ControlRow{K::Button, "addVoicesButton", "voiceFrame", "Add Voices", {6120, 300, 1440, 345},
                nullptr, Hand},
     ControlRow{K::Button, "readButton", "mainWindow", "Start Reading", {8040, 3330, 7800, 405},
-               nullptr, Hand},
+               nullptr, Hand, 0, 0, Follow::Right},
     ControlRow{K::Frame, "mp3Frame", "mainWindow", "Save As MP3 File(s)",
-               {8040, 3780, 7800, 2580}, nullptr, Hand},
+               {8040, 3780, 7800, 2580}, nullptr, Hand, 0, 0, Follow::Right},
     ControlRow{K::Frame, "saveOptionFrame", "mp3Frame", "Save Option", {240, 210, 7320, 1815},
                nullptr, Hand},
     ControlRow{K::Option, "saveToFolderOption", "saveOptionFrame", "Save results to this folder:",
@@ -92,6 +92,23 @@ std::span<const ControlRow> windowLayout()
 QRect pixelsFromTwips(const QRect& twips)
 {
     return {twips.x() / 15, twips.y() / 15, twips.width() / 15, twips.height() / 15};
+}
+
+QRect followWindow(const QRect& designed, Follow follow, QSize extra)
+{
+    const int wider = qMax(0, extra.width());
+    const int taller = qMax(0, extra.height());
+    switch (follow) {
+    case Follow::Grow:
+        return designed.adjusted(0, 0, wider, taller);
+    case Follow::Down:
+        return designed.translated(0, taller);
+    case Follow::Right:
+        return designed.translated(wider, 0);
+    case Follow::Stay:
+        break;
+    }
+    return designed;
 }
 
 QString accessibleNameOf(const ControlRow& row)

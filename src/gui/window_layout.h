@@ -21,6 +21,14 @@ enum class ControlKind {
     ComboBox,   // QComboBox
 };
 
+// How a control follows the window made larger than its designed size.
+enum class Follow {
+    Stay,  // keeps its place and size
+    Grow,  // grows by the window's extra width and height: the text box and its frame
+    Down,  // moves down by the extra height: the buttons below the text box
+    Right, // moves right by the extra width: the right column
+};
+
 // One control of the main window. The window builds itself from these rows, in this order,
 // and its tests check it against them.
 struct ControlRow
@@ -34,14 +42,19 @@ struct ControlRow
     bool pointerHandler = false; // moving the mouse over it sets the window's pointer
     int minimum = 0;             // sliders only
     int maximum = 0;
+    Follow follow = Follow::Stay;
 };
 
 // The window's controls, containers before what they hold. The focusable ones take the focus
 // with Tab in this order.
 std::span<const ControlRow> windowLayout();
 
-// The window's fixed size in pixels.
+// The window's designed size in pixels, and its smallest.
 inline constexpr QSize WindowSize{1064, 433};
+
+// Where a control placed at designed (pixels, in its container) goes in a window that is extra
+// larger than its designed size (negative extra counts as none).
+QRect followWindow(const QRect& designed, Follow follow, QSize extra);
 
 // Twips to pixels.
 QRect pixelsFromTwips(const QRect& twips);

@@ -87,6 +87,53 @@ private slots:
         QSettings file(settingsFilePath(), QSettings::IniFormat);
         QCOMPARE(file.value(QStringLiteral("Reading Places/Place/size")).toInt(), MaxReadingPlaces);
     }
+
+    // A place is named by its page (pages end with form feeds) and up to eight words from the
+    // start of its sentence, line breaks shown as spaces, "…" when the sentence goes on.
+    void placeNames_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("at");
+        QTest::addColumn<int>("page");
+        QTest::addColumn<QString>("words");
+        const QString book = QStringLiteral(
+            "Title page.\n\fIt was a dark and stormy night; the rain fell in torrents.\n\f"
+            "Short one. The next sentence\nruns over a line. Its end.\n\f");
+        QTest::newRow("first page") << book << "page." << 1 << "Title page.";
+        QTest::newRow("a long sentence, inside")
+            << book << "stormy" << 2 << "It was a dark and stormy night; the\u2026";
+        QTest::newRow("a short sentence after a long one") << book << "one." << 3 << "Short one.";
+        QTest::newRow("across a line break")
+            << book << "over" << 3 << "The next sentence runs over a line.";
+        QTest::newRow("past the text") << book << "" << 0 << "";
+        QTest::newRow("no page breaks") << "Just text. No pages."
+                                        << "No" << 1 << "No pages.";
+    }
+    void placeNames()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, at);
+        QFETCH(int, page);
+        QFETCH(QString, words);
+        const qsizetype position = at.isEmpty() ? text.size() : text.indexOf(at);
+        const PlaceName name = nameOfPlace(text, position);
+        QCOMPARE(name.page, page);
+        QCOMPARE(name.words, words);
+    }
+
+    // The name is kept with the place and goes with it; a place kept without one has none.
+    void namesAreKeptWithThePlace()
+    {
+        const QString book = document(QStringLiteral("named.pdf"));
+        rememberReadingPlace(book, 4321, {102, QStringLiteral("Sentence 102 names \u2026")});
+        QCOMPARE(readingPlace(book), std::optional<qsizetype>(4321));
+        QCOMPARE(readingPlaceName(book),
+                 std::optional<PlaceName>({102, QStringLiteral("Sentence 102 names \u2026")}));
+        rememberReadingPlace(book, 99);
+        QCOMPARE(readingPlaceName(book), std::optional<PlaceName>(PlaceName{}));
+        forgetReadingPlace(book);
+        QCOMPARE(readingPlaceName(book), std::nullopt);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestReadingPlaces)

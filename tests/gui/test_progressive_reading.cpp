@@ -8,6 +8,7 @@
 #include "core/reading/reading_session.h"
 #include "core/text/text_preparation.h"
 #include "gui/main_window.h"
+#include "support/drawn_pdf.h"
 #include "support/fake_engine.h"
 #include "support/process_info.h"
 #include "support/scripted_dialogs.h"
@@ -18,8 +19,6 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QLineEdit>
-#include <QPainter>
-#include <QPdfWriter>
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -37,33 +36,8 @@ const QStringList Names{"alfa",   "bravo",   "charlie", "delta",  "echo",   "fox
                         "oscar",  "papa",    "quebec",  "romeo",  "sierra", "tango",   "uniform",
                         "victor", "whiskey", "xray",    "yankee", "zulu"};
 
-// A page's lines; no lines makes a page holding only a picture, as a scanned page does.
-using Pages = QList<QStringList>;
-
-QString writePdf(const QString& path, const Pages& pages)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QPdfWriter writer(path);
-    writer.setResolution(300);
-    writer.setPageSize(QPageSize(QPageSize::A5));
-    QPainter painter(&writer);
-    QFont font(QStringLiteral("Liberation Serif"));
-    font.setPointSize(12);
-    painter.setFont(font);
-    for (qsizetype i = 0; i < pages.size(); ++i) {
-        if (i > 0)
-            writer.newPage();
-        if (pages.at(i).isEmpty())
-            painter.fillRect(QRect(100, 100, 900, 900), QColor(90, 90, 90));
-        int y = 200;
-        for (const QString& line : pages.at(i)) {
-            painter.drawText(100, y, line);
-            y += 80;
-        }
-    }
-    painter.end();
-    return path;
-}
+using test::Pages;
+using test::writePdf;
 
 QString sentence(int page)
 {

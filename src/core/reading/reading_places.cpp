@@ -2,6 +2,7 @@
 
 #include "core/base/failure.h"
 #include "core/settings/settings.h"
+#include "core/text/reading_range.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -22,6 +23,7 @@ struct Place
     qint64 size = 0;
     qint64 modified = 0; // milliseconds since the epoch, UTC
     qsizetype position = 0;
+    PlaceName name;
 };
 
 std::optional<Place> stampOf(const QString& pdfPath)
@@ -29,7 +31,8 @@ std::optional<Place> stampOf(const QString& pdfPath)
     const QFileInfo info(pdfPath);
     if (pdfPath.isEmpty() || !info.isFile())
         return std::nullopt;
-    return Place{info.absoluteFilePath(), info.size(), info.lastModified().toMSecsSinceEpoch(), 0};
+    return Place{
+        info.absoluteFilePath(), info.size(), info.lastModified().toMSecsSinceEpoch(), 0, {}};
 }
 
 QList<Place> readPlaces(QSettings& store)
@@ -44,6 +47,8 @@ QList<Place> readPlaces(QSettings& store)
         p.size = store.value(QStringLiteral("Size")).toLongLong();
         p.modified = store.value(QStringLiteral("Modified")).toLongLong();
         p.position = store.value(QStringLiteral("Position")).toLongLong();
+        p.name.page = store.value(QStringLiteral("Page")).toInt();
+        p.name.words = store.value(QStringLiteral("Words")).toString();
         if (!p.path.isEmpty())
             places.append(p);
     }
@@ -63,6 +68,10 @@ void writePlaces(QSettings& store, const QList<Place>& places)
         store.setValue(QStringLiteral("Size"), places[i].size);
         store.setValue(QStringLiteral("Modified"), places[i].modified);
         store.setValue(QStringLiteral("Position"), qint64(places[i].position));
+        if (places[i].name.page > 0)
+            store.setValue(QStringLiteral("Page"), places[i].name.page);
+        if (!places[i].name.words.isEmpty())
+            store.setValue(QStringLiteral("Words"), places[i].name.words);
     }
     store.endArray();
     store.endGroup();
@@ -79,12 +88,29 @@ void removePath(QList<Place>& places, const QString& absolutePath)
 
 } // namespace
 
-void rememberReadingPlace(const QString& pdfPath, qsizetype position)
+PlaceName nameOfPlace(const QString& text, qsizetype position, int wordCount)
+{
+    if (position < 0 || position >= text.size())
+        return {};
+    PlaceName name;
+    name.page = int(QStringView(text).left(position).count(QLatin1Char('\f'))) + 1;
+    const TextRange sentence = sentenceTextAt(text, position);
+    const QStringList words = text.mid(sentence.start, sentence.length)
+                                  .simplified()
+                                  .split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    name.words = words.mid(0, wordCount).join(QLatin1Char(' '));
+    if (words.size() > wordCount)
+        name.words += QStringLiteral("\u2026");
+    return name;
+}
+
+void rememberReadingPlace(const QString& pdfPath, qsizetype position, const PlaceName& name)
 {
     std::optional<Place> place = stampOf(pdfPath);
     if (!place)
         return;
     place->position = qMax<qsizetype>(position, 0);
+    place->name = name;
     QSettings store(settingsFilePath(), QSettings::IniFormat);
     QList<Place> places = readPlaces(store);
     removePath(places, place->path);
@@ -94,7 +120,9 @@ void rememberReadingPlace(const QString& pdfPath, qsizetype position)
     writePlaces(store, places);
 }
 
-std::optional<qsizetype> readingPlace(const QString& pdfPath)
+namespace {
+
+std::optional<Place> storedPlace(const QString& pdfPath)
 {
     const std::optional<Place> now = stampOf(pdfPath);
     if (!now)
@@ -104,10 +132,24 @@ std::optional<qsizetype> readingPlace(const QString& pdfPath)
         if (p.path == now->path) {
             if (p.size != now->size || p.modified != now->modified || p.position <= 0)
                 return std::nullopt;
-            return p.position;
+            return p;
         }
     }
     return std::nullopt;
+}
+
+} // namespace
+
+std::optional<qsizetype> readingPlace(const QString& pdfPath)
+{
+    const std::optional<Place> place = storedPlace(pdfPath);
+    return place ? std::optional<qsizetype>(place->position) : std::nullopt;
+}
+
+std::optional<PlaceName> readingPlaceName(const QString& pdfPath)
+{
+    const std::optional<Place> place = storedPlace(pdfPath);
+    return place ? std::optional<PlaceName>(place->name) : std::nullopt;
 }
 
 void forgetReadingPlace(const QString& pdfPath)

@@ -279,6 +279,7 @@ bool ReadingSession::takeRange(const QString& textPath, int requestedPages)
     QString text;
     step(ReadingStep::ReadPages, [&] { text = readTextFile(textPath); });
     QFile::remove(textPath);
+    emit textConverted(m_textOffset, text);
     if (!m_anyText) {
         m_anyText = true;
         makeVoice();

@@ -106,6 +106,8 @@ signals:
     // The word being heard now, in the same offsets, when the voice can tell (timed by the
     // audio played).
     void spokenWord(qsizetype start, qsizetype length);
+    // The next part of a PDF's extracted text, at offset in the whole text, has been read.
+    void textConverted(qsizetype offset, const QString& text);
     void stepFailed(const lectorix::ReadingFailure& failure);
     // A step of a PDF range's extraction failed (copying the document, testing its text).
     void extractionStepFailed(const lectorix::ExtractionFailure& failure);

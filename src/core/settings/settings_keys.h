@@ -16,6 +16,10 @@ inline const QString Volume = QStringLiteral("Volume Level");
 inline const QString Rate = QStringLiteral("Speech Rate");
 inline const QString LastFolder = QStringLiteral("LastFolder");
 inline const QString LastFolderDot = QStringLiteral("LastFolderDot");
+// The main window's size, written as width x height in pixels ("1200x600").
+inline const QString WindowSize = QStringLiteral("WindowSize");
+// How many points the text box's type is larger (or, negative, smaller) than designed.
+inline const QString TextZoom = QStringLiteral("TextZoom");
 // True: documents are spoken line by line as they stand, not prepared into paragraphs.
 inline const QString ReadVerbatim = QStringLiteral("ReadVerbatim");
 
