@@ -1,6 +1,7 @@
 #include "core/conversion/spoken_text.h"
 
 #include "core/files/text_files.h"
+#include "core/text/speech_pauses.h"
 
 namespace lectorix {
 
@@ -82,6 +83,22 @@ QString cleanLineForSpeech(const QString& text)
     return out;
 }
 
+QString cleanTextForSpeech(const QString& text)
+{
+    QString cleaned;
+    cleaned.reserve(text.size());
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= text.size(); ++i) {
+        if (i < text.size() && text[i] != QLatin1Char('\n') && text[i] != QLatin1Char('\r'))
+            continue;
+        cleaned += cleanLineForSpeech(text.mid(start, i - start));
+        if (i < text.size())
+            cleaned += text[i];
+        start = i + 1;
+    }
+    return cleaned;
+}
+
 QString speechLine(QString line)
 {
     static const QString Nbsp = QStringLiteral("&#xa0;");
@@ -97,6 +114,27 @@ QString spokenText(const QString& text)
     for (const QString& line : splitLines(text))
         spoken += speechLine(line) + QLatin1Char('\n');
     return spoken;
+}
+
+QList<Utterance> spokenUtterances(const QList<SpokenPiece>& pieces)
+{
+    QList<Utterance> utterances;
+    utterances.reserve(pieces.size());
+    for (qsizetype i = 0; i < pieces.size(); ++i) {
+        const SpokenPiece* next = i + 1 < pieces.size() ? &pieces.at(i + 1) : nullptr;
+        utterances.append({speechLine(pieces.at(i).text), silenceAfterMs(pieces.at(i), next)});
+    }
+    return utterances;
+}
+
+QList<Utterance> spokenLines(const QString& text)
+{
+    QList<Utterance> utterances;
+    if (text.isEmpty())
+        return utterances;
+    for (const QString& line : splitLines(text))
+        utterances.append({speechLine(line), 0});
+    return utterances;
 }
 
 } // namespace lectorix

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "core/speech/utterance.h"
+#include "core/text/text_preparation.h"
+
+#include <QList>
 #include <QString>
 
 namespace lectorix {
@@ -10,6 +14,10 @@ namespace lectorix {
 // "US" is not "us".
 QString cleanLineForSpeech(const QString& text);
 
+// Text as a reading gives it to the voice: every line cleaned (cleanLineForSpeech), its line
+// breaks kept, so the voice pauses where the export pauses and positions still match.
+QString cleanTextForSpeech(const QString& text);
+
 // A line as the export gives it to the voice: "&#xa0;" removed, then cleaned.
 QString speechLine(QString line);
 
@@ -17,5 +25,13 @@ QString speechLine(QString line);
 // break adds none) made a speechLine and ended with "\n", so the last word of one line and the
 // first of the next are never spoken as one word. An empty text gives an empty one.
 QString spokenText(const QString& text);
+
+// The utterances the export speaks: each piece's text as a speechLine, followed by the
+// silence a listener hears after it (speech_pauses.h).
+QList<Utterance> spokenUtterances(const QList<SpokenPiece>& pieces);
+
+// The text line by line as it stands, each line a speechLine, with no silence added: the
+// utterances of spokenText.
+QList<Utterance> spokenLines(const QString& text);
 
 } // namespace lectorix

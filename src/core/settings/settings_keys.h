@@ -18,5 +18,7 @@ inline const QString LastFolder = QStringLiteral("LastFolder");
 inline const QString LastFolderDot = QStringLiteral("LastFolderDot");
 // True: documents are spoken line by line as they stand, not prepared into paragraphs.
 inline const QString ReadVerbatim = QStringLiteral("ReadVerbatim");
+// False: a PDF's footnotes are left out instead of read after the paragraph that cites them.
+inline const QString ReadFootnotes = QStringLiteral("ReadFootnotes");
 
 } // namespace lectorix::keys
