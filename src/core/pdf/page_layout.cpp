@@ -1,220 +1,245 @@
 #include "core/pdf/page_layout.h"
 
-#include <QXmlStreamReader>
+#include "core/pdf/xml_scanner.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <limits>
 
 namespace lectorix {
-
-using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
 // Far beyond any page, yet small enough that widths and sums of coordinates stay finite.
 constexpr double MaxCoordinate = 1e9;
 
-// A control character other than tab, line feed and carriage return, which XML does not allow.
-bool isXmlControl(char16_t c)
+bool isSpace(char c)
 {
-    return c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r';
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
-// pdftotext copies a PDF's own characters into its output, so one control character or one
-// byte that is not UTF-8 can sit in a word; the XML reader would stop there, losing the rest
-// of the document. Such input is mended first; well-formed input is read as it is.
-bool needsMending(QByteArrayView data)
+// The element names of the layout, each opening one level inside the one before.
+enum class Level { Outside, Page, Flow, Block, Line };
+
+Level levelOpenedBy(QByteArrayView name)
 {
-    for (qsizetype i = 0; i < data.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(data[i]);
-        if (isXmlControl(byte))
-            return true;
-        // U+FFFE and U+FFFF, which XML does not allow either.
-        if (byte == 0xEF && i + 2 < data.size() &&
-            static_cast<unsigned char>(data[i + 1]) == 0xBF &&
-            static_cast<unsigned char>(data[i + 2]) >= 0xBE)
-            return true;
-    }
-    return !data.isValidUtf8();
+    if (name == "line")
+        return Level::Line;
+    if (name == "block")
+        return Level::Block;
+    if (name == "flow")
+        return Level::Flow;
+    if (name == "page")
+        return Level::Page;
+    return Level::Outside;
 }
 
-// The text with bytes that are not UTF-8 as U+FFFD, the characters XML does not allow left out.
-QByteArray mended(QByteArrayView data)
+Level parentOf(Level level)
 {
-    QString text = QString::fromUtf8(data);
-    text.removeIf([](QChar c) {
-        return isXmlControl(c.unicode()) || c.unicode() == 0xFFFE || c.unicode() == 0xFFFF;
-    });
-    return text.toUtf8();
+    return level == Level::Outside ? level : Level(int(level) - 1);
 }
 
 class LayoutReader
 {
 public:
-    LayoutReader(QByteArrayView data, int firstPage)
-        : m_xml(QByteArray::fromRawData(data.data(), data.size())), m_firstPage(firstPage)
-    {
-    }
+    LayoutReader(QByteArrayView data, int firstPage) : m_scanner(data), m_firstPage(firstPage) {}
 
     PageLayouts read();
 
 private:
-    enum class Level { Outside, Page, Flow, Block, Line };
+    void startElement(const XmlToken& tag);
+    void endElement(QByteArrayView name);
+    void open(Level level, QByteArrayView attributes);
+    void skipElement();
+    void endWord();
+    double number(QByteArrayView attributes, QByteArrayView name);
+    LayoutBox box(QByteArrayView attributes);
 
-    // Leaves out an element that stands where it cannot, and notes the damage.
-    void skipMisplaced()
-    {
-        m_result.complete = false;
-        m_xml.skipCurrentElement();
-    }
-
-    bool startElement(QStringView name);
-    void endElement(QStringView name);
-    bool startPage();
-    void readWord();
-    double number(const QXmlStreamAttributes& attributes, QLatin1StringView name);
-    LayoutBox box();
-
-    QXmlStreamReader m_xml;
+    XmlScanner m_scanner;
     PageLayouts m_result;
     int m_firstPage = 1;
     Level m_level = Level::Outside;
     int m_flow = 0;
     bool m_docEnded = false;
+    bool m_inWord = false;
+    LayoutBox m_wordBox;
+    QString m_wordText;
 };
 
 PageLayouts LayoutReader::read()
 {
-    while (!m_docEnded && !m_xml.atEnd()) {
-        const QXmlStreamReader::TokenType token = m_xml.readNext();
-        if (token == QXmlStreamReader::StartElement) {
-            if (!startElement(m_xml.name()))
-                break;
-        } else if (token == QXmlStreamReader::EndElement) {
-            endElement(m_xml.name());
+    XmlToken token;
+    bool wellFormed = true;
+    // Everything that matters ends with </doc>; what follows it is not read at all.
+    while (!m_docEnded && m_scanner.next(token)) {
+        switch (token.kind) {
+        case XmlToken::Text:
+            if (m_inWord)
+                m_wordText += decodedXmlText(token.content, wellFormed);
+            break;
+        case XmlToken::RawText:
+            if (m_inWord)
+                m_wordText += QString::fromUtf8(token.content);
+            break;
+        case XmlToken::StartTag:
+            // pdftotext puts nothing inside a word.
+            if (m_inWord) {
+                wellFormed = false;
+                endWord();
+            }
+            startElement(token);
+            break;
+        case XmlToken::EndTag:
+            if (m_inWord) {
+                endWord();
+                if (token.name == "word")
+                    break;
+                wellFormed = false;
+            }
+            endElement(token.name);
+            break;
         }
     }
-    // Everything that matters ends with </doc>; what follows it is not read at all.
-    if (!m_docEnded)
+    if (!m_docEnded || !wellFormed || m_scanner.damaged())
         m_result.complete = false;
     return std::move(m_result);
 }
 
-// Returns false when reading must stop.
-bool LayoutReader::startElement(QStringView name)
+void LayoutReader::startElement(const XmlToken& tag)
 {
-    // Each element of the layout stands in the one that the level before names.
-    const auto placed = [this](Level parent) {
-        if (m_level == parent)
-            return true;
-        skipMisplaced();
-        return false;
-    };
-    if (name == u"word") {
-        if (placed(Level::Line))
-            readWord();
-    } else if (name == u"line") {
-        if (placed(Level::Block)) {
-            m_result.pages.last().blocks.last().lines.append(LayoutLine{box(), {}});
-            m_level = Level::Line;
-        }
-    } else if (name == u"block") {
-        if (placed(Level::Flow)) {
-            m_result.pages.last().blocks.append(LayoutBlock{box(), m_flow, {}});
-            m_level = Level::Block;
-        }
-    } else if (name == u"flow") {
-        if (placed(Level::Page)) {
-            ++m_flow;
-            m_level = Level::Flow;
-        }
-    } else if (name == u"page") {
-        if (placed(Level::Outside))
-            return startPage();
-    }
-    return true;
-}
-
-void LayoutReader::endElement(QStringView name)
-{
-    // Elements nest, and a misplaced one is skipped whole, so each end closes the level its
-    // start opened.
-    if (name == u"line" && m_level == Level::Line)
-        m_level = Level::Block;
-    else if (name == u"block" && m_level == Level::Block)
-        m_level = Level::Flow;
-    else if (name == u"flow" && m_level == Level::Flow)
-        m_level = Level::Page;
-    else if (name == u"page" && m_level == Level::Page)
-        m_level = Level::Outside;
-    else if (name == u"doc" && m_level == Level::Outside)
-        m_docEnded = true;
-}
-
-bool LayoutReader::startPage()
-{
-    const qsizetype index = m_result.pages.size();
-    if (index > std::numeric_limits<int>::max() - qsizetype(m_firstPage)) {
+    const bool isWord = tag.name == "word";
+    const Level level = isWord ? Level::Line : levelOpenedBy(tag.name);
+    if (level == Level::Outside)
+        return; // not part of the layout: its content is read as if it were not there
+    // Each element stands in the one whose level comes before its own; one that does not is
+    // left out whole.
+    const Level parent = isWord ? Level::Line : parentOf(level);
+    if (m_level != parent) {
         m_result.complete = false;
-        return false;
+        if (!tag.selfClosing)
+            skipElement();
+        return;
     }
-    LayoutPage page;
-    page.number = m_firstPage + int(index);
-    const QXmlStreamAttributes attributes = m_xml.attributes();
-    page.width = number(attributes, "width"_L1);
-    page.height = number(attributes, "height"_L1);
-    m_result.pages.append(std::move(page));
-    m_flow = 0;
-    m_level = Level::Page;
-    return true;
+    if (isWord) {
+        m_wordBox = box(tag.content);
+        m_wordText.clear();
+        m_inWord = !tag.selfClosing;
+        return;
+    }
+    open(level, tag.content);
+    if (tag.selfClosing)
+        m_level = parent;
 }
 
-void LayoutReader::readWord()
+void LayoutReader::open(Level level, QByteArrayView attributes)
 {
-    const LayoutBox wordBox = box();
-    QString text = m_xml.readElementText(QXmlStreamReader::IncludeChildElements);
-    // A word cut off by the end of the input is not a word.
-    if (m_xml.hasError())
+    switch (level) {
+    case Level::Page: {
+        const qsizetype index = m_result.pages.size();
+        if (index > std::numeric_limits<int>::max() - qsizetype(m_firstPage)) {
+            // No number is left for the page: what follows is not read.
+            m_result.complete = false;
+            m_docEnded = true;
+            return;
+        }
+        LayoutPage page;
+        page.number = m_firstPage + int(index);
+        page.width = number(attributes, "width");
+        page.height = number(attributes, "height");
+        m_result.pages.append(std::move(page));
+        m_flow = 0;
+        break;
+    }
+    case Level::Flow:
+        ++m_flow;
+        break;
+    case Level::Block:
+        m_result.pages.last().blocks.append(LayoutBlock{box(attributes), m_flow, {}});
+        break;
+    case Level::Line:
+        m_result.pages.last().blocks.last().lines.append(LayoutLine{box(attributes), {}});
+        break;
+    case Level::Outside:
         return;
+    }
+    m_level = level;
+}
+
+void LayoutReader::endElement(QByteArrayView name)
+{
+    const Level level = levelOpenedBy(name);
+    if (level == Level::Outside) {
+        if (name == "doc") {
+            m_docEnded = true;
+            m_result.complete = m_result.complete && m_level == Level::Outside;
+        } else if (name == "word") {
+            m_result.complete = false;
+        }
+        return;
+    }
+    // An end without its start, or one that closes an element still holding open ones.
+    if (m_level != level)
+        m_result.complete = false;
+    if (m_level >= level)
+        m_level = parentOf(level);
+}
+
+// Passes over the element just started, with everything inside it.
+void LayoutReader::skipElement()
+{
+    qsizetype depth = 1;
+    XmlToken token;
+    while (depth > 0 && m_scanner.next(token)) {
+        if (token.kind == XmlToken::StartTag && !token.selfClosing)
+            ++depth;
+        else if (token.kind == XmlToken::EndTag)
+            --depth;
+    }
+}
+
+void LayoutReader::endWord()
+{
+    m_inWord = false;
     // Character references can bring in line breaks and tabs, which would break the text's
     // lines; a word keeps them as spaces.
-    for (QChar& c : text) {
+    for (QChar& c : m_wordText) {
         if (c.unicode() < 0x20)
             c = QLatin1Char(' ');
     }
-    text = text.trimmed();
+    QString text = m_wordText.trimmed();
+    m_wordText.clear();
     if (!text.isEmpty())
         m_result.pages.last().blocks.last().lines.last().words.append(
-            LayoutWord{std::move(text), wordBox, 0});
+            LayoutWord{std::move(text), m_wordBox, 0});
 }
 
-// An attribute of the current element as a coordinate; a missing or unreadable one is 0 and
-// marks the layout as damaged, and one beyond any page is held at MaxCoordinate.
-double LayoutReader::number(const QXmlStreamAttributes& attributes, QLatin1StringView name)
+// An attribute as a coordinate; a missing or unreadable one is 0 and marks the layout as
+// damaged, and one beyond any page is held at MaxCoordinate.
+double LayoutReader::number(QByteArrayView attributes, QByteArrayView name)
 {
-    bool ok = false;
-    const double value = attributes.value(name).toDouble(&ok);
-    if (!ok || !std::isfinite(value)) {
+    const QByteArrayView value = xmlAttribute(attributes, name);
+    double result = 0;
+    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), result);
+    if (value.isEmpty() || error != std::errc() || end != value.data() + value.size() ||
+        !std::isfinite(result)) {
         m_result.complete = false;
         return 0;
     }
-    return std::clamp(value, -MaxCoordinate, MaxCoordinate);
+    return std::clamp(result, -MaxCoordinate, MaxCoordinate);
 }
 
-LayoutBox LayoutReader::box()
+LayoutBox LayoutReader::box(QByteArrayView attributes)
 {
-    const QXmlStreamAttributes attributes = m_xml.attributes();
-    return LayoutBox{number(attributes, "xMin"_L1), number(attributes, "yMin"_L1),
-                     number(attributes, "xMax"_L1), number(attributes, "yMax"_L1)};
+    return LayoutBox{number(attributes, "xMin"), number(attributes, "yMin"),
+                     number(attributes, "xMax"), number(attributes, "yMax")};
 }
 
 QByteArrayView withoutLeadingSpace(QByteArrayView data)
 {
     if (data.startsWith("\xEF\xBB\xBF"))
         data = data.sliced(3);
-    while (!data.isEmpty() && (data.front() == ' ' || data.front() == '\t' ||
-                               data.front() == '\n' || data.front() == '\r'))
+    while (!data.isEmpty() && isSpace(data.front()))
         data = data.sliced(1);
     return data;
 }
@@ -237,10 +262,6 @@ bool isBoundingBoxLayout(QByteArrayView data)
 
 PageLayouts readBoundingBoxLayout(QByteArrayView data, int firstPage)
 {
-    if (needsMending(data)) {
-        const QByteArray mendedData = mended(data);
-        return LayoutReader(mendedData, firstPage).read();
-    }
     return LayoutReader(data, firstPage).read();
 }
 
