@@ -90,6 +90,7 @@ void ExportController::saveAudioAsMp3()
         request.encoder = QStringLiteral("lame");
     request.voice = chosenVoice(form);
     request.verbatim = readsVerbatim();
+    request.readFootnotes = readsFootnotes();
 
     auto* job = new ConversionJob(request, &form);
     reportFailuresOf(*job);

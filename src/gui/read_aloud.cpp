@@ -83,6 +83,7 @@ void ReadingController::startPauseOrResume()
     }
     request.voice = chosenVoice(form);
     request.verbatim = readsVerbatim();
+    request.readFootnotes = readsFootnotes();
     if (request.fromPdf) {
         g.assign(158, request.converter, [] { return converterPath(); });
         if (g.test(162, [&] { return form.passwordPromptCheck()->checkState() == Qt::Checked; }))
