@@ -1,5 +1,7 @@
 #include "gui/dialogs.h"
 
+#include "core/conversion/conversion_job.h"
+
 #include "gui/qt_dialogs.h"
 
 #include "gui/error_report.h"
@@ -44,6 +46,15 @@ void setApplicationTitle(const QString& title)
 Dialogs::Answer showMessage(const QString& text, Dialogs::Buttons buttons, Dialogs::Icon icon)
 {
     return dialogs().message({text, applicationTitle(), icon, buttons});
+}
+
+void tellUnreadablePages(const QList<int>& pages)
+{
+    QString reason = unreadablePagesReason(pages);
+    if (reason.isEmpty())
+        return;
+    reason[0] = reason[0].toUpper();
+    showMessage(reason + QLatin1Char('.'), Dialogs::Buttons::Ok, Dialogs::Icon::Information);
 }
 
 } // namespace lectorix

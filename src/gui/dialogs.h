@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QUrl>
 
@@ -62,5 +63,9 @@ void setApplicationTitle(const QString& title);
 // Shorthand for the common case: an OK box titled with the application title.
 Dialogs::Answer showMessage(const QString& text, Dialogs::Buttons buttons = Dialogs::Buttons::Ok,
                             Dialogs::Icon icon = Dialogs::Icon::None);
+
+// Tells the user, in an information box, which pages of a PDF were left out of a reading or
+// an export because their text could not be read; nothing for none.
+void tellUnreadablePages(const QList<int>& pages);
 
 } // namespace lectorix

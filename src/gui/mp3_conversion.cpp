@@ -39,6 +39,7 @@ void conversionFinished(MainWindow& form, const QString& encoder, const Conversi
             g(238, [&] { showMessage(result.message); });
         else
             g(240, [] { showMessage(DoneMessage); });
+        tellUnreadablePages(result.unreadablePages);
     }
     g(244, [&] { form.exporting().setSavingFile(false); });
 }

@@ -3,6 +3,7 @@
 #include "core/base/failure.h"
 #include "core/reading/reading_places.h"
 #include "core/reading/reading_session.h"
+#include "gui/dialogs.h"
 #include "gui/job_failure_reports.h"
 #include "gui/main_window.h"
 #include "gui/read_aloud.h"
@@ -72,6 +73,7 @@ ReadingController::ReadingController(MainWindow& window)
                 reportExtractionFailure(
                     failure, readingExtractionLines(!session->request().password.isEmpty()));
             });
+    connect(session, &ReadingSession::unreadablePages, this, &tellUnreadablePages);
     m_highlight = std::make_unique<ReadingHighlight>(*m_session, *window.textToReadEdit(), nullptr);
     m_placeKeeper = std::make_unique<ReadingPlaceKeeper>(*m_session);
 }

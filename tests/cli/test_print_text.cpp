@@ -1,7 +1,9 @@
 // lectorix-convert --print-text: what a conversion would speak, one utterance per line, and
 // nothing converted.
 
+#include "cli/text_printing.h"
 #include "converter_run.h"
+#include "core/text/text_preparation.h"
 #include "support/test_env.h"
 
 #include <QDir>
@@ -18,6 +20,25 @@ QStringList outputLines(const test::ConverterRun& run)
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
     return lines;
+}
+
+// Pieces written as "text" for a sentence that goes on in its paragraph, "text|" for one that
+// ends it, "#text" for a heading.
+QList<SpokenPiece> piecesOf(const QStringList& written)
+{
+    QList<SpokenPiece> pieces;
+    for (QString text : written) {
+        SpokenPiece piece;
+        piece.heading = text.startsWith(QLatin1Char('#'));
+        piece.endsParagraph = piece.heading || text.endsWith(QLatin1Char('|'));
+        if (piece.heading)
+            text.remove(0, 1);
+        if (text.endsWith(QLatin1Char('|')))
+            text.chop(1);
+        piece.text = text;
+        pieces << piece;
+    }
+    return pieces;
 }
 
 bool isBareNumber(const QString& line)
@@ -40,6 +61,35 @@ private slots:
         m_folder = test::freshScratch() + QStringLiteral("/work");
         QDir().mkpath(m_folder);
         REQUIRE_CORPUS();
+    }
+
+    // One utterance to a line, a blank line where a paragraph ends, headings marked; what has
+    // nothing to say is left out, and no blank line is doubled or left at either end.
+    void printedFormat_data()
+    {
+        QTest::addColumn<QStringList>("pieces");
+        QTest::addColumn<QString>("printed");
+        QTest::newRow("sentences of one paragraph")
+            << QStringList{"One.", "Two.", "Three.|"} << "One.\nTwo.\nThree.\n";
+        QTest::newRow("two paragraphs")
+            << QStringList{"One.", "Two.|", "Three.|"} << "One.\nTwo.\n\nThree.\n";
+        QTest::newRow("heading between paragraphs")
+            << QStringList{"One.|", "#Chapter 2", "Two.|"} << "One.\n\n# Chapter 2\n\nTwo.\n";
+        QTest::newRow("heading first, after a sentence that goes on")
+            << QStringList{"#Title", "One.", "#Part", "Two."}
+            << "# Title\n\nOne.\n\n# Part\n\nTwo.\n";
+        QTest::newRow("nothing to say is left out")
+            << QStringList{"One.|", "  |", "#\u00a0", "Two.|"} << "One.\n\nTwo.\n";
+        QTest::newRow("cleaned as the voice gets it")
+            << QStringList{"A&#xa0;b.|"} << "Ab.\n";
+        QTest::newRow("none") << QStringList{} << "";
+    }
+
+    void printedFormat()
+    {
+        QFETCH(QStringList, pieces);
+        QFETCH(QString, printed);
+        QCOMPARE(cli::printedUtterances(piecesOf(pieces)), printed);
     }
 
     // A book is printed as paragraphs without page numbers or running heads; --verbatim

@@ -13,8 +13,6 @@
 #include <QFile>
 #include <QTimer>
 
-#include <algorithm>
-
 namespace lectorix {
 
 namespace {
@@ -248,8 +246,6 @@ void ReadingSession::rangeExtracted(const ExtractionResult& result)
         last = takeRange(result, requestedPages);
     } else if (result.outcome == ExtractionOutcome::Unreadable) {
         // A range of scanned pages: the text may start further on.
-        for (const LayoutPage& page : result.pages)
-            m_unreadablePages << page.number;
         last = result.layout && result.pages.size() < requestedPages;
     } else {
         // No text file: before any text, the document cannot be read, and the reading ends
@@ -321,12 +317,11 @@ void ReadingSession::finishDocument()
     if (m_layoutPreparation) {
         m_layoutPreparation->finish();
         await(m_layoutPreparation->takePieces(), 0);
-        m_unreadablePages += m_layoutPreparation->unreadablePages();
+        m_unreadablePages = m_layoutPreparation->unreadablePages();
     } else if (m_preparation) {
         m_preparation->finish();
         await(m_preparation->takePieces(), 0);
     }
-    std::sort(m_unreadablePages.begin(), m_unreadablePages.end());
     if (!m_unreadablePages.isEmpty())
         emit unreadablePages(m_unreadablePages);
 }

@@ -151,7 +151,7 @@ private:
     std::unique_ptr<SpeechPreparation> m_preparation;
     // The PDF's text from its pages' layout; made with the first range that has one.
     std::unique_ptr<LayoutPreparation> m_layoutPreparation;
-    QList<int> m_unreadablePages; // of ranges without readable text
+    QList<int> m_unreadablePages; // whose text is not language
     int m_nextPage = 1;
     int m_rangePages = 0;
     bool m_anyText = false;
