@@ -12,8 +12,6 @@
 #include "core/process/child_process.h"
 #include "core/process/missing_parts.h"
 #include "core/speech/speech_engine.h"
-#include "core/text/layout_reading.h"
-#include "core/text/text_preparation.h"
 #include "core/text/text_splitting.h"
 
 #include <QFile>
@@ -220,26 +218,21 @@ void ConversionJob::State::makeMp3()
     speakAndEncode(utterances);
 }
 
-// The text as it is read aloud: a PDF's layout read into sentences, headings and paragraphs;
-// other text prepared into paragraphs; verbatim, line by line as it stands.
+// The PDF read from its layout, or the text, as spokenDocument says; sentences are cut by the
+// voice's language unless the request names one.
 QList<Utterance> ConversionJob::State::utterancesToSpeak()
 {
-    if (layout && !request.verbatim) {
-        LayoutReadingOptions options;
-        options.readFootnotes = request.readFootnotes;
-        options.language =
-            request.language.isEmpty() ? voiceLanguage(request.voice) : request.language;
-        LayoutPreparation preparation(options);
-        preparation.add(pages);
-        pages.clear();
-        preparation.finish();
-        unreadablePages = preparation.unreadablePages();
-        return spokenUtterances(preparation.takePieces());
-    }
+    const QString text = request.sourcePdf.isEmpty()
+                             ? request.sourceText
+                             : (layout && !request.verbatim ? QString() : readTextFile(textPath));
+    LayoutReadingOptions options{request.readFootnotes, request.language};
+    if (layout && !request.verbatim && options.language.isEmpty())
+        options.language = voiceLanguage(request.voice);
+    SpokenDocument spoken =
+        spokenDocument(text, layout ? &pages : nullptr, request.verbatim, options);
     pages.clear();
-    const QString text =
-        request.sourcePdf.isEmpty() ? request.sourceText : readTextFile(textPath);
-    return request.verbatim ? spokenLines(text) : spokenUtterances(prepareForSpeech(text));
+    unreadablePages = spoken.unreadablePages;
+    return spoken.utterances;
 }
 
 // Encoding takes most of the time, so a long text is cut in two at a sentence and spoken in

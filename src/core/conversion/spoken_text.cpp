@@ -137,4 +137,17 @@ QList<Utterance> spokenLines(const QString& text)
     return utterances;
 }
 
+SpokenDocument spokenDocument(const QString& text, const QList<LayoutPage>* pages, bool verbatim,
+                              const LayoutReadingOptions& options)
+{
+    if (verbatim)
+        return {spokenLines(text), {}};
+    if (!pages)
+        return {spokenUtterances(prepareForSpeech(text)), {}};
+    LayoutPreparation preparation(options);
+    preparation.add(*pages);
+    preparation.finish();
+    return {spokenUtterances(preparation.takePieces()), preparation.unreadablePages()};
+}
+
 } // namespace lectorix

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/speech/utterance.h"
+#include "core/text/layout_reading.h"
 #include "core/text/text_preparation.h"
 
 #include <QList>
@@ -33,5 +34,16 @@ QList<Utterance> spokenUtterances(const QList<SpokenPiece>& pieces);
 // The text line by line as it stands, each line a speechLine, with no silence added: the
 // utterances of spokenText.
 QList<Utterance> spokenLines(const QString& text);
+
+// What the export speaks of a document, and the pages it leaves out because their text is not
+// language: a PDF's pages, when their layout is known, read into sentences and headings;
+// other text prepared into paragraphs; with verbatim, the text line by line as it stands.
+struct SpokenDocument
+{
+    QList<Utterance> utterances;
+    QList<int> unreadablePages;
+};
+SpokenDocument spokenDocument(const QString& text, const QList<LayoutPage>* pages, bool verbatim,
+                              const LayoutReadingOptions& options);
 
 } // namespace lectorix
