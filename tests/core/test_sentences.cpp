@@ -55,6 +55,10 @@ void TestSentences::sentencesOfParagraph_data()
     row("closing quotes and brackets", "en",
         "He said \u201cYes.\u201d (It was true.) Then: \u2018Fine?!\u2019 Done.",
         {"He said \u201cYes.\u201d", "(It was true.)", "Then: \u2018Fine?!\u2019", "Done."});
+    row("the pronoun I is no initial", "en", "So did I. Then we left.",
+        {"So did I.", "Then we left."});
+    row("a list item's number", "en", "1. Take the pen. 2. Write.",
+        {"1. Take the pen.", "2. Write."});
     row("no space after the mark", "en", "Version 2.0.1 is out.Really.",
         {"Version 2.0.1 is out.Really."});
     row("french", "fr",

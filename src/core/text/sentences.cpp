@@ -47,19 +47,20 @@ struct LanguageWords
 {
     Words abbreviations;
     bool numberedOrdinals = false; // "am 3. Oktober": a day or an ordinal ends in a period
+    bool pronounI = true;          // "So did I. Then": "I" is a word, not an initial
 };
 
 LanguageWords languageWords(const QString& language)
 {
     const QString code = language.section(QLatin1Char('-'), 0, 0).toLower();
     if (code == QLatin1String("fr"))
-        return {FrenchAbbreviations};
+        return {FrenchAbbreviations, false, false};
     if (code == QLatin1String("de"))
-        return {GermanAbbreviations, true};
+        return {GermanAbbreviations, true, false};
     if (code == QLatin1String("es"))
-        return {SpanishAbbreviations};
+        return {SpanishAbbreviations, false, false};
     if (code == QLatin1String("ru"))
-        return {RussianAbbreviations};
+        return {RussianAbbreviations, false, false};
     return {};
 }
 
@@ -180,8 +181,10 @@ bool isDottedAbbreviation(QStringView word)
     return true;
 }
 
-// Whether a period after text ends no sentence: an abbreviation, an initial, a number's part.
-bool periodBindsForward(QStringView text, QChar next, const LanguageWords& language)
+// Whether a period after text ends no sentence: an abbreviation, an initial, the number of a
+// list's item (the first word of the sentence begun at sentenceStart) or a German ordinal.
+bool periodBindsForward(QStringView text, qsizetype sentenceStart, QChar next,
+                        const LanguageWords& language)
 {
     if (endsWithAny(text, ClosingAbbreviations))
         return false;
@@ -195,11 +198,17 @@ bool periodBindsForward(QStringView text, QChar next, const LanguageWords& langu
     if (word.contains(QLatin1Char('.')))
         return isDottedAbbreviation(word);
     const bool digits = std::all_of(word.begin(), word.end(), [](QChar c) { return c.isDigit(); });
-    if (digits)
-        return language.numberedOrdinals && word.size() <= 2;
+    if (digits) {
+        // A list's item: "1. Take the pen. 2. Write."
+        const qsizetype wordStart = text.size() - word.size();
+        const bool listItem =
+            wordStart >= sentenceStart &&
+            text.sliced(sentenceStart, wordStart - sentenceStart).trimmed().isEmpty();
+        return listItem || (language.numberedOrdinals && word.size() <= 2);
+    }
     const qsizetype letters =
         std::count_if(word.begin(), word.end(), [](QChar c) { return c.isLetter(); });
-    if (letters != 1)
+    if (letters != 1 || (language.pronounI && word == QLatin1String("I")))
         return false;
     // "1990 г. После": a year's "г." ends a sentence; "г. Москва" (a city) does not.
     if (word == QStringView(u"\u0433")) {
@@ -267,7 +276,9 @@ QList<qsizetype> sentenceEnds(const QString& paragraph, const QString& language)
             const QChar next = nextStart(text, end);
             if (next.isLower())
                 continue; // "\"Go!\" he said", "Wait... then", "etc. and more"
-            if (singlePeriod && periodBindsForward(text.first(marksStart), next, words))
+            const qsizetype sentenceStart = ends.isEmpty() ? 0 : ends.back();
+            if (singlePeriod &&
+                periodBindsForward(text.first(marksStart), sentenceStart, next, words))
                 continue;
         }
         ends.append(end);
