@@ -52,6 +52,9 @@ void TestSentences::sentencesOfParagraph_data()
         {"Well... maybe.", "Wait\u2026", "No!"});
     row("marks inside quotes before a small letter", "en", "\"Go!\" he said. \"Why?\" She asked.",
         {"\"Go!\" he said.", "\"Why?\"", "She asked."});
+    row("I after a quotation goes on", "en",
+        "\u201cIndeed!\u201d I murmured. \u201cNo.\u201d It was late.",
+        {"\u201cIndeed!\u201d I murmured.", "\u201cNo.\u201d", "It was late."});
     row("closing quotes and brackets", "en",
         "He said \u201cYes.\u201d (It was true.) Then: \u2018Fine?!\u2019 Done.",
         {"He said \u201cYes.\u201d", "(It was true.)", "Then: \u2018Fine?!\u2019", "Done."});

@@ -249,6 +249,43 @@ qsizetype pastClosers(QStringView text, qsizetype i)
     return i;
 }
 
+// "\u201cIndeed!\u201d I murmured.": after a quotation, "I" and a small letter go on with the
+// sentence.
+bool isDialogueTag(QStringView text, qsizetype i)
+{
+    i = skipSpaces(text, i);
+    if (i + 1 >= text.size() || text[i] != QLatin1Char('I') || !text[i + 1].isSpace())
+        return false;
+    const qsizetype next = skipSpaces(text, i + 1);
+    return next < text.size() && text[next].isLower();
+}
+
+struct Marks
+{
+    qsizetype start = 0;         // the first sentence mark
+    qsizetype end = 0;           // past the last one
+    qsizetype closed = 0;        // past the quotes and brackets that close the sentence
+    qsizetype sentenceStart = 0; // where the sentence began
+};
+
+bool endsSentence(QStringView text, const Marks& marks, const LanguageWords& words)
+{
+    if (isWideSentenceMark(text[marks.start]))
+        return true;
+    if (marks.closed < text.size() && !text[marks.closed].isSpace())
+        return false; // "3.5", "e.g.,", "www.example.org"
+    const QChar next = nextStart(text, marks.closed);
+    if (next.isLower())
+        return false; // "\"Go!\" he said", "Wait... then", "etc. and more"
+    const bool quoted = marks.closed > marks.end && isCloser(text[marks.closed - 1]) &&
+                        text[marks.closed - 1].category() != QChar::Punctuation_Close;
+    if (quoted && words.pronounI && isDialogueTag(text, marks.closed))
+        return false;
+    const bool singlePeriod = marks.end - marks.start == 1 && text[marks.start] == QLatin1Char('.');
+    return !(singlePeriod &&
+             periodBindsForward(text.first(marks.start), marks.sentenceStart, next, words));
+}
+
 } // namespace
 
 QList<qsizetype> sentenceEnds(const QString& paragraph, const QString& language)
@@ -258,29 +295,18 @@ QList<qsizetype> sentenceEnds(const QString& paragraph, const QString& language)
     QList<qsizetype> ends;
     qsizetype i = 0;
     while (i < text.size()) {
-        const QChar c = text[i];
-        const bool wide = isWideSentenceMark(c);
-        if (!wide && !isSentenceMark(c)) {
+        if (!isWideSentenceMark(text[i]) && !isSentenceMark(text[i])) {
             ++i;
             continue;
         }
         const qsizetype marksStart = i;
         while (i < text.size() && (isSentenceMark(text[i]) || isWideSentenceMark(text[i])))
             ++i;
-        const bool singlePeriod = i - marksStart == 1 && c == QLatin1Char('.');
         const qsizetype end = pastClosers(text, i);
+        const Marks marks{marksStart, i, end, ends.isEmpty() ? 0 : ends.back()};
         i = end;
-        if (!wide) {
-            if (end < text.size() && !text[end].isSpace())
-                continue; // "3.5", "e.g.,", "www.example.org"
-            const QChar next = nextStart(text, end);
-            if (next.isLower())
-                continue; // "\"Go!\" he said", "Wait... then", "etc. and more"
-            const qsizetype sentenceStart = ends.isEmpty() ? 0 : ends.back();
-            if (singlePeriod &&
-                periodBindsForward(text.first(marksStart), sentenceStart, next, words))
-                continue;
-        }
+        if (!endsSentence(text, marks, words))
+            continue;
         ends.append(end);
     }
     const qsizetype lastEnd = ends.isEmpty() ? 0 : ends.back();
