@@ -33,9 +33,9 @@ constexpr auto RussianAbbreviations = std::to_array<std::u16string_view>(
 // Abbreviations that stand before a number ("p. 5", "No. 4", "Abb. 3"): they end no sentence
 // when a digit follows, and behave as words otherwise ("The answer was No. Then ...").
 constexpr auto NumberAbbreviations = std::to_array<std::u16string_view>(
-    {u"no",  u"nos",  u"nr",  u"pp",  u"fig", u"figs", u"vol", u"vols", u"ch",  u"chap",
-     u"art", u"sec",  u"ed",  u"eq",  u"ref", u"abb",  u"kap", u"bd",   u"tab", u"núm",
-     u"pág", u"págs", u"cap", u"стр", u"рис", u"табл", u"гл",  u"вып",  u"n°",  u"nº"});
+    {u"no",  u"nos", u"nr", u"pp",  u"fig", u"figs", u"vol",  u"vols", u"ch",  u"chap", u"art",
+     u"sec", u"ed",  u"eq", u"ref", u"abb", u"kap",  u"bd",   u"tab",  u"núm", u"pág",  u"págs",
+     u"cap", u"стр", u"ст", u"пп",  u"абз", u"рис",  u"табл", u"гл",   u"вып", u"n°",   u"nº"});
 
 // Abbreviations a sentence may end with ("... and so on, etc. The next"): they end one before
 // anything but a small letter, like a word would. Listed so that their single letters are not
@@ -199,21 +199,24 @@ bool periodBindsForward(QStringView text, qsizetype sentenceStart, QChar next,
         return isDottedAbbreviation(word);
     const bool digits = std::all_of(word.begin(), word.end(), [](QChar c) { return c.isDigit(); });
     if (digits) {
-        // A list's item: "1. Take the pen. 2. Write."
+        // A list's item: "1. Take the pen. 2. Write.", "as follows: 1. Take"
         const qsizetype wordStart = text.size() - word.size();
-        const bool listItem =
-            wordStart >= sentenceStart &&
-            text.sliced(sentenceStart, wordStart - sentenceStart).trimmed().isEmpty();
+        const QStringView before =
+            wordStart >= sentenceStart
+                ? text.sliced(sentenceStart, wordStart - sentenceStart).trimmed()
+                : QStringView(u"-");
+        const bool listItem = before.isEmpty() || before.back() == QLatin1Char(':');
         return listItem || (language.numberedOrdinals && word.size() <= 2);
     }
     const qsizetype letters =
         std::count_if(word.begin(), word.end(), [](QChar c) { return c.isLetter(); });
     if (letters != 1 || (language.pronounI && word == QLatin1String("I")))
         return false;
-    // "1990 г. После": a year's "г." ends a sentence; "г. Москва" (a city) does not.
+    // "1990 г. После": a year's "г." ends a sentence before a capital ("2002 г. № 74" goes
+    // on); "г. Москва" (a city) ends none.
     if (word == QStringView(u"\u0433")) {
         const QStringView before = text.first(text.size() - word.size()).trimmed();
-        return before.isEmpty() || !before.back().isDigit();
+        return before.isEmpty() || !before.back().isDigit() || !next.isUpper();
     }
     return true; // an initial: "J. Smith", "M. Dupont", "z. B."
 }
