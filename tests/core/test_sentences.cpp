@@ -62,6 +62,8 @@ void TestSentences::sentencesOfParagraph_data()
         {"So did I.", "Then we left."});
     row("a list item's number", "en", "1. Take the pen. 2. Write: 3. Sign.",
         {"1. Take the pen.", "2. Write: 3. Sign."});
+    row("leaders and lone marks", "en", "\u2026 Yes. Contents . . . . 5",
+        {"\u2026 Yes.", "Contents . . . .", "5"});
     row("no space after the mark", "en", "Version 2.0.1 is out.Really.",
         {"Version 2.0.1 is out.Really."});
     row("french", "fr",

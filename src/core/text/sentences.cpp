@@ -280,6 +280,13 @@ bool endsSentence(QStringView text, const Marks& marks, const LanguageWords& wor
     const QChar next = nextStart(text, marks.closed);
     if (next.isLower())
         return false; // "\"Go!\" he said", "Wait... then", "etc. and more"
+    if (isSentenceMark(next))
+        return false; // a leader: "Contents . . . . 5"
+    const QStringView sentence =
+        text.sliced(marks.sentenceStart, marks.start - marks.sentenceStart);
+    if (std::none_of(sentence.begin(), sentence.end(),
+                     [](QChar c) { return c.isLetterOrNumber(); }))
+        return false; // marks alone make no sentence
     const bool quoted = marks.closed > marks.end && isCloser(text[marks.closed - 1]) &&
                         text[marks.closed - 1].category() != QChar::Punctuation_Close;
     if (quoted && words.pronounI && isDialogueTag(text, marks.closed))
