@@ -143,7 +143,9 @@ bool keptAlone(const QList<CodePoint>& points, qsizetype i)
     case QChar::Symbol_Modifier:
         return c == 0x00B4 && betweenLetters(); // "don´t" is read as "don't"
     case QChar::Other_Format:
-        return c == 0x00AD && betweenLetters(); // a soft hyphen joins its word's halves
+        // A soft hyphen joins its word's halves; the zero-width joiner and non-joiner belong
+        // to Persian and Indic words ("می‌خواهم" read as one word, as a space would not).
+        return (c == 0x00AD || c == 0x200C || c == 0x200D) && betweenLetters();
     default:
         // Other spaces, controls, connectors ("_"), private use, unassigned code points and
         // lone surrogates.

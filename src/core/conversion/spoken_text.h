@@ -12,12 +12,13 @@ namespace lectorix {
 // Stay: letters, digits and marks of every script; punctuation of every script (sentence
 // marks, colons, dashes, brackets, straight and curly quotes, apostrophes); %, ‰, §, №, @, /,
 // &, #, currency signs, mathematical signs (+ = × ≤), °, ©, ®, ™; an asterisk between
-// numbers; a soft hyphen, a middle dot or an acute accent inside a word.
+// numbers; a soft hyphen, a zero-width joiner or non-joiner, a middle dot or an acute accent
+// inside a word.
 // Go: controls and tabs, other spaces, private-use and unassigned code points, lone
-// surrogates, zero-width and direction characters, "_", "\", "|", "~", "¬", spacing accents,
-// arrows, box drawing, shapes, emoji, footnote daggers and bullets, any run of three signs
-// ("***", "=====", "!@#$%"), and all but the first mark of a leader or rule ("........",
-// ". . . . . . .", "………", "-----"; an ellipsis such as "..." or "……" stays whole).
+// surrogates, other zero-width and direction characters, "_", "\", "|", "~", "¬", spacing
+// accents, arrows, box drawing, shapes, emoji, footnote daggers and bullets, any run of three
+// signs ("***", "=====", "!@#$%"), and all but the first mark of a leader or rule
+// ("........", ". . . . . . .", "………", "-----"; an ellipsis such as "..." or "……" stays whole).
 QString cleanLineForSpeech(const QString& text);
 
 // A line as the export gives it to the voice: "&#xa0;" removed, then cleaned.
