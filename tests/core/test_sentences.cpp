@@ -52,9 +52,18 @@ void TestSentences::sentencesOfParagraph_data()
         {"Well... maybe.", "Wait\u2026", "No!"});
     row("marks inside quotes before a small letter", "en", "\"Go!\" he said. \"Why?\" She asked.",
         {"\"Go!\" he said.", "\"Why?\"", "She asked."});
+    row("I after a quotation goes on", "en",
+        "\u201cIndeed!\u201d I murmured. \u201cNo.\u201d It was late.",
+        {"\u201cIndeed!\u201d I murmured.", "\u201cNo.\u201d", "It was late."});
     row("closing quotes and brackets", "en",
         "He said \u201cYes.\u201d (It was true.) Then: \u2018Fine?!\u2019 Done.",
         {"He said \u201cYes.\u201d", "(It was true.)", "Then: \u2018Fine?!\u2019", "Done."});
+    row("the pronoun I is no initial", "en", "So did I. Then we left.",
+        {"So did I.", "Then we left."});
+    row("a list item's number", "en", "1. Take the pen. 2. Write: 3. Sign.",
+        {"1. Take the pen.", "2. Write: 3. Sign."});
+    row("leaders and lone marks", "en", "\u2026 Yes. Contents . . . . 5",
+        {"\u2026 Yes.", "Contents . . . .", "5"});
     row("no space after the mark", "en", "Version 2.0.1 is out.Really.",
         {"Version 2.0.1 is out.Really."});
     row("french", "fr",
@@ -74,15 +83,10 @@ void TestSentences::sentencesOfParagraph_data()
         {"El Sr. G\u00f3mez y la Sra. Ruiz, p\u00e1g. 4.", "\u00bfVienes?", "\u00a1S\u00ed!",
          "Bien."});
     row("russian", "ru",
-        "\u041e\u043d, \u0442. \u0435. \u0418\u0432\u0430\u043d, \u0436\u0438\u043b \u0432 "
-        "\u0433. \u041c\u043e\u0441\u043a\u0432\u0430 \u0441 1990 \u0433. \u041f\u043e\u0442"
-        "\u043e\u043c \u0443\u0435\u0445\u0430\u043b, \u0441\u043c. \u0441\u0442\u0440. 5 "
-        "\u0438 \u0442. \u0434. \u041a\u043e\u043d\u0435\u0446.",
-        {"\u041e\u043d, \u0442. \u0435. \u0418\u0432\u0430\u043d, \u0436\u0438\u043b \u0432 "
-         "\u0433. \u041c\u043e\u0441\u043a\u0432\u0430 \u0441 1990 \u0433.",
-         "\u041f\u043e\u0442\u043e\u043c \u0443\u0435\u0445\u0430\u043b, \u0441\u043c. "
-         "\u0441\u0442\u0440. 5 \u0438 \u0442. \u0434.",
-         "\u041a\u043e\u043d\u0435\u0446."});
+        "Он, т. е. Иван, жил в г. Москва с 1990 г. Потом уехал, см. стр. 5 и т. д. Конец. "
+        "Указ от 30 января 2002 г. № 74 (ст. 580) утвержден.",
+        {"Он, т. е. Иван, жил в г. Москва с 1990 г.", "Потом уехал, см. стр. 5 и т. д.", "Конец.",
+         "Указ от 30 января 2002 г. № 74 (ст. 580) утвержден."});
     row("chinese and japanese marks", "zh",
         "\u4eca\u5929\u4e0b\u96e8\u3002\u4f60\u6765\u5417\uff1f\u300c\u597d\uff01\u300d\u8d70",
         {"\u4eca\u5929\u4e0b\u96e8\u3002", "\u4f60\u6765\u5417\uff1f", "\u300c\u597d\uff01\u300d",

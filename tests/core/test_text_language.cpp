@@ -114,6 +114,8 @@ void TestTextLanguage::plainForSpeech_data()
     QTest::newRow("letter-like, roman and circled")
         << QStringLiteral("\u210c \u2113 \u2103 \u216b \u2461 \u338f")
         << QStringLiteral("H l \u00b0C XII 2 kg");
+    QTest::newRow("superscript letters")
+        << QStringLiteral("5\u1d57\u02b0 1\u1d49\u02b3") << QStringLiteral("5th 1er");
     QTest::newRow("long s and dutch ij")
         << QStringLiteral("\u017fo \u0133s") << QStringLiteral("so ijs");
     QTest::newRow("arabic presentation forms")

@@ -33,9 +33,9 @@ constexpr auto RussianAbbreviations = std::to_array<std::u16string_view>(
 // Abbreviations that stand before a number ("p. 5", "No. 4", "Abb. 3"): they end no sentence
 // when a digit follows, and behave as words otherwise ("The answer was No. Then ...").
 constexpr auto NumberAbbreviations = std::to_array<std::u16string_view>(
-    {u"no",  u"nos",  u"nr",  u"pp",  u"fig", u"figs", u"vol", u"vols", u"ch",  u"chap",
-     u"art", u"sec",  u"ed",  u"eq",  u"ref", u"abb",  u"kap", u"bd",   u"tab", u"núm",
-     u"pág", u"págs", u"cap", u"стр", u"рис", u"табл", u"гл",  u"вып",  u"n°",  u"nº"});
+    {u"no",  u"nos", u"nr", u"pp",  u"fig", u"figs", u"vol",  u"vols", u"ch",  u"chap", u"art",
+     u"sec", u"ed",  u"eq", u"ref", u"abb", u"kap",  u"bd",   u"tab",  u"núm", u"pág",  u"págs",
+     u"cap", u"стр", u"ст", u"пп",  u"абз", u"рис",  u"табл", u"гл",   u"вып", u"n°",   u"nº"});
 
 // Abbreviations a sentence may end with ("... and so on, etc. The next"): they end one before
 // anything but a small letter, like a word would. Listed so that their single letters are not
@@ -47,19 +47,20 @@ struct LanguageWords
 {
     Words abbreviations;
     bool numberedOrdinals = false; // "am 3. Oktober": a day or an ordinal ends in a period
+    bool pronounI = true;          // "So did I. Then": "I" is a word, not an initial
 };
 
 LanguageWords languageWords(const QString& language)
 {
     const QString code = language.section(QLatin1Char('-'), 0, 0).toLower();
     if (code == QLatin1String("fr"))
-        return {FrenchAbbreviations};
+        return {FrenchAbbreviations, false, false};
     if (code == QLatin1String("de"))
-        return {GermanAbbreviations, true};
+        return {GermanAbbreviations, true, false};
     if (code == QLatin1String("es"))
-        return {SpanishAbbreviations};
+        return {SpanishAbbreviations, false, false};
     if (code == QLatin1String("ru"))
-        return {RussianAbbreviations};
+        return {RussianAbbreviations, false, false};
     return {};
 }
 
@@ -180,8 +181,10 @@ bool isDottedAbbreviation(QStringView word)
     return true;
 }
 
-// Whether a period after text ends no sentence: an abbreviation, an initial, a number's part.
-bool periodBindsForward(QStringView text, QChar next, const LanguageWords& language)
+// Whether a period after text ends no sentence: an abbreviation, an initial, the number of a
+// list's item (the first word of the sentence begun at sentenceStart) or a German ordinal.
+bool periodBindsForward(QStringView text, qsizetype sentenceStart, QChar next,
+                        const LanguageWords& language)
 {
     if (endsWithAny(text, ClosingAbbreviations))
         return false;
@@ -195,16 +198,25 @@ bool periodBindsForward(QStringView text, QChar next, const LanguageWords& langu
     if (word.contains(QLatin1Char('.')))
         return isDottedAbbreviation(word);
     const bool digits = std::all_of(word.begin(), word.end(), [](QChar c) { return c.isDigit(); });
-    if (digits)
-        return language.numberedOrdinals && word.size() <= 2;
+    if (digits) {
+        // A list's item: "1. Take the pen. 2. Write.", "as follows: 1. Take"
+        const qsizetype wordStart = text.size() - word.size();
+        const QStringView before =
+            wordStart >= sentenceStart
+                ? text.sliced(sentenceStart, wordStart - sentenceStart).trimmed()
+                : QStringView(u"-");
+        const bool listItem = before.isEmpty() || before.back() == QLatin1Char(':');
+        return listItem || (language.numberedOrdinals && word.size() <= 2);
+    }
     const qsizetype letters =
         std::count_if(word.begin(), word.end(), [](QChar c) { return c.isLetter(); });
-    if (letters != 1)
+    if (letters != 1 || (language.pronounI && word == QLatin1String("I")))
         return false;
-    // "1990 г. После": a year's "г." ends a sentence; "г. Москва" (a city) does not.
+    // "1990 г. После": a year's "г." ends a sentence before a capital ("2002 г. № 74" goes
+    // on); "г. Москва" (a city) ends none.
     if (word == QStringView(u"\u0433")) {
         const QStringView before = text.first(text.size() - word.size()).trimmed();
-        return before.isEmpty() || !before.back().isDigit();
+        return before.isEmpty() || !before.back().isDigit() || !next.isUpper();
     }
     return true; // an initial: "J. Smith", "M. Dupont", "z. B."
 }
@@ -240,6 +252,50 @@ qsizetype pastClosers(QStringView text, qsizetype i)
     return i;
 }
 
+// "\u201cIndeed!\u201d I murmured.": after a quotation, "I" and a small letter go on with the
+// sentence.
+bool isDialogueTag(QStringView text, qsizetype i)
+{
+    i = skipSpaces(text, i);
+    if (i + 1 >= text.size() || text[i] != QLatin1Char('I') || !text[i + 1].isSpace())
+        return false;
+    const qsizetype next = skipSpaces(text, i + 1);
+    return next < text.size() && text[next].isLower();
+}
+
+struct Marks
+{
+    qsizetype start = 0;         // the first sentence mark
+    qsizetype end = 0;           // past the last one
+    qsizetype closed = 0;        // past the quotes and brackets that close the sentence
+    qsizetype sentenceStart = 0; // where the sentence began
+};
+
+bool endsSentence(QStringView text, const Marks& marks, const LanguageWords& words)
+{
+    if (isWideSentenceMark(text[marks.start]))
+        return true;
+    if (marks.closed < text.size() && !text[marks.closed].isSpace())
+        return false; // "3.5", "e.g.,", "www.example.org"
+    const QChar next = nextStart(text, marks.closed);
+    if (next.isLower())
+        return false; // "\"Go!\" he said", "Wait... then", "etc. and more"
+    if (isSentenceMark(next))
+        return false; // a leader: "Contents . . . . 5"
+    const QStringView sentence =
+        text.sliced(marks.sentenceStart, marks.start - marks.sentenceStart);
+    if (std::none_of(sentence.begin(), sentence.end(),
+                     [](QChar c) { return c.isLetterOrNumber(); }))
+        return false; // marks alone make no sentence
+    const bool quoted = marks.closed > marks.end && isCloser(text[marks.closed - 1]) &&
+                        text[marks.closed - 1].category() != QChar::Punctuation_Close;
+    if (quoted && words.pronounI && isDialogueTag(text, marks.closed))
+        return false;
+    const bool singlePeriod = marks.end - marks.start == 1 && text[marks.start] == QLatin1Char('.');
+    return !(singlePeriod &&
+             periodBindsForward(text.first(marks.start), marks.sentenceStart, next, words));
+}
+
 } // namespace
 
 QList<qsizetype> sentenceEnds(const QString& paragraph, const QString& language)
@@ -249,27 +305,18 @@ QList<qsizetype> sentenceEnds(const QString& paragraph, const QString& language)
     QList<qsizetype> ends;
     qsizetype i = 0;
     while (i < text.size()) {
-        const QChar c = text[i];
-        const bool wide = isWideSentenceMark(c);
-        if (!wide && !isSentenceMark(c)) {
+        if (!isWideSentenceMark(text[i]) && !isSentenceMark(text[i])) {
             ++i;
             continue;
         }
         const qsizetype marksStart = i;
         while (i < text.size() && (isSentenceMark(text[i]) || isWideSentenceMark(text[i])))
             ++i;
-        const bool singlePeriod = i - marksStart == 1 && c == QLatin1Char('.');
         const qsizetype end = pastClosers(text, i);
+        const Marks marks{marksStart, i, end, ends.isEmpty() ? 0 : ends.back()};
         i = end;
-        if (!wide) {
-            if (end < text.size() && !text[end].isSpace())
-                continue; // "3.5", "e.g.,", "www.example.org"
-            const QChar next = nextStart(text, end);
-            if (next.isLower())
-                continue; // "\"Go!\" he said", "Wait... then", "etc. and more"
-            if (singlePeriod && periodBindsForward(text.first(marksStart), next, words))
-                continue;
-        }
+        if (!endsSentence(text, marks, words))
+            continue;
         ends.append(end);
     }
     const qsizetype lastEnd = ends.isEmpty() ? 0 : ends.back();

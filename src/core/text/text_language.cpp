@@ -238,23 +238,27 @@ bool isZeroWidth(char32_t c)
 }
 
 // Compatibility forms the voice reads badly as they stand and well as their plain letters:
-// ℌ, 𝐀 and Ⅻ are spelled out as "letter 2 1 0 c", a ligature is not read as its letters,
-// full-width, half-width, small and vertical forms, Arabic and Hebrew presentation forms,
-// circled numbers, square units ("㎞") and the long s.
+// ℌ, 𝐀, Ⅻ and the "th" of "5ᵗʰ" are spelled out as "letter 2 1 0 c", a ligature is not read
+// as its letters; full-width, half-width, small and vertical forms, Arabic and Hebrew
+// presentation forms, circled numbers, square units ("㎞") and the long s likewise.
 //
-// Left alone because their plain form reads worse or means something else: superscripts and
-// subscripts (NFKC makes "10²" the number 102, and "m²" is read "m two" as it stands), vulgar
-// fractions ("½" is read "a half", its NFKC "1⁄2" is not), № and ™ (read "number" and "trade
-// mark"; their NFKC "No" and "TM" are read as letters), ª and º of ordinals.
+// Left alone because their plain form reads worse or means something else: superscript and
+// subscript digits (NFKC makes "10²" the number 102, while "m²" and "H₂O" are read well as they
+// stand), vulgar fractions ("½" is read "a half", its NFKC "1⁄2" is not), № and ™ (read
+// "number" and "trade mark"; their NFKC "No" and "TM" are read as letters), ª and º of
+// ordinals ("1º" is read "primero").
 bool needsPlainForm(char32_t c)
 {
     if (c == 0x2116 || c == 0x2122 || c == 0x2120)
         return false;
-    return c == 0x017F || inRange(c, 0x0132, 0x0133) || inRange(c, 0x013F, 0x0140) ||
-           inRange(c, 0x01C4, 0x01CC) || inRange(c, 0x01F1, 0x01F3) || inRange(c, 0x2100, 0x214F) ||
-           inRange(c, 0x2160, 0x2188) || inRange(c, 0x2460, 0x24FF) || inRange(c, 0x3200, 0x33FF) ||
-           inRange(c, 0xFB00, 0xFDFF) || inRange(c, 0xFE10, 0xFE1F) || inRange(c, 0xFE30, 0xFE6F) ||
-           inRange(c, 0xFE70, 0xFEFE) || inRange(c, 0xFF00, 0xFFEF) ||
+    const bool modifierLetter = inRange(c, 0x02B0, 0x02B8) || inRange(c, 0x02E0, 0x02E4) ||
+                                inRange(c, 0x1D2C, 0x1D6A) || inRange(c, 0x1D9B, 0x1DBF) ||
+                                c == 0x2071 || c == 0x207F || inRange(c, 0x2090, 0x209C);
+    return modifierLetter || c == 0x017F || inRange(c, 0x0132, 0x0133) ||
+           inRange(c, 0x013F, 0x0140) || inRange(c, 0x01C4, 0x01CC) || inRange(c, 0x01F1, 0x01F3) ||
+           inRange(c, 0x2100, 0x214F) || inRange(c, 0x2160, 0x2188) || inRange(c, 0x2460, 0x24FF) ||
+           inRange(c, 0x3200, 0x33FF) || inRange(c, 0xFB00, 0xFDFF) || inRange(c, 0xFE10, 0xFE1F) ||
+           inRange(c, 0xFE30, 0xFE6F) || inRange(c, 0xFE70, 0xFEFE) || inRange(c, 0xFF00, 0xFFEF) ||
            inRange(c, 0x1D400, 0x1D7FF) || inRange(c, 0x1F100, 0x1F1FF);
 }
 
