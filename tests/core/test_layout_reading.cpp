@@ -39,7 +39,7 @@ public:
     void pageNumber(int page) { texts.append({page, 205, 570, 9, QString::number(page)}); }
     void footnote(int page, int row, const QString& text)
     {
-        texts.append({page, Left, 500 + row * 10, 8, text});
+        texts.append({page, Left, 500.0 + row * 10, 8, text});
     }
     // A raised footnote mark after the word ending at x on a body row.
     void mark(int page, int row, double x, const QString& text)
