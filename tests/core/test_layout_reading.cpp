@@ -39,7 +39,7 @@ public:
     void pageNumber(int page) { texts.append({page, 205, 570, 9, QString::number(page)}); }
     void footnote(int page, int row, const QString& text)
     {
-        texts.append({page, Left, 500 + row * 10, 8, text});
+        texts.append({page, Left, 500.0 + row * 10, 8, text});
     }
     // A raised footnote mark after the word ending at x on a body row.
     void mark(int page, int row, double x, const QString& text)
@@ -63,10 +63,10 @@ QList<DrawnText> novelTexts()
     novel.texts.append({1, Left, 128, 36, QStringLiteral("I")});
     novel.line(1, 1, QStringLiteral("t was the last night of autumn when the keeper"), 70);
     novel.line(1, 2, QStringLiteral("climbed the tower. The lamp had failed twice"), 70);
-    novel.lines(1, 3, {"that week, and the supply boat was late.",
+    novel.lines(1, 3, {"that week, and the supply boat was very late.",
                        "He trimmed the wick and waited for the light-",
                        "house on the far shore to answer his signal."});
-    novel.mark(1, 3, 228, QStringLiteral("1"));
+    novel.mark(1, 3, 249.5, QStringLiteral("1"));
     novel.lines(1, 6, {"\u201CYou will not sleep tonight,\u201D said his wife.",
                        "\u201CNo,\u201D he said, and went back up the well-",
                        "known stair to the lantern room, where the"});
@@ -108,7 +108,7 @@ QList<DrawnText> novelTexts()
     novel.lines(5, 0, {"The relief boat could not depart! It lay at",
                        "the mainland quay for a week, and the keeper",
                        "rationed the oil."});
-    novel.mark(5, 0, 202, QStringLiteral("2"));
+    novel.mark(5, 0, 193, QStringLiteral("2"));
     novel.footnote(5, 0, QStringLiteral("2 Storms of this kind came once in ten years."));
     novel.pageNumber(5);
     return novel.texts;
@@ -206,12 +206,14 @@ private slots:
             {"chapter heading kept though it runs as a header", "Chapter One", true, true},
             {"drop capital joined, marker left out",
              "It was the last night of autumn when the keeper climbed the tower.", false, false},
-            {"second sentence", "The lamp had failed twice that week, and the supply boat was late.",
+            {"second sentence", "The lamp had failed twice that week, and the supply boat was very late.",
              false, false},
             {"hyphenation undone",
              "He trimmed the wick and waited for the lighthouse on the far shore to answer his "
              "signal.",
              false, true},
+            {"footnote after the paragraph citing it",
+             "The boat came from the mainland each Tuesday.", false, true},
             {"dialogue starts a paragraph", "\u201CYou will not sleep tonight,\u201D said his wife.",
              false, true},
             {"compound kept, paragraph across pages and parts",
@@ -219,8 +221,6 @@ private slots:
              "where the glass was cold and the wind had found every crack in the frame.",
              false, false},
             {"paragraph end", "The lighthouse on the far shore stayed dark.", false, true},
-            {"footnote after the paragraph citing it",
-             "The boat came from the mainland each Tuesday.", false, true},
             {"indented paragraph, margin mark left out",
              "At midnight he wrote in the log, as he did every night, the hour and the state of "
              "the sea.",

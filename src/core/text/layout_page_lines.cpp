@@ -15,6 +15,8 @@ namespace {
 constexpr qsizetype CellWords = 4;
 // A gap between words this many times the body's type size parts the cells of a table row.
 constexpr double CellGap = 2.0;
+// A line ending a sentence this much shorter than its block's width ends its paragraph.
+constexpr double ShortLineShare = 0.2;
 
 double middleOf(const LayoutBox& box)
 {
@@ -239,6 +241,8 @@ void PageReader::readBlock(int block, PageReading& reading)
     }
     if (lines.size() < 3 && m_body.hasFrame)
         right = std::max(right, m_body.frame.xMax);
+    // A line clearly shorter than the block's lines ends before its column's right edge.
+    const double shortEnd = right - ShortLineShare * (right - left);
     const PageLine* previous = nullptr;
     QString previousEnd;
     for (const int i : std::as_const(lines)) {
@@ -252,11 +256,11 @@ void PageReader::readBlock(int block, PageReading& reading)
         if (read.words.isEmpty())
             continue;
         const LayoutBox& box = line.line->box;
-        read.isShort = box.xMax < right - 2 * em();
+        read.isShort = box.xMax < shortEnd;
         read.startsBlock = previous == nullptr;
         if (previous != nullptr) {
             const bool ended = endsSentence(previousEnd);
-            const bool previousShort = previous->line->box.xMax < right - 2 * em();
+            const bool previousShort = previous->line->box.xMax < shortEnd;
             const bool indented = box.xMin > left + 0.6 * em() && box.xMin < left + 6 * em();
             const double gap = box.yMin - previous->line->box.yMax;
             read.startsParagraph = gap > 0.9 * em() || (ended && (indented || previousShort)) ||

@@ -57,6 +57,7 @@ private:
     void findFootnotes();
     void findDropCaps();
     void findHeadingsAndContents();
+    void findEntryBeside(qsizetype leader);
     void findTables();
     // The line's words as spoken: rotated words and footnote markers left out, a drop capital
     // joined; cells apart by a wide gap end with a comma.

@@ -74,7 +74,8 @@ QList<qsizetype> cutsOf(const QString& text, qsizetype start, qsizetype end)
 
 bool ParagraphBuilder::runsOn(const ReadLine& line) const
 {
-    if (line.kind != m_open.kind || line.startsParagraph)
+    if (line.kind != m_open.kind || line.startsParagraph || line.kind == LineKind::TableRow ||
+        line.kind == LineKind::ContentsEntry)
         return false;
     if (line.kind != LineKind::Text || !line.startsBlock)
         return true;

@@ -97,11 +97,9 @@ void PageReader::dropFurniture()
 {
     for (PageLine& line : m_lines) {
         const LayoutBox& box = line.line->box;
-        const bool rotated = std::all_of(line.line->words.cbegin(), line.line->words.cend(),
-                                         [](const LayoutWord& word) {
-                                             return isRotated(word) || word.text.size() < 3;
-                                         }) &&
-                             box.height() > 1.5 * box.width();
+        const bool rotated =
+            box.height() > 1.5 * box.width() &&
+            std::any_of(line.line->words.cbegin(), line.line->words.cend(), isRotated);
         const bool margin = m_body.hasFrame && (box.xMax < m_body.frame.xMin - 0.3 * em() ||
                                                 box.xMin > m_body.frame.xMax + 0.3 * em());
         if (rotated || margin || isRunningLine(line))
@@ -166,19 +164,40 @@ void PageReader::findDropCaps()
 
 void PageReader::findHeadingsAndContents()
 {
-    for (PageLine& line : m_lines) {
+    for (qsizetype i = 0; i < m_lines.size(); ++i) {
+        PageLine& line = m_lines[i];
         if (line.part != Part::Undecided)
             continue;
-        if (line.height >= HeadingSize * em() && line.line->words.size() <= HeadingWords)
+        const QList<LayoutWord>& words = line.line->words;
+        if (line.height >= HeadingSize * em() && words.size() <= HeadingWords) {
             line.part = Part::Heading;
-        else if (std::any_of(line.line->words.cbegin(), line.line->words.cend(),
-                             [](const LayoutWord& word) { return isLeader(word.text); }))
+        } else if (std::any_of(words.cbegin(), words.cend(),
+                               [](const LayoutWord& word) { return isLeader(word.text); })) {
             line.part = Part::Contents;
-        else
-            for (qsizetype w = 1; w < line.line->words.size(); ++w)
-                if (line.line->words.at(w).box.xMin - line.line->words.at(w - 1).box.xMax >
-                    2 * em())
+            findEntryBeside(i);
+        } else {
+            for (qsizetype w = 1; w < words.size(); ++w)
+                if (words.at(w).box.xMin - words.at(w - 1).box.xMax > 2 * em())
                     line.part = Part::TableRow;
+        }
+    }
+}
+
+// A dot leader set apart from its entry: the title before it is the entry, the page number
+// after it goes.
+void PageReader::findEntryBeside(qsizetype leader)
+{
+    const LayoutBox& box = m_lines.at(leader).line->box;
+    const double middle = (box.yMin + box.yMax) / 2;
+    for (PageLine& line : m_lines) {
+        const LayoutBox& other = line.line->box;
+        if ((line.part != Part::Undecided && line.part != Part::Dropped) ||
+            std::abs((other.yMin + other.yMax) / 2 - middle) > 0.4 * em())
+            continue;
+        if (other.xMax <= box.xMin + 0.5 * em())
+            line.part = Part::Contents;
+        else if (other.xMin >= box.xMax - 0.5 * em() && isBareNumber(lineText(*line.line)))
+            line.part = Part::Dropped;
     }
 }
 

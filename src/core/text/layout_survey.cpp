@@ -12,19 +12,22 @@ namespace {
 constexpr int EdgeLines = 2;
 // Type within this share of the body's height is the body's type.
 constexpr double BodyTolerance = 0.12;
+// The body's box on a usual page reaches as far as on this share of the pages (from each edge).
+constexpr double FrameShare = 0.25;
 
 int bucketOf(double height)
 {
     return int(std::lround(height * 4));
 }
 
-double medianOf(QList<double> values)
+// The value that share of the values lie below.
+double quantileOf(QList<double> values, double share)
 {
     if (values.isEmpty())
         return 0;
-    const auto middle = values.begin() + values.size() / 2;
-    std::nth_element(values.begin(), middle, values.end());
-    return *middle;
+    const auto at = values.begin() + qsizetype(double(values.size() - 1) * share + 0.5);
+    std::nth_element(values.begin(), at, values.end());
+    return *at;
 }
 
 } // namespace
@@ -143,7 +146,9 @@ BodyMeasures DocumentSurvey::measures() const
         bottom << frame.yMax;
     }
     measures.hasFrame = !left.isEmpty();
-    measures.frame = {medianOf(left), medianOf(top), medianOf(right), medianOf(bottom)};
+    // The box of a full page: chapter openings start lower, and last pages end early.
+    measures.frame = {quantileOf(left, FrameShare), quantileOf(top, FrameShare),
+                      quantileOf(right, 1 - FrameShare), quantileOf(bottom, 1 - FrameShare)};
     m_measures = measures;
     m_measured = true;
     return measures;
