@@ -60,8 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     fuzz::InputReader input(data, size);
     // Small first pages, and some near the end of the numbers.
     const uint8_t choice = input.byte();
-    const int firstPage = choice & 0x80 ? std::numeric_limits<int>::max() - (choice & 0x7F)
-                                        : int(choice) - 8;
+    const int firstPage =
+        choice & 0x80 ? std::numeric_limits<int>::max() - (choice & 0x7F) : int(choice) - 8;
     const qsizetype startOffset = qsizetype(input.byte()) * 1000;
     const QByteArray bytes = input.rest();
 

@@ -10,8 +10,8 @@ using lectorix::fuzz::require;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data),
-                                                     qsizetype(size));
+    const QByteArray bytes =
+        QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
     const QList<OutlineEntry> entries = readPdfOutline(bytes);
     require(entries.size() <= bytes.count("</item"), "each entry has its end");
     const qsizetype outlines = bytes.count("<outline");
