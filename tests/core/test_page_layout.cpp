@@ -7,7 +7,6 @@
 #include "support/test_env.h"
 
 #include <QRegularExpression>
-#include <QStandardPaths>
 #include <QtTest>
 
 using namespace lectorix;
@@ -19,20 +18,24 @@ const QByteArray Head = "<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.0 Transitio
                         "<html xmlns=\"http://www.w3.org/1999/xhtml\">\n<head>\n<title></title>\n"
                         "<meta name=\"Title\" content=\"a &gt; b\"/>\n</head>\n<body>\n";
 
-QByteArray word(const QByteArray& text, const QByteArray& box = "xMin=\"1\" yMin=\"2\" "
-                                                                "xMax=\"3\" yMax=\"4\"")
+// An element of the layout around content, with a box of its own.
+QByteArray boxed(const char* name, const QByteArray& content)
 {
-    return "<word " + box + ">" + text + "</word>";
+    return '<' + QByteArray(name) + " xMin=\"1\" yMin=\"2\" xMax=\"3\" yMax=\"4\">" + content +
+           "</" + name + '>';
 }
 
+QByteArray word(const QByteArray& text)
+{
+    return boxed("word", text);
+}
 QByteArray line(const QByteArray& words)
 {
-    return "<line xMin=\"1\" yMin=\"2\" xMax=\"3\" yMax=\"4\">" + words + "</line>";
+    return boxed("line", words);
 }
-
 QByteArray block(const QByteArray& lines)
 {
-    return "<block xMin=\"1\" yMin=\"2\" xMax=\"3\" yMax=\"4\">" + lines + "</block>";
+    return boxed("block", lines);
 }
 
 QByteArray page(const QByteArray& flows, const QByteArray& size = "width=\"612\" height=\"792\"")
@@ -68,6 +71,26 @@ QString describe(const PageLayouts& layouts)
     return pages.join(QStringLiteral(" | "));
 }
 
+QList<LayoutWord> allWords(const QList<LayoutPage>& pages)
+{
+    QList<LayoutWord> words;
+    for (const LayoutPage& page : pages)
+        for (const LayoutBlock& block : page.blocks)
+            for (const LayoutLine& line : block.lines)
+                words += line.words;
+    return words;
+}
+
+// pdftohtml run as the program runs it, for a PDF of the corpus.
+test::ProgramRun outlineRun(const QString& pdf, const QString& password)
+{
+    QStringList arguments;
+    for (const QByteArray& argument :
+         outlineArguments("pdftohtml", password, test::corpusFile(pdf), false))
+        arguments << QString::fromLocal8Bit(argument);
+    return test::runProgram(arguments.takeFirst(), arguments);
+}
+
 } // namespace
 
 class TestPageLayout : public QObject
@@ -86,24 +109,19 @@ private slots:
                              block(line(word("c"))) + block(line(word("d"))) + "</flow>") +
                         page(hello, "width=\"595.5\" height=\"842\""))
             << "5 612x792: 1[a/b] 2[c] 2[d] | 6 595.5x842: 1[Hello you]" << true;
-        QTest::newRow("entities, character references and CDATA")
-            << document(page("<flow>" +
-                             block(line(word("&lt;a&amp;b&gt;") + word("&quot;&apos;") +
-                                        word("caf&#233;&#x1F600;") + word("<![CDATA[<x>]]>"))) +
-                             "</flow>"))
-            << "5 612x792: 1[<a&b> \"' café😀 <x>]" << true;
-        QTest::newRow("line breaks inside a word become spaces, its ends are trimmed")
+        // A word keeps no line breaks, control characters or spaces at its ends.
+        QTest::newRow("references, CDATA, line breaks, control bytes, bytes not UTF-8")
             << document(
-                   page("<flow>" + block(line(word(" a&#10;b&#9; ") + word("&#13;"))) + "</flow>"))
-            << "5 612x792: 1[\"a b\"]" << true;
+                   page("<flow>" +
+                        block(line(word("&lt;a&amp;b&gt;") + word("&quot;&apos;") +
+                                   word("caf&#233;&#x1F600;") + word("<![CDATA[<x>]]>") +
+                                   word(" a&#10;b&#9; ") + word("&#13;") + word("c\x01z\xff"))) +
+                        "</flow>"))
+            << "5 612x792: 1[<a&b> \"' café😀 <x> \"a b\" \"c z\uFFFD\"]" << true;
         QTest::newRow("an unknown entity stays as written")
             << document(page("<flow>" + block(line(word("a&nbsp;b") + word("&#0;"))) + "</flow>"))
             << "5 612x792: 1[a&nbsp;b &#0;]" << false;
-        QTest::newRow("control bytes and bytes that are not UTF-8")
-            << document(page("<flow>" + block(line(word("a\x01z") + word("\xff"))) + "</flow>"))
-            << "5 612x792: 1[\"a z\" \xef\xbf\xbd]" << true;
         QTest::newRow("empty input") << QByteArray() << "" << false;
-        QTest::newRow("no pages") << document({}) << "" << true;
         QTest::newRow("a page with no flows")
             << document(page({}) + page(" ")) << "5 612x792: | 6 612x792:" << true;
         QTest::newRow("self-closing elements")
@@ -119,21 +137,18 @@ private slots:
                 block(line(word("Hello") + word("you")))
                     .chopped(qstrlen("u</word></line></block>")))
             << "5 1x2: 1[Hello]" << false;
-        QTest::newRow("cut off inside a tag") << (Head + "<doc>" + page(hello) + "<page width=\"6")
-                                              << "5 612x792: 1[Hello you]" << false;
-        QTest::newRow("cut off after the pages' end")
-            << (Head + "<doc>" + page(hello) + "</doc>\n</bo") << "5 612x792: 1[Hello you]" << true;
-        QTest::newRow("what follows the pages is not read")
-            << (document(page(hello)) + "<doc><page><<<\"") << "5 612x792: 1[Hello you]" << true;
-        QTest::newRow("words outside lines and lines outside blocks are left out")
+        QTest::newRow("cut off inside a tag, in a quote that never ends")
+            << (Head + "<doc>" + page(hello) + "<page width=\"6>>>") << "5 612x792: 1[Hello you]"
+            << false;
+        QTest::newRow("cut off after the pages' end, which nothing after is read")
+            << (Head + "<doc>" + page(hello) + "</doc><doc><page><<<\"</bo")
+            << "5 612x792: 1[Hello you]" << true;
+        QTest::newRow("words outside lines, lines outside blocks, pages inside pages")
             << document(page("<flow>" + word("w") + line(word("x")) +
-                             block(line(word("a")) + word("y")) + "</flow>"))
-            << "5 612x792: 1[a]" << false;
+                             block(line(word("a")) + word("y")) + page(hello) + "</flow>" + hello))
+            << "5 612x792: 1[a] 2[Hello you]" << false;
         QTest::newRow("pdftotext -bbox, without flows, blocks and lines")
             << document(page(word("a") + word("b"))) << "5 612x792:" << false;
-        QTest::newRow("a page inside a page is left out whole")
-            << document(page(hello + page(hello) + hello)) << "5 612x792: 1[Hello you] 2[Hello you]"
-            << false;
         QTest::newRow("an end tag closing open elements")
             << document(page("<flow>" +
                              block("<line xMin=\"1\" yMin=\"2\" xMax=\"3\" yMax=\"4\">" +
@@ -145,13 +160,6 @@ private slots:
             << "5 612x792: 1[a e]" << false;
         QTest::newRow("missing page size")
             << document(page(hello, "width=\"x\"")) << "5 0x0: 1[Hello you]" << false;
-        QTest::newRow("deep nesting around the pages")
-            << document(QByteArray("<div>").repeated(100000) + page(hello) +
-                        QByteArray("</div>").repeated(100000))
-            << "5 612x792: 1[Hello you]" << true;
-        QTest::newRow("a quote that never ends")
-            << (Head + "<doc>" + page(hello) + "<page width=\"" + QByteArray(100000, '>'))
-            << "5 612x792: 1[Hello you]" << false;
         QTest::newRow("comments, a doctype with an internal subset, a processing instruction")
             << ("<?xml version=\"1.0\"?><!DOCTYPE html [<!ENTITY a \">\">]><!-- <doc> -->" +
                 document(
@@ -186,11 +194,8 @@ private slots:
         QTest::newRow("beyond any page") << QByteArray("xMin=\"-1e300\" yMin=\"0\" xMax=\"1e300\" "
                                                        "yMax=\"1000000000000000000000000.0\"")
                                          << QList<double>{-1e9, 0, 1e9, 1e9} << true;
-        QTest::newRow("not a number, infinite")
-            << QByteArray("xMin=\"nan\" yMin=\"inf\" xMax=\"-inf\" yMax=\"4\"")
-            << QList<double>{0, 0, 0, 4} << false;
-        QTest::newRow("missing, empty, trailing letters, plus sign")
-            << QByteArray("yMin=\"\" xMax=\"3pt\" yMax=\"+4\"") << QList<double>{0, 0, 0, 0}
+        QTest::newRow("not a number, infinite, with a unit, missing")
+            << QByteArray("xMin=\"nan\" yMin=\"-inf\" xMax=\"3pt\"") << QList<double>{0, 0, 0, 0}
             << false;
         QTest::newRow("malformed attributes")
             << QByteArray("xMin=1 yMin=\"2\" xMax=\"3\" yMax=\"4\"") << QList<double>{0, 0, 0, 0}
@@ -203,7 +208,8 @@ private slots:
         QFETCH(QList<double>, box);
         QFETCH(bool, complete);
         const PageLayouts read = readBoundingBoxLayout(
-            document(page("<flow>" + block(line(word("w", attributes))) + "</flow>")), 1);
+            document(page("<flow>" + block(line("<word " + attributes + ">w</word>")) + "</flow>")),
+            1);
         QCOMPARE(describe(read), QStringLiteral("1 612x792: 1[w]"));
         const LayoutBox found = read.pages[0].blocks[0].lines[0].words[0].box;
         QCOMPARE((QList<double>{found.xMin, found.yMin, found.xMax, found.yMax}), box);
@@ -218,7 +224,6 @@ private slots:
         QTest::newRow("after a byte order mark and blank lines")
             << ("\xEF\xBB\xBF\n \r\n" + document({})) << true;
         QTest::newRow("plain text") << QByteArray("Chapter 1\n\nIt was\f") << false;
-        QTest::newRow("empty") << QByteArray() << false;
         QTest::newRow("the plain text of a printed web page")
             << QByteArray("<!DOCTYPE html>\n<html>\n<body>\f<doc>\f") << false;
         QTest::newRow("cut off before its pages") << Head.left(200) << false;
@@ -263,11 +268,8 @@ private slots:
         PageLayouts read = readBoundingBoxLayout(input, 1);
         QCOMPARE(layoutText(read.pages, start), text);
         QList<qsizetype> found;
-        for (const LayoutPage& page : read.pages)
-            for (const LayoutBlock& block : page.blocks)
-                for (const LayoutLine& line : block.lines)
-                    for (const LayoutWord& word : line.words)
-                        found << word.offset;
+        for (const LayoutWord& word : allWords(read.pages))
+            found << word.offset;
         QCOMPARE(found, offsets);
     }
 
@@ -299,11 +301,8 @@ private slots:
         QCOMPARE(read.pages.size(), pages);
         QCOMPARE(read.pages.last().number, pages);
         const QString text = layoutText(read.pages);
-        for (const LayoutPage& page : read.pages)
-            for (const LayoutBlock& block : page.blocks)
-                for (const LayoutLine& line : block.lines)
-                    for (const LayoutWord& word : line.words)
-                        QCOMPARE(text.mid(word.offset, word.text.size()), word.text);
+        for (const LayoutWord& word : allWords(read.pages))
+            QCOMPARE(text.mid(word.offset, word.text.size()), word.text);
         const QRegularExpression spacesAndHyphens(QStringLiteral("[\\s-]"));
         QCOMPARE(QString(text).remove(spacesAndHyphens), plain.output().remove(spacesAndHyphens));
     }
@@ -326,7 +325,6 @@ private slots:
                        "</item><item page=\"3\"></item></outline>")
             << "0:2:\"A <b> & é c\"|0:3:";
         QTest::newRow("no outline") << (head + "</pdf2xml>\n") << "";
-        QTest::newRow("empty") << QByteArray() << "";
         QTest::newRow("unreadable page numbers")
             << QByteArray("<outline><item page=\"x\">a</item><item page=\"-4\">b</item><item "
                           "page=\"99999999999\">c</item><item page=\"7\"/></outline>")
@@ -337,9 +335,6 @@ private slots:
             << QByteArray("<item page=\"1\">a</item><outline><item page=\"2\">b<item page=\"3\">"
                           "c</item></outline></outline></outline><item page=\"4\">d</item>")
             << "0:3:c";
-        QTest::newRow("deep nesting")
-            << (QByteArray("<outline>").repeated(50000) + "<item page=\"9\">deep</item>")
-            << "49999:9:deep";
     }
 
     void readOutline()
@@ -381,10 +376,7 @@ private slots:
     void realOutline()
     {
         REQUIRE_CORPUS();
-        const QByteArrayList book = lectorix::outlineArguments(
-            "pdftohtml", {}, test::corpusFile(QStringLiteral("freeculture.pdf")), false);
-        const test::ProgramRun run =
-            test::runProgram(QString::fromLocal8Bit(book.first()), toStrings(book.mid(1)));
+        const test::ProgramRun run = outlineRun(QStringLiteral("freeculture.pdf"), {});
         QVERIFY2(run.succeeded(), run.said());
         const QList<OutlineEntry> entries = readPdfOutline(run.standardOutput);
         QCOMPARE(entries.size(), 58);
@@ -393,22 +385,9 @@ private slots:
         QCOMPARE((QList<int>{entries.at(9).level, entries.at(9).page}), (QList<int>{2, 67}));
         QCOMPARE((QList<int>{entries.last().level, entries.last().page}), (QList<int>{0, 0}));
 
-        const QByteArrayList locked = lectorix::outlineArguments(
-            "pdftohtml", "view", test::corpusFile(QStringLiteral("enc-R2,V1,U=view,O=master.pdf")),
-            false);
-        const test::ProgramRun lockedRun =
-            test::runProgram(QString::fromLocal8Bit(locked.first()), toStrings(locked.mid(1)));
-        QVERIFY2(lockedRun.succeeded() && lockedRun.standardOutput.contains("<pdf2xml"),
-                 lockedRun.said());
-    }
-
-private:
-    static QStringList toStrings(const QByteArrayList& arguments)
-    {
-        QStringList strings;
-        for (const QByteArray& argument : arguments)
-            strings << QString::fromLocal8Bit(argument);
-        return strings;
+        const test::ProgramRun locked =
+            outlineRun(QStringLiteral("enc-R2,V1,U=view,O=master.pdf"), QStringLiteral("view"));
+        QVERIFY2(locked.succeeded() && locked.standardOutput.contains("<pdf2xml"), locked.said());
     }
 };
 

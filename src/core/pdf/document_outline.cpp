@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <charconv>
 #include <limits>
+#include <utility>
 
 namespace lectorix {
 
@@ -66,7 +67,7 @@ QList<OutlineEntry> readPdfOutline(QByteArrayView pdftohtmlXml)
             } else if (!start && inItem) {
                 inItem = false;
                 entry.title = cleanTitle(std::move(entry.title));
-                entries.append(std::move(entry));
+                entries.append(std::exchange(entry, {}));
             }
         } else if (token.name == "outline" && !token.selfClosing) {
             inItem = false;

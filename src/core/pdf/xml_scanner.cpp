@@ -192,10 +192,12 @@ QString decodedXmlText(QByteArrayView raw, bool& wellFormed)
     qsizetype from = 0;
     for (; amp >= 0; amp = raw.indexOf('&', from)) {
         text += QString::fromUtf8(raw.sliced(from, amp - from));
-        const qsizetype semicolon = raw.indexOf(';', amp);
-        const char32_t c = semicolon > amp && semicolon - amp <= 12
-                               ? referencedCharacter(raw.sliced(amp + 1, semicolon - amp - 1))
-                               : 0;
+        // No reference is longer than "&#x10FFFF;": looking no further keeps text full of
+        // ampersands from being searched again and again to its end.
+        const qsizetype length =
+            raw.sliced(amp, std::min<qsizetype>(raw.size() - amp, 12)).indexOf(';');
+        const qsizetype semicolon = amp + length;
+        const char32_t c = length > 0 ? referencedCharacter(raw.sliced(amp + 1, length - 1)) : 0;
         if (c == 0) {
             wellFormed = false;
             text += QLatin1Char('&');
