@@ -144,7 +144,7 @@ private slots:
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(outputLines(run),
                  (QStringList{"it's the US army's first-class unit.", "", "New paragraph here.",
-                              QStringLiteral("Café  menu  isn\u2019t bad.")}));
+                              QStringLiteral("Café \u201cmenu\u201d isn\u2019t bad.")}));
     }
 
     // An input without text is named with its reason; the others are still printed.
