@@ -22,6 +22,7 @@ enum class OptionId {
     ListVoices,
     Quiet,
     Verbatim,
+    NoFootnotes,
     PrintText,
     Help,
     Version
@@ -35,7 +36,7 @@ struct KnownOption
     bool takesValue;
 };
 
-constexpr std::array<KnownOption, 14> KnownOptions{{
+constexpr std::array<KnownOption, 15> KnownOptions{{
     {OptionId::Output, "output", 'o', true},
     {OptionId::Directory, "directory", 'd', true},
     {OptionId::Voice, "voice", 0, true},
@@ -47,6 +48,7 @@ constexpr std::array<KnownOption, 14> KnownOptions{{
     {OptionId::ListVoices, "list-voices", 0, false},
     {OptionId::Quiet, "quiet", 'q', false},
     {OptionId::Verbatim, "verbatim", 0, false},
+    {OptionId::NoFootnotes, "no-footnotes", 0, false},
     {OptionId::PrintText, "print-text", 0, false},
     {OptionId::Help, "help", 'h', false},
     {OptionId::Version, "version", 0, false},
@@ -130,6 +132,9 @@ public:
             return true;
         case OptionId::Verbatim:
             m_options.verbatim = true;
+            return true;
+        case OptionId::NoFootnotes:
+            m_options.noFootnotes = true;
             return true;
         case OptionId::PrintText:
             if (m_options.action == Options::Action::Convert)
@@ -300,8 +305,11 @@ QString usageText()
         "      --verbatim            speak each line of the text as it stands, instead\n"
         "                              of joining the lines of a paragraph and leaving\n"
         "                              out running headers and page numbers\n"
+        "      --no-footnotes        leave out a PDF's footnotes (by default they are\n"
+        "                              read after the paragraph that cites them)\n"
         "      --print-text          convert nothing: print what would be spoken, one\n"
-        "                              utterance per line\n"
+        "                              utterance per line, a blank line between\n"
+        "                              paragraphs, headings marked with \"# \"\n"
         "  -h, --help                display this help and exit\n"
         "      --version             output version information and exit\n"
         "\n"

@@ -131,6 +131,8 @@ void BatchConversion::startCurrent(const QString& password)
     request.title = m_choices.title;
     request.artist = m_choices.artist;
     request.verbatim = m_choices.verbatim;
+    request.readFootnotes = m_choices.readFootnotes;
+    request.language = m_choices.language;
     if (input.name == StandardInputName) {
         request.sourceText = m_choices.standardInputText;
         request.sourceName = QStringLiteral("standard input");
@@ -183,6 +185,9 @@ void BatchConversion::currentFinished(const ConversionResult& result)
         end(interruptedExitCode(m_signal));
         return;
     }
+    // Pages left out are said even when the rest was converted: the listener will miss them.
+    if (!result.unreadablePages.isEmpty())
+        printStepFailure(unreadablePagesReason(result.unreadablePages));
     switch (result.outcome) {
     case ConversionOutcome::Done:
         if (m_progress.isEnabled())

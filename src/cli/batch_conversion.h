@@ -29,6 +29,8 @@ struct BatchChoices
     bool mayPrompt = false;    // a PDF that needs a password may ask for one on the terminal
     QString standardInputText; // the text read from standard input, when "-" is an input
     bool verbatim = false;     // spoken line by line as the text stands
+    bool readFootnotes = true; // a PDF's footnotes read after the paragraph that cites them
+    QString language;          // the voice's, for where sentences end; empty: asked of it
 };
 
 // An input as messages name it: quoted, or "standard input".

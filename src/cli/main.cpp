@@ -165,10 +165,27 @@ bool readStandardInput(QString& text)
     return true;
 }
 
+// The language of the voice a conversion would speak with, for where sentences end; empty
+// when the engine cannot tell.
+QString chosenLanguage(const Options& options)
+{
+    QList<VoiceListing> voices;
+    try {
+        voices = installedVoiceListings();
+    } catch (...) {
+        return QString();
+    }
+    const int index = options.voice.isEmpty() ? savedVoiceIndex(int(voices.size()))
+                                              : findVoice(voices, options.voice);
+    return index >= 0 && index < voices.size() ? voices.at(index).language : QString();
+}
+
 int printTexts(const Options& options)
 {
     TextPrintingChoices choices;
     choices.verbatim = options.verbatim || readsVerbatim();
+    choices.readFootnotes = !options.noFootnotes && readsFootnotes();
+    choices.language = chosenLanguage(options);
     if (const int status = choosePassword(options, choices.password); status != 0)
         return status;
     if (options.inputs.contains(StandardInputName)) {
@@ -214,6 +231,9 @@ int convertInputs(const Options& options)
     choices.title = options.title;
     choices.artist = options.artist;
     choices.verbatim = options.verbatim || readsVerbatim();
+    choices.readFootnotes = !options.noFootnotes && readsFootnotes();
+    if (choices.voice.voiceIndex >= 0 && choices.voice.voiceIndex < voices.size())
+        choices.language = voices.at(choices.voice.voiceIndex).language;
 
     if (const int status = choosePassword(options, choices.password); status != 0)
         return status;

@@ -7,6 +7,7 @@
 #include "core/files/temp_folder.h"
 #include "core/files/text_decoding.h"
 #include "core/pdf/document_text.h"
+#include "core/text/layout_reading.h"
 #include "core/text/text_preparation.h"
 
 #include <QFileInfo>
@@ -14,8 +15,27 @@
 #include <QTimer>
 
 #include <memory>
+#include <optional>
 
 namespace lectorix::cli {
+
+QString printedUtterances(const QList<SpokenPiece>& pieces)
+{
+    QString printed;
+    bool paragraphEnded = false;
+    for (const SpokenPiece& piece : pieces) {
+        const QString line = speechLine(piece.text);
+        if (line.trimmed().isEmpty())
+            continue;
+        if (!printed.isEmpty() && (paragraphEnded || piece.heading))
+            printed += QLatin1Char('\n');
+        if (piece.heading)
+            printed += QStringLiteral("# ");
+        printed += line + QLatin1Char('\n');
+        paragraphEnded = piece.endsParagraph || piece.heading;
+    }
+    return printed;
+}
 
 TextPrinting::TextPrinting(QStringList inputs, TextPrintingChoices choices, Write write,
                            PrintError printError, QObject* parent)
@@ -89,6 +109,9 @@ void TextPrinting::extracted(const QString& input, const ExtractionResult& resul
     m_extraction = nullptr;
     QString text;
     QString problem;
+    std::optional<QList<LayoutPage>> pages;
+    if (result.layout)
+        pages = result.pages;
     if (result.outcome == ExtractionOutcome::Text) {
         try {
             text = readTextFile(result.textPath);
@@ -109,10 +132,13 @@ void TextPrinting::extracted(const QString& input, const ExtractionResult& resul
     m_workFolder.reset();
     // Handled from the event loop, so that the next extraction never starts inside this one's
     // end.
-    QTimer::singleShot(0, this, [this, input, text, problem] { print(input, text, problem); });
+    QTimer::singleShot(0, this, [this, input, text, problem, pages] {
+        print(input, text, problem, pages ? &*pages : nullptr);
+    });
 }
 
-void TextPrinting::print(const QString& input, const QString& text, const QString& problem)
+void TextPrinting::print(const QString& input, const QString& text, const QString& problem,
+                         const QList<LayoutPage>* pages)
 {
     if (!problem.isEmpty()) {
         m_printError(QStringLiteral("%1: %2").arg(shownName(input), problem));
@@ -120,19 +146,40 @@ void TextPrinting::print(const QString& input, const QString& text, const QStrin
         next();
         return;
     }
-    const QList<SpokenPiece> pieces =
-        m_choices.verbatim ? linesForSpeech(text) : prepareForSpeech(text);
+    const QList<SpokenPiece> pieces = piecesOf(input, text, pages);
     QString lines;
-    for (const SpokenPiece& piece : pieces) {
-        const QString line = speechLine(piece.text);
-        if (!line.trimmed().isEmpty())
-            lines += line + QLatin1Char('\n');
+    if (m_choices.verbatim) {
+        for (const SpokenPiece& piece : pieces) {
+            const QString line = speechLine(piece.text);
+            if (!line.trimmed().isEmpty())
+                lines += line + QLatin1Char('\n');
+        }
+    } else {
+        lines = printedUtterances(pieces);
     }
     if (!m_write(lines)) {
         emit finished(1);
         return;
     }
     next();
+}
+
+// What a conversion would speak: a PDF's layout read into sentences, other text prepared
+// into paragraphs, or either line by line when verbatim.
+QList<SpokenPiece> TextPrinting::piecesOf(const QString& input, const QString& text,
+                                          const QList<LayoutPage>* pages)
+{
+    if (m_choices.verbatim)
+        return linesForSpeech(text);
+    if (!pages)
+        return prepareForSpeech(text);
+    LayoutPreparation preparation({m_choices.readFootnotes, m_choices.language});
+    preparation.add(*pages);
+    preparation.finish();
+    if (const QList<int> unreadable = preparation.unreadablePages(); !unreadable.isEmpty())
+        m_printError(
+            QStringLiteral("%1: %2").arg(shownName(input), unreadablePagesReason(unreadable)));
+    return preparation.takePieces();
 }
 
 } // namespace lectorix::cli

@@ -12,6 +12,8 @@ class QTemporaryDir;
 namespace lectorix {
 class ExtractionJob;
 struct ExtractionResult;
+struct LayoutPage;
+struct SpokenPiece;
 } // namespace lectorix
 
 namespace lectorix::cli {
@@ -21,11 +23,19 @@ struct TextPrintingChoices
     QString password;          // for encrypted PDFs; empty: none
     QString standardInputText; // the text read from standard input, when "-" is an input
     bool verbatim = false;
+    bool readFootnotes = true; // a PDF's footnotes, read after the paragraph that cites them
+    QString language;          // the voice's, for where sentences end
 };
 
+// Utterances as --print-text shows them: each on a line of its own, cleaned as the voice is
+// given it; a blank line where a paragraph ends; a heading with a leading "# ". Utterances
+// with nothing to say are left out.
+QString printedUtterances(const QList<SpokenPiece>& pieces);
+
 // Prints what a conversion of each input would speak, one utterance per line, and converts
-// nothing: the document's text prepared for speech (or line by line when verbatim) and
-// cleaned as the voice is given it. An input without text is named on standard error with its
+// nothing: the document's text prepared for speech (a PDF's from its pages' layout), as
+// printedUtterances shows it, or line by line when verbatim. The pages of a PDF that could not
+// be read are named on standard error, and the rest is printed. An input without text is named on standard error with its
 // reason and the next one goes on; so is a step of a PDF's extraction that fails. A PDF's text
 // is extracted by the job a conversion uses, on the program's event loop. finished() gives
 // the exit status: 0 when every input gave its text, 1 when any failed or output could not be
@@ -51,7 +61,10 @@ private:
     void next();
     void extractPdf(const QString& input);
     void extracted(const QString& input, const ExtractionResult& result);
-    void print(const QString& input, const QString& text, const QString& problem);
+    void print(const QString& input, const QString& text, const QString& problem,
+               const QList<LayoutPage>* pages = nullptr);
+    QList<SpokenPiece> piecesOf(const QString& input, const QString& text,
+                                const QList<LayoutPage>* pages);
 
     QStringList m_inputs;
     TextPrintingChoices m_choices;

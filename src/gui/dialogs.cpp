@@ -1,6 +1,7 @@
 #include "gui/dialogs.h"
 
 #include "core/process/missing_parts.h"
+#include "core/conversion/conversion_job.h"
 
 #include "gui/qt_dialogs.h"
 
@@ -53,6 +54,15 @@ void openOnDesktop(const QUrl& url)
     const QString opener = QStringLiteral("xdg-open");
     if (!dialogs().openUrl(url) && !isInstalled(opener))
         showMessage(notInstalledMessage(opener));
+}
+
+void tellUnreadablePages(const QList<int>& pages)
+{
+    QString reason = unreadablePagesReason(pages);
+    if (reason.isEmpty())
+        return;
+    reason[0] = reason[0].toUpper();
+    showMessage(reason + QLatin1Char('.'), Dialogs::Buttons::Ok, Dialogs::Icon::Information);
 }
 
 } // namespace lectorix

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QUrl>
 
@@ -73,5 +74,8 @@ Dialogs::Answer showMessage(const QString& text, Dialogs::Buttons buttons = Dial
 // asked for does. When nothing could open it and xdg-open is missing, says which package
 // brings it: the click would otherwise do nothing visible.
 void openOnDesktop(const QUrl& url);
+// Tells the user, in an information box, which pages of a PDF were left out of a reading or
+// an export because their text could not be read; nothing for none.
+void tellUnreadablePages(const QList<int>& pages);
 
 } // namespace lectorix

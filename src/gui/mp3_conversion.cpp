@@ -65,6 +65,7 @@ void conversionFinished(MainWindow& form, const ConversionRequest& request,
             g(238, [&] { showMessage(message); });
         else
             g(240, [&] { showDone(request.outputPath); });
+        tellUnreadablePages(result.unreadablePages);
     }
     g(244, [&] { form.exporting().setSavingFile(false); });
 }
@@ -111,6 +112,7 @@ void startConversion(MainWindow& form, Guard& g, ConversionRequest request,
         request.encoder = QStringLiteral("lame");
     request.voice = chosenVoice(form);
     request.verbatim = readsVerbatim();
+    request.readFootnotes = readsFootnotes();
 
     runConversion(form, request, documentName);
 }

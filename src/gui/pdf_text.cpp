@@ -186,7 +186,7 @@ void DocumentController::loadPdfText(const QString& pdfPath, std::function<void(
     // The converter writes into {TEMP}, never beside the PDF, so a user's own text file of the
     // same name is left alone. Without a usable {TEMP} there is nowhere to write.
     if (request.textPath.isEmpty()) {
-        showExtraction(form, pdfPath, {ExtractionOutcome::Failed, {}, {}}, false);
+        showExtraction(form, pdfPath, {ExtractionOutcome::Failed, {}, {}, false, {}}, false);
         if (then)
             then();
         return;

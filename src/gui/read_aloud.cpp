@@ -106,6 +106,7 @@ void ReadingController::startPauseOrResume()
     }
     request.voice = chosenVoice(form);
     request.verbatim = readsVerbatim();
+    request.readFootnotes = readsFootnotes();
     if (request.fromPdf) {
         m_highlight->setFollowsPdf(false); // the box may show another document
         preparePdfReading(form, g, request);

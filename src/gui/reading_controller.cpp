@@ -4,6 +4,7 @@
 #include "core/reading/reading_places.h"
 #include "core/reading/reading_session.h"
 #include "gui/document_controller.h"
+#include "gui/dialogs.h"
 #include "gui/job_failure_reports.h"
 #include "gui/main_window.h"
 #include "gui/read_aloud.h"
@@ -83,6 +84,7 @@ ReadingController::ReadingController(MainWindow& window)
             m_window.documents().passwords().opened(session->request().pdfPath,
                                                     session->request().password);
     });
+    connect(session, &ReadingSession::unreadablePages, this, &tellUnreadablePages);
     m_highlight = std::make_unique<ReadingHighlight>(*m_session, *window.textToReadEdit(), nullptr);
     m_placeKeeper = std::make_unique<ReadingPlaceKeeper>(*m_session);
 }

@@ -53,6 +53,8 @@ QString summary(const Options& o)
         parts << QStringLiteral("quiet");
     if (o.verbatim)
         parts << QStringLiteral("verbatim");
+    if (o.noFootnotes)
+        parts << QStringLiteral("no-footnotes");
     return parts.join(' ');
 }
 
@@ -71,6 +73,9 @@ private slots:
         QTest::newRow("one input") << QStringList{"a.pdf"} << "convert [a.pdf]";
         QTest::newRow("verbatim conversion")
             << QStringList{"--verbatim", "a.pdf"} << "convert [a.pdf] verbatim";
+        QTest::newRow("footnotes left out")
+            << QStringList{"a.pdf", "--no-footnotes", "--print-text"}
+            << "print-text [a.pdf] no-footnotes";
         QTest::newRow("print the text of several inputs")
             << QStringList{"a.pdf", "--print-text", "-", "--verbatim"}
             << "print-text [a.pdf, -] verbatim";

@@ -1,7 +1,9 @@
 // lectorix-convert --print-text: what a conversion would speak, one utterance per line, and
 // nothing converted.
 
+#include "cli/text_printing.h"
 #include "converter_run.h"
+#include "core/text/text_preparation.h"
 #include "support/test_env.h"
 
 #include <QDir>
@@ -18,6 +20,25 @@ QStringList outputLines(const test::ConverterRun& run)
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
     return lines;
+}
+
+// Pieces written as "text" for a sentence that goes on in its paragraph, "text|" for one that
+// ends it, "#text" for a heading.
+QList<SpokenPiece> piecesOf(const QStringList& written)
+{
+    QList<SpokenPiece> pieces;
+    for (QString text : written) {
+        SpokenPiece piece;
+        piece.heading = text.startsWith(QLatin1Char('#'));
+        piece.endsParagraph = piece.heading || text.endsWith(QLatin1Char('|'));
+        if (piece.heading)
+            text.remove(0, 1);
+        if (text.endsWith(QLatin1Char('|')))
+            text.chop(1);
+        piece.text = text;
+        pieces << piece;
+    }
+    return pieces;
 }
 
 bool isBareNumber(const QString& line)
@@ -42,30 +63,67 @@ private slots:
         REQUIRE_CORPUS();
     }
 
-    // A book is printed as paragraphs without page numbers or running heads; --verbatim
-    // prints its lines as they stand. Either way nothing is written beside the input.
-    void bookAsParagraphsOrLines()
+    // One utterance to a line, a blank line where a paragraph ends, headings marked; what has
+    // nothing to say is left out, and no blank line is doubled or left at either end.
+    void printedFormat_data()
+    {
+        QTest::addColumn<QStringList>("pieces");
+        QTest::addColumn<QString>("printed");
+        QTest::newRow("sentences of one paragraph")
+            << QStringList{"One.", "Two.", "Three.|"} << "One.\nTwo.\nThree.\n";
+        QTest::newRow("two paragraphs")
+            << QStringList{"One.", "Two.|", "Three.|"} << "One.\nTwo.\n\nThree.\n";
+        QTest::newRow("heading between paragraphs")
+            << QStringList{"One.|", "#Chapter 2", "Two.|"} << "One.\n\n# Chapter 2\n\nTwo.\n";
+        QTest::newRow("heading first, after a sentence that goes on")
+            << QStringList{"#Title", "One.", "#Part", "Two."}
+            << "# Title\n\nOne.\n\n# Part\n\nTwo.\n";
+        QTest::newRow("nothing to say is left out")
+            << QStringList{"One.|", "  |", "#\u00a0", "Two.|"} << "One.\n\nTwo.\n";
+        QTest::newRow("cleaned as the voice gets it")
+            << QStringList{"A&#xa0;b.|"} << "Ab.\n";
+        QTest::newRow("none") << QStringList{} << "";
+    }
+
+    void printedFormat()
+    {
+        QFETCH(QStringList, pieces);
+        QFETCH(QString, printed);
+        QCOMPARE(cli::printedUtterances(piecesOf(pieces)), printed);
+    }
+
+    // A book is printed a sentence to a line, its paragraphs apart and its chapter headings
+    // marked, without page numbers or running heads; --verbatim prints its lines as they
+    // stand. Either way nothing is written beside the input.
+    void bookAsSentencesOrLines()
     {
         const QString pdf = test::corpusFile(QStringLiteral("01-A-Study-in-Scarlet.pdf"));
         const test::ConverterRun prepared = test::runConverter({"--print-text", pdf}, m_folder);
         QCOMPARE(prepared.exitCode, 0);
         QVERIFY(prepared.standardError.isEmpty());
-        const QStringList paragraphs = outputLines(prepared);
+        const QStringList printed = outputLines(prepared);
         const test::ConverterRun verbatim =
             test::runConverter({"--print-text", "--verbatim", pdf}, m_folder);
         QCOMPARE(verbatim.exitCode, 0);
         const QStringList lines = outputLines(verbatim);
 
-        QVERIFY2(paragraphs.size() * 5 < lines.size(),
-                 qPrintable(QStringLiteral("%1 paragraphs, %2 lines")
-                                .arg(paragraphs.size())
+        const qsizetype blank = printed.count(QString());
+        const QStringList utterances = printed.filter(QRegularExpression("\\S"));
+        QVERIFY2(utterances.size() * 3 / 2 < lines.size() && blank > utterances.size() / 10,
+                 qPrintable(QStringLiteral("%1 utterances, %2 blank, %3 lines")
+                                .arg(utterances.size())
+                                .arg(blank)
                                 .arg(lines.size())));
-        QCOMPARE(paragraphs.filter(QRegularExpression("^\\s*CHAPTER I\\s*$")).size(), 0);
+        QVERIFY(!printed.first().isEmpty() && !printed.last().isEmpty());
+        QVERIFY(!printed.join(QLatin1Char('\n')).contains(QStringLiteral("\n\n\n")));
+        // Each of the two parts' seven chapters keeps its heading; the running heads go.
+        QCOMPARE(printed.filter(QRegularExpression("^# CHAPTER [IV]+\\. ")).size(), 14);
+        QCOMPARE(printed.filter(QRegularExpression("^\\s*CHAPTER I\\s*$")).size(), 0);
         QVERIFY(lines.filter(QRegularExpression("^\\s*CHAPTER I\\s*$")).size() > 5);
-        QVERIFY(std::none_of(paragraphs.cbegin(), paragraphs.cend(), isBareNumber));
+        QVERIFY(std::none_of(printed.cbegin(), printed.cend(), isBareNumber));
         QVERIFY(std::any_of(lines.cbegin(), lines.cend(), isBareNumber));
         // Spoken as written: capitals, contractions and compounds stay.
-        const QString all = paragraphs.join(QLatin1Char('\n'));
+        const QString all = utterances.join(QLatin1Char('\n'));
         QVERIFY(all.contains(QStringLiteral("Sherlock Holmes")));
         QVERIFY(all.contains(QStringLiteral("don\u2019t")));
         QVERIFY(all.contains(QStringLiteral("first-class")));
@@ -85,8 +143,8 @@ private slots:
             "it's the US army's first-class\nunit.\n\nNew paragraph &#xa0;here.\n");
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(outputLines(run),
-                 (QStringList{"it's the US army's first-class unit.", "New paragraph here.",
-                              QStringLiteral("Café  menu  isn\u2019t bad.")}));
+                 (QStringList{"it's the US army's first-class unit.", "", "New paragraph here.",
+                              QStringLiteral("Café \u201cmenu\u201d isn\u2019t bad.")}));
     }
 
     // An input without text is named with its reason; the others are still printed.

@@ -69,7 +69,7 @@ private slots:
 
         {
             SpeechRendering rendering(
-                &receiver, VoiceSettings{2, 100, 0}, {text}, pipe[1], [](int, qint64) {},
+                &receiver, VoiceSettings{2, 100, 0}, {{text}}, pipe[1], [](int, qint64) {},
                 [&](const RenderingFailure& failure) { failures << failure; },
                 [&](const QString& failure) { done = failure; });
             QTRY_VERIFY(done.has_value());

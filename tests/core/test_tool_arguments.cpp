@@ -20,31 +20,31 @@ private slots:
         const QByteArray c = "/t/pdftotext";
         QTest::newRow("converter, whole document")
             << converterArguments(c, {}, "/d/a.pdf", {}, 0, 0, false)
-            << QByteArrayList{c, "/d/a.pdf"};
+            << QByteArrayList{c, "-bbox-layout", "/d/a.pdf"};
         QTest::newRow("converter, password as owner and user password")
             << converterArguments(c, "pw", "/d/a.pdf", {}, 0, 0, false)
-            << QByteArrayList{c, "-opw", "pw", "-upw", "pw", "/d/a.pdf"};
+            << QByteArrayList{c, "-bbox-layout", "-opw", "pw", "-upw", "pw", "/d/a.pdf"};
         QTest::newRow("converter, range and output file")
             << converterArguments(c, {}, "/d/a.pdf", "/t/x.txt", 1, 100, false)
-            << QByteArrayList{c, "-f", "1", "-l", "100", "/d/a.pdf", "/t/x.txt"};
+            << QByteArrayList{c, "-bbox-layout", "-f", "1", "-l", "100", "/d/a.pdf", "/t/x.txt"};
         QTest::newRow("converter, open end of the range")
             << converterArguments(c, {}, "/d/a.pdf", {}, 0, 7, false)
-            << QByteArrayList{c, "-l", "7", "/d/a.pdf"};
+            << QByteArrayList{c, "-bbox-layout", "-l", "7", "/d/a.pdf"};
         QTest::newRow("converter, quotes and blanks stay in one argument")
             << converterArguments(c, "a\"b c", "/d/my \"file\".pdf", {}, 0, 0, false)
-            << QByteArrayList{c, "-opw", "a\"b c", "-upw", "a\"b c", "/d/my \"file\".pdf"};
+            << QByteArrayList{c, "-bbox-layout", "-opw", "a\"b c", "-upw", "a\"b c", "/d/my \"file\".pdf"};
         QTest::newRow("converter, password beyond ASCII as UTF-8")
             << converterArguments(c, QStringLiteral("Pä ss"), "/d/a.pdf", {}, 0, 0, false)
-            << QByteArrayList{c, "-opw", "P\xc3\xa4 ss", "-upw", "P\xc3\xa4 ss", "/d/a.pdf"};
+            << QByteArrayList{c, "-bbox-layout", "-opw", "P\xc3\xa4 ss", "-upw", "P\xc3\xa4 ss", "/d/a.pdf"};
         QTest::newRow("converter, the same password as Latin-1")
             << converterArguments(c, QStringLiteral("Pä ss"), "/d/a.pdf", {}, 0, 0, true)
-            << QByteArrayList{c, "-opw", "P\xe4 ss", "-upw", "P\xe4 ss", "/d/a.pdf"};
+            << QByteArrayList{c, "-bbox-layout", "-opw", "P\xe4 ss", "-upw", "P\xe4 ss", "/d/a.pdf"};
         QTest::newRow("converter, relative names beginning with a dash stay files")
             << converterArguments(c, {}, "-f 1.pdf", "-o.txt", 0, 0, false)
-            << QByteArrayList{c, "./-f 1.pdf", "./-o.txt"};
+            << QByteArrayList{c, "-bbox-layout", "./-f 1.pdf", "./-o.txt"};
         QTest::newRow("converter, absolute dash name unchanged")
             << converterArguments(c, {}, "/d/-layout.pdf", {}, 0, 0, false)
-            << QByteArrayList{c, "/d/-layout.pdf"};
+            << QByteArrayList{c, "-bbox-layout", "/d/-layout.pdf"};
         const QByteArrayList raw{"-h",         "-r", "-s",       "22.05",
                                  "--bitwidth", "16", "--signed", "--little-endian",
                                  "-m",         "m",  "-"};

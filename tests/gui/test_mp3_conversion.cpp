@@ -12,6 +12,7 @@
 #include "gui/mp3_conversion.h"
 #include "gui/voice_setup.h"
 #include "support/audio_files.h"
+#include "support/layout_speech.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_env.h"
 #include "support/window_fixture.h"
@@ -88,14 +89,11 @@ qint64 expectedSamples(MainWindow& form, const QString& pdf)
     const QString folder = QFileInfo(test::freshScratch()).absolutePath() + "/expected";
     QDir(folder).removeRecursively();
     QDir().mkpath(folder);
-    const QString text = folder + "/output.txt";
-    QProcess::execute("pdftotext", {pdf, text});
-    QString spoken = readTextFile(text);
-    if (!verbatim)
-        spoken = utteranceLines(prepareForSpeech(spoken));
-    writeStringToFile(spokenText(spoken), text);
+    const QList<Utterance> utterances = verbatim
+                                            ? spokenLines(test::pdfLayoutText(pdf))
+                                            : spokenUtterances(test::pdfSpokenPieces(pdf));
     const QString wav = folder + "/output.wav";
-    test::renderWav(chosenVoice(form), text, wav);
+    test::renderWav(chosenVoice(form), utterances, wav);
     const qint64 samples = test::wavSamples(wav);
     QDir(folder).removeRecursively();
     return samples;

@@ -10,6 +10,7 @@
 #include "gui/main_window.h"
 #include "support/drawn_pdf.h"
 #include "support/fake_engine.h"
+#include "support/layout_speech.h"
 #include "support/process_info.h"
 #include "support/scripted_dialogs.h"
 #include "support/sink_recorder.h"
@@ -57,16 +58,10 @@ Pages bookAcrossRanges()
     return pages;
 }
 
+// What a reading of the whole document at once gives the voice.
 QStringList expectedSpeech(const QString& pdf)
 {
-    QProcess converter;
-    converter.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
-    converter.waitForFinished();
-    QStringList texts;
-    for (const SpokenPiece& piece :
-         prepareForSpeech(QString::fromUtf8(converter.readAllStandardOutput())))
-        texts << piece.text;
-    return texts;
+    return test::pdfVoiceTexts(pdf);
 }
 
 QStringList readingFolders(const QString& temp)

@@ -11,7 +11,8 @@
 
 namespace lectorix::test {
 
-void renderWav(const VoiceSettings& voice, const QString& textPath, const QString& wavPath)
+void renderWav(const VoiceSettings& voice, const QList<Utterance>& utterances,
+               const QString& wavPath)
 {
     const std::unique_ptr<speech::Voice> speaker = speech::engine().createVoice();
     applyVoiceSettings(
@@ -20,9 +21,49 @@ void renderWav(const VoiceSettings& voice, const QString& textPath, const QStrin
     const std::unique_ptr<speech::FileStream> stream = speech::engine().createFileStream();
     stream->open(wavPath);
     speaker->setAudioOutputStream(stream.get());
-    speaker->speak(speech::readTextFile(textPath));
+    QString pending;
+    for (const Utterance& utterance : utterances) {
+        pending += utterance.text + QLatin1Char('\n');
+        if (utterance.silenceAfterMs > 0) {
+            speaker->speak(pending, utterance.silenceAfterMs);
+            pending.clear();
+        }
+    }
+    if (!pending.isEmpty())
+        speaker->speak(pending);
     speaker->setAudioOutputStream(nullptr);
     stream->close();
+}
+
+void renderWav(const VoiceSettings& voice, const QString& textPath, const QString& wavPath)
+{
+    renderWav(voice, {{speech::readTextFile(textPath), 0}}, wavPath);
+}
+
+qint64 longestInnerSilence(const QList<qint16>& sound, int threshold)
+{
+    qint64 longest = 0;
+    qint64 run = 0;
+    bool heard = false;
+    for (const qint16 sample : sound) {
+        if (qAbs(int(sample)) < threshold) {
+            ++run;
+            continue;
+        }
+        if (heard)
+            longest = qMax(longest, run);
+        heard = true;
+        run = 0;
+    }
+    return longest;
+}
+
+QList<qint16> rawSamples(const QByteArray& bytes)
+{
+    QList<qint16> samples(bytes.size() / 2);
+    for (qsizetype i = 0; i < samples.size(); ++i)
+        samples[i] = qFromLittleEndian<qint16>(bytes.constData() + 2 * i);
+    return samples;
 }
 
 qint64 wavSamples(const QString& path)

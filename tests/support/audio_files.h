@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/speech/utterance.h"
 #include "core/speech/voice_settings.h"
 
 #include <QByteArray>
@@ -13,6 +14,16 @@ namespace lectorix::test {
 // the given voice, volume and rate: the sound a rendering of that text must give. Throws
 // Failure when the engine cannot.
 void renderWav(const VoiceSettings& voice, const QString& textPath, const QString& wavPath);
+// The same for utterances, each followed by its line break and its silence.
+void renderWav(const VoiceSettings& voice, const QList<Utterance>& utterances,
+               const QString& wavPath);
+
+// The longest run of silence inside sound (16-bit samples), leading and trailing silence not
+// counted: samples whose magnitude stays below threshold.
+qint64 longestInnerSilence(const QList<qint16>& sound, int threshold);
+
+// Bare 16-bit little-endian samples, as a rendering writes them into its pipe.
+QList<qint16> rawSamples(const QByteArray& bytes);
 
 // The samples in the data chunk of a 16-bit mono WAV file; -1 when there is none.
 qint64 wavSamples(const QString& path);

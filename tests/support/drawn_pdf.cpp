@@ -1,12 +1,56 @@
-#include "support/drawn_pdf.h"
+#include "drawn_pdf.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QTest>
+
+#include <algorithm>
 
 namespace lectorix::test {
+
+namespace {
+
+// Points to the writer's device units.
+constexpr int Resolution = 720;
+constexpr double Scale = Resolution / 72.0;
+
+} // namespace
+
+bool drawPdf(const QString& path, const QList<DrawnText>& texts)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QPdfWriter writer(path);
+    writer.setResolution(Resolution);
+    writer.setPageSize(QPageSize(QPageSize::A5));
+    writer.setPageMargins(QMarginsF());
+    QPainter painter;
+    if (!painter.begin(&writer))
+        return false;
+    int pages = 0;
+    for (const DrawnText& text : texts)
+        pages = std::max(pages, text.page + 1);
+    for (int page = 0; page < pages; ++page) {
+        if (page > 0)
+            writer.newPage();
+        for (const DrawnText& text : texts) {
+            if (text.page != page)
+                continue;
+            QFont font(QStringLiteral("Liberation Serif"));
+            font.setPixelSize(int(text.size * Scale));
+            painter.setFont(font);
+            painter.save();
+            painter.translate(text.x * Scale, text.y * Scale);
+            painter.rotate(text.angle);
+            painter.drawText(QPointF(0, 0), text.text);
+            painter.restore();
+        }
+    }
+    return painter.end();
+}
 
 QString writePdf(const QString& path, const Pages& pages)
 {
@@ -31,6 +75,13 @@ QString writePdf(const QString& path, const Pages& pages)
     }
     painter.end();
     return path;
+}
+
+int runWithDrawing(QObject* test, int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    return QTest::qExec(test, argc, argv);
 }
 
 } // namespace lectorix::test

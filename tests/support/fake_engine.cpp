@@ -84,12 +84,15 @@ public:
         note(QStringLiteral("rate %1").arg(rate));
     }
 
-    void speakAsync(const QString& text) override
+    void speakAsync(const QString& text, int silenceAfterMs) override
     {
-        speakAs(QStringLiteral("speakAsync "), text);
+        speakAs(QStringLiteral("speakAsync "), text, silenceAfterMs);
         begin();
     }
-    void speak(const QString& text) override { speakAs(QStringLiteral("speak "), text); }
+    void speak(const QString& text, int silenceAfterMs) override
+    {
+        speakAs(QStringLiteral("speak "), text, silenceAfterMs);
+    }
     void pause() override { note(QStringLiteral("pause")); }
     void resume() override { note(QStringLiteral("resume")); }
     void stop() override { note(QStringLiteral("stop")); }
@@ -102,9 +105,10 @@ public:
     }
 
 private:
-    void speakAs(const QString& how, const QString& text)
+    void speakAs(const QString& how, const QString& text, int silenceAfterMs)
     {
         note(how + text);
+        m_engine.silences << silenceAfterMs;
         if (m_engine.onSpeak)
             m_engine.onSpeak(text);
         if (!m_engine.failSpeak.isEmpty())

@@ -38,6 +38,9 @@ public:
     std::function<void(const QString& textOrPath)> onSpeak;
 
     QStringList log;
+    // The silence asked for after each text given to speak or speakAsync, in order; the log
+    // leaves it out.
+    QList<int> silences;
     // The log lines containing the given text.
     QStringList logOf(const QString& part) const { return log.filter(part); }
     // The texts handed over for asynchronous speaking, in order.

@@ -17,13 +17,13 @@ public:
 
     QList<speech::VoiceToken> installedVoices() override { return {}; }
     void setVoice(const speech::VoiceToken&) override {}
-    void speakAsync(const QString& text) override
+    void speakAsync(const QString& text, int = 0) override
     {
         note(QStringLiteral("speak ") + text);
         begin();
     }
     speech::WordPosition currentWord() const override { return m_engine.word; }
-    void speak(const QString& text) override { speakAsync(text); }
+    void speak(const QString& text, int = 0) override { speakAsync(text); }
     void pause() override
     {
         m_paused = true;

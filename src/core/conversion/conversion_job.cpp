@@ -12,7 +12,6 @@
 #include "core/process/child_process.h"
 #include "core/process/missing_parts.h"
 #include "core/speech/speech_engine.h"
-#include "core/text/text_preparation.h"
 #include "core/text/text_splitting.h"
 
 #include <QFile>
@@ -52,6 +51,10 @@ struct ConversionJob::State
     bool waitingForDocumentInfo = false;
     // The document's text: the extraction's text file, or the text given.
     QString textPath;
+    // The PDF's pages, when the converter gave their layout.
+    bool layout = false;
+    QList<LayoutPage> pages;
+    QList<int> unreadablePages;
     QString partialPath;
     int pieces = 0;
     qint64 totalCharacters = 0;
@@ -75,7 +78,8 @@ struct ConversionJob::State
     void extracted(const ExtractionResult& result);
     void makeMp3();
     bool reserveOutput();
-    void speakAndEncode(const QString& text);
+    QList<Utterance> utterancesToSpeak();
+    void speakAndEncode(const QList<Utterance>& utterances);
     void spoken(qint64 characters, int lanesSpoken);
     void lanesEnded(LanesEnd end, const QString& speechFailure);
     void encoderFailed();
@@ -144,6 +148,8 @@ void ConversionJob::State::extracted(const ExtractionResult& result)
     switch (result.outcome) {
     case ExtractionOutcome::Text:
         textPath = result.textPath;
+        layout = result.layout;
+        pages = result.pages;
         readDocumentInfo();
         makeMp3();
         return;
@@ -195,15 +201,9 @@ void ConversionJob::State::makeMp3()
     }
     if (!reserveOutput())
         return;
-    // The text is spoken as it would be read aloud: a paragraph to a line, without running
-    // headers and page numbers; verbatim, line by line as it stands.
-    QString text;
-    const bool prepared = step(ConversionStep::PrepareText, [&] {
-        text = request.sourcePdf.isEmpty() ? request.sourceText : readTextFile(textPath);
-        if (!request.verbatim)
-            text = utteranceLines(prepareForSpeech(text));
-        text = spokenText(text);
-    });
+    QList<Utterance> utterances;
+    const bool prepared =
+        step(ConversionStep::PrepareText, [&] { utterances = utterancesToSpeak(); });
     if (!prepared) {
         finish(ConversionOutcome::Failed,
                notMade(request.outputPath, QStringLiteral("the text could not be prepared for "
@@ -212,16 +212,41 @@ void ConversionJob::State::makeMp3()
     }
     if (!textPath.isEmpty())
         QFile::remove(textPath);
-    speakAndEncode(text);
+    if (utterances.isEmpty() && !unreadablePages.isEmpty()) {
+        // Not a page of it could be read: a scanned document, as far as the listener goes.
+        finish(ConversionOutcome::Unreadable, unreadableTextMessage(request.sourcePdf));
+        return;
+    }
+    speakAndEncode(utterances);
+}
+
+// The PDF read from its layout, or the text, as spokenDocument says; sentences are cut by the
+// voice's language unless the request names one.
+QList<Utterance> ConversionJob::State::utterancesToSpeak()
+{
+    const QString text = request.sourcePdf.isEmpty()
+                             ? request.sourceText
+                             : (layout && !request.verbatim ? QString() : readTextFile(textPath));
+    LayoutReadingOptions options{request.readFootnotes, request.language};
+    if (layout && !request.verbatim && options.language.isEmpty())
+        options.language = voiceLanguage(request.voice);
+    SpokenDocument spoken =
+        spokenDocument(text, layout ? &pages : nullptr, request.verbatim, options);
+    pages.clear();
+    unreadablePages = spoken.unreadablePages;
+    return spoken.utterances;
 }
 
 // Encoding takes most of the time, so a long text is cut in two at a sentence and spoken in
 // two lanes at once, one encoder on each processor core.
-void ConversionJob::State::speakAndEncode(const QString& text)
+void ConversionJob::State::speakAndEncode(const QList<Utterance>& utterances)
 {
-    totalCharacters = text.size();
+    totalCharacters = 0;
+    for (const Utterance& utterance : utterances)
+        totalCharacters += utterance.text.size() + 1;
     EncoderLanes::Setup setup{request.voice, request.encoder, partialPath, work->path()};
-    lanes = new EncoderLanes(setup, splitAtStretches(text, EncoderLaneCount, MinimumLaneLength), q);
+    lanes = new EncoderLanes(
+        setup, splitUtterances(utterances, EncoderLaneCount, MinimumLaneLength), q);
     pieces = lanes->count();
     connect(lanes, &EncoderLanes::spoken, q,
             [this](qint64 characters, int lanesSpoken) { spoken(characters, lanesSpoken); });
@@ -359,7 +384,7 @@ void ConversionJob::State::finish(ConversionOutcome outcome, const QString& mess
     if (extraction && extraction->isRunning())
         extraction->cancel();
     removeWorkingFiles();
-    emit q->finished({outcome, message, detail});
+    emit q->finished({outcome, message, detail, unreadablePages});
 }
 
 ConversionJob::ConversionJob(ConversionRequest request, QObject* parent)

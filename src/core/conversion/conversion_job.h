@@ -4,6 +4,7 @@
 #include "core/pdf/document_text.h"
 #include "core/speech/speech_rendering.h"
 
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -33,6 +34,11 @@ struct ConversionRequest
     QString encoder = QStringLiteral("lame");
     // Speak the text line by line as it stands, instead of prepared into paragraphs.
     bool verbatim = false;
+    // For a PDF read from its layout: whether footnotes are read (after the paragraph that
+    // cites them), and the language whose sentences the text is cut into; empty: the
+    // language of the voice.
+    bool readFootnotes = true;
+    QString language;
 };
 
 enum class ConversionStage {
@@ -74,6 +80,9 @@ struct ConversionResult
     // What a tool said, where the window's sentence leaves it out ("pdftotext could not be
     // started: ..."); often empty.
     QString detail;
+    // The pages of a PDF that were left out because their text is not language (glyphs
+    // without characters, as in a scan), in order.
+    QList<int> unreadablePages;
 };
 
 // The steps of a conversion that can fail on their own. The extraction's steps come as
@@ -134,6 +143,10 @@ ConversionOutcome conversionOutcome(ExtractionOutcome extraction, bool passwordG
 
 // The texts the converter prints for an outcome (also the window's messages where it has one).
 QString conversionFailureReason(ConversionOutcome outcome);
+
+// Names pages that could not be read: "page 4 could not be read (no usable text)", "pages 3-20,
+// 25 could not be read (no usable text)"; empty for none.
+QString unreadablePagesReason(const QList<int>& pages);
 
 // The MP3's tags: the PDF's Title and Author from what pdfinfo printed (documentInfo), unless
 // the request gives a title or an artist; without a title, the document's file name without

@@ -80,4 +80,22 @@ Mp3Tags conversionTags(const ConversionRequest& request, const QString& document
     return tags;
 }
 
+QString unreadablePagesReason(const QList<int>& pages)
+{
+    if (pages.isEmpty())
+        return QString();
+    QStringList runs;
+    for (qsizetype i = 0; i < pages.size();) {
+        qsizetype last = i;
+        while (last + 1 < pages.size() && pages.at(last + 1) == pages.at(last) + 1)
+            ++last;
+        runs << (last == i ? QString::number(pages.at(i))
+                           : QStringLiteral("%1-%2").arg(pages.at(i)).arg(pages.at(last)));
+        i = last + 1;
+    }
+    return QStringLiteral("%1 %2 could not be read (no usable text)")
+        .arg(pages.size() == 1 ? QStringLiteral("page") : QStringLiteral("pages"),
+             runs.join(QStringLiteral(", ")));
+}
+
 } // namespace lectorix

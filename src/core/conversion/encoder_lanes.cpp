@@ -25,7 +25,7 @@ constexpr qint64 JoinBlockSize = qint64(4) << 20;
 
 struct EncoderLanes::Lane
 {
-    QString text;
+    QList<Utterance> utterances;
     QString mp3Path;
     ChildProcess* encoder = nullptr;
     std::unique_ptr<SpeechRendering> rendering;
@@ -52,16 +52,16 @@ struct EncoderLanes::State
     }
 };
 
-EncoderLanes::EncoderLanes(Setup setup, QStringList parts, QObject* parent)
+EncoderLanes::EncoderLanes(Setup setup, QList<QList<Utterance>> parts, QObject* parent)
     : QObject(parent), d(std::make_unique<State>())
 {
     d->setup = std::move(setup);
     if (parts.isEmpty())
-        parts << QString();
+        parts.append(QList<Utterance>());
     d->lanes = std::vector<Lane>(size_t(parts.size()));
     for (size_t i = 0; i < d->lanes.size(); ++i) {
         Lane& lane = d->lanes[i];
-        lane.text = parts.at(qsizetype(i));
+        lane.utterances = parts.at(qsizetype(i));
         lane.mp3Path =
             i == 0 ? d->setup.mp3Path : d->workPath(QStringLiteral("part%1.mp3").arg(i + 1));
     }
@@ -104,7 +104,7 @@ EncoderLanes::Start EncoderLanes::start()
             return Start::EncoderNotStarted;
         }
         lane.rendering = std::make_unique<SpeechRendering>(
-            this, d->setup.voice, QStringList{lane.text}, pipe[1],
+            this, d->setup.voice, lane.utterances, pipe[1],
             [this, &lane](int, qint64 characters) {
                 lane.spoken = characters;
                 qint64 all = 0;

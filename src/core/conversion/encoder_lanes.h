@@ -2,9 +2,9 @@
 
 #include "core/speech/speech_rendering.h"
 
+#include <QList>
 #include <QObject>
 #include <QString>
-#include <QStringList>
 
 #include <memory>
 
@@ -23,6 +23,7 @@ enum class LanesEnd {
 // encoder of its own, so several processor cores encode at once. The first lane's encoder
 // writes the MP3 itself; the others write parts in the working folder that are appended to it,
 // in order, once all are encoded. Only texts reach the voices: nothing is written for them.
+// Each utterance's silence is written into the sound of its lane.
 class EncoderLanes final : public QObject
 {
     Q_OBJECT
@@ -37,7 +38,7 @@ public:
     };
 
     // One lane for each part; an empty list gives one silent lane (still an MP3).
-    EncoderLanes(Setup setup, QStringList parts, QObject* parent = nullptr);
+    EncoderLanes(Setup setup, QList<QList<Utterance>> parts, QObject* parent = nullptr);
     // Stops whatever still runs.
     ~EncoderLanes() override;
 

@@ -1,85 +1,284 @@
 #include "core/conversion/spoken_text.h"
 
 #include "core/files/text_files.h"
+#include "core/text/speech_pauses.h"
+
+#include <QList>
+
+#include <algorithm>
 
 namespace lectorix {
 
 namespace {
 
-bool keptForSpeech(char32_t c)
+// The line as code points, each with where its UTF-16 units start; a lone surrogate is one
+// code point of its own.
+struct CodePoint
+{
+    char32_t c = 0;
+    qsizetype at = 0;
+    qsizetype units = 1;
+};
+
+QList<CodePoint> codePoints(const QString& text)
+{
+    QList<CodePoint> points;
+    points.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            points.append({QChar::surrogateToUcs4(c, text[i + 1]), i, 2});
+            ++i;
+        } else {
+            points.append({c.unicode(), i, 1});
+        }
+    }
+    return points;
+}
+
+bool inRange(char32_t c, char32_t first, char32_t last)
+{
+    return c >= first && c <= last;
+}
+
+bool isLetter(char32_t c)
+{
+    return QChar::isLetter(c) || QChar::isMark(c);
+}
+
+bool isDigit(char32_t c)
+{
+    return QChar::category(c) == QChar::Number_DecimalDigit;
+}
+
+// The code point beside i in direction step (-1 or +1), past plain spaces when skipSpaces.
+char32_t neighbour(const QList<CodePoint>& points, qsizetype i, int step, bool skipSpaces)
+{
+    for (i += step; i >= 0 && i < points.size(); i += step) {
+        if (!skipSpaces || points[i].c != U' ')
+            return points[i].c;
+    }
+    return 0;
+}
+
+// Other punctuation that espeak-ng reads as a word where it means one ("%" percent, "§"
+// section, "@" at, "&" and, "#" hash or number, "/" slash, "‰") or as a pause; the ones it
+// names absurdly or that mark rather than say something go: the backslash, daggers and
+// bullets of footnotes and lists, the reference mark.
+bool isSpokenPunctuation(char32_t c)
 {
     switch (c) {
-    case U' ':
-    case U'.':
-    case U',':
-    case U'?':
-    case U'!':
-    case U';':
-        return true;
+    case U'\\':
+    case 0x2020: // †
+    case 0x2021: // ‡
+    case 0x2022: // •
+    case 0x2023: // ‣
+    case 0x2043: // ⁃
+    case 0x203B: // ※
+    case 0x2042: // ⁂
+        return false;
     default:
-        break;
+        return true;
     }
-    if (c < 0x80)
-        return (c >= U'a' && c <= U'z') || (c >= U'A' && c <= U'Z') || (c >= U'0' && c <= U'9');
+}
+
+// Mathematical signs are read as their meaning ("+" plus, "=" equals, "×" times, "≤" less or
+// equal to); the vertical bar, the tilde ("tilde 5 km") and the not sign ("tiret facultatif"
+// in French) are not, nor are arrows, which decorate ("right arrow").
+bool isSpokenMathSign(char32_t c)
+{
+    if (c == U'|' || c == U'~' || c == 0x00AC)
+        return false;
+    return !(inRange(c, 0x2190, 0x21FF) || inRange(c, 0x27F0, 0x27FF) ||
+             inRange(c, 0x2900, 0x297F));
+}
+
+// Of the other symbols only the signs that are words stay: ©, ®, ° and the letter-like
+// symbols (™, №, ℃). Pictures, box drawing, shapes and emoji are spelled out as their names
+// ("black square", "grinning face") or not at all.
+bool isSpokenSymbol(char32_t c)
+{
+    return c == 0x00A9 || c == 0x00AE || c == 0x00B0 || inRange(c, 0x2100, 0x214F);
+}
+
+// Whether the code point at i stays on its own account, before runs are judged.
+bool keptAlone(const QList<CodePoint>& points, qsizetype i)
+{
+    const char32_t c = points[i].c;
+    if (c == U' ')
+        return true;
+    const auto betweenLetters = [&] {
+        return isLetter(neighbour(points, i, -1, false)) &&
+               isLetter(neighbour(points, i, 1, false));
+    };
     switch (QChar::category(c)) {
     case QChar::Letter_Uppercase:
     case QChar::Letter_Lowercase:
     case QChar::Letter_Titlecase:
     case QChar::Letter_Modifier:
     case QChar::Letter_Other:
-    case QChar::Number_DecimalDigit:
     case QChar::Mark_NonSpacing:
     case QChar::Mark_SpacingCombining:
     case QChar::Mark_Enclosing:
+    case QChar::Number_DecimalDigit:
+    case QChar::Number_Letter:
+    case QChar::Number_Other:
+    case QChar::Punctuation_Dash:
+    case QChar::Punctuation_Open:
+    case QChar::Punctuation_Close:
+    case QChar::Punctuation_InitialQuote:
+    case QChar::Punctuation_FinalQuote:
+    case QChar::Symbol_Currency:
         return true;
+    case QChar::Punctuation_Other:
+        if (c == U'*') // multiplication ("2 * 3"), not a footnote's star
+            return isDigit(neighbour(points, i, -1, true)) &&
+                   isDigit(neighbour(points, i, 1, true));
+        if (c == 0x00B7) // Catalan "l·l"; elsewhere read "point" in French
+            return betweenLetters();
+        return isSpokenPunctuation(c);
+    case QChar::Symbol_Math:
+        return isSpokenMathSign(c);
+    case QChar::Symbol_Other:
+        return isSpokenSymbol(c);
+    case QChar::Symbol_Modifier:
+        return c == 0x00B4 && betweenLetters(); // "don´t" is read as "don't"
+    case QChar::Other_Format:
+        // A soft hyphen joins its word's halves; the zero-width joiner and non-joiner belong
+        // to Persian and Indic words ("می‌خواهم" read as one word, as a space would not).
+        return (c == 0x00AD || c == 0x200C || c == 0x200D) && betweenLetters();
     default:
+        // Other spaces, controls, connectors ("_"), private use, unassigned code points and
+        // lone surrogates.
         return false;
     }
 }
 
-bool isLetterAt(const QString& text, qsizetype i)
+// Signs that a run of three or more, with no letter or space among them, makes noise
+// ("***", "=====", "!@#$%"), even where some of them would stay alone; two stay ("C++").
+bool isSymbolLike(char32_t c)
 {
-    if (i < 0 || i >= text.size())
-        return false;
-    const QChar c = text[i];
-    if (c.isLetter() || c.isMark())
+    switch (QChar::category(c)) {
+    case QChar::Symbol_Math:
+    case QChar::Symbol_Currency:
+    case QChar::Symbol_Modifier:
+    case QChar::Symbol_Other:
         return true;
-    // A letter outside the basic plane: look at the whole pair. A lone surrogate is no letter
-    // (cleaning makes it a space).
-    if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
-        return QChar::isLetter(QChar::surrogateToUcs4(c, text[i + 1]));
-    if (c.isLowSurrogate() && i > 0 && text[i - 1].isHighSurrogate())
-        return QChar::isLetter(QChar::surrogateToUcs4(text[i - 1], c));
-    return false;
+    default:
+        return c == U'#' || c == U'%' || c == U'&' || c == U'*' || c == U'@' || c == U'/' ||
+               c == U'\\' || c == 0x00A7 || c == 0x00B6 || c == 0x2030 || c == 0x2031;
+    }
+}
+
+void dropSymbolRuns(const QList<CodePoint>& points, QList<bool>& kept)
+{
+    constexpr qsizetype NoiseRun = 3;
+    for (qsizetype start = 0; start < points.size();) {
+        qsizetype end = start;
+        while (end < points.size() && isSymbolLike(points[end].c))
+            ++end;
+        if (end - start >= NoiseRun)
+            std::fill(kept.begin() + start, kept.begin() + end, false);
+        start = end > start ? end : start + 1;
+    }
+}
+
+// How many dots a leader's code point stands for; 0 for one that is no dot.
+int dots(char32_t c)
+{
+    switch (c) {
+    case U'.':
+    case 0x2024: // one dot leader
+        return 1;
+    case 0x2025: // two dot leader
+        return 2;
+    case 0x2026: // …
+        return 3;
+    default:
+        return 0;
+    }
+}
+
+int dashes(char32_t c)
+{
+    return QChar::category(c) == QChar::Punctuation_Dash ? 1 : 0;
+}
+
+// Leaders and rules ("Chapter 1 ........ 5", ". . . . . . .", "………", "-----", "— —"): runs of one
+// kind of mark, alone or each after one space, worth at least minimum marks. The first mark
+// stays as the pause it is; the rest go. A character that goes counts as the space it becomes,
+// so that cleaning a cleaned line finds no new run.
+void shortenRuns(const QList<CodePoint>& points, QList<bool>& kept, int (*worth)(char32_t),
+                 int minimum)
+{
+    const auto markAt = [&](qsizetype i) {
+        return i < points.size() && kept[i] && worth(points[i].c) > 0;
+    };
+    for (qsizetype start = 0; start < points.size(); ++start) {
+        if (!markAt(start))
+            continue;
+        QList<qsizetype> marks{start};
+        int total = worth(points[start].c);
+        qsizetype i = start + 1;
+        while (true) {
+            if (markAt(i)) {
+                marks << i;
+                total += worth(points[i].c);
+                ++i;
+            } else if (i < points.size() && (points[i].c == U' ' || !kept[i]) && markAt(i + 1)) {
+                ++i;
+            } else {
+                break;
+            }
+        }
+        if (marks.size() >= 2 && total >= minimum) {
+            for (qsizetype m = 1; m < marks.size(); ++m)
+                kept[marks[m]] = false;
+        }
+        start = marks.back();
+    }
 }
 
 } // namespace
 
 QString cleanLineForSpeech(const QString& text)
 {
+    const QList<CodePoint> points = codePoints(text);
+    QList<bool> kept(points.size());
+    for (qsizetype i = 0; i < points.size(); ++i)
+        kept[i] = keptAlone(points, i);
+    dropSymbolRuns(points, kept);
+    // "...", "......" and "……" are ellipses; a leader is longer.
+    constexpr int LeaderDots = 7;
+    constexpr int RuleDashes = 2;
+    shortenRuns(points, kept, dots, LeaderDots);
+    shortenRuns(points, kept, dashes, RuleDashes);
+
     QString out;
     out.reserve(text.size());
-    const qsizetype size = text.size();
-    for (qsizetype i = 0; i < size; ++i) {
-        const QChar c = text[i];
-        if (c.isHighSurrogate() && i + 1 < size && text[i + 1].isLowSurrogate()) {
-            const char32_t code = QChar::surrogateToUcs4(c, text[i + 1]);
-            if (keptForSpeech(code))
-                out.append(text.constData() + i, 2);
-            else
-                out += QLatin1Char(' ');
-            ++i;
-            continue;
-        }
-        // "it's", "don't", "the players' ball" and "first-class" are spoken as written: an
-        // apostrophe after a letter, and a hyphen between letters, stay.
-        const bool apostrophe =
-            (c == QLatin1Char('\'') || c == QChar(0x2019)) && isLetterAt(text, i - 1);
-        const bool hyphen = (c == QLatin1Char('-') || c == QChar(0x2010)) &&
-                            isLetterAt(text, i - 1) && isLetterAt(text, i + 1);
-        out += (apostrophe || hyphen || keptForSpeech(c.unicode())) ? c : QLatin1Char(' ');
+    for (qsizetype i = 0; i < points.size(); ++i) {
+        if (kept[i])
+            out.append(text.constData() + points[i].at, points[i].units);
+        else
+            out += QLatin1Char(' ');
     }
     return out;
+}
+
+QString cleanTextForSpeech(const QString& text)
+{
+    QString cleaned;
+    cleaned.reserve(text.size());
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= text.size(); ++i) {
+        if (i < text.size() && text[i] != QLatin1Char('\n') && text[i] != QLatin1Char('\r'))
+            continue;
+        cleaned += cleanLineForSpeech(text.mid(start, i - start));
+        if (i < text.size())
+            cleaned += text[i];
+        start = i + 1;
+    }
+    return cleaned;
 }
 
 QString speechLine(QString line)
@@ -97,6 +296,40 @@ QString spokenText(const QString& text)
     for (const QString& line : splitLines(text))
         spoken += speechLine(line) + QLatin1Char('\n');
     return spoken;
+}
+
+QList<Utterance> spokenUtterances(const QList<SpokenPiece>& pieces)
+{
+    QList<Utterance> utterances;
+    utterances.reserve(pieces.size());
+    for (qsizetype i = 0; i < pieces.size(); ++i) {
+        const SpokenPiece* next = i + 1 < pieces.size() ? &pieces.at(i + 1) : nullptr;
+        utterances.append({speechLine(pieces.at(i).text), silenceAfterMs(pieces.at(i), next)});
+    }
+    return utterances;
+}
+
+QList<Utterance> spokenLines(const QString& text)
+{
+    QList<Utterance> utterances;
+    if (text.isEmpty())
+        return utterances;
+    for (const QString& line : splitLines(text))
+        utterances.append({speechLine(line), 0});
+    return utterances;
+}
+
+SpokenDocument spokenDocument(const QString& text, const QList<LayoutPage>* pages, bool verbatim,
+                              const LayoutReadingOptions& options)
+{
+    if (verbatim)
+        return {spokenLines(text), {}};
+    if (!pages)
+        return {spokenUtterances(prepareForSpeech(text)), {}};
+    LayoutPreparation preparation(options);
+    preparation.add(*pages);
+    preparation.finish();
+    return {spokenUtterances(preparation.takePieces()), preparation.unreadablePages()};
 }
 
 } // namespace lectorix

@@ -114,7 +114,7 @@ void ExtractionJob::runConverter(bool latin1Password)
         if (m_request.converter.contains(QLatin1Char('/')))
             checkOwnProgram(m_request.converter);
         const QByteArrayList argv = converterArguments(
-            m_request.converter, m_request.password, m_source, m_request.textPath,
+            m_request.converter, m_request.password, m_source, m_written,
             m_request.firstPage, m_request.lastPage, latin1Password);
         if (!m_process) {
             m_process = new ChildProcess(this);
@@ -172,6 +172,10 @@ void ExtractionJob::lookForText()
         finish(password ? ExtractionOutcome::NeedsPassword : ExtractionOutcome::Protected);
         return;
     }
+    if (!takeLayout()) {
+        finish(ExtractionOutcome::Protected);
+        return;
+    }
     if (textIsUnreadable()) {
         m_machineFault = missingLanguageDataMessage(m_errorPath);
         finish(m_machineFault.isEmpty() ? ExtractionOutcome::Unreadable
@@ -179,6 +183,27 @@ void ExtractionJob::lookForText()
         return;
     }
     finish(ExtractionOutcome::Text);
+}
+
+// When the converter wrote the layout, reads it and puts its plain text in the file's place.
+// Returns false when that text could not be written (the failure is handed over).
+bool ExtractionJob::takeLayout()
+{
+    QByteArray written;
+    step(ExtractionStep::ReadText, [&] {
+        QFile file(m_written);
+        if (!file.open(QIODevice::ReadOnly))
+            throw Failure(QStringLiteral("The file %1 could not be read: %2")
+                              .arg(m_written, file.errorString()));
+        written = file.readAll();
+    });
+    if (!isBoundingBoxLayout(written))
+        return true;
+    m_layout = true;
+    m_pages = readBoundingBoxLayout(written, qMax(m_request.firstPage, 1)).pages;
+    written.clear();
+    return step(ExtractionStep::ReadText,
+                [&] { writeStringToFile(layoutText(m_pages), m_written); });
 }
 
 // Reads the text for the test; a file that cannot be read gives one empty line, which is no
@@ -232,6 +257,10 @@ void ExtractionJob::finish(ExtractionOutcome outcome)
         result.textPath = m_written;
     else
         QFile::remove(m_written);
+    if (outcome == ExtractionOutcome::Text || outcome == ExtractionOutcome::Unreadable) {
+        result.layout = m_layout;
+        result.pages = std::move(m_pages);
+    }
     QFile::remove(m_errorPath);
     emit finished(result);
 }

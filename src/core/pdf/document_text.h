@@ -1,7 +1,9 @@
 #pragma once
 
 #include "core/base/failure.h"
+#include "core/pdf/page_layout.h"
 
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -59,9 +61,16 @@ struct ExtractionResult
     ExtractionOutcome outcome = ExtractionOutcome::Failed;
     QString textPath; // with Text: the file that holds the text; the caller removes it
     QString detail;   // what the converter said, or why it could not run
+    // With Text and Unreadable, when the converter wrote the pages' layout: the pages, their
+    // words' offsets counted in the text file's text (layoutText from 0).
+    bool layout = false;
+    QList<LayoutPage> pages;
 };
 
 // The one text extraction of the program: copy, convert, look for the text file, test it.
+// The converter is asked for the pages' layout; the text file then holds the layout's plain
+// text (layoutText), and the pages come with the result. A converter that writes plain text
+// instead (an older or a substitute one) gives that text as it stands, without pages.
 // It runs the converter without waiting and reports through finished(). The front end asks
 // for a password before it starts; this never shows anything: a step that fails is handed
 // over as stepFailed() at once, and the extraction goes on as that step's rule says.
@@ -91,6 +100,7 @@ private:
     QString converterMessages() const;
     template <typename Body> bool step(ExtractionStep which, Body&& body);
     bool textIsUnreadable();
+    bool takeLayout();
 
     ExtractionRequest m_request;
     QString m_source;
@@ -102,6 +112,8 @@ private:
     int m_exitCode = 0;
     int m_waitedMs = 0;
     ChildProcess* m_process = nullptr;
+    bool m_layout = false;
+    QList<LayoutPage> m_pages;
 };
 
 // What the window shows when the converter gave no text file, and when the text is

@@ -35,7 +35,7 @@ struct LayoutLine
 };
 
 // Lines the converter found to belong together, in reading order; flow numbers the columns
-// and text regions of the page in the order they are read.
+// and text regions of the page in the order they are read, counted from 1 on each page.
 struct LayoutBlock
 {
     LayoutBox box;
@@ -52,18 +52,22 @@ struct LayoutPage
 };
 
 // The pages that pdftotext -bbox-layout wrote, with the number of the first one. Damaged or
-// cut-off input gives the pages read up to the damage, and complete is false.
+// cut-off input gives the pages read up to the damage, and complete is false: the page being
+// read when the input broke off keeps the words read before, an element out of its place (a
+// word outside a line, say) is left out, and a missing or unreadable coordinate is 0.
 struct PageLayouts
 {
     QList<LayoutPage> pages;
     bool complete = true;
 };
 
-// Whether data begins as pdftotext -bbox-layout output (and not as plain text).
+// Whether data begins as pdftotext -bbox-layout output (and not as plain text), up to the
+// start of its pages.
 bool isBoundingBoxLayout(QByteArrayView data);
 
-// Reads pdftotext -bbox-layout output; the first page is numbered firstPage. Never throws on
-// bad input.
+// Reads pdftotext -bbox-layout output (UTF-8); the first page is numbered firstPage. Never
+// throws on bad input. Words hold no line breaks or tabs, nor spaces at their ends, and a word
+// without text is left out.
 PageLayouts readBoundingBoxLayout(QByteArrayView data, int firstPage);
 
 // The plain text of the pages, as the text box shows it and as offsets count: a word and the

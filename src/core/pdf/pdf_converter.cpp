@@ -31,7 +31,7 @@ QByteArrayList converterArguments(const QString& converterPath, const QString& p
                                   const QString& pdfPath, const QString& outputPath, int firstPage,
                                   int lastPage, bool latin1Password)
 {
-    QByteArrayList argv{QFile::encodeName(converterPath)};
+    QByteArrayList argv{QFile::encodeName(converterPath), QByteArrayLiteral("-bbox-layout")};
     if (!password.isEmpty()) {
         const QByteArray bytes = latin1Password ? password.toLatin1() : password.toUtf8();
         argv << QByteArrayLiteral("-opw") << bytes << QByteArrayLiteral("-upw") << bytes;

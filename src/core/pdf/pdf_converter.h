@@ -8,13 +8,14 @@ namespace lectorix {
 // {TEMP}/pdftotext, the converter launcher written at start-up and removed at closing.
 QString converterPath();
 
-// The argument list the PDF-to-text converter is started with; argv[0] is converterPath.
+// The argument list the PDF-to-text converter is started with; argv[0] is converterPath. The
+// converter is asked for the pages' layout (words with their boxes, in reading order).
 // The password is given as owner and as user password, because pdftotext takes a document's
 // open password only as user password; as UTF-8, or with latin1Password as Latin-1 bytes (see
 // worthLatin1Retry). An empty password adds nothing. firstPage/lastPage of 0 leave that end of
 // the range open. An empty outputPath lets the converter write beside the PDF (see
 // converterOutputPath). Paths go through fileOperand.
-//   conv -opw pw -upw pw -f 1 -l 100 pdf out
+//   conv -bbox-layout -opw pw -upw pw -f 1 -l 100 pdf out
 QByteArrayList converterArguments(const QString& converterPath, const QString& password,
                                   const QString& pdfPath, const QString& outputPath, int firstPage,
                                   int lastPage, bool latin1Password);

@@ -1,10 +1,12 @@
 #include "core/reading/reading_session.h"
 
 #include "core/base/failure.h"
+#include "core/conversion/spoken_text.h"
 #include "core/files/temp_folder.h"
 #include "core/files/text_decoding.h"
 #include "core/pdf/document_text.h"
 #include "core/speech/speech_engine.h"
+#include "core/text/speech_pauses.h"
 #include "core/text/text_preparation.h"
 #include "core/text/text_splitting.h"
 
@@ -71,6 +73,8 @@ void ReadingSession::release()
         m_extraction = nullptr;
     }
     m_preparation.reset();
+    m_layoutPreparation.reset();
+    m_unreadablePages.clear();
     m_textOffset = 0;
     m_voice.reset(); // stops at once: drops what is queued and silences the output
     m_workFolder.reset();
@@ -244,20 +248,17 @@ void ReadingSession::rangeExtracted(const ExtractionResult& result)
 
     bool last = false;
     if (result.outcome == ExtractionOutcome::Text) {
-        last = takeRange(result.textPath, requestedPages);
+        last = takeRange(result, requestedPages);
     } else if (result.outcome == ExtractionOutcome::Unreadable) {
         // A range of scanned pages: the text may start further on.
-        last = false;
+        last = result.layout && result.pages.size() < requestedPages;
     } else {
         // No text file: before any text, the document cannot be read, and the reading ends
         // quietly; after some, the document has ended (a range beyond the last page).
         last = true;
     }
     if (last) {
-        if (m_preparation) {
-            m_preparation->finish();
-            await(m_preparation->takePieces(), 0);
-        }
+        finishDocument();
         if (!m_anyText) {
             stop();
             return;
@@ -274,25 +275,61 @@ void ReadingSession::rangeExtracted(const ExtractionResult& result)
 
 // Reads a converted range into the pieces waiting to be said, making the voice with the first
 // text. Returns whether the range was the document's last.
-bool ReadingSession::takeRange(const QString& textPath, int requestedPages)
+bool ReadingSession::takeRange(const ExtractionResult& result, int requestedPages)
 {
     QString text;
-    step(ReadingStep::ReadPages, [&] { text = readTextFile(textPath); });
-    QFile::remove(textPath);
+    step(ReadingStep::ReadPages, [&] { text = readTextFile(result.textPath); });
+    QFile::remove(result.textPath);
     emit textConverted(m_textOffset, text);
     if (!m_anyText) {
         m_anyText = true;
         makeVoice();
     }
-    if (m_preparation) {
+    if (result.layout && !m_request.verbatim) {
+        takeLayout(result.pages);
+    } else if (m_preparation) {
         m_preparation->add(text);
         await(m_preparation->takePieces(), 0);
     } else {
         await(linesForSpeech(text), m_textOffset);
     }
     m_textOffset += text.size();
-    // pdftotext ends every page with a form feed: fewer than asked for is the end.
+    // The converter gives every page asked for that the document has (pdftotext's plain text
+    // ends each with a form feed): fewer than asked for is the end.
+    if (result.layout)
+        return result.pages.size() < requestedPages;
     return text.count(QLatin1Char('\f')) < requestedPages;
+}
+
+// A range's pages, read from their layout; their words' offsets continue the text so far.
+void ReadingSession::takeLayout(QList<LayoutPage> pages)
+{
+    if (!m_layoutPreparation) {
+        LayoutReadingOptions options;
+        options.readFootnotes = m_request.readFootnotes;
+        if (m_voice)
+            options.language = voiceIdLanguage(m_voice->voice().id);
+        m_layoutPreparation = std::make_unique<LayoutPreparation>(options);
+    }
+    layoutText(pages, m_textOffset);
+    m_layoutPreparation->add(pages);
+    await(m_layoutPreparation->takePieces(), 0);
+}
+
+// The document has been converted: what the preparations still hold is let out, and the pages
+// that could not be read are named.
+void ReadingSession::finishDocument()
+{
+    if (m_layoutPreparation) {
+        m_layoutPreparation->finish();
+        await(m_layoutPreparation->takePieces(), 0);
+        m_unreadablePages = m_layoutPreparation->unreadablePages();
+    } else if (m_preparation) {
+        m_preparation->finish();
+        await(m_preparation->takePieces(), 0);
+    }
+    if (!m_unreadablePages.isEmpty())
+        emit unreadablePages(m_unreadablePages);
 }
 
 // Pieces to say, their places moved by shift into the coordinates of the text box or of the
@@ -317,9 +354,15 @@ void ReadingSession::queueAhead()
     while (!m_waiting.isEmpty() &&
            m_utterances.size() - qMax(m_voice ? m_voice->textsBegun() : 0, 1) < UtterancesAhead) {
         const SpokenPiece piece = m_waiting.takeFirst();
+        // Pieces read verbatim are lines or blocks of the text as it stands: no pauses added.
+        const int silence = m_request.verbatim
+                                ? 0
+                                : silenceAfterMs(piece, m_waiting.isEmpty() ? nullptr
+                                                                            : &m_waiting.first());
         // A failed queuing step ends the queuing: the rest would fail the same way, each with
         // a report of its own.
-        if (!step(m_queueStep, [&] { voiceOrFail().speakAsync(piece.text); })) {
+        if (!step(m_queueStep,
+                  [&] { voiceOrFail().speakAsync(cleanTextForSpeech(piece.text), silence); })) {
             // Nothing more can be said: the rest of the document is not converted either.
             m_voice.reset();
             m_waiting.clear();

@@ -4,6 +4,7 @@
 #include "core/pdf/document_text.h"
 #include "core/speech/speech_engine.h"
 #include "core/speech/voice_settings.h"
+#include "core/text/layout_reading.h"
 #include "core/text/text_preparation.h"
 
 #include <QList>
@@ -40,6 +41,9 @@ struct ReadingRequest
     VoiceSettings voice;
     // Read line by line as the text stands, instead of prepared into paragraphs.
     bool verbatim = false;
+    // For a PDF read from its layout: whether its footnotes are read, after the paragraph
+    // that cites them.
+    bool readFootnotes = true;
 };
 
 enum class ReadingState { Idle, Reading, Paused };
@@ -114,6 +118,9 @@ signals:
     // The PDF is encrypted and the reading's password does not open it; the reading has ended,
     // and may be started again with another password.
     void passwordNeeded();
+    // Once the whole PDF has been converted: the pages left out because their text is not
+    // language (a scan, glyphs without characters), in order. Not sent when there are none.
+    void unreadablePages(const QList<int>& pages);
 
 private:
     void setState(ReadingState state);
@@ -123,7 +130,9 @@ private:
     speech::Voice& voiceOrFail() const;
     void convertNextRange();
     void rangeExtracted(const ExtractionResult& result);
-    bool takeRange(const QString& textPath, int requestedPages);
+    bool takeRange(const ExtractionResult& result, int requestedPages);
+    void takeLayout(QList<LayoutPage> pages);
+    void finishDocument();
     void await(QList<SpokenPiece> pieces, qsizetype shift);
     void queueAhead();
     void watch();
@@ -146,6 +155,9 @@ private:
     ReadingStep m_queueStep = ReadingStep::QueueText;
     // The PDF's text, converted range by range.
     std::unique_ptr<SpeechPreparation> m_preparation;
+    // The PDF's text from its pages' layout; made with the first range that has one.
+    std::unique_ptr<LayoutPreparation> m_layoutPreparation;
+    QList<int> m_unreadablePages; // whose text is not language
     int m_nextPage = 1;
     int m_rangePages = 0;
     bool m_anyText = false;

@@ -187,4 +187,13 @@ bool readsVerbatim()
     }
 }
 
+bool readsFootnotes()
+{
+    try {
+        return convert::truthValue(readSetting(keys::ReadFootnotes, convert::fromBool(true)));
+    } catch (...) {
+        return true;
+    }
+}
+
 } // namespace lectorix

@@ -21,6 +21,10 @@ void writeSetting(const QString& key, const QString& value);
 // when it is missing or unreadable.
 bool readsVerbatim();
 
+// Whether the ReadFootnotes setting asks for a PDF's footnotes to be read (after the paragraph
+// that cites them); true when it is missing or unreadable.
+bool readsFootnotes();
+
 namespace convert {
 
 // The number at the start of the text, 0 when there is none. Blanks are skipped, as are

@@ -22,5 +22,7 @@ inline const QString WindowSize = QStringLiteral("WindowSize");
 inline const QString TextZoom = QStringLiteral("TextZoom");
 // True: documents are spoken line by line as they stand, not prepared into paragraphs.
 inline const QString ReadVerbatim = QStringLiteral("ReadVerbatim");
+// False: a PDF's footnotes are left out instead of read after the paragraph that cites them.
+inline const QString ReadFootnotes = QStringLiteral("ReadFootnotes");
 
 } // namespace lectorix::keys

@@ -54,12 +54,14 @@ public:
     // Queues text and returns at once; queued texts are spoken in order, into the output
     // chosen when each was queued. Throws Failure when that output can not be used (no
     // audio server) or the voice can not be loaded ("Class not registered").
-    virtual void speakAsync(const QString& text) = 0;
+    // silenceAfterMs of silence follow the text's own end, at every rate: a pause between
+    // paragraphs or around a heading (the voice's own pause after a sentence comes anyway).
+    virtual void speakAsync(const QString& text, int silenceAfterMs = 0) = 0;
     // Speaks text and returns when it has been spoken (or written to the output stream),
     // blocking the calling thread: meant for a thread of its own (a rendering), never for the
     // window's. Returns early, dropping what is left, when stop() is called from another
     // thread or the voice is destroyed. Failures of the speaking are thrown here.
-    virtual void speak(const QString& text) = 0;
+    virtual void speak(const QString& text, int silenceAfterMs = 0) = 0;
 
     // Pause stops the sound within a few milliseconds; resume continues where it stopped.
     virtual void pause() = 0;

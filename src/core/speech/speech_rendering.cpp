@@ -96,33 +96,48 @@ QString setUp(Speaker& s, const VoiceSettings& settings, int pipe,
     return QString();
 }
 
-// Speaks the texts in blocks of whole stretches; throws what the speaking throws.
-void speakTexts(speech::Voice& voice, const QStringList& texts,
-                const SpeechRendering::Progress& progress, const std::function<bool()>& cancelled)
+// Speaks the utterances in blocks of whole stretches, each utterance with a silence ending
+// its block; throws what the speaking throws.
+void speakUtterances(speech::Voice& voice, const QList<Utterance>& utterances,
+                     const SpeechRendering::Progress& progress,
+                     const std::function<bool()>& cancelled)
 {
     qint64 spoken = 0;
-    for (int i = 0; i < texts.size() && !cancelled(); ++i) {
-        speech::StretchCutter cutter(texts.at(i));
-        QString block;
+    QString pending;
+    const auto say = [&](const QString& text, int silenceAfterMs, int utterance) {
+        voice.speak(text, silenceAfterMs);
+        spoken += text.size();
+        progress(utterance, spoken);
+    };
+    for (int i = 0; i < utterances.size() && !cancelled(); ++i) {
+        const Utterance& utterance = utterances.at(i);
+        pending += utterance.text;
+        pending += QLatin1Char('\n');
+        if (utterance.silenceAfterMs > 0) {
+            say(pending, utterance.silenceAfterMs, i + 1);
+            pending.clear();
+            continue;
+        }
+        if (pending.size() < BlockLength)
+            continue;
+        // The last stretch may go on in the next utterance: it waits for it.
+        speech::StretchCutter cutter(pending);
         QString stretch;
-        bool more = true;
-        while (more && !cancelled()) {
-            more = cutter.nextPiece(&stretch);
-            if (more)
-                block += stretch;
-            if (block.size() >= BlockLength || (!more && !block.isEmpty())) {
-                voice.speak(block);
-                spoken += block.size();
-                block.clear();
-                progress(i + 1, spoken);
-            }
+        qsizetype complete = 0;
+        while (cutter.nextPiece(&stretch) && complete + stretch.size() < pending.size())
+            complete += stretch.size();
+        if (complete > 0) {
+            say(pending.left(complete), 0, i + 1);
+            pending.remove(0, complete);
         }
     }
+    if (!pending.isEmpty() && !cancelled())
+        say(pending, 0, int(utterances.size()));
 }
 
 // Runs on the rendering thread. Returns the failure, or an empty text.
 QString render(const SpeechRendering::Progress& progress, const SpeechRendering::Failed& failed,
-               const VoiceSettings& settings, const QStringList& texts, int pipe,
+               const VoiceSettings& settings, const QList<Utterance>& utterances, int pipe,
                const std::function<bool(speech::Voice*)>& publish,
                const std::function<bool()>& cancelled)
 {
@@ -134,7 +149,7 @@ QString render(const SpeechRendering::Progress& progress, const SpeechRendering:
 
     QString failure;
     try {
-        speakTexts(*s.voice, texts, progress, cancelled);
+        speakUtterances(*s.voice, utterances, progress, cancelled);
     } catch (...) {
         failure = describeCurrentException();
     }
@@ -156,8 +171,9 @@ QString render(const SpeechRendering::Progress& progress, const SpeechRendering:
 
 } // namespace
 
-SpeechRendering::SpeechRendering(QObject* receiver, VoiceSettings voice, QStringList texts,
-                                 int pipeDescriptor, Progress progress, Failed failed, Done done)
+SpeechRendering::SpeechRendering(QObject* receiver, VoiceSettings voice,
+                                 QList<Utterance> utterances, int pipeDescriptor,
+                                 Progress progress, Failed failed, Done done)
     : m_shared(std::make_shared<Shared>())
 {
     std::weak_ptr<Shared> weak = m_shared;
@@ -185,7 +201,7 @@ SpeechRendering::SpeechRendering(QObject* receiver, VoiceSettings voice, QString
             [deliver, failed](const RenderingFailure& stepFailure) {
                 deliver([failed, stepFailure] { failed(stepFailure); });
             },
-            voice, texts, pipeDescriptor,
+            voice, utterances, pipeDescriptor,
             [shared](speech::Voice* speaking) { return shared->publish(speaking); },
             [shared] { return shared->isCancelled(); });
         if (!shared->isCancelled())

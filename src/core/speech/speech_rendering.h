@@ -1,11 +1,12 @@
 #pragma once
 
 #include "core/base/failure.h"
+#include "core/speech/utterance.h"
 #include "core/speech/voice_settings.h"
 
 #include <QObject>
 #include <QString>
-#include <QStringList>
+#include <QList>
 
 #include <functional>
 #include <memory>
@@ -27,29 +28,31 @@ using RenderingFailure = StepFailure<RenderingStep>;
 // A voice setting's failure as a failure of the rendering's own step.
 RenderingFailure renderingFailure(const VoiceSettingFailure& failure);
 
-// Speaks texts, one after another, into a pipe to an encoder as one continuous stream of
+// Speaks utterances, one after another, into a pipe to an encoder as one continuous stream of
 // 22,050 Hz 16-bit mono samples, on a thread of its own, so the caller's event loop never
 // waits for speech and the encoder works while the voice speaks. A setup step that fails
 // arrives as failed(failure) on the receiver's thread, in the order the steps ran; the setup
 // goes on with its next step where it can.
 //
-// The text is spoken in blocks of whole stretches (the same sentence-sized stretches the
-// engine speaks one at a time anyway), so the sound is the same as for the whole text, and
-// progress() arrives on the receiver's thread after each block: the text being spoken
-// (1-based) and the characters spoken so far of all texts. done(failure) arrives there once
-// every text was spoken and the pipe closed (failure empty), or when speaking failed (failure
-// says why). Destroying the object, or cancel(), stops the speech promptly and closes the
+// Each utterance is spoken as its text and a line break. Utterances without a silence after
+// them are spoken together in blocks of whole stretches (the same sentence-sized stretches
+// the engine speaks one at a time anyway), so the sound is the same as for their whole text;
+// a block ends with each utterance that has a silence, and that silence follows it.
+// progress() arrives on the receiver's thread after each block: the utterance last spoken
+// (1-based) and the characters spoken so far, line breaks counted. done(failure) arrives there
+// once every utterance was spoken and the pipe closed (failure empty), or when speaking failed
+// (failure says why). Destroying the object, or cancel(), stops the speech promptly and closes the
 // pipe; neither callback arrives after that.
 class SpeechRendering final
 {
 public:
-    using Progress = std::function<void(int file, qint64 charactersSpoken)>;
+    using Progress = std::function<void(int utterance, qint64 charactersSpoken)>;
     using Failed = std::function<void(const RenderingFailure& failure)>;
     using Done = std::function<void(const QString& failure)>;
 
     // Takes pipeDescriptor over.
-    SpeechRendering(QObject* receiver, VoiceSettings voice, QStringList texts, int pipeDescriptor,
-                    Progress progress, Failed failed, Done done);
+    SpeechRendering(QObject* receiver, VoiceSettings voice, QList<Utterance> utterances,
+                    int pipeDescriptor, Progress progress, Failed failed, Done done);
     ~SpeechRendering();
     SpeechRendering(const SpeechRendering&) = delete;
     SpeechRendering& operator=(const SpeechRendering&) = delete;

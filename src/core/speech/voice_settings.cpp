@@ -23,4 +23,21 @@ void applyVoiceSettings(const VoiceSettings& settings, const std::function<speec
         VoiceSettingStep::SetRate, [&] { voice().setRate(settings.rate); }, failed);
 }
 
+QString voiceIdLanguage(const QString& identifier)
+{
+    return identifier.section(QLatin1Char('/'), -1).toLower();
+}
+
+QString voiceLanguage(const VoiceSettings& settings)
+{
+    try {
+        const std::unique_ptr<speech::Voice> voice = speech::engine().createVoice();
+        if (settings.voiceIndex == -1)
+            return voiceIdLanguage(voice->voice().id);
+        return voiceIdLanguage(voice->installedVoices().value(settings.voiceIndex).id);
+    } catch (...) {
+        return QString();
+    }
+}
+
 } // namespace lectorix

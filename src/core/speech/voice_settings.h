@@ -2,6 +2,8 @@
 
 #include "core/base/failure.h"
 
+#include <QString>
+
 #include <functional>
 
 namespace lectorix {
@@ -32,5 +34,13 @@ using VoiceSettingFailure = StepFailure<VoiceSettingStep>;
 // its step. voice() throws when there is no voice, so each step then fails on its own.
 void applyVoiceSettings(const VoiceSettings& settings, const std::function<speech::Voice&()>& voice,
                         const std::function<void(const VoiceSettingFailure&)>& failed);
+
+// The language a voice identifier names: its last part, in small letters ("gmw/en-GB-x-rp"
+// gives "en-gb-x-rp").
+QString voiceIdLanguage(const QString& identifier);
+
+// The language of the settings' voice (the engine's default for -1), asked of a voice made
+// for it; empty when the engine cannot tell or make one.
+QString voiceLanguage(const VoiceSettings& settings);
 
 } // namespace lectorix

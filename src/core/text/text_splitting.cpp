@@ -2,7 +2,6 @@
 
 #include "core/base/failure.h"
 #include "core/settings/settings.h"
-#include "core/speech/speech_text.h"
 
 namespace lectorix {
 
@@ -44,27 +43,32 @@ QStringList splitTextBySize(const QString& text, int pieceSize)
     return pieces;
 }
 
-QStringList splitAtStretches(const QString& text, int parts, qsizetype minimumLength)
+QList<QList<Utterance>> splitUtterances(const QList<Utterance>& utterances, int parts,
+                                        qsizetype minimumLength)
 {
-    QStringList pieces;
-    if (text.isEmpty())
-        return pieces;
-    const qsizetype room = qMax<qsizetype>(1, text.size() / qMax<qsizetype>(1, minimumLength));
+    QList<QList<Utterance>> runs;
+    qsizetype total = 0;
+    for (const Utterance& utterance : utterances)
+        total += utterance.text.size() + 1; // spoken with its line break
+    if (utterances.isEmpty())
+        return runs;
+    const qsizetype room = qMax<qsizetype>(1, total / qMax<qsizetype>(1, minimumLength));
     parts = int(qBound<qsizetype>(1, qsizetype(parts), room));
-    const qsizetype target = text.size() / parts;
-    speech::StretchCutter cutter(text);
-    QString piece;
-    QString stretch;
-    while (cutter.nextPiece(&stretch)) {
-        piece += stretch;
-        if (piece.size() >= target && pieces.size() < parts - 1) {
-            pieces << piece;
-            piece.clear();
+    const qsizetype target = total / parts;
+    QList<Utterance> run;
+    qsizetype length = 0;
+    for (const Utterance& utterance : utterances) {
+        run << utterance;
+        length += utterance.text.size() + 1;
+        if (length >= target && runs.size() < parts - 1) {
+            runs << run;
+            run.clear();
+            length = 0;
         }
     }
-    if (!piece.isEmpty())
-        pieces << piece;
-    return pieces;
+    if (!run.isEmpty())
+        runs << run;
+    return runs;
 }
 
 } // namespace lectorix

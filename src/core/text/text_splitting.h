@@ -1,5 +1,8 @@
 #pragma once
 
+#include "core/speech/utterance.h"
+
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -11,10 +14,11 @@ namespace lectorix {
 // Throws Failure for a piece size below 1 or a count beyond the 32-bit range.
 QStringList splitTextBySize(const QString& text, int pieceSize);
 
-// Cuts text into at most `parts` pieces of about equal length, each ending where a stretch of
-// speech ends (after a sentence mark or a paragraph, else at a blank), so each piece can be
-// spoken on its own and the pieces joined sound as the whole would. Joined, they give the
-// text back. Short texts give fewer pieces; an empty text gives none.
-QStringList splitAtStretches(const QString& text, int parts, qsizetype minimumLength);
+// Cuts utterances into at most `parts` runs of about equal length (in characters), each
+// ending at the end of an utterance, so each run can be spoken on its own and the runs joined
+// sound as the whole would. Joined, they give the utterances back. A run is never shorter than
+// minimumLength only to make up the count: short texts give fewer runs, and no utterances none.
+QList<QList<Utterance>> splitUtterances(const QList<Utterance>& utterances, int parts,
+                                        qsizetype minimumLength);
 
 } // namespace lectorix

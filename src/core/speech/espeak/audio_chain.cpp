@@ -47,6 +47,38 @@ void AudioChain::push(std::vector<short> samples, int nativeWpm)
     m_ended = false;
 }
 
+void AudioChain::pushSilence(size_t count)
+{
+    if (count == 0)
+        return;
+    const size_t input = size_t(uint64_t(count) * uint64_t(m_inputRate) / uint64_t(m_outputRate));
+    std::lock_guard lock(m_mutex);
+    m_pending += input;
+    m_pushedTotal += input;
+    m_stretches.push_back({{}, 0, 0, count, input});
+    m_ended = false;
+}
+
+size_t AudioChain::pullSilence(Stretch& silence, short* out, size_t max)
+{
+    if (!m_flushed) {
+        sonicFlushStream(m_sonic);
+        m_flushed = true;
+    }
+    if (sonicSamplesAvailable(m_sonic) > 0)
+        return 0;
+    const size_t count = std::min(max, silence.silentSamples - silence.position);
+    std::fill(out, out + count, short(0));
+    const auto credited = [&silence](size_t position) {
+        return size_t(uint64_t(position) * silence.inputSamples / silence.silentSamples);
+    };
+    const size_t input = credited(silence.position + count) - credited(silence.position);
+    silence.position += count;
+    m_pending -= input;
+    m_pulledTotal += input;
+    return count;
+}
+
 void AudioChain::endOfInput()
 {
     std::lock_guard lock(m_mutex);
@@ -76,6 +108,13 @@ size_t AudioChain::pull(short* out, size_t max, double targetWpm, int volume)
         if (sonicSamplesAvailable(m_sonic) > 0) {
             const int want = int(std::min<size_t>(max - produced, 1 << 20));
             produced += size_t(sonicReadShortFromStream(m_sonic, out + produced, want));
+            continue;
+        }
+        if (!m_stretches.empty() && m_stretches.front().silentSamples > 0) {
+            Stretch& silence = m_stretches.front();
+            produced += pullSilence(silence, out + produced, max - produced);
+            if (silence.position == silence.silentSamples)
+                m_stretches.pop_front();
             continue;
         }
         if (!m_stretches.empty()) {

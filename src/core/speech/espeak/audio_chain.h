@@ -29,6 +29,10 @@ public:
     AudioChain& operator=(const AudioChain&) = delete;
 
     void push(std::vector<short> samples, int nativeWpm);
+    // Silence of exactly count samples at the output rate, after what was pushed before: the
+    // speech before it is let out of the time-stretcher first, and the silence is neither
+    // stretched nor resampled.
+    void pushSilence(size_t count);
     // No more input for now: the last samples held back by the time-stretcher are let out.
     void endOfInput();
     // Drops everything not yet pulled.
@@ -58,7 +62,14 @@ private:
         std::vector<short> samples;
         size_t position = 0;
         int nativeWpm = 0;
+        // A silence: silentSamples output samples, counted as inputSamples on the running
+        // count of input samples (which words are timed by).
+        size_t silentSamples = 0;
+        size_t inputSamples = 0;
     };
+
+    // Lets out the silence at the front; false when the time-stretcher must be drained first.
+    size_t pullSilence(Stretch& silence, short* out, size_t max);
 
     mutable std::mutex m_mutex;
     std::condition_variable m_room;

@@ -103,10 +103,13 @@ void EspeakVoice::setAudioOutputStream(FileStream* stream)
     m_fileOutput = std::move(sink);
 }
 
-std::shared_ptr<EspeakVoice::Job> EspeakVoice::enqueue(const QString& text)
+std::shared_ptr<EspeakVoice::Job> EspeakVoice::enqueue(const QString& text, int silenceAfterMs)
 {
+    if (silenceAfterMs < 0)
+        throw Failure(failures::InvalidArgument);
     auto job = std::make_shared<Job>();
     job->text = text;
+    job->silenceAfterMs = silenceAfterMs;
     bool check = false;
     {
         std::lock_guard lock(m_mutex);
@@ -155,14 +158,14 @@ std::shared_ptr<EspeakVoice::Job> EspeakVoice::enqueue(const QString& text)
     return job;
 }
 
-void EspeakVoice::speakAsync(const QString& text)
+void EspeakVoice::speakAsync(const QString& text, int silenceAfterMs)
 {
-    enqueue(text);
+    enqueue(text, silenceAfterMs);
 }
 
-void EspeakVoice::speak(const QString& text)
+void EspeakVoice::speak(const QString& text, int silenceAfterMs)
 {
-    waitFor(enqueue(text));
+    waitFor(enqueue(text, silenceAfterMs));
 }
 
 void EspeakVoice::waitFor(const std::shared_ptr<Job>& job)
@@ -377,9 +380,25 @@ void EspeakVoice::speakJob(const Job& job)
             writeOut();
         }
     }
-    if (!live && !cancelled(job)) {
-        fileChain->endOfInput();
-        writeOut();
+    if (cancelled(job))
+        return;
+    // The silence is added as samples at the output's rate, after the speech has left the
+    // time-stretcher, so it lasts as long at every rate.
+    const size_t silence = size_t(job.silenceAfterMs) * size_t(WavSampleRate) / 1000;
+    if (live) {
+        if (silence > 0) {
+            m_live.pushSilence(silence);
+            m_pulse->kick();
+        }
+        return;
+    }
+    fileChain->endOfInput();
+    writeOut();
+    std::fill(block.begin(), block.end(), short(0));
+    for (size_t left = silence; left > 0;) {
+        const size_t n = std::min(left, block.size());
+        job.file->write(block.data(), n);
+        left -= n;
     }
 }
 

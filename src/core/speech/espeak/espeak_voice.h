@@ -38,8 +38,8 @@ public:
     void setRate(int rate) override;
     int rate() const override { return m_rate; }
 
-    void speakAsync(const QString& text) override;
-    void speak(const QString& text) override;
+    void speakAsync(const QString& text, int silenceAfterMs = 0) override;
+    void speak(const QString& text, int silenceAfterMs = 0) override;
 
     void pause() override;
     void resume() override;
@@ -54,6 +54,7 @@ private:
     struct Job
     {
         QString text;
+        int silenceAfterMs = 0;
         QString voice;
         std::shared_ptr<WavSink> file; // null: live playback
         uint64_t generation = 0;
@@ -62,7 +63,7 @@ private:
         QString error;
     };
 
-    std::shared_ptr<Job> enqueue(const QString& text);
+    std::shared_ptr<Job> enqueue(const QString& text, int silenceAfterMs);
     void waitFor(const std::shared_ptr<Job>& job);
     void cancelAll();
     void run();

@@ -1,0 +1,337 @@
+#include "core/text/layout_page_reader.h"
+
+#include "core/text/text_language.h"
+#include "core/text/text_preparation.h"
+
+#include <algorithm>
+#include <numeric>
+
+namespace lectorix {
+
+namespace {
+
+// A block whose lines hold at most this many words, side by side with another, is a column
+// of a table.
+constexpr qsizetype CellWords = 4;
+// A gap between words this many times the body's type size parts the cells of a table row.
+constexpr double CellGap = 2.0;
+// A line ending a sentence this much shorter than its block's width ends its paragraph.
+constexpr double ShortLineShare = 0.2;
+
+double middleOf(const LayoutBox& box)
+{
+    return (box.yMin + box.yMax) / 2;
+}
+
+bool isClosingPunctuation(QChar c)
+{
+    return c.isPunct() && !opensQuote(c);
+}
+
+void endCell(QList<SpokenWord>& words)
+{
+    if (!words.isEmpty() && !isClosingPunctuation(words.last().text.back()))
+        words.last().text += QLatin1Char(',');
+}
+
+// A table of contents' entry without its dot leader and the page number after it.
+void dropLeader(QList<SpokenWord>& words)
+{
+    for (qsizetype i = 0; i < words.size(); ++i) {
+        const qsizetype dots = words.at(i).text.indexOf(QLatin1String("..."));
+        if (!isLeader(words.at(i).text) && dots < 0)
+            continue;
+        words.resize(dots > 0 && !isLeader(words.at(i).text) ? i + 1 : i);
+        if (dots > 0 && !words.isEmpty() && words.size() == i + 1) {
+            words.last().text.truncate(dots);
+            words.last().sourceLength = dots;
+        }
+        return;
+    }
+}
+
+} // namespace
+
+bool PageReader::joinsDropCap(const QString& cap, const QString& word) const
+{
+    const QStringList parts = wordsOf(word);
+    if (parts.isEmpty())
+        return true;
+    const QString rest = parts.first().toLower();
+    if (m_survey.knowsWord(cap.toLower() + rest))
+        return true;
+    return !(cap.size() == 1 && QStringLiteral("AaIiOo").contains(cap) && m_survey.knowsWord(rest));
+}
+
+QList<SpokenWord> PageReader::spokenWords(const PageLine& line, qsizetype firstWord)
+{
+    static const QRegularExpression glued(QStringLiteral("^(.*[\\p{L}\\p{P}])(\\d{1,3})$"));
+    QList<SpokenWord> words;
+    const QList<LayoutWord>& source = line.line->words;
+    if (line.dropCap >= 0 && firstWord == 0) {
+        const LayoutWord& cap = m_lines.at(line.dropCap).line->words.first();
+        words.append({plainForSpeech(cap.text), cap.offset, cap.text.size(),
+                      joinsDropCap(cap.text, source.first().text)});
+    }
+    for (qsizetype i = firstWord; i < source.size(); ++i) {
+        const LayoutWord& word = source.at(i);
+        if (isRotated(word))
+            continue;
+        const auto mark = noteMark().match(word.text);
+        const bool wholeMark = mark.hasMatch() && mark.capturedLength(1) == word.text.size();
+        const bool raised = word.box.height() <= 0.8 * line.height &&
+                            word.box.yMax < line.line->box.yMax - 0.2 * line.height;
+        const bool afterWord = !words.isEmpty() && !words.last().text.back().isDigit();
+        if (wholeMark && raised && afterWord) {
+            m_cited.append(word.text);
+            continue;
+        }
+        QString text = word.text;
+        const auto tail = glued.match(text);
+        if (tail.hasMatch() && m_noteMarks.contains(tail.captured(2)) &&
+            std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.isLetter(); })) {
+            m_cited.append(tail.captured(2));
+            text = tail.captured(1);
+        }
+        if (!words.isEmpty() && line.part == Part::TableRow &&
+            word.box.xMin - source.at(i - 1).box.xMax > CellGap * em())
+            endCell(words);
+        const QString spoken = plainForSpeech(text);
+        if (!spoken.isEmpty())
+            words.append({spoken, word.offset, text.size()});
+    }
+    return words;
+}
+
+void PageReader::findTables()
+{
+    QHash<int, QList<int>> blockLines;
+    for (qsizetype i = 0; i < m_lines.size(); ++i)
+        if (m_lines.at(i).part == Part::Undecided)
+            blockLines[m_lines.at(i).block].append(int(i));
+    auto besideAnother = [&](int i) {
+        const LayoutBox& box = m_lines.at(i).line->box;
+        for (qsizetype j = 0; j < m_lines.size(); ++j) {
+            const PageLine& other = m_lines.at(j);
+            if (other.block != m_lines.at(i).block && other.part == Part::Undecided &&
+                std::abs(middleOf(other.line->box) - middleOf(box)) < 0.4 * em() &&
+                (other.line->box.xMin >= box.xMax || other.line->box.xMax <= box.xMin))
+                return true;
+        }
+        return false;
+    };
+    QList<int> cellBlocks;
+    for (auto it = blockLines.cbegin(); it != blockLines.cend(); ++it) {
+        QList<qsizetype> counts;
+        int beside = 0;
+        for (const int i : it.value()) {
+            counts.append(m_lines.at(i).line->words.size());
+            beside += besideAnother(i) ? 1 : 0;
+        }
+        std::nth_element(counts.begin(), counts.begin() + counts.size() / 2, counts.end());
+        if (counts.at(counts.size() / 2) <= CellWords && beside * 2 >= it.value().size())
+            cellBlocks.append(it.key());
+    }
+    std::sort(cellBlocks.begin(), cellBlocks.end());
+    // Cell columns that overlap from top to bottom make one table.
+    QList<QList<int>> groups;
+    for (const int block : std::as_const(cellBlocks)) {
+        const LayoutBox& box = m_page.blocks.at(block).box;
+        auto group = std::find_if(groups.begin(), groups.end(), [&](const QList<int>& blocks) {
+            return std::any_of(blocks.cbegin(), blocks.cend(), [&](int other) {
+                const LayoutBox& o = m_page.blocks.at(other).box;
+                return o.yMin < box.yMax && box.yMin < o.yMax;
+            });
+        });
+        if (group == groups.end())
+            groups.append(QList<int>{block});
+        else
+            group->append(block);
+    }
+    for (const QList<int>& group : std::as_const(groups)) {
+        QList<int> lines;
+        for (const int block : group)
+            lines += blockLines.value(block);
+        std::sort(lines.begin(), lines.end(), [this](int a, int b) {
+            return middleOf(m_lines.at(a).line->box) < middleOf(m_lines.at(b).line->box);
+        });
+        QList<QList<int>> rows;
+        double rowMiddle = 0;
+        for (const int i : std::as_const(lines)) {
+            const double middle = middleOf(m_lines.at(i).line->box);
+            if (rows.isEmpty() || middle - rowMiddle > 0.5 * em()) {
+                rows.append(QList<int>());
+                rowMiddle = middle;
+            }
+            rows.last().append(i);
+        }
+        if (group.size() < 2 || rows.size() < 2)
+            continue;
+        for (QList<int>& row : rows)
+            std::sort(row.begin(), row.end(), [this](int a, int b) {
+                return m_lines.at(a).line->box.xMin < m_lines.at(b).line->box.xMin;
+            });
+        for (const int block : group)
+            m_tableOfBlock.insert(block, int(m_tables.size()));
+        for (const int i : std::as_const(lines))
+            m_lines[i].part = Part::InTable;
+        m_tables.append(rows);
+    }
+}
+
+void PageReader::readTable(int table, PageReading& reading)
+{
+    bool first = true;
+    for (const QList<int>& row : m_tables.at(table)) {
+        ReadLine line;
+        line.kind = LineKind::TableRow;
+        line.startsParagraph = true;
+        line.startsBlock = first;
+        for (const int cell : row) {
+            endCell(line.words);
+            line.words += spokenWords(m_lines.at(cell));
+        }
+        line.citedNotes = std::exchange(m_cited, {});
+        if (!line.words.isEmpty())
+            reading.lines.append(line);
+        first = false;
+    }
+}
+
+namespace {
+
+LineKind kindOf(Part part)
+{
+    switch (part) {
+    case Part::Heading:
+        return LineKind::Heading;
+    case Part::Contents:
+        return LineKind::ContentsEntry;
+    case Part::TableRow:
+        return LineKind::TableRow;
+    default:
+        return LineKind::Text;
+    }
+}
+
+QString textOf(const QList<SpokenWord>& words)
+{
+    return words.isEmpty() ? QString() : words.last().text;
+}
+
+} // namespace
+
+void PageReader::readBlock(int block, PageReading& reading)
+{
+    QList<int> lines;
+    for (qsizetype i = 0; i < m_lines.size(); ++i) {
+        const Part part = m_lines.at(i).part;
+        if (m_lines.at(i).block == block &&
+            (part == Part::Undecided || part == Part::Heading || part == Part::Contents ||
+             part == Part::TableRow))
+            lines.append(int(i));
+    }
+    if (lines.isEmpty())
+        return;
+    double left = 1e9;
+    double right = -1e9;
+    for (const int i : std::as_const(lines)) {
+        left = std::min(left, m_lines.at(i).line->box.xMin);
+        right = std::max(right, m_lines.at(i).line->box.xMax);
+    }
+    if (lines.size() < 3 && m_body.hasFrame)
+        right = std::max(right, m_body.frame.xMax);
+    // A line clearly shorter than the block's lines ends before its column's right edge.
+    const double shortEnd = right - ShortLineShare * (right - left);
+    const PageLine* previous = nullptr;
+    QString previousEnd;
+    for (const int i : std::as_const(lines)) {
+        const PageLine& line = m_lines.at(i);
+        ReadLine read;
+        read.kind = kindOf(line.part);
+        read.words = spokenWords(line);
+        if (read.kind == LineKind::ContentsEntry)
+            dropLeader(read.words);
+        read.citedNotes = std::exchange(m_cited, {});
+        if (read.words.isEmpty())
+            continue;
+        const LayoutBox& box = line.line->box;
+        read.isShort = box.xMax < shortEnd;
+        read.startsBlock = previous == nullptr;
+        if (previous != nullptr) {
+            const bool ended = endsSentence(previousEnd);
+            const bool previousShort = previous->line->box.xMax < shortEnd;
+            const bool indented = box.xMin > left + 0.6 * em() && box.xMin < left + 6 * em();
+            const double gap = box.yMin - previous->line->box.yMax;
+            read.startsParagraph = gap > 0.9 * em() || (ended && (indented || previousShort)) ||
+                                   (ended && opensQuote(read.words.first().text.front())) ||
+                                   previous->part != line.part;
+        }
+        previous = &line;
+        previousEnd = textOf(read.words);
+        reading.lines.append(read);
+    }
+}
+
+void PageReader::readNotes(PageReading& reading)
+{
+    QList<int> lines;
+    for (qsizetype i = 0; i < m_lines.size(); ++i)
+        if (m_lines.at(i).part == Part::Footnote)
+            lines.append(int(i));
+    std::stable_sort(lines.begin(), lines.end(), [this](int a, int b) {
+        return m_lines.at(a).line->box.yMin < m_lines.at(b).line->box.yMin;
+    });
+    for (const int i : std::as_const(lines)) {
+        const PageLine& line = m_lines.at(i);
+        ReadLine read;
+        if (m_noteStarts.contains(i)) {
+            const LayoutWord& first = line.line->words.first();
+            const QString mark = noteMark().match(first.text).captured(1);
+            const bool alone = first.text == mark || first.text == mark + QLatin1Char('.');
+            read.words = spokenWords(line, alone ? 1 : 0);
+            if (!alone && !read.words.isEmpty() && read.words.first().offset == first.offset) {
+                SpokenWord& word = read.words.first();
+                word.text.remove(0, mark.size());
+                word.offset += mark.size();
+                word.sourceLength -= mark.size();
+                if (word.text.isEmpty())
+                    read.words.removeFirst();
+            }
+            read.startsParagraph = true;
+            read.startsBlock = true;
+            reading.notes.append({mark, {}});
+        }
+        m_cited.clear();
+        if (read.words.isEmpty() && !m_noteStarts.contains(i))
+            read.words = spokenWords(line);
+        if (!read.words.isEmpty() && !reading.notes.isEmpty())
+            reading.notes.last().lines.append(read);
+    }
+}
+
+PageReading PageReader::read()
+{
+    PageReading reading;
+    if (em() <= 0)
+        return reading;
+    dropFurniture();
+    findFootnotes();
+    findDropCaps();
+    findHeadingsAndContents();
+    findTables();
+    QSet<int> tablesRead;
+    for (int block = 0; block < int(m_page.blocks.size()); ++block) {
+        const auto table = m_tableOfBlock.constFind(block);
+        if (table == m_tableOfBlock.cend()) {
+            readBlock(block, reading);
+        } else if (!tablesRead.contains(*table)) {
+            tablesRead.insert(*table);
+            readTable(*table, reading);
+        }
+    }
+    readNotes(reading);
+    return reading;
+}
+
+} // namespace lectorix

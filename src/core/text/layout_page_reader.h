@@ -1,0 +1,81 @@
+#pragma once
+
+// The reading of one laid-out page, for the layout reading only: each line's part is decided
+// first (layout_roles.cpp), then the lines to read are given in order, tables row by row,
+// footnotes apart (layout_page_lines.cpp).
+
+#include "core/text/layout_roles.h"
+
+#include <QRegularExpression>
+
+#include <cmath>
+
+namespace lectorix {
+
+// A footnote's mark at the start of a word: a number or a typographer's symbol.
+const QRegularExpression& noteMark();
+// A dot leader of a table of contents, on its own or ending a word.
+bool isLeader(const QString& word);
+bool opensQuote(QChar c);
+bool endsSentence(const QString& text);
+// A word of several letters set much taller than wide: turned on its side.
+bool isRotated(const LayoutWord& word);
+
+enum class Part { Undecided, Dropped, Footnote, DropCap, Heading, InTable, Contents, TableRow };
+
+struct PageLine
+{
+    const LayoutLine* line = nullptr;
+    int block = 0;
+    double height = 0;
+    Part part = Part::Undecided;
+    int dropCap = -1; // the drop capital that begins this line's first word
+};
+
+class PageReader
+{
+public:
+    PageReader(const LayoutPage& page, const DocumentSurvey& survey)
+        : m_page(page), m_survey(survey), m_body(survey.measures())
+    {
+        for (qsizetype b = 0; b < page.blocks.size(); ++b)
+            for (const LayoutLine& line : page.blocks.at(b).lines)
+                if (!line.words.isEmpty())
+                    m_lines.append({&line, int(b), lineHeight(line)});
+    }
+
+    PageReading read();
+
+private:
+    double em() const { return m_body.height; }
+    bool isBodyType(const PageLine& line) const
+    {
+        return std::abs(line.height - em()) <= 0.12 * em();
+    }
+    void dropFurniture();
+    bool isRunningLine(const PageLine& line) const;
+    void findFootnotes();
+    void findDropCaps();
+    void findHeadingsAndContents();
+    void findEntryBeside(qsizetype leader);
+    void findTables();
+    // The line's words as spoken: rotated words and footnote markers left out, a drop capital
+    // joined; cells apart by a wide gap end with a comma.
+    QList<SpokenWord> spokenWords(const PageLine& line, qsizetype firstWord = 0);
+    bool joinsDropCap(const QString& cap, const QString& word) const;
+    void readBlock(int block, PageReading& reading);
+    void readTable(int table, PageReading& reading);
+    void readNotes(PageReading& reading);
+
+    const LayoutPage& m_page;
+    const DocumentSurvey& m_survey;
+    BodyMeasures m_body;
+    QList<PageLine> m_lines;
+    QSet<QString> m_noteMarks;
+    QList<int> m_noteStarts; // lines that begin a footnote, in order down the page
+    QHash<int, int> m_tableOfBlock;
+    QList<QList<QList<int>>> m_tables; // each table's rows, each row's lines from left to right
+    QStringList m_cited;
+};
+
+} // namespace lectorix

@@ -1,0 +1,194 @@
+#include "core/text/layout_paragraphs.h"
+
+#include "core/text/layout_page_reader.h"
+#include "core/text/sentences.h"
+
+namespace lectorix {
+
+namespace {
+
+// Utterances stay under this length; a longer sentence is cut at a clause, or at a blank.
+constexpr qsizetype LongestPiece = 500;
+// A cut leaves at least this much before it.
+constexpr qsizetype ShortestCut = 120;
+
+bool isHyphen(QChar c)
+{
+    return c == QLatin1Char('-') || c == QChar(0x2010) || c == QChar(0x00AD);
+}
+
+bool isDash(QChar c)
+{
+    return c == QChar(0x2013) || c == QChar(0x2014);
+}
+
+QChar firstLetter(const QString& text)
+{
+    for (const QChar c : text)
+        if (c.isLetterOrNumber())
+            return c;
+    return QChar();
+}
+
+// The piece of a paragraph's text from start to end, with its way back to the source.
+SpokenPiece partOf(const SpokenPiece& whole, qsizetype start, qsizetype end)
+{
+    SpokenPiece piece;
+    piece.text = whole.text.mid(start, end - start);
+    piece.sourceOffset = whole.sourcePosition(start);
+    piece.stretches.append({0, piece.sourceOffset});
+    for (const SpokenPiece::Stretch& stretch : whole.stretches)
+        if (stretch.spokenStart > start && stretch.spokenStart < end)
+            piece.stretches.append({stretch.spokenStart - start, stretch.sourceStart});
+    piece.sourceLength = whole.sourcePosition(end - 1) + 1 - piece.sourceOffset;
+    piece.endsParagraph = false;
+    return piece;
+}
+
+// Where a sentence running from start to end is cut so no part is longer than LongestPiece.
+QList<qsizetype> cutsOf(const QString& text, qsizetype start, qsizetype end)
+{
+    QList<qsizetype> cuts;
+    while (end - start > LongestPiece) {
+        qsizetype cut = -1;
+        qsizetype blank = -1;
+        for (qsizetype i = start + LongestPiece; i > start + ShortestCut && cut < 0; --i) {
+            if (text[i] != QLatin1Char(' '))
+                continue;
+            if (blank < 0)
+                blank = i;
+            const QChar before = text[i - 1];
+            if (before == QLatin1Char(',') || before == QLatin1Char(';') ||
+                before == QLatin1Char(':') || isDash(before) || isDash(text[i + 1]))
+                cut = i;
+        }
+        if (cut < 0)
+            cut = blank >= 0 ? blank : start + LongestPiece;
+        cuts.append(cut);
+        start = cut;
+    }
+    return cuts;
+}
+
+} // namespace
+
+bool ParagraphBuilder::runsOn(const ReadLine& line) const
+{
+    if (line.kind != m_open.kind || line.startsParagraph || line.kind == LineKind::TableRow ||
+        line.kind == LineKind::ContentsEntry)
+        return false;
+    if (line.kind != LineKind::Text || !line.startsBlock)
+        return true;
+    const QString& text = m_open.piece.text;
+    if (endsSentence(text))
+        return false;
+    const QChar first = firstLetter(line.words.first().text);
+    return isHyphen(text.back()) || first.isLower() || !m_lastShort;
+}
+
+bool ParagraphBuilder::joinsHyphenated(const SpokenWord& next) const
+{
+    const QString& text = m_open.piece.text;
+    if (text.size() < 2 || !isHyphen(text.back()) || !text[text.size() - 2].isLetter() ||
+        next.text.isEmpty() || !next.text.front().isLetter())
+        return false;
+    if (text.back() == QChar(0x00AD))
+        return true;
+    if (!next.text.front().isLower())
+        return false;
+    const QStringList before = wordsOf(text.right(64));
+    const QStringList after = wordsOf(next.text);
+    if (before.isEmpty() || after.isEmpty())
+        return false;
+    QString start = before.last().toLower();
+    while (!start.isEmpty() && isHyphen(start.back()))
+        start.chop(1);
+    const QString end = after.first().toLower();
+    return !m_survey.knowsWord(start + QLatin1Char('-') + end) && m_survey.knowsWord(start + end);
+}
+
+void ParagraphBuilder::append(const SpokenWord& word, bool blank)
+{
+    SpokenPiece& piece = m_open.piece;
+    if (piece.text.isEmpty()) {
+        piece.sourceOffset = word.offset;
+    } else if (blank) {
+        piece.text += QLatin1Char(' ');
+    }
+    const qsizetype at = piece.text.size();
+    if (piece.stretches.isEmpty() || piece.sourcePosition(at) != word.offset)
+        piece.stretches.append({at, word.offset});
+    piece.text += word.text;
+    piece.sourceLength = word.offset + word.sourceLength - piece.sourceOffset;
+    m_glued = word.glued;
+}
+
+void ParagraphBuilder::add(const ReadLine& line)
+{
+    if (line.words.isEmpty())
+        return;
+    if (isOpen() && !runsOn(line))
+        end();
+    m_open.kind = line.kind;
+    m_open.citedNotes += line.citedNotes;
+    for (qsizetype i = 0; i < line.words.size(); ++i) {
+        const SpokenWord& word = line.words.at(i);
+        bool blank = !m_glued;
+        if (i == 0 && isOpen()) {
+            const QString& text = m_open.piece.text;
+            if (joinsHyphenated(word)) {
+                m_open.piece.text.chop(1);
+                blank = false;
+            } else if (isHyphen(text.back()) && text.size() > 1 && text[text.size() - 2].isLetter() &&
+                       word.text.front().isLetter()) {
+                blank = false; // a compound broken at its hyphen
+            } else if (isDash(text.back())) {
+                blank = false;
+            }
+        }
+        append(word, blank);
+    }
+    m_lastShort = line.isShort;
+}
+
+void ParagraphBuilder::end()
+{
+    if (isOpen())
+        m_done.append(std::exchange(m_open, {}));
+    m_glued = false;
+}
+
+QList<SpokenPiece> sentencePieces(const Paragraph& paragraph, const QString& language)
+{
+    const SpokenPiece& whole = paragraph.piece;
+    const QString& text = whole.text;
+    QList<qsizetype> ends;
+    if (paragraph.kind == LineKind::Text)
+        ends = sentenceEnds(text, language);
+    if (ends.isEmpty() || ends.last() < text.size())
+        ends.append(text.size());
+    QList<SpokenPiece> pieces;
+    qsizetype start = 0;
+    for (const qsizetype sentenceEnd : std::as_const(ends)) {
+        QList<qsizetype> bounds = cutsOf(text, start, sentenceEnd);
+        bounds.append(sentenceEnd);
+        for (const qsizetype bound : std::as_const(bounds)) {
+            qsizetype first = start;
+            qsizetype last = bound;
+            while (first < last && text[first].isSpace())
+                ++first;
+            while (last > first && text[last - 1].isSpace())
+                --last;
+            if (last > first)
+                pieces.append(partOf(whole, first, last));
+            start = bound;
+        }
+    }
+    if (!pieces.isEmpty())
+        pieces.last().endsParagraph = true;
+    for (SpokenPiece& piece : pieces)
+        piece.heading = paragraph.kind == LineKind::Heading;
+    return pieces;
+}
+
+} // namespace lectorix

@@ -1,0 +1,49 @@
+#pragma once
+
+// Paragraphs built from the lines a page gives to read, and cut into sentence-sized pieces.
+// Used by the layout reading only.
+
+#include "core/text/layout_roles.h"
+#include "core/text/text_preparation.h"
+
+namespace lectorix {
+
+struct Paragraph
+{
+    SpokenPiece piece; // the whole paragraph
+    LineKind kind = LineKind::Text;
+    QStringList citedNotes;
+};
+
+// Joins lines into paragraphs: lines of a block run on unless the layout starts a paragraph;
+// across blocks and pages a paragraph runs on when its sentence plainly does. A word
+// hyphenated at a line's end is joined again when the document writes it whole and never
+// with the hyphen.
+class ParagraphBuilder
+{
+public:
+    explicit ParagraphBuilder(const DocumentSurvey& survey) : m_survey(survey) {}
+
+    void add(const ReadLine& line);
+    void end();
+    bool isOpen() const { return !m_open.piece.text.isEmpty(); }
+    // The paragraphs ended so far, in order; each is handed out once.
+    QList<Paragraph> take() { return std::exchange(m_done, {}); }
+
+private:
+    bool runsOn(const ReadLine& line) const;
+    void append(const SpokenWord& word, bool blank);
+    bool joinsHyphenated(const SpokenWord& next) const;
+
+    const DocumentSurvey& m_survey;
+    Paragraph m_open;
+    bool m_lastShort = false;
+    bool m_glued = false; // the last word wants the next without a blank
+    QList<Paragraph> m_done;
+};
+
+// A paragraph as utterances of a sentence each (sentences too long to follow are cut at a
+// clause); a heading, a table row or a contents entry stays whole unless it is that long.
+QList<SpokenPiece> sentencePieces(const Paragraph& paragraph, const QString& language);
+
+} // namespace lectorix

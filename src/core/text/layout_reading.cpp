@@ -1,0 +1,147 @@
+#include "core/text/layout_reading.h"
+
+#include "core/text/layout_paragraphs.h"
+#include "core/text/layout_roles.h"
+#include "core/text/text_language.h"
+
+#include <algorithm>
+
+namespace lectorix {
+
+namespace {
+
+// A page is read once this many pages after it are known (or the document has ended), so that
+// the running lines of its chapter have been seen often enough to be told from its text.
+constexpr int PagesAhead = 4;
+
+bool readsAsLanguage(const LayoutPage& page)
+{
+    QString text;
+    for (const LayoutBlock& block : page.blocks)
+        for (const LayoutLine& line : block.lines)
+            text += lineText(line) + QLatin1Char('\n');
+    return text.trimmed().isEmpty() || isLanguage(text);
+}
+
+} // namespace
+
+struct LayoutPreparation::State
+{
+    explicit State(LayoutReadingOptions readingOptions)
+        : options(std::move(readingOptions)), text(survey)
+    {
+    }
+
+    void read(const LayoutPage& page);
+    void let(const QList<Paragraph>& paragraphs);
+    void readNote(const FootNote& note);
+    void readDueNotes();
+
+    LayoutReadingOptions options;
+    DocumentSurvey survey;
+    ParagraphBuilder text;
+    QList<LayoutPage> held;
+    // The footnotes of the page being read, until the paragraph citing them ends; then those
+    // of earlier pages, read after the paragraph open when their page ended.
+    QList<FootNote> pageNotes;
+    QList<FootNote> dueNotes;
+    QList<SpokenPiece> ready;
+    QList<int> unreadable;
+    bool finished = false;
+};
+
+void LayoutPreparation::State::readNote(const FootNote& note)
+{
+    ParagraphBuilder builder(survey);
+    for (const ReadLine& line : note.lines)
+        builder.add(line);
+    builder.end();
+    for (const Paragraph& paragraph : builder.take())
+        ready += sentencePieces(paragraph, options.language);
+}
+
+void LayoutPreparation::State::let(const QList<Paragraph>& paragraphs)
+{
+    for (const Paragraph& paragraph : paragraphs) {
+        ready += sentencePieces(paragraph, options.language);
+        for (const QString& mark : paragraph.citedNotes) {
+            const auto note = std::find_if(pageNotes.begin(), pageNotes.end(),
+                                           [&](const FootNote& n) { return n.mark == mark; });
+            if (note == pageNotes.end())
+                continue;
+            readNote(*note);
+            pageNotes.erase(note);
+        }
+        readDueNotes();
+    }
+}
+
+void LayoutPreparation::State::readDueNotes()
+{
+    for (const FootNote& note : std::as_const(dueNotes))
+        readNote(note);
+    dueNotes.clear();
+}
+
+void LayoutPreparation::State::read(const LayoutPage& page)
+{
+    const PageReading reading = readPage(page, survey);
+    if (options.readFootnotes)
+        pageNotes = reading.notes;
+    for (const ReadLine& line : reading.lines) {
+        text.add(line);
+        let(text.take());
+    }
+    dueNotes += std::exchange(pageNotes, {});
+    if (!text.isOpen())
+        readDueNotes();
+}
+
+LayoutPreparation::LayoutPreparation(LayoutReadingOptions options)
+    : m_state(std::make_unique<State>(std::move(options)))
+{
+}
+
+LayoutPreparation::~LayoutPreparation() = default;
+
+void LayoutPreparation::add(const QList<LayoutPage>& pages)
+{
+    State& state = *m_state;
+    if (state.finished)
+        return;
+    for (const LayoutPage& page : pages) {
+        if (!readsAsLanguage(page)) {
+            state.unreadable.append(page.number);
+            continue;
+        }
+        state.survey.add(page);
+        state.held.append(page);
+    }
+    while (state.held.size() > PagesAhead)
+        state.read(state.held.takeFirst());
+}
+
+void LayoutPreparation::finish()
+{
+    State& state = *m_state;
+    if (state.finished)
+        return;
+    state.finished = true;
+    while (!state.held.isEmpty())
+        state.read(state.held.takeFirst());
+    state.text.end();
+    state.let(state.text.take());
+    state.readDueNotes();
+}
+
+QList<SpokenPiece> LayoutPreparation::takePieces()
+{
+    return std::exchange(m_state->ready, {});
+}
+
+QList<int> LayoutPreparation::unreadablePages() const
+{
+    return m_state->unreadable;
+}
+
+} // namespace lectorix

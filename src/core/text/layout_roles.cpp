@@ -1,0 +1,209 @@
+#include "core/text/layout_page_reader.h"
+
+#include "core/text/reading_range.h"
+#include "core/text/text_language.h"
+
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <cmath>
+
+namespace lectorix {
+
+namespace {
+
+// Heading type is at least this much larger than the body's, and a heading this short.
+constexpr double HeadingSize = 1.15;
+constexpr qsizetype HeadingWords = 16;
+// Footnotes are set at most this large, relative to the body's type.
+constexpr double FootnoteSize = 0.9;
+// A drop capital stands at least this much taller than the body's type.
+constexpr double DropCapSize = 1.8;
+// A line at a page's edge repeated on this many pages, digits aside, is a running line.
+constexpr int RunningPages = 2;
+
+const QRegularExpression& bareNumber()
+{
+    static const QRegularExpression number(
+        QStringLiteral("^[-\\x{2013}\\x{2014}(\\[]?\\s*(\\d{1,5}|[ivxlcdm]{1,8}|[IVXLCDM]{2,8})\\s*"
+                       "[-\\x{2013}\\x{2014})\\]]?$"));
+    return number;
+}
+
+bool isBareNumber(const QString& text)
+{
+    return bareNumber().match(text).hasMatch();
+}
+
+// The marks printers and typesetters leave at a page's edge: job tickets and file names.
+bool isPrintersMark(const QString& text)
+{
+    static const QRegularExpression mark(
+        QStringLiteral("\\b(VerDate|Jkt|Sfmt|Frm|Fmt|PO\\s+0{3,}\\d*)\\b|"
+                       "\\S+\\.(sgm|SGM|xml|indd|INDD|qxd|tex|docx?|pdf)\\b|[A-Z]:\\\\"));
+    return mark.match(text).hasMatch();
+}
+
+} // namespace
+
+// A footnote's mark: a number or a typographer's symbol.
+const QRegularExpression& noteMark()
+{
+    static const QRegularExpression mark(
+        QStringLiteral("^(\\d{1,3}|[*\\x{2020}\\x{2021}\\x{00A7}\\x{00B6}]{1,3})"));
+    return mark;
+}
+
+bool isLeader(const QString& word)
+{
+    static const QRegularExpression leader(QStringLiteral("^[.\\x{00B7}\\x{2026}\\s]{3,}$"));
+    return leader.match(word).hasMatch() || word.contains(QLatin1String("...."));
+}
+
+bool opensQuote(QChar c)
+{
+    static const QString quotes = QStringLiteral("\"'\u201C\u201E\u00AB\u2018\u201A\u2014");
+    return quotes.contains(c);
+}
+
+bool endsSentence(const QString& text)
+{
+    qsizetype i = text.size() - 1;
+    while (i >= 0 && closesQuote(text[i]))
+        --i;
+    return i >= 0 && marksSentenceEnd(text[i]);
+}
+
+bool isRotated(const LayoutWord& word)
+{
+    return word.text.size() >= 3 && word.box.height() > 1.5 * word.box.width();
+}
+
+bool PageReader::isRunningLine(const PageLine& line) const
+{
+    if (!m_body.hasFrame || line.height >= HeadingSize * em())
+        return false;
+    const LayoutBox& box = line.line->box;
+    const bool above = box.yMax <= m_body.frame.yMin + 0.3 * em();
+    const bool below = box.yMin >= m_body.frame.yMax - 0.3 * em();
+    if (!above && !below)
+        return false;
+    const QString text = lineText(*line.line);
+    return isBareNumber(text) || isPrintersMark(text) ||
+           m_survey.edgeRepeats(text) >= RunningPages;
+}
+
+void PageReader::dropFurniture()
+{
+    for (PageLine& line : m_lines) {
+        const LayoutBox& box = line.line->box;
+        const bool rotated =
+            box.height() > 1.5 * box.width() &&
+            std::any_of(line.line->words.cbegin(), line.line->words.cend(), isRotated);
+        const bool margin = m_body.hasFrame && (box.xMax < m_body.frame.xMin - 0.3 * em() ||
+                                                box.xMin > m_body.frame.xMax + 0.3 * em());
+        if (rotated || margin || isRunningLine(line))
+            line.part = Part::Dropped;
+    }
+}
+
+void PageReader::findFootnotes()
+{
+    double bodyBottom = -1;
+    for (const PageLine& line : std::as_const(m_lines))
+        if (line.part == Part::Undecided && isBodyType(line))
+            bodyBottom = std::max(bodyBottom, line.line->box.yMax);
+    if (bodyBottom < 0)
+        return;
+    QList<int> below;
+    for (qsizetype i = 0; i < m_lines.size(); ++i) {
+        const PageLine& line = m_lines.at(i);
+        if (line.part == Part::Undecided && line.line->box.yMin >= bodyBottom - 0.2 * em() &&
+            line.height <= FootnoteSize * em())
+            below.append(int(i));
+    }
+    std::stable_sort(below.begin(), below.end(), [this](int a, int b) {
+        return m_lines.at(a).line->box.yMin < m_lines.at(b).line->box.yMin;
+    });
+    for (const int i : std::as_const(below)) {
+        const auto mark = noteMark().match(m_lines.at(i).line->words.first().text);
+        if (mark.hasMatch()) {
+            m_noteStarts.append(i);
+            m_noteMarks.insert(mark.captured(1));
+        }
+        if (!m_noteStarts.isEmpty())
+            m_lines[i].part = Part::Footnote;
+    }
+}
+
+void PageReader::findDropCaps()
+{
+    for (qsizetype c = 0; c < m_lines.size(); ++c) {
+        PageLine& cap = m_lines[c];
+        if (cap.part != Part::Undecided || cap.line->words.size() != 1 ||
+            cap.line->words.first().text.size() > 2 || cap.height < DropCapSize * em() ||
+            !cap.line->words.first().text.front().isLetter())
+            continue;
+        const LayoutBox& capBox = cap.line->box;
+        int target = -1;
+        for (qsizetype i = 0; i < m_lines.size(); ++i) {
+            const LayoutBox& box = m_lines.at(i).line->box;
+            if (i == c || m_lines.at(i).part != Part::Undecided || !isBodyType(m_lines.at(i)) ||
+                box.yMin < capBox.yMin - 0.5 * em() || box.yMin >= capBox.yMax ||
+                box.xMin < capBox.xMax - 0.5 * em() || box.xMin > capBox.xMax + 3 * em())
+                continue;
+            if (target < 0 || box.yMin < m_lines.at(target).line->box.yMin)
+                target = int(i);
+        }
+        if (target >= 0) {
+            cap.part = Part::DropCap;
+            m_lines[target].dropCap = int(c);
+        }
+    }
+}
+
+void PageReader::findHeadingsAndContents()
+{
+    for (qsizetype i = 0; i < m_lines.size(); ++i) {
+        PageLine& line = m_lines[i];
+        if (line.part != Part::Undecided)
+            continue;
+        const QList<LayoutWord>& words = line.line->words;
+        if (line.height >= HeadingSize * em() && words.size() <= HeadingWords) {
+            line.part = Part::Heading;
+        } else if (std::any_of(words.cbegin(), words.cend(),
+                               [](const LayoutWord& word) { return isLeader(word.text); })) {
+            line.part = Part::Contents;
+            findEntryBeside(i);
+        } else {
+            for (qsizetype w = 1; w < words.size(); ++w)
+                if (words.at(w).box.xMin - words.at(w - 1).box.xMax > 2 * em())
+                    line.part = Part::TableRow;
+        }
+    }
+}
+
+// A dot leader set apart from its entry: the title before it is the entry, the page number
+// after it goes.
+void PageReader::findEntryBeside(qsizetype leader)
+{
+    const LayoutBox& box = m_lines.at(leader).line->box;
+    const double middle = (box.yMin + box.yMax) / 2;
+    for (PageLine& line : m_lines) {
+        const LayoutBox& other = line.line->box;
+        if ((line.part != Part::Undecided && line.part != Part::Dropped) ||
+            std::abs((other.yMin + other.yMax) / 2 - middle) > 0.4 * em())
+            continue;
+        if (other.xMax <= box.xMin + 0.5 * em())
+            line.part = Part::Contents;
+        else if (other.xMin >= box.xMax - 0.5 * em() && isBareNumber(lineText(*line.line)))
+            line.part = Part::Dropped;
+    }
+}
+
+PageReading readPage(const LayoutPage& page, const DocumentSurvey& survey)
+{
+    return PageReader(page, survey).read();
+}
+
+} // namespace lectorix

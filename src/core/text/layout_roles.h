@@ -1,0 +1,105 @@
+#pragma once
+
+// The parts the lines of a laid-out page play: body text, headings, tables, a table of
+// contents, footnotes, and the furniture left out (running lines, page numbers, margin and
+// rotated text, printers' marks, drop capitals joined to their word). Used by the layout
+// reading only.
+
+#include "core/pdf/page_layout.h"
+
+#include <QHash>
+#include <QList>
+#include <QSet>
+#include <QString>
+
+namespace lectorix {
+
+// A word as it is spoken, and where it stands in the document's text.
+struct SpokenWord
+{
+    QString text;
+    qsizetype offset = 0;
+    // How many characters of the document's text it stands for.
+    qsizetype sourceLength = 0;
+    // The next word follows without a blank (a drop capital and the rest of its word).
+    bool glued = false;
+};
+
+enum class LineKind { Text, Heading, TableRow, ContentsEntry };
+
+// A line that is read, in reading order, with what the layout says about its start.
+struct ReadLine
+{
+    LineKind kind = LineKind::Text;
+    QList<SpokenWord> words;
+    // Starts a paragraph for certain (an indent, a gap, a new speaker, a heading's edge).
+    bool startsParagraph = false;
+    // The first line of a block, or of a page: a paragraph may run on into it, or not.
+    bool startsBlock = false;
+    // Ends clearly before its column's right edge.
+    bool isShort = false;
+    // The footnote marks the line cites.
+    QStringList citedNotes;
+};
+
+struct FootNote
+{
+    QString mark;
+    QList<ReadLine> lines;
+};
+
+struct PageReading
+{
+    QList<ReadLine> lines;
+    QList<FootNote> notes;
+};
+
+// What the document's pages say about its body: the type size of the text and the box it
+// fills on a usual page.
+struct BodyMeasures
+{
+    double height = 0;
+    LayoutBox frame;
+    bool hasFrame = false;
+};
+
+// What is learned from every page seen, before any page is read: type sizes, the body's box,
+// the lines at the pages' edges, and the words the document writes.
+class DocumentSurvey
+{
+public:
+    void add(const LayoutPage& page);
+    BodyMeasures measures() const;
+    // How many pages hold this line, digits aside, among the lines at their top or bottom.
+    int edgeRepeats(const QString& line) const { return m_edges.value(edgeKey(line)); }
+    bool knowsWord(const QString& lowerWord) const { return m_words.contains(lowerWord); }
+
+    static QString edgeKey(const QString& line);
+
+private:
+    struct LineSummary
+    {
+        LayoutBox box;
+        double height = 0;
+        bool inLongBlock = false; // a block of more than one line
+    };
+    using PageLines = QList<LineSummary>;
+
+    QHash<int, double> m_heights; // characters set at each height, in quarter points
+    QList<PageLines> m_pages;
+    QHash<QString, int> m_edges;
+    QSet<QString> m_words;
+    mutable BodyMeasures m_measures;
+    mutable bool m_measured = false;
+};
+
+// The height of a line's type: that of its longest word.
+double lineHeight(const LayoutLine& line);
+
+// Decides the part of every line of a page and gives the lines to read and the footnotes.
+PageReading readPage(const LayoutPage& page, const DocumentSurvey& survey);
+
+// The text of a line, words one blank apart.
+QString lineText(const LayoutLine& line);
+
+} // namespace lectorix

@@ -1,0 +1,283 @@
+// The layout reading: a short novel drawn by the test, with chapter headings that also run as
+// page headers, a drop capital, footnotes, two columns, a table, a table of contents and a
+// rotated mark, read through the real pdftotext -bbox-layout; and small pages built in code.
+
+#include "core/pdf/page_layout.h"
+#include "core/text/layout_reading.h"
+#include "support/drawn_pdf.h"
+#include "support/test_env.h"
+
+#include <QProcess>
+#include <QtTest>
+
+using namespace lectorix;
+using test::DrawnText;
+
+namespace {
+
+constexpr double Body = 11;
+constexpr double Pitch = 14;
+constexpr double Left = 50;
+
+// The novel's texts, page by page; a body line at row r of a page stands at y = 100 + r * Pitch.
+class Novel
+{
+public:
+    QList<DrawnText> texts;
+
+    void line(int page, int row, const QString& text, double x = Left)
+    {
+        texts.append({page, x, 100 + row * Pitch, Body, text});
+    }
+    void lines(int page, int firstRow, const QStringList& text)
+    {
+        for (qsizetype i = 0; i < text.size(); ++i)
+            line(page, firstRow + int(i), text.at(i));
+    }
+    void heading(int page, const QString& text) { texts.append({page, Left, 75, 18, text}); }
+    void header(int page, const QString& text) { texts.append({page, 160, 40, 9, text}); }
+    void pageNumber(int page) { texts.append({page, 205, 570, 9, QString::number(page)}); }
+    void footnote(int page, int row, const QString& text)
+    {
+        texts.append({page, Left, 500.0 + row * 10, 8, text});
+    }
+    // A raised footnote mark after the word ending at x on a body row.
+    void mark(int page, int row, double x, const QString& text)
+    {
+        texts.append({page, x, 100 + row * Pitch - 4, 7, text});
+    }
+};
+
+QList<DrawnText> novelTexts()
+{
+    Novel novel;
+    novel.heading(0, QStringLiteral("Contents"));
+    const QStringList entries{"The Lighthouse", "The Storm", "Notes on Lamps"};
+    for (int i = 0; i < 3; ++i) {
+        novel.line(0, i, entries.at(i));
+        novel.line(0, i, QStringLiteral("....................................."), 150);
+        novel.line(0, i, QString::number(i * 2 + 2), 355);
+    }
+
+    novel.heading(1, QStringLiteral("Chapter One"));
+    novel.texts.append({1, Left, 128, 36, QStringLiteral("I")});
+    novel.line(1, 1, QStringLiteral("t was the last night of autumn when the keeper"), 70);
+    novel.line(1, 2, QStringLiteral("climbed the tower. The lamp had failed twice"), 70);
+    novel.lines(1, 3, {"that week, and the supply boat was very late.",
+                       "He trimmed the wick and waited for the light-",
+                       "house on the far shore to answer his signal."});
+    novel.mark(1, 3, 249.5, QStringLiteral("1"));
+    novel.lines(1, 6, {"\u201CYou will not sleep tonight,\u201D said his wife.",
+                       "\u201CNo,\u201D he said, and went back up the well-",
+                       "known stair to the lantern room, where the"});
+    novel.footnote(1, 0, QStringLiteral("1 The boat came from the mainland each Tuesday."));
+    novel.pageNumber(1);
+
+    novel.header(2, QStringLiteral("Chapter One"));
+    novel.lines(2, 0, {"glass was cold and the wind had found every",
+                       "crack in the frame. The lighthouse on the far",
+                       "shore stayed dark."});
+    novel.line(2, 3, QStringLiteral("At midnight he wrote in the log, as he did"), 65);
+    novel.lines(2, 4, {"every night, the hour and the state of the sea."});
+    novel.texts.append({2, 395, 420, 7, QStringLiteral("PROOF-COPY-0042"), -90});
+    novel.pageNumber(2);
+
+    novel.header(3, QStringLiteral("Chapter One"));
+    const QStringList left{"The keeper's wife kept", "a garden behind the", "tower, where nothing",
+                           "grew but salt grass."};
+    const QStringList right{"She sang to it all the", "same, and the gulls",
+                            "came down to listen to", "her in the evenings."};
+    for (int i = 0; i < 4; ++i) {
+        novel.line(3, i, left.at(i));
+        novel.line(3, i, right.at(i), 225);
+    }
+    novel.pageNumber(3);
+
+    novel.heading(4, QStringLiteral("Chapter Two"));
+    novel.lines(4, 0, {"The storm came on the third day. The keeper",
+                       "counted the lamps of the coast:"});
+    const QStringList table{"Island", "Keepers", "Lamps", "North Rock", "3", "12",
+                            "Gull Point", "2",      "7",     "Far Shore",  "1", "4"};
+    for (int row = 0; row < 4; ++row)
+        for (int column = 0; column < 3; ++column)
+            novel.line(4, 3 + row, table.at(row * 3 + column), Left + 10 + column * 110);
+    novel.lines(4, 8, {"Only the lamp on Far Shore stayed dark."});
+    novel.pageNumber(4);
+
+    novel.header(5, QStringLiteral("Chapter Two"));
+    novel.lines(5, 0, {"The relief boat could not depart! It lay at",
+                       "the mainland quay for a week, and the keeper",
+                       "rationed the oil."});
+    novel.mark(5, 0, 193, QStringLiteral("2"));
+    novel.footnote(5, 0, QStringLiteral("2 Storms of this kind came once in ten years."));
+    novel.pageNumber(5);
+    return novel.texts;
+}
+
+QByteArray boundingBoxLayout(const QString& pdf)
+{
+    QProcess converter;
+    converter.start(QStringLiteral("pdftotext"),
+                    {QStringLiteral("-bbox-layout"), pdf, QStringLiteral("-")});
+    if (!converter.waitForFinished(60000) || converter.exitCode() != 0)
+        return QByteArray();
+    return converter.readAllStandardOutput();
+}
+
+struct Reading
+{
+    QString source;
+    QList<SpokenPiece> pieces;
+    QList<int> unreadable;
+};
+
+// Reads the pages in parts of the given sizes, as ranges of pages arrive; a last part takes
+// the rest.
+Reading readInParts(const QList<LayoutPage>& pages, const QList<int>& parts,
+                    LayoutReadingOptions options = {})
+{
+    Reading reading;
+    LayoutPreparation preparation(options);
+    qsizetype at = 0;
+    for (qsizetype i = 0; at < pages.size(); ++i) {
+        QList<LayoutPage> part = pages.mid(at, i < parts.size() ? parts.at(i) : -1);
+        reading.source += layoutText(part, reading.source.size());
+        preparation.add(part);
+        reading.pieces += preparation.takePieces();
+        at += part.size();
+    }
+    preparation.finish();
+    reading.pieces += preparation.takePieces();
+    reading.unreadable = preparation.unreadablePages();
+    return reading;
+}
+
+// Every letter and digit of a piece stands where its stretches say in the source.
+QString mappingFault(const SpokenPiece& piece, const QString& source)
+{
+    for (qsizetype i = 0; i < piece.text.size(); ++i) {
+        if (!piece.text[i].isLetterOrNumber())
+            continue;
+        const qsizetype at = piece.sourcePosition(i);
+        if (at < 0 || at >= source.size() || source[at] != piece.text[i])
+            return QStringLiteral("character %1 of \"%2\"").arg(i).arg(piece.text);
+    }
+    const qsizetype end = piece.sourceOffset + piece.sourceLength;
+    if (piece.sourceLength <= 0 || end > source.size())
+        return QStringLiteral("the source length of \"%1\"").arg(piece.text);
+    return QString();
+}
+
+} // namespace
+
+class TestLayoutReading : public QObject
+{
+    Q_OBJECT
+
+    Reading m_novel;
+
+private slots:
+    void initTestCase()
+    {
+        const QString pdf = test::freshScratch() + QStringLiteral("/novel.pdf");
+        QVERIFY(test::drawPdf(pdf, novelTexts()));
+        const QByteArray layout = boundingBoxLayout(pdf);
+        QVERIFY2(isBoundingBoxLayout(layout), "pdftotext -bbox-layout gave no layout");
+        const PageLayouts layouts = readBoundingBoxLayout(layout, 1);
+        QCOMPARE(layouts.pages.size(), 6);
+        // The first part ends inside the paragraph running from page 2 to page 3.
+        m_novel = readInParts(layouts.pages, {2});
+        if (qEnvironmentVariableIsSet("LECTORIX_SHOW_UTTERANCES"))
+            for (const SpokenPiece& piece : std::as_const(m_novel.pieces))
+                qInfo().noquote() << (piece.heading ? "# " : "") + piece.text
+                                  << (piece.endsParagraph ? "" : "|");
+    }
+
+    void novel_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("heading");
+        QTest::addColumn<bool>("endsParagraph");
+        const QList<std::tuple<const char*, QString, bool, bool>> rows{
+            {"contents heading", "Contents", true, true},
+            {"entry without leader and number", "The Lighthouse", false, true},
+            {"second entry", "The Storm", false, true},
+            {"third entry", "Notes on Lamps", false, true},
+            {"chapter heading kept though it runs as a header", "Chapter One", true, true},
+            {"drop capital joined, marker left out",
+             "It was the last night of autumn when the keeper climbed the tower.", false, false},
+            {"second sentence", "The lamp had failed twice that week, and the supply boat was very late.",
+             false, false},
+            {"hyphenation undone",
+             "He trimmed the wick and waited for the lighthouse on the far shore to answer his "
+             "signal.",
+             false, true},
+            {"footnote after the paragraph citing it",
+             "The boat came from the mainland each Tuesday.", false, true},
+            {"dialogue starts a paragraph", "\u201CYou will not sleep tonight,\u201D said his wife.",
+             false, true},
+            {"compound kept, paragraph across pages and parts",
+             "\u201CNo,\u201D he said, and went back up the well-known stair to the lantern room, "
+             "where the glass was cold and the wind had found every crack in the frame.",
+             false, false},
+            {"paragraph end", "The lighthouse on the far shore stayed dark.", false, true},
+            {"indented paragraph, margin mark left out",
+             "At midnight he wrote in the log, as he did every night, the hour and the state of "
+             "the sea.",
+             false, true},
+            {"left column first",
+             "The keeper's wife kept a garden behind the tower, where nothing grew but salt grass.",
+             false, true},
+            {"then the right column",
+             "She sang to it all the same, and the gulls came down to listen to her in the "
+             "evenings.",
+             false, true},
+            {"second chapter heading", "Chapter Two", true, true},
+            {"text before the table", "The storm came on the third day.", false, false},
+            {"sentence before the table", "The keeper counted the lamps of the coast:", false, true},
+            {"table header row", "Island, Keepers, Lamps", false, true},
+            {"table row", "North Rock, 3, 12", false, true},
+            {"table row", "Gull Point, 2, 7", false, true},
+            {"last table row", "Far Shore, 1, 4", false, true},
+            {"text after the table", "Only the lamp on Far Shore stayed dark.", false, true},
+            {"raised mark after an exclamation left out", "The relief boat could not depart!",
+             false, false},
+            {"last sentence",
+             "It lay at the mainland quay for a week, and the keeper rationed the oil.", false,
+             true},
+            {"second footnote", "Storms of this kind came once in ten years.", false, true},
+        };
+        int index = 0;
+        for (const auto& [name, text, heading, ends] : rows)
+            QTest::addRow("%d %s", index++, name) << text << heading << ends;
+    }
+
+    void novel()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, heading);
+        QFETCH(bool, endsParagraph);
+        const int index = QString::fromLatin1(QTest::currentDataTag()).section(' ', 0, 0).toInt();
+        QCOMPARE_LT(index, m_novel.pieces.size());
+        const SpokenPiece& piece = m_novel.pieces.at(index);
+        QCOMPARE(piece.text, text);
+        QCOMPARE(piece.heading, heading);
+        QCOMPARE(piece.endsParagraph, endsParagraph);
+        const QString fault = mappingFault(piece, m_novel.source);
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
+    }
+
+    void novelHasNothingMore()
+    {
+        QCOMPARE(m_novel.pieces.size(), 26);
+        QVERIFY(m_novel.unreadable.isEmpty());
+    }
+};
+
+int main(int argc, char** argv)
+{
+    TestLayoutReading test;
+    return lectorix::test::runWithDrawing(&test, argc, argv);
+}
+
+#include "test_layout_reading.moc"

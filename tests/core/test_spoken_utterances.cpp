@@ -1,0 +1,149 @@
+// What the voice is given: the silence after each utterance, the runs of utterances the
+// export's lanes speak, the text a reading gives the voice, and how unreadable pages are named.
+#include "core/conversion/conversion_job.h"
+#include "core/conversion/spoken_text.h"
+#include "core/text/speech_pauses.h"
+#include "core/text/text_splitting.h"
+
+#include <QtTest>
+
+using namespace lectorix;
+
+namespace {
+
+// "s" a sentence that goes on in its paragraph, "p" one that ends it, "h" a heading.
+QList<SpokenPiece> piecesOf(const QString& kinds)
+{
+    QList<SpokenPiece> pieces;
+    for (const QChar kind : kinds) {
+        SpokenPiece piece;
+        piece.text = QStringLiteral("Words %1.").arg(pieces.size() + 1);
+        piece.endsParagraph = kind != u's';
+        piece.heading = kind == u'h';
+        pieces << piece;
+    }
+    return pieces;
+}
+
+QList<Utterance> utterancesOfLengths(const QList<int>& lengths)
+{
+    QList<Utterance> utterances;
+    for (const int length : lengths)
+        utterances.append({QString(length, u'a'), int(utterances.size())});
+    return utterances;
+}
+
+} // namespace
+
+class TestSpokenUtterances : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void silences_data()
+    {
+        QTest::addColumn<QString>("kinds");
+        QTest::addColumn<QList<int>>("silences");
+        const int p = ParagraphPauseMs;
+        const int h = HeadingPauseMs;
+        QTest::newRow("sentences, then the paragraph's end") << "ssp" << QList<int>{0, 0, p};
+        QTest::newRow("paragraphs") << "pp" << QList<int>{p, p};
+        QTest::newRow("around a heading") << "php" << QList<int>{h, h, p};
+        QTest::newRow("a sentence that goes on, last") << "ps" << QList<int>{p, 0};
+        QTest::newRow("a sentence running into a heading") << "sh" << QList<int>{h, h};
+        QTest::newRow("headings in a row") << "hhp" << QList<int>{h, h, p};
+        QTest::newRow("none") << "" << QList<int>{};
+    }
+
+    void silences()
+    {
+        QFETCH(QString, kinds);
+        QFETCH(QList<int>, silences);
+        const QList<SpokenPiece> pieces = piecesOf(kinds);
+        const QList<Utterance> utterances = spokenUtterances(pieces);
+        QList<int> heard;
+        for (qsizetype i = 0; i < utterances.size(); ++i) {
+            QCOMPARE(utterances.at(i).text, pieces.at(i).text);
+            heard << utterances.at(i).silenceAfterMs;
+        }
+        QCOMPARE(heard, silences);
+    }
+
+    // Lanes get whole utterances in order, about equal in length; short texts fewer lanes.
+    void lanes_data()
+    {
+        QTest::addColumn<QList<int>>("lengths");
+        QTest::addColumn<int>("parts");
+        QTest::addColumn<QList<int>>("runSizes"); // utterances in each run
+        QTest::newRow("even halves") << QList<int>{99, 99, 99, 99} << 2 << QList<int>{2, 2};
+        QTest::newRow("too short for two") << QList<int>{50, 40} << 2 << QList<int>{2};
+        QTest::newRow("one long utterance stays whole")
+            << QList<int>{500, 10, 10} << 2 << QList<int>{1, 2};
+        QTest::newRow("one part") << QList<int>{99, 99} << 1 << QList<int>{2};
+        QTest::newRow("nothing") << QList<int>{} << 2 << QList<int>{};
+    }
+
+    void lanes()
+    {
+        QFETCH(QList<int>, lengths);
+        QFETCH(int, parts);
+        QFETCH(QList<int>, runSizes);
+        const QList<Utterance> utterances = utterancesOfLengths(lengths);
+        const QList<QList<Utterance>> runs = splitUtterances(utterances, parts, 100);
+        QList<int> sizes;
+        QList<Utterance> joined;
+        for (const QList<Utterance>& run : runs) {
+            sizes << int(run.size());
+            joined += run;
+        }
+        QCOMPARE(sizes, runSizes);
+        QCOMPARE(joined.size(), utterances.size());
+        for (qsizetype i = 0; i < joined.size(); ++i) {
+            QCOMPARE(joined.at(i).text, utterances.at(i).text);
+            QCOMPARE(joined.at(i).silenceAfterMs, utterances.at(i).silenceAfterMs);
+        }
+    }
+
+    // A reading's text is cleaned line by line: its line breaks and its length stay, so the
+    // voice's word positions still point into the source.
+    void readingText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("voiceText");
+        QTest::newRow("line breaks kept") << "One\ntwo\r\nthree" << "One\ntwo\r\nthree";
+        QTest::newRow("noise between words becomes blanks") << "a\ue000b\nc" << "a b\nc";
+        QTest::newRow("empty lines") << "\n\nx\n" << "\n\nx\n";
+        QTest::newRow("empty") << "" << "";
+    }
+
+    void readingText()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, voiceText);
+        const QString cleaned = cleanTextForSpeech(text);
+        QCOMPARE(cleaned, voiceText);
+        QCOMPARE(cleaned.size(), text.size());
+    }
+
+    void unreadablePages_data()
+    {
+        QTest::addColumn<QList<int>>("pages");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("none") << QList<int>{} << "";
+        QTest::newRow("one") << QList<int>{4} << "page 4 could not be read (no usable text)";
+        QTest::newRow("a run and a single page")
+            << QList<int>{3, 4, 5, 9} << "pages 3-5, 9 could not be read (no usable text)";
+        QTest::newRow("two apart") << QList<int>{1, 3} << "pages 1, 3 could not be read (no "
+                                                          "usable text)";
+    }
+
+    void unreadablePages()
+    {
+        QFETCH(QList<int>, pages);
+        QFETCH(QString, reason);
+        QCOMPARE(unreadablePagesReason(pages), reason);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSpokenUtterances)
+#include "test_spoken_utterances.moc"

@@ -1,0 +1,50 @@
+#include "support/layout_speech.h"
+
+#include "core/conversion/spoken_text.h"
+#include "core/pdf/page_layout.h"
+#include "core/text/layout_reading.h"
+
+#include <QProcess>
+
+namespace lectorix::test {
+
+namespace {
+
+QList<LayoutPage> pdfPages(const QString& pdf)
+{
+    QProcess converter;
+    converter.start(QStringLiteral("pdftotext"),
+                    {QStringLiteral("-bbox-layout"), pdf, QStringLiteral("-")});
+    converter.waitForFinished(120000);
+    return readBoundingBoxLayout(converter.readAllStandardOutput(), 1).pages;
+}
+
+} // namespace
+
+QString pdfLayoutText(const QString& pdf)
+{
+    QList<LayoutPage> pages = pdfPages(pdf);
+    return layoutText(pages);
+}
+
+QList<SpokenPiece> pdfSpokenPieces(const QString& pdf, bool verbatim)
+{
+    QList<LayoutPage> pages = pdfPages(pdf);
+    const QString text = layoutText(pages);
+    if (verbatim)
+        return linesForSpeech(text);
+    LayoutPreparation preparation;
+    preparation.add(pages);
+    preparation.finish();
+    return preparation.takePieces();
+}
+
+QStringList pdfVoiceTexts(const QString& pdf, bool verbatim)
+{
+    QStringList texts;
+    for (const SpokenPiece& piece : pdfSpokenPieces(pdf, verbatim))
+        texts << cleanTextForSpeech(piece.text);
+    return texts;
+}
+
+} // namespace lectorix::test
