@@ -28,7 +28,8 @@ void TestTextLanguage::documentsAreLanguage_data()
 {
     QTest::addColumn<QString>("pdf");
     for (const char* name : {"habibi.pdf", "Government Decree 842.pdf", "GeoTopo-komprimiert.pdf",
-                             "french_diacritics.pdf", "01-A-Study-in-Scarlet.pdf", "vertical.pdf"})
+                             "french_diacritics.pdf", "01-A-Study-in-Scarlet.pdf", "vertical.pdf",
+                             "freeculture.pdf", "tracemonkey.pdf"})
         QTest::newRow(name) << QString::fromLatin1(name);
 }
 
@@ -66,11 +67,17 @@ void TestTextLanguage::languageOrNoise_data()
     row("greek", "\u0397 \u03b3\u03bb\u03ce\u03c3\u03c3\u03b1 \u03b5\u03af\u03bd\u03b1\u03b9",
         true);
     row("japanese mixes kana and kanji", "\u65e5\u672c\u8a9e\u306e\u30c6\u30ad\u30b9\u30c8", true);
+    row("chinese and thai with latin words",
+        "\u6211\u7528iPhone\u62cd\u7167 \u0e09\u0e31\u0e19\u0e43\u0e0a\u0e49Android", true);
     row("hebrew", "\u05e9\u05dc\u05d5\u05dd \u05e2\u05d5\u05dc\u05dd", true);
     row("devanagari", "\u0928\u092e\u0938\u094d\u0924\u0947 \u0926\u0941\u0928\u093f\u092f\u093e",
         true);
     row("numbers and punctuation are neutral", "12.5 % (3) \u2013 4/5 = 0,8 \u20ac", true);
     row("signs of text", "\u00a9 2020, 20\u00b0C, \u2116 5", true);
+    row("words among crop marks and shapes",
+        "\u275a\u2758 \u2759 \u275a\u2758 \u2759 FREE CULTURE \u275a\u2758 \u2759 \u275a\u2758 "
+        "\u2500\u2502\u250c \u25a0\u25b2\u25c6\u25cf \u2192 \u2605",
+        true);
     row("a bullet from a symbol font", "\uf0b7 Introduction to the method", true);
     row("nothing", QString(), true);
     row("private use run", "\ue001\ue002\ue003 \ue004\ue005", false);
@@ -89,7 +96,7 @@ void TestTextLanguage::languageOrNoise_data()
         false);
     row("latin extended-b and ipa",
         "\u0180\u0183\u0188 \u018c\u0192\u019e \u0250\u0265\u026e\u0271 \u02a4\u02a7", false);
-    row("box drawing and shapes", "\u2500\u2502\u250c \u25a0\u25b2\u25c6\u25cf", false);
+    row("spacing accents and latin-1 signs", "\u00a6\u00a8\u00af \u00b8\u02c6\u02dc", false);
 }
 
 void TestTextLanguage::languageOrNoise()

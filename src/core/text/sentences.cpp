@@ -18,8 +18,8 @@ constexpr auto EnglishAbbreviations = std::to_array<std::u16string_view>(
     {u"mr", u"mrs", u"ms", u"dr", u"st", u"prof", u"jr", u"sr", u"vs", u"e.g", u"i.e", u"cf",
      u"approx", u"capt", u"sgt", u"lt"});
 constexpr auto FrenchAbbreviations = std::to_array<std::u16string_view>(
-    {u"mme", u"mmes", u"mlle", u"mlles", u"mm", u"me", u"mgr", u"ste", u"p.ex", u"cf", u"env",
-     u"av", u"bd", u"éd", u"coll", u"cie"});
+    {u"mme", u"mmes", u"mlle", u"mlles", u"me", u"mgr", u"ste", u"p.ex", u"cf", u"env", u"av",
+     u"bd", u"éd", u"coll", u"cie"});
 constexpr auto GermanAbbreviations = std::to_array<std::u16string_view>(
     {u"z.b",  u"d.h",  u"bzw",  u"ca",  u"vgl", u"ggf", u"hr",  u"fr",  u"str",  u"u.a",
      u"evtl", u"inkl", u"bspw", u"sog", u"u.u", u"o.ä", u"v.a", u"z.t", u"dipl", u"ing"});
@@ -127,8 +127,8 @@ bool isOpener(QChar c)
     }
 }
 
-// Whether text[0, end) ends with word, a whole word, comparing without case; a period in word
-// also matches a period followed by spaces ("z.B" matches "z. B").
+// Whether text ends with word, a whole word, comparing without case; a period in word also
+// matches a period followed by spaces ("z.B" matches "z. B").
 bool endsWithWord(QStringView text, std::u16string_view word)
 {
     qsizetype i = text.size();

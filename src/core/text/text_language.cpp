@@ -53,7 +53,7 @@ bool isUnmappedGlyph(char32_t c)
 // Letters of Latin Extended-B, IPA and the spacing modifiers that no common language writes,
 // which a font's own encoding produces when read as Latin. Kept as language: Vietnamese ơ ư,
 // the digraphs DŽ LJ NJ, Pinyin's vowels with caron, Romanian ș ț, Azerbaijani ə, the
-// African ɓ ɗ ƙ ɛ ɔ ŋ, and the apostrophe-like ʻ ʼ.
+// African ɓ ɗ ƙ ɛ ɔ, and the apostrophe-like ʻ ʼ.
 bool isRareLatinLetter(char32_t c)
 {
     if (!inRange(c, 0x0180, 0x02FF))
@@ -74,8 +74,6 @@ bool isRareLatinLetter(char32_t c)
     case 0x025B: // ɛ
     case 0x0186: // Ɔ
     case 0x0254: // ɔ
-    case 0x014A: // Ŋ
-    case 0x014B: // ŋ
         return false;
     default:
         return QChar::isLetter(c) || QChar::category(c) == QChar::Symbol_Modifier;
@@ -104,19 +102,34 @@ QChar::Script scriptFamily(char32_t c)
     }
 }
 
-// Pictures and spacing accents: a string of them is no language. Not counted: the signs
-// common in text (© ® ° ™ № ℃ ℉), and the acute and grave accents that stand in for an
-// apostrophe ("don´t").
+// Scripts written without spaces between words, so that a Latin name or acronym stands
+// inside a run of their letters ("我用iPhone拍照").
+bool isWrittenWithoutSpaces(QChar::Script family)
+{
+    switch (family) {
+    case QChar::Script_Han:
+    case QChar::Script_Thai:
+    case QChar::Script_Lao:
+    case QChar::Script_Khmer:
+    case QChar::Script_Myanmar:
+    case QChar::Script_Tibetan:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Spacing accents (¨ ¯ ¸ ˆ ˜) and the signs of Latin-1 (¦): what a symbol font's glyphs
+// become when read as Latin-1, so a string of them is no language. Not counted: the signs
+// common in text (© ® °), and the acute and grave accents that stand in for an apostrophe
+// ("don´t"). Pictures, dingbats and box drawing are mapped characters, decoration rather
+// than noise, and count for nothing.
 bool isStraySymbol(char32_t c)
 {
     switch (c) {
     case 0x00A9:
     case 0x00AE:
     case 0x00B0:
-    case 0x2122:
-    case 0x2116:
-    case 0x2103:
-    case 0x2109:
     case 0x00B4:
     case U'`':
         return false;
@@ -124,15 +137,7 @@ bool isStraySymbol(char32_t c)
         break;
     }
     const QChar::Category category = QChar::category(c);
-    return category == QChar::Symbol_Other || category == QChar::Symbol_Modifier;
-}
-
-// A spacing accent or a Latin-1 sign between two letters of one word ("Ç¨È", "a¦b") is a
-// glyph read as the wrong character. Mathematics puts its operators between letters ("g◦f"),
-// so other symbols do not count.
-bool isGlyphInsideWord(char32_t c)
-{
-    return isStraySymbol(c) && (c < 0x0100 || QChar::category(c) == QChar::Symbol_Modifier);
+    return category == QChar::Symbol_Modifier || (category == QChar::Symbol_Other && c < 0x0100);
 }
 
 struct Tally
@@ -153,7 +158,8 @@ public:
         const QChar::Script family = scriptFamily(c);
         if (family <= QChar::Script_Common)
             return;
-        if (m_script > QChar::Script_Common && family != m_script)
+        if (m_script > QChar::Script_Common && family != m_script &&
+            !isWrittenWithoutSpaces(family) && !isWrittenWithoutSpaces(m_script))
             m_mixed = true;
         m_script = family;
     }
@@ -195,7 +201,7 @@ void tallyWord(QStringView word, Tally& tally)
             previousAccented = 0;
             if (isUnmappedGlyph(c) || isRareLatinLetter(c) || isStraySymbol(c))
                 ++noise;
-            if (isGlyphInsideWord(c) && letters > 0)
+            if (isStraySymbol(c) && letters > 0) // "Ç¨È", "a¦b": a glyph read wrongly
                 ++pendingGlyphs;
             continue;
         }
