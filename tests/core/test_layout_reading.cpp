@@ -78,7 +78,7 @@ QList<DrawnText> novelTexts()
                        "crack in the frame. The lighthouse on the far",
                        "shore stayed dark."});
     novel.line(2, 3, QStringLiteral("At midnight he wrote in the log, as he did"), 65);
-    novel.lines(2, 4, {"every night, the hour and the state of the sea."});
+    novel.lines(2, 4, {"every night, all that he had known as well."});
     novel.texts.append({2, 395, 420, 7, QStringLiteral("PROOF-COPY-0042"), -90});
     novel.pageNumber(2);
 
@@ -222,8 +222,8 @@ private slots:
              false, false},
             {"paragraph end", "The lighthouse on the far shore stayed dark.", false, true},
             {"indented paragraph, margin mark left out",
-             "At midnight he wrote in the log, as he did every night, the hour and the state of "
-             "the sea.",
+             "At midnight he wrote in the log, as he did every night, all that he had known as "
+             "well.",
              false, true},
             {"left column first",
              "The keeper's wife kept a garden behind the tower, where nothing grew but salt grass.",

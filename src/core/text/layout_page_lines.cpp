@@ -243,6 +243,9 @@ void PageReader::readBlock(int block, PageReading& reading)
         right = std::max(right, m_body.frame.xMax);
     // A line clearly shorter than the block's lines ends before its column's right edge.
     const double shortEnd = right - ShortLineShare * (right - left);
+    const bool aside = std::none_of(lines.cbegin(), lines.cend(), [this](int i) {
+        return isBodyType(m_lines.at(i)) || m_lines.at(i).part != Part::Undecided;
+    });
     const PageLine* previous = nullptr;
     QString previousEnd;
     for (const int i : std::as_const(lines)) {
@@ -258,12 +261,13 @@ void PageReader::readBlock(int block, PageReading& reading)
         const LayoutBox& box = line.line->box;
         read.isShort = box.xMax < shortEnd;
         read.startsBlock = previous == nullptr;
+        read.aside = aside;
         if (previous != nullptr) {
             const bool ended = endsSentence(previousEnd);
             const bool previousShort = previous->line->box.xMax < shortEnd;
             const bool indented = box.xMin > left + 0.6 * em() && box.xMin < left + 6 * em();
             const double gap = box.yMin - previous->line->box.yMax;
-            read.startsParagraph = gap > 0.9 * em() || (ended && (indented || previousShort)) ||
+            read.startsParagraph = gap > 0.9 * std::max(em(), line.height) || (ended && (indented || previousShort)) ||
                                    (ended && opensQuote(read.words.first().text.front())) ||
                                    previous->part != line.part;
         }

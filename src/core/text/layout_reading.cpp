@@ -36,6 +36,7 @@ struct LayoutPreparation::State
     void let(const QList<Paragraph>& paragraphs);
     void readNote(const FootNote& note);
     void readDueNotes();
+    void readAsides();
 
     LayoutReadingOptions options;
     DocumentSurvey survey;
@@ -45,6 +46,8 @@ struct LayoutPreparation::State
     // of earlier pages, read after the paragraph open when their page ended.
     QList<FootNote> pageNotes;
     QList<FootNote> dueNotes;
+    // Captions and boxes met inside a sentence, read after its paragraph.
+    QList<ReadLine> asides;
     QList<SpokenPiece> ready;
     QList<int> unreadable;
     bool finished = false;
@@ -73,7 +76,20 @@ void LayoutPreparation::State::let(const QList<Paragraph>& paragraphs)
             pageNotes.erase(note);
         }
         readDueNotes();
+        readAsides();
     }
+}
+
+void LayoutPreparation::State::readAsides()
+{
+    if (asides.isEmpty())
+        return;
+    ParagraphBuilder builder(survey);
+    for (const ReadLine& line : std::exchange(asides, {}))
+        builder.add(line);
+    builder.end();
+    for (const Paragraph& paragraph : builder.take())
+        ready += sentencePieces(paragraph, options.language);
 }
 
 void LayoutPreparation::State::readDueNotes()
@@ -89,6 +105,10 @@ void LayoutPreparation::State::read(const LayoutPage& page)
     if (options.readFootnotes)
         pageNotes = reading.notes;
     for (const ReadLine& line : reading.lines) {
+        if (line.aside && (!asides.isEmpty() || text.interruptsSentence())) {
+            asides.append(line);
+            continue;
+        }
         text.add(line);
         let(text.take());
     }
@@ -132,6 +152,7 @@ void LayoutPreparation::finish()
     state.text.end();
     state.let(state.text.take());
     state.readDueNotes();
+    state.readAsides();
 }
 
 QList<SpokenPiece> LayoutPreparation::takePieces()

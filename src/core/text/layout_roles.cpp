@@ -79,6 +79,75 @@ bool isRotated(const LayoutWord& word)
     return word.text.size() >= 3 && word.box.height() > 1.5 * word.box.width();
 }
 
+PageReader::PageReader(const LayoutPage& page, const DocumentSurvey& survey)
+    : m_page(page), m_survey(survey), m_body(survey.measures())
+{
+    for (qsizetype b = 0; b < page.blocks.size(); ++b) {
+        const LayoutBlock& block = page.blocks.at(b);
+        if (em() > 0 && needsRepair(block)) {
+            repairLines(block, int(b));
+            continue;
+        }
+        for (const LayoutLine& line : block.lines)
+            if (!line.words.isEmpty())
+                m_lines.append({&line, int(b), lineHeight(line)});
+    }
+}
+
+// pdftotext at times sets a drop capital, or the words of two lines, in one line.
+bool PageReader::needsRepair(const LayoutBlock& block) const
+{
+    for (const LayoutLine& line : block.lines) {
+        double low = 1e9;
+        double high = -1e9;
+        for (const LayoutWord& word : line.words) {
+            low = std::min(low, word.box.yMax);
+            high = std::max(high, word.box.yMax);
+        }
+        if (line.words.size() > 1 && high - low > 0.6 * em())
+            return true;
+    }
+    return false;
+}
+
+// Sets the block's lines again from where its words stand: a drop capital on a line of its
+// own, the other words by their baselines, each line from left to right.
+void PageReader::repairLines(const LayoutBlock& block, int index)
+{
+    QList<LayoutWord> words;
+    for (const LayoutLine& line : block.lines)
+        words += line.words;
+    std::stable_sort(words.begin(), words.end(), [](const LayoutWord& a, const LayoutWord& b) {
+        return a.box.yMax < b.box.yMax;
+    });
+    QList<LayoutLine> lines;
+    QList<LayoutLine> capitals;
+    for (const LayoutWord& word : std::as_const(words)) {
+        if (word.text.size() <= 2 && word.box.height() >= DropCapSize * em()) {
+            capitals.append({word.box, {word}});
+            continue;
+        }
+        if (lines.isEmpty() || word.box.yMax - lines.last().words.first().box.yMax > 0.4 * em())
+            lines.append({word.box, {}});
+        LayoutLine& line = lines.last();
+        line.words.append(word);
+        line.box = {std::min(line.box.xMin, word.box.xMin), std::min(line.box.yMin, word.box.yMin),
+                    std::max(line.box.xMax, word.box.xMax), std::max(line.box.yMax, word.box.yMax)};
+    }
+    lines += capitals;
+    std::stable_sort(lines.begin(), lines.end(), [](const LayoutLine& a, const LayoutLine& b) {
+        return a.box.yMin < b.box.yMin;
+    });
+    for (LayoutLine& line : lines) {
+        if (line.words.isEmpty())
+            continue;
+        std::sort(line.words.begin(), line.words.end(),
+                  [](const LayoutWord& a, const LayoutWord& b) { return a.box.xMin < b.box.xMin; });
+        m_repairedLines.push_back(line);
+        m_lines.append({&m_repairedLines.back(), index, lineHeight(line)});
+    }
+}
+
 bool PageReader::isRunningLine(const PageLine& line) const
 {
     if (!m_body.hasFrame || line.height >= HeadingSize * em())
