@@ -93,7 +93,7 @@ QList<SpokenWord> PageReader::spokenWords(const PageLine& line, qsizetype firstW
             m_cited.append(tail.captured(2));
             text = tail.captured(1);
         }
-        if (!words.isEmpty() && line.part == Part::TableRow &&
+        if (i > firstWord && line.part == Part::TableRow &&
             word.box.xMin - source.at(i - 1).box.xMax > CellGap * em())
             endCell(words);
         const QString spoken = plainForSpeech(text);
