@@ -75,7 +75,7 @@ QList<SpokenWord> PageReader::spokenWords(const PageLine& line, qsizetype firstW
     }
     for (qsizetype i = firstWord; i < source.size(); ++i) {
         const LayoutWord& word = source.at(i);
-        if (isRotated(word))
+        if (isRotated(word) && !m_pageTurned)
             continue;
         const auto mark = noteMark().match(word.text);
         const bool wholeMark = mark.hasMatch() && mark.capturedLength(1) == word.text.size();

@@ -52,6 +52,7 @@ private:
     bool isRunningLine(const PageLine& line) const;
     void findFootnotes();
     void findDropCaps();
+    bool isHeading(const PageLine& line) const;
     void findHeadingsAndContents();
     void findEntryBeside(qsizetype leader);
     void findTables();
@@ -67,6 +68,7 @@ private:
     const DocumentSurvey& m_survey;
     BodyMeasures m_body;
     QList<PageLine> m_lines;
+    bool m_pageTurned = false; // most of its text is turned on its side
     std::deque<LayoutLine> m_repairedLines;
     QSet<QString> m_noteMarks;
     QList<int> m_noteStarts; // lines that begin a footnote, in order down the page

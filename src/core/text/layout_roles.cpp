@@ -15,6 +15,8 @@ namespace {
 // Heading type is at least this much larger than the body's, and a heading this short.
 constexpr double HeadingSize = 1.15;
 constexpr qsizetype HeadingWords = 16;
+constexpr qsizetype HeadingLength = 100;
+constexpr qsizetype HeadingLines = 3;
 // Footnotes are set at most this large, relative to the body's type.
 constexpr double FootnoteSize = 0.9;
 // A drop capital stands at least this much taller than the body's type.
@@ -164,14 +166,19 @@ bool PageReader::isRunningLine(const PageLine& line) const
 
 void PageReader::dropFurniture()
 {
-    for (PageLine& line : m_lines) {
+    // A word turned on its side is a mark in the margin, unless the page is turned as a whole
+    // (a landscape page, text set vertically).
+    QList<bool> rotated;
+    for (const PageLine& line : std::as_const(m_lines))
+        rotated.append(line.line->box.height() > 1.5 * line.line->box.width() &&
+                       std::any_of(line.line->words.cbegin(), line.line->words.cend(), isRotated));
+    m_pageTurned = rotated.count(true) * 2 >= rotated.size();
+    for (qsizetype i = 0; i < m_lines.size(); ++i) {
+        PageLine& line = m_lines[i];
         const LayoutBox& box = line.line->box;
-        const bool rotated =
-            box.height() > 1.5 * box.width() &&
-            std::any_of(line.line->words.cbegin(), line.line->words.cend(), isRotated);
         const bool margin = m_body.hasFrame && (box.xMax < m_body.frame.xMin - 0.3 * em() ||
                                                 box.xMin > m_body.frame.xMax + 0.3 * em());
-        if (rotated || margin || isRunningLine(line))
+        if ((rotated.at(i) && !m_pageTurned) || margin || isRunningLine(line))
             line.part = Part::Dropped;
     }
 }
@@ -231,6 +238,22 @@ void PageReader::findDropCaps()
     }
 }
 
+// Larger type than the body's, short, holding a word, in a block of few such lines (a block
+// of many is text set large).
+bool PageReader::isHeading(const PageLine& line) const
+{
+    if (line.height < HeadingSize * em() || line.line->words.size() > HeadingWords ||
+        lineText(*line.line).size() > HeadingLength)
+        return false;
+    const QString text = lineText(*line.line);
+    if (std::none_of(text.cbegin(), text.cend(), [](QChar c) { return c.isLetter(); }))
+        return false;
+    const auto large = std::count_if(m_lines.cbegin(), m_lines.cend(), [&](const PageLine& other) {
+        return other.block == line.block && other.height >= HeadingSize * em();
+    });
+    return large <= HeadingLines;
+}
+
 void PageReader::findHeadingsAndContents()
 {
     for (qsizetype i = 0; i < m_lines.size(); ++i) {
@@ -238,7 +261,7 @@ void PageReader::findHeadingsAndContents()
         if (line.part != Part::Undecided)
             continue;
         const QList<LayoutWord>& words = line.line->words;
-        if (line.height >= HeadingSize * em() && words.size() <= HeadingWords) {
+        if (isHeading(line)) {
             line.part = Part::Heading;
         } else if (std::any_of(words.cbegin(), words.cend(),
                                [](const LayoutWord& word) { return isLeader(word.text); })) {

@@ -98,8 +98,11 @@ void DocumentSurvey::add(const LayoutPage& page)
     for (const LayoutBlock& block : page.blocks) {
         for (const LayoutLine& line : block.lines) {
             lines.append(&line);
+            // Letters only: the body is what is read, not the figures of its tables.
             for (const LayoutWord& word : line.words)
-                m_heights[bucketOf(word.box.height())] += double(word.text.size());
+                m_heights[bucketOf(word.box.height())] +=
+                    double(std::count_if(word.text.cbegin(), word.text.cend(),
+                                         [](QChar c) { return c.isLetter(); }));
             learnWords(line, hyphenBefore);
             hyphenBefore = !line.words.isEmpty() && line.words.last().text.endsWith(QLatin1Char('-'));
         }
