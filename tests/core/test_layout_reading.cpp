@@ -168,6 +168,62 @@ QString mappingFault(const SpokenPiece& piece, const QString& source)
     return QString();
 }
 
+// A page built in code: each line is set at a baseline y, in a block, in type of a size, its
+// words about half as wide as high per letter.
+struct SetLine
+{
+    int block;
+    double x;
+    double y;
+    double size;
+    QString text;
+};
+
+LayoutPage setPage(int number, const QList<SetLine>& lines)
+{
+    LayoutPage page;
+    page.number = number;
+    page.width = 420;
+    page.height = 595;
+    for (const SetLine& set : lines) {
+        while (page.blocks.size() <= set.block)
+            page.blocks.append(LayoutBlock());
+        LayoutLine line;
+        double x = set.x;
+        for (const QString& text : set.text.split(QLatin1Char(' '))) {
+            const double width = text.size() * set.size * 0.5;
+            line.words.append({text, {x, set.y - set.size, x + width, set.y + set.size * 0.25}});
+            x += width + set.size * 0.25;
+        }
+        line.box = {set.x, set.y - set.size, x, set.y + set.size * 0.25};
+        page.blocks[set.block].lines.append(line);
+    }
+    for (LayoutBlock& block : page.blocks) {
+        block.box = block.lines.first().box;
+        for (const LayoutLine& line : block.lines)
+            block.box = {std::min(block.box.xMin, line.box.xMin), block.box.yMin,
+                         std::max(block.box.xMax, line.box.xMax), line.box.yMax};
+    }
+    return page;
+}
+
+// Body lines of a page from row on, 14 points apart.
+QList<SetLine> bodyLines(int block, int row, const QStringList& texts)
+{
+    QList<SetLine> lines;
+    for (const QString& text : texts)
+        lines.append({block, 50, 100.0 + 14 * row++, 11, text});
+    return lines;
+}
+
+QStringList textsOf(const QList<SpokenPiece>& pieces)
+{
+    QStringList texts;
+    for (const SpokenPiece& piece : pieces)
+        texts.append(piece.text);
+    return texts;
+}
+
 } // namespace
 
 class TestLayoutReading : public QObject
@@ -271,6 +327,86 @@ private slots:
     {
         QCOMPARE(m_novel.pieces.size(), 26);
         QVERIFY(m_novel.unreadable.isEmpty());
+    }
+
+    void smallPages_data()
+    {
+        QTest::addColumn<QList<LayoutPage>>("pages");
+        QTest::addColumn<bool>("readFootnotes");
+        QTest::addColumn<QStringList>("spoken");
+        QTest::addColumn<QList<int>>("unreadable");
+
+        const QStringList storm{"The boat stayed in port all week; it could", "not depart!1 The sea was high and the wind",
+                                "did not drop until the Sunday after."};
+        QList<SetLine> stormPage = bodyLines(0, 0, storm);
+        stormPage.append({1, 50, 520, 8, QStringLiteral("1 A storm of the century.")});
+        const QStringList stormSpoken{
+            "The boat stayed in port all week; it could not depart!",
+            "The sea was high and the wind did not drop until the Sunday after."};
+        QTest::newRow("glued note number left out, note read after")
+            << QList<LayoutPage>{setPage(1, stormPage)} << true
+            << stormSpoken + QStringList{"A storm of the century."} << QList<int>();
+        QTest::newRow("notes left out on request")
+            << QList<LayoutPage>{setPage(1, stormPage)} << false << stormSpoken << QList<int>();
+
+        QList<LayoutPage> steps;
+        for (int number = 1; number <= 3; ++number) {
+            QList<SetLine> lines{{0, 180, 40, 9, QStringLiteral("NOTICE %1").arg(number)}};
+            lines += bodyLines(1, 0, {"Close the valve before you start.",
+                                      QStringLiteral("Then open tap number %1 and wait for the").arg(number),
+                                      "water to run clear before you drink it."});
+            lines.append({2, 200, 570, 9, QString::number(number)});
+            steps.append(setPage(number, lines));
+        }
+        QStringList stepsSpoken;
+        for (int number = 1; number <= 3; ++number)
+            stepsSpoken << QStringLiteral("Close the valve before you start.")
+                        << QStringLiteral("Then open tap number %1 and wait for the water to run "
+                                          "clear before you drink it.")
+                               .arg(number);
+        QTest::newRow("repeated body line kept, running header and page numbers left out")
+            << steps << true << stepsSpoken << QList<int>();
+
+        QList<LayoutPage> noise{setPage(1, bodyLines(0, 0, {"A page that reads well.", "And a second line."}))};
+        noise.append(setPage(2, bodyLines(0, 0, {QString(20, QChar(0xE012)), QString(18, QChar(0xE0A3))})));
+        QTest::newRow("page without language not read")
+            << noise << true << QStringList{"A page that reads well.", "And a second line."}
+            << QList<int>{2};
+    }
+
+    void smallPages()
+    {
+        QFETCH(QList<LayoutPage>, pages);
+        QFETCH(bool, readFootnotes);
+        QFETCH(QStringList, spoken);
+        QFETCH(QList<int>, unreadable);
+        LayoutReadingOptions options;
+        options.readFootnotes = readFootnotes;
+        const Reading reading = readInParts(pages, {1}, options);
+        QCOMPARE(textsOf(reading.pieces), spoken);
+        QCOMPARE(reading.unreadable, unreadable);
+        for (const SpokenPiece& piece : reading.pieces) {
+            const QString fault = mappingFault(piece, reading.source);
+            QVERIFY2(fault.isEmpty(), qPrintable(fault));
+        }
+    }
+
+    void longSentenceCutAtClauses()
+    {
+        QStringList lines;
+        for (int i = 0; i < 30; ++i)
+            lines << QStringLiteral("and the keeper walked along the shore, counting gulls");
+        lines.last() += QLatin1Char('.');
+        const Reading reading = readInParts({setPage(1, bodyLines(0, 0, lines))}, {});
+        QCOMPARE_GT(reading.pieces.size(), 1);
+        QStringList texts;
+        for (const SpokenPiece& piece : reading.pieces) {
+            QCOMPARE_LT(piece.text.size(), 600);
+            QVERIFY2(piece.text.endsWith(QLatin1Char(',')) || piece.text.endsWith(QLatin1Char('.')),
+                     qPrintable(piece.text));
+            texts << piece.text;
+        }
+        QCOMPARE(texts.join(QLatin1Char(' ')), lines.join(QLatin1Char(' ')));
     }
 };
 
