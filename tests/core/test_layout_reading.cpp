@@ -63,20 +63,22 @@ QList<DrawnText> novelTexts()
     novel.texts.append({1, Left, 128, 36, QStringLiteral("I")});
     novel.line(1, 1, QStringLiteral("t was the last night of autumn when the keeper"), 70);
     novel.line(1, 2, QStringLiteral("climbed the tower. The lamp had failed twice"), 70);
-    novel.lines(1, 3, {"that week, and the supply boat was very late.",
-                       "He trimmed the wick and waited for the light-",
-                       "house on the far shore to answer his signal."});
+    novel.lines(1, 3,
+                {"that week, and the supply boat was very late.",
+                 "He trimmed the wick and waited for the light-",
+                 "house on the far shore to answer his signal."});
     novel.mark(1, 3, 249.5, QStringLiteral("1"));
-    novel.lines(1, 6, {"\u201CYou will not sleep tonight,\u201D said his wife.",
-                       "\u201CNo,\u201D he said, and went back up the well-",
-                       "known stair to the lantern room, where the"});
+    novel.lines(1, 6,
+                {"\u201CYou will not sleep tonight,\u201D said his wife.",
+                 "\u201CNo,\u201D he said, and went back up the well-",
+                 "known stair to the lantern room, where the"});
     novel.footnote(1, 0, QStringLiteral("1 The boat came from the mainland each Tuesday."));
     novel.pageNumber(1);
 
     novel.header(2, QStringLiteral("Chapter One"));
-    novel.lines(2, 0, {"glass was cold and the wind had found every",
-                       "crack in the frame. The lighthouse on the far",
-                       "shore stayed dark."});
+    novel.lines(2, 0,
+                {"glass was cold and the wind had found every",
+                 "crack in the frame. The lighthouse on the far", "shore stayed dark."});
     novel.line(2, 3, QStringLiteral("At midnight he wrote in the log, as he did"), 65);
     novel.lines(2, 4, {"every night, all that he had known as well."});
     novel.texts.append({2, 395, 420, 7, QStringLiteral("PROOF-COPY-0042"), -90});
@@ -94,10 +96,10 @@ QList<DrawnText> novelTexts()
     novel.pageNumber(3);
 
     novel.heading(4, QStringLiteral("Chapter Two"));
-    novel.lines(4, 0, {"The storm came on the third day. The keeper",
-                       "counted the lamps of the coast:"});
-    const QStringList table{"Island", "Keepers", "Lamps", "North Rock", "3", "12",
-                            "Gull Point", "2",      "7",     "Far Shore",  "1", "4"};
+    novel.lines(4, 0,
+                {"The storm came on the third day. The keeper", "counted the lamps of the coast:"});
+    const QStringList table{"Island",     "Keepers", "Lamps", "North Rock", "3", "12",
+                            "Gull Point", "2",       "7",     "Far Shore",  "1", "4"};
     for (int row = 0; row < 4; ++row)
         for (int column = 0; column < 3; ++column)
             novel.line(4, 3 + row, table.at(row * 3 + column), Left + 10 + column * 110);
@@ -105,9 +107,9 @@ QList<DrawnText> novelTexts()
     novel.pageNumber(4);
 
     novel.header(5, QStringLiteral("Chapter Two"));
-    novel.lines(5, 0, {"The relief boat could not depart! It lay at",
-                       "the mainland quay for a week, and the keeper",
-                       "rationed the oil."});
+    novel.lines(5, 0,
+                {"The relief boat could not depart! It lay at",
+                 "the mainland quay for a week, and the keeper", "rationed the oil."});
     novel.mark(5, 0, 193, QStringLiteral("2"));
     novel.footnote(5, 0, QStringLiteral("2 Storms of this kind came once in ten years."));
     novel.pageNumber(5);
@@ -262,16 +264,17 @@ private slots:
             {"chapter heading kept though it runs as a header", "Chapter One", true, true},
             {"drop capital joined, marker left out",
              "It was the last night of autumn when the keeper climbed the tower.", false, false},
-            {"second sentence", "The lamp had failed twice that week, and the supply boat was very late.",
-             false, false},
+            {"second sentence",
+             "The lamp had failed twice that week, and the supply boat was very late.", false,
+             false},
             {"hyphenation undone",
              "He trimmed the wick and waited for the lighthouse on the far shore to answer his "
              "signal.",
              false, true},
             {"footnote after the paragraph citing it",
              "The boat came from the mainland each Tuesday.", false, true},
-            {"dialogue starts a paragraph", "\u201CYou will not sleep tonight,\u201D said his wife.",
-             false, true},
+            {"dialogue starts a paragraph",
+             "\u201CYou will not sleep tonight,\u201D said his wife.", false, true},
             {"compound kept, paragraph across pages and parts",
              "\u201CNo,\u201D he said, and went back up the well-known stair to the lantern room, "
              "where the glass was cold and the wind had found every crack in the frame.",
@@ -290,7 +293,8 @@ private slots:
              false, true},
             {"second chapter heading", "Chapter Two", true, true},
             {"text before the table", "The storm came on the third day.", false, false},
-            {"sentence before the table", "The keeper counted the lamps of the coast:", false, true},
+            {"sentence before the table", "The keeper counted the lamps of the coast:", false,
+             true},
             {"table header row", "Island, Keepers, Lamps", false, true},
             {"table row", "North Rock, 3, 12", false, true},
             {"table row", "Gull Point, 2, 7", false, true},
@@ -336,7 +340,8 @@ private slots:
         QTest::addColumn<QStringList>("spoken");
         QTest::addColumn<QList<int>>("unreadable");
 
-        const QStringList storm{"The boat stayed in port all week; it could", "not depart!1 The sea was high and the wind",
+        const QStringList storm{"The boat stayed in port all week; it could",
+                                "not depart!1 The sea was high and the wind",
                                 "did not drop until the Sunday after."};
         QList<SetLine> stormPage = bodyLines(0, 0, storm);
         stormPage.append({1, 50, 520, 8, QStringLiteral("1 A storm of the century.")});
@@ -352,9 +357,11 @@ private slots:
         QList<LayoutPage> steps;
         for (int number = 1; number <= 3; ++number) {
             QList<SetLine> lines{{0, 180, 40, 9, QStringLiteral("NOTICE %1").arg(number)}};
-            lines += bodyLines(1, 0, {"Close the valve before you start.",
-                                      QStringLiteral("Then open tap number %1 and wait for the").arg(number),
-                                      "water to run clear before you drink it."});
+            lines +=
+                bodyLines(1, 0,
+                          {"Close the valve before you start.",
+                           QStringLiteral("Then open tap number %1 and wait for the").arg(number),
+                           "water to run clear before you drink it."});
             lines.append({2, 200, 570, 9, QString::number(number)});
             steps.append(setPage(number, lines));
         }
@@ -367,8 +374,10 @@ private slots:
         QTest::newRow("repeated body line kept, running header and page numbers left out")
             << steps << true << stepsSpoken << QList<int>();
 
-        QList<LayoutPage> noise{setPage(1, bodyLines(0, 0, {"A page that reads well.", "And a second line."}))};
-        noise.append(setPage(2, bodyLines(0, 0, {QString(20, QChar(0xE012)), QString(18, QChar(0xE0A3))})));
+        QList<LayoutPage> noise{
+            setPage(1, bodyLines(0, 0, {"A page that reads well.", "And a second line."}))};
+        noise.append(
+            setPage(2, bodyLines(0, 0, {QString(20, QChar(0xE012)), QString(18, QChar(0xE0A3))})));
         QTest::newRow("page without language not read")
             << noise << true << QStringList{"A page that reads well.", "And a second line."}
             << QList<int>{2};

@@ -226,9 +226,8 @@ void PageReader::readBlock(int block, PageReading& reading)
     QList<int> lines;
     for (qsizetype i = 0; i < m_lines.size(); ++i) {
         const Part part = m_lines.at(i).part;
-        if (m_lines.at(i).block == block &&
-            (part == Part::Undecided || part == Part::Heading || part == Part::Contents ||
-             part == Part::TableRow))
+        if (m_lines.at(i).block == block && (part == Part::Undecided || part == Part::Heading ||
+                                             part == Part::Contents || part == Part::TableRow))
             lines.append(int(i));
     }
     if (lines.isEmpty())
@@ -267,7 +266,8 @@ void PageReader::readBlock(int block, PageReading& reading)
             const bool previousShort = previous->line->box.xMax < shortEnd;
             const bool indented = box.xMin > left + 0.6 * em() && box.xMin < left + 6 * em();
             const double gap = box.yMin - previous->line->box.yMax;
-            read.startsParagraph = gap > 0.9 * std::max(em(), line.height) || (ended && (indented || previousShort)) ||
+            read.startsParagraph = gap > 0.9 * std::max(em(), line.height) ||
+                                   (ended && (indented || previousShort)) ||
                                    (ended && opensQuote(read.words.first().text.front())) ||
                                    previous->part != line.part;
         }

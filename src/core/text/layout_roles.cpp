@@ -160,8 +160,7 @@ bool PageReader::isRunningLine(const PageLine& line) const
     if (!above && !below)
         return false;
     const QString text = lineText(*line.line);
-    return isBareNumber(text) || isPrintersMark(text) ||
-           m_survey.edgeRepeats(text) >= RunningPages;
+    return isBareNumber(text) || isPrintersMark(text) || m_survey.edgeRepeats(text) >= RunningPages;
 }
 
 void PageReader::dropFurniture()

@@ -80,7 +80,8 @@ void DocumentSurvey::learnWords(const LayoutLine& line, bool hyphenBefore)
     QStringList words = wordsOf(lineText(line));
     if (hyphenBefore && !words.isEmpty())
         words.removeFirst();
-    if (!words.isEmpty() && !line.words.isEmpty() && line.words.last().text.endsWith(QLatin1Char('-')))
+    if (!words.isEmpty() && !line.words.isEmpty() &&
+        line.words.last().text.endsWith(QLatin1Char('-')))
         words.removeLast();
     for (const QString& word : std::as_const(words)) {
         const QString lower = word.toLower();
@@ -100,11 +101,11 @@ void DocumentSurvey::add(const LayoutPage& page)
             lines.append(&line);
             // Letters only: the body is what is read, not the figures of its tables.
             for (const LayoutWord& word : line.words)
-                m_heights[bucketOf(word.box.height())] +=
-                    double(std::count_if(word.text.cbegin(), word.text.cend(),
-                                         [](QChar c) { return c.isLetter(); }));
+                m_heights[bucketOf(word.box.height())] += double(std::count_if(
+                    word.text.cbegin(), word.text.cend(), [](QChar c) { return c.isLetter(); }));
             learnWords(line, hyphenBefore);
-            hyphenBefore = !line.words.isEmpty() && line.words.last().text.endsWith(QLatin1Char('-'));
+            hyphenBefore =
+                !line.words.isEmpty() && line.words.last().text.endsWith(QLatin1Char('-'));
         }
     }
     m_pages.append(PageLines());
@@ -112,9 +113,8 @@ void DocumentSurvey::add(const LayoutPage& page)
         for (const LayoutLine& line : block.lines)
             m_pages.last().append({line.box, lineHeight(line), block.lines.size() > 1});
 
-    std::sort(lines.begin(), lines.end(), [](const LayoutLine* a, const LayoutLine* b) {
-        return a->box.yMin < b->box.yMin;
-    });
+    std::sort(lines.begin(), lines.end(),
+              [](const LayoutLine* a, const LayoutLine* b) { return a->box.yMin < b->box.yMin; });
     QSet<QString> keys;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         if (i >= EdgeLines && i < lines.size() - EdgeLines)
