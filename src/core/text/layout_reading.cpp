@@ -14,12 +14,21 @@ namespace {
 // the running lines of its chapter have been seen often enough to be told from its text.
 constexpr int PagesAhead = 4;
 
+// Words of signs alone (printers' cut marks, rules) are left aside: they are not read, and
+// would make a page of text look like glyphs without characters.
 bool readsAsLanguage(const LayoutPage& page)
 {
     QString text;
-    for (const LayoutBlock& block : page.blocks)
-        for (const LayoutLine& line : block.lines)
-            text += lineText(line) + QLatin1Char('\n');
+    for (const LayoutBlock& block : page.blocks) {
+        for (const LayoutLine& line : block.lines) {
+            for (const LayoutWord& word : line.words) {
+                if (std::any_of(word.text.cbegin(), word.text.cend(),
+                                [](QChar c) { return c.isLetterOrNumber(); }))
+                    text += word.text + QLatin1Char(' ');
+            }
+            text += QLatin1Char('\n');
+        }
+    }
     return text.trimmed().isEmpty() || isLanguage(text);
 }
 
