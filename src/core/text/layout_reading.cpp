@@ -19,17 +19,22 @@ constexpr int PagesAhead = 4;
 bool readsAsLanguage(const LayoutPage& page)
 {
     QString text;
+    QString words;
     for (const LayoutBlock& block : page.blocks) {
         for (const LayoutLine& line : block.lines) {
             for (const LayoutWord& word : line.words) {
+                text += word.text + QLatin1Char(' ');
                 if (std::any_of(word.text.cbegin(), word.text.cend(),
                                 [](QChar c) { return c.isLetterOrNumber(); }))
-                    text += word.text + QLatin1Char(' ');
+                    words += word.text + QLatin1Char(' ');
             }
             text += QLatin1Char('\n');
+            words += QLatin1Char('\n');
         }
     }
-    return text.trimmed().isEmpty() || isLanguage(text);
+    if (text.trimmed().isEmpty())
+        return true;
+    return isLanguage(words.trimmed().isEmpty() ? text : words);
 }
 
 } // namespace
