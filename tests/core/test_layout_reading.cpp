@@ -63,22 +63,24 @@ QList<DrawnText> novelTexts()
     novel.texts.append({1, Left, 128, 36, QStringLiteral("I")});
     novel.line(1, 1, QStringLiteral("t was the last night of autumn when the keeper"), 70);
     novel.line(1, 2, QStringLiteral("climbed the tower. The lamp had failed twice"), 70);
-    novel.lines(1, 3, {"that week, and the supply boat was very late.",
-                       "He trimmed the wick and waited for the light-",
-                       "house on the far shore to answer his signal."});
+    novel.lines(1, 3,
+                {"that week, and the supply boat was very late.",
+                 "He trimmed the wick and waited for the light-",
+                 "house on the far shore to answer his signal."});
     novel.mark(1, 3, 249.5, QStringLiteral("1"));
-    novel.lines(1, 6, {"\u201CYou will not sleep tonight,\u201D said his wife.",
-                       "\u201CNo,\u201D he said, and went back up the well-",
-                       "known stair to the lantern room, where the"});
+    novel.lines(1, 6,
+                {"\u201CYou will not sleep tonight,\u201D said his wife.",
+                 "\u201CNo,\u201D he said, and went back up the well-",
+                 "known stair to the lantern room, where the"});
     novel.footnote(1, 0, QStringLiteral("1 The boat came from the mainland each Tuesday."));
     novel.pageNumber(1);
 
     novel.header(2, QStringLiteral("Chapter One"));
-    novel.lines(2, 0, {"glass was cold and the wind had found every",
-                       "crack in the frame. The lighthouse on the far",
-                       "shore stayed dark."});
+    novel.lines(2, 0,
+                {"glass was cold and the wind had found every",
+                 "crack in the frame. The lighthouse on the far", "shore stayed dark."});
     novel.line(2, 3, QStringLiteral("At midnight he wrote in the log, as he did"), 65);
-    novel.lines(2, 4, {"every night, the hour and the state of the sea."});
+    novel.lines(2, 4, {"every night, all that he had known as well."});
     novel.texts.append({2, 395, 420, 7, QStringLiteral("PROOF-COPY-0042"), -90});
     novel.pageNumber(2);
 
@@ -94,10 +96,10 @@ QList<DrawnText> novelTexts()
     novel.pageNumber(3);
 
     novel.heading(4, QStringLiteral("Chapter Two"));
-    novel.lines(4, 0, {"The storm came on the third day. The keeper",
-                       "counted the lamps of the coast:"});
-    const QStringList table{"Island", "Keepers", "Lamps", "North Rock", "3", "12",
-                            "Gull Point", "2",      "7",     "Far Shore",  "1", "4"};
+    novel.lines(4, 0,
+                {"The storm came on the third day. The keeper", "counted the lamps of the coast:"});
+    const QStringList table{"Island",     "Keepers", "Lamps", "North Rock", "3", "12",
+                            "Gull Point", "2",       "7",     "Far Shore",  "1", "4"};
     for (int row = 0; row < 4; ++row)
         for (int column = 0; column < 3; ++column)
             novel.line(4, 3 + row, table.at(row * 3 + column), Left + 10 + column * 110);
@@ -105,9 +107,9 @@ QList<DrawnText> novelTexts()
     novel.pageNumber(4);
 
     novel.header(5, QStringLiteral("Chapter Two"));
-    novel.lines(5, 0, {"The relief boat could not depart! It lay at",
-                       "the mainland quay for a week, and the keeper",
-                       "rationed the oil."});
+    novel.lines(5, 0,
+                {"The relief boat could not depart! It lay at",
+                 "the mainland quay for a week, and the keeper", "rationed the oil."});
     novel.mark(5, 0, 193, QStringLiteral("2"));
     novel.footnote(5, 0, QStringLiteral("2 Storms of this kind came once in ten years."));
     novel.pageNumber(5);
@@ -168,6 +170,62 @@ QString mappingFault(const SpokenPiece& piece, const QString& source)
     return QString();
 }
 
+// A page built in code: each line is set at a baseline y, in a block, in type of a size, its
+// words about half as wide as high per letter.
+struct SetLine
+{
+    int block;
+    double x;
+    double y;
+    double size;
+    QString text;
+};
+
+LayoutPage setPage(int number, const QList<SetLine>& lines)
+{
+    LayoutPage page;
+    page.number = number;
+    page.width = 420;
+    page.height = 595;
+    for (const SetLine& set : lines) {
+        while (page.blocks.size() <= set.block)
+            page.blocks.append(LayoutBlock());
+        LayoutLine line;
+        double x = set.x;
+        for (const QString& text : set.text.split(QLatin1Char(' '))) {
+            const double width = text.size() * set.size * 0.5;
+            line.words.append({text, {x, set.y - set.size, x + width, set.y + set.size * 0.25}});
+            x += width + set.size * 0.25;
+        }
+        line.box = {set.x, set.y - set.size, x, set.y + set.size * 0.25};
+        page.blocks[set.block].lines.append(line);
+    }
+    for (LayoutBlock& block : page.blocks) {
+        block.box = block.lines.first().box;
+        for (const LayoutLine& line : block.lines)
+            block.box = {std::min(block.box.xMin, line.box.xMin), block.box.yMin,
+                         std::max(block.box.xMax, line.box.xMax), line.box.yMax};
+    }
+    return page;
+}
+
+// Body lines of a page from row on, 14 points apart.
+QList<SetLine> bodyLines(int block, int row, const QStringList& texts)
+{
+    QList<SetLine> lines;
+    for (const QString& text : texts)
+        lines.append({block, 50, 100.0 + 14 * row++, 11, text});
+    return lines;
+}
+
+QStringList textsOf(const QList<SpokenPiece>& pieces)
+{
+    QStringList texts;
+    for (const SpokenPiece& piece : pieces)
+        texts.append(piece.text);
+    return texts;
+}
+
 } // namespace
 
 class TestLayoutReading : public QObject
@@ -206,24 +264,25 @@ private slots:
             {"chapter heading kept though it runs as a header", "Chapter One", true, true},
             {"drop capital joined, marker left out",
              "It was the last night of autumn when the keeper climbed the tower.", false, false},
-            {"second sentence", "The lamp had failed twice that week, and the supply boat was very late.",
-             false, false},
+            {"second sentence",
+             "The lamp had failed twice that week, and the supply boat was very late.", false,
+             false},
             {"hyphenation undone",
              "He trimmed the wick and waited for the lighthouse on the far shore to answer his "
              "signal.",
              false, true},
             {"footnote after the paragraph citing it",
              "The boat came from the mainland each Tuesday.", false, true},
-            {"dialogue starts a paragraph", "\u201CYou will not sleep tonight,\u201D said his wife.",
-             false, true},
+            {"dialogue starts a paragraph",
+             "\u201CYou will not sleep tonight,\u201D said his wife.", false, true},
             {"compound kept, paragraph across pages and parts",
              "\u201CNo,\u201D he said, and went back up the well-known stair to the lantern room, "
              "where the glass was cold and the wind had found every crack in the frame.",
              false, false},
             {"paragraph end", "The lighthouse on the far shore stayed dark.", false, true},
             {"indented paragraph, margin mark left out",
-             "At midnight he wrote in the log, as he did every night, the hour and the state of "
-             "the sea.",
+             "At midnight he wrote in the log, as he did every night, all that he had known as "
+             "well.",
              false, true},
             {"left column first",
              "The keeper's wife kept a garden behind the tower, where nothing grew but salt grass.",
@@ -234,7 +293,8 @@ private slots:
              false, true},
             {"second chapter heading", "Chapter Two", true, true},
             {"text before the table", "The storm came on the third day.", false, false},
-            {"sentence before the table", "The keeper counted the lamps of the coast:", false, true},
+            {"sentence before the table", "The keeper counted the lamps of the coast:", false,
+             true},
             {"table header row", "Island, Keepers, Lamps", false, true},
             {"table row", "North Rock, 3, 12", false, true},
             {"table row", "Gull Point, 2, 7", false, true},
@@ -271,6 +331,91 @@ private slots:
     {
         QCOMPARE(m_novel.pieces.size(), 26);
         QVERIFY(m_novel.unreadable.isEmpty());
+    }
+
+    void smallPages_data()
+    {
+        QTest::addColumn<QList<LayoutPage>>("pages");
+        QTest::addColumn<bool>("readFootnotes");
+        QTest::addColumn<QStringList>("spoken");
+        QTest::addColumn<QList<int>>("unreadable");
+
+        const QStringList storm{"The boat stayed in port all week; it could",
+                                "not depart!1 The sea was high and the wind",
+                                "did not drop until the Sunday after."};
+        QList<SetLine> stormPage = bodyLines(0, 0, storm);
+        stormPage.append({1, 50, 520, 8, QStringLiteral("1 A storm of the century.")});
+        const QStringList stormSpoken{
+            "The boat stayed in port all week; it could not depart!",
+            "The sea was high and the wind did not drop until the Sunday after."};
+        QTest::newRow("glued note number left out, note read after")
+            << QList<LayoutPage>{setPage(1, stormPage)} << true
+            << stormSpoken + QStringList{"A storm of the century."} << QList<int>();
+        QTest::newRow("notes left out on request")
+            << QList<LayoutPage>{setPage(1, stormPage)} << false << stormSpoken << QList<int>();
+
+        QList<LayoutPage> steps;
+        for (int number = 1; number <= 3; ++number) {
+            QList<SetLine> lines{{0, 180, 40, 9, QStringLiteral("NOTICE %1").arg(number)}};
+            lines +=
+                bodyLines(1, 0,
+                          {"Close the valve before you start.",
+                           QStringLiteral("Then open tap number %1 and wait for the").arg(number),
+                           "water to run clear before you drink it."});
+            lines.append({2, 200, 570, 9, QString::number(number)});
+            steps.append(setPage(number, lines));
+        }
+        QStringList stepsSpoken;
+        for (int number = 1; number <= 3; ++number)
+            stepsSpoken << QStringLiteral("Close the valve before you start.")
+                        << QStringLiteral("Then open tap number %1 and wait for the water to run "
+                                          "clear before you drink it.")
+                               .arg(number);
+        QTest::newRow("repeated body line kept, running header and page numbers left out")
+            << steps << true << stepsSpoken << QList<int>();
+
+        QList<LayoutPage> noise{
+            setPage(1, bodyLines(0, 0, {"A page that reads well.", "And a second line."}))};
+        noise.append(
+            setPage(2, bodyLines(0, 0, {QString(20, QChar(0xE012)), QString(18, QChar(0xE0A3))})));
+        QTest::newRow("page without language not read")
+            << noise << true << QStringList{"A page that reads well.", "And a second line."}
+            << QList<int>{2};
+    }
+
+    void smallPages()
+    {
+        QFETCH(QList<LayoutPage>, pages);
+        QFETCH(bool, readFootnotes);
+        QFETCH(QStringList, spoken);
+        QFETCH(QList<int>, unreadable);
+        LayoutReadingOptions options;
+        options.readFootnotes = readFootnotes;
+        const Reading reading = readInParts(pages, {1}, options);
+        QCOMPARE(textsOf(reading.pieces), spoken);
+        QCOMPARE(reading.unreadable, unreadable);
+        for (const SpokenPiece& piece : reading.pieces) {
+            const QString fault = mappingFault(piece, reading.source);
+            QVERIFY2(fault.isEmpty(), qPrintable(fault));
+        }
+    }
+
+    void longSentenceCutAtClauses()
+    {
+        QStringList lines;
+        for (int i = 0; i < 30; ++i)
+            lines << QStringLiteral("and the keeper walked along the shore, counting gulls");
+        lines.last() += QLatin1Char('.');
+        const Reading reading = readInParts({setPage(1, bodyLines(0, 0, lines))}, {});
+        QCOMPARE_GT(reading.pieces.size(), 1);
+        QStringList texts;
+        for (const SpokenPiece& piece : reading.pieces) {
+            QCOMPARE_LT(piece.text.size(), 600);
+            QVERIFY2(piece.text.endsWith(QLatin1Char(',')) || piece.text.endsWith(QLatin1Char('.')),
+                     qPrintable(piece.text));
+            texts << piece.text;
+        }
+        QCOMPARE(texts.join(QLatin1Char(' ')), lines.join(QLatin1Char(' ')));
     }
 };
 

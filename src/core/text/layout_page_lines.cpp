@@ -75,7 +75,7 @@ QList<SpokenWord> PageReader::spokenWords(const PageLine& line, qsizetype firstW
     }
     for (qsizetype i = firstWord; i < source.size(); ++i) {
         const LayoutWord& word = source.at(i);
-        if (isRotated(word))
+        if (isRotated(word) && !m_pageTurned)
             continue;
         const auto mark = noteMark().match(word.text);
         const bool wholeMark = mark.hasMatch() && mark.capturedLength(1) == word.text.size();
@@ -93,7 +93,7 @@ QList<SpokenWord> PageReader::spokenWords(const PageLine& line, qsizetype firstW
             m_cited.append(tail.captured(2));
             text = tail.captured(1);
         }
-        if (!words.isEmpty() && line.part == Part::TableRow &&
+        if (i > firstWord && line.part == Part::TableRow &&
             word.box.xMin - source.at(i - 1).box.xMax > CellGap * em())
             endCell(words);
         const QString spoken = plainForSpeech(text);
@@ -226,9 +226,8 @@ void PageReader::readBlock(int block, PageReading& reading)
     QList<int> lines;
     for (qsizetype i = 0; i < m_lines.size(); ++i) {
         const Part part = m_lines.at(i).part;
-        if (m_lines.at(i).block == block &&
-            (part == Part::Undecided || part == Part::Heading || part == Part::Contents ||
-             part == Part::TableRow))
+        if (m_lines.at(i).block == block && (part == Part::Undecided || part == Part::Heading ||
+                                             part == Part::Contents || part == Part::TableRow))
             lines.append(int(i));
     }
     if (lines.isEmpty())
@@ -243,6 +242,9 @@ void PageReader::readBlock(int block, PageReading& reading)
         right = std::max(right, m_body.frame.xMax);
     // A line clearly shorter than the block's lines ends before its column's right edge.
     const double shortEnd = right - ShortLineShare * (right - left);
+    const bool aside = std::none_of(lines.cbegin(), lines.cend(), [this](int i) {
+        return isBodyType(m_lines.at(i)) || m_lines.at(i).part != Part::Undecided;
+    });
     const PageLine* previous = nullptr;
     QString previousEnd;
     for (const int i : std::as_const(lines)) {
@@ -258,12 +260,14 @@ void PageReader::readBlock(int block, PageReading& reading)
         const LayoutBox& box = line.line->box;
         read.isShort = box.xMax < shortEnd;
         read.startsBlock = previous == nullptr;
+        read.aside = aside;
         if (previous != nullptr) {
             const bool ended = endsSentence(previousEnd);
             const bool previousShort = previous->line->box.xMax < shortEnd;
             const bool indented = box.xMin > left + 0.6 * em() && box.xMin < left + 6 * em();
             const double gap = box.yMin - previous->line->box.yMax;
-            read.startsParagraph = gap > 0.9 * em() || (ended && (indented || previousShort)) ||
+            read.startsParagraph = gap > 0.9 * std::max(em(), line.height) ||
+                                   (ended && (indented || previousShort)) ||
                                    (ended && opensQuote(read.words.first().text.front())) ||
                                    previous->part != line.part;
         }

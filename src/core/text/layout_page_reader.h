@@ -9,6 +9,7 @@
 #include <QRegularExpression>
 
 #include <cmath>
+#include <deque>
 
 namespace lectorix {
 
@@ -35,14 +36,7 @@ struct PageLine
 class PageReader
 {
 public:
-    PageReader(const LayoutPage& page, const DocumentSurvey& survey)
-        : m_page(page), m_survey(survey), m_body(survey.measures())
-    {
-        for (qsizetype b = 0; b < page.blocks.size(); ++b)
-            for (const LayoutLine& line : page.blocks.at(b).lines)
-                if (!line.words.isEmpty())
-                    m_lines.append({&line, int(b), lineHeight(line)});
-    }
+    PageReader(const LayoutPage& page, const DocumentSurvey& survey);
 
     PageReading read();
 
@@ -52,10 +46,13 @@ private:
     {
         return std::abs(line.height - em()) <= 0.12 * em();
     }
+    bool needsRepair(const LayoutBlock& block) const;
+    void repairLines(const LayoutBlock& block, int index);
     void dropFurniture();
     bool isRunningLine(const PageLine& line) const;
     void findFootnotes();
     void findDropCaps();
+    bool isHeading(const PageLine& line) const;
     void findHeadingsAndContents();
     void findEntryBeside(qsizetype leader);
     void findTables();
@@ -71,6 +68,8 @@ private:
     const DocumentSurvey& m_survey;
     BodyMeasures m_body;
     QList<PageLine> m_lines;
+    bool m_pageTurned = false; // most of its text is turned on its side
+    std::deque<LayoutLine> m_repairedLines;
     QSet<QString> m_noteMarks;
     QList<int> m_noteStarts; // lines that begin a footnote, in order down the page
     QHash<int, int> m_tableOfBlock;

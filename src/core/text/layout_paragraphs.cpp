@@ -3,6 +3,8 @@
 #include "core/text/layout_page_reader.h"
 #include "core/text/sentences.h"
 
+#include <algorithm>
+
 namespace lectorix {
 
 namespace {
@@ -35,12 +37,23 @@ SpokenPiece partOf(const SpokenPiece& whole, qsizetype start, qsizetype end)
 {
     SpokenPiece piece;
     piece.text = whole.text.mid(start, end - start);
-    piece.sourceOffset = whole.sourcePosition(start);
-    piece.stretches.append({0, piece.sourceOffset});
+    piece.stretches.append({0, whole.sourcePosition(start)});
     for (const SpokenPiece::Stretch& stretch : whole.stretches)
         if (stretch.spokenStart > start && stretch.spokenStart < end)
             piece.stretches.append({stretch.spokenStart - start, stretch.sourceStart});
-    piece.sourceLength = whole.sourcePosition(end - 1) + 1 - piece.sourceOffset;
+    // Words set out of their order in the source (a drop capital, a line the converter cut
+    // apart) make the piece's source reach from its first to its last character there.
+    qsizetype first = piece.stretches.first().sourceStart;
+    qsizetype last = whole.sourcePosition(end - 1) + 1;
+    for (qsizetype i = 0; i < piece.stretches.size(); ++i) {
+        const qsizetype next =
+            i + 1 < piece.stretches.size() ? piece.stretches.at(i + 1).spokenStart : end - start;
+        const SpokenPiece::Stretch& stretch = piece.stretches.at(i);
+        first = std::min(first, stretch.sourceStart);
+        last = std::max(last, stretch.sourceStart + next - stretch.spokenStart);
+    }
+    piece.sourceOffset = first;
+    piece.sourceLength = last - first;
     piece.endsParagraph = false;
     return piece;
 }
@@ -78,12 +91,17 @@ bool ParagraphBuilder::runsOn(const ReadLine& line) const
         line.kind == LineKind::ContentsEntry)
         return false;
     if (line.kind != LineKind::Text || !line.startsBlock)
-        return true;
+        return !line.startsBlock;
     const QString& text = m_open.piece.text;
     if (endsSentence(text))
         return false;
     const QChar first = firstLetter(line.words.first().text);
     return isHyphen(text.back()) || first.isLower() || !m_lastShort;
+}
+
+bool ParagraphBuilder::interruptsSentence() const
+{
+    return isOpen() && m_open.kind == LineKind::Text && !endsSentence(m_open.piece.text);
 }
 
 bool ParagraphBuilder::joinsHyphenated(const SpokenWord& next) const
@@ -104,7 +122,11 @@ bool ParagraphBuilder::joinsHyphenated(const SpokenWord& next) const
     while (!start.isEmpty() && isHyphen(start.back()))
         start.chop(1);
     const QString end = after.first().toLower();
-    return !m_survey.knowsWord(start + QLatin1Char('-') + end) && m_survey.knowsWord(start + end);
+    if (m_survey.knowsWord(start + QLatin1Char('-') + end))
+        return false;
+    // A compound of two words the document writes is kept; a word cut in two is not.
+    return m_survey.knowsWord(start + end) || !m_survey.knowsWord(start) ||
+           !m_survey.knowsWord(end);
 }
 
 void ParagraphBuilder::append(const SpokenWord& word, bool blank)
@@ -139,8 +161,8 @@ void ParagraphBuilder::add(const ReadLine& line)
             if (joinsHyphenated(word)) {
                 m_open.piece.text.chop(1);
                 blank = false;
-            } else if (isHyphen(text.back()) && text.size() > 1 && text[text.size() - 2].isLetter() &&
-                       word.text.front().isLetter()) {
+            } else if (isHyphen(text.back()) && text.size() > 1 &&
+                       text[text.size() - 2].isLetter() && word.text.front().isLetter()) {
                 blank = false; // a compound broken at its hyphen
             } else if (isDash(text.back())) {
                 blank = false;

@@ -27,6 +27,8 @@ public:
     void add(const ReadLine& line);
     void end();
     bool isOpen() const { return !m_open.piece.text.isEmpty(); }
+    // Whether a paragraph of text is open in the middle of a sentence.
+    bool interruptsSentence() const;
     // The paragraphs ended so far, in order; each is handed out once.
     QList<Paragraph> take() { return std::exchange(m_done, {}); }
 

@@ -14,13 +14,27 @@ namespace {
 // the running lines of its chapter have been seen often enough to be told from its text.
 constexpr int PagesAhead = 4;
 
+// Words of signs alone (printers' cut marks, rules) are left aside: they are not read, and
+// would make a page of text look like glyphs without characters.
 bool readsAsLanguage(const LayoutPage& page)
 {
     QString text;
-    for (const LayoutBlock& block : page.blocks)
-        for (const LayoutLine& line : block.lines)
-            text += lineText(line) + QLatin1Char('\n');
-    return text.trimmed().isEmpty() || isLanguage(text);
+    QString words;
+    for (const LayoutBlock& block : page.blocks) {
+        for (const LayoutLine& line : block.lines) {
+            for (const LayoutWord& word : line.words) {
+                text += word.text + QLatin1Char(' ');
+                if (std::any_of(word.text.cbegin(), word.text.cend(),
+                                [](QChar c) { return c.isLetterOrNumber(); }))
+                    words += word.text + QLatin1Char(' ');
+            }
+            text += QLatin1Char('\n');
+            words += QLatin1Char('\n');
+        }
+    }
+    if (text.trimmed().isEmpty())
+        return true;
+    return isLanguage(words.trimmed().isEmpty() ? text : words);
 }
 
 } // namespace
@@ -36,6 +50,7 @@ struct LayoutPreparation::State
     void let(const QList<Paragraph>& paragraphs);
     void readNote(const FootNote& note);
     void readDueNotes();
+    void readAsides();
 
     LayoutReadingOptions options;
     DocumentSurvey survey;
@@ -45,6 +60,8 @@ struct LayoutPreparation::State
     // of earlier pages, read after the paragraph open when their page ended.
     QList<FootNote> pageNotes;
     QList<FootNote> dueNotes;
+    // Captions and boxes met inside a sentence, read after its paragraph.
+    QList<ReadLine> asides;
     QList<SpokenPiece> ready;
     QList<int> unreadable;
     bool finished = false;
@@ -73,7 +90,20 @@ void LayoutPreparation::State::let(const QList<Paragraph>& paragraphs)
             pageNotes.erase(note);
         }
         readDueNotes();
+        readAsides();
     }
+}
+
+void LayoutPreparation::State::readAsides()
+{
+    if (asides.isEmpty())
+        return;
+    ParagraphBuilder builder(survey);
+    for (const ReadLine& line : std::exchange(asides, {}))
+        builder.add(line);
+    builder.end();
+    for (const Paragraph& paragraph : builder.take())
+        ready += sentencePieces(paragraph, options.language);
 }
 
 void LayoutPreparation::State::readDueNotes()
@@ -89,6 +119,10 @@ void LayoutPreparation::State::read(const LayoutPage& page)
     if (options.readFootnotes)
         pageNotes = reading.notes;
     for (const ReadLine& line : reading.lines) {
+        if (line.aside && (!asides.isEmpty() || text.interruptsSentence())) {
+            asides.append(line);
+            continue;
+        }
         text.add(line);
         let(text.take());
     }
@@ -132,6 +166,7 @@ void LayoutPreparation::finish()
     state.text.end();
     state.let(state.text.take());
     state.readDueNotes();
+    state.readAsides();
 }
 
 QList<SpokenPiece> LayoutPreparation::takePieces()

@@ -15,6 +15,8 @@ namespace {
 // Heading type is at least this much larger than the body's, and a heading this short.
 constexpr double HeadingSize = 1.15;
 constexpr qsizetype HeadingWords = 16;
+constexpr qsizetype HeadingLength = 100;
+constexpr qsizetype HeadingLines = 3;
 // Footnotes are set at most this large, relative to the body's type.
 constexpr double FootnoteSize = 0.9;
 // A drop capital stands at least this much taller than the body's type.
@@ -79,6 +81,75 @@ bool isRotated(const LayoutWord& word)
     return word.text.size() >= 3 && word.box.height() > 1.5 * word.box.width();
 }
 
+PageReader::PageReader(const LayoutPage& page, const DocumentSurvey& survey)
+    : m_page(page), m_survey(survey), m_body(survey.measures())
+{
+    for (qsizetype b = 0; b < page.blocks.size(); ++b) {
+        const LayoutBlock& block = page.blocks.at(b);
+        if (em() > 0 && needsRepair(block)) {
+            repairLines(block, int(b));
+            continue;
+        }
+        for (const LayoutLine& line : block.lines)
+            if (!line.words.isEmpty())
+                m_lines.append({&line, int(b), lineHeight(line)});
+    }
+}
+
+// pdftotext at times sets a drop capital, or the words of two lines, in one line.
+bool PageReader::needsRepair(const LayoutBlock& block) const
+{
+    for (const LayoutLine& line : block.lines) {
+        double low = 1e9;
+        double high = -1e9;
+        for (const LayoutWord& word : line.words) {
+            low = std::min(low, word.box.yMax);
+            high = std::max(high, word.box.yMax);
+        }
+        if (line.words.size() > 1 && high - low > 0.6 * em())
+            return true;
+    }
+    return false;
+}
+
+// Sets the block's lines again from where its words stand: a drop capital on a line of its
+// own, the other words by their baselines, each line from left to right.
+void PageReader::repairLines(const LayoutBlock& block, int index)
+{
+    QList<LayoutWord> words;
+    for (const LayoutLine& line : block.lines)
+        words += line.words;
+    std::stable_sort(words.begin(), words.end(), [](const LayoutWord& a, const LayoutWord& b) {
+        return a.box.yMax < b.box.yMax;
+    });
+    QList<LayoutLine> lines;
+    QList<LayoutLine> capitals;
+    for (const LayoutWord& word : std::as_const(words)) {
+        if (word.text.size() <= 2 && word.box.height() >= DropCapSize * em()) {
+            capitals.append({word.box, {word}});
+            continue;
+        }
+        if (lines.isEmpty() || word.box.yMax - lines.last().words.first().box.yMax > 0.4 * em())
+            lines.append({word.box, {}});
+        LayoutLine& line = lines.last();
+        line.words.append(word);
+        line.box = {std::min(line.box.xMin, word.box.xMin), std::min(line.box.yMin, word.box.yMin),
+                    std::max(line.box.xMax, word.box.xMax), std::max(line.box.yMax, word.box.yMax)};
+    }
+    lines += capitals;
+    std::stable_sort(lines.begin(), lines.end(), [](const LayoutLine& a, const LayoutLine& b) {
+        return a.box.yMin < b.box.yMin;
+    });
+    for (LayoutLine& line : lines) {
+        if (line.words.isEmpty())
+            continue;
+        std::sort(line.words.begin(), line.words.end(),
+                  [](const LayoutWord& a, const LayoutWord& b) { return a.box.xMin < b.box.xMin; });
+        m_repairedLines.push_back(line);
+        m_lines.append({&m_repairedLines.back(), index, lineHeight(line)});
+    }
+}
+
 bool PageReader::isRunningLine(const PageLine& line) const
 {
     if (!m_body.hasFrame || line.height >= HeadingSize * em())
@@ -89,20 +160,24 @@ bool PageReader::isRunningLine(const PageLine& line) const
     if (!above && !below)
         return false;
     const QString text = lineText(*line.line);
-    return isBareNumber(text) || isPrintersMark(text) ||
-           m_survey.edgeRepeats(text) >= RunningPages;
+    return isBareNumber(text) || isPrintersMark(text) || m_survey.edgeRepeats(text) >= RunningPages;
 }
 
 void PageReader::dropFurniture()
 {
-    for (PageLine& line : m_lines) {
+    // A word turned on its side is a mark in the margin, unless the page is turned as a whole
+    // (a landscape page, text set vertically).
+    QList<bool> rotated;
+    for (const PageLine& line : std::as_const(m_lines))
+        rotated.append(line.line->box.height() > 1.5 * line.line->box.width() &&
+                       std::any_of(line.line->words.cbegin(), line.line->words.cend(), isRotated));
+    m_pageTurned = rotated.count(true) * 2 >= rotated.size();
+    for (qsizetype i = 0; i < m_lines.size(); ++i) {
+        PageLine& line = m_lines[i];
         const LayoutBox& box = line.line->box;
-        const bool rotated =
-            box.height() > 1.5 * box.width() &&
-            std::any_of(line.line->words.cbegin(), line.line->words.cend(), isRotated);
         const bool margin = m_body.hasFrame && (box.xMax < m_body.frame.xMin - 0.3 * em() ||
                                                 box.xMin > m_body.frame.xMax + 0.3 * em());
-        if (rotated || margin || isRunningLine(line))
+        if ((rotated.at(i) && !m_pageTurned) || margin || isRunningLine(line))
             line.part = Part::Dropped;
     }
 }
@@ -162,6 +237,22 @@ void PageReader::findDropCaps()
     }
 }
 
+// Larger type than the body's, short, holding a word, in a block of few such lines (a block
+// of many is text set large).
+bool PageReader::isHeading(const PageLine& line) const
+{
+    if (line.height < HeadingSize * em() || line.line->words.size() > HeadingWords ||
+        lineText(*line.line).size() > HeadingLength)
+        return false;
+    const QString text = lineText(*line.line);
+    if (std::none_of(text.cbegin(), text.cend(), [](QChar c) { return c.isLetter(); }))
+        return false;
+    const auto large = std::count_if(m_lines.cbegin(), m_lines.cend(), [&](const PageLine& other) {
+        return other.block == line.block && other.height >= HeadingSize * em();
+    });
+    return large <= HeadingLines;
+}
+
 void PageReader::findHeadingsAndContents()
 {
     for (qsizetype i = 0; i < m_lines.size(); ++i) {
@@ -169,7 +260,7 @@ void PageReader::findHeadingsAndContents()
         if (line.part != Part::Undecided)
             continue;
         const QList<LayoutWord>& words = line.line->words;
-        if (line.height >= HeadingSize * em() && words.size() <= HeadingWords) {
+        if (isHeading(line)) {
             line.part = Part::Heading;
         } else if (std::any_of(words.cbegin(), words.cend(),
                                [](const LayoutWord& word) { return isLeader(word.text); })) {

@@ -38,6 +38,9 @@ struct ReadLine
     bool startsBlock = false;
     // Ends clearly before its column's right edge.
     bool isShort = false;
+    // Set in another type than the body's, in a block of its own (a caption, a box): read
+    // after a sentence it interrupts.
+    bool aside = false;
     // The footnote marks the line cites.
     QStringList citedNotes;
 };
@@ -84,6 +87,8 @@ private:
         bool inLongBlock = false; // a block of more than one line
     };
     using PageLines = QList<LineSummary>;
+
+    void learnWords(const LayoutLine& line, bool hyphenBefore);
 
     QHash<int, double> m_heights; // characters set at each height, in quarter points
     QList<PageLines> m_pages;

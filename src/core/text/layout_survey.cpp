@@ -74,21 +74,38 @@ QString DocumentSurvey::edgeKey(const QString& line)
     return key;
 }
 
+// The halves of a word hyphenated at a line's end are not words of the document.
+void DocumentSurvey::learnWords(const LayoutLine& line, bool hyphenBefore)
+{
+    QStringList words = wordsOf(lineText(line));
+    if (hyphenBefore && !words.isEmpty())
+        words.removeFirst();
+    if (!words.isEmpty() && !line.words.isEmpty() &&
+        line.words.last().text.endsWith(QLatin1Char('-')))
+        words.removeLast();
+    for (const QString& word : std::as_const(words)) {
+        const QString lower = word.toLower();
+        m_words.insert(lower);
+        if (lower.contains(QLatin1Char('-')))
+            for (const QString& part : lower.split(QLatin1Char('-'), Qt::SkipEmptyParts))
+                m_words.insert(part);
+    }
+}
+
 void DocumentSurvey::add(const LayoutPage& page)
 {
     QList<const LayoutLine*> lines;
+    bool hyphenBefore = false;
     for (const LayoutBlock& block : page.blocks) {
         for (const LayoutLine& line : block.lines) {
             lines.append(&line);
+            // Letters only: the body is what is read, not the figures of its tables.
             for (const LayoutWord& word : line.words)
-                m_heights[bucketOf(word.box.height())] += double(word.text.size());
-            for (const QString& word : wordsOf(lineText(line))) {
-                const QString lower = word.toLower();
-                m_words.insert(lower);
-                if (lower.contains(QLatin1Char('-')))
-                    for (const QString& part : lower.split(QLatin1Char('-'), Qt::SkipEmptyParts))
-                        m_words.insert(part);
-            }
+                m_heights[bucketOf(word.box.height())] += double(std::count_if(
+                    word.text.cbegin(), word.text.cend(), [](QChar c) { return c.isLetter(); }));
+            learnWords(line, hyphenBefore);
+            hyphenBefore =
+                !line.words.isEmpty() && line.words.last().text.endsWith(QLatin1Char('-'));
         }
     }
     m_pages.append(PageLines());
@@ -96,9 +113,8 @@ void DocumentSurvey::add(const LayoutPage& page)
         for (const LayoutLine& line : block.lines)
             m_pages.last().append({line.box, lineHeight(line), block.lines.size() > 1});
 
-    std::sort(lines.begin(), lines.end(), [](const LayoutLine* a, const LayoutLine* b) {
-        return a->box.yMin < b->box.yMin;
-    });
+    std::sort(lines.begin(), lines.end(),
+              [](const LayoutLine* a, const LayoutLine* b) { return a->box.yMin < b->box.yMin; });
     QSet<QString> keys;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         if (i >= EdgeLines && i < lines.size() - EdgeLines)
