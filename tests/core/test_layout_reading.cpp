@@ -374,6 +374,21 @@ private slots:
         QTest::newRow("repeated body line kept, running header and page numbers left out")
             << steps << true << stepsSpoken << QList<int>();
 
+        // Lines numbered in the margin, in a column of their own that a word of the text
+        // strayed into; a column of amounts in a table stays.
+        QList<SetLine> numbered = bodyLines(1, 0, {"Then the court ruled,", "and the case ended."});
+        for (int row = 0; row < 6; ++row)
+            numbered.append({0, 20, 100.0 + 14 * row, 11,
+                             row == 2 ? QStringLiteral("In3") : QString::number(row + 1)});
+        QList<SetLine> amounts = bodyLines(0, 0, {"Sales by year:"});
+        for (int row = 1; row <= 5; ++row)
+            amounts.append({1, 50, 100.0 + 14 * row, 11, QString::number(2000 + row)});
+        QTest::newRow("line numbers in the margin left out, a table's numbers read")
+            << QList<LayoutPage>{setPage(1, numbered), setPage(2, amounts)} << true
+            << QStringList{"In3", "Then the court ruled, and the case ended.", "Sales by year:",
+                           "2001 2002 2003 2004 2005"}
+            << QList<int>();
+
         QList<LayoutPage> noise{
             setPage(1, bodyLines(0, 0, {"A page that reads well.", "And a second line."}))};
         noise.append(

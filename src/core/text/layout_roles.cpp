@@ -46,6 +46,33 @@ bool isPrintersMark(const QString& text)
     return mark.match(text).hasMatch();
 }
 
+// A line's number, as a printer sets it beside the text ("12"; a mark may stand beside it, "S32"
+// or "32 S"); -1 for any other line. Pages are not a thousand lines long: a column of years is
+// a table's.
+int lineNumber(const QString& text)
+{
+    static const QRegularExpression number(QStringLiteral("^[A-Z]?\\s?(\\d{1,3})\\s?[A-Z]?$"));
+    const auto match = number.match(text);
+    return match.hasMatch() ? match.captured(1).toInt() : -1;
+}
+
+// Numbered lines: a narrow column of five or more numbers beside the text, counting up by one.
+// The text's own lines are numbered, not read. A word of the text pdftotext set into the column
+// does not hide it.
+bool isLineNumberColumn(const LayoutBlock& block, double em)
+{
+    if (block.lines.size() < 5 || block.box.width() > 3 * em)
+        return false;
+    int previous = -1;
+    int steps = 0;
+    for (const LayoutLine& line : block.lines) {
+        const int value = lineNumber(lineText(line));
+        steps += value >= 0 && (previous < 0 || value == previous + 1) ? 1 : 0;
+        previous = value >= 0 ? value : previous + 1;
+    }
+    return steps * 5 >= block.lines.size() * 4;
+}
+
 } // namespace
 
 // A footnote's mark: a number or a typographer's symbol.
@@ -177,7 +204,9 @@ void PageReader::dropFurniture()
         const LayoutBox& box = line.line->box;
         const bool margin = m_body.hasFrame && (box.xMax < m_body.frame.xMin - 0.3 * em() ||
                                                 box.xMin > m_body.frame.xMax + 0.3 * em());
-        if ((rotated.at(i) && !m_pageTurned) || margin || isRunningLine(line))
+        if ((rotated.at(i) && !m_pageTurned) || margin || isRunningLine(line) ||
+            (lineNumber(lineText(*line.line)) >= 0 &&
+             isLineNumberColumn(m_page.blocks.at(line.block), em())))
             line.part = Part::Dropped;
     }
 }
