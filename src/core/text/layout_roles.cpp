@@ -16,7 +16,7 @@ namespace {
 constexpr double HeadingSize = 1.15;
 constexpr qsizetype HeadingWords = 16;
 constexpr qsizetype HeadingLength = 100;
-constexpr qsizetype HeadingLines = 3;
+constexpr qsizetype HeadingLines = 6;
 // Footnotes are set at most this large, relative to the body's type.
 constexpr double FootnoteSize = 0.9;
 // A drop capital stands at least this much taller than the body's type.
