@@ -1,7 +1,8 @@
 // Reading a long book's page layout: pdftotext -bbox-layout's output of a 600-page book read
-// into pages and turned into text, against plain pdftotext on the same book as the baseline,
+// into pages, turned into text and prepared into utterances, against plain pdftotext on the same book as the baseline,
 // both measured here. Prints, never fails. Needs pdftotext and qpdf.
 #include "core/pdf/page_layout.h"
+#include "core/text/layout_reading.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -75,6 +76,8 @@ int main(int argc, char** argv)
 
     QList<double> readTimes;
     QList<double> textTimes;
+    QList<double> prepareTimes;
+    qsizetype utterances = 0;
     qsizetype pages = 0;
     qsizetype characters = 0;
     bool complete = false;
@@ -86,11 +89,24 @@ int main(int argc, char** argv)
         clock.restart();
         characters = layoutText(read.pages).size();
         textTimes << milliseconds(clock);
+        // Prepared as a reading takes it: ten pages, then ever larger ranges.
+        clock.restart();
+        LayoutPreparation preparation;
+        utterances = 0;
+        for (qsizetype first = 0, range = 10; first < read.pages.size(); first += range) {
+            preparation.add(read.pages.mid(first, range));
+            utterances += preparation.takePieces().size();
+            range = std::min<qsizetype>(range * 2, 80);
+        }
+        preparation.finish();
+        utterances += preparation.takePieces().size();
+        prepareTimes << milliseconds(clock);
         pages = read.pages.size();
         complete = read.complete;
     }
     const double readMs = median(readTimes);
     const double textMs = median(textTimes);
+    const double prepareMs = median(prepareTimes);
     std::printf("%s (%lld pages read, %s; layout %.1f MB, text %lld characters):\n",
                 qPrintable(QFileInfo(book).fileName()), qlonglong(pages),
                 complete ? "complete" : "NOT complete", double(layout.size()) / 1e6,
@@ -99,8 +115,11 @@ int main(int argc, char** argv)
     std::printf("  pdftotext -bbox-layout                %8.1f ms\n", layoutToolMs);
     std::printf("  readBoundingBoxLayout                 %8.1f ms\n", readMs);
     std::printf("  layoutText                            %8.1f ms\n", textMs);
+    std::printf("  layout reading (%lld utterances)   %8.1f ms\n", qlonglong(utterances), prepareMs);
     std::printf("  ratio (read + text)/plain pdftotext: %.2f\n", (readMs + textMs) / plainMs);
-    std::printf("  ratio (layout tool + read + text)/plain pdftotext: %.2f\n",
-                (layoutToolMs + readMs + textMs) / plainMs);
+    std::printf("  ratio (read + text + layout reading)/plain pdftotext: %.2f\n",
+                (readMs + textMs + prepareMs) / plainMs);
+    std::printf("  ratio (layout tool + read + text + layout reading)/plain pdftotext: %.2f\n",
+                (layoutToolMs + readMs + textMs + prepareMs) / plainMs);
     return 0;
 }
