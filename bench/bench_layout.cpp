@@ -1,6 +1,6 @@
 // Reading a long book's page layout: pdftotext -bbox-layout's output of a 600-page book read
-// into pages, turned into text and prepared into utterances, against plain pdftotext on the same book as the baseline,
-// both measured here. Prints, never fails. Needs pdftotext and qpdf.
+// into pages, turned into text and prepared into utterances, against plain pdftotext on the same
+// book as the baseline, both measured here. Prints, never fails. Needs pdftotext and qpdf.
 #include "core/pdf/page_layout.h"
 #include "core/text/layout_reading.h"
 
@@ -115,7 +115,8 @@ int main(int argc, char** argv)
     std::printf("  pdftotext -bbox-layout                %8.1f ms\n", layoutToolMs);
     std::printf("  readBoundingBoxLayout                 %8.1f ms\n", readMs);
     std::printf("  layoutText                            %8.1f ms\n", textMs);
-    std::printf("  layout reading (%lld utterances)   %8.1f ms\n", qlonglong(utterances), prepareMs);
+    std::printf("  layout reading (%lld utterances)   %8.1f ms\n", qlonglong(utterances),
+                prepareMs);
     std::printf("  ratio (read + text)/plain pdftotext: %.2f\n", (readMs + textMs) / plainMs);
     std::printf("  ratio (read + text + layout reading)/plain pdftotext: %.2f\n",
                 (readMs + textMs + prepareMs) / plainMs);

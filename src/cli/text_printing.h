@@ -35,11 +35,11 @@ QString printedUtterances(const QList<SpokenPiece>& pieces);
 // Prints what a conversion of each input would speak, one utterance per line, and converts
 // nothing: the document's text prepared for speech (a PDF's from its pages' layout), as
 // printedUtterances shows it, or line by line when verbatim. The pages of a PDF that could not
-// be read are named on standard error, and the rest is printed. An input without text is named on standard error with its
-// reason and the next one goes on; so is a step of a PDF's extraction that fails. A PDF's text
-// is extracted by the job a conversion uses, on the program's event loop. finished() gives
-// the exit status: 0 when every input gave its text, 1 when any failed or output could not be
-// written.
+// be read are named on standard error, and the rest is printed. An input without text is named on
+// standard error with its reason and the next one goes on; so is a step of a PDF's extraction that
+// fails. A PDF's text is extracted by the job a conversion uses, on the program's event loop.
+// finished() gives the exit status: 0 when every input gave its text, 1 when any failed or output
+// could not be written.
 class TextPrinting final : public QObject
 {
     Q_OBJECT

@@ -1,7 +1,7 @@
 #include "gui/dialogs.h"
 
-#include "core/process/missing_parts.h"
 #include "core/conversion/conversion_job.h"
+#include "core/process/missing_parts.h"
 
 #include "gui/qt_dialogs.h"
 

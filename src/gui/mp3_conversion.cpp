@@ -92,8 +92,7 @@ QString askMp3ForText(const MainWindow& form, const QString& text)
     return folderOf(chosen) + mp3FileName(name);
 }
 
-void runConversion(MainWindow& form, const ConversionRequest& request,
-                   const QString& documentName);
+void runConversion(MainWindow& form, const ConversionRequest& request, const QString& documentName);
 
 // The encoder, voice and job of a request whose document and output are set; the job runs
 // on its own and its end comes back to conversionFinished.
@@ -125,24 +124,22 @@ void runConversion(MainWindow& form, const ConversionRequest& request, const QSt
     reportFailuresOf(*job);
     QPointer<ConversionProgressDialog> progress =
         new ConversionProgressDialog(job, documentName, &form);
-    QObject::connect(
-        job, &ConversionJob::finished, &form,
-        [&form, job, progress, documentName](const ConversionResult& result) {
-            // Gone before the end is shown, so no Cancel is left behind it.
-            if (progress)
-                progress->dismiss();
-            job->deleteLater();
-            ConversionRequest again = job->request();
-            const std::optional<QString> next =
-                form.documents().passwords().afterTry(again.sourcePdf, again.password,
-                                                      result.outcome);
-            if (next) {
-                again.password = *next;
-                runConversion(form, again, documentName);
-                return;
-            }
-            conversionFinished(form, again, result);
-        });
+    QObject::connect(job, &ConversionJob::finished, &form,
+                     [&form, job, progress, documentName](const ConversionResult& result) {
+                         // Gone before the end is shown, so no Cancel is left behind it.
+                         if (progress)
+                             progress->dismiss();
+                         job->deleteLater();
+                         ConversionRequest again = job->request();
+                         const std::optional<QString> next = form.documents().passwords().afterTry(
+                             again.sourcePdf, again.password, result.outcome);
+                         if (next) {
+                             again.password = *next;
+                             runConversion(form, again, documentName);
+                             return;
+                         }
+                         conversionFinished(form, again, result);
+                     });
     QObject::connect(job, &ConversionJob::renderingFailed, &form, &reportRenderingFailure);
     job->start();
 }

@@ -80,8 +80,7 @@ private slots:
             << "# Title\n\nOne.\n\n# Part\n\nTwo.\n";
         QTest::newRow("nothing to say is left out")
             << QStringList{"One.|", "  |", "#\u00a0", "Two.|"} << "One.\n\nTwo.\n";
-        QTest::newRow("cleaned as the voice gets it")
-            << QStringList{"A&#xa0;b.|"} << "Ab.\n";
+        QTest::newRow("cleaned as the voice gets it") << QStringList{"A&#xa0;b.|"} << "Ab.\n";
         QTest::newRow("none") << QStringList{} << "";
     }
 

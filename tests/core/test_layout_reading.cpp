@@ -385,8 +385,8 @@ private slots:
             amounts.append({1, 50, 100.0 + 14 * row, 11, QString::number(2000 + row)});
         QTest::newRow("line numbers in the margin left out, a table's numbers read")
             << QList<LayoutPage>{setPage(1, numbered), setPage(2, amounts)} << true
-            << QStringList{"In3", "Then the court ruled, and the case ended.", "Sales by year:",
-                           "2001 2002 2003 2004 2005"}
+            << QStringList{"In3", "Then the court ruled, and the case ended.",
+                           "Sales by year:", "2001 2002 2003 2004 2005"}
             << QList<int>();
 
         QList<LayoutPage> noise{

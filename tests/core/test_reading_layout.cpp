@@ -77,17 +77,24 @@ private slots:
         const int h = HeadingPauseMs;
         QTest::newRow("sentences, paragraphs and a heading")
             << false
-            << QStringList{"Chapter One", "The keeper climbed the tower at dusk.",
+            << QStringList{"Chapter One",
+                           "The keeper climbed the tower at dusk.",
                            "He lit the lamp and sat down to wait for the boat.",
-                           "Nobody came that night.", "The sea was calm and the sky was clear.",
+                           "Nobody came that night.",
+                           "The sea was calm and the sky was clear.",
                            "In the morning he slept until noon."}
             << QList<int>{h, 0, p, 0, p, p};
         QTest::newRow("verbatim: the lines as they stand")
             << true
-            << QStringList{"Chapter One", "The keeper climbed the tower at dusk. He lit",
+            << QStringList{"Chapter One",
+                           "The keeper climbed the tower at dusk. He lit",
                            "the lamp and sat down to wait for the boat.",
-                           "Nobody came that night. The sea was calm", "and the sky was clear.",
-                           "1", "In the morning he slept until noon.", "2", ""}
+                           "Nobody came that night. The sea was calm",
+                           "and the sky was clear.",
+                           "1",
+                           "In the morning he slept until noon.",
+                           "2",
+                           ""}
             << QList<int>{0, 0, 0, 0, 0, 0, 0, 0, 0};
     }
 

@@ -31,8 +31,8 @@ const QString Heading = QStringLiteral("Chapter Two, in which the brother comes 
 QList<qint16> render(const QList<SpokenPiece>& pieces, int rate)
 {
     const QString path = test::scratchFolder() + QStringLiteral("/sound.raw");
-    const int descriptor = ::open(QFile::encodeName(path).constData(),
-                                  O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    const int descriptor =
+        ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (descriptor < 0)
         return {};
     QObject receiver;

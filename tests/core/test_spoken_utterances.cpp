@@ -110,10 +110,14 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("voiceText");
-        QTest::newRow("line breaks kept") << "One\ntwo\r\nthree" << "One\ntwo\r\nthree";
-        QTest::newRow("noise between words becomes blanks") << "a\ue000b\nc" << "a b\nc";
-        QTest::newRow("empty lines") << "\n\nx\n" << "\n\nx\n";
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("line breaks kept") << "One\ntwo\r\nthree"
+                                          << "One\ntwo\r\nthree";
+        QTest::newRow("noise between words becomes blanks") << "a\ue000b\nc"
+                                                            << "a b\nc";
+        QTest::newRow("empty lines") << "\n\nx\n"
+                                     << "\n\nx\n";
+        QTest::newRow("empty") << ""
+                               << "";
     }
 
     void readingText()
@@ -133,8 +137,9 @@ private slots:
         QTest::newRow("one") << QList<int>{4} << "page 4 could not be read (no usable text)";
         QTest::newRow("a run and a single page")
             << QList<int>{3, 4, 5, 9} << "pages 3-5, 9 could not be read (no usable text)";
-        QTest::newRow("two apart") << QList<int>{1, 3} << "pages 1, 3 could not be read (no "
-                                                          "usable text)";
+        QTest::newRow("two apart") << QList<int>{1, 3}
+                                   << "pages 1, 3 could not be read (no "
+                                      "usable text)";
     }
 
     void unreadablePages()

@@ -32,13 +32,16 @@ private slots:
             << QByteArrayList{c, "-bbox-layout", "-l", "7", "/d/a.pdf"};
         QTest::newRow("converter, quotes and blanks stay in one argument")
             << converterArguments(c, "a\"b c", "/d/my \"file\".pdf", {}, 0, 0, false)
-            << QByteArrayList{c, "-bbox-layout", "-opw", "a\"b c", "-upw", "a\"b c", "/d/my \"file\".pdf"};
+            << QByteArrayList{c,        "-bbox-layout",      "-opw", "a\"b c", "-upw",
+                              "a\"b c", "/d/my \"file\".pdf"};
         QTest::newRow("converter, password beyond ASCII as UTF-8")
             << converterArguments(c, QStringLiteral("Pä ss"), "/d/a.pdf", {}, 0, 0, false)
-            << QByteArrayList{c, "-bbox-layout", "-opw", "P\xc3\xa4 ss", "-upw", "P\xc3\xa4 ss", "/d/a.pdf"};
+            << QByteArrayList{c,      "-bbox-layout", "-opw",    "P\xc3\xa4 ss",
+                              "-upw", "P\xc3\xa4 ss", "/d/a.pdf"};
         QTest::newRow("converter, the same password as Latin-1")
             << converterArguments(c, QStringLiteral("Pä ss"), "/d/a.pdf", {}, 0, 0, true)
-            << QByteArrayList{c, "-bbox-layout", "-opw", "P\xe4 ss", "-upw", "P\xe4 ss", "/d/a.pdf"};
+            << QByteArrayList{c,      "-bbox-layout", "-opw",    "P\xe4 ss",
+                              "-upw", "P\xe4 ss",     "/d/a.pdf"};
         QTest::newRow("converter, relative names beginning with a dash stay files")
             << converterArguments(c, {}, "-f 1.pdf", "-o.txt", 0, 0, false)
             << QByteArrayList{c, "-bbox-layout", "./-f 1.pdf", "./-o.txt"};

@@ -89,9 +89,8 @@ qint64 expectedSamples(MainWindow& form, const QString& pdf)
     const QString folder = QFileInfo(test::freshScratch()).absolutePath() + "/expected";
     QDir(folder).removeRecursively();
     QDir().mkpath(folder);
-    const QList<Utterance> utterances = verbatim
-                                            ? spokenLines(test::pdfLayoutText(pdf))
-                                            : spokenUtterances(test::pdfSpokenPieces(pdf));
+    const QList<Utterance> utterances = verbatim ? spokenLines(test::pdfLayoutText(pdf))
+                                                 : spokenUtterances(test::pdfSpokenPieces(pdf));
     const QString wav = folder + "/output.wav";
     test::renderWav(chosenVoice(form), utterances, wav);
     const qint64 samples = test::wavSamples(wav);

@@ -245,8 +245,8 @@ void ConversionJob::State::speakAndEncode(const QList<Utterance>& utterances)
     for (const Utterance& utterance : utterances)
         totalCharacters += utterance.text.size() + 1;
     EncoderLanes::Setup setup{request.voice, request.encoder, partialPath, work->path()};
-    lanes = new EncoderLanes(
-        setup, splitUtterances(utterances, EncoderLaneCount, MinimumLaneLength), q);
+    lanes = new EncoderLanes(setup,
+                             splitUtterances(utterances, EncoderLaneCount, MinimumLaneLength), q);
     pieces = lanes->count();
     connect(lanes, &EncoderLanes::spoken, q,
             [this](qint64 characters, int lanesSpoken) { spoken(characters, lanesSpoken); });

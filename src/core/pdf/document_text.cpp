@@ -113,9 +113,9 @@ void ExtractionJob::runConverter(bool latin1Password)
     const bool ran = step(ExtractionStep::RunConverter, [&] {
         if (m_request.converter.contains(QLatin1Char('/')))
             checkOwnProgram(m_request.converter);
-        const QByteArrayList argv = converterArguments(
-            m_request.converter, m_request.password, m_source, m_written,
-            m_request.firstPage, m_request.lastPage, latin1Password);
+        const QByteArrayList argv =
+            converterArguments(m_request.converter, m_request.password, m_source, m_written,
+                               m_request.firstPage, m_request.lastPage, latin1Password);
         if (!m_process) {
             m_process = new ChildProcess(this);
             connect(m_process, &ChildProcess::finished, this, &ExtractionJob::converterEnded);

@@ -355,10 +355,10 @@ void ReadingSession::queueAhead()
            m_utterances.size() - qMax(m_voice ? m_voice->textsBegun() : 0, 1) < UtterancesAhead) {
         const SpokenPiece piece = m_waiting.takeFirst();
         // Pieces read verbatim are lines or blocks of the text as it stands: no pauses added.
-        const int silence = m_request.verbatim
-                                ? 0
-                                : silenceAfterMs(piece, m_waiting.isEmpty() ? nullptr
-                                                                            : &m_waiting.first());
+        const int silence =
+            m_request.verbatim
+                ? 0
+                : silenceAfterMs(piece, m_waiting.isEmpty() ? nullptr : &m_waiting.first());
         // A failed queuing step ends the queuing: the rest would fail the same way, each with
         // a report of its own.
         if (!step(m_queueStep,

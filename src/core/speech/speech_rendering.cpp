@@ -172,8 +172,8 @@ QString render(const SpeechRendering::Progress& progress, const SpeechRendering:
 } // namespace
 
 SpeechRendering::SpeechRendering(QObject* receiver, VoiceSettings voice,
-                                 QList<Utterance> utterances, int pipeDescriptor,
-                                 Progress progress, Failed failed, Done done)
+                                 QList<Utterance> utterances, int pipeDescriptor, Progress progress,
+                                 Failed failed, Done done)
     : m_shared(std::make_shared<Shared>())
 {
     std::weak_ptr<Shared> weak = m_shared;

@@ -4,9 +4,9 @@
 #include "core/speech/utterance.h"
 #include "core/speech/voice_settings.h"
 
+#include <QList>
 #include <QObject>
 #include <QString>
-#include <QList>
 
 #include <functional>
 #include <memory>
