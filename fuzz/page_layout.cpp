@@ -67,7 +67,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     PageLayouts read = readBoundingBoxLayout(bytes, firstPage);
     requireStructure(read, firstPage);
-    require(!read.complete || bytes.contains("</doc>"), "a layout without its end is not complete");
+    // The reader takes a closing tag with stray attributes ("</doc x=1>") as the end too.
+    require(!read.complete || bytes.contains("</doc"), "a layout without its end is not complete");
 
     const QString text = layoutText(read.pages, startOffset);
     require(text.count(QLatin1Char('\f')) == read.pages.size(), "each page ends with a form feed");

@@ -284,7 +284,10 @@ QString cleanTextForSpeech(const QString& text)
 QString speechLine(QString line)
 {
     static const QString Nbsp = QStringLiteral("&#xa0;");
-    return cleanLineForSpeech(line.remove(Nbsp));
+    // Until none is left: removing one can join the pieces of another ("&#x&#xa0;a0;").
+    while (line.contains(Nbsp))
+        line.remove(Nbsp);
+    return cleanLineForSpeech(line);
 }
 
 QString spokenText(const QString& text)
