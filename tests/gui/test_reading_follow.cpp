@@ -63,15 +63,6 @@ TextRange selectionOf(const QTextEdit::ExtraSelection& s)
     return {s.cursor.selectionStart(), s.cursor.selectionEnd() - s.cursor.selectionStart()};
 }
 
-QStringList spokenBy(const test::HeldEngine& engine, const QString& voice)
-{
-    QStringList texts;
-    for (const QString& line : engine.log)
-        if (line.startsWith(voice + QStringLiteral(" speak ")))
-            texts << line.mid(voice.size() + 7);
-    return texts;
-}
-
 } // namespace
 
 class TestReadingFollow : public QObject
@@ -193,7 +184,7 @@ private slots:
         form.textToReadEdit()->setPlainText(Sentences);
         setCursor(form.textToReadEdit(), position, anchor);
         form.readButton()->click();
-        QCOMPARE(spokenBy(engine, QStringLiteral("voice1")), QStringList{read});
+        QCOMPARE(engine.spokenBy(QStringLiteral("voice1")), QStringList{read});
         QCOMPARE(form.readButton()->text(), QStringLiteral("Pause"));
         QCOMPARE(form.reading().session()->request().textOffset, Sentences.indexOf(read));
     }
@@ -313,7 +304,7 @@ private slots:
         QCOMPARE(form.reading().session()->state(), ReadingState::Idle);
         QVERIFY(engine.log.contains(QStringLiteral("voice1 destroyed")));
         form.readButton()->click();
-        QCOMPARE(spokenBy(engine, QStringLiteral("voice2")), QStringList{Sentences});
+        QCOMPARE(engine.spokenBy(QStringLiteral("voice2")), QStringList{Sentences});
         QCOMPARE(form.readButton()->text(), QStringLiteral("Pause"));
     }
 
@@ -337,8 +328,8 @@ private slots:
         QSignalSpy words(form.reading().session(), &ReadingSession::spokenWord);
 
         form.readButton()->click();
-        QTRY_VERIFY(spokenBy(engine, QStringLiteral("voice1")).size() > 5);
-        const QStringList lines = spokenBy(engine, QStringLiteral("voice1"));
+        QTRY_VERIFY(engine.spokenBy(QStringLiteral("voice1")).size() > 5);
+        const QStringList lines = engine.spokenBy(QStringLiteral("voice1"));
         engine.word = {4, 3, 5};
         QTRY_COMPARE(words.size(), 1);
         const qsizetype place = words.last().at(0).value<qsizetype>();
@@ -362,8 +353,8 @@ private slots:
         // Yes: the reading starts at the line holding the place.
         dialogs.setNextAnswer(Dialogs::Answer::Yes);
         form.readButton()->click();
-        QTRY_VERIFY(!spokenBy(engine, QStringLiteral("voice2")).isEmpty());
-        QCOMPARE(spokenBy(engine, QStringLiteral("voice2")), lines.mid(4));
+        QTRY_VERIFY(!engine.spokenBy(QStringLiteral("voice2")).isEmpty());
+        QCOMPARE(engine.spokenBy(QStringLiteral("voice2")), lines.mid(4));
         // Stopped again before a word was heard: the place stays where it was.
         form.reading().stop();
         QCOMPARE(readingPlace(pdf), std::optional<qsizetype>(place));
@@ -373,9 +364,9 @@ private slots:
         setCursor(form.textToReadEdit(), 4);
         dialogs.clear();
         form.readButton()->click();
-        QTRY_VERIFY(!spokenBy(engine, QStringLiteral("voice3")).isEmpty());
+        QTRY_VERIFY(!engine.spokenBy(QStringLiteral("voice3")).isEmpty());
         QVERIFY(dialogs.shown().isEmpty());
-        QCOMPARE(spokenBy(engine, QStringLiteral("voice3")), lines);
+        QCOMPARE(engine.spokenBy(QStringLiteral("voice3")), lines);
         // Read to the end: the place is forgotten.
         engine.finished = true;
         QVERIFY(test::waitUntilReadingEnds(form));

@@ -62,15 +62,6 @@ void putCursor(QPlainTextEdit* box, qsizetype position, qsizetype anchor = -1)
     box->setTextCursor(cursor);
 }
 
-QStringList spokenBy(const test::HeldEngine& engine, const QString& voice)
-{
-    QStringList texts;
-    for (const QString& line : engine.log)
-        if (line.startsWith(voice + QStringLiteral(" speak ")))
-            texts << line.mid(voice.size() + 7);
-    return texts;
-}
-
 // A window showing itself, active, with the book's first pages in its text box.
 struct BookWindow : test::WindowFixture
 {
@@ -205,7 +196,7 @@ private slots:
         putCursor(box, text.indexOf(sentence(99)));
         form.documents().setUseTextBox(true);
         form.readButton()->click();
-        QTRY_VERIFY_WITH_TIMEOUT(spokenBy(engine, QStringLiteral("voice1")).size() >= 3, 60000);
+        QTRY_VERIFY_WITH_TIMEOUT(engine.spokenBy(QStringLiteral("voice1")).size() >= 3, 60000);
         const ReadingHighlight* highlight = form.reading().highlight();
         engine.word = {1, 13, 5}; // "names" in the sentence of page 100
         const qsizetype onPage100 = text.indexOf(sentence(100));
@@ -257,8 +248,8 @@ private slots:
             QSignalSpy words(form.reading().session(), &ReadingSession::spokenWord);
             form.readButton()->click();
             QTRY_VERIFY_WITH_TIMEOUT(
-                spokenBy(engine, QStringLiteral("voice1")).size() > heardPage - startPage, 60000);
-            QCOMPARE(spokenBy(engine, QStringLiteral("voice1")).at(heardPage - startPage),
+                engine.spokenBy(QStringLiteral("voice1")).size() > heardPage - startPage, 60000);
+            QCOMPARE(engine.spokenBy(QStringLiteral("voice1")).at(heardPage - startPage),
                      sentence(heardPage));
             engine.word = {heardPage - startPage, 9, 5};
             QTRY_COMPARE(words.size(), 1);

@@ -69,4 +69,14 @@ std::unique_ptr<speech::FileStream> HeldEngine::createFileStream()
     throw Failure(QStringLiteral("a held engine writes no files"));
 }
 
+QStringList HeldEngine::spokenBy(const QString& voice) const
+{
+    QStringList texts;
+    const QString prefix = voice + QStringLiteral(" speak ");
+    for (const QString& line : log)
+        if (line.startsWith(prefix))
+            texts << line.mid(prefix.size());
+    return texts;
+}
+
 } // namespace lectorix::test

@@ -26,6 +26,9 @@ public:
     QStringList log;
     int alive = 0;
 
+    // The texts the voice (for example "voice1") was given, in order.
+    QStringList spokenBy(const QString& voice) const;
+
     std::unique_ptr<speech::Voice> createVoice() override;
     // Held voices speak to the sound device only.
     std::unique_ptr<speech::FileStream> createFileStream() override;
