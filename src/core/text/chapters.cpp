@@ -59,79 +59,91 @@ const ReadStretch* readAt(const QList<ReadStretch>& read, qsizetype offset)
     return nullptr;
 }
 
-// The page's words, each cut into the words a title is compared by, in lower case.
-struct PageWord
+// A page's text as titles are looked for in it: its letters and digits in lower case, each
+// with the offset of the word it stands in, and where words start and end. Small capitals
+// that the converter split ("M ACHINE") run together again.
+struct PageLetters
 {
-    QString word;
-    qsizetype offset = 0;
+    QString letters;
+    QList<qsizetype> offsets;
+    QList<bool> wordStart;
+    QList<bool> wordEnd;
 };
 
-QList<PageWord> pageWords(const LayoutPage& page)
+QString lettersOf(const QString& text)
 {
-    QList<PageWord> words;
+    QString letters;
+    for (const QChar c : text)
+        if (c.isLetterOrNumber())
+            letters += c.toLower();
+    return letters;
+}
+
+PageLetters pageLetters(const LayoutPage& page)
+{
+    PageLetters text;
     for (const LayoutBlock& block : page.blocks)
         for (const LayoutLine& line : block.lines)
-            for (const LayoutWord& word : line.words)
-                for (const QString& part : wordsOf(word.text))
-                    words.append({part.toLower(), word.offset});
-    return words;
+            for (const LayoutWord& word : line.words) {
+                const QString letters = lettersOf(word.text);
+                for (qsizetype i = 0; i < letters.size(); ++i) {
+                    text.letters += letters[i];
+                    text.offsets.append(word.offset);
+                    text.wordStart.append(i == 0);
+                    text.wordEnd.append(i + 1 == letters.size());
+                }
+            }
+    return text;
 }
 
-// A title's words in lower case, as a page's words are compared with them.
-QStringList titleWords(const QString& title)
+// The title without the numbering it begins with ("3:", "II", "III-A", "2.1"), which the page
+// may spell out or set apart; empty when it has none.
+QString withoutNumbering(const QString& title)
 {
-    QStringList words = wordsOf(title);
-    for (QString& word : words)
-        word = word.toLower();
-    return words;
-}
-
-// Whether a title's first word only numbers it ("3: Catalogs", "II Basics"): the page may
-// spell the number out or leave it to a label of its own.
-bool isNumbering(const QString& word)
-{
-    static const QRegularExpression number(QStringLiteral("^(\\d+|[ivxlcdm]+)$"));
-    return number.match(word).hasMatch();
+    static const QRegularExpression numbering(
+        QStringLiteral("^\\s*((\\d+|[IVXLCDMivxlcdm]+|[A-Za-z])([-.:]\\s*|\\s+))+(?=\\W*\\w)"));
+    const QRegularExpressionMatch match = numbering.match(title);
+    return match.hasMatch() ? title.mid(match.capturedEnd()) : QString();
 }
 
 // How well a place on the page fits a chapter's start: the higher, the better.
 enum class Fit { None, InText, StartsPiece, InHeading };
 
-// Where wanted stands on the page and is read, at the best fit; -1 when it is not read there.
-qsizetype bestPlace(const QStringList& wanted, const QList<PageWord>& words,
+// Where the letters of wanted stand on the page from a word's start to a word's end and are
+// read, at the best fit; -1 when they are not read there.
+qsizetype bestPlace(const QString& wanted, const PageLetters& page,
                     const QList<ReadStretch>& read, const QSet<qsizetype>& pieceStarts)
 {
+    const QString letters = lettersOf(wanted);
     qsizetype best = -1;
     Fit bestFit = Fit::None;
-    for (qsizetype i = 0; !wanted.isEmpty() && i + wanted.size() <= words.size(); ++i) {
-        bool same = true;
-        for (qsizetype k = 0; k < wanted.size() && same; ++k)
-            same = words.at(i + k).word == wanted.at(k);
-        const ReadStretch* stretch = same ? readAt(read, words.at(i).offset) : nullptr;
+    for (qsizetype at = letters.isEmpty() ? -1 : page.letters.indexOf(letters); at >= 0;
+         at = page.letters.indexOf(letters, at + 1)) {
+        if (!page.wordStart.at(at) || !page.wordEnd.at(at + letters.size() - 1))
+            continue;
+        const qsizetype offset = page.offsets.at(at);
+        const ReadStretch* stretch = readAt(read, offset);
         if (!stretch)
             continue;
-        const Fit fit = stretch->heading                           ? Fit::InHeading
-                        : pieceStarts.contains(words.at(i).offset) ? Fit::StartsPiece
-                                                                   : Fit::InText;
+        const Fit fit = stretch->heading               ? Fit::InHeading
+                        : pieceStarts.contains(offset) ? Fit::StartsPiece
+                                                       : Fit::InText;
         if (fit > bestFit) {
-            best = words.at(i).offset;
+            best = offset;
             bestFit = fit;
         }
     }
     return best;
 }
 
-// Where the title's words stand on the page and are read, best in a heading, then starting a
+// Where the title stands on the page and is read, best in a heading, then starting a
 // paragraph, then anywhere; without its numbering when the whole title is not found.
-qsizetype titleOffset(const QString& title, const QList<PageWord>& words,
+qsizetype titleOffset(const QString& title, const PageLetters& page,
                       const QList<ReadStretch>& read, const QSet<qsizetype>& pieceStarts)
 {
-    QStringList wanted = titleWords(title);
-    qsizetype found = bestPlace(wanted, words, read, pieceStarts);
-    if (found < 0 && wanted.size() > 1 && isNumbering(wanted.front())) {
-        wanted.removeFirst();
-        found = bestPlace(wanted, words, read, pieceStarts);
-    }
+    qsizetype found = bestPlace(title, page, read, pieceStarts);
+    if (const QString rest = withoutNumbering(title); found < 0 && !rest.isEmpty())
+        found = bestPlace(rest, page, read, pieceStarts);
     return found;
 }
 
@@ -203,7 +215,7 @@ QList<Chapter> outlineChapters(const QList<OutlineEntry>& outline, const QList<L
             return each.number == entry.page;
         });
         if (page != pages.cend()) {
-            chapter.offset = titleOffset(entry.title, pageWords(*page), read, pieceStarts);
+            chapter.offset = titleOffset(entry.title, pageLetters(*page), read, pieceStarts);
             if (chapter.offset < 0)
                 chapter.offset = firstReadWord(pages, entry.page, read);
         }
