@@ -19,11 +19,14 @@ bool ReadingSession::moveOn(ReadingUnit unit)
     if (m_state == ReadingState::Idle)
         return false;
     if (unit == ReadingUnit::Chapter) {
-        const int next = chapterAfter(m_request.chapterStarts, m_position);
-        if (next < 0)
+        const qsizetype next = chapterAfter(m_chapters, m_position);
+        if (next >= 0)
+            return goToChapter(next);
+        // The next in the list may start in pages not converted yet.
+        const qsizetype following = chapterAt(m_chapters, m_position) + 1;
+        if (m_complete || following >= m_chapters.size() || m_chapters.at(following).offset >= 0)
             return false;
-        jumpToOffset(m_request.chapterStarts.at(next));
-        return true;
+        return goToChapter(following);
     }
     // Before the place sought is reached, nothing of it is heard: no move from there.
     if (m_seekTo >= 0 || m_place.piece >= m_pieces.size())
@@ -49,32 +52,29 @@ bool ReadingSession::moveBack(ReadingUnit unit)
 
 bool ReadingSession::moveBackByChapter()
 {
-    const QList<qsizetype>& starts = m_request.chapterStarts;
-    int chapter = chapterAt(starts, m_position);
+    qsizetype chapter = chapterAt(m_chapters, m_position);
     if (chapter < 0)
         return false;
     // While its first sentence is heard, back goes to the chapter before, as with paragraphs.
+    const qsizetype start = m_chapters.at(chapter).offset;
     const ReadingNavigator places = navigator();
-    const std::optional<PiecePlace> start = places.placeOf(starts.at(chapter));
-    if (start && m_seekTo < 0 && places.inFirstSentence(*start, m_place)) {
-        const int before = chapterAt(starts, starts.at(chapter) - 1);
+    const std::optional<PiecePlace> first = places.placeOf(start);
+    if (first && m_seekTo < 0 && places.inFirstSentence(*first, m_place)) {
+        const qsizetype before = chapterAt(m_chapters, start - 1);
         if (before >= 0)
             chapter = before;
     }
-    jumpToOffset(starts.at(chapter));
-    return true;
+    return goToChapter(chapter);
 }
 
 bool ReadingSession::skipForward()
 {
-    return moveOn(chapterAfter(m_request.chapterStarts, -1) >= 0 ? ReadingUnit::Chapter
-                                                                 : ReadingUnit::Paragraph);
+    return moveOn(m_chapters.isEmpty() ? ReadingUnit::Paragraph : ReadingUnit::Chapter);
 }
 
 bool ReadingSession::skipBack()
 {
-    return moveBack(chapterAfter(m_request.chapterStarts, -1) >= 0 ? ReadingUnit::Chapter
-                                                                   : ReadingUnit::Paragraph);
+    return moveBack(m_chapters.isEmpty() ? ReadingUnit::Paragraph : ReadingUnit::Chapter);
 }
 
 bool ReadingSession::goTo(qsizetype offset)
@@ -85,14 +85,63 @@ bool ReadingSession::goTo(qsizetype offset)
     return true;
 }
 
-void ReadingSession::setChapterStarts(const QList<qsizetype>& starts)
+bool ReadingSession::goToChapter(qsizetype chapter)
 {
-    m_request.chapterStarts = starts;
-    setPosition(m_position);
+    if (m_state == ReadingState::Idle || chapter < 0 || chapter >= m_chapters.size())
+        return false;
+    if (m_chapters.at(chapter).offset >= 0)
+        jumpToOffset(m_chapters.at(chapter).offset);
+    else
+        waitForChapter(chapter);
+    return true;
+}
+
+// Nothing more is said until the chapter's start is converted (findChapters).
+void ReadingSession::waitForChapter(qsizetype chapter)
+{
+    m_waitChapter = chapter;
+    m_nextPiece = m_pieces.size();
+    m_place = {m_pieces.size(), 0};
+    restartVoice();
+}
+
+// The chapters of a PDF as far as it is converted: from its outline, else from the headings
+// its layout reading found. An outline entry whose words are not found (a PDF read without
+// its layout) starts at its page.
+void ReadingSession::findChapters()
+{
+    if (!m_request.fromPdf)
+        return;
+    QList<Chapter> found = documentChapters(m_request.outline, m_layoutPages, m_pieces);
+    for (Chapter& chapter : found) {
+        if (chapter.offset < 0 && chapter.page == 1 && !m_pieces.isEmpty())
+            chapter.offset = 0;
+        else if (chapter.offset < 0 && chapter.page > 1 && chapter.page - 2 < m_pageStarts.size())
+            chapter.offset = m_pageStarts.at(chapter.page - 2);
+    }
+    const auto same = [](const Chapter& a, const Chapter& b) {
+        return a.title == b.title && a.level == b.level && a.page == b.page && a.offset == b.offset;
+    };
+    if (!std::equal(found.cbegin(), found.cend(), m_chapters.cbegin(), m_chapters.cend(), same)) {
+        m_chapters = found;
+        emit chaptersChanged();
+        setPosition(m_position);
+    }
+    if (m_waitChapter < 0)
+        return;
+    if (m_waitChapter < m_chapters.size() && m_chapters.at(m_waitChapter).offset >= 0) {
+        const qsizetype start = m_chapters.at(m_waitChapter).offset;
+        m_waitChapter = -1;
+        jumpToOffset(start);
+    } else if (m_complete) {
+        m_waitChapter = -1; // never found: the reading goes on from where it was
+        queueAhead();
+    }
 }
 
 void ReadingSession::jumpTo(PiecePlace place)
 {
+    m_waitChapter = -1;
     m_nextPiece = place.piece;
     m_nextFrom = place.spoken;
     m_seekTo = -1;
@@ -110,6 +159,7 @@ void ReadingSession::jumpToOffset(qsizetype offset)
         }
     }
     // Not converted yet: the pieces are passed over as they come, up to the place.
+    m_waitChapter = -1;
     m_nextPiece = m_pieces.size();
     m_nextFrom = 0;
     m_seekTo = offset;
@@ -123,6 +173,11 @@ void ReadingSession::jumpToOffset(qsizetype offset)
 // the reading as they are now, speaks from the next piece on.
 void ReadingSession::restartVoice()
 {
+    emit moved(m_position);
+    if (m_voice && m_utterances.isEmpty()) {
+        queueAhead(); // the voice was given nothing yet
+        return;
+    }
     m_voice.reset();
     m_utterances.clear();
     m_announced = 0;
@@ -143,7 +198,7 @@ void ReadingSession::setPlace(PiecePlace place)
 void ReadingSession::setPosition(qsizetype position)
 {
     m_position = position;
-    const int chapter = chapterAt(m_request.chapterStarts, position);
+    const qsizetype chapter = chapterAt(m_chapters, position);
     if (chapter == m_chapter)
         return;
     m_chapter = chapter;

@@ -116,21 +116,12 @@ std::optional<PiecePlace> ReadingNavigator::placeOf(qsizetype sourceOffset) cons
     return std::nullopt;
 }
 
-int chapterAt(const QList<qsizetype>& starts, qsizetype position)
+qsizetype chapterAfter(const QList<Chapter>& chapters, qsizetype position)
 {
-    int found = -1;
-    for (int i = 0; i < starts.size(); ++i) {
-        if (starts[i] >= 0 && starts[i] <= position && (found < 0 || starts[i] >= starts[found]))
-            found = i;
-    }
-    return found;
-}
-
-int chapterAfter(const QList<qsizetype>& starts, qsizetype position)
-{
-    int found = -1;
-    for (int i = 0; i < starts.size(); ++i) {
-        if (starts[i] > position && (found < 0 || starts[i] < starts[found]))
+    qsizetype found = -1;
+    for (qsizetype i = 0; i < chapters.size(); ++i) {
+        const qsizetype start = chapters.at(i).offset;
+        if (start > position && (found < 0 || start < chapters.at(found).offset))
             found = i;
     }
     return found;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/text/chapters.h"
 #include "core/text/text_preparation.h"
 
 #include <QList>
@@ -61,13 +62,9 @@ private:
     QString m_language;
 };
 
-// Chapters by where they start in the source text, in the order of their list (-1: not known
-// yet). The chapter holding position is the one starting last at or before it (the later
-// entry of two at the same place, a section at its chapter's start); -1 before the first.
-int chapterAt(const QList<qsizetype>& starts, qsizetype position);
-// The chapter after position: the one starting first after it (the earlier entry of two at the
-// same place); -1 when none does.
-int chapterAfter(const QList<qsizetype>& starts, qsizetype position);
+// The chapter after position (chapterAt holds the one at it): the one starting first after it,
+// the earlier entry of two at the same place; -1 when no known start is after it.
+qsizetype chapterAfter(const QList<Chapter>& chapters, qsizetype position);
 
 // Where a source offset stands in a piece's text: the inverse of SpokenPiece::sourcePosition
 // for positions inside the piece; an offset before the piece gives 0, one after it its length.

@@ -88,6 +88,8 @@ void ReadingSession::release()
     m_place = {};
     m_wordsHeard = false;
     m_chapter = -1;
+    m_waitChapter = -1;
+    m_layoutPages.clear();
     m_announced = 0;
     m_wordAnnounced = {};
 }
@@ -154,10 +156,19 @@ void ReadingSession::start(const ReadingRequest& request)
     release();
     m_request = request;
     m_pageStarts.clear();
+    m_chapters = request.chapters;
     setState(ReadingState::Reading);
     setPosition(request.fromPdf ? request.startAt : request.textOffset);
     if (request.fromPdf && request.startAt > 0)
         m_seekTo = request.startAt; // the piece holding it is read whole
+    if (request.startChapter >= 0 && request.startChapter < m_chapters.size() &&
+        m_chapters.at(request.startChapter).offset >= 0) {
+        m_seekTo = m_chapters.at(request.startChapter).offset;
+        m_trimToSeek = true;
+        setPosition(m_seekTo);
+    } else if (request.fromPdf && request.startChapter >= 0) {
+        m_waitChapter = request.startChapter; // found as the pages are converted
+    }
 
     if (!request.fromPdf) {
         if (request.text.isEmpty()) {
@@ -275,6 +286,7 @@ void ReadingSession::rangeExtracted(const ExtractionResult& result)
     } else {
         convertNextRange();
     }
+    findChapters();
     m_queueStep = ReadingStep::QueuePdfText;
     if (m_voice)
         queueAhead();
@@ -324,6 +336,7 @@ void ReadingSession::takeLayout(QList<LayoutPage> pages)
         m_layoutPreparation = std::make_unique<LayoutPreparation>(options);
     }
     layoutText(pages, m_textOffset);
+    m_layoutPages.append(pages);
     m_layoutPreparation->add(pages);
     await(m_layoutPreparation->takePieces(), 0);
 }
@@ -376,6 +389,8 @@ bool ReadingSession::passOverToSeek()
 // the queue stays short for any book, and a new rate is heard from the next utterance on.
 void ReadingSession::queueAhead()
 {
+    if (m_waitChapter >= 0)
+        return;
     // Without a voice (its making failed), the first queuing step fails and says so.
     while (m_nextPiece < m_pieces.size() &&
            m_utterances.size() - qMax(m_voice ? m_voice->textsBegun() : 0, 1) < UtterancesAhead) {
@@ -431,7 +446,8 @@ void ReadingSession::watch()
             queueAhead();
     }
     // While ranges are still being converted, the voice may have caught up with the text.
-    const bool more = m_extraction != nullptr || m_nextPiece < m_pieces.size();
+    const bool more =
+        m_extraction != nullptr || m_nextPiece < m_pieces.size() || m_waitChapter >= 0;
     if (more || (m_voice && !m_voice->isDone()))
         return;
     stop();

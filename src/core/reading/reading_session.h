@@ -46,9 +46,13 @@ struct ReadingRequest
     // For a PDF read from its layout: whether its footnotes are read, after the paragraph
     // that cites them.
     bool readFootnotes = true;
-    // Where the document's chapters start in the text read (the text box's offsets, or the
-    // PDF's extracted text), in the order of its chapter list; -1 for one not known yet.
-    QList<qsizetype> chapterStarts;
+    // The chapters of a text, in its offsets. A PDF's are found as it is converted, from its
+    // outline (below) or else the headings of its layout.
+    QList<Chapter> chapters;
+    QList<OutlineEntry> outline;
+    // The chapter the reading starts at, an index into the chapters (chapters()); nothing is
+    // said before its start is converted. -1: from the start (or startAt).
+    qsizetype startChapter = -1;
 };
 
 enum class ReadingState { Idle, Reading, Paused };
@@ -113,10 +117,10 @@ public:
     // The next or previous chapter, or paragraph when the document has no chapters.
     bool skipForward();
     bool skipBack();
-    // Goes on from the sentence starting at offset in the text read (a chapter's start).
+    // Goes on from offset in the text read, or from the start of chapter (chapters()), at once
+    // or once its start is converted.
     bool goTo(qsizetype offset);
-    // The chapters' starts, once more of them are known (ReadingRequest::chapterStarts).
-    void setChapterStarts(const QList<qsizetype>& starts);
+    bool goToChapter(qsizetype chapter);
 
     ReadingState state() const { return m_state; }
     // What the current or last reading was asked to read.
@@ -127,9 +131,12 @@ public:
     // tell its words, of the utterance begun last), or where it was moved to and not yet
     // heard; at first, where it starts. Offsets as spokenRange's.
     qsizetype position() const { return m_position; }
-    // The chapter holding the position, an index into ReadingRequest::chapterStarts; -1 before
-    // the first or without chapters.
-    int chapter() const { return m_chapter; }
+    // The chapters of the current or last reading, as far as they are known: a PDF's grow as
+    // its pages are converted (chaptersChanged()); their starts are in spokenRange's offsets.
+    const QList<Chapter>& chapters() const { return m_chapters; }
+    // The chapter holding the position, an index into chapters(); -1 before the first or
+    // without chapters.
+    qsizetype chapter() const { return m_chapter; }
     // The page of a PDF holding offset, counted from 1, as far as the text is converted; 0
     // for the text box.
     int pageAt(qsizetype offset) const;
@@ -148,7 +155,11 @@ signals:
     void textConverted(qsizetype offset, const QString& text);
     void stepFailed(const lectorix::ReadingFailure& failure);
     // The position moved into another chapter (chapter()).
-    void chapterChanged(int chapter);
+    void chapterChanged(qsizetype chapter);
+    // More chapters are known, or their starts (chapters()).
+    void chaptersChanged();
+    // The reading was moved (position()); what was queued before is not heard.
+    void moved(qsizetype position);
     // A step of a PDF range's extraction failed (copying the document, testing its text).
     void extractionStepFailed(const lectorix::ExtractionFailure& failure);
     // The PDF is encrypted and the reading's password does not open it; the reading has ended,
@@ -180,6 +191,8 @@ private:
     // converted.
     void jumpTo(PiecePlace place);
     void jumpToOffset(qsizetype offset);
+    void waitForChapter(qsizetype chapter);
+    void findChapters();
     void restartVoice();
     void setPlace(PiecePlace place);
     void setPosition(qsizetype position);
@@ -209,7 +222,10 @@ private:
     PiecePlace m_place;
     qsizetype m_position = 0;
     bool m_wordsHeard = false;
-    int m_chapter = -1;
+    QList<Chapter> m_chapters;
+    qsizetype m_chapter = -1;
+    qsizetype m_waitChapter = -1;    // a chapter gone to whose start is not converted yet
+    QList<LayoutPage> m_layoutPages; // the PDF's pages read so far, for its chapters
     // Where the pages of the PDF after the first begin; kept after the reading ends.
     QList<qsizetype> m_pageStarts;
     ReadingStep m_queueStep = ReadingStep::QueueText;
