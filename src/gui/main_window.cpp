@@ -246,6 +246,8 @@ void MainWindow::findControls()
     findControl(*this, c.volumeValueLabel, "volumeValueLabel");
     findControl(*this, c.speedValueLabel, "speedValueLabel");
     findControl(*this, c.voiceCombo, "voiceCombo");
+    findControl(*this, c.chapterCombo, "chapterCombo");
+    findControl(*this, c.readingStatusLabel, "readingStatusLabel");
     findControl(*this, c.saveToFolderOption, "saveToFolderOption");
     findControl(*this, c.saveBesidePdfOption, "saveBesidePdfOption");
 }

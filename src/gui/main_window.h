@@ -86,6 +86,8 @@ public:
     QCheckBox* passwordPromptCheck() const { return m_controls.passwordPromptCheck; }
     QGroupBox* textFrame() const { return m_controls.textFrame; }
     QPlainTextEdit* textToReadEdit() const { return m_controls.textToReadEdit; }
+    QComboBox* chapterCombo() const { return m_controls.chapterCombo; }
+    QLabel* readingStatusLabel() const { return m_controls.readingStatusLabel; }
     QPushButton* loadTextButton() const { return m_controls.loadTextButton; }
     QPushButton* saveTextButton() const { return m_controls.saveTextButton; }
     QPushButton* clearTextButton() const { return m_controls.clearTextButton; }
@@ -129,8 +131,8 @@ private:
         QPlainTextEdit* textToReadEdit;
         QCheckBox* passwordPromptCheck;
         QSlider *volumeSlider, *rateSlider;
-        QLabel *volumeValueLabel, *speedValueLabel;
-        QComboBox* voiceCombo;
+        QLabel *volumeValueLabel, *speedValueLabel, *readingStatusLabel;
+        QComboBox *voiceCombo, *chapterCombo;
         QRadioButton *saveToFolderOption, *saveBesidePdfOption;
     };
 

@@ -25,8 +25,14 @@ const std::array Layout{
                {240, 300, 6015, 255}, nullptr},
     ControlRow{K::Frame, "textFrame", "mainWindow", "Text To Read", {120, 2220, 7800, 4140},
                nullptr, Hand, 0, 0, Follow::Grow},
-    ControlRow{K::TextEdit, "textToReadEdit", "textFrame", "Text2", {240, 300, 7320, 2670},
+    // The chapters of the document read, the one being read shown; choosing one reads it.
+    ControlRow{K::Label, "chapterLabel", "textFrame", "Chapter:", {240, 345, 900, 255}, nullptr},
+    ControlRow{K::ComboBox, "chapterCombo", "textFrame", "", {1140, 300, 6420, 345}, "Chapter"},
+    ControlRow{K::TextEdit, "textToReadEdit", "textFrame", "Text2", {240, 705, 7320, 2010},
                "Text To Read", Hand, 0, 0, Follow::Grow},
+    // While a reading runs: its chapter, page and time left.
+    ControlRow{K::ValueLabel, "readingStatusLabel", "textFrame", "", {240, 2760, 7320, 300},
+               nullptr, false, 0, 0, Follow::Down},
     ControlRow{K::Button, "loadTextButton", "textFrame", "Load Text From Text File",
                {240, 3105, 3600, 405}, nullptr, Hand, 0, 0, Follow::Down},
     ControlRow{K::Button, "saveTextButton", "textFrame", "Save Text To Text File",

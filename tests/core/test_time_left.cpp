@@ -1,6 +1,8 @@
 // The time a conversion has left, fed with made-up progress whose future is known: hidden
-// until steady, then close to the truth and without jumps upward.
+// until steady, then close to the truth and without jumps upward. The time a reading aloud
+// has left, from the pace of the listening.
 #include "core/conversion/time_left.h"
+#include "core/reading/reading_time_left.h"
 
 #include <QPointF>
 #include <QtTest>
@@ -89,6 +91,35 @@ private slots:
         QVERIFY(checkedHalf);
         estimate.update({ConversionStage::Joining, 2, 2, 0.98, pace.length, pace.length}, now);
         QVERIFY(!estimate.secondsLeft());
+    }
+
+    // A listener at 15 characters a second: told once steady, from the pace since the start
+    // or the last move; a move back starts the pace afresh; no end known, no time.
+    void readingTimeLeft_data()
+    {
+        QTest::addColumn<QList<qint64>>("steps"); // position, end (-1 unknown), ms; repeated
+        QTest::addColumn<qint64>("left");         // -1: none told
+        QTest::newRow("steady") << QList<qint64>{0, 9000, 0, 300, 9000, 20000} << qint64(580);
+        QTest::newRow("too soon") << QList<qint64>{0, 9000, 0, 210, 9000, 14000} << qint64(-1);
+        QTest::newRow("too little heard")
+            << QList<qint64>{0, 9000, 0, 150, 9000, 60000} << qint64(-1);
+        QTest::newRow("end not known yet") << QList<qint64>{0, -1, 0, 300, -1, 20000} << qint64(-1);
+        QTest::newRow("moved back: afresh from there")
+            << QList<qint64>{5000, 9000, 0, 5300, 9000, 20000, 1000, 9000, 21000} << qint64(-1);
+        QTest::newRow("moved back, then steady again")
+            << QList<qint64>{5000, 9000, 0, 1000, 9000, 21000, 1600, 9000, 41000} << qint64(247);
+    }
+    void readingTimeLeft()
+    {
+        QFETCH(QList<qint64>, steps);
+        QFETCH(qint64, left);
+        ReadingTimeLeft time;
+        time.restart(steps[0], steps[2]);
+        for (qsizetype i = 3; i + 2 < steps.size(); i += 3)
+            time.update(steps[i],
+                        steps[i + 1] < 0 ? std::nullopt : std::optional<qsizetype>(steps[i + 1]),
+                        steps[i + 2]);
+        QCOMPARE(time.secondsLeft().value_or(-1), left);
     }
 };
 

@@ -112,7 +112,8 @@ void ReadingSession::findChapters()
 {
     if (!m_request.fromPdf)
         return;
-    QList<Chapter> found = documentChapters(m_request.outline, m_layoutPages, m_pieces);
+    QList<Chapter> found = documentChapters(m_request.outline.value_or(QList<OutlineEntry>()),
+                                            m_layoutPages, m_pieces);
     for (Chapter& chapter : found) {
         if (chapter.offset < 0 && chapter.page == 1 && !m_pieces.isEmpty())
             chapter.offset = 0;

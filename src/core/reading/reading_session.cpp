@@ -5,6 +5,7 @@
 #include "core/files/temp_folder.h"
 #include "core/files/text_decoding.h"
 #include "core/pdf/document_text.h"
+#include "core/pdf/outline_job.h"
 #include "core/speech/speech_engine.h"
 #include "core/text/speech_pauses.h"
 #include "core/text/text_preparation.h"
@@ -71,6 +72,12 @@ void ReadingSession::release()
         m_extraction->cancel();
         m_extraction->deleteLater();
         m_extraction = nullptr;
+    }
+    if (m_outline) {
+        m_outline->disconnect(this);
+        m_outline->cancel();
+        m_outline->deleteLater();
+        m_outline = nullptr;
     }
     m_preparation.reset();
     m_layoutPreparation.reset();
@@ -209,8 +216,28 @@ void ReadingSession::start(const ReadingRequest& request)
     m_nextPage = 1;
     m_rangePages = FirstRangePages;
     m_anyText = false;
+    if (!request.outline)
+        readOutline();
     convertNextRange();
     m_watch->start();
+}
+
+// The outline, for the chapters, is read beside the text; a PDF without one, or one that
+// cannot be read, has the chapters of its headings.
+void ReadingSession::readOutline()
+{
+    m_outline = new OutlineJob({m_request.pdfPath, m_request.password}, this);
+    connect(m_outline, &OutlineJob::finished, this, [this](const OutlineResult& result) {
+        if (m_outline) {
+            m_outline->deleteLater();
+            m_outline = nullptr;
+        }
+        if (result.cancelled)
+            return;
+        m_request.outline = result.entries;
+        findChapters();
+    });
+    m_outline->start();
 }
 
 // A long document is converted a range of pages at a time: the first range is small, so the

@@ -21,6 +21,7 @@ class QTimer;
 namespace lectorix {
 
 class ExtractionJob;
+class OutlineJob;
 struct ExtractionResult;
 namespace speech {
 class Voice;
@@ -49,7 +50,8 @@ struct ReadingRequest
     // The chapters of a text, in its offsets. A PDF's are found as it is converted, from its
     // outline (below) or else the headings of its layout.
     QList<Chapter> chapters;
-    QList<OutlineEntry> outline;
+    // The PDF's outline, when already read; without, the session reads it.
+    std::optional<QList<OutlineEntry>> outline;
     // The chapter the reading starts at, an index into the chapters (chapters()); nothing is
     // said before its start is converted. -1: from the start (or startAt).
     qsizetype startChapter = -1;
@@ -175,6 +177,7 @@ private:
     template <typename Body> bool step(ReadingStep which, Body&& body);
     void makeVoice();
     speech::Voice& voiceOrFail() const;
+    void readOutline();
     void convertNextRange();
     void rangeExtracted(const ExtractionResult& result);
     bool takeRange(const ExtractionResult& result, int requestedPages);
@@ -201,6 +204,7 @@ private:
     ReadingRequest m_request;
     std::unique_ptr<speech::Voice> m_voice;
     ExtractionJob* m_extraction = nullptr;
+    OutlineJob* m_outline = nullptr;
     std::unique_ptr<QTemporaryDir> m_workFolder;
     QTimer* m_watch = nullptr;
     // Every piece of the text known so far, in the order they are spoken; the voice is given
