@@ -6,6 +6,7 @@
 #include "core/reading/reading_session.h"
 #include "core/settings/settings.h"
 #include "core/text/reading_range.h"
+#include "gui/chapter_list.h"
 #include "gui/dialogs.h"
 #include "gui/document_controller.h"
 #include "gui/error_report.h"
@@ -16,6 +17,7 @@
 #include "gui/voice_setup.h"
 
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -63,12 +65,16 @@ void preparePdfReading(MainWindow& form, Guard& g, ReadingRequest& request)
 
 QString continueQuestion(const PlaceName& place)
 {
+    // "Continue in Chapter 12?": the chapter's title says where more plainly than a page.
+    const QString question = place.chapter.isEmpty()
+                                 ? ContinueQuestion
+                                 : QStringLiteral("Continue in %1?").arg(place.chapter);
     if (place.page <= 0)
-        return ContinueQuestion;
+        return question;
     QString name = QStringLiteral("Page %1").arg(place.page);
     if (!place.words.isEmpty())
         name += QStringLiteral(": \u201C%1\u201D").arg(place.words);
-    return ContinueQuestion + QStringLiteral("\n\n") + name;
+    return question + QStringLiteral("\n\n") + name;
 }
 
 void ReadingController::pressReadButton()
@@ -108,7 +114,9 @@ void ReadingController::startPauseOrResume()
     request.verbatim = readsVerbatim();
     request.readFootnotes = readsFootnotes();
     if (request.fromPdf) {
-        m_highlight->setFollowsPdf(false); // the box may show another document
+        // The box shows the reading while it holds the start of the same document, unedited.
+        m_highlight->setFollowsPdf(boxHolds(request.pdfPath));
+        m_chapters->prepare(request);
         preparePdfReading(form, g, request);
     } else {
         readTextBox(g, request);
@@ -147,7 +155,33 @@ void ReadingController::readTextBox(Guard& g, ReadingRequest& request)
     request.fromPdf = true;
     request.pdfPath = pdf;
     request.startAt = range.start;
+    m_chapters->prepare(request);
     preparePdfReading(m_window, g, request);
+}
+
+void ReadingController::readChapter(qsizetype index)
+{
+    const QString pdf = m_chapters->document();
+    const ReadingRequest& running = m_session->request();
+    if (m_session->state() != ReadingState::Idle && running.fromPdf &&
+        QFileInfo(running.pdfPath).absoluteFilePath() == pdf) {
+        m_session->goToChapter(index);
+        return;
+    }
+    Guard g("Speak", "SpeakLoud");
+    if (pdf.isEmpty() || g.test(102, [&] { return !isExistingFile(pdf); }))
+        return;
+    ReadingRequest request;
+    request.fromPdf = true;
+    request.pdfPath = pdf;
+    request.voice = chosenVoice(m_window);
+    request.verbatim = readsVerbatim();
+    request.readFootnotes = readsFootnotes();
+    request.startChapter = index;
+    m_highlight->setFollowsPdf(boxHolds(pdf));
+    m_chapters->prepare(request);
+    preparePdfReading(m_window, g, request);
+    m_session->start(request);
 }
 
 void ReadingController::showReadingState()

@@ -15,7 +15,7 @@ inline const QString ContinueQuestion = QStringLiteral("Continue where you stopp
 
 struct PlaceName;
 // The question with the place beneath it, when its name is known: its page and the first words
-// of its sentence.
+// of its sentence; it names the place's chapter when that is known ("Continue in Chapter 12?").
 QString continueQuestion(const PlaceName& place);
 
 } // namespace lectorix

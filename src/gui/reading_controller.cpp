@@ -3,6 +3,7 @@
 #include "core/base/failure.h"
 #include "core/reading/reading_places.h"
 #include "core/reading/reading_session.h"
+#include "gui/chapter_list.h"
 #include "gui/dialogs.h"
 #include "gui/document_controller.h"
 #include "gui/job_failure_reports.h"
@@ -10,6 +11,7 @@
 #include "gui/read_aloud.h"
 #include "gui/reading_failure_reports.h"
 #include "gui/reading_highlight.h"
+#include "gui/reading_status.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -87,6 +89,9 @@ ReadingController::ReadingController(MainWindow& window)
     connect(session, &ReadingSession::unreadablePages, this, &tellUnreadablePages);
     m_highlight = std::make_unique<ReadingHighlight>(*m_session, *window.textToReadEdit(), nullptr);
     m_placeKeeper = std::make_unique<ReadingPlaceKeeper>(*m_session);
+    m_chapters = std::make_unique<ChapterList>(window, *m_session);
+    connect(m_chapters.get(), &ChapterList::chapterChosen, this, &ReadingController::readChapter);
+    m_statusLine = std::make_unique<ReadingStatusLine>(*m_session, *window.readingStatusLabel());
 }
 
 // The voice and the session go before the highlight and the keeper that watch them.
@@ -118,6 +123,7 @@ void ReadingController::wire()
     auto* stopKey = new QShortcut(QKeySequence(Qt::Key_Escape), &form);
     stopKey->setObjectName(QStringLiteral("stopShortcut"));
     connect(stopKey, &QShortcut::activated, this, &ReadingController::stop);
+    addMoveKeys();
 
     // A keyboard user can leave the text box with Tab; a tab character can still be pasted.
     QPlainTextEdit* textBox = form.textToReadEdit();
@@ -129,6 +135,46 @@ void ReadingController::wire()
                 menu->exec(textBox->viewport()->mapToGlobal(at));
                 delete menu;
             });
+}
+
+void ReadingController::addMoveKeys()
+{
+    struct MoveKey
+    {
+        const char* name;
+        QKeyCombination key;
+        ReadingUnit unit;
+        bool on;
+    };
+    const MoveKey keys[] = {
+        {"nextSentenceShortcut", Qt::ALT | Qt::Key_Right, ReadingUnit::Sentence, true},
+        {"previousSentenceShortcut", Qt::ALT | Qt::Key_Left, ReadingUnit::Sentence, false},
+        {"nextParagraphShortcut", Qt::ALT | Qt::Key_Down, ReadingUnit::Paragraph, true},
+        {"previousParagraphShortcut", Qt::ALT | Qt::Key_Up, ReadingUnit::Paragraph, false},
+        {"nextChapterShortcut", Qt::ALT | Qt::Key_PageDown, ReadingUnit::Chapter, true},
+        {"previousChapterShortcut", Qt::ALT | Qt::Key_PageUp, ReadingUnit::Chapter, false},
+    };
+    QList<QShortcut*> shortcuts;
+    for (const MoveKey& key : keys) {
+        auto* shortcut = new QShortcut(QKeySequence(key.key), &m_window);
+        shortcut->setObjectName(QLatin1String(key.name));
+        // Only while a reading runs: otherwise the keys keep their usual work (Alt+Down opens
+        // a list).
+        shortcut->setEnabled(false);
+        const ReadingUnit unit = key.unit;
+        const bool on = key.on;
+        connect(shortcut, &QShortcut::activated, this, [this, unit, on] {
+            if (on)
+                m_session->moveOn(unit);
+            else
+                m_session->moveBack(unit);
+        });
+        shortcuts.append(shortcut);
+    }
+    connect(m_session.get(), &ReadingSession::stateChanged, this, [shortcuts](ReadingState state) {
+        for (QShortcut* shortcut : shortcuts)
+            shortcut->setEnabled(state != ReadingState::Idle);
+    });
 }
 
 void ReadingController::stop()
@@ -170,6 +216,14 @@ void ReadingController::pdfTextShown(const QString& pdfPath)
     const QFileInfo file(pdfPath);
     m_pdfInTextBox = {file.absoluteFilePath(), file.size(), file.lastModified()};
     m_boxChanged = false;
+    m_chapters->showDocument(pdfPath,
+                             m_window.documents().passwords().known(pdfPath).value_or(QString()));
+}
+
+bool ReadingController::boxHolds(const QString& pdfPath) const
+{
+    const QString shown = pdfInTextBox();
+    return !shown.isEmpty() && shown == QFileInfo(pdfPath).absoluteFilePath();
 }
 
 QString ReadingController::pdfInTextBox() const
@@ -223,9 +277,12 @@ void ReadingPlaceKeeper::keepPlace()
     try {
         // Stopped before anything past the start was heard: nothing worth offering.
         const qsizetype position = m_session.position();
-        if (position > 0)
-            rememberReadingPlace(request.pdfPath, position, nameOfPlace(m_documentText, position));
-        else
+        if (position > 0) {
+            PlaceName name = nameOfPlace(m_documentText, position);
+            if (const qsizetype chapter = m_session.chapter(); chapter >= 0)
+                name.chapter = m_session.chapters().at(chapter).title;
+            rememberReadingPlace(request.pdfPath, position, name);
+        } else
             forgetReadingPlace(request.pdfPath);
     } catch (const Failure&) {
         // The settings file cannot be written: the place is simply not kept.

@@ -13,10 +13,12 @@ class QMenu;
 class QWidget;
 
 namespace lectorix {
+class ChapterList;
 class MainWindow;
 class ReadingHighlight;
 class ReadingPlaceKeeper;
 class ReadingSession;
+class ReadingStatusLine;
 class Guard;
 struct ReadingRequest;
 
@@ -28,10 +30,11 @@ void setCaption(QAbstractButton* control, const QString& caption);
 // dialog, so Qt gives its buttons no default-button behaviour).
 void letEnterPressButtons(QWidget& window);
 
-// Reading aloud in the window: the reading session, the highlight in the text box, the places
-// kept for PDFs, the keyboard (Ctrl+R starts, pauses and resumes as the reading button does,
-// Escape stops, Tab leaves the text box), the text box's context menu and the reading button
-// (read_aloud.cpp). Destroying it ends the reading.
+// Reading aloud in the window: the reading session, the highlight in the text box, the chapter
+// list and the status line under the box, the places kept for PDFs, the keyboard (Ctrl+R
+// starts, pauses and resumes as the reading button does, Escape stops, Tab leaves the text
+// box, Alt with the arrows and page keys moves the reading), the text box's context menu and
+// the reading button (read_aloud.cpp). Destroying it ends the reading.
 class ReadingController final : public QObject
 {
     Q_OBJECT
@@ -59,6 +62,12 @@ public:
     ReadingHighlight* highlight() const { return m_highlight.get(); }
     // Where readings of PDFs stopped early.
     ReadingPlaceKeeper* placeKeeper() const { return m_placeKeeper.get(); }
+    // The chapters of the PDF the text box shows.
+    ChapterList* chapters() const { return m_chapters.get(); }
+
+    // Reads the chapter at index of the chapter list: the running reading of its PDF moves
+    // there; otherwise a reading of that PDF starts there.
+    void readChapter(qsizetype index);
     // The voice of a "Test Speed" or WAV rendering, while one runs; the sliders act on it.
     std::unique_ptr<speech::Voice>& renderVoice() { return m_renderVoice; }
 
@@ -85,6 +94,11 @@ private:
     // user gives now, unless the prompt is cancelled.
     void readWithAnotherPassword();
     void pdfTextShown(const QString& pdfPath);
+    // Alt with Right and Left, Down and Up, Page Down and Page Up: on and back by sentence,
+    // paragraph and chapter, while a reading runs.
+    void addMoveKeys();
+    // Whether the text box shows the text of the PDF a reading of pdfPath reads.
+    bool boxHolds(const QString& pdfPath) const;
 
     MainWindow& m_window;
     struct ShownPdf
@@ -97,6 +111,8 @@ private:
     std::unique_ptr<ReadingSession> m_session;
     std::unique_ptr<ReadingHighlight> m_highlight;
     std::unique_ptr<ReadingPlaceKeeper> m_placeKeeper;
+    std::unique_ptr<ChapterList> m_chapters;
+    std::unique_ptr<ReadingStatusLine> m_statusLine;
     std::unique_ptr<speech::Voice> m_renderVoice;
 };
 

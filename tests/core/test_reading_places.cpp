@@ -121,14 +121,16 @@ private slots:
         QCOMPARE(name.words, words);
     }
 
-    // The name is kept with the place and goes with it; a place kept without one has none.
+    // The name (page, words, chapter) is kept with the place and goes with it; a place kept
+    // without one has none.
     void namesAreKeptWithThePlace()
     {
         const QString book = document(QStringLiteral("named.pdf"));
-        rememberReadingPlace(book, 4321, {102, QStringLiteral("Sentence 102 names \u2026")});
+        const PlaceName name{102, QStringLiteral("Sentence 102 names \u2026"),
+                             QStringLiteral("Chapter 12: The Drawing-Room")};
+        rememberReadingPlace(book, 4321, name);
         QCOMPARE(readingPlace(book), std::optional<qsizetype>(4321));
-        QCOMPARE(readingPlaceName(book),
-                 std::optional<PlaceName>({102, QStringLiteral("Sentence 102 names \u2026")}));
+        QCOMPARE(readingPlaceName(book), std::optional<PlaceName>(name));
         rememberReadingPlace(book, 99);
         QCOMPARE(readingPlaceName(book), std::optional<PlaceName>(PlaceName{}));
         forgetReadingPlace(book);

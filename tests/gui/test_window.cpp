@@ -137,7 +137,8 @@ private slots:
             "refreshVoicesButton", "addVoicesButton",  "readButton",
             "saveToFolderOption",  "outputFolderEdit", "chooseOutputFolderButton",
             "saveBesidePdfOption", "saveMp3Button",    "helpButton",
-            "pdfPathEdit",         "choosePdfButton",  "passwordPromptCheck"};
+            "pdfPathEdit",         "choosePdfButton",  "passwordPromptCheck",
+            "chapterCombo"};
         QStringList chain;
         QWidget* w = form.textToReadEdit();
         do {

@@ -142,7 +142,7 @@ private slots:
             QCOMPARE(form.size(), expected);
             // The text box has the room the window has beyond its designed size.
             QCOMPARE(form.textToReadEdit()->size(),
-                     QSize(7320 / 15, 2670 / 15) + expected - WindowSize);
+                     QSize(7320 / 15, 2010 / 15) + expected - WindowSize);
             form.resize(expected + QSize(40, 30));
             form.close();
         }

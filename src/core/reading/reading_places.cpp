@@ -49,6 +49,7 @@ QList<Place> readPlaces(QSettings& store)
         p.position = store.value(QStringLiteral("Position")).toLongLong();
         p.name.page = store.value(QStringLiteral("Page")).toInt();
         p.name.words = store.value(QStringLiteral("Words")).toString();
+        p.name.chapter = store.value(QStringLiteral("Chapter")).toString();
         if (!p.path.isEmpty())
             places.append(p);
     }
@@ -72,6 +73,8 @@ void writePlaces(QSettings& store, const QList<Place>& places)
             store.setValue(QStringLiteral("Page"), places[i].name.page);
         if (!places[i].name.words.isEmpty())
             store.setValue(QStringLiteral("Words"), places[i].name.words);
+        if (!places[i].name.chapter.isEmpty())
+            store.setValue(QStringLiteral("Chapter"), places[i].name.chapter);
     }
     store.endArray();
     store.endGroup();

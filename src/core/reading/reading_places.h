@@ -12,12 +12,13 @@ namespace lectorix {
 // replaced file starts afresh.
 inline constexpr int MaxReadingPlaces = 50;
 
-// How a place is named when it is offered again: its page (counted from 1; 0 when unknown) and
-// the first words of its sentence (empty when unknown).
+// How a place is named when it is offered again: its page (counted from 1; 0 when unknown),
+// the first words of its sentence and the title of its chapter (each empty when unknown).
 struct PlaceName
 {
     int page = 0;
     QString words;
+    QString chapter;
     bool operator==(const PlaceName&) const = default;
 };
 
