@@ -89,11 +89,23 @@ bool ReadingSession::goToChapter(qsizetype chapter)
 {
     if (m_state == ReadingState::Idle || chapter < 0 || chapter >= m_chapters.size())
         return false;
-    if (m_chapters.at(chapter).offset >= 0)
+    if (chapterReady(chapter))
         jumpToOffset(m_chapters.at(chapter).offset);
     else
         waitForChapter(chapter);
     return true;
+}
+
+// A chapter is gone to once its start is among the pieces known: until then it may still
+// move, as more of the document tells where its title stands.
+bool ReadingSession::chapterReady(qsizetype chapter) const
+{
+    const qsizetype start = m_chapters.at(chapter).offset;
+    if (start < 0)
+        return false;
+    if (m_complete || m_pieces.isEmpty())
+        return m_complete;
+    return start < m_pieces.last().sourceOffset + m_pieces.last().sourceLength;
 }
 
 // Nothing more is said until the chapter's start is converted (findChapters).
@@ -114,11 +126,18 @@ void ReadingSession::findChapters()
         return;
     QList<Chapter> found = documentChapters(m_request.outline.value_or(QList<OutlineEntry>()),
                                             m_layoutPages, m_pieces);
+    const ReadingNavigator places = navigator();
     for (Chapter& chapter : found) {
         if (chapter.offset < 0 && chapter.page == 1 && !m_pieces.isEmpty())
             chapter.offset = 0;
         else if (chapter.offset < 0 && chapter.page > 1 && chapter.page - 2 < m_pageStarts.size())
             chapter.offset = m_pageStarts.at(chapter.page - 2);
+        // A title found inside a heading ("CHAPTER FOUR: Pirates"): the heading is its start.
+        const std::optional<PiecePlace> place =
+            chapter.offset >= 0 ? places.placeOf(chapter.offset) : std::nullopt;
+        if (place && m_pieces.at(place->piece).heading &&
+            m_pieces.at(place->piece).sourceOffset <= chapter.offset)
+            chapter.offset = m_pieces.at(place->piece).sourceOffset;
     }
     const auto same = [](const Chapter& a, const Chapter& b) {
         return a.title == b.title && a.level == b.level && a.page == b.page && a.offset == b.offset;
@@ -130,7 +149,7 @@ void ReadingSession::findChapters()
     }
     if (m_waitChapter < 0)
         return;
-    if (m_waitChapter < m_chapters.size() && m_chapters.at(m_waitChapter).offset >= 0) {
+    if (m_waitChapter < m_chapters.size() && chapterReady(m_waitChapter)) {
         const qsizetype start = m_chapters.at(m_waitChapter).offset;
         m_waitChapter = -1;
         jumpToOffset(start);

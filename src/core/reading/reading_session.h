@@ -195,6 +195,7 @@ private:
     void jumpTo(PiecePlace place);
     void jumpToOffset(qsizetype offset);
     void waitForChapter(qsizetype chapter);
+    bool chapterReady(qsizetype chapter) const;
     void findChapters();
     void restartVoice();
     void setPlace(PiecePlace place);
