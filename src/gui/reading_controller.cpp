@@ -205,6 +205,8 @@ void ReadingController::textBoxEdited()
     // not depend on the box; one that went on from the box's text does.
     const bool fromBox = !m_boxChanged && m_session->request().pdfPath == m_pdfInTextBox.path;
     m_boxChanged = true;
+    // A PDF read on no longer matches the box's text: it is not shown there.
+    m_highlight->setFollowsPdf(false);
     if (m_session->state() != ReadingState::Idle && m_session->request().fromPdf && !fromBox)
         return;
     m_session->stop();
