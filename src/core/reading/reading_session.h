@@ -177,6 +177,8 @@ private:
     template <typename Body> bool step(ReadingStep which, Body&& body);
     void makeVoice();
     speech::Voice& voiceOrFail() const;
+    // Starts converting the PDF; false when the reading has ended (no working folder).
+    bool startPdf();
     void readOutline();
     void convertNextRange();
     void rangeExtracted(const ExtractionResult& result);
