@@ -1,9 +1,12 @@
 #include "cli/batch_conversion.h"
 
+#include "core/conversion/audio_outputs.h"
+
 #include "cli/arguments.h"
 #include "cli/interrupt_watch.h"
 #include "cli/password.h"
 #include "cli/terminal_progress.h"
+#include "core/conversion/audio_outputs.h"
 #include "core/files/text_decoding.h"
 
 #include <QFile>
@@ -196,7 +199,10 @@ void BatchConversion::currentFinished(const ConversionResult& result)
             m_progress.printMessage(
                 QStringLiteral("%1 (%2 of %3): written to %4\n")
                     .arg(shownName(current().name), QString::number(m_current + 1),
-                         QString::number(m_inputs.size()), quotedName(current().outputShown)));
+                         QString::number(m_inputs.size()),
+                         quotedName(result.chapterFolder.isEmpty()
+                                        ? current().outputShown
+                                        : chapterFolder(current().outputShown) + u'/')));
         next();
         return;
     case ConversionOutcome::NeedsPassword:

@@ -168,7 +168,10 @@ void ConversionJob::State::finish(ConversionOutcome outcome, const QString& mess
     if (extraction && extraction->isRunning())
         extraction->cancel();
     removeWorkingFiles();
-    emit q->finished({outcome, message, detail, unreadablePages});
+    const QString folder = outputs && outputs->perChapter() && outcome == ConversionOutcome::Done
+                               ? chapterFolder(request.outputPath)
+                               : QString();
+    emit q->finished({outcome, message, detail, unreadablePages, folder});
 }
 
 ConversionJob::ConversionJob(ConversionRequest request, QObject* parent)

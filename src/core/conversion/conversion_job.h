@@ -90,6 +90,8 @@ struct ConversionResult
     // The pages of a PDF that were left out because their text is not language (glyphs
     // without characters, as in a scan), in order.
     QList<int> unreadablePages;
+    // The folder the chapters' MP3s went into; empty when the one MP3 was made.
+    QString chapterFolder;
 };
 
 // The steps of a conversion that can fail on their own. The extraction's steps come as
