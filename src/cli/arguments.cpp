@@ -23,6 +23,8 @@ enum class OptionId {
     Quiet,
     Verbatim,
     NoFootnotes,
+    SplitChapters,
+    Resume,
     PrintText,
     Help,
     Version
@@ -36,7 +38,7 @@ struct KnownOption
     bool takesValue;
 };
 
-constexpr std::array<KnownOption, 15> KnownOptions{{
+constexpr std::array<KnownOption, 17> KnownOptions{{
     {OptionId::Output, "output", 'o', true},
     {OptionId::Directory, "directory", 'd', true},
     {OptionId::Voice, "voice", 0, true},
@@ -49,6 +51,8 @@ constexpr std::array<KnownOption, 15> KnownOptions{{
     {OptionId::Quiet, "quiet", 'q', false},
     {OptionId::Verbatim, "verbatim", 0, false},
     {OptionId::NoFootnotes, "no-footnotes", 0, false},
+    {OptionId::SplitChapters, "split-chapters", 0, false},
+    {OptionId::Resume, "resume", 0, false},
     {OptionId::PrintText, "print-text", 0, false},
     {OptionId::Help, "help", 'h', false},
     {OptionId::Version, "version", 0, false},
@@ -135,6 +139,12 @@ public:
             return true;
         case OptionId::NoFootnotes:
             m_options.noFootnotes = true;
+            return true;
+        case OptionId::SplitChapters:
+            m_options.splitChapters = true;
+            return true;
+        case OptionId::Resume:
+            m_options.resume = true;
             return true;
         case OptionId::PrintText:
             if (m_options.action == Options::Action::Convert)
@@ -307,6 +317,13 @@ QString usageText()
         "                              out running headers and page numbers\n"
         "      --no-footnotes        leave out a PDF's footnotes (by default they are\n"
         "                              read after the paragraph that cites them)\n"
+        "      --split-chapters      write one MP3 per chapter (from the PDF's outline,\n"
+        "                              else its headings) into a folder named like the\n"
+        "                              MP3, as \"03 Title.mp3\"; a document without\n"
+        "                              chapters gives the one MP3\n"
+        "      --resume              make only the MP3s that are not there yet (each\n"
+        "                              appears only when complete), so a conversion\n"
+        "                              cut off goes on where it stopped\n"
         "      --print-text          convert nothing: print what would be spoken, one\n"
         "                              utterance per line, a blank line between\n"
         "                              paragraphs, headings marked with \"# \"\n"

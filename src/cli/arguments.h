@@ -28,8 +28,10 @@ struct Options
     QString title;  // --title: the MP3's title tag instead of the document's
     QString artist; // --artist: the MP3's artist tag instead of the document's
     bool quiet = false;
-    bool verbatim = false;    // --verbatim: line by line as the text stands
-    bool noFootnotes = false; // --no-footnotes: a PDF's footnotes left out
+    bool verbatim = false;      // --verbatim: line by line as the text stands
+    bool noFootnotes = false;   // --no-footnotes: a PDF's footnotes left out
+    bool splitChapters = false; // --split-chapters: one MP3 per chapter
+    bool resume = false;        // --resume: MP3s already there are not made again
 
     // With UsageError: what is wrong, one line, without the program name.
     QString error;

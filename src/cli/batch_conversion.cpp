@@ -1,9 +1,12 @@
 #include "cli/batch_conversion.h"
 
+#include "core/conversion/audio_outputs.h"
+
 #include "cli/arguments.h"
 #include "cli/interrupt_watch.h"
 #include "cli/password.h"
 #include "cli/terminal_progress.h"
+#include "core/conversion/audio_outputs.h"
 #include "core/files/text_decoding.h"
 
 #include <QFile>
@@ -133,6 +136,8 @@ void BatchConversion::startCurrent(const QString& password)
     request.verbatim = m_choices.verbatim;
     request.readFootnotes = m_choices.readFootnotes;
     request.language = m_choices.language;
+    request.splitChapters = m_choices.splitChapters;
+    request.resume = m_choices.resume;
     if (input.name == StandardInputName) {
         request.sourceText = m_choices.standardInputText;
         request.sourceName = QStringLiteral("standard input");
@@ -194,7 +199,10 @@ void BatchConversion::currentFinished(const ConversionResult& result)
             m_progress.printMessage(
                 QStringLiteral("%1 (%2 of %3): written to %4\n")
                     .arg(shownName(current().name), QString::number(m_current + 1),
-                         QString::number(m_inputs.size()), quotedName(current().outputShown)));
+                         QString::number(m_inputs.size()),
+                         quotedName(result.chapterFolder.isEmpty()
+                                        ? current().outputShown
+                                        : chapterFolder(current().outputShown) + u'/')));
         next();
         return;
     case ConversionOutcome::NeedsPassword:

@@ -26,11 +26,13 @@ struct BatchChoices
     QString password; // empty: none given
     QString title;    // the tags' title and artist instead of each document's
     QString artist;
-    bool mayPrompt = false;    // a PDF that needs a password may ask for one on the terminal
-    QString standardInputText; // the text read from standard input, when "-" is an input
-    bool verbatim = false;     // spoken line by line as the text stands
-    bool readFootnotes = true; // a PDF's footnotes read after the paragraph that cites them
-    QString language;          // the voice's, for where sentences end; empty: asked of it
+    bool mayPrompt = false;     // a PDF that needs a password may ask for one on the terminal
+    QString standardInputText;  // the text read from standard input, when "-" is an input
+    bool verbatim = false;      // spoken line by line as the text stands
+    bool readFootnotes = true;  // a PDF's footnotes read after the paragraph that cites them
+    QString language;           // the voice's, for where sentences end; empty: asked of it
+    bool splitChapters = false; // one MP3 per chapter
+    bool resume = false;        // MP3s already there are not made again
 };
 
 // An input as messages name it: quoted, or "standard input".

@@ -241,6 +241,7 @@ void MainWindow::findControls()
     findControl(*this, c.outputFolderEdit, "outputFolderEdit");
     findControl(*this, c.textToReadEdit, "textToReadEdit");
     findControl(*this, c.passwordPromptCheck, "passwordPromptCheck");
+    findControl(*this, c.chapterFilesCheck, "chapterFilesCheck");
     findControl(*this, c.volumeSlider, "volumeSlider");
     findControl(*this, c.rateSlider, "rateSlider");
     findControl(*this, c.volumeValueLabel, "volumeValueLabel");

@@ -84,6 +84,8 @@ public:
     QPushButton* choosePdfButton() const { return m_controls.choosePdfButton; }
     QGroupBox* optionFrame() const { return m_controls.optionFrame; }
     QCheckBox* passwordPromptCheck() const { return m_controls.passwordPromptCheck; }
+    // "Save one MP3 per chapter": a PDF with chapters is saved as one MP3 for each.
+    QCheckBox* chapterFilesCheck() const { return m_controls.chapterFilesCheck; }
     QGroupBox* textFrame() const { return m_controls.textFrame; }
     QPlainTextEdit* textToReadEdit() const { return m_controls.textToReadEdit; }
     QComboBox* chapterCombo() const { return m_controls.chapterCombo; }
@@ -129,7 +131,7 @@ private:
             *mp3Frame, *saveOptionFrame, *outputFolderFrame;
         QLineEdit *pdfPathEdit, *outputFolderEdit;
         QPlainTextEdit* textToReadEdit;
-        QCheckBox* passwordPromptCheck;
+        QCheckBox *passwordPromptCheck, *chapterFilesCheck;
         QSlider *volumeSlider, *rateSlider;
         QLabel *volumeValueLabel, *speedValueLabel, *readingStatusLabel;
         QComboBox *voiceCombo, *chapterCombo;

@@ -33,8 +33,8 @@ namespace lectorix {
 
 namespace {
 
-// "Done." with where the MP3 went, and a button that opens its folder as the desktop opens
-// folders.
+// "Done." with where the MP3 went (or the folder of the chapters' MP3s, ending in "/"), and a
+// button that opens its folder as the desktop opens folders.
 void showDone(const QString& outputPath)
 {
     Dialogs::Message done{DoneMessage, applicationTitle()};
@@ -64,7 +64,10 @@ void conversionFinished(MainWindow& form, const ConversionRequest& request,
         if (g.test(236, [&] { return !message.trimmed().isEmpty(); }))
             g(238, [&] { showMessage(message); });
         else
-            g(240, [&] { showDone(request.outputPath); });
+            g(240, [&] {
+                showDone(result.chapterFolder.isEmpty() ? request.outputPath
+                                                        : result.chapterFolder + u'/');
+            });
         tellUnreadablePages(result.unreadablePages);
     }
     g(244, [&] { form.exporting().setSavingFile(false); });
@@ -112,6 +115,7 @@ void startConversion(MainWindow& form, Guard& g, ConversionRequest request,
     request.voice = chosenVoice(form);
     request.verbatim = readsVerbatim();
     request.readFootnotes = readsFootnotes();
+    request.splitChapters = form.chapterFilesCheck()->isChecked();
 
     runConversion(form, request, documentName);
 }

@@ -50,6 +50,10 @@ void SettingsController::wire()
             &SettingsController::outputFolderChanged);
     connect(form.passwordPromptCheck(), &QCheckBox::stateChanged, this,
             &SettingsController::passwordPromptToggled);
+    form.chapterFilesCheck()->setChecked(
+        convert::truthValue(readSetting(keys::SaveChapterFiles, convert::fromBool(false))));
+    connect(form.chapterFilesCheck(), &QCheckBox::toggled, this,
+            [](bool on) { store(keys::SaveChapterFiles, convert::fromBool(on)); });
     for (QRadioButton* option : {form.saveToFolderOption(), form.saveBesidePdfOption()})
         connect(option, &QRadioButton::toggled, this, [this](bool on) {
             if (on)

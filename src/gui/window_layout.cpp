@@ -83,6 +83,8 @@ const std::array Layout{
                {5880, 300, 600, 345}, "Choose Output Folder", Hand},
     ControlRow{K::Option, "saveBesidePdfOption", "saveOptionFrame",
                "Save results in folder of original file", {240, 1410, 3615, 255}, nullptr},
+    ControlRow{K::CheckBox, "chapterFilesCheck", "saveOptionFrame", "Save one MP3 per chapter",
+               {3960, 1410, 3240, 255}, nullptr},
     ControlRow{K::Button, "saveMp3Button", "mp3Frame", "Save Audio As MP3",
                {240, 2070, 7320, 405}, nullptr, Hand},
 };

@@ -55,6 +55,10 @@ QString summary(const Options& o)
         parts << QStringLiteral("verbatim");
     if (o.noFootnotes)
         parts << QStringLiteral("no-footnotes");
+    if (o.splitChapters)
+        parts << QStringLiteral("split-chapters");
+    if (o.resume)
+        parts << QStringLiteral("resume");
     return parts.join(' ');
 }
 
@@ -73,6 +77,12 @@ private slots:
         QTest::newRow("one input") << QStringList{"a.pdf"} << "convert [a.pdf]";
         QTest::newRow("verbatim conversion")
             << QStringList{"--verbatim", "a.pdf"} << "convert [a.pdf] verbatim";
+        QTest::newRow("one file per chapter, resumed")
+            << QStringList{"--split-chapters", "a.pdf", "--resume"}
+            << "convert [a.pdf] split-chapters resume";
+        QTest::newRow("chapter options take no value")
+            << QStringList{"--split-chapters=yes", "a.pdf"}
+            << "error: option '--split-chapters' doesn't allow an argument";
         QTest::newRow("footnotes left out")
             << QStringList{"a.pdf", "--no-footnotes", "--print-text"}
             << "print-text [a.pdf] no-footnotes";

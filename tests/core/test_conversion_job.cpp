@@ -245,7 +245,7 @@ private slots:
     }
 
     // The tag names the document as the PDF does, else by its file name; what the caller
-    // gives wins, in any script. A long document is spoken in two lanes and joined: the
+    // gives wins, in any script. A long document is spoken in parts (one per chapter) and joined: the
     // result still decodes from its first frame and players read its length right.
     void tagsAndJoinedLength_data()
     {
@@ -255,9 +255,9 @@ private slots:
         QTest::addColumn<QString>("expectedTitle");
         QTest::addColumn<QString>("expectedArtist");
         QTest::addColumn<int>("parts");
-        QTest::newRow("PDF with a title and an author, joined")
+        QTest::newRow("PDF with a title, an author and 20 chapters, joined")
             << "issue-982-example.pdf" << QString() << QString() << "Art in Machine Learning"
-            << "Martin Thoma" << 2;
+            << "Martin Thoma" << 21;
         QTest::newRow("PDF without") << "french_diacritics.pdf" << QString() << QString()
                                      << "french_diacritics" << QString() << 1;
         QTest::newRow("given, not ASCII")

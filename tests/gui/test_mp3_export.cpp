@@ -3,12 +3,16 @@
 // where the MP3 is and offers its folder; the progress dialog names the document, not the
 // parts, and is gone before the end is shown.
 #include "core/conversion/conversion_job.h"
+#include "core/settings/settings.h"
+#include "core/settings/settings_keys.h"
 #include "gui/main_window.h"
 #include "gui/mp3_conversion.h"
 #include "support/audio_files.h"
+#include "support/drawn_pdf.h"
 #include "support/test_env.h"
 #include "support/window_fixture.h"
 
+#include <QCheckBox>
 #include <QDirIterator>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -72,6 +76,7 @@ private slots:
     void initTestCase() { test::ignoreBrokenPipes(); }
     void save_data();
     void save();
+    void oneMp3PerChapter();
 };
 
 void TestMp3Export::save_data()
@@ -148,6 +153,35 @@ void TestMp3Export::save()
         QVERIFY2(shown.startsWith((pdf.isEmpty() ? mp3 : pdf) + '\n'), qPrintable(shown));
         QVERIFY2(!shown.contains("part"), qPrintable(shown));
     }
+}
+
+// "Save one MP3 per chapter": the chapters' files in a folder named after the PDF, which
+// "Done." names and opens; the choice is kept for the next start.
+void TestMp3Export::oneMp3PerChapter()
+{
+    test::WindowFixture f;
+    const QString home = QDir::homePath() + QLatin1Char('/');
+    QVERIFY(test::drawChapterBook(home + "book.pdf"));
+    f.form.pdfPathEdit()->setText(home + "book.pdf");
+    MainWindow::setOptionValue(f.form.saveBesidePdfOption(), true);
+    f.form.chapterFilesCheck()->click();
+    QCOMPARE(readSetting(keys::SaveChapterFiles, QString()), QStringLiteral("True"));
+    f.dialogs.setNextAnswer(Dialogs::Answer::Action);
+    clickSave(f);
+
+    QStringList expected;
+    const QStringList chapters = test::chapterBookChapters();
+    for (qsizetype i = 0; i < chapters.size(); ++i)
+        expected << QStringLiteral("%1 %2.mp3")
+                        .arg(i + 1, 2, 10, QLatin1Char('0'))
+                        .arg(chapters.at(i).section(u' ', 2));
+    QCOMPARE(QDir(home + "book").entryList(QDir::Files | QDir::Hidden, QDir::Name), expected);
+    for (const QString& file : expected)
+        QVERIFY(test::mp3Samples(home + "book/" + file) > 0);
+    QVERIFY(!QFileInfo::exists(home + "book.mp3"));
+    QCOMPARE(shownOf(f.dialogs, Shown::Message, true), QStringList{home + "book/"});
+    QCOMPARE(shownOf(f.dialogs, Shown::Url, false),
+             QStringList{QUrl::fromLocalFile(home + "book").toString()});
 }
 
 QTEST_MAIN(TestMp3Export)

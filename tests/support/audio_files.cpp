@@ -5,6 +5,9 @@
 #include "core/speech/speech_text.h"
 #include "support/test_env.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QtEndian>
@@ -145,6 +148,48 @@ QByteArray withoutTag(const QByteArray& mp3)
         size = (size << 7) | (mp3.at(i) & 0x7f);
     const bool footer = (mp3.at(5) & 0x10) != 0;
     return mp3.mid(10 + size + (footer ? 10 : 0));
+}
+
+ProbedAudio probeAudio(const QString& path)
+{
+    QProcess probe;
+    probe.start(QStringLiteral("ffprobe"),
+                {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_chapters"),
+                 QStringLiteral("-show_format"), QStringLiteral("-of"), QStringLiteral("json"),
+                 path});
+    ProbedAudio audio;
+    if (!probe.waitForFinished(120000) || probe.exitCode() != 0)
+        return audio;
+    const QJsonObject root = QJsonDocument::fromJson(probe.readAllStandardOutput()).object();
+    const QJsonObject format = root.value(QStringLiteral("format")).toObject();
+    audio.probed = !format.isEmpty();
+    audio.duration = format.value(QStringLiteral("duration")).toString().toDouble();
+    const QJsonObject tags = format.value(QStringLiteral("tags")).toObject();
+    for (auto tag = tags.begin(); tag != tags.end(); ++tag)
+        audio.tags.insert(tag.key().toLower(), tag.value().toString());
+    for (const QJsonValue value : root.value(QStringLiteral("chapters")).toArray()) {
+        const QJsonObject chapter = value.toObject();
+        audio.chapters.append({chapter.value(QStringLiteral("tags"))
+                                   .toObject()
+                                   .value(QStringLiteral("title"))
+                                   .toString(),
+                               chapter.value(QStringLiteral("start_time")).toString().toDouble(),
+                               chapter.value(QStringLiteral("end_time")).toString().toDouble()});
+    }
+    return audio;
+}
+
+QList<qint16> decodedSamples(const QString& path, int rate)
+{
+    QProcess decoder;
+    decoder.start(QStringLiteral("ffmpeg"),
+                  {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-i"), path,
+                   QStringLiteral("-f"), QStringLiteral("s16le"), QStringLiteral("-ac"),
+                   QStringLiteral("1"), QStringLiteral("-ar"), QString::number(rate),
+                   QStringLiteral("-")});
+    if (!decoder.waitForFinished(300000))
+        return {};
+    return rawSamples(decoder.readAllStandardOutput());
 }
 
 } // namespace lectorix::test

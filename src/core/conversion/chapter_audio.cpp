@@ -29,10 +29,9 @@ struct Segment
 
 QList<Segment> segmentsOf(qsizetype count, QList<ChapterStart> chapters, const QString& leadTitle)
 {
-    std::stable_sort(chapters.begin(), chapters.end(),
-                     [](const ChapterStart& a, const ChapterStart& b) {
-                         return a.utterance < b.utterance;
-                     });
+    std::stable_sort(
+        chapters.begin(), chapters.end(),
+        [](const ChapterStart& a, const ChapterStart& b) { return a.utterance < b.utterance; });
     chapters.erase(std::remove_if(chapters.begin(), chapters.end(),
                                   [&](const ChapterStart& chapter) {
                                       return chapter.utterance < 0 || chapter.utterance >= count;
@@ -60,8 +59,7 @@ AudioPlan planAudio(const QList<Utterance>& utterances, QList<ChapterStart> chap
                     const QString& leadTitle, bool filePerChapter, int lanes,
                     qsizetype minimumPartLength)
 {
-    const QList<Segment> segments =
-        segmentsOf(utterances.size(), std::move(chapters), leadTitle);
+    const QList<Segment> segments = segmentsOf(utterances.size(), std::move(chapters), leadTitle);
     const bool chaptered = !segments.front().titles.isEmpty();
     lanes = qMax(1, lanes);
     const qsizetype longest =
@@ -72,8 +70,9 @@ AudioPlan planAudio(const QList<Utterance>& utterances, QList<ChapterStart> chap
         const QList<Utterance> run = utterances.mid(segment.begin, segment.end - segment.begin);
         const qsizetype length = lengthOf(run);
         QList<QList<Utterance>> parts =
-            chaptered ? splitUtterances(run, int(qMax<qsizetype>(1, (length + longest - 1) / longest)), 0)
-                      : splitUtterances(run, lanes, minimumPartLength);
+            chaptered
+                ? splitUtterances(run, int(qMax<qsizetype>(1, (length + longest - 1) / longest)), 0)
+                : splitUtterances(run, lanes, minimumPartLength);
         if (parts.isEmpty())
             parts.append(QList<Utterance>());
         const int output = filePerChapter && chaptered ? int(k) : 0;
@@ -101,8 +100,7 @@ QList<ChapterMark> chapterMarks(const QList<ChapterPart>& chapters,
     };
     QList<ChapterMark> marks;
     for (qsizetype i = 0; i < chapters.size(); ++i) {
-        const qsizetype part =
-            qBound<qsizetype>(0, chapters.at(i).part, startSamples.size() - 1);
+        const qsizetype part = qBound<qsizetype>(0, chapters.at(i).part, startSamples.size() - 1);
         marks.append({chapters.at(i).title, ms(startSamples.at(part)), 0});
         if (i > 0)
             marks[i - 1].endMs = marks.at(i).startMs;

@@ -78,8 +78,7 @@ void ConversionJob::State::readOutline()
     connect(outline, &OutlineJob::finished, q, [this](const OutlineResult& result) {
         outlineDone = true;
         outlineEntries = result.entries;
-        if (textExtracted && running)
-            makeMp3();
+        makeMp3WhenReady();
     });
     outline->start();
 }
@@ -94,8 +93,7 @@ void ConversionJob::State::extracted(const ExtractionResult& result)
         pages = result.pages;
         readDocumentInfo();
         textExtracted = true;
-        if (outlineDone)
-            makeMp3();
+        makeMp3WhenReady();
         return;
     case ExtractionOutcome::NeedsPassword:
     case ExtractionOutcome::Protected:
@@ -118,6 +116,17 @@ void ConversionJob::State::extracted(const ExtractionResult& result)
     }
 }
 
+// The text is prepared once both the text and the outline are there; with one file per
+// chapter, the document's title too, which names what comes before the first chapter.
+void ConversionJob::State::makeMp3WhenReady()
+{
+    if (!running || mp3Started || !textExtracted || !outlineDone ||
+        (request.splitChapters && !documentInfoDone))
+        return;
+    mp3Started = true;
+    makeMp3();
+}
+
 // The PDF's Title and Author, read while the voice speaks.
 void ConversionJob::State::readDocumentInfo()
 {
@@ -125,6 +134,7 @@ void ConversionJob::State::readDocumentInfo()
     documentInfoDone = false;
     connect(documentInfo, &ChildProcess::finished, q, [this] {
         documentInfoDone = true;
+        makeMp3WhenReady();
         for (const int output : std::exchange(waitingForTags, {}))
             if (running && !placeOutput(output, documentTags()))
                 return;
@@ -158,7 +168,10 @@ void ConversionJob::State::finish(ConversionOutcome outcome, const QString& mess
     if (extraction && extraction->isRunning())
         extraction->cancel();
     removeWorkingFiles();
-    emit q->finished({outcome, message, detail, unreadablePages});
+    const QString folder = outputs && outputs->perChapter() && outcome == ConversionOutcome::Done
+                               ? chapterFolder(request.outputPath)
+                               : QString();
+    emit q->finished({outcome, message, detail, unreadablePages, folder});
 }
 
 ConversionJob::ConversionJob(ConversionRequest request, QObject* parent)

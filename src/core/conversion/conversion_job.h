@@ -90,6 +90,8 @@ struct ConversionResult
     // The pages of a PDF that were left out because their text is not language (glyphs
     // without characters, as in a scan), in order.
     QList<int> unreadablePages;
+    // The folder the chapters' MP3s went into; empty when the one MP3 was made.
+    QString chapterFolder;
 };
 
 // The steps of a conversion that can fail on their own. The extraction's steps come as
@@ -108,8 +110,8 @@ using ConversionFailure = StepFailure<ConversionStep>;
 // Turns one document into one MP3 file, or one per chapter: extract the text and read the
 // outline, prepare the text for speech and find its chapters, speak it into the encoders in
 // two lanes (encoder_lanes.h), join the parts, tag the MP3 (with its chapters' marks) and
-// rename it into place. It never waits inside the event loop: the tools run as child processes whose
-// end arrives as an event, and speech renders on threads of its own. Each job works in a
+// rename it into place. It never waits inside the event loop: the tools run as child processes
+// whose end arrives as an event, and speech renders on threads of its own. Each job works in a
 // private folder under {TEMP}, so several jobs and a reading never share a file. A step that
 // fails is handed over at once as stepFailed() or extractionStepFailed(), and the job goes on
 // as that step's rule says; it shows nothing itself. A write into the pipe of an encoder that

@@ -45,9 +45,9 @@ void ConversionJob::State::makeMp3()
 {
     if (request.encoder.contains(QLatin1Char('/')) &&
         !step(ConversionStep::CheckEncoder, [&] { checkOwnProgram(request.encoder); })) {
-        finish(ConversionOutcome::Failed, notMadeMessage(request.outputPath,
-                                                         QStringLiteral("the MP3 encoder was "
-                                                                        "refused.")));
+        finish(ConversionOutcome::Failed,
+               notMadeMessage(request.outputPath, QStringLiteral("the MP3 encoder was "
+                                                                 "refused.")));
         return;
     }
     // One file: it is reserved before the text is prepared, as it always was.
@@ -90,13 +90,11 @@ SpokenDocument ConversionJob::State::spokenText()
     return spoken;
 }
 
-// The name of the document for what starts before its first chapter.
+// The name of the document for what starts before its first chapter: its title as the tags
+// give it.
 QString ConversionJob::State::documentName() const
 {
-    if (!request.title.isEmpty())
-        return request.title;
-    return stripExtension(fileNameOf(request.sourcePdf.isEmpty() ? request.sourceName
-                                                                 : request.sourcePdf));
+    return documentTags().title;
 }
 
 // Cuts the text into parts at its chapters and decides the files made: with one file per
@@ -112,8 +110,9 @@ bool ConversionJob::State::planOutputs(const QList<Utterance>& utterances,
     const QList<qsizetype> first = chapterFirstPieces(chapters, spokenPieces);
     for (qsizetype i = 0; i < chapters.size(); ++i)
         starts.append({chapters.at(i).title, first.at(i)});
-    plan = planAudio(utterances, starts, documentName(), request.splitChapters,
-                     EncoderLaneCount, MinimumLaneLength);
+    // The one file's first chapter is named once the document's title is known, at its end.
+    plan = planAudio(utterances, starts, request.splitChapters ? documentName() : QString(),
+                     request.splitChapters, EncoderLaneCount, MinimumLaneLength);
     if (plan.outputs > 1 || !plan.outputTitles.isEmpty())
         outputs = std::make_unique<AudioOutputs>(request.outputPath, plan.outputTitles);
     making.clear();

@@ -41,6 +41,7 @@ struct ConversionJob::State
     // The text is prepared once both the text and the outline are there.
     bool textExtracted = false;
     bool outlineDone = true;
+    bool mp3Started = false;
     QList<OutlineEntry> outlineEntries;
     // The document's text: the extraction's text file, or the text given.
     QString textPath;
@@ -77,6 +78,7 @@ struct ConversionJob::State
     void extract();
     void readOutline();
     void extracted(const ExtractionResult& result);
+    void makeMp3WhenReady();
     void readDocumentInfo();
     void finish(ConversionOutcome outcome, const QString& message,
                 const QString& detail = QString());

@@ -88,9 +88,8 @@ EncoderLanes::EncoderLanes(Setup setup, const QStringList& mp3Paths, QList<Part>
         const bool has = std::any_of(parts.cbegin(), parts.cend(),
                                      [&](const Part& part) { return part.output == output; });
         if (!has) {
-            const auto after = std::find_if(parts.begin(), parts.end(), [&](const Part& part) {
-                return part.output > output;
-            });
+            const auto after = std::find_if(parts.begin(), parts.end(),
+                                            [&](const Part& part) { return part.output > output; });
             parts.insert(after, Part{{}, output});
         }
     }
@@ -101,10 +100,10 @@ EncoderLanes::EncoderLanes(Setup setup, const QStringList& mp3Paths, QList<Part>
         work.output = parts.at(qsizetype(i)).output;
         work.index = int(i);
         const bool first = i == 0 || d->parts[i - 1].output != work.output;
-        work.mp3Path = first ? mp3Paths.at(work.output)
-                             : d->workPath(QStringLiteral("part%1.mp3").arg(i + 1));
-        const bool last = i + 1 == size_t(parts.size()) || parts.at(qsizetype(i) + 1).output !=
-                                                                 work.output;
+        work.mp3Path =
+            first ? mp3Paths.at(work.output) : d->workPath(QStringLiteral("part%1.mp3").arg(i + 1));
+        const bool last =
+            i + 1 == size_t(parts.size()) || parts.at(qsizetype(i) + 1).output != work.output;
         work.partOfWhole = !(first && last);
     }
 }
@@ -121,8 +120,7 @@ int EncoderLanes::count() const
 
 qint64 EncoderLanes::partSamples(int part) const
 {
-    return part >= 0 && size_t(part) < d->parts.size() ? d->parts[size_t(part)].length.samples
-                                                        : 0;
+    return part >= 0 && size_t(part) < d->parts.size() ? d->parts[size_t(part)].length.samples : 0;
 }
 
 int EncoderLanes::sampleRate() const

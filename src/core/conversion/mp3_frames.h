@@ -9,8 +9,8 @@ namespace lectorix {
 struct Mp3Length
 {
     qint64 frames = 0;
-    qint64 samples = 0;  // per channel
-    int sampleRate = 0;  // of the first frame; 0 when there is none
+    qint64 samples = 0; // per channel
+    int sampleRate = 0; // of the first frame; 0 when there is none
     qint64 milliseconds() const { return sampleRate > 0 ? samples * 1000 / sampleRate : 0; }
 };
 

@@ -7,9 +7,9 @@
 
 #include <taglib/chapterframe.h>
 #include <taglib/id3v2tag.h>
+#include <taglib/mpegfile.h>
 #include <taglib/tableofcontentsframe.h>
 #include <taglib/textidentificationframe.h>
-#include <taglib/mpegfile.h>
 #include <taglib/tstring.h>
 
 namespace lectorix {
@@ -100,9 +100,10 @@ void writeMp3Tags(const QString& mp3Path, const Mp3Tags& tags)
     if (!tags.album.isEmpty())
         tag->setAlbum(toTagText(tags.album));
     if (tags.track > 0)
-        tag->addFrame(textFrame("TRCK", tags.trackCount > 0
-                                            ? QStringLiteral("%1/%2").arg(tags.track).arg(tags.trackCount)
-                                            : QString::number(tags.track)));
+        tag->addFrame(
+            textFrame("TRCK", tags.trackCount > 0
+                                  ? QStringLiteral("%1/%2").arg(tags.track).arg(tags.trackCount)
+                                  : QString::number(tags.track)));
     addChapters(*tag, tags.chapters);
     if (!file.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripOthers, TagLib::ID3v2::v4))
         throw Failure(QStringLiteral("The tags of %1 could not be written.").arg(mp3Path));

@@ -24,5 +24,7 @@ inline const QString TextZoom = QStringLiteral("TextZoom");
 inline const QString ReadVerbatim = QStringLiteral("ReadVerbatim");
 // False: a PDF's footnotes are left out instead of read after the paragraph that cites them.
 inline const QString ReadFootnotes = QStringLiteral("ReadFootnotes");
+// True: "Save Audio As MP3" writes one MP3 per chapter.
+inline const QString SaveChapterFiles = QStringLiteral("SaveChapterFiles");
 
 } // namespace lectorix::keys

@@ -111,8 +111,8 @@ enum class Fit { None, InText, StartsPiece, InHeading };
 
 // Where the letters of wanted stand on the page from a word's start to a word's end and are
 // read, at the best fit; -1 when they are not read there.
-qsizetype bestPlace(const QString& wanted, const PageLetters& page,
-                    const QList<ReadStretch>& read, const QSet<qsizetype>& pieceStarts)
+qsizetype bestPlace(const QString& wanted, const PageLetters& page, const QList<ReadStretch>& read,
+                    const QSet<qsizetype>& pieceStarts)
 {
     const QString letters = lettersOf(wanted);
     qsizetype best = -1;
@@ -138,8 +138,8 @@ qsizetype bestPlace(const QString& wanted, const PageLetters& page,
 
 // Where the title stands on the page and is read, best in a heading, then starting a
 // paragraph, then anywhere; without its numbering when the whole title is not found.
-qsizetype titleOffset(const QString& title, const PageLetters& page,
-                      const QList<ReadStretch>& read, const QSet<qsizetype>& pieceStarts)
+qsizetype titleOffset(const QString& title, const PageLetters& page, const QList<ReadStretch>& read,
+                      const QSet<qsizetype>& pieceStarts)
 {
     qsizetype found = bestPlace(title, page, read, pieceStarts);
     if (const QString rest = withoutNumbering(title); found < 0 && !rest.isEmpty())
