@@ -50,10 +50,17 @@ ChapterList::ChapterList(MainWindow& window, ReadingSession& session)
 
 ChapterList::~ChapterList()
 {
-    if (m_job) {
-        m_job->disconnect(this);
-        m_job->cancel();
-    }
+    cancel();
+}
+
+void ChapterList::cancel()
+{
+    if (!m_job)
+        return;
+    m_job->disconnect(this);
+    m_job->cancel();
+    m_job->deleteLater();
+    m_job = nullptr;
 }
 
 bool ChapterList::readsTheDocument() const
@@ -65,11 +72,7 @@ bool ChapterList::readsTheDocument() const
 
 void ChapterList::showDocument(const QString& pdfPath, const QString& password)
 {
-    if (m_job) {
-        m_job->disconnect(this);
-        m_job->cancel();
-        m_job->deleteLater();
-    }
+    cancel();
     m_document = absolutePath(pdfPath);
     m_outline.reset();
     m_chapters.clear();

@@ -33,6 +33,8 @@ public:
     void showDocument(const QString& pdfPath, const QString& password);
     // The PDF the list is of (an absolute path); empty when none.
     const QString& document() const { return m_document; }
+    // Stops reading the outline, if it is still read (the window closes).
+    void cancel();
     // Gives a reading of the list's PDF its outline and the chapters known.
     void prepare(ReadingRequest& request) const;
 

@@ -4,6 +4,7 @@
 #include "core/pdf/pdf_converter.h"
 #include "core/process/launcher_sharing.h"
 #include "core/settings/settings.h"
+#include "gui/chapter_list.h"
 #include "gui/dialogs.h"
 #include "gui/document_controller.h"
 #include "gui/error_report.h"
@@ -391,6 +392,7 @@ void MainWindow::endWork()
     }
     m_export->cancelConversions();
     m_documents->cancelTextExtraction();
+    m_reading->chapters()->cancel();
     try {
         removeLauncher(converterPath());
     } catch (const Failure&) {

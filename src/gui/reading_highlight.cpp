@@ -31,6 +31,12 @@ ReadingHighlight::ReadingHighlight(ReadingSession& session, QPlainTextEdit& text
 {
     connect(&session, &ReadingSession::spokenRange, this, &ReadingHighlight::spokenRange);
     connect(&session, &ReadingSession::spokenWord, this, &ReadingHighlight::spokenWord);
+    // A move shows where the reading went before its first word is heard.
+    connect(&session, &ReadingSession::moved, this, [this](qsizetype position) {
+        const QString text = m_textBox.toPlainText();
+        if (followsTextBox() && position < text.size())
+            show(sentenceTextAt(text, position), {});
+    });
     connect(&session, &ReadingSession::stateChanged, this, [this](ReadingState state) {
         if (state == ReadingState::Idle)
             clear();

@@ -14,7 +14,8 @@ namespace lectorix {
 class ReadingSession;
 
 // Shows in the text box where the voice is while the text box is read: the sentence being
-// spoken is highlighted, and the word too when the voice tells its words. The box scrolls to
+// spoken is highlighted, and the word too when the voice tells its words; a move of the reading
+// highlights the sentence it went to. The box scrolls to
 // keep it in view unless the user scrolled it within the last few seconds. Editing the text
 // or the end of the reading takes the highlight away. The text itself is never touched (the
 // highlight is an extra selection), so it does not count as an edit.

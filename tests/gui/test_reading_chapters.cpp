@@ -139,6 +139,9 @@ private slots:
         QVERIFY2(next.contains(QStringLiteral("Pirates")), qPrintable(next));
         QCOMPARE(list->currentText().trimmed(), QStringLiteral("4: \"Pirates\""));
         QCOMPARE(session.position(), session.chapters().at(third + 1).offset);
+        // The box shows where the reading went before a word of it is heard.
+        QVERIFY(highlight.sentence().start <= session.position() &&
+                highlight.sentence().end() > session.position());
         QTRY_VERIFY(form.readingStatusLabel()->text().startsWith(
             QStringLiteral("4: \"Pirates\" \u00B7 Page 67")));
 
