@@ -72,7 +72,7 @@ ConversionResult convert(const ConversionRequest& request)
     QSignalSpy finished(&job, &ConversionJob::finished);
     job.start();
     if (!finished.wait(300000))
-        return {ConversionOutcome::Failed, QStringLiteral("the job never ended"), {}, {}};
+        return {ConversionOutcome::Failed, QStringLiteral("the job never ended"), {}, {}, {}};
     return finished.at(0).at(0).value<ConversionResult>();
 }
 
@@ -327,6 +327,30 @@ private slots:
         QCOMPARE(QFileInfo(kept).lastModified(), keptTime);
         QVERIFY(QFileInfo(folder.filePath(expected.at(1))).lastModified() > keptTime);
         QVERIFY(test::probeAudio(folder.filePath(expected.at(3))).duration > 1);
+        QCOMPARE(QDir(temp).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
+    }
+
+    // Cancelled while the first chapter is spoken: nothing is left, not even the folder.
+    void cancelledBeforeAChapterIsComplete()
+    {
+        const QString temp = test::freshScratch();
+        const QString pdf = drawnBook(temp + QStringLiteral("/.."));
+        QVERIFY(!pdf.isEmpty());
+        ConversionRequest request;
+        request.sourcePdf = pdf;
+        request.outputPath = temp + QStringLiteral("/../book.mp3");
+        request.splitChapters = true;
+        ConversionJob job(request);
+        QSignalSpy finished(&job, &ConversionJob::finished);
+        connect(&job, &ConversionJob::progress, &job, [&](const ConversionProgress& progress) {
+            if (progress.stage == ConversionStage::Speaking)
+                job.cancel();
+        });
+        job.start();
+        QVERIFY(finished.wait(60000));
+        QCOMPARE(int(finished.at(0).at(0).value<ConversionResult>().outcome),
+                 int(ConversionOutcome::Cancelled));
+        QVERIFY(!QFileInfo::exists(temp + QStringLiteral("/../book")));
         QCOMPARE(QDir(temp).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
     }
 };

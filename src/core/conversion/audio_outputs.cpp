@@ -76,8 +76,11 @@ QString AudioOutputs::reserve(int output)
 {
     if (m_perChapter) {
         const QString folder = folderOf(path(output));
-        if (!QDir().mkpath(folder))
-            throw Failure(QStringLiteral("The folder %1 could not be created.").arg(folder));
+        if (!QFileInfo(folder).isDir()) {
+            if (!QDir().mkpath(folder))
+                throw Failure(QStringLiteral("The folder %1 could not be created.").arg(folder));
+            m_madeFolder = folder;
+        }
     }
     m_partials[output] = reservePartialFile(path(output));
     return m_partials.at(output);
@@ -96,6 +99,10 @@ void AudioOutputs::removePartials()
             QFile::remove(partial);
         partial.clear();
     }
+    // A folder made for chapters of which none was completed goes too.
+    if (!m_madeFolder.isEmpty())
+        QDir().rmdir(m_madeFolder);
+    m_madeFolder.clear();
 }
 
 } // namespace lectorix

@@ -40,12 +40,15 @@ public:
     QString reserve(int output);
     // Renames output's hidden file into place. Throws Failure naming the file.
     void place(int output);
+    // Removes the hidden files not renamed into place, and the chapters' folder when this
+    // made it and it is still empty.
     void removePartials();
 
 private:
     QStringList m_paths;
     QStringList m_partials;
     bool m_perChapter = false;
+    QString m_madeFolder;
 };
 
 } // namespace lectorix

@@ -109,7 +109,8 @@ bool ConversionJob::State::planOutputs(const QList<Utterance>& utterances,
     QList<ChapterStart> starts;
     const QList<qsizetype> first = chapterFirstPieces(chapters, spokenPieces);
     for (qsizetype i = 0; i < chapters.size(); ++i)
-        starts.append({chapters.at(i).title, first.at(i)});
+        if (chapters.at(i).offset >= 0 && first.at(i) < spokenPieces.size())
+            starts.append({chapters.at(i).title, first.at(i)});
     // The one file's first chapter is named once the document's title is known, at its end.
     plan = planAudio(utterances, starts, request.splitChapters ? documentName() : QString(),
                      request.splitChapters, EncoderLaneCount, MinimumLaneLength);
