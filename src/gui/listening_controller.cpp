@@ -39,7 +39,13 @@ void ListeningController::wire()
     connect(m_window.reading().session(), &ReadingSession::stateChanged, this,
             &ListeningController::keepAwake);
     connect(&m_window.exporting(), &ExportController::convertingChanged, this,
-            &ListeningController::keepAwake);
+            [this](bool converting) {
+                // Taken as the job ends: once its progress dialog has gone, the desktop may
+                // take a moment to give the window the keyboard again.
+                if (!converting)
+                    m_activeAtEnd = windowActive();
+                keepAwake();
+            });
     connect(&m_window.exporting(), &ExportController::exportEnded, this,
             &ListeningController::exportEnded);
 }
@@ -58,7 +64,7 @@ void ListeningController::exportEnded(const QString& outputPath, ConversionOutco
                                       const QString& message)
 {
     // A cancelled export was the user's doing, in the window.
-    if (outcome == ConversionOutcome::Cancelled || windowActive())
+    if (outcome == ConversionOutcome::Cancelled || m_activeAtEnd)
         return;
     m_notifier->exportEnded(outputPath, message);
 }

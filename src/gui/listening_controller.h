@@ -43,6 +43,7 @@ private:
     std::unique_ptr<SleepInhibitor> m_inhibitor;
     std::unique_ptr<DesktopNotifier> m_notifier;
     std::unique_ptr<MediaPlayerBus> m_player;
+    bool m_activeAtEnd = false; // whether the window was active when the last export ended
 };
 
 } // namespace lectorix

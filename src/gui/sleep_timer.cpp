@@ -89,12 +89,11 @@ void SleepTimer::showChoices()
             choices->setItemText(i, QString::fromUtf8(SleepChoices[size_t(i)].caption));
 }
 
-void SleepTimer::stopAfter(milliseconds time, milliseconds fadeTime)
+void SleepTimer::stopAfter(milliseconds time)
 {
     showChoices();
     m_set = true;
     m_left = time;
-    m_fadeTime = fadeTime;
     m_secondShown = -1;
     readingStateChanged(m_window.reading().session()->state());
     applyFade();
@@ -171,7 +170,7 @@ void SleepTimer::tick()
 void SleepTimer::applyFade()
 {
     const int volume = m_window.volumeSlider()->value();
-    const int faded = fadedVolume(volume, m_left, m_fadeTime);
+    const int faded = fadedVolume(volume, m_left, FadeTime);
     if (faded == volume && !m_faded)
         return;
     m_faded = faded != volume;

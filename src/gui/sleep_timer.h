@@ -13,8 +13,8 @@ namespace lectorix {
 class MainWindow;
 enum class ReadingState;
 
-// The volume heard fadeTime before a sleep timer ends and after: the slider's volume until
-// the last fadeTime, then falling in proportion to the time left, to 0 at the end.
+// The volume heard as a sleep timer runs out: the slider's volume until the last fadeTime,
+// then falling in proportion to the time left, to 0 at the end.
 int fadedVolume(int volume, std::chrono::milliseconds left, std::chrono::milliseconds fadeTime);
 
 // "Stopping in 12:34": the sleep timer box's caption while the time runs (whole seconds,
@@ -22,7 +22,7 @@ int fadedVolume(int volume, std::chrono::milliseconds left, std::chrono::millise
 QString timeLeftCaption(std::chrono::milliseconds left);
 
 // The sleep timer: stops the reading aloud after a set time of reading, its place kept as
-// Stop keeps it, fading the voice over the last fadeTime. The time counts only while the
+// Stop keeps it, fading the voice over the last FadeTime. The time counts only while the
 // voice reads: a pause or a stop holds it, and the next reading goes on with what is left.
 // Once it has stopped a reading it turns itself off. It is set in the window's sleep timer
 // box, which shows the time left while it counts.
@@ -39,8 +39,8 @@ public:
     // Connects the sleep timer box; called once the window's controllers exist.
     void wire();
 
-    // Starts the time (left untouched by pauses) anew; fadeTime is the time of the fade.
-    void stopAfter(std::chrono::milliseconds time, std::chrono::milliseconds fadeTime = FadeTime);
+    // Sets the time anew; it starts counting at once when a reading runs.
+    void stopAfter(std::chrono::milliseconds time);
     void turnOff();
     bool isSet() const { return m_set; }
     std::chrono::milliseconds timeLeft() const;
@@ -65,7 +65,6 @@ private:
     bool m_set = false;
     bool m_faded = false; // the voice's volume is the timer's, not the slider's
     std::chrono::milliseconds m_left{0};
-    std::chrono::milliseconds m_fadeTime = FadeTime;
     qint64 m_secondShown = -1;
 };
 
