@@ -192,22 +192,12 @@ ReadingPlaceKeeper::ReadingPlaceKeeper(ReadingSession& session) : m_session(sess
                 if (offset == m_documentText.size())
                     m_documentText += text;
             });
-    connect(&session, &ReadingSession::spokenRange, this, [this](qsizetype start, qsizetype) {
-        if (!m_wordsHeard)
-            m_position = start;
-    });
-    connect(&session, &ReadingSession::spokenWord, this, [this](qsizetype start, qsizetype) {
-        m_wordsHeard = true;
-        m_position = start;
-    });
     connect(&session, &ReadingSession::stateChanged, this, [this](ReadingState state) {
         const ReadingRequest& request = m_session.request();
         if (state != ReadingState::Idle) {
             if (!m_running) {
                 m_running = true;
-                m_position = request.startAt;
                 m_documentText.clear();
-                m_wordsHeard = false;
                 m_endedEarly = false;
             }
             return;
@@ -232,9 +222,9 @@ void ReadingPlaceKeeper::keepPlace()
         return;
     try {
         // Stopped before anything past the start was heard: nothing worth offering.
-        if (m_position > 0)
-            rememberReadingPlace(request.pdfPath, m_position,
-                                 nameOfPlace(m_documentText, m_position));
+        const qsizetype position = m_session.position();
+        if (position > 0)
+            rememberReadingPlace(request.pdfPath, position, nameOfPlace(m_documentText, position));
         else
             forgetReadingPlace(request.pdfPath);
     } catch (const Failure&) {

@@ -109,18 +109,13 @@ class ReadingPlaceKeeper final : public QObject
 public:
     explicit ReadingPlaceKeeper(ReadingSession& session);
 
-    // Stores the place of the PDF reading that is about to be ended early, named by its page
-    // and the first words of its sentence.
+    // Stores the place of the PDF reading that is about to be ended early (the session's
+    // position), named by its page and the first words of its sentence.
     void keepPlace();
-    // Where the running or last PDF reading got to: the start of the word heard last (or,
-    // from a voice that does not tell its words, of the line begun last), in its text.
-    qsizetype position() const { return m_position; }
 
 private:
     ReadingSession& m_session;
     QString m_documentText; // what has been converted of the running or last PDF reading
-    qsizetype m_position = 0;
-    bool m_wordsHeard = false;
     bool m_endedEarly = false;
     bool m_running = false;
 };

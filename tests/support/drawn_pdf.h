@@ -30,6 +30,15 @@ using Pages = QList<QStringList>;
 // line in 12-point Liberation Serif below the one before. Returns path.
 QString writePdf(const QString& path, const Pages& pages);
 
+// A short book drawn with headings and no outline, three pages of 11-point sentences: "The
+// Lighthouse" (18-point, page 1), "The Storm" (18-point, page 2) with the section "At Sea"
+// (14-point) in it, and "Notes on Lamps" (18-point, page 3). Returns false when it could not
+// be written.
+bool drawChapterBook(const QString& path);
+
+// The chapters of that book as "level page title", in order.
+QStringList chapterBookChapters();
+
 // Runs a Qt Test object under a GUI application, which drawing needs, offscreen. Tests of the
 // core call it from main() in place of QTEST_GUILESS_MAIN; they still include no Qt Gui header.
 int runWithDrawing(QObject* test, int argc, char** argv);

@@ -20,7 +20,8 @@ public:
     void speakAsync(const QString& text, int = 0) override
     {
         note(QStringLiteral("speak ") + text);
-        begin();
+        if (m_engine.beginAtOnce)
+            begin();
     }
     speech::WordPosition currentWord() const override { return m_engine.word; }
     void speak(const QString& text, int = 0) override { speakAsync(text); }

@@ -20,6 +20,9 @@ public:
 
     // Everything queued so far counts as heard (except on a paused voice).
     bool finished = false;
+    // Whether a voice begins each text as it is given one; when not, nothing it was given has
+    // begun, as before synthesis starts.
+    bool beginAtOnce = true;
     // The word the voices report as heard now.
     speech::WordPosition word;
     // "voice1 created", "voice1 speak <text>", "voice1 pause", "voice1 resume", ...

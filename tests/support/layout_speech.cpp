@@ -21,6 +21,13 @@ QList<LayoutPage> pdfPages(const QString& pdf)
 
 } // namespace
 
+QList<LayoutPage> pdfLayoutPages(const QString& pdf)
+{
+    QList<LayoutPage> pages = pdfPages(pdf);
+    layoutText(pages);
+    return pages;
+}
+
 QString pdfLayoutText(const QString& pdf)
 {
     QList<LayoutPage> pages = pdfPages(pdf);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/pdf/page_layout.h"
 #include "core/text/text_preparation.h"
 
 #include <QList>
@@ -9,6 +10,10 @@ namespace lectorix::test {
 
 // What the program makes of a PDF through pdftotext -bbox-layout, worked out here the way a
 // reading and an export do, for tests to compare with what was said.
+
+// The PDF's pages as pdftotext -bbox-layout lays them out, their words' offsets set as
+// layoutText sets them.
+QList<LayoutPage> pdfLayoutPages(const QString& pdf);
 
 // The text the text box shows for the PDF, and against which readings announce their places.
 QString pdfLayoutText(const QString& pdf);

@@ -22,6 +22,11 @@ struct ConversionRequest
     // Where the finished MP3 goes. It appears there only when complete; an MP3 already at
     // the path stays untouched until then, and for good when the conversion fails.
     QString outputPath;
+    // One MP3 per chapter instead, in the folder named after outputPath (chapterFolder), each
+    // appearing there as soon as it is complete; a document without chapters still gives the
+    // one file. With resume, files that are there already are complete and not made again.
+    bool splitChapters = false;
+    bool resume = false;
     VoiceSettings voice;
     // Given as owner and as user password; empty for none.
     QString password;
@@ -32,6 +37,8 @@ struct ConversionRequest
     // The outside tools: program names looked up in PATH, or paths of this user's own files.
     QString converter = QStringLiteral("pdftotext");
     QString encoder = QStringLiteral("lame");
+    // Reads a PDF's outline, for its chapters.
+    QString outlineReader = QStringLiteral("pdftohtml");
     // Speak the text line by line as it stands, instead of prepared into paragraphs.
     bool verbatim = false;
     // For a PDF read from its layout: whether footnotes are read (after the paragraph that
@@ -98,9 +105,10 @@ enum class ConversionStep {
 };
 using ConversionFailure = StepFailure<ConversionStep>;
 
-// Turns one document into one MP3 file: extract the text, prepare it for speech, speak it into
-// the encoder in one or two lanes (encoder_lanes.h), join the parts, tag the MP3 and rename it
-// into place. It never waits inside the event loop: the tools run as child processes whose
+// Turns one document into one MP3 file, or one per chapter: extract the text and read the
+// outline, prepare the text for speech and find its chapters, speak it into the encoders in
+// two lanes (encoder_lanes.h), join the parts, tag the MP3 (with its chapters' marks) and
+// rename it into place. It never waits inside the event loop: the tools run as child processes whose
 // end arrives as an event, and speech renders on threads of its own. Each job works in a
 // private folder under {TEMP}, so several jobs and a reading never share a file. A step that
 // fails is handed over at once as stepFailed() or extractionStepFailed(), and the job goes on

@@ -1,12 +1,15 @@
 #include "core/conversion/encoder_lanes.h"
 
 #include "core/conversion/mp3_encoding.h"
+#include "core/conversion/mp3_frames.h"
 #include "core/process/child_process.h"
 #include "core/speech/speech_rendering.h"
 
 #include <QFile>
 #include <QTimer>
 
+#include <algorithm>
+#include <deque>
 #include <optional>
 #include <vector>
 
@@ -23,47 +26,86 @@ constexpr qint64 JoinBlockSize = qint64(4) << 20;
 
 } // namespace
 
-struct EncoderLanes::Lane
+// One part: its voice and encoder while it is spoken, and what came of it.
+struct EncoderLanes::Work
 {
     QList<Utterance> utterances;
+    int output = 0;
+    int index = 0;
     QString mp3Path;
+    bool partOfWhole = false; // its MP3 has other parts
     ChildProcess* encoder = nullptr;
     std::unique_ptr<SpeechRendering> rendering;
     qint64 spoken = 0;
+    bool started = false;
     bool speakingDone = false;
+    bool encoded = false;
     std::optional<int> encoderExit;
     // Why the voice stopped, while the encoder's end, which may be the cause, is awaited.
     std::optional<QString> speechFailure;
+    Mp3Length length;
 };
 
 struct EncoderLanes::State
 {
     Setup setup;
-    std::vector<Lane> lanes;
+    QStringList mp3Paths;
+    std::vector<Work> parts;
+    size_t nextPart = 0;
+    int speaking = 0;
+    int partsSpoken = 0;
     bool stopped = false;
-    // The joining: the MP3 being appended to, the part being appended, and which one it is.
+    // The MP3s whose parts are all encoded and that wait to be joined, and the joining: the
+    // MP3 being appended to, the part being appended, and which one it is.
+    std::deque<int> joinWaiting;
     std::unique_ptr<QFile> joinTarget;
     std::unique_ptr<QFile> joinSource;
     size_t joinPart = 0;
+    int joinOutput = -1;
+    bool joiningAnnounced = false;
 
     QString workPath(const QString& name) const
     {
         return setup.workFolder + QLatin1Char('/') + name;
     }
+    bool allEncoded() const
+    {
+        for (const Work& part : parts)
+            if (!part.encoded)
+                return false;
+        return true;
+    }
 };
 
-EncoderLanes::EncoderLanes(Setup setup, QList<QList<Utterance>> parts, QObject* parent)
+EncoderLanes::EncoderLanes(Setup setup, const QStringList& mp3Paths, QList<Part> parts,
+                           QObject* parent)
     : QObject(parent), d(std::make_unique<State>())
 {
     d->setup = std::move(setup);
-    if (parts.isEmpty())
-        parts.append(QList<Utterance>());
-    d->lanes = std::vector<Lane>(size_t(parts.size()));
-    for (size_t i = 0; i < d->lanes.size(); ++i) {
-        Lane& lane = d->lanes[i];
-        lane.utterances = parts.at(qsizetype(i));
-        lane.mp3Path =
-            i == 0 ? d->setup.mp3Path : d->workPath(QStringLiteral("part%1.mp3").arg(i + 1));
+    d->mp3Paths = mp3Paths;
+    // An MP3 without parts still gets one: silence.
+    for (int output = 0; output < mp3Paths.size(); ++output) {
+        const bool has = std::any_of(parts.cbegin(), parts.cend(),
+                                     [&](const Part& part) { return part.output == output; });
+        if (!has) {
+            const auto after = std::find_if(parts.begin(), parts.end(), [&](const Part& part) {
+                return part.output > output;
+            });
+            parts.insert(after, Part{{}, output});
+        }
+    }
+    d->parts = std::vector<Work>(size_t(parts.size()));
+    for (size_t i = 0; i < d->parts.size(); ++i) {
+        Work& work = d->parts[i];
+        work.utterances = parts.at(qsizetype(i)).utterances;
+        work.output = parts.at(qsizetype(i)).output;
+        work.index = int(i);
+        const bool first = i == 0 || d->parts[i - 1].output != work.output;
+        work.mp3Path = first ? mp3Paths.at(work.output)
+                             : d->workPath(QStringLiteral("part%1.mp3").arg(i + 1));
+        const bool last = i + 1 == size_t(parts.size()) || parts.at(qsizetype(i) + 1).output !=
+                                                                 work.output;
+        work.partOfWhole = !(first && last);
     }
 }
 
@@ -74,107 +116,170 @@ EncoderLanes::~EncoderLanes()
 
 int EncoderLanes::count() const
 {
-    return int(d->lanes.size());
+    return int(d->parts.size());
+}
+
+qint64 EncoderLanes::partSamples(int part) const
+{
+    return part >= 0 && size_t(part) < d->parts.size() ? d->parts[size_t(part)].length.samples
+                                                        : 0;
+}
+
+int EncoderLanes::sampleRate() const
+{
+    for (const Work& part : d->parts)
+        if (part.length.sampleRate > 0)
+            return part.length.sampleRate;
+    return 0;
 }
 
 EncoderLanes::Start EncoderLanes::start()
 {
-    const bool severalParts = d->lanes.size() > 1;
-    for (size_t i = 0; i < d->lanes.size(); ++i) {
-        Lane& lane = d->lanes[i];
-        int pipe[2] = {-1, -1};
-        if (::pipe2(pipe, O_CLOEXEC) != 0)
-            return Start::NoPipe;
-        lane.encoder = new ChildProcess(this);
-        connect(lane.encoder, &ChildProcess::finished, this,
-                [this, &lane](int exitCode) { encoderEnded(lane, exitCode); });
-        int started = -1;
-        try {
-            started = lane.encoder->start(
-                pipedEncoderArguments(d->setup.encoder, lane.mp3Path, severalParts),
-                d->workPath(QStringLiteral("part%1.log").arg(i + 1)), pipe[0]);
-        } catch (...) {
-            ::close(pipe[0]);
-            ::close(pipe[1]);
-            throw;
-        }
-        ::close(pipe[0]);
-        if (started != 0) {
-            ::close(pipe[1]);
-            return Start::EncoderNotStarted;
-        }
-        lane.rendering = std::make_unique<SpeechRendering>(
-            this, d->setup.voice, lane.utterances, pipe[1],
-            [this, &lane](int, qint64 characters) {
-                lane.spoken = characters;
-                qint64 all = 0;
-                int done = 0;
-                for (const Lane& each : d->lanes) {
-                    all += each.spoken;
-                    done += each.speakingDone ? 1 : 0;
-                }
-                emit this->spoken(all, done);
-            },
-            [this](const RenderingFailure& failure) { emit renderingFailed(failure); },
-            [this, &lane](const QString& failure) { speechEnded(lane, failure); });
+    while (d->nextPart < d->parts.size() && d->speaking < qMax(1, d->setup.lanes)) {
+        const Start started = startPart(d->parts[d->nextPart++]);
+        if (started != Start::Started)
+            return started;
     }
     return Start::Started;
 }
 
-void EncoderLanes::speechEnded(Lane& lane, const QString& failure)
+EncoderLanes::Start EncoderLanes::startPart(Work& part)
 {
-    lane.rendering.reset();
+    int pipe[2] = {-1, -1};
+    if (::pipe2(pipe, O_CLOEXEC) != 0)
+        return Start::NoPipe;
+    part.started = true;
+    part.encoder = new ChildProcess(this);
+    connect(part.encoder, &ChildProcess::finished, this,
+            [this, &part](int exitCode) { encoderEnded(part, exitCode); });
+    int started = -1;
+    try {
+        started = part.encoder->start(
+            pipedEncoderArguments(d->setup.encoder, part.mp3Path, part.partOfWhole),
+            d->workPath(QStringLiteral("part%1.log").arg(part.index + 1)), pipe[0]);
+    } catch (...) {
+        ::close(pipe[0]);
+        ::close(pipe[1]);
+        throw;
+    }
+    ::close(pipe[0]);
+    if (started != 0) {
+        ::close(pipe[1]);
+        return Start::EncoderNotStarted;
+    }
+    ++d->speaking;
+    part.rendering = std::make_unique<SpeechRendering>(
+        this, d->setup.voice, part.utterances, pipe[1],
+        [this, &part](int, qint64 characters) {
+            part.spoken = characters;
+            qint64 all = 0;
+            for (const Work& each : d->parts)
+                all += each.spoken;
+            emit this->spoken(all, d->partsSpoken);
+        },
+        [this](const RenderingFailure& failure) { emit renderingFailed(failure); },
+        [this, &part](const QString& failure) { speechEnded(part, failure); });
+    return Start::Started;
+}
+
+// A lane that is free takes the next part waiting.
+void EncoderLanes::startWaitingParts()
+{
+    if (d->stopped)
+        return;
+    Start started = Start::Started;
+    try {
+        started = start();
+    } catch (...) {
+        started = Start::EncoderNotStarted;
+    }
+    if (started != Start::Started)
+        end(LanesEnd::EncoderFailed);
+}
+
+void EncoderLanes::speechEnded(Work& part, const QString& failure)
+{
+    part.rendering.reset();
     if (!failure.isEmpty()) {
         // When the encoder went first, the voice lost its listener: the encoder is the cause.
         // Its end may not have arrived yet; the voice has closed the pipe, so it comes.
-        if (!lane.encoderExit && lane.encoder && lane.encoder->isRunning()) {
-            lane.speechFailure = failure;
+        if (!part.encoderExit && part.encoder && part.encoder->isRunning()) {
+            part.speechFailure = failure;
             return;
         }
-        if (lane.encoderExit && *lane.encoderExit != 0)
+        if (part.encoderExit && *part.encoderExit != 0)
             end(LanesEnd::EncoderFailed);
         else
             end(LanesEnd::SpeechFailed, failure);
         return;
     }
-    lane.speakingDone = true;
-    if (lane.encoderExit)
-        encoderEnded(lane, *lane.encoderExit);
+    part.speakingDone = true;
+    ++d->partsSpoken;
+    if (part.encoderExit)
+        encoderEnded(part, *part.encoderExit);
 }
 
-void EncoderLanes::encoderEnded(Lane& lane, int exitCode)
+void EncoderLanes::encoderEnded(Work& part, int exitCode)
 {
-    lane.encoderExit = exitCode;
+    part.encoderExit = exitCode;
     if (exitCode != 0) {
         end(LanesEnd::EncoderFailed);
         return;
     }
-    if (lane.speechFailure) {
-        end(LanesEnd::SpeechFailed, *lane.speechFailure);
+    if (part.speechFailure) {
+        end(LanesEnd::SpeechFailed, *part.speechFailure);
         return;
     }
     // While the voice still speaks, speechEnded() comes back here, or learns of the failure.
-    if (!lane.speakingDone)
+    if (!part.speakingDone || part.encoded)
         return;
-    for (const Lane& each : d->lanes)
-        if (!each.speakingDone || !each.encoderExit)
-            return;
-    allEncoded();
+    partEncoded(part);
 }
 
-void EncoderLanes::allEncoded()
+// The part's sound is complete: its length is taken before it is joined to anything, its lane
+// takes the next part, and its MP3 is joined once all its parts are encoded.
+void EncoderLanes::partEncoded(Work& part)
 {
-    if (d->lanes.size() == 1) {
-        end(LanesEnd::Encoded);
+    part.encoded = true;
+    part.length = mp3FileLength(part.mp3Path);
+    --d->speaking;
+    startWaitingParts();
+    if (d->stopped)
+        return;
+    for (const Work& each : d->parts)
+        if (each.output == part.output && !each.encoded)
+            return;
+    if (!part.partOfWhole) {
+        emit mp3Made(part.output);
+        if (!d->stopped)
+            checkAllDone();
         return;
     }
-    emit joining();
-    d->joinTarget = std::make_unique<QFile>(d->lanes.front().mp3Path);
+    d->joinWaiting.push_back(part.output);
+    if (d->joinOutput < 0)
+        joinNext();
+}
+
+// Starts joining the next MP3 waiting, if no other is being joined.
+void EncoderLanes::joinNext()
+{
+    if (d->stopped || d->joinOutput >= 0 || d->joinWaiting.empty())
+        return;
+    d->joinOutput = d->joinWaiting.front();
+    d->joinWaiting.pop_front();
+    if (d->allEncoded() && !d->joiningAnnounced) {
+        d->joiningAnnounced = true;
+        emit joining();
+    }
+    d->joinPart = 0;
+    while (d->parts[d->joinPart].output != d->joinOutput)
+        ++d->joinPart;
+    d->joinTarget = std::make_unique<QFile>(d->parts[d->joinPart].mp3Path);
     if (!d->joinTarget->open(QIODevice::WriteOnly | QIODevice::Append)) {
         end(LanesEnd::JoinFailed);
         return;
     }
-    d->joinPart = 0;
+    d->joinSource.reset();
     joinNextBlock();
 }
 
@@ -186,14 +291,25 @@ void EncoderLanes::joinNextBlock()
     if (!d->joinSource || d->joinSource->atEnd()) {
         if (d->joinSource)
             QFile::remove(d->joinSource->fileName());
-        if (++d->joinPart == d->lanes.size()) {
+        if (++d->joinPart == d->parts.size() || d->parts[d->joinPart].output != d->joinOutput) {
             d->joinSource.reset();
             const bool written = d->joinTarget->flush();
             d->joinTarget->close();
-            end(written ? LanesEnd::Encoded : LanesEnd::JoinFailed);
+            d->joinTarget.reset();
+            if (!written) {
+                end(LanesEnd::JoinFailed);
+                return;
+            }
+            const int output = d->joinOutput;
+            d->joinOutput = -1;
+            emit mp3Made(output);
+            if (d->stopped)
+                return;
+            joinNext();
+            checkAllDone();
             return;
         }
-        d->joinSource = std::make_unique<QFile>(d->lanes[d->joinPart].mp3Path);
+        d->joinSource = std::make_unique<QFile>(d->parts[d->joinPart].mp3Path);
         if (!d->joinSource->open(QIODevice::ReadOnly)) {
             end(LanesEnd::JoinFailed);
             return;
@@ -206,6 +322,12 @@ void EncoderLanes::joinNextBlock()
         return;
     }
     QTimer::singleShot(0, this, &EncoderLanes::joinNextBlock);
+}
+
+void EncoderLanes::checkAllDone()
+{
+    if (d->allEncoded() && d->joinOutput < 0 && d->joinWaiting.empty())
+        end(LanesEnd::Encoded);
 }
 
 void EncoderLanes::end(LanesEnd how, const QString& speechFailure)
@@ -222,11 +344,11 @@ void EncoderLanes::stop()
     // The encoders go first: a voice may be blocked writing into the pipe of an encoder that
     // reads no more, and only the encoder's end releases it (the write then fails, as the
     // program ignores SIGPIPE), so the voices' threads can be joined.
-    for (Lane& lane : d->lanes)
-        if (lane.encoder)
-            lane.encoder->stop();
-    for (Lane& lane : d->lanes)
-        lane.rendering.reset();
+    for (Work& part : d->parts)
+        if (part.encoder)
+            part.encoder->stop();
+    for (Work& part : d->parts)
+        part.rendering.reset();
     d->joinSource.reset();
     d->joinTarget.reset();
 }

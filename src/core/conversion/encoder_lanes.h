@@ -5,6 +5,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -12,18 +13,20 @@ namespace lectorix {
 
 // How the lanes of a conversion ended.
 enum class LanesEnd {
-    Encoded,       // every part spoken and encoded, and the parts joined into one MP3
-    EncoderFailed, // an encoder ended with a failure
+    Encoded,       // every part spoken and encoded, and the parts joined into their MP3s
+    EncoderFailed, // an encoder ended with a failure, or could not be started
     SpeechFailed,  // a voice could not speak its part (the speech failure says why)
     JoinFailed,    // the parts could not be joined
 };
 
 // The voice speaks into a pipe that the encoder reads as it goes: the two work side by side,
-// and no WAV file is written. Each part of the text is one lane, a voice speaking into an
-// encoder of its own, so several processor cores encode at once. The first lane's encoder
-// writes the MP3 itself; the others write parts in the working folder that are appended to it,
-// in order, once all are encoded. Only texts reach the voices: nothing is written for them.
-// Each utterance's silence is written into the sound of its lane.
+// and no WAV file is written. The text comes in parts, each spoken by a voice into an encoder
+// of its own; a lane speaks one part at a time and takes the next part waiting when it is done,
+// so several processor cores encode at once. Each part belongs to one of the MP3s made (the
+// whole document, or one chapter): an MP3's first part is encoded into it, its other parts
+// into the working folder and appended to it, in order, once all of them are encoded. Only
+// texts reach the voices: nothing is written for them. Each utterance's silence is written
+// into the sound of its part.
 class EncoderLanes final : public QObject
 {
     Q_OBJECT
@@ -33,44 +36,63 @@ public:
     {
         VoiceSettings voice;
         QString encoder;    // a program name looked up in PATH, or a path
-        QString mp3Path;    // the MP3 the parts end up in
-        QString workFolder; // the other lanes' parts and every encoder's messages
+        QString workFolder; // the parts waiting to be joined and every encoder's messages
+        int lanes = 2;      // how many parts are spoken at once
+    };
+    struct Part
+    {
+        QList<Utterance> utterances;
+        int output = 0; // the index of its MP3
     };
 
-    // One lane for each part; an empty list gives one silent lane (still an MP3).
-    EncoderLanes(Setup setup, QList<QList<Utterance>> parts, QObject* parent = nullptr);
+    // mp3Paths are the MP3s made; the parts of each follow one another in parts. An MP3
+    // without parts is made of one silent part (still an MP3).
+    EncoderLanes(Setup setup, const QStringList& mp3Paths, QList<Part> parts,
+                 QObject* parent = nullptr);
     // Stops whatever still runs.
     ~EncoderLanes() override;
 
+    // The parts, and the samples each one's sound holds once it is encoded (0 before).
     int count() const;
+    qint64 partSamples(int part) const;
+    // The sample rate of the sound encoded; 0 until a part is encoded.
+    int sampleRate() const;
 
     enum class Start {
         Started,
         NoPipe,            // no pipe from a voice to its encoder
         EncoderNotStarted, // an encoder could not be started
     };
-    // Starts every lane. What starting an encoder throws goes to the caller, which then
-    // stops the lanes.
+    // Starts the first parts. What starting an encoder throws goes to the caller, which then
+    // stops the lanes. A part started later that cannot start ends the lanes with
+    // EncoderFailed.
     Start start();
     // Stops the encoders, the voices and the joining at once; ended() does not follow.
     void stop();
 
 signals:
-    // After each block of speech: the characters spoken so far in all lanes, and how many
-    // lanes have spoken their part.
-    void spoken(qint64 characters, int lanesSpoken);
-    // Every part is encoded and they are being joined.
+    // After each block of speech: the characters spoken so far in all parts together, and how
+    // many parts have been spoken.
+    void spoken(qint64 characters, int partsSpoken);
+    // Every part is encoded; the last MP3s are being joined.
     void joining();
-    // A step of setting up a lane's voice failed; the lane goes on as far as it can.
+    // An MP3 is complete: all its parts encoded and joined into it. The receiver may stop the
+    // lanes from here.
+    void mp3Made(int output);
+    // A step of setting up a part's voice failed; the part goes on as far as it can.
     void renderingFailed(const lectorix::RenderingFailure& failure);
     void ended(lectorix::LanesEnd end, const QString& speechFailure);
 
 private:
-    struct Lane;
-    void speechEnded(Lane& lane, const QString& failure);
-    void encoderEnded(Lane& lane, int exitCode);
-    void allEncoded();
+    struct Work;
+    Start startPart(Work& part);
+    void startWaitingParts();
+    void speechEnded(Work& part, const QString& failure);
+    void encoderEnded(Work& part, int exitCode);
+    void partEncoded(Work& part);
+    void joinNext();
     void joinNextBlock();
+    void checkAllDone();
     void end(LanesEnd how, const QString& speechFailure = QString());
 
     struct State;

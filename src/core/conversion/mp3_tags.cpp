@@ -5,7 +5,10 @@
 
 #include <QFile>
 
+#include <taglib/chapterframe.h>
 #include <taglib/id3v2tag.h>
+#include <taglib/tableofcontentsframe.h>
+#include <taglib/textidentificationframe.h>
 #include <taglib/mpegfile.h>
 #include <taglib/tstring.h>
 
@@ -16,6 +19,38 @@ namespace {
 TagLib::String toTagText(const QString& text)
 {
     return TagLib::String(text.toStdString(), TagLib::String::UTF8);
+}
+
+// A frame of text, as CHAP frames hold their titles.
+TagLib::ID3v2::Frame* textFrame(const char* id, const QString& text)
+{
+    auto* frame = new TagLib::ID3v2::TextIdentificationFrame(id, TagLib::String::UTF8);
+    frame->setText(toTagText(text));
+    return frame;
+}
+
+// A CHAP frame for each mark, with its title, and the CTOC that lists them in order.
+void addChapters(TagLib::ID3v2::Tag& tag, const QList<ChapterMark>& chapters)
+{
+    if (chapters.isEmpty())
+        return;
+    constexpr unsigned NoOffset = 0xFFFFFFFF;
+    TagLib::ByteVectorList ids;
+    for (qsizetype i = 0; i < chapters.size(); ++i) {
+        const ChapterMark& mark = chapters.at(i);
+        const QByteArray name = "chp" + QByteArray::number(i);
+        const TagLib::ByteVector id(name.constData(), unsigned(name.size()));
+        auto* chapter = new TagLib::ID3v2::ChapterFrame(
+            id, unsigned(qMax<qint64>(0, mark.startMs)),
+            unsigned(qMax<qint64>(mark.startMs, mark.endMs)), NoOffset, NoOffset);
+        chapter->addEmbeddedFrame(textFrame("TIT2", mark.title));
+        tag.addFrame(chapter);
+        ids.append(id);
+    }
+    auto* contents = new TagLib::ID3v2::TableOfContentsFrame("toc", ids);
+    contents->setIsTopLevel(true);
+    contents->setIsOrdered(true);
+    tag.addFrame(contents);
 }
 
 } // namespace
@@ -62,6 +97,13 @@ void writeMp3Tags(const QString& mp3Path, const Mp3Tags& tags)
         tag->setArtist(toTagText(tags.artist));
     if (!tags.comment.isEmpty())
         tag->setComment(toTagText(tags.comment));
+    if (!tags.album.isEmpty())
+        tag->setAlbum(toTagText(tags.album));
+    if (tags.track > 0)
+        tag->addFrame(textFrame("TRCK", tags.trackCount > 0
+                                            ? QStringLiteral("%1/%2").arg(tags.track).arg(tags.trackCount)
+                                            : QString::number(tags.track)));
+    addChapters(*tag, tags.chapters);
     if (!file.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripOthers, TagLib::ID3v2::v4))
         throw Failure(QStringLiteral("The tags of %1 could not be written.").arg(mp3Path));
 }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "core/conversion/chapter_marks.h"
+
 #include <QByteArrayList>
+#include <QList>
 #include <QString>
 
 namespace lectorix {
@@ -11,6 +14,12 @@ struct Mp3Tags
     QString title;
     QString artist;
     QString comment;
+    // A chapter's own file: the document's title as album, its number and the count.
+    QString album;
+    int track = 0;
+    int trackCount = 0;
+    // Chapter marks (a CHAP frame each, listed in order by a top-level CTOC).
+    QList<ChapterMark> chapters;
 };
 
 // The command that prints a PDF's document information in UTF-8, the password given as owner
@@ -20,8 +29,8 @@ QByteArrayList documentInfoArguments(const QString& pdfPath, const QString& pass
 // The Title and Author that pdfinfo printed (blank ones are none) as title and artist.
 Mp3Tags tagsFromDocumentInfo(const QString& pdfinfoOutput);
 
-// Writes title, artist and comment into an ID3v2.4 tag at the front of the MP3, replacing any
-// tag it had; empty ones are left out. The sound is not touched. Throws Failure.
+// Writes title, artist, comment, album, track ("n/count") and chapters into an ID3v2.4 tag
+// at the front of the MP3, replacing any tag it had; empty ones are left out. The sound is not touched. Throws Failure.
 void writeMp3Tags(const QString& mp3Path, const Mp3Tags& tags);
 
 } // namespace lectorix

@@ -326,13 +326,16 @@ SpokenDocument spokenDocument(const QString& text, const QList<LayoutPage>* page
                               const LayoutReadingOptions& options)
 {
     if (verbatim)
-        return {spokenLines(text), {}};
-    if (!pages)
-        return {spokenUtterances(prepareForSpeech(text)), {}};
+        return {spokenLines(text), {}, {}};
+    if (!pages) {
+        QList<SpokenPiece> pieces = prepareForSpeech(text);
+        return {spokenUtterances(pieces), std::move(pieces), {}};
+    }
     LayoutPreparation preparation(options);
     preparation.add(*pages);
     preparation.finish();
-    return {spokenUtterances(preparation.takePieces()), preparation.unreadablePages()};
+    QList<SpokenPiece> pieces = preparation.takePieces();
+    return {spokenUtterances(pieces), std::move(pieces), preparation.unreadablePages()};
 }
 
 } // namespace lectorix

@@ -52,6 +52,8 @@ QList<Utterance> spokenLines(const QString& text);
 struct SpokenDocument
 {
     QList<Utterance> utterances;
+    // The pieces the utterances were made from, one each; none for the text line by line.
+    QList<SpokenPiece> pieces;
     QList<int> unreadablePages;
 };
 SpokenDocument spokenDocument(const QString& text, const QList<LayoutPage>* pages, bool verbatim,

@@ -79,7 +79,17 @@ void ReadingSession::release()
     m_voice.reset(); // stops at once: drops what is queued and silences the output
     m_workFolder.reset();
     m_utterances.clear();
-    m_waiting.clear();
+    m_pieces.clear();
+    m_nextPiece = 0;
+    m_nextFrom = 0;
+    m_seekTo = -1;
+    m_trimToSeek = false;
+    m_complete = false;
+    m_place = {};
+    m_wordsHeard = false;
+    m_chapter = -1;
+    m_waitChapter = -1;
+    m_layoutPages.clear();
     m_announced = 0;
     m_wordAnnounced = {};
 }
@@ -88,12 +98,6 @@ void ReadingSession::stop()
 {
     release();
     setState(ReadingState::Idle);
-}
-
-template <typename Body> bool ReadingSession::step(ReadingStep which, Body&& body)
-{
-    return runStep(which, std::forward<Body>(body),
-                   [this](const ReadingFailure& failure) { emit stepFailed(failure); });
 }
 
 void ReadingSession::pause()
@@ -114,12 +118,14 @@ void ReadingSession::resume()
 
 void ReadingSession::setVolume(int volume)
 {
+    m_request.voice.volume = volume;
     if (m_voice)
         m_voice->setVolume(volume);
 }
 
 void ReadingSession::setRate(int rate)
 {
+    m_request.voice.rate = rate;
     if (m_voice)
         m_voice->setRate(rate);
 }
@@ -149,7 +155,20 @@ void ReadingSession::start(const ReadingRequest& request)
 {
     release();
     m_request = request;
+    m_pageStarts.clear();
+    m_chapters = request.chapters;
     setState(ReadingState::Reading);
+    setPosition(request.fromPdf ? request.startAt : request.textOffset);
+    if (request.fromPdf && request.startAt > 0)
+        m_seekTo = request.startAt; // the piece holding it is read whole
+    if (request.startChapter >= 0 && request.startChapter < m_chapters.size() &&
+        m_chapters.at(request.startChapter).offset >= 0) {
+        m_seekTo = m_chapters.at(request.startChapter).offset;
+        m_trimToSeek = true;
+        setPosition(m_seekTo);
+    } else if (request.fromPdf && request.startChapter >= 0) {
+        m_waitChapter = request.startChapter; // found as the pages are converted
+    }
 
     if (!request.fromPdf) {
         if (request.text.isEmpty()) {
@@ -171,6 +190,7 @@ void ReadingSession::start(const ReadingRequest& request)
             step(ReadingStep::PrepareText, [&] { spoken = prepareForSpeech(request.text); });
         }
         await(std::move(spoken), request.textOffset);
+        m_complete = true;
         m_queueStep = ReadingStep::QueueText;
         queueAhead();
         m_watch->start();
@@ -266,11 +286,12 @@ void ReadingSession::rangeExtracted(const ExtractionResult& result)
     } else {
         convertNextRange();
     }
+    findChapters();
     m_queueStep = ReadingStep::QueuePdfText;
     if (m_voice)
         queueAhead();
     else if (m_anyText)
-        m_waiting.clear(); // the voice could not be made (reported): nothing can be said
+        m_nextPiece = m_pieces.size(); // the voice could not be made (reported): nothing is said
 }
 
 // Reads a converted range into the pieces waiting to be said, making the voice with the first
@@ -281,6 +302,9 @@ bool ReadingSession::takeRange(const ExtractionResult& result, int requestedPage
     step(ReadingStep::ReadPages, [&] { text = readTextFile(result.textPath); });
     QFile::remove(result.textPath);
     emit textConverted(m_textOffset, text);
+    for (qsizetype at = text.indexOf(QLatin1Char('\f')); at >= 0;
+         at = text.indexOf(QLatin1Char('\f'), at + 1))
+        m_pageStarts.append(m_textOffset + at + 1);
     if (!m_anyText) {
         m_anyText = true;
         makeVoice();
@@ -312,6 +336,7 @@ void ReadingSession::takeLayout(QList<LayoutPage> pages)
         m_layoutPreparation = std::make_unique<LayoutPreparation>(options);
     }
     layoutText(pages, m_textOffset);
+    m_layoutPages.append(pages);
     m_layoutPreparation->add(pages);
     await(m_layoutPreparation->takePieces(), 0);
 }
@@ -328,44 +353,61 @@ void ReadingSession::finishDocument()
         m_preparation->finish();
         await(m_preparation->takePieces(), 0);
     }
+    m_complete = true;
     if (!m_unreadablePages.isEmpty())
         emit unreadablePages(m_unreadablePages);
 }
 
 // Pieces to say, their places moved by shift into the coordinates of the text box or of the
-// whole extracted text. A PDF read from a remembered place skips what ends before it.
+// whole extracted text.
 void ReadingSession::await(QList<SpokenPiece> pieces, qsizetype shift)
 {
     for (SpokenPiece& piece : pieces) {
         piece.sourceOffset += shift;
         for (SpokenPiece::Stretch& stretch : piece.stretches)
             stretch.sourceStart += shift;
-        if (m_request.fromPdf && piece.sourceOffset + piece.sourceLength <= m_request.startAt)
-            continue;
-        m_waiting.append(std::move(piece));
+        m_pieces.append(std::move(piece));
     }
+}
+
+// Passes over the pieces that end before the place sought; false when none is left to say.
+bool ReadingSession::passOverToSeek()
+{
+    while (m_nextPiece < m_pieces.size()) {
+        const SpokenPiece& piece = m_pieces.at(m_nextPiece);
+        if (piece.sourceOffset + piece.sourceLength > m_seekTo) {
+            m_nextFrom = m_trimToSeek ? spokenPositionOf(piece, m_seekTo) : 0;
+            m_seekTo = -1;
+            return true;
+        }
+        ++m_nextPiece;
+    }
+    return false;
 }
 
 // The voice is given a few utterances ahead of the one it speaks, not the whole text at once:
 // the queue stays short for any book, and a new rate is heard from the next utterance on.
 void ReadingSession::queueAhead()
 {
+    if (m_waitChapter >= 0)
+        return;
     // Without a voice (its making failed), the first queuing step fails and says so.
-    while (!m_waiting.isEmpty() &&
+    while (m_nextPiece < m_pieces.size() &&
            m_utterances.size() - qMax(m_voice ? m_voice->textsBegun() : 0, 1) < UtterancesAhead) {
-        const SpokenPiece piece = m_waiting.takeFirst();
+        if (m_seekTo >= 0 && !passOverToSeek())
+            return;
+        const SpokenPiece piece = pieceFrom(m_pieces.at(m_nextPiece), m_nextFrom);
+        const SpokenPiece* next =
+            m_nextPiece + 1 < m_pieces.size() ? &m_pieces.at(m_nextPiece + 1) : nullptr;
         // Pieces read verbatim are lines or blocks of the text as it stands: no pauses added.
-        const int silence =
-            m_request.verbatim
-                ? 0
-                : silenceAfterMs(piece, m_waiting.isEmpty() ? nullptr : &m_waiting.first());
+        const int silence = m_request.verbatim ? 0 : silenceAfterMs(piece, next);
         // A failed queuing step ends the queuing: the rest would fail the same way, each with
         // a report of its own.
         if (!step(m_queueStep,
                   [&] { voiceOrFail().speakAsync(cleanTextForSpeech(piece.text), silence); })) {
             // Nothing more can be said: the rest of the document is not converted either.
             m_voice.reset();
-            m_waiting.clear();
+            m_nextPiece = m_pieces.size();
             if (m_extraction) {
                 m_extraction->disconnect(this);
                 m_extraction->cancel();
@@ -374,8 +416,9 @@ void ReadingSession::queueAhead()
             }
             return;
         }
-        SpokenPiece place{QString(), piece.sourceOffset, piece.sourceLength, piece.stretches};
-        m_utterances.append({piece.sourceOffset, piece.sourceLength, std::move(place)});
+        m_utterances.append({m_nextPiece, m_nextFrom});
+        ++m_nextPiece;
+        m_nextFrom = 0;
     }
 }
 
@@ -385,19 +428,26 @@ void ReadingSession::watch()
         const int begun = qMin<int>(m_voice->textsBegun(), int(m_utterances.size()));
         while (m_announced < begun) {
             const Utterance& u = m_utterances.at(m_announced++);
-            emit spokenRange(u.offset, u.length);
+            const SpokenPiece& piece = m_pieces.at(u.piece);
+            const qsizetype start = piece.sourcePosition(u.from);
+            if (!m_wordsHeard)
+                setPlace({u.piece, u.from});
+            emit spokenRange(start, piece.sourceOffset + piece.sourceLength - start);
         }
         const speech::WordPosition word = m_voice->currentWord();
         if (word != m_wordAnnounced && word.text >= 0 && word.text < m_utterances.size()) {
             m_wordAnnounced = word;
             const Utterance& u = m_utterances.at(word.text);
-            emit spokenWord(u.place.sourcePosition(word.start), word.length);
+            m_wordsHeard = true;
+            setPlace({u.piece, u.from + word.start});
+            emit spokenWord(m_position, word.length);
         }
         if (m_voice)
             queueAhead();
     }
     // While ranges are still being converted, the voice may have caught up with the text.
-    const bool more = m_extraction != nullptr || !m_waiting.isEmpty();
+    const bool more =
+        m_extraction != nullptr || m_nextPiece < m_pieces.size() || m_waitChapter >= 0;
     if (more || (m_voice && !m_voice->isDone()))
         return;
     stop();

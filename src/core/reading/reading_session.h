@@ -2,6 +2,7 @@
 
 #include "core/base/failure.h"
 #include "core/pdf/document_text.h"
+#include "core/reading/reading_navigation.h"
 #include "core/speech/speech_engine.h"
 #include "core/speech/voice_settings.h"
 #include "core/text/layout_reading.h"
@@ -12,6 +13,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class QTemporaryDir;
 class QTimer;
@@ -44,6 +46,13 @@ struct ReadingRequest
     // For a PDF read from its layout: whether its footnotes are read, after the paragraph
     // that cites them.
     bool readFootnotes = true;
+    // The chapters of a text, in its offsets. A PDF's are found as it is converted, from its
+    // outline (below) or else the headings of its layout.
+    QList<Chapter> chapters;
+    QList<OutlineEntry> outline;
+    // The chapter the reading starts at, an index into the chapters (chapters()); nothing is
+    // said before its start is converted. -1: from the start (or startAt).
+    qsizetype startChapter = -1;
 };
 
 enum class ReadingState { Idle, Reading, Paused };
@@ -93,14 +102,46 @@ public:
     void pause();
     void resume();
     void stop();
+    // Also kept for the voices a move makes.
     void setVolume(int volume);
     void setRate(int rate);
+
+    // Moves the running reading one sentence, paragraph or chapter on or back from the place
+    // being heard and speaks on from there at once; a paused reading stays paused, at its new
+    // place. Back goes to the start of the unit being heard, or to the one before while the
+    // first sentence of it is heard (ReadingNavigator). Returns false, and nothing changes,
+    // when there is nowhere to go: no reading, the last unit, no chapters, or, on, a unit not
+    // converted yet. A chapter not converted yet is gone to once it is.
+    bool moveOn(ReadingUnit unit);
+    bool moveBack(ReadingUnit unit);
+    // The next or previous chapter, or paragraph when the document has no chapters.
+    bool skipForward();
+    bool skipBack();
+    // Goes on from offset in the text read, or from the start of chapter (chapters()), at once
+    // or once its start is converted.
+    bool goTo(qsizetype offset);
+    bool goToChapter(qsizetype chapter);
 
     ReadingState state() const { return m_state; }
     // What the current or last reading was asked to read.
     const ReadingRequest& request() const { return m_request; }
     // The voice of the reading, once it has one.
     speech::Voice* voice() const { return m_voice.get(); }
+    // Where the reading is: the start of the word heard last (or, from a voice that does not
+    // tell its words, of the utterance begun last), or where it was moved to and not yet
+    // heard; at first, where it starts. Offsets as spokenRange's.
+    qsizetype position() const { return m_position; }
+    // The chapters of the current or last reading, as far as they are known: a PDF's grow as
+    // its pages are converted (chaptersChanged()); their starts are in spokenRange's offsets.
+    const QList<Chapter>& chapters() const { return m_chapters; }
+    // The chapter holding the position, an index into chapters(); -1 before the first or
+    // without chapters.
+    qsizetype chapter() const { return m_chapter; }
+    // The page of a PDF holding offset, counted from 1, as far as the text is converted; 0
+    // for the text box.
+    int pageAt(qsizetype offset) const;
+    // Where the text read ends, once all of it is known.
+    std::optional<qsizetype> textEnd() const;
 
 signals:
     void stateChanged(lectorix::ReadingState state);
@@ -113,6 +154,12 @@ signals:
     // The next part of a PDF's extracted text, at offset in the whole text, has been read.
     void textConverted(qsizetype offset, const QString& text);
     void stepFailed(const lectorix::ReadingFailure& failure);
+    // The position moved into another chapter (chapter()).
+    void chapterChanged(qsizetype chapter);
+    // More chapters are known, or their starts (chapters()).
+    void chaptersChanged();
+    // The reading was moved (position()); what was queued before is not heard.
+    void moved(qsizetype position);
     // A step of a PDF range's extraction failed (copying the document, testing its text).
     void extractionStepFailed(const lectorix::ExtractionFailure& failure);
     // The PDF is encrypted and the reading's password does not open it; the reading has ended,
@@ -135,8 +182,20 @@ private:
     void finishDocument();
     void await(QList<SpokenPiece> pieces, qsizetype shift);
     void queueAhead();
+    bool passOverToSeek();
     void watch();
     void release();
+    ReadingNavigator navigator() const;
+    bool moveBackByChapter();
+    // Speaks on from place among the pieces known; from offset in the text once it is
+    // converted.
+    void jumpTo(PiecePlace place);
+    void jumpToOffset(qsizetype offset);
+    void waitForChapter(qsizetype chapter);
+    void findChapters();
+    void restartVoice();
+    void setPlace(PiecePlace place);
+    void setPosition(qsizetype position);
 
     ReadingState m_state = ReadingState::Idle;
     ReadingRequest m_request;
@@ -144,14 +203,31 @@ private:
     ExtractionJob* m_extraction = nullptr;
     std::unique_ptr<QTemporaryDir> m_workFolder;
     QTimer* m_watch = nullptr;
+    // Every piece of the text known so far, in the order they are spoken; the voice is given
+    // them from m_nextPiece on, a few at a time.
+    QList<SpokenPiece> m_pieces;
+    qsizetype m_nextPiece = 0;
+    qsizetype m_nextFrom = 0; // where in the next piece speaking starts, after a move into it
+    // A place in the text not converted yet, or a remembered place: pieces ending before it
+    // are passed over as they come; with m_trimToSeek the piece holding it is spoken from it.
+    qsizetype m_seekTo = -1;
+    bool m_trimToSeek = false;
+    bool m_complete = false; // all the text's pieces are known
     struct Utterance
     {
-        qsizetype offset;
-        qsizetype length;
-        SpokenPiece place; // without its text: where each spoken character comes from
+        qsizetype piece;
+        qsizetype from; // where in the piece's text its speech begins
     };
     QList<Utterance> m_utterances; // given to the voice, in order
-    QList<SpokenPiece> m_waiting;  // not yet given to the voice
+    PiecePlace m_place;
+    qsizetype m_position = 0;
+    bool m_wordsHeard = false;
+    QList<Chapter> m_chapters;
+    qsizetype m_chapter = -1;
+    qsizetype m_waitChapter = -1;    // a chapter gone to whose start is not converted yet
+    QList<LayoutPage> m_layoutPages; // the PDF's pages read so far, for its chapters
+    // Where the pages of the PDF after the first begin; kept after the reading ends.
+    QList<qsizetype> m_pageStarts;
     ReadingStep m_queueStep = ReadingStep::QueueText;
     // The PDF's text, converted range by range.
     std::unique_ptr<SpeechPreparation> m_preparation;
@@ -165,6 +241,12 @@ private:
     int m_announced = 0;
     speech::WordPosition m_wordAnnounced;
 };
+
+template <typename Body> bool ReadingSession::step(ReadingStep which, Body&& body)
+{
+    return runStep(which, std::forward<Body>(body),
+                   [this](const ReadingFailure& failure) { emit stepFailed(failure); });
+}
 
 } // namespace lectorix
 

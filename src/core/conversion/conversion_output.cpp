@@ -1,0 +1,298 @@
+#include "core/base/failure.h"
+#include "core/conversion/conversion_state.h"
+#include "core/conversion/mp3_tags.h"
+#include "core/files/file_utils.h"
+#include "core/files/temp_folder.h"
+#include "core/files/text_decoding.h"
+#include "core/pdf/document_text.h"
+#include "core/speech/speech_engine.h"
+#include "core/text/chapters.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace lectorix {
+
+namespace {
+
+// One encoder for each processor core of the machines this runs on; a text shorter than two
+// lanes' worth is not worth joining.
+constexpr int EncoderLaneCount = 2;
+constexpr qsizetype MinimumLaneLength = 10000;
+
+} // namespace
+
+bool ConversionJob::State::reserveOutput(int output)
+{
+    QString refusal;
+    QString partial;
+    step(ConversionStep::ReserveOutput, [&] {
+        try {
+            partial = outputs->reserve(output);
+        } catch (const Failure& failure) {
+            refusal = failure.description();
+        }
+    });
+    if (partial.isEmpty())
+        finish(ConversionOutcome::OutputFailed,
+               notMadeMessage(outputs->path(output),
+                              refusal.isEmpty() ? QStringLiteral("it could not be created.")
+                                                : refusal));
+    return !partial.isEmpty();
+}
+
+void ConversionJob::State::makeMp3()
+{
+    if (request.encoder.contains(QLatin1Char('/')) &&
+        !step(ConversionStep::CheckEncoder, [&] { checkOwnProgram(request.encoder); })) {
+        finish(ConversionOutcome::Failed, notMadeMessage(request.outputPath,
+                                                         QStringLiteral("the MP3 encoder was "
+                                                                        "refused.")));
+        return;
+    }
+    // One file: it is reserved before the text is prepared, as it always was.
+    outputs = std::make_unique<AudioOutputs>(request.outputPath, QStringList());
+    const bool skipWhole = request.resume && outputs->isComplete(0);
+    if (!request.splitChapters && !skipWhole && !reserveOutput(0))
+        return;
+    SpokenDocument spoken;
+    const bool prepared = step(ConversionStep::PrepareText, [&] { spoken = spokenText(); });
+    if (!prepared) {
+        finish(ConversionOutcome::Failed,
+               notMadeMessage(request.outputPath, QStringLiteral("the text could not be "
+                                                                 "prepared for speech.")));
+        return;
+    }
+    if (!textPath.isEmpty())
+        QFile::remove(textPath);
+    if (spoken.utterances.isEmpty() && !unreadablePages.isEmpty()) {
+        // Not a page of it could be read: a scanned document, as far as the listener goes.
+        finish(ConversionOutcome::Unreadable, unreadableTextMessage(request.sourcePdf));
+        return;
+    }
+    if (planOutputs(spoken.utterances, spoken.pieces))
+        speakAndEncode();
+}
+
+// The PDF read from its layout, or the text, as spokenDocument says; sentences are cut by the
+// voice's language unless the request names one.
+SpokenDocument ConversionJob::State::spokenText()
+{
+    const QString text = request.sourcePdf.isEmpty()
+                             ? request.sourceText
+                             : (layout && !request.verbatim ? QString() : readTextFile(textPath));
+    LayoutReadingOptions options{request.readFootnotes, request.language};
+    if (layout && !request.verbatim && options.language.isEmpty())
+        options.language = voiceLanguage(request.voice);
+    SpokenDocument spoken =
+        spokenDocument(text, layout ? &pages : nullptr, request.verbatim, options);
+    unreadablePages = spoken.unreadablePages;
+    return spoken;
+}
+
+// The name of the document for what starts before its first chapter.
+QString ConversionJob::State::documentName() const
+{
+    if (!request.title.isEmpty())
+        return request.title;
+    return stripExtension(fileNameOf(request.sourcePdf.isEmpty() ? request.sourceName
+                                                                 : request.sourcePdf));
+}
+
+// Cuts the text into parts at its chapters and decides the files made: with one file per
+// chapter, the chapter files not complete yet; otherwise the one file, unless a resumed
+// conversion finds it complete. False when the job has finished.
+bool ConversionJob::State::planOutputs(const QList<Utterance>& utterances,
+                                       const QList<SpokenPiece>& spokenPieces)
+{
+    const QList<Chapter> chapters =
+        documentChapters(outlineEntries, layout ? pages : QList<LayoutPage>(), spokenPieces);
+    pages.clear();
+    QList<ChapterStart> starts;
+    const QList<qsizetype> first = chapterFirstPieces(chapters, spokenPieces);
+    for (qsizetype i = 0; i < chapters.size(); ++i)
+        starts.append({chapters.at(i).title, first.at(i)});
+    plan = planAudio(utterances, starts, documentName(), request.splitChapters,
+                     EncoderLaneCount, MinimumLaneLength);
+    if (plan.outputs > 1 || !plan.outputTitles.isEmpty())
+        outputs = std::make_unique<AudioOutputs>(request.outputPath, plan.outputTitles);
+    making.clear();
+    for (int output = 0; output < outputs->count(); ++output) {
+        if (request.resume && outputs->isComplete(output))
+            continue;
+        if (outputs->partialPath(output).isEmpty() && !reserveOutput(output))
+            return false;
+        making.append(output);
+    }
+    if (making.isEmpty()) {
+        finish(ConversionOutcome::Done, QString());
+        return false;
+    }
+    return true;
+}
+
+// Encoding takes most of the time, so the parts are spoken in two lanes at once, one encoder
+// on each processor core.
+void ConversionJob::State::speakAndEncode()
+{
+    QStringList paths;
+    for (const int output : std::as_const(making))
+        paths << outputs->partialPath(output);
+    QList<EncoderLanes::Part> parts;
+    totalCharacters = 0;
+    for (const EncoderLanes::Part& part : std::as_const(plan.parts)) {
+        const int index = int(making.indexOf(part.output));
+        if (index < 0)
+            continue;
+        parts.append({part.utterances, index});
+        for (const Utterance& utterance : part.utterances)
+            totalCharacters += utterance.text.size() + 1;
+    }
+    EncoderLanes::Setup setup{request.voice, request.encoder, work->path(), EncoderLaneCount};
+    lanes = new EncoderLanes(setup, paths, parts, q);
+    pieces = lanes->count();
+    connect(lanes, &EncoderLanes::spoken, q,
+            [this](qint64 characters, int partsSpoken) { spoken(characters, partsSpoken); });
+    connect(lanes, &EncoderLanes::renderingFailed, q,
+            [this](const RenderingFailure& failure) { emit q->renderingFailed(failure); });
+    connect(lanes, &EncoderLanes::joining, q,
+            [this] { report(ConversionStage::Joining, pieces, 1.0 - FinishingShare); });
+    connect(lanes, &EncoderLanes::mp3Made, q, [this](int output) { mp3Made(output); });
+    connect(lanes, &EncoderLanes::ended, q,
+            [this](LanesEnd end, const QString& failure) { lanesEnded(end, failure); });
+    report(ConversionStage::Speaking, 1, ExtractionShare);
+    EncoderLanes::Start started = EncoderLanes::Start::EncoderNotStarted;
+    step(pieces == 1 ? ConversionStep::StartEncoder : ConversionStep::StartPartEncoder,
+         [&] { started = lanes->start(); });
+    if (started == EncoderLanes::Start::NoPipe)
+        finish(ConversionOutcome::Failed,
+               notMadeMessage(request.outputPath, QStringLiteral("no pipe to the MP3 encoder.")));
+    else if (started != EncoderLanes::Start::Started)
+        encoderFailed();
+}
+
+void ConversionJob::State::spoken(qint64 characters, int partsSpoken)
+{
+    const double share = 1.0 - ExtractionShare - FinishingShare;
+    spokenCharacters = characters;
+    report(ConversionStage::Speaking, qMin(partsSpoken + 1, pieces),
+           ExtractionShare + share * double(characters) / double(qMax<qint64>(1, totalCharacters)));
+}
+
+// A chapter's file is tagged and put in place as soon as it is complete, so a conversion cut
+// off later keeps it. The one file waits for the end, when its chapters' times are known.
+void ConversionJob::State::mp3Made(int lanesOutput)
+{
+    if (!outputs->perChapter())
+        return;
+    const int output = making.value(lanesOutput);
+    if (!documentInfoDone) {
+        waitingForTags.append(output);
+        return;
+    }
+    placeOutput(output, documentTags());
+}
+
+void ConversionJob::State::lanesEnded(LanesEnd end, const QString& speechFailure)
+{
+    switch (end) {
+    case LanesEnd::Encoded:
+        complete();
+        return;
+    case LanesEnd::EncoderFailed:
+        encoderFailed();
+        return;
+    case LanesEnd::SpeechFailed:
+        finish(ConversionOutcome::Failed,
+               speechFailure == speech::ClassNotRegistered
+                   ? speechFailure + QStringLiteral("\r\r") + speech::TryAnotherVoice
+                   : notMadeMessage(request.outputPath,
+                                    QStringLiteral("the text could not be rendered to speech.")));
+        return;
+    case LanesEnd::JoinFailed:
+        finish(ConversionOutcome::Failed,
+               writingFailure(QStringLiteral("its %1 parts could not be joined.").arg(pieces)));
+        return;
+    }
+}
+
+void ConversionJob::State::encoderFailed()
+{
+    finish(ConversionOutcome::Failed,
+           writingFailure(QStringLiteral("the MP3 encoder failed (is the package lame "
+                                         "installed?).")));
+}
+
+Mp3Tags ConversionJob::State::documentTags() const
+{
+    const QString info = request.sourcePdf.isEmpty() || !work
+                             ? QString()
+                             : readTextFile(workPath(QStringLiteral("info.txt")));
+    return conversionTags(request, info);
+}
+
+// Tags the output's hidden file and renames it into place; false when the job has finished
+// with the failure.
+bool ConversionJob::State::placeOutput(int output, Mp3Tags tags)
+{
+    const QString partial = outputs->partialPath(output);
+    const QFileInfo made(partial);
+    if (!made.exists() || made.size() == 0) {
+        finish(ConversionOutcome::Failed,
+               notMadeMessage(outputs->path(output), QStringLiteral("the encoder wrote nothing.")));
+        return false;
+    }
+    if (outputs->perChapter()) {
+        tags.album = tags.title;
+        tags.title = plan.outputTitles.value(output);
+        tags.track = output + 1;
+        tags.trackCount = outputs->count();
+    }
+    try {
+        writeMp3Tags(partial, tags);
+    } catch (const Failure& failure) {
+        // The sound is complete; a player then shows the file name.
+        qWarning("%s", qPrintable(failure.description()));
+    }
+    QString refusal;
+    bool placed = false;
+    step(ConversionStep::RenameOutput, [&] {
+        try {
+            outputs->place(output);
+            placed = true;
+        } catch (const Failure& failure) {
+            refusal = failure.description();
+        }
+    });
+    if (!placed)
+        finish(ConversionOutcome::OutputFailed,
+               refusal.isEmpty() ? notMadeMessage(outputs->path(output),
+                                                  QStringLiteral("it could not be renamed."))
+                                 : refusal);
+    return placed;
+}
+
+void ConversionJob::State::complete()
+{
+    if (!documentInfoDone) {
+        waitingForDocumentInfo = true;
+        return;
+    }
+    waitingForDocumentInfo = false;
+    if (!outputs->perChapter()) {
+        Mp3Tags tags = documentTags();
+        QList<qint64> samples;
+        for (int part = 0; part < lanes->count(); ++part)
+            samples.append(lanes->partSamples(part));
+        if (plan.chapters.size() > 0 && plan.chapters.front().title.isEmpty())
+            plan.chapters.front().title = tags.title;
+        tags.chapters = chapterMarks(plan.chapters, samples, lanes->sampleRate());
+        if (!placeOutput(0, tags))
+            return;
+    }
+    spokenCharacters = totalCharacters;
+    report(ConversionStage::Encoding, pieces, 1.0);
+    finish(ConversionOutcome::Done, QString());
+}
+
+} // namespace lectorix

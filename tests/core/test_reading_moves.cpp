@@ -1,0 +1,239 @@
+// Moving a running reading: on and back by sentence, paragraph and chapter from the word heard,
+// what the voice says next, the chapter told as it changes, a paused reading kept paused, and
+// a chapter of a PDF whose pages are not converted yet.
+
+#include "core/reading/reading_session.h"
+#include "support/drawn_pdf.h"
+#include "support/held_engine.h"
+#include "support/test_env.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace lectorix;
+
+namespace {
+
+// Three paragraphs, the text box's kind of pieces: one utterance per paragraph.
+const QString Text = QStringLiteral("One first. One second.\n\n"
+                                    "Two first. Two second.\n\n"
+                                    "Three first. Three second.");
+
+qsizetype at(const QString& part)
+{
+    return Text.indexOf(part);
+}
+
+QList<Chapter> chaptersAt(const QList<qsizetype>& starts)
+{
+    QList<Chapter> chapters;
+    for (qsizetype start : starts)
+        chapters.append({QStringLiteral("Chapter %1").arg(chapters.size() + 1), 0, 0, start});
+    return chapters;
+}
+
+ReadingRequest textRequest()
+{
+    ReadingRequest request;
+    request.text = Text;
+    request.voice = {-1, 70, 2};
+    return request;
+}
+
+// Lets the voice hear part of the utterance-th text it was given, inUtterance, and waits until
+// the session tells it.
+void hear(ReadingSession& session, test::HeldEngine& engine, int utterance,
+          const QString& inUtterance, const QString& part)
+{
+    engine.word = {utterance, inUtterance.indexOf(part), 3};
+    QTRY_COMPARE(session.position(), at(inUtterance) + inUtterance.indexOf(part));
+}
+
+// A name for each page that no other page shares, digits aside: lines alike but for a number
+// would be taken for running headers.
+QString partName(int page)
+{
+    return QString(QChar(u'A' + page / 26)) + QChar(u'a' + page % 26);
+}
+
+} // namespace
+
+class TestReadingMoves : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { test::freshScratch(); }
+
+    void movesFromTheWordHeard_data()
+    {
+        QTest::addColumn<QString>("heard");    // a word of the second paragraph
+        QTest::addColumn<QString>("move");     // "on" or "back", and the unit
+        QTest::addColumn<QStringList>("said"); // by the new voice
+        const QString two = QStringLiteral("Two first. Two second.");
+        QTest::newRow("on a sentence inside a paragraph")
+            << "first. Two"
+            << "on sentence" << QStringList{"Two second.", "Three first. Three second."};
+        QTest::newRow("on a sentence into the next paragraph")
+            << "second."
+            << "on sentence" << QStringList{"Three first. Three second."};
+        QTest::newRow("back a sentence")
+            << "second."
+            << "back sentence" << QStringList{two, "Three first. Three second."};
+        QTest::newRow("back a sentence from a paragraph's first")
+            << "Two first"
+            << "back sentence" << QStringList{"One second.", two, "Three first. Three second."};
+        QTest::newRow("on a paragraph")
+            << "Two first"
+            << "on paragraph" << QStringList{"Three first. Three second."};
+        QTest::newRow("back a paragraph, past its first sentence")
+            << "second."
+            << "back paragraph" << QStringList{two, "Three first. Three second."};
+        QTest::newRow("back a paragraph, in its first sentence")
+            << "first. Two"
+            << "back paragraph"
+            << QStringList{"One first. One second.", two, "Three first. Three second."};
+        QTest::newRow("on a chapter") << "Two first"
+                                      << "on chapter" << QStringList{"Three second."};
+        QTest::newRow("back a chapter, past its first sentence")
+            << "second."
+            << "back chapter" << QStringList{two, "Three first. Three second."};
+        QTest::newRow("back a chapter, in its first sentence")
+            << "Two first"
+            << "back chapter"
+            << QStringList{"One first. One second.", two, "Three first. Three second."};
+    }
+    void movesFromTheWordHeard()
+    {
+        QFETCH(QString, heard);
+        QFETCH(QString, move);
+        QFETCH(QStringList, said);
+        test::HeldEngine engine;
+        ReadingSession session;
+        ReadingRequest request = textRequest();
+        // Chapters at the start, at the second paragraph and at the third's second sentence.
+        request.chapters = chaptersAt({0, at("Two first"), at("Three second")});
+        QSignalSpy chapters(&session, &ReadingSession::chapterChanged);
+        session.start(request);
+        QCOMPARE(engine.spokenBy("voice1").size(), 3);
+        const QString two = QStringLiteral("Two first. Two second.");
+        hear(session, engine, 1, two, heard);
+        QCOMPARE(session.chapter(), 1);
+
+        const QStringList parts = move.split(' ');
+        const ReadingUnit unit = parts[1] == "sentence"    ? ReadingUnit::Sentence
+                                 : parts[1] == "paragraph" ? ReadingUnit::Paragraph
+                                                           : ReadingUnit::Chapter;
+        engine.word = {};
+        QVERIFY(parts[0] == "on" ? session.moveOn(unit) : session.moveBack(unit));
+        QCOMPARE(engine.spokenBy("voice2"), said);
+        QVERIFY(engine.log.indexOf("voice1 destroyed") < engine.log.indexOf("voice2 created"));
+        QCOMPARE(session.state(), ReadingState::Reading);
+        // The new voice has the reading's volume and rate.
+        QCOMPARE(session.voice()->volume(), 70);
+        QCOMPARE(session.voice()->rate(), 2);
+        // Where it went is the place until a word of it is heard; the chapter follows.
+        QCOMPARE(session.position(), at(said.first()));
+        QCOMPARE(chapters.last().first().value<qsizetype>(),
+                 chapterAt(request.chapters, at(said.first())));
+        QCOMPARE(session.chapter(), chapters.last().first().value<qsizetype>());
+        // Words heard are told in the text's offsets again, counted in the new utterances.
+        engine.word = {0, 0, 3};
+        QTRY_COMPARE(session.position(), at(said.first()));
+    }
+
+    // Where there is nowhere to go, nothing changes: the last sentence on, a chapter on past
+    // the last, a chapter back before the first or without chapters, and no reading at all.
+    void nowhereToGo()
+    {
+        test::HeldEngine engine;
+        ReadingSession session;
+        QVERIFY(!session.moveOn(ReadingUnit::Sentence));
+        QVERIFY(!session.skipForward());
+        ReadingRequest request = textRequest();
+        request.chapters = chaptersAt({at("Two first")});
+        session.start(request);
+        hear(session, engine, 2, "Three first. Three second.", "second.");
+        QVERIFY(!session.moveOn(ReadingUnit::Sentence));
+        QVERIFY(!session.moveOn(ReadingUnit::Paragraph));
+        QVERIFY(!session.moveOn(ReadingUnit::Chapter));
+        QVERIFY(!session.skipForward());
+        QVERIFY(!engine.log.contains("voice2 created"));
+        session.start(textRequest());
+        hear(session, engine, 0, "One first. One second.", "One second");
+        QVERIFY(!session.moveBack(ReadingUnit::Chapter));
+        // Without chapters the media keys move by paragraph.
+        QVERIFY(session.skipForward());
+        QCOMPARE(engine.spokenBy("voice3").first(), QStringLiteral("Two first. Two second."));
+    }
+
+    // A paused reading moved stays paused at its new place; resuming speaks from there.
+    void pausedStaysPaused()
+    {
+        test::HeldEngine engine;
+        ReadingSession session;
+        session.start(textRequest());
+        session.pause();
+        QVERIFY(session.moveOn(ReadingUnit::Paragraph));
+        QCOMPARE(session.state(), ReadingState::Paused);
+        QVERIFY(engine.log.indexOf("voice2 pause") > engine.log.indexOf("voice2 created"));
+        QVERIFY(engine.log.indexOf("voice2 pause") <
+                engine.log.indexOf("voice2 speak Two first. Two second."));
+        session.resume();
+        QVERIFY(engine.log.contains("voice2 resume"));
+        QCOMPARE(session.state(), ReadingState::Reading);
+    }
+
+    // A PDF's chapters come from the headings of its layout as its pages are converted. A
+    // reading started at one whose pages are not converted yet says nothing until they are,
+    // and begins with its heading; back and on by chapter from there.
+    void startsAtAChapterNotConvertedYet()
+    {
+        test::HeldEngine engine;
+        QList<test::DrawnText> texts;
+        auto heading = [](int page) {
+            return QStringLiteral("The Part Named %1").arg(partName(page));
+        };
+        for (int page = 0; page < 40; ++page) {
+            if (page % 5 == 0)
+                texts.append({page, 50, 70, 20, heading(page)});
+            texts.append({page, 50, 110, 11,
+                          QStringLiteral("Here begins the part named %1, a plain sentence.")
+                              .arg(partName(page))});
+            texts.append({page, 50, 125, 11, QStringLiteral("It goes on and then it stops.")});
+        }
+        const QString pdf = test::scratchFolder() + QStringLiteral("/parts.pdf");
+        QVERIFY(test::drawPdf(pdf, texts));
+        ReadingRequest request = textRequest();
+        request.text.clear();
+        request.fromPdf = true;
+        request.pdfPath = pdf;
+        request.startChapter = 6; // the seventh heading, on page 31
+
+        ReadingSession session;
+        QSignalSpy found(&session, &ReadingSession::chaptersChanged);
+        session.start(request);
+        QTRY_VERIFY_WITH_TIMEOUT(!engine.spokenBy("voice1").isEmpty(), 20000);
+        QCOMPARE(engine.spokenBy("voice1").first(), heading(30));
+        QVERIFY(found.size() > 1); // the first pages' chapters came before the rest
+        QTRY_COMPARE(session.chapters().size(), 8);
+        const Chapter seventh = session.chapters().at(6);
+        QCOMPARE(seventh.title, heading(30));
+        QCOMPARE(session.pageAt(seventh.offset), 31);
+        QCOMPARE(session.chapter(), 6);
+
+        QVERIFY(session.moveBack(ReadingUnit::Chapter)); // its first sentence: the one before
+        QCOMPARE(engine.spokenBy("voice2").first(), heading(25));
+        QCOMPARE(session.chapter(), 5);
+        QVERIFY(session.skipForward());
+        QCOMPARE(engine.spokenBy("voice3").first(), heading(30));
+        QCOMPARE(session.chapter(), 6);
+    }
+};
+
+int main(int argc, char** argv)
+{
+    TestReadingMoves test;
+    return lectorix::test::runWithDrawing(&test, argc, argv);
+}
+#include "test_reading_moves.moc"
