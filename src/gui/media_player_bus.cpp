@@ -131,8 +131,10 @@ MediaPlayerBus::~MediaPlayerBus()
 
 void MediaPlayerBus::wire()
 {
-    connect(m_window.reading().session(), &ReadingSession::stateChanged, this,
-            &MediaPlayerBus::readingStateChanged);
+    ReadingSession* session = m_window.reading().session();
+    connect(session, &ReadingSession::stateChanged, this, &MediaPlayerBus::readingStateChanged);
+    connect(session, &ReadingSession::chapterChanged, this, &MediaPlayerBus::chapterChanged);
+    connect(session, &ReadingSession::chaptersChanged, this, &MediaPlayerBus::chapterChanged);
     connect(m_window.volumeSlider(), &QSlider::valueChanged, this,
             [this] { announce({QStringLiteral("Volume")}); });
 
@@ -198,7 +200,7 @@ void MediaPlayerBus::setVolume(double volume)
 
 bool MediaPlayerBus::canGoNext() const
 {
-    return false;
+    return m_window.reading().session()->state() != ReadingState::Idle;
 }
 
 void MediaPlayerBus::play()
@@ -224,9 +226,15 @@ void MediaPlayerBus::stop()
     m_window.reading().stop();
 }
 
-void MediaPlayerBus::next() {}
+void MediaPlayerBus::next()
+{
+    m_window.reading().session()->skipForward();
+}
 
-void MediaPlayerBus::previous() {}
+void MediaPlayerBus::previous()
+{
+    m_window.reading().session()->skipBack();
+}
 
 void MediaPlayerBus::raise()
 {
@@ -240,11 +248,21 @@ void MediaPlayerBus::quit()
     m_window.close();
 }
 
-void MediaPlayerBus::setChapter(const QString& chapter)
+QString MediaPlayerBus::chapterTitle() const
 {
-    if (chapter == m_reading.chapter)
+    const ReadingSession& session = *m_window.reading().session();
+    const qsizetype chapter = session.chapter();
+    return chapter >= 0 && chapter < session.chapters().size()
+               ? session.chapters().at(chapter).title
+               : QString();
+}
+
+void MediaPlayerBus::chapterChanged()
+{
+    const QString title = chapterTitle();
+    if (title == m_reading.chapter)
         return;
-    m_reading.chapter = chapter;
+    m_reading.chapter = title;
     announce({QStringLiteral("Metadata")});
 }
 
@@ -256,7 +274,7 @@ void MediaPlayerBus::readingStateChanged(ReadingState state)
         const ReadingRequest& request = m_window.reading().session()->request();
         ++m_readings;
         m_heardMs = 0;
-        m_reading = NowReading{readingTitle(request), {}, {}, -1};
+        m_reading = NowReading{readingTitle(request), {}, chapterTitle(), -1};
         if (request.fromPdf)
             m_documentInfo.lookUp(request.pdfPath, request.password);
         changed << QStringLiteral("Metadata");

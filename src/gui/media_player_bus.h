@@ -15,7 +15,7 @@ enum class ReadingState;
 // or org.mpris.MediaPlayer2.lectorix.instance<pid> for a second window), so media keys,
 // headset buttons, the desktop's media controls and playerctl steer the reading: Play, Pause,
 // PlayPause and Stop act as the reading button and Stop do, Next and Previous move the
-// reading, and the playback status, the metadata (NowReading) and the position follow the
+// reading to the next or previous chapter (paragraph, without chapters), and the playback status, the metadata (NowReading) and the position follow the
 // reading, with PropertiesChanged on every change. Without a session bus it registers nothing
 // and says nothing; the window works as before.
 class MediaPlayerBus final : public QObject
@@ -48,10 +48,10 @@ public:
     void raise();
     void quit();
 
-    // The chapter being read changed: the metadata's title follows.
-    void setChapter(const QString& chapter);
-
 private:
+    // The chapter being read, or its title, changed: the metadata's title follows.
+    void chapterChanged();
+    QString chapterTitle() const;
     void readingStateChanged(ReadingState state);
     void documentInfoFound(const QString& title, const QString& author);
     // Tells the bus that these properties of the player changed, with their new values.

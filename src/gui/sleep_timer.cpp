@@ -18,17 +18,18 @@ namespace {
 using std::chrono::milliseconds;
 using std::chrono::minutes;
 
-// The choices of the sleep timer box: none, or minutes of reading.
+// The choices of the sleep timer box: none, minutes of reading, or the chapter's end.
 struct SleepChoice
 {
     const char* caption;
     int minutes;
 };
+constexpr int ChapterEndChoice = -1;
 constexpr std::array SleepChoices{
     SleepChoice{"No Sleep Timer", 0},    SleepChoice{"Stop after 5 min", 5},
     SleepChoice{"Stop after 15 min", 15}, SleepChoice{"Stop after 30 min", 30},
     SleepChoice{"Stop after 45 min", 45}, SleepChoice{"Stop after 60 min", 60},
-    SleepChoice{"Stop after 90 min", 90},
+    SleepChoice{"Stop after 90 min", 90}, SleepChoice{"Stop at chapter end", ChapterEndChoice},
 };
 
 // Often enough for a fade heard as smooth.
@@ -75,11 +76,66 @@ void SleepTimer::wire()
         const int chosen = choices->itemData(index).toInt();
         if (chosen > 0)
             stopAfter(minutes(chosen));
+        else if (chosen == ChapterEndChoice)
+            stopAtChapterEnd();
         else
             turnOff();
     });
-    connect(m_window.reading().session(), &ReadingSession::stateChanged, this,
-            &SleepTimer::readingStateChanged);
+    ReadingSession* session = m_window.reading().session();
+    connect(session, &ReadingSession::stateChanged, this, &SleepTimer::readingStateChanged);
+    connect(session, &ReadingSession::moved, this, &SleepTimer::rebase);
+    connect(session, &ReadingSession::chaptersChanged, this, &SleepTimer::rebase);
+    // Judged once the session's step is over: a move tells of the new chapter before it tells
+    // of the move.
+    connect(session, &ReadingSession::chapterChanged, this, &SleepTimer::chapterChanged,
+            Qt::QueuedConnection);
+}
+
+void SleepTimer::rebase()
+{
+    m_rebased = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_rebased = false;
+            m_chapter = m_window.reading().session()->chapter();
+        },
+        Qt::QueuedConnection);
+}
+
+void SleepTimer::stopAtChapterEnd()
+{
+    turnOff();
+    m_mode = Mode::ChapterEnd;
+    m_chapter = m_window.reading().session()->chapter();
+    m_rebased = false;
+    if (QComboBox* choices = box())
+        choices->setCurrentIndex(choices->findData(ChapterEndChoice));
+    emit changed();
+}
+
+void SleepTimer::chapterChanged()
+{
+    if (m_mode != Mode::ChapterEnd)
+        return;
+    if (m_rebased)
+        return; // the chapter moved into is taken once the step is over
+    const qsizetype now = m_window.reading().session()->chapter();
+    if (m_chapter < 0 || now <= m_chapter ||
+        m_window.reading().session()->state() == ReadingState::Idle) {
+        m_chapter = now;
+        return;
+    }
+    stopReading();
+}
+
+void SleepTimer::stopReading()
+{
+    // Turned off first, so the stop is not counted as a pause; the voice is not turned up
+    // again before it goes.
+    m_faded = false;
+    turnOff();
+    m_window.reading().stop();
 }
 
 void SleepTimer::showChoices()
@@ -92,7 +148,7 @@ void SleepTimer::showChoices()
 void SleepTimer::stopAfter(milliseconds time)
 {
     showChoices();
-    m_set = true;
+    m_mode = Mode::AfterTime;
     m_left = time;
     m_secondShown = -1;
     readingStateChanged(m_window.reading().session()->state());
@@ -103,8 +159,8 @@ void SleepTimer::stopAfter(milliseconds time)
 
 void SleepTimer::turnOff()
 {
-    const bool wasSet = m_set;
-    m_set = false;
+    const bool wasSet = m_mode != Mode::Off;
+    m_mode = Mode::Off;
     m_ticker->stop();
     if (m_faded) {
         // The voice goes back to the slider's volume.
@@ -120,7 +176,7 @@ void SleepTimer::turnOff()
 
 milliseconds SleepTimer::timeLeft() const
 {
-    if (!m_set)
+    if (m_mode != Mode::AfterTime)
         return milliseconds::zero();
     if (!m_ticker->isActive())
         return m_left;
@@ -129,7 +185,12 @@ milliseconds SleepTimer::timeLeft() const
 
 void SleepTimer::readingStateChanged(ReadingState state)
 {
-    if (!m_set)
+    // A new reading ends with the chapter it starts in.
+    const bool begun = m_lastState == ReadingState::Idle && state != ReadingState::Idle;
+    m_lastState = state;
+    if (m_mode == Mode::ChapterEnd && begun)
+        rebase();
+    if (m_mode != Mode::AfterTime)
         return;
     if (state == ReadingState::Reading) {
         if (!m_ticker->isActive()) {
@@ -156,11 +217,7 @@ void SleepTimer::tick()
 {
     count();
     if (m_left <= milliseconds::zero()) {
-        // Turned off first, so the stop is not counted as a pause; the voice is not turned
-        // up again before it goes.
-        m_faded = false;
-        turnOff();
-        m_window.reading().stop();
+        stopReading();
         return;
     }
     applyFade();
