@@ -174,6 +174,68 @@ private slots:
         QCOMPARE(seenHeard, heard);
     }
 
+    // Next and Previous move the reading to the next or previous chapter, which the metadata
+    // names, and the voice goes on from there; a text without chapters moves by paragraph.
+    void nextAndPreviousMoveTheReading_data()
+    {
+        QTest::addColumn<bool>("book"); // the drawn book with chapters, or two paragraphs
+        QTest::addColumn<QStringList>("commands");
+        QTest::addColumn<QString>("title"); // xesam:title afterwards
+        QTest::addColumn<qsizetype>("chapter");
+        QTest::newRow("next chapter") << true << QStringList{"next"} << "The Storm" << 1;
+        QTest::newRow("next twice: a section") << true << QStringList{"next", "next"} << "At Sea"
+                                               << 2;
+        QTest::newRow("next, previous") << true << QStringList{"next", "previous"}
+                                        << "The Lighthouse" << 0;
+        QTest::newRow("next paragraph") << false << QStringList{"next"}
+                                        << "It is a truth universally acknowledged" << -1;
+    }
+    void nextAndPreviousMoveTheReading()
+    {
+        QFETCH(bool, book);
+        QFETCH(QStringList, commands);
+        QFETCH(QString, title);
+        QFETCH(qsizetype, chapter);
+        NEED_SINK(rec);
+        test::WindowFixture f;
+        const QString second = QStringLiteral("However little known the feelings or views of such "
+                                              "a man may be on his first entering a neighbourhood.");
+        prepare(f.form, QStringLiteral("It is a truth universally acknowledged, that a single man "
+                                       "in possession of a good fortune must be in want of a "
+                                       "wife.\n\n") +
+                            second);
+        ReadingSession& session = *f.form.reading().session();
+        if (book) {
+            const QString pdf = f.temp + QStringLiteral("/book.pdf");
+            QVERIFY(test::drawChapterBook(pdf));
+            f.form.documents().setUseTextBox(false);
+            f.form.pdfPathEdit()->setText(pdf);
+        }
+        f.form.readButton()->click();
+        QVERIFY2(QTest::qWaitFor(
+                     [&] {
+                         return !book || (session.chapters().size() == 4 &&
+                                          session.chapters().last().offset >= 0);
+                     },
+                     10000),
+                 "the book's chapters are found");
+        QVERIFY(QTest::qWaitFor([&] { return rec->rmsSince(Clock::now() - 300ms) > Loud; }, 5000));
+        for (const QString& command : std::as_const(commands)) {
+            QVERIFY2(!playerctl({command}).startsWith("failed"), qPrintable(command));
+            QTest::qWait(300);
+        }
+        QCOMPARE(playerctlUntil({"metadata", "xesam:title"}, title), title);
+        QCOMPARE(session.chapter(), chapter);
+        if (!book)
+            QVERIFY2(session.position() >= f.form.textToReadEdit()->toPlainText().indexOf(second),
+                     qPrintable(QString::number(session.position())));
+        QVERIFY2(QTest::qWaitFor([&] { return rec->rmsSince(Clock::now() - 300ms) > Loud; }, 5000),
+                 "the voice goes on");
+        QCOMPARE(playerctl({"status"}), QStringLiteral("Playing"));
+        QCOMPARE(f.form.readButton()->text(), QStringLiteral("Pause"));
+        f.form.reading().stop();
+    }
+
     // The metadata names what is read: a PDF's own title once read from the document, else
     // its file name; the text box's first words.
     void metadataNamesTheDocument_data()

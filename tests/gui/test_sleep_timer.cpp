@@ -89,15 +89,16 @@ private slots:
         QCOMPARE(lectorix::timeLeftCaption(milliseconds(leftMs)), expected);
     }
 
-    // Choosing in the box sets the timer and shows its time; "No Sleep Timer" turns it off and
-    // gives every choice its caption back.
+    // Choosing in the box sets the timer and shows its time (none for the chapter's end);
+    // "No Sleep Timer" turns it off and gives every choice its caption back.
     void theBoxSetsTheTimer_data()
     {
         QTest::addColumn<int>("choice");
-        QTest::addColumn<int>("minutes");
+        QTest::addColumn<int>("minutes"); // -1: the chapter's end
         QTest::newRow("5 min") << 1 << 5;
         QTest::newRow("90 min") << 6 << 90;
         QTest::newRow("none") << 0 << 0;
+        QTest::newRow("chapter end") << 7 << -1;
     }
     void theBoxSetsTheTimer()
     {
@@ -108,7 +109,7 @@ private slots:
         QComboBox* box = sleepTimerBox(f.form);
         const QStringList captions{"No Sleep Timer",    "Stop after 5 min",  "Stop after 15 min",
                                    "Stop after 30 min", "Stop after 45 min", "Stop after 60 min",
-                                   "Stop after 90 min"};
+                                   "Stop after 90 min", "Stop at chapter end"};
         QStringList shown;
         for (int i = 0; i < box->count(); ++i)
             shown << box->itemText(i);
@@ -118,11 +119,11 @@ private slots:
 
         box->setCurrentIndex(choice);
         emit box->activated(choice);
-        QCOMPARE(timer.isSet(), minutes > 0);
-        QCOMPARE(timer.timeLeft(), milliseconds(std::chrono::minutes(minutes)));
+        QCOMPARE(timer.isSet(), minutes != 0);
+        QCOMPARE(timer.timeLeft(), milliseconds(std::chrono::minutes(qMax(minutes, 0))));
         QCOMPARE(box->currentText(),
                  minutes > 0 ? lectorix::timeLeftCaption(std::chrono::minutes(minutes))
-                             : captions.first());
+                             : captions.at(choice));
         timer.turnOff();
         shown.clear();
         for (int i = 0; i < box->count(); ++i)
@@ -164,6 +165,60 @@ private slots:
         QCOMPARE(voice->volume(), 80);
         QTest::qWait(left.count());
         QCOMPARE(f.form.reading().session()->state(), ReadingState::Reading);
+    }
+
+    // Set to the chapter's end, it stops the reading as it passes into the next chapter (a
+    // section counts), its place kept there; a move into another chapter is not its end.
+    void stopsAtTheChapterEnd_data()
+    {
+        QTest::addColumn<bool>("moveOn"); // Next, rather than reading on into the next chapter
+        QTest::newRow("read into the next") << false;
+        QTest::newRow("moved into the next") << true;
+    }
+    void stopsAtTheChapterEnd()
+    {
+        QFETCH(bool, moveOn);
+        NEED_SINK(rec);
+        test::WindowFixture f;
+        const QString pdf = f.temp + QStringLiteral("/book.pdf");
+        QVERIFY(test::drawChapterBook(pdf));
+        f.form.volumeSlider()->setValue(10);
+        f.form.rateSlider()->setValue(5);
+        f.form.documents().setUseTextBox(false);
+        f.form.pdfPathEdit()->setText(pdf);
+        ReadingSession& session = *f.form.reading().session();
+        f.form.readButton()->click();
+        QVERIFY(QTest::qWaitFor(
+            [&] { return session.chapters().size() == 4 && session.chapters().last().offset >= 0; },
+            10000));
+        QComboBox* box = sleepTimerBox(f.form);
+        const int choice = box->findText(QStringLiteral("Stop at chapter end"));
+        QVERIFY(choice > 0);
+        box->setCurrentIndex(choice);
+        emit box->activated(choice);
+        QVERIFY(f.form.listening().sleepTimer().isSet());
+        // A sentence before the section "At Sea" begins.
+        const qsizetype section = session.chapters().at(2).offset;
+        QVERIFY(session.goTo(section - 40));
+        QTest::qWait(500);
+        QCOMPARE(session.chapter(), qsizetype(1));
+        QCOMPARE(session.state(), ReadingState::Reading);
+        if (moveOn) {
+            QVERIFY(session.skipForward());
+            QTest::qWait(1500);
+            QCOMPARE(session.state(), ReadingState::Reading);
+            QCOMPARE(session.chapter(), qsizetype(2));
+            QVERIFY(f.form.listening().sleepTimer().isSet());
+            f.form.reading().stop();
+            return;
+        }
+        QVERIFY(test::waitUntilReadingEnds(f.form, 20000));
+        QCOMPARE(session.chapter(), qsizetype(2));
+        QVERIFY(!f.form.listening().sleepTimer().isSet());
+        QCOMPARE(box->currentText(), QStringLiteral("No Sleep Timer"));
+        const std::optional<qsizetype> place = readingPlace(pdf);
+        QVERIFY2(place && *place >= section && *place < section + 40,
+                 qPrintable(QStringLiteral("%1, the section at %2").arg(place.value_or(-1)).arg(section)));
     }
 
     // The timer stops a PDF's reading after the time set, its place kept for the next
