@@ -210,6 +210,7 @@ private slots:
         request.pdfPath = pdf;
         request.startChapter = 6; // the seventh heading, on page 31
 
+        engine.beginAtOnce = false; // the place stays where the reading went
         ReadingSession session;
         QSignalSpy found(&session, &ReadingSession::chaptersChanged);
         session.start(request);
