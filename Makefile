@@ -29,7 +29,7 @@ PACKAGE_PACKAGES = dpkg-dev file
 # The packaging tests check the installed files and the package with the tools a distribution
 # checks them with.
 TEST_PACKAGES = qpdf mpg123 mediainfo espeak-ng desktop-file-utils appstream man-db lintian \
-                $(PACKAGE_PACKAGES)
+                dbus-daemon playerctl $(PACKAGE_PACKAGES)
 
 # clang and its libFuzzer runtime build the fuzzers.
 FUZZ_PACKAGES = clang libclang-rt-14-dev
