@@ -26,7 +26,8 @@ Notice exportNotice(const QString& outputPath, const QString& failure)
 {
     const QFileInfo file(outputPath);
     if (failure.trimmed().isEmpty())
-        return {QStringLiteral("%1 is ready").arg(file.fileName()), file.absolutePath(),
+        return {QStringLiteral("%1 is ready").arg(file.fileName()),
+                file.absolutePath(),
                 {OpenFolderAction, OpenFolderButton}};
     // The report's first line says what went wrong; the rest is for the window's message.
     const QString reason = failure.trimmed().section(QLatin1Char('\n'), 0, 0).trimmed();
@@ -48,8 +49,8 @@ void DesktopNotifier::exportEnded(const QString& outputPath, const QString& fail
     QVariantMap hints;
     if (!desktopEntry.isEmpty())
         hints.insert(QStringLiteral("desktop-entry"), desktopEntry);
-    notify << QStringLiteral("Lectorix") << uint(0) << desktopEntry << notice.summary
-           << notice.body << notice.actions << hints << -1;
+    notify << QStringLiteral("Lectorix") << uint(0) << desktopEntry << notice.summary << notice.body
+           << notice.actions << hints << -1;
     auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(notify), this);
     const QString folder = notice.actions.isEmpty() ? QString() : notice.body;
     connect(watcher, &QDBusPendingCallWatcher::finished, this,

@@ -22,8 +22,7 @@ const QString ExportReason = QStringLiteral("Saving audio as MP3");
 } // namespace
 
 ListeningController::ListeningController(MainWindow& window)
-    : m_window(window),
-      m_sleepTimer(std::make_unique<SleepTimer>(window)),
+    : m_window(window), m_sleepTimer(std::make_unique<SleepTimer>(window)),
       m_inhibitor(std::make_unique<SleepInhibitor>()),
       m_notifier(std::make_unique<DesktopNotifier>()),
       m_player(std::make_unique<MediaPlayerBus>(window))

@@ -23,8 +23,8 @@ QString readingTitle(const ReadingRequest& request)
 
 QVariantMap mprisMetadata(const NowReading& reading, const QString& trackId)
 {
-    QVariantMap metadata{{QStringLiteral("mpris:trackid"),
-                          QVariant::fromValue(QDBusObjectPath(trackId))}};
+    QVariantMap metadata{
+        {QStringLiteral("mpris:trackid"), QVariant::fromValue(QDBusObjectPath(trackId))}};
     if (!reading.title.isEmpty()) {
         metadata.insert(QStringLiteral("xesam:album"), reading.title);
         metadata.insert(QStringLiteral("xesam:title"),

@@ -53,8 +53,14 @@ public:
     QStringList none() const { return {}; }
 
 public slots:
-    void Raise() { later(m_bus, [bus = m_bus] { bus->raise(); }); }
-    void Quit() { later(m_bus, [bus = m_bus] { bus->quit(); }); }
+    void Raise()
+    {
+        later(m_bus, [bus = m_bus] { bus->raise(); });
+    }
+    void Quit()
+    {
+        later(m_bus, [bus = m_bus] { bus->quit(); });
+    }
 
 private:
     MediaPlayerBus* m_bus;
@@ -94,12 +100,30 @@ public:
     bool no() const { return false; }
 
 public slots:
-    void Play() { later(m_bus, [bus = m_bus] { bus->play(); }); }
-    void Pause() { later(m_bus, [bus = m_bus] { bus->pause(); }); }
-    void PlayPause() { later(m_bus, [bus = m_bus] { bus->playPause(); }); }
-    void Stop() { later(m_bus, [bus = m_bus] { bus->stop(); }); }
-    void Next() { later(m_bus, [bus = m_bus] { bus->next(); }); }
-    void Previous() { later(m_bus, [bus = m_bus] { bus->previous(); }); }
+    void Play()
+    {
+        later(m_bus, [bus = m_bus] { bus->play(); });
+    }
+    void Pause()
+    {
+        later(m_bus, [bus = m_bus] { bus->pause(); });
+    }
+    void PlayPause()
+    {
+        later(m_bus, [bus = m_bus] { bus->playPause(); });
+    }
+    void Stop()
+    {
+        later(m_bus, [bus = m_bus] { bus->stop(); });
+    }
+    void Next()
+    {
+        later(m_bus, [bus = m_bus] { bus->next(); });
+    }
+    void Previous()
+    {
+        later(m_bus, [bus = m_bus] { bus->previous(); });
+    }
     // A reading cannot be sought by time (CanSeek is false): these do nothing.
     void Seek(qlonglong) {}
     void SetPosition(const QDBusObjectPath&, qlonglong) {}
@@ -116,8 +140,7 @@ private:
 
 MediaPlayerBus::MediaPlayerBus(MainWindow& window) : QObject(nullptr), m_window(window)
 {
-    connect(&m_documentInfo, &DocumentInfoLookup::found, this,
-            &MediaPlayerBus::documentInfoFound);
+    connect(&m_documentInfo, &DocumentInfoLookup::found, this, &MediaPlayerBus::documentInfoFound);
 }
 
 MediaPlayerBus::~MediaPlayerBus()
@@ -147,8 +170,8 @@ void MediaPlayerBus::wire()
         return;
     // A second window takes a name of its own, as MPRIS asks.
     for (const QString& name :
-         {ServiceName, ServiceName + QStringLiteral(".instance%1").arg(
-                                         QCoreApplication::applicationPid())}) {
+         {ServiceName,
+          ServiceName + QStringLiteral(".instance%1").arg(QCoreApplication::applicationPid())}) {
         if (bus.registerService(name)) {
             m_serviceName = name;
             return;
@@ -306,9 +329,9 @@ void MediaPlayerBus::announce(const QStringList& properties)
     QVariantMap changed;
     for (const QString& name : properties)
         changed.insert(name, m_player->property(name.toLatin1().constData()));
-    QDBusMessage signal = QDBusMessage::createSignal(
-        ObjectPath, QStringLiteral("org.freedesktop.DBus.Properties"),
-        QStringLiteral("PropertiesChanged"));
+    QDBusMessage signal =
+        QDBusMessage::createSignal(ObjectPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+                                   QStringLiteral("PropertiesChanged"));
     signal << PlayerInterface << changed << QStringList();
     QDBusConnection::sessionBus().send(signal);
 }

@@ -15,9 +15,10 @@ enum class ReadingState;
 // or org.mpris.MediaPlayer2.lectorix.instance<pid> for a second window), so media keys,
 // headset buttons, the desktop's media controls and playerctl steer the reading: Play, Pause,
 // PlayPause and Stop act as the reading button and Stop do, Next and Previous move the
-// reading to the next or previous chapter (paragraph, without chapters), and the playback status, the metadata (NowReading) and the position follow the
-// reading, with PropertiesChanged on every change. Without a session bus it registers nothing
-// and says nothing; the window works as before.
+// reading to the next or previous chapter (paragraph, without chapters), and the playback
+// status, the metadata (NowReading) and the position follow the reading, with
+// PropertiesChanged on every change. Without a session bus it registers nothing and says
+// nothing; the window works as before.
 class MediaPlayerBus final : public QObject
 {
     Q_OBJECT

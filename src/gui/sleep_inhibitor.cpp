@@ -60,12 +60,10 @@ void SleepInhibitor::release()
 
 void SleepInhibitor::askLoginManager(const QString& why)
 {
-    QDBusMessage call =
-        QDBusMessage::createMethodCall(LoginService, QStringLiteral("/org/freedesktop/login1"),
-                                       QStringLiteral("org.freedesktop.login1.Manager"),
-                                       QStringLiteral("Inhibit"));
-    call << QStringLiteral("sleep") << QStringLiteral("Lectorix") << why
-         << QStringLiteral("block");
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        LoginService, QStringLiteral("/org/freedesktop/login1"),
+        QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("Inhibit"));
+    call << QStringLiteral("sleep") << QStringLiteral("Lectorix") << why << QStringLiteral("block");
     const quint64 request = m_request;
     whenAnswered(QDBusConnection::systemBus().asyncCall(call), this,
                  [this, request, why](QDBusPendingCallWatcher& answer) {

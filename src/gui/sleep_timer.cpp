@@ -26,7 +26,7 @@ struct SleepChoice
 };
 constexpr int ChapterEndChoice = -1;
 constexpr std::array SleepChoices{
-    SleepChoice{"No Sleep Timer", 0},    SleepChoice{"Stop after 5 min", 5},
+    SleepChoice{"No Sleep Timer", 0},     SleepChoice{"Stop after 5 min", 5},
     SleepChoice{"Stop after 15 min", 15}, SleepChoice{"Stop after 30 min", 30},
     SleepChoice{"Stop after 45 min", 45}, SleepChoice{"Stop after 60 min", 60},
     SleepChoice{"Stop after 90 min", 90}, SleepChoice{"Stop at chapter end", ChapterEndChoice},

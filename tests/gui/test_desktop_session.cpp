@@ -159,13 +159,15 @@ private slots:
         QTest::addColumn<QString>("body"); // with {HOME} for the home folder
         QTest::addColumn<QStringList>("actions");
         const QStringList openFolder{OpenFolderAction, OpenFolderButton};
-        QTest::newRow("made") << true << false << "pride.mp3" << "pride.mp3 is ready" << "{HOME}"
-                              << openFolder;
+        QTest::newRow("made") << true << false << "pride.mp3"
+                              << "pride.mp3 is ready"
+                              << "{HOME}" << openFolder;
         QTest::newRow("not made: no such folder")
-            << true << false << "gone/pride.mp3" << "pride.mp3 was not made"
+            << true << false << "gone/pride.mp3"
+            << "pride.mp3 was not made"
             << "The MP3 file {HOME}/gone/pride.mp3 could not be made" << QStringList();
-        QTest::newRow("window active") << true << true << "pride.mp3" << QString() << QString()
-                                       << QStringList();
+        QTest::newRow("window active")
+            << true << true << "pride.mp3" << QString() << QString() << QStringList();
         QTest::newRow("no notification server")
             << false << false << "pride.mp3" << QString() << QString() << QStringList();
     }
@@ -219,7 +221,9 @@ private slots:
             return;
         notifications->invokeAction(shown.id, OpenFolderAction);
         QVERIFY(QTest::qWaitFor(
-            [&] { return !f.dialogs.shown().isEmpty() && f.dialogs.shown().last().kind == Shown::Url; },
+            [&] {
+                return !f.dialogs.shown().isEmpty() && f.dialogs.shown().last().kind == Shown::Url;
+            },
             5000));
         QCOMPARE(f.dialogs.shown().last().text, QUrl::fromLocalFile(home).toString());
     }

@@ -31,10 +31,11 @@ using Clock = test::SinkRecorder::Clock;
 
 namespace {
 
-const QString Text = QStringLiteral(
-    "In the year 1878 I took my degree of Doctor of Medicine of the University of London, and "
-    "proceeded to Netley to go through the course prescribed for surgeons in the army. ")
-                         .repeated(4);
+const QString Text =
+    QStringLiteral(
+        "In the year 1878 I took my degree of Doctor of Medicine of the University of London, and "
+        "proceeded to Netley to go through the course prescribed for surgeons in the army. ")
+        .repeated(4);
 
 constexpr double Loud = 100.0; // speech at full volume is far above this RMS; silence is 0
 constexpr double Quiet = 20.0;
@@ -42,10 +43,9 @@ constexpr double Quiet = 20.0;
 // What playerctl says for the window's player (its first line), or why it failed.
 QString playerctl(const QStringList& arguments)
 {
-    const test::ProgramRun run =
-        test::runProgram(QStringLiteral("playerctl"),
-                         QStringList{QStringLiteral("--player=lectorix")} + arguments,
-                         {.timeoutMs = 10000, .serveEvents = true});
+    const test::ProgramRun run = test::runProgram(
+        QStringLiteral("playerctl"), QStringList{QStringLiteral("--player=lectorix")} + arguments,
+        {.timeoutMs = 10000, .serveEvents = true});
     if (!run.succeeded())
         return QStringLiteral("failed: ") + QString::fromUtf8(run.said()).trimmed();
     return run.output().section(QLatin1Char('\n'), 0, 0).trimmed();
@@ -82,10 +82,10 @@ class PropertiesWatch : public QObject
 public:
     explicit PropertiesWatch(const QString& service)
     {
-        QDBusConnection::sessionBus().connect(
-            service, QStringLiteral("/org/mpris/MediaPlayer2"),
-            QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("PropertiesChanged"),
-            this, SLOT(changed(QString, QVariantMap, QStringList)));
+        QDBusConnection::sessionBus().connect(service, QStringLiteral("/org/mpris/MediaPlayer2"),
+                                              QStringLiteral("org.freedesktop.DBus.Properties"),
+                                              QStringLiteral("PropertiesChanged"), this,
+                                              SLOT(changed(QString, QVariantMap, QStringList)));
     }
     // The properties of each signal, in order: "CanGoNext Metadata PlaybackStatus=Playing", ...
     QStringList seen;
@@ -125,8 +125,7 @@ private slots:
         QTest::addColumn<QStringList>("statuses");
         QTest::addColumn<QStringList>("heard"); // "sound" or "silence"
         QTest::newRow("play, pause, play")
-            << QStringList{"play", "pause", "play"}
-            << QStringList{"Pause", "Resume", "Pause"}
+            << QStringList{"play", "pause", "play"} << QStringList{"Pause", "Resume", "Pause"}
             << QStringList{"Playing", "Paused", "Playing"}
             << QStringList{"sound", "silence", "sound"};
         QTest::newRow("play-pause twice, play while playing")
@@ -183,12 +182,12 @@ private slots:
         QTest::addColumn<QString>("title"); // xesam:title afterwards
         QTest::addColumn<int>("chapter");
         QTest::newRow("next chapter") << true << QStringList{"next"} << "The Storm" << 1;
-        QTest::newRow("next twice: a section") << true << QStringList{"next", "next"} << "At Sea"
-                                               << 2;
-        QTest::newRow("next, previous") << true << QStringList{"next", "previous"}
-                                        << "The Lighthouse" << 0;
-        QTest::newRow("next paragraph") << false << QStringList{"next"}
-                                        << "It is a truth universally acknowledged" << -1;
+        QTest::newRow("next twice: a section")
+            << true << QStringList{"next", "next"} << "At Sea" << 2;
+        QTest::newRow("next, previous")
+            << true << QStringList{"next", "previous"} << "The Lighthouse" << 0;
+        QTest::newRow("next paragraph")
+            << false << QStringList{"next"} << "It is a truth universally acknowledged" << -1;
     }
     void nextAndPreviousMoveTheReading()
     {
@@ -198,8 +197,9 @@ private slots:
         QFETCH(int, chapter);
         NEED_SINK(rec);
         test::WindowFixture f;
-        const QString second = QStringLiteral("However little known the feelings or views of such "
-                                              "a man may be on his first entering a neighbourhood.");
+        const QString second =
+            QStringLiteral("However little known the feelings or views of such "
+                           "a man may be on his first entering a neighbourhood.");
         prepare(f.form, QStringLiteral("It is a truth universally acknowledged, that a single man "
                                        "in possession of a good fortune must be in want of a "
                                        "wife.\n\n") +
@@ -242,8 +242,10 @@ private slots:
     {
         QTest::addColumn<QString>("pdf"); // "sample", "drawn" or none: the text box
         QTest::addColumn<QString>("title");
-        QTest::newRow("PDF with a title") << "sample" << "Lectorix - sample document";
-        QTest::newRow("PDF without one") << "drawn" << "Chapter One";
+        QTest::newRow("PDF with a title") << "sample"
+                                          << "Lectorix - sample document";
+        QTest::newRow("PDF without one") << "drawn"
+                                         << "Chapter One";
         QTest::newRow("text box") << QString() << "In the year 1878 I took";
     }
     void metadataNamesTheDocument()
@@ -269,9 +271,8 @@ private slots:
         QCOMPARE(playerctlUntil({"metadata", "xesam:album"}, title), title);
         // The title is the chapter's where the document has chapters.
         const ReadingSession& session = *f.form.reading().session();
-        const QString shown = session.chapter() >= 0
-                                  ? session.chapters().at(session.chapter()).title
-                                  : title;
+        const QString shown =
+            session.chapter() >= 0 ? session.chapters().at(session.chapter()).title : title;
         QCOMPARE(playerctl({"metadata", "xesam:title"}), shown);
         QCOMPARE(playerctl({"metadata", "mpris:trackid"}),
                  QStringLiteral("'/io/github/quendrel/lectorix/reading/1'"));
@@ -290,9 +291,9 @@ private slots:
         f.form.readButton()->click();
         f.form.volumeSlider()->setValue(40);
         f.form.reading().stop();
-        const QStringList expected{
-            "CanGoNext CanGoPrevious Metadata PlaybackStatus=Playing", "PlaybackStatus=Paused",
-            "Volume", "CanGoNext CanGoPrevious PlaybackStatus=Stopped"};
+        const QStringList expected{"CanGoNext CanGoPrevious Metadata PlaybackStatus=Playing",
+                                   "PlaybackStatus=Paused", "Volume",
+                                   "CanGoNext CanGoPrevious PlaybackStatus=Stopped"};
         QVERIFY(QTest::qWaitFor([&] { return watch.seen.size() >= expected.size(); }, 5000));
         QCOMPARE(watch.seen, expected);
         QCOMPARE(playerctl({"volume"}), QStringLiteral("0.400000"));
@@ -311,9 +312,9 @@ private slots:
         const QString both = QStringLiteral("lectorix lectorix.instance%1").arg(second.processId());
         QString players;
         const auto listed = [&] {
-            const test::ProgramRun run = test::runProgram(
-                QStringLiteral("playerctl"), {QStringLiteral("--list-all")},
-                {.timeoutMs = 10000, .serveEvents = true});
+            const test::ProgramRun run =
+                test::runProgram(QStringLiteral("playerctl"), {QStringLiteral("--list-all")},
+                                 {.timeoutMs = 10000, .serveEvents = true});
             // The system bus is the session bus here, so playerctl finds every player twice.
             QStringList names = run.output().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
             names.removeDuplicates();
@@ -343,12 +344,14 @@ private slots:
         QTest::addColumn<qint64>("length");
         QTest::addColumn<QStringList>("expected"); // key=value, sorted
         const QString track = QStringLiteral("mpris:trackid=/t/1");
-        QTest::newRow("nothing known") << QString() << QString() << QString() << qint64(-1)
-                                       << QStringList{track};
+        QTest::newRow("nothing known")
+            << QString() << QString() << QString() << qint64(-1) << QStringList{track};
         QTest::newRow("a title") << "Pride" << QString() << QString() << qint64(-1)
                                  << QStringList{track, "xesam:album=Pride", "xesam:title=Pride"};
         QTest::newRow("title, author, chapter, length")
-            << "Pride" << "Jane Austen" << "Chapter 3" << qint64(61000000)
+            << "Pride"
+            << "Jane Austen"
+            << "Chapter 3" << qint64(61000000)
             << QStringList{"mpris:length=61000000", track, "xesam:album=Pride",
                            "xesam:artist=Jane Austen", "xesam:title=Chapter 3"};
     }
@@ -364,10 +367,10 @@ private slots:
         QStringList entries;
         for (auto it = metadata.begin(); it != metadata.end(); ++it) {
             const QVariant& v = it.value();
-            const QString value = v.canConvert<QDBusObjectPath>() ? v.value<QDBusObjectPath>().path()
-                                  : v.typeId() == QMetaType::QStringList
-                                      ? v.toStringList().join(QLatin1Char(','))
-                                      : v.toString();
+            const QString value =
+                v.canConvert<QDBusObjectPath>()        ? v.value<QDBusObjectPath>().path()
+                : v.typeId() == QMetaType::QStringList ? v.toStringList().join(QLatin1Char(','))
+                                                       : v.toString();
             entries << it.key() + QLatin1Char('=') + value;
         }
         QCOMPARE(entries, expected);

@@ -107,8 +107,8 @@ private slots:
         test::HeldEngine engine;
         test::WindowFixture f;
         QComboBox* box = sleepTimerBox(f.form);
-        const QStringList captions{"No Sleep Timer",    "Stop after 5 min",  "Stop after 15 min",
-                                   "Stop after 30 min", "Stop after 45 min", "Stop after 60 min",
+        const QStringList captions{"No Sleep Timer",    "Stop after 5 min",   "Stop after 15 min",
+                                   "Stop after 30 min", "Stop after 45 min",  "Stop after 60 min",
                                    "Stop after 90 min", "Stop at chapter end"};
         QStringList shown;
         for (int i = 0; i < box->count(); ++i)
@@ -121,9 +121,9 @@ private slots:
         emit box->activated(choice);
         QCOMPARE(timer.isSet(), minutes != 0);
         QCOMPARE(timer.timeLeft(), milliseconds(std::chrono::minutes(qMax(minutes, 0))));
-        QCOMPARE(box->currentText(),
-                 minutes > 0 ? lectorix::timeLeftCaption(std::chrono::minutes(minutes))
-                             : captions.at(choice));
+        QCOMPARE(box->currentText(), minutes > 0
+                                         ? lectorix::timeLeftCaption(std::chrono::minutes(minutes))
+                                         : captions.at(choice));
         timer.turnOff();
         shown.clear();
         for (int i = 0; i < box->count(); ++i)
@@ -217,7 +217,8 @@ private slots:
         QCOMPARE(box->currentText(), QStringLiteral("No Sleep Timer"));
         const std::optional<qsizetype> place = readingPlace(pdf);
         QVERIFY2(place && *place >= section && *place < section + 40,
-                 qPrintable(QStringLiteral("%1, the section at %2").arg(place.value_or(-1)).arg(section)));
+                 qPrintable(
+                     QStringLiteral("%1, the section at %2").arg(place.value_or(-1)).arg(section)));
     }
 
     // The timer stops a PDF's reading after the time set, its place kept for the next
