@@ -27,9 +27,10 @@ RUN_PACKAGES = build-essential cmake pkg-config qt6-base-dev libespeak-ng-dev es
 # dpkg-shlibdeps (in dpkg-dev) and file work out the package's library dependencies.
 PACKAGE_PACKAGES = dpkg-dev file
 # The packaging tests check the installed files and the package with the tools a distribution
-# checks them with; ffmpeg (ffprobe) reads chapter marks back.
+# checks them with; ffmpeg (ffprobe) reads chapter marks back, playerctl steers the window
+# over a private session bus.
 TEST_PACKAGES = qpdf mpg123 mediainfo espeak-ng desktop-file-utils appstream man-db lintian ffmpeg \
-                $(PACKAGE_PACKAGES)
+                dbus-daemon playerctl $(PACKAGE_PACKAGES)
 
 # clang and its libFuzzer runtime build the fuzzers.
 FUZZ_PACKAGES = clang libclang-rt-14-dev

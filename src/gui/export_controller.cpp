@@ -13,4 +13,14 @@ void ExportController::cancelConversions()
         job->cancel();
 }
 
+void ExportController::track(ConversionJob* job)
+{
+    if (m_converting++ == 0)
+        emit convertingChanged(true);
+    connect(job, &ConversionJob::finished, this, [this] {
+        if (--m_converting == 0)
+            emit convertingChanged(false);
+    });
+}
+
 } // namespace lectorix

@@ -3,7 +3,9 @@
 #include <QObject>
 
 namespace lectorix {
+class ConversionJob;
 class MainWindow;
+enum class ConversionOutcome;
 
 // The MP3 export in the window (mp3_conversion.cpp) and its state: whether a file is being
 // saved (an MP3 conversion, or a "Test Speed" that holds the voice), which refuses a second
@@ -33,9 +35,23 @@ public:
     // unfinished MP3 go, and its end runs as for any cancelled conversion.
     void cancelConversions();
 
+    // Counts job among the conversions the window runs, until it finishes.
+    void track(ConversionJob* job);
+    bool converting() const { return m_converting > 0; }
+
+signals:
+    // The window started its first conversion, or its last one finished.
+    void convertingChanged(bool converting);
+    // An export has ended as the user sees it, just before the window shows how: message is
+    // what it shows instead of "Done.", empty for an MP3 made. Not sent while the window closes,
+    // nor after a cancelled password prompt.
+    void exportEnded(const QString& outputPath, lectorix::ConversionOutcome outcome,
+                     const QString& message);
+
 private:
     MainWindow& m_window;
     bool m_savingFile = false;
+    int m_converting = 0;
 };
 
 } // namespace lectorix

@@ -9,6 +9,7 @@
 #include "gui/document_controller.h"
 #include "gui/error_report.h"
 #include "gui/export_controller.h"
+#include "gui/listening_controller.h"
 #include "gui/mp3_conversion.h"
 #include "gui/read_aloud.h"
 #include "gui/reading_controller.h"
@@ -132,6 +133,7 @@ MainWindow::MainWindow(QWidget* parent)
     m_documents = std::make_unique<DocumentController>(*this);
     m_reading = std::make_unique<ReadingController>(*this);
     m_export = std::make_unique<ExportController>(*this);
+    m_listening = std::make_unique<ListeningController>(*this);
     m_sizing = new WindowSizing(*this);
     wireHandlers();
 }
@@ -269,6 +271,7 @@ void MainWindow::wireHandlers()
     m_voices->wire();
     m_documents->wire();
     m_reading->wire();
+    m_listening->wire();
     m_sizing->wire();
     letEnterPressButtons(*this);
 }

@@ -24,6 +24,7 @@ struct ControlRow;
 enum class Follow;
 class DocumentController;
 class ExportController;
+class ListeningController;
 class ReadingController;
 class SettingsController;
 class VoiceController;
@@ -31,7 +32,8 @@ class WindowSizing;
 
 // The main window: a view that builds its controls from the layout table (window_layout.h)
 // and wires them to its controllers, which own the state and the handlers: the settings and
-// start-up, the voices, the document in the text box, the reading aloud and the MP3 export.
+// start-up, the voices, the document in the text box, the reading aloud, the MP3 export and
+// what makes it a media player (media keys, the sleep timer, notifications).
 // Controls are reached through accessors; their object names are those of the table.
 //
 // Closing the window ends the work it runs (the reading, the MP3 export, the extraction of a
@@ -76,6 +78,7 @@ public:
     DocumentController& documents() const { return *m_documents; }
     ReadingController& reading() const { return *m_reading; }
     ExportController& exporting() const { return *m_export; }
+    ListeningController& listening() const { return *m_listening; }
     WindowSizing& sizing() const { return *m_sizing; }
 
     QPushButton* helpButton() const { return m_controls.helpButton; }
@@ -165,6 +168,7 @@ private:
     std::unique_ptr<DocumentController> m_documents;
     std::unique_ptr<ReadingController> m_reading;
     std::unique_ptr<ExportController> m_export;
+    std::unique_ptr<ListeningController> m_listening;
     WindowSizing* m_sizing = nullptr;
 };
 

@@ -61,6 +61,7 @@ void conversionFinished(MainWindow& form, const ConversionRequest& request,
         if (result.outcome == ConversionOutcome::Protected ||
             result.outcome == ConversionOutcome::Missing)
             message = noTextMessage(request.sourcePdf, result.outcome);
+        emit form.exporting().exportEnded(request.outputPath, result.outcome, message);
         if (g.test(236, [&] { return !message.trimmed().isEmpty(); }))
             g(238, [&] { showMessage(message); });
         else
@@ -125,6 +126,8 @@ void startConversion(MainWindow& form, Guard& g, ConversionRequest request,
 void runConversion(MainWindow& form, const ConversionRequest& request, const QString& documentName)
 {
     auto* job = new ConversionJob(request, &form);
+    // Counted first, so the count falls when the job ends, not when its message is closed.
+    form.exporting().track(job);
     reportFailuresOf(*job);
     QPointer<ConversionProgressDialog> progress =
         new ConversionProgressDialog(job, documentName, &form);

@@ -2,6 +2,7 @@
 
 #include "core/base/program_folder.h"
 #include "packaging_support.h"
+#include "support/audio_files.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -16,14 +17,20 @@ namespace {
 
 const QString Prefix = QStringLiteral("/usr");
 
-// "Key=Value" lines of a desktop entry's main group.
-QHash<QString, QString> desktopEntryKeys(const QString& path)
+// "Key=Value" lines of a group of a desktop entry: its main group, or an action's.
+QHash<QString, QString> desktopEntryKeys(const QString& path,
+                                         const QString& group = QStringLiteral("Desktop Entry"))
 {
     QHash<QString, QString> keys;
     const QStringList lines = QString::fromUtf8(test::readFile(path)).split(QLatin1Char('\n'));
+    bool inGroup = false;
     for (const QString& line : lines) {
+        if (line.startsWith(QLatin1Char('['))) {
+            inGroup = line.trimmed() == QLatin1Char('[') + group + QLatin1Char(']');
+            continue;
+        }
         const qsizetype equals = line.indexOf(QLatin1Char('='));
-        if (equals > 0 && !line.startsWith(QLatin1Char('#')))
+        if (inGroup && equals > 0 && !line.startsWith(QLatin1Char('#')))
             keys.insert(line.left(equals).trimmed(), line.mid(equals + 1).trimmed());
     }
     return keys;
@@ -163,6 +170,35 @@ private slots:
                                            .arg(size)
                                            .arg(test::applicationId()));
         QCOMPARE(pngSize(icon), QSize(size, size));
+    }
+
+    // The entry's action converts the files it is given to MP3 files beside them, as the
+    // installed converter does, without a window.
+    void desktopActionConverts()
+    {
+        REQUIRE_CORPUS();
+        const QString entry =
+            installed(QStringLiteral("share/applications/%1.desktop").arg(test::applicationId()));
+        const QHash<QString, QString> main = desktopEntryKeys(entry);
+        QCOMPARE(listValue(main.value(QStringLiteral("Actions"))),
+                 QSet<QString>{QStringLiteral("ConvertToMp3")});
+        const QHash<QString, QString> action =
+            desktopEntryKeys(entry, QStringLiteral("Desktop Action ConvertToMp3"));
+        QCOMPARE(action.value(QStringLiteral("Name")), QStringLiteral("Convert to MP3"));
+        QStringList exec = action.value(QStringLiteral("Exec")).split(QLatin1Char(' '));
+        QCOMPARE(exec.first(), QStringLiteral("lectorix-convert"));
+        QCOMPARE(exec.last(), QStringLiteral("%F"));
+
+        const QString folder = test::scratchFolder() + QStringLiteral("/action");
+        const QString pdf = test::copyCorpusFile(QStringLiteral("french_diacritics.pdf"),
+                                                 folder + QStringLiteral("/notes.pdf"));
+        QVERIFY(!pdf.isEmpty());
+        const QString program = installed(QStringLiteral("bin/") + exec.takeFirst());
+        exec.last() = pdf;
+        const ProgramRun run = test::runProgram(program, exec);
+        QVERIFY2(run.succeeded(), run.said());
+        const QString fault = test::mp3Fault(folder + QStringLiteral("/notes.mp3"));
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
     }
 
     // The menu entry passes the desktop's own check and "Open With" on a PDF or a text file

@@ -1,6 +1,7 @@
 #include "support/program_run.h"
 
 #include <QProcess>
+#include <QTest>
 
 namespace lectorix::test {
 
@@ -24,7 +25,12 @@ ProgramRun runProgram(const QString& program, const QStringList& arguments,
     }
     process.write(options.input);
     process.closeWriteChannel();
-    if (!process.waitForFinished(options.timeoutMs)) {
+    const bool ended =
+        options.serveEvents
+            ? QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; },
+                              options.timeoutMs)
+            : process.waitForFinished(options.timeoutMs);
+    if (!ended) {
         process.kill();
         process.waitForFinished();
     }

@@ -21,6 +21,9 @@ struct RunOptions
     // Generous: a sanitized build runs far more slowly than a release build. Past it the
     // program is killed and counts as crashed.
     int timeoutMs = 15 * 60 * 1000;
+    // This process's event loop runs while the program does, so the program can talk to it
+    // (over the bus, for one) and get an answer.
+    bool serveEvents = false;
 };
 
 struct ProgramRun
