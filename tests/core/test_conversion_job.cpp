@@ -245,8 +245,8 @@ private slots:
     }
 
     // The tag names the document as the PDF does, else by its file name; what the caller
-    // gives wins, in any script. A long document is spoken in parts (one per chapter) and joined: the
-    // result still decodes from its first frame and players read its length right.
+    // gives wins, in any script. A long document is spoken in parts (one per chapter) and joined:
+    // the result still decodes from its first frame and players read its length right.
     void tagsAndJoinedLength_data()
     {
         QTest::addColumn<QString>("file");
