@@ -64,14 +64,6 @@ QString playerctlUntil(const QStringList& arguments, const QString& expected)
     return said;
 }
 
-void prepare(MainWindow& form, const QString& text)
-{
-    form.volumeSlider()->setValue(100);
-    form.rateSlider()->setValue(0);
-    form.documents().setUseTextBox(true);
-    form.textToReadEdit()->setPlainText(text);
-}
-
 } // namespace
 
 // Collects the player's PropertiesChanged signals, as a desktop's media controls hear them.
@@ -147,7 +139,7 @@ private slots:
         QFETCH(QStringList, heard);
         NEED_SINK(rec);
         test::WindowFixture f;
-        prepare(f.form, Text);
+        test::readTextBoxAtFullVolume(f.form, Text);
         QCOMPARE(playerctl({"status"}), QStringLiteral("Stopped"));
 
         QStringList seenCaptions, seenStatuses, seenHeard;
@@ -200,10 +192,11 @@ private slots:
         const QString second =
             QStringLiteral("However little known the feelings or views of such "
                            "a man may be on his first entering a neighbourhood.");
-        prepare(f.form, QStringLiteral("It is a truth universally acknowledged, that a single man "
-                                       "in possession of a good fortune must be in want of a "
-                                       "wife.\n\n") +
-                            second);
+        test::readTextBoxAtFullVolume(
+            f.form, QStringLiteral("It is a truth universally acknowledged, that a single man "
+                                   "in possession of a good fortune must be in want of a "
+                                   "wife.\n\n") +
+                        second);
         ReadingSession& session = *f.form.reading().session();
         if (book) {
             const QString pdf = f.temp + QStringLiteral("/book.pdf");
@@ -253,7 +246,7 @@ private slots:
         QFETCH(QString, pdf);
         QFETCH(QString, title);
         test::WindowFixture f;
-        prepare(f.form, Text);
+        test::readTextBoxAtFullVolume(f.form, Text);
         f.form.volumeSlider()->setValue(0);
         if (pdf == QLatin1String("sample")) {
             f.form.documents().setUseTextBox(false);
@@ -284,7 +277,7 @@ private slots:
     void changesAreAnnounced()
     {
         test::WindowFixture f;
-        prepare(f.form, Text);
+        test::readTextBoxAtFullVolume(f.form, Text);
         f.form.volumeSlider()->setValue(0);
         PropertiesWatch watch(f.form.listening().mediaPlayer().serviceName());
         f.form.readButton()->click();

@@ -50,14 +50,6 @@ Clock::time_point firstSound(test::SinkRecorder& rec, Clock::time_point from, Cl
     return to;
 }
 
-void prepare(MainWindow& form, const QString& text)
-{
-    form.volumeSlider()->setValue(100);
-    form.rateSlider()->setValue(0);
-    form.documents().setUseTextBox(true);
-    form.textToReadEdit()->setPlainText(text);
-}
-
 } // namespace
 
 class TestReadingFollowAudio : public QObject
@@ -93,7 +85,7 @@ private slots:
         NEED_SINK(rec);
         test::ScriptedDialogs dialogs;
         MainWindow form;
-        prepare(form, Sentences.join(QLatin1Char(' ')).repeated(3));
+        test::readTextBoxAtFullVolume(form, Sentences.join(QLatin1Char(' ')).repeated(3));
         form.show();
         QApplication::setActiveWindow(&form);
         QVERIFY(QTest::qWaitForWindowActive(&form));
@@ -132,17 +124,17 @@ private slots:
         const QString text = Sentences.join(QLatin1Char(' '));
         const QString middle = Sentences[2];
 
-        prepare(form, middle);
+        test::readTextBoxAtFullVolume(form, middle);
         const Heard alone = readAndListen(*rec, form);
 
-        prepare(form, text);
+        test::readTextBoxAtFullVolume(form, text);
         QTextCursor cursor = form.textToReadEdit()->textCursor();
         cursor.setPosition(int(text.indexOf(middle)));
         cursor.setPosition(int(text.indexOf(middle) + middle.size()), QTextCursor::KeepAnchor);
         form.textToReadEdit()->setTextCursor(cursor);
         const Heard selection = readAndListen(*rec, form);
 
-        prepare(form, text);
+        test::readTextBoxAtFullVolume(form, text);
         const Heard whole = readAndListen(*rec, form);
 
         qInfo("alone %.2f s, selection %.2f s, whole text %.2f s", alone.seconds, selection.seconds,
@@ -162,7 +154,7 @@ private slots:
         test::ScriptedDialogs dialogs;
         MainWindow form;
         const QString text = Sentences.join(QLatin1Char(' '));
-        prepare(form, text);
+        test::readTextBoxAtFullVolume(form, text);
         QTextCursor cursor = form.textToReadEdit()->textCursor();
         cursor.setPosition(int(text.indexOf(QStringLiteral("grey"))));
         form.textToReadEdit()->setTextCursor(cursor);

@@ -5,9 +5,19 @@
 #include "core/pdf/pdf_converter.h"
 #include "support/test_env.h"
 
+#include <QPlainTextEdit>
+#include <QSlider>
 #include <QTest>
 
 namespace lectorix::test {
+
+void readTextBoxAtFullVolume(MainWindow& form, const QString& text)
+{
+    form.volumeSlider()->setValue(100);
+    form.rateSlider()->setValue(0);
+    form.documents().setUseTextBox(true);
+    form.textToReadEdit()->setPlainText(text);
+}
 
 bool waitUntilReadingEnds(MainWindow& form, int timeoutMs)
 {

@@ -27,6 +27,9 @@ struct WindowFixture
 // (they run without holding the caller). False when that took longer than timeoutMs.
 bool waitUntilIdle(MainWindow& form, int timeoutMs = 600000);
 
+// Sets the window to read text from its text box, at full volume and the normal rate.
+void readTextBoxAtFullVolume(MainWindow& form, const QString& text);
+
 // Lets the event loop run until the window's reading has ended (the session is idle).
 bool waitUntilReadingEnds(MainWindow& form, int timeoutMs = 120000);
 
