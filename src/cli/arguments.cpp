@@ -23,6 +23,7 @@ enum class OptionId {
     Quiet,
     Verbatim,
     NoFootnotes,
+    Pronunciations,
     PrintText,
     Help,
     Version
@@ -36,7 +37,7 @@ struct KnownOption
     bool takesValue;
 };
 
-constexpr std::array<KnownOption, 15> KnownOptions{{
+constexpr std::array<KnownOption, 16> KnownOptions{{
     {OptionId::Output, "output", 'o', true},
     {OptionId::Directory, "directory", 'd', true},
     {OptionId::Voice, "voice", 0, true},
@@ -49,6 +50,7 @@ constexpr std::array<KnownOption, 15> KnownOptions{{
     {OptionId::Quiet, "quiet", 'q', false},
     {OptionId::Verbatim, "verbatim", 0, false},
     {OptionId::NoFootnotes, "no-footnotes", 0, false},
+    {OptionId::Pronunciations, "pronunciations", 0, true},
     {OptionId::PrintText, "print-text", 0, false},
     {OptionId::Help, "help", 'h', false},
     {OptionId::Version, "version", 0, false},
@@ -135,6 +137,9 @@ public:
             return true;
         case OptionId::NoFootnotes:
             m_options.noFootnotes = true;
+            return true;
+        case OptionId::Pronunciations:
+            m_options.pronunciationsFile = value;
             return true;
         case OptionId::PrintText:
             if (m_options.action == Options::Action::Convert)
@@ -307,6 +312,8 @@ QString usageText()
         "                              out running headers and page numbers\n"
         "      --no-footnotes        leave out a PDF's footnotes (by default they are\n"
         "                              read after the paragraph that cites them)\n"
+        "      --pronunciations=FILE add the pronunciation list FILE for this run\n"
+        "                              (after the user's own list)\n"
         "      --print-text          convert nothing: print what would be spoken, one\n"
         "                              utterance per line, a blank line between\n"
         "                              paragraphs, headings marked with \"# \"\n"

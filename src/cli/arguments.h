@@ -30,6 +30,7 @@ struct Options
     bool quiet = false;
     bool verbatim = false;    // --verbatim: line by line as the text stands
     bool noFootnotes = false; // --no-footnotes: a PDF's footnotes left out
+    QString pronunciationsFile; // --pronunciations: a list added for this run
 
     // With UsageError: what is wrong, one line, without the program name.
     QString error;

@@ -220,8 +220,9 @@ void ConversionJob::State::makeMp3()
     speakAndEncode(utterances);
 }
 
-// The PDF read from its layout, or the text, as spokenDocument says; sentences are cut by the
-// voice's language unless the request names one.
+// The PDF read from its layout, or the text, as spokenDocument says, with the pronunciation
+// list applied for the voice's language; sentences are cut by the voice's language unless the
+// request names one.
 QList<Utterance> ConversionJob::State::utterancesToSpeak()
 {
     const QString text = request.sourcePdf.isEmpty()
@@ -234,6 +235,8 @@ QList<Utterance> ConversionJob::State::utterancesToSpeak()
         spokenDocument(text, layout ? &pages : nullptr, request.verbatim, options);
     pages.clear();
     unreadablePages = spoken.unreadablePages;
+    if (!request.pronunciations.isEmpty())
+        request.pronunciations.apply(spoken.utterances, voiceLanguage(request.voice));
     return spoken.utterances;
 }
 

@@ -353,7 +353,7 @@ void ReadingSession::queueAhead()
     // Without a voice (its making failed), the first queuing step fails and says so.
     while (!m_waiting.isEmpty() &&
            m_utterances.size() - qMax(m_voice ? m_voice->textsBegun() : 0, 1) < UtterancesAhead) {
-        const SpokenPiece piece = m_waiting.takeFirst();
+        const SpokenPiece piece = spokenForm(m_waiting.takeFirst());
         // Pieces read verbatim are lines or blocks of the text as it stands: no pauses added.
         const int silence =
             m_request.verbatim
@@ -362,7 +362,7 @@ void ReadingSession::queueAhead()
         // A failed queuing step ends the queuing: the rest would fail the same way, each with
         // a report of its own.
         if (!step(m_queueStep,
-                  [&] { voiceOrFail().speakAsync(cleanTextForSpeech(piece.text), silence); })) {
+                  [&] { voiceOrFail().speakAsync(piece.text, silence); })) {
             // Nothing more can be said: the rest of the document is not converted either.
             m_voice.reset();
             m_waiting.clear();
@@ -379,6 +379,16 @@ void ReadingSession::queueAhead()
     }
 }
 
+// The piece as the voice is given it: cleaned, then with the pronunciation list applied for
+// the voice's language. Its stretches lead each spoken character back to the written text.
+SpokenPiece ReadingSession::spokenForm(SpokenPiece piece) const
+{
+    piece.text = cleanTextForSpeech(piece.text);
+    if (m_request.pronunciations.isEmpty() || !m_voice)
+        return piece;
+    return m_request.pronunciations.applied(piece, voiceIdLanguage(m_voice->voice().id));
+}
+
 void ReadingSession::watch()
 {
     if (m_voice) {
@@ -391,7 +401,8 @@ void ReadingSession::watch()
         if (word != m_wordAnnounced && word.text >= 0 && word.text < m_utterances.size()) {
             m_wordAnnounced = word;
             const Utterance& u = m_utterances.at(word.text);
-            emit spokenWord(u.place.sourcePosition(word.start), word.length);
+            const auto [start, length] = u.place.sourceRange(word.start, word.length);
+            emit spokenWord(start, length);
         }
         if (m_voice)
             queueAhead();

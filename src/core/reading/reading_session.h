@@ -5,6 +5,7 @@
 #include "core/speech/speech_engine.h"
 #include "core/speech/voice_settings.h"
 #include "core/text/layout_reading.h"
+#include "core/text/pronunciations.h"
 #include "core/text/text_preparation.h"
 
 #include <QList>
@@ -44,6 +45,8 @@ struct ReadingRequest
     // For a PDF read from its layout: whether its footnotes are read, after the paragraph
     // that cites them.
     bool readFootnotes = true;
+    // What the voice says in place of written words; the highlight stays on the written ones.
+    PronunciationList pronunciations;
 };
 
 enum class ReadingState { Idle, Reading, Paused };
@@ -135,6 +138,7 @@ private:
     void finishDocument();
     void await(QList<SpokenPiece> pieces, qsizetype shift);
     void queueAhead();
+    SpokenPiece spokenForm(SpokenPiece piece) const;
     void watch();
     void release();
 
