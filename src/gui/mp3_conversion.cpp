@@ -112,6 +112,7 @@ void startConversion(MainWindow& form, Guard& g, ConversionRequest request,
     request.voice = chosenVoice(form);
     request.verbatim = readsVerbatim();
     request.readFootnotes = readsFootnotes();
+    request.pronunciations = userPronunciations();
 
     runConversion(form, request, documentName);
 }

@@ -107,6 +107,7 @@ void ReadingController::startPauseOrResume()
     request.voice = chosenVoice(form);
     request.verbatim = readsVerbatim();
     request.readFootnotes = readsFootnotes();
+    request.pronunciations = userPronunciations();
     if (request.fromPdf) {
         m_highlight->setFollowsPdf(false); // the box may show another document
         preparePdfReading(form, g, request);

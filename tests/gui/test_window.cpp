@@ -136,7 +136,7 @@ private slots:
             "rateSlider",          "testSpeedButton",  "voiceCombo",
             "refreshVoicesButton", "addVoicesButton",  "readButton",
             "saveToFolderOption",  "outputFolderEdit", "chooseOutputFolderButton",
-            "saveBesidePdfOption", "saveMp3Button",    "helpButton",
+            "saveBesidePdfOption", "saveMp3Button",    "helpButton", "pronunciationsButton",
             "pdfPathEdit",         "choosePdfButton",  "passwordPromptCheck"};
         QStringList chain;
         QWidget* w = form.textToReadEdit();

@@ -175,6 +175,11 @@ LoadedPronunciations loadPronunciations(const QString& path)
     return {std::move(parsed.entries), std::move(parsed.problems)};
 }
 
+PronunciationList userPronunciations()
+{
+    return PronunciationList(loadPronunciations(pronunciationsFilePath()).entries);
+}
+
 void savePronunciations(const QList<PronunciationEntry>& entries, const QString& path)
 {
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))

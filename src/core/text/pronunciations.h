@@ -105,6 +105,8 @@ struct LoadedPronunciations
     QList<PronunciationFileProblem> problems;
 };
 LoadedPronunciations loadPronunciations(const QString& path);
+// The user's list as it applies, its damaged lines left out.
+PronunciationList userPronunciations();
 // Writes the entries to path (formatPronunciations), making its folder when missing. Throws
 // Failure when it cannot.
 void savePronunciations(const QList<PronunciationEntry>& entries, const QString& path);
