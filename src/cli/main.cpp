@@ -163,11 +163,11 @@ int choosePronunciations(const Options& options, PronunciationList& pronunciatio
     const auto load = [](const QString& path) {
         const LoadedPronunciations loaded = loadPronunciations(path);
         for (const PronunciationFileProblem& problem : loaded.problems)
-            printError(problem.line > 0
-                           ? QStringLiteral("%1, line %2: %3; the line is skipped")
-                                 .arg(quotedName(path), QString::number(problem.line),
-                                      problem.reason)
-                           : QStringLiteral("%1: %2").arg(quotedName(path), problem.reason));
+            printError(
+                problem.line > 0
+                    ? QStringLiteral("%1, line %2: %3; the line is skipped")
+                          .arg(quotedName(path), QString::number(problem.line), problem.reason)
+                    : QStringLiteral("%1: %2").arg(quotedName(path), problem.reason));
         return PronunciationList(loaded.entries);
     };
     pronunciations = load(pronunciationsFilePath());
@@ -175,9 +175,8 @@ int choosePronunciations(const Options& options, PronunciationList& pronunciatio
     if (extra.isEmpty())
         return 0;
     if (!QFileInfo(extra).isFile())
-        return usageError(
-            QStringLiteral("cannot read the pronunciation list %1: no such file")
-                .arg(quotedName(extra)));
+        return usageError(QStringLiteral("cannot read the pronunciation list %1: no such file")
+                              .arg(quotedName(extra)));
     pronunciations.append(load(extra));
     return 0;
 }

@@ -34,10 +34,9 @@ QString problemsText(const QString& path, const QList<PronunciationFileProblem>&
                                      "list removes them:")
                           .arg(path)};
     for (const PronunciationFileProblem& problem : problems)
-        lines << (problem.line > 0
-                      ? QStringLiteral("Line %1: %2").arg(QString::number(problem.line),
-                                                          problem.reason)
-                      : problem.reason);
+        lines << (problem.line > 0 ? QStringLiteral("Line %1: %2")
+                                         .arg(QString::number(problem.line), problem.reason)
+                                   : problem.reason);
     return lines.join(QLatin1Char('\n'));
 }
 
@@ -194,8 +193,7 @@ void PronunciationEditor::listen(int row)
         failures << describeCurrentException();
     }
     if (!failures.isEmpty())
-        showMessage(failures.join(QLatin1Char('\n')), Dialogs::Buttons::Ok,
-                    Dialogs::Icon::Warning);
+        showMessage(failures.join(QLatin1Char('\n')), Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
 }
 
 void PronunciationEditor::removeRows()

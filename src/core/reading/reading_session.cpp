@@ -361,8 +361,7 @@ void ReadingSession::queueAhead()
                 : silenceAfterMs(piece, m_waiting.isEmpty() ? nullptr : &m_waiting.first());
         // A failed queuing step ends the queuing: the rest would fail the same way, each with
         // a report of its own.
-        if (!step(m_queueStep,
-                  [&] { voiceOrFail().speakAsync(piece.text, silence); })) {
+        if (!step(m_queueStep, [&] { voiceOrFail().speakAsync(piece.text, silence); })) {
             // Nothing more can be said: the rest of the document is not converted either.
             m_voice.reset();
             m_waiting.clear();

@@ -11,8 +11,7 @@ const QString WordCharacter = QStringLiteral("[\\p{L}\\p{N}\\p{M}]");
 
 QRegularExpression expressionOf(const PronunciationEntry& entry)
 {
-    QString pattern =
-        entry.pattern ? entry.written : QRegularExpression::escape(entry.written);
+    QString pattern = entry.pattern ? entry.written : QRegularExpression::escape(entry.written);
     if (entry.wholeWord)
         pattern = QStringLiteral("(?<!%1)(?:%2)(?!%1)").arg(WordCharacter, pattern);
     QRegularExpression::PatternOptions options = QRegularExpression::UseUnicodePropertiesOption;
@@ -73,9 +72,7 @@ QList<SpokenPiece::Stretch> stretchesOf(const SpokenPiece& piece)
 class PieceBuilder
 {
 public:
-    explicit PieceBuilder(const SpokenPiece& piece) : m_piece(piece), m_old(stretchesOf(piece))
-    {
-    }
+    explicit PieceBuilder(const SpokenPiece& piece) : m_piece(piece), m_old(stretchesOf(piece)) {}
 
     // The old text from from to to, as it stands.
     void keep(qsizetype from, qsizetype to)
@@ -124,8 +121,7 @@ private:
                 return;
             }
             if (last.replacedLength < 0 && stretch.replacedLength < 0 &&
-                last.sourceStart + (stretch.spokenStart - last.spokenStart) ==
-                    stretch.sourceStart)
+                last.sourceStart + (stretch.spokenStart - last.spokenStart) == stretch.sourceStart)
                 return;
         }
         m_new.append(stretch);
@@ -173,9 +169,9 @@ QList<PronunciationList::Match> PronunciationList::matches(const QString& text,
             const QRegularExpressionMatch match = it.next();
             if (match.capturedLength() == 0)
                 continue;
-            found.append({match.capturedStart(), match.capturedLength(), r,
-                          rule.entry.pattern ? expandGroups(rule.entry.spoken, match)
-                                             : rule.entry.spoken});
+            found.append(
+                {match.capturedStart(), match.capturedLength(), r,
+                 rule.entry.pattern ? expandGroups(rule.entry.spoken, match) : rule.entry.spoken});
         }
     }
     std::sort(found.begin(), found.end(), [](const Match& a, const Match& b) {

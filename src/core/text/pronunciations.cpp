@@ -40,8 +40,7 @@ bool phonemesClosed(const QString& spoken)
 
 bool isLanguageCode(const QString& language)
 {
-    static const QRegularExpression code(
-        QStringLiteral("^[A-Za-z]{2,3}([-_][A-Za-z0-9]{1,8})*$"));
+    static const QRegularExpression code(QStringLiteral("^[A-Za-z]{2,3}([-_][A-Za-z0-9]{1,8})*$"));
     return code.match(language).hasMatch();
 }
 
