@@ -3,10 +3,12 @@
 // kept on the written word, and what espeak-ng makes of the result.
 
 #include "core/conversion/spoken_text.h"
+#include "core/reading/reading_session.h"
 #include "core/text/pronunciations.h"
 #include "support/test_env.h"
 
 #include <QProcess>
+#include <QSignalSpy>
 #include <QtTest>
 
 using namespace lectorix;
@@ -203,6 +205,38 @@ private slots:
         QVERIFY(!heard.isEmpty());
         QCOMPARE(heard, phonemesOf(heardAs, voice));
         QCOMPARE(heard == phonemesOf(text, voice), heardAs == text);
+    }
+
+    // Read aloud by the real voice, the words heard are highlighted on the written text: the
+    // replaced word whole, whichever part of its spoken form is heard.
+    void highlightWhileReading_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("plain") << "Quendrel\tKwen drel\n";
+        QTest::newRow("phonemes") << "Quendrel\t[[kw'End@l]]\n";
+    }
+    void highlightWhileReading()
+    {
+        QFETCH(QString, file);
+        const QString text = QStringLiteral("Say Quendrel now, Quendrel.");
+        ReadingSession session;
+        ReadingRequest request;
+        request.text = text;
+        request.voice = {-1, 100, 10};
+        request.pronunciations = listOf(file);
+        QSignalSpy words(&session, &ReadingSession::spokenWord);
+        session.start(request);
+        QTRY_VERIFY_WITH_TIMEOUT(session.state() == ReadingState::Idle, 30000);
+        QStringList heard;
+        for (const QList<QVariant>& word : words)
+            heard << text.mid(word.at(0).toLongLong(), word.at(1).toLongLong());
+        QVERIFY2(heard.contains(QStringLiteral("Quendrel")), qPrintable(heard.join(u'|')));
+        for (const QString& word : heard)
+            QVERIFY2(QStringList({QStringLiteral("Say"), QStringLiteral("Quendrel"),
+                                  QStringLiteral("now"), QStringLiteral("now,"),
+                                  QStringLiteral("Quendrel.")})
+                         .contains(word),
+                     qPrintable(heard.join(u'|')));
     }
 
     // A document's own double bracket is no phoneme input.
