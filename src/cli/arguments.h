@@ -28,8 +28,8 @@ struct Options
     QString title;  // --title: the MP3's title tag instead of the document's
     QString artist; // --artist: the MP3's artist tag instead of the document's
     bool quiet = false;
-    bool verbatim = false;    // --verbatim: line by line as the text stands
-    bool noFootnotes = false; // --no-footnotes: a PDF's footnotes left out
+    bool verbatim = false;      // --verbatim: line by line as the text stands
+    bool noFootnotes = false;   // --no-footnotes: a PDF's footnotes left out
     QString pronunciationsFile; // --pronunciations: a list added for this run
 
     // With UsageError: what is wrong, one line, without the program name.

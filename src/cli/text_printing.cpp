@@ -19,8 +19,8 @@
 
 namespace lectorix::cli {
 
-QString printedUtterances(const QList<SpokenPiece>& pieces,
-                          const PronunciationList& pronunciations, const QString& language)
+QString printedUtterances(const QList<SpokenPiece>& pieces, const PronunciationList& pronunciations,
+                          const QString& language)
 {
     QString printed;
     bool paragraphEnded = false;

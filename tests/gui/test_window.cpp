@@ -131,13 +131,14 @@ private slots:
         QCOMPARE(form.palette().color(QPalette::Window), QColor(Qt::white));
         // Down the left column, then down the right one.
         const QStringList expected = {
-            "textToReadEdit",      "loadTextButton",   "saveTextButton",
-            "clearTextButton",     "loadSampleButton", "volumeSlider",
-            "rateSlider",          "testSpeedButton",  "voiceCombo",
-            "refreshVoicesButton", "addVoicesButton",  "readButton",
-            "saveToFolderOption",  "outputFolderEdit", "chooseOutputFolderButton",
-            "saveBesidePdfOption", "saveMp3Button",    "helpButton", "pronunciationsButton",
-            "pdfPathEdit",         "choosePdfButton",  "passwordPromptCheck"};
+            "textToReadEdit",       "loadTextButton",   "saveTextButton",
+            "clearTextButton",      "loadSampleButton", "volumeSlider",
+            "rateSlider",           "testSpeedButton",  "voiceCombo",
+            "refreshVoicesButton",  "addVoicesButton",  "readButton",
+            "saveToFolderOption",   "outputFolderEdit", "chooseOutputFolderButton",
+            "saveBesidePdfOption",  "saveMp3Button",    "helpButton",
+            "pronunciationsButton", "pdfPathEdit",      "choosePdfButton",
+            "passwordPromptCheck"};
         QStringList chain;
         QWidget* w = form.textToReadEdit();
         do {
