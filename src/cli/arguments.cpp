@@ -25,6 +25,7 @@ enum class OptionId {
     NoFootnotes,
     SplitChapters,
     Resume,
+    Pronunciations,
     PrintText,
     Help,
     Version
@@ -38,7 +39,7 @@ struct KnownOption
     bool takesValue;
 };
 
-constexpr std::array<KnownOption, 17> KnownOptions{{
+constexpr std::array<KnownOption, 18> KnownOptions{{
     {OptionId::Output, "output", 'o', true},
     {OptionId::Directory, "directory", 'd', true},
     {OptionId::Voice, "voice", 0, true},
@@ -53,6 +54,7 @@ constexpr std::array<KnownOption, 17> KnownOptions{{
     {OptionId::NoFootnotes, "no-footnotes", 0, false},
     {OptionId::SplitChapters, "split-chapters", 0, false},
     {OptionId::Resume, "resume", 0, false},
+    {OptionId::Pronunciations, "pronunciations", 0, true},
     {OptionId::PrintText, "print-text", 0, false},
     {OptionId::Help, "help", 'h', false},
     {OptionId::Version, "version", 0, false},
@@ -145,6 +147,9 @@ public:
             return true;
         case OptionId::Resume:
             m_options.resume = true;
+            return true;
+        case OptionId::Pronunciations:
+            m_options.pronunciationsFile = value;
             return true;
         case OptionId::PrintText:
             if (m_options.action == Options::Action::Convert)
@@ -324,6 +329,8 @@ QString usageText()
         "      --resume              make only the MP3s that are not there yet (each\n"
         "                              appears only when complete), so a conversion\n"
         "                              cut off goes on where it stopped\n"
+        "      --pronunciations=FILE add the pronunciation list FILE for this run\n"
+        "                              (after the user's own list)\n"
         "      --print-text          convert nothing: print what would be spoken, one\n"
         "                              utterance per line, a blank line between\n"
         "                              paragraphs, headings marked with \"# \"\n"

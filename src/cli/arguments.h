@@ -32,6 +32,7 @@ struct Options
     bool noFootnotes = false;   // --no-footnotes: a PDF's footnotes left out
     bool splitChapters = false; // --split-chapters: one MP3 per chapter
     bool resume = false;        // --resume: MP3s already there are not made again
+    QString pronunciationsFile; // --pronunciations: a list added for this run
 
     // With UsageError: what is wrong, one line, without the program name.
     QString error;

@@ -138,6 +138,7 @@ void BatchConversion::startCurrent(const QString& password)
     request.language = m_choices.language;
     request.splitChapters = m_choices.splitChapters;
     request.resume = m_choices.resume;
+    request.pronunciations = m_choices.pronunciations;
     if (input.name == StandardInputName) {
         request.sourceText = m_choices.standardInputText;
         request.sourceName = QStringLiteral("standard input");

@@ -11,6 +11,7 @@
 #include "cli/voices.h"
 #include "core/files/text_decoding.h"
 #include "core/settings/settings.h"
+#include "core/text/pronunciations.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -154,6 +155,32 @@ int choosePassword(const Options& options, QString& password)
     return 0;
 }
 
+// The user's pronunciation list, then the one --pronunciations names; a damaged line of
+// either is named on standard error and left out. 0, or the exit status of a list file that
+// cannot be read at all.
+int choosePronunciations(const Options& options, PronunciationList& pronunciations)
+{
+    const auto load = [](const QString& path) {
+        const LoadedPronunciations loaded = loadPronunciations(path);
+        for (const PronunciationFileProblem& problem : loaded.problems)
+            printError(
+                problem.line > 0
+                    ? QStringLiteral("%1, line %2: %3; the line is skipped")
+                          .arg(quotedName(path), QString::number(problem.line), problem.reason)
+                    : QStringLiteral("%1: %2").arg(quotedName(path), problem.reason));
+        return PronunciationList(loaded.entries);
+    };
+    pronunciations = load(pronunciationsFilePath());
+    const QString& extra = options.pronunciationsFile;
+    if (extra.isEmpty())
+        return 0;
+    if (!QFileInfo(extra).isFile())
+        return usageError(QStringLiteral("cannot read the pronunciation list %1: no such file")
+                              .arg(quotedName(extra)));
+    pronunciations.append(load(extra));
+    return 0;
+}
+
 bool readStandardInput(QString& text)
 {
     QFile standardInput;
@@ -187,6 +214,8 @@ int printTexts(const Options& options)
     choices.readFootnotes = !options.noFootnotes && readsFootnotes();
     choices.language = chosenLanguage(options);
     if (const int status = choosePassword(options, choices.password); status != 0)
+        return status;
+    if (const int status = choosePronunciations(options, choices.pronunciations); status != 0)
         return status;
     if (options.inputs.contains(StandardInputName)) {
         if (!readStandardInput(choices.standardInputText))
@@ -238,6 +267,8 @@ int convertInputs(const Options& options)
         choices.language = voices.at(choices.voice.voiceIndex).language;
 
     if (const int status = choosePassword(options, choices.password); status != 0)
+        return status;
+    if (const int status = choosePronunciations(options, choices.pronunciations); status != 0)
         return status;
     choices.mayPrompt = canPromptForPassword();
 

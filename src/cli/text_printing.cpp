@@ -19,12 +19,13 @@
 
 namespace lectorix::cli {
 
-QString printedUtterances(const QList<SpokenPiece>& pieces)
+QString printedUtterances(const QList<SpokenPiece>& pieces, const PronunciationList& pronunciations,
+                          const QString& language)
 {
     QString printed;
     bool paragraphEnded = false;
     for (const SpokenPiece& piece : pieces) {
-        const QString line = speechLine(piece.text);
+        const QString line = pronunciations.applied(speechLine(piece.text), language);
         if (line.trimmed().isEmpty())
             continue;
         if (!printed.isEmpty() && (paragraphEnded || piece.heading))
@@ -150,12 +151,13 @@ void TextPrinting::print(const QString& input, const QString& text, const QStrin
     QString lines;
     if (m_choices.verbatim) {
         for (const SpokenPiece& piece : pieces) {
-            const QString line = speechLine(piece.text);
+            const QString line =
+                m_choices.pronunciations.applied(speechLine(piece.text), m_choices.language);
             if (!line.trimmed().isEmpty())
                 lines += line + QLatin1Char('\n');
         }
     } else {
-        lines = printedUtterances(pieces);
+        lines = printedUtterances(pieces, m_choices.pronunciations, m_choices.language);
     }
     if (!m_write(lines)) {
         emit finished(1);

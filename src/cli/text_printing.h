@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/text/pronunciations.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -24,13 +26,16 @@ struct TextPrintingChoices
     QString standardInputText; // the text read from standard input, when "-" is an input
     bool verbatim = false;
     bool readFootnotes = true; // a PDF's footnotes, read after the paragraph that cites them
-    QString language;          // the voice's, for where sentences end
+    QString language;          // the voice's, for where sentences end and which entries apply
+    PronunciationList pronunciations;
 };
 
 // Utterances as --print-text shows them: each on a line of its own, cleaned as the voice is
-// given it; a blank line where a paragraph ends; a heading with a leading "# ". Utterances
-// with nothing to say are left out.
-QString printedUtterances(const QList<SpokenPiece>& pieces);
+// given it, with the pronunciation list applied for language; a blank line where a paragraph
+// ends; a heading with a leading "# ". Utterances with nothing to say are left out.
+QString printedUtterances(const QList<SpokenPiece>& pieces,
+                          const PronunciationList& pronunciations = PronunciationList(),
+                          const QString& language = QString());
 
 // Prints what a conversion of each input would speak, one utterance per line, and converts
 // nothing: the document's text prepared for speech (a PDF's from its pages' layout), as

@@ -11,6 +11,7 @@
 #include "gui/export_controller.h"
 #include "gui/listening_controller.h"
 #include "gui/mp3_conversion.h"
+#include "gui/pronunciation_editor.h"
 #include "gui/read_aloud.h"
 #include "gui/reading_controller.h"
 #include "gui/settings_controller.h"
@@ -262,6 +263,8 @@ void MainWindow::wireHandlers()
         connect(button, &QPushButton::clicked, this, handler);
     };
     click(helpButton(), [this] { showHelp(); });
+    click(findChild<QPushButton*>(QStringLiteral("pronunciationsButton")),
+          [this] { editPronunciations(*this); });
     click(readButton(), [this] { m_reading->pressReadButton(); });
     click(saveMp3Button(), [this] { m_export->saveAudioAsMp3(); });
     click(testSpeedButton(), [this] { m_voices->testSpeed(); });

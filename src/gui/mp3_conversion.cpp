@@ -117,6 +117,7 @@ void startConversion(MainWindow& form, Guard& g, ConversionRequest request,
     request.verbatim = readsVerbatim();
     request.readFootnotes = readsFootnotes();
     request.splitChapters = form.chapterFilesCheck()->isChecked();
+    request.pronunciations = userPronunciations();
 
     runConversion(form, request, documentName);
 }

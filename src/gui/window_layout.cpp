@@ -13,7 +13,9 @@ constexpr bool Hand = true;
 
 // clang-format off
 const std::array Layout{
-    ControlRow{K::Button, "helpButton", "mainWindow", "Help", {120, 120, 7800, 405}, "Help", Hand},
+    ControlRow{K::Button, "helpButton", "mainWindow", "Help", {120, 120, 3840, 405}, "Help", Hand},
+    ControlRow{K::Button, "pronunciationsButton", "mainWindow", "Pronunciations...",
+               {4080, 120, 3840, 405}, nullptr, Hand},
     ControlRow{K::Frame, "pdfFrame", "mainWindow", "PDF File", {120, 570, 7800, 800}, nullptr, Hand},
     ControlRow{K::LineEdit, "pdfPathEdit", "pdfFrame", "", {240, 300, 6500, 345}, "PDF File", Hand},
     ControlRow{K::Button, "choosePdfButton", "pdfFrame", "...", {6840, 300, 720, 345},

@@ -146,6 +146,29 @@ private slots:
                               QStringLiteral("Café \u201cmenu\u201d isn\u2019t bad.")}));
     }
 
+    // A list given for the run is applied after the user's own; a damaged line of either is
+    // named with its file and line number and skipped, the rest applies.
+    void pronunciationLists()
+    {
+        QVERIFY(QDir().mkpath(qEnvironmentVariable("XDG_CONFIG_HOME") + "/lectorix"));
+        test::writeFile(qEnvironmentVariable("XDG_CONFIG_HOME") + "/lectorix/pronunciations.tsv",
+                        "NASA\tNassa\nbroken\n");
+        test::writeFile(m_folder + QStringLiteral("/run.tsv"),
+                        "Fig\\. (\\d+)\tFigure \\1\t\tregex\n# comment\nNASA\tnothing\tde\n"
+                        "x\ty\t\tloud\n");
+        const test::ConverterRun run =
+            test::runConverter({"--print-text", "--pronunciations", "run.tsv", "-"}, m_folder,
+                               "NASA shows it in Fig. 3.\n");
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(outputLines(run), QStringList{"Nassa shows it in Figure 3."});
+        QVERIFY2(run.errors().contains("pronunciations.tsv', line 2: ") &&
+                     run.errors().contains("'run.tsv', line 4: unknown option"),
+                 qPrintable(run.errors()));
+        const test::ConverterRun missing = test::runConverter(
+            {"--print-text", "--pronunciations", "none.tsv", "-"}, m_folder, "a\n");
+        QCOMPARE(missing.exitCode, 2);
+    }
+
     // An input without text is named with its reason; the others are still printed.
     void failuresAreNamed()
     {

@@ -3,6 +3,7 @@
 #include "core/base/failure.h"
 #include "core/pdf/document_text.h"
 #include "core/speech/speech_rendering.h"
+#include "core/text/pronunciations.h"
 
 #include <QList>
 #include <QObject>
@@ -46,6 +47,8 @@ struct ConversionRequest
     // language of the voice.
     bool readFootnotes = true;
     QString language;
+    // What the voice says in place of written words.
+    PronunciationList pronunciations;
 };
 
 enum class ConversionStage {

@@ -74,8 +74,10 @@ void ConversionJob::State::makeMp3()
         speakAndEncode();
 }
 
-// The PDF read from its layout, or the text, as spokenDocument says; sentences are cut by the
-// voice's language unless the request names one.
+// The PDF read from its layout, or the text, as spokenDocument says, with the pronunciation
+// list applied to the utterances for the voice's language; sentences are cut by the voice's
+// language unless the request names one. The pieces stay as written: the chapters' starts are
+// found in them.
 SpokenDocument ConversionJob::State::spokenText()
 {
     const QString text = request.sourcePdf.isEmpty()
@@ -87,6 +89,8 @@ SpokenDocument ConversionJob::State::spokenText()
     SpokenDocument spoken =
         spokenDocument(text, layout ? &pages : nullptr, request.verbatim, options);
     unreadablePages = spoken.unreadablePages;
+    if (!request.pronunciations.isEmpty())
+        request.pronunciations.apply(spoken.utterances, voiceLanguage(request.voice));
     return spoken;
 }
 

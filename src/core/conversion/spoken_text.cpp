@@ -253,6 +253,12 @@ QString cleanLineForSpeech(const QString& text)
     constexpr int RuleDashes = 2;
     shortenRuns(points, kept, dots, LeaderDots);
     shortenRuns(points, kept, dashes, RuleDashes);
+    // The voice reads what stands between "[[" and "]]" as phonemes; in a document a double
+    // bracket is only a bracket, and only a pronunciation entry gives phonemes.
+    for (qsizetype i = 1; i < points.size(); ++i) {
+        if (points[i].c == U'[' && points[i - 1].c == U'[' && kept[i - 1])
+            kept[i] = false;
+    }
 
     QString out;
     out.reserve(text.size());

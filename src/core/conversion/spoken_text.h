@@ -23,7 +23,8 @@ namespace lectorix {
 // surrogates, other zero-width and direction characters, "_", "\", "|", "~", "¬", spacing
 // accents, arrows, box drawing, shapes, emoji, footnote daggers and bullets, any run of three
 // signs ("***", "=====", "!@#$%"), and all but the first mark of a leader or rule
-// ("........", ". . . . . . .", "………", "-----"; an ellipsis such as "..." or "……" stays whole).
+// ("........", ". . . . . . .", "………", "-----"; an ellipsis such as "..." or "……" stays whole),
+// and the second bracket of "[[", which would start phonemes.
 QString cleanLineForSpeech(const QString& text);
 
 // Text as a reading gives it to the voice: every line cleaned (cleanLineForSpeech), its line

@@ -243,12 +243,12 @@ void ReadingSession::queueAhead()
         const SpokenPiece piece = pieceFrom(m_pieces.at(m_nextPiece), m_nextFrom);
         const SpokenPiece* next =
             m_nextPiece + 1 < m_pieces.size() ? &m_pieces.at(m_nextPiece + 1) : nullptr;
+        SpokenPiece said = spokenForm(m_pieces.at(m_nextPiece), m_nextFrom);
         // Pieces read verbatim are lines or blocks of the text as it stands: no pauses added.
         const int silence = m_request.verbatim ? 0 : silenceAfterMs(piece, next);
         // A failed queuing step ends the queuing: the rest would fail the same way, each with
         // a report of its own.
-        if (!step(m_queueStep,
-                  [&] { voiceOrFail().speakAsync(cleanTextForSpeech(piece.text), silence); })) {
+        if (!step(m_queueStep, [&] { voiceOrFail().speakAsync(said.text, silence); })) {
             // Nothing more can be said: the rest of the document is not converted either.
             m_voice.reset();
             m_nextPiece = m_pieces.size();
@@ -260,10 +260,22 @@ void ReadingSession::queueAhead()
             }
             return;
         }
-        m_utterances.append({m_nextPiece, m_nextFrom});
+        m_utterances.append({m_nextPiece, m_nextFrom, std::move(said.stretches)});
         ++m_nextPiece;
         m_nextFrom = 0;
     }
+}
+
+// The piece's text from position from on as the voice is given it: cleaned, then with the
+// pronunciation list applied for the voice's language. Its stretches lead each character said
+// back to a position in the piece's own text, a replaced word's to the whole written word.
+SpokenPiece ReadingSession::spokenForm(const SpokenPiece& piece, qsizetype from) const
+{
+    const QString text = cleanTextForSpeech(piece.text.mid(from));
+    SpokenPiece said{text, from, text.size(), {{0, from}}};
+    if (m_request.pronunciations.isEmpty() || !m_voice)
+        return said;
+    return m_request.pronunciations.applied(said, voiceIdLanguage(m_voice->voice().id));
 }
 
 void ReadingSession::watch()
@@ -282,9 +294,12 @@ void ReadingSession::watch()
         if (word != m_wordAnnounced && word.text >= 0 && word.text < m_utterances.size()) {
             m_wordAnnounced = word;
             const Utterance& u = m_utterances.at(word.text);
+            // A word said in place of a written one stands for the whole written word.
+            const SpokenPiece said{QString(), 0, 0, u.said};
+            const auto [start, length] = said.sourceRange(word.start, word.length);
             m_wordsHeard = true;
-            setPlace({u.piece, u.from + word.start});
-            emit spokenWord(m_position, word.length);
+            setPlace({u.piece, start});
+            emit spokenWord(m_position, length);
         }
         if (m_voice)
             queueAhead();

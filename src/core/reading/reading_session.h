@@ -6,6 +6,7 @@
 #include "core/speech/speech_engine.h"
 #include "core/speech/voice_settings.h"
 #include "core/text/layout_reading.h"
+#include "core/text/pronunciations.h"
 #include "core/text/text_preparation.h"
 
 #include <QList>
@@ -55,6 +56,8 @@ struct ReadingRequest
     // The chapter the reading starts at, an index into the chapters (chapters()); nothing is
     // said before its start is converted. -1: from the start (or startAt).
     qsizetype startChapter = -1;
+    // What the voice says in place of written words; the highlight stays on the written ones.
+    PronunciationList pronunciations;
 };
 
 enum class ReadingState { Idle, Reading, Paused };
@@ -188,6 +191,7 @@ private:
     void await(QList<SpokenPiece> pieces, qsizetype shift);
     void queueAhead();
     bool passOverToSeek();
+    SpokenPiece spokenForm(const SpokenPiece& piece, qsizetype from) const;
     void watch();
     void release();
     ReadingNavigator navigator() const;
@@ -224,6 +228,8 @@ private:
     {
         qsizetype piece;
         qsizetype from; // where in the piece's text its speech begins
+        // What the voice was given, as stretches back to positions in the piece's text.
+        QList<SpokenPiece::Stretch> said;
     };
     QList<Utterance> m_utterances; // given to the voice, in order
     PiecePlace m_place;

@@ -44,8 +44,15 @@ qsizetype StretchCutter::cutAfter(qsizetype start) const
         return size;
     const qsizetype limit = start + MaxLength;
     qsizetype lastBlank = -1;
+    bool inPhonemes = false;
     for (qsizetype i = start; i < limit; ++i) {
         const QChar c = m_text[i];
+        if (c == u'[' && m_text[i + 1] == u'[')
+            inPhonemes = true;
+        else if (c == u']' && i > start && m_text[i - 1] == u']')
+            inPhonemes = false;
+        if (inPhonemes)
+            continue;
         if (i + 1 - start >= MinLength && endsStretch(c, m_text[i + 1]))
             return i + 1;
         if (c.isSpace() && i > start)

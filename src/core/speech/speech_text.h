@@ -11,7 +11,8 @@ namespace lectorix::speech {
 // each, never more than MaxLength characters, so speech starts at once on any text, other
 // voices get their turn between stretches, and a new rate is taken up quickly. A stretch ends
 // after a sentence mark or a paragraph's end once it is MinLength characters long, else at the
-// last blank before MaxLength, else at MaxLength (never inside a surrogate pair).
+// last blank before MaxLength, else at MaxLength (never inside a surrogate pair). Phonemes
+// between "[[" and "]]" are only cut when they alone are longer than MaxLength.
 class StretchCutter
 {
 public:

@@ -131,7 +131,27 @@ qsizetype SpokenPiece::sourcePosition(qsizetype spokenPosition) const
         [](qsizetype position, const Stretch& stretch) { return position < stretch.spokenStart; });
     if (after != stretches.cbegin())
         --after;
+    if (after->replacedLength >= 0)
+        return after->sourceStart;
     return after->sourceStart + (spokenPosition - after->spokenStart);
+}
+
+std::pair<qsizetype, qsizetype> SpokenPiece::sourceRange(qsizetype spokenPosition,
+                                                         qsizetype length) const
+{
+    const qsizetype start = sourcePosition(spokenPosition);
+    if (length <= 0)
+        return {start, length};
+    const qsizetype last = spokenPosition + length - 1;
+    auto at = std::upper_bound(
+        stretches.cbegin(), stretches.cend(), last,
+        [](qsizetype position, const Stretch& stretch) { return position < stretch.spokenStart; });
+    if (at != stretches.cbegin())
+        --at;
+    const qsizetype end = at != stretches.cend() && at->replacedLength >= 0
+                              ? at->sourceStart + at->replacedLength
+                              : sourcePosition(last) + 1;
+    return {start, std::max<qsizetype>(end - start, 0)};
 }
 
 QStringList wordsOf(const QString& text)

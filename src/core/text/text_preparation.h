@@ -5,16 +5,21 @@
 #include <QSet>
 #include <QString>
 
+#include <utility>
+
 namespace lectorix {
 
 // One utterance: what the voice is given, and where it comes from in the source text.
 struct SpokenPiece
 {
-    // A stretch of the spoken text that stands unchanged in the source from sourceStart on.
+    // A stretch of the spoken text that stands unchanged in the source from sourceStart on;
+    // or, with replacedLength set, that is said in place of the replacedLength characters
+    // from sourceStart (a pronunciation), every position in it standing for all of them.
     struct Stretch
     {
         qsizetype spokenStart = 0;
         qsizetype sourceStart = 0;
+        qsizetype replacedLength = -1;
     };
 
     QString text;
@@ -29,6 +34,9 @@ struct SpokenPiece
 
     // The source position of a character of text.
     qsizetype sourcePosition(qsizetype spokenPosition) const;
+    // The source range, as start and length, of length characters of text from
+    // spokenPosition: a spoken form said in place of a written word covers the whole word.
+    std::pair<qsizetype, qsizetype> sourceRange(qsizetype spokenPosition, qsizetype length) const;
 };
 
 // Shapes the text of a document, as pdftotext writes it or as it stands in the text box, into

@@ -231,7 +231,7 @@ void Library::synthesize(const QString& identifier, int wpm, const QByteArray& u
     g_words = &words;
     const espeak_ERROR result =
         espeak_Synth(utf8Text.constData(), size_t(utf8Text.size()) + 1, 0, POS_CHARACTER, 0,
-                     espeakCHARS_UTF8 | espeakENDPAUSE, nullptr, nullptr);
+                     espeakCHARS_UTF8 | espeakPHONEMES | espeakENDPAUSE, nullptr, nullptr);
     g_sink = nullptr;
     g_words = nullptr;
     if (result != EE_OK && result != EE_BUFFER_FULL)

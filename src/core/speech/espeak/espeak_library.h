@@ -68,7 +68,8 @@ public:
     // before its sound.
     using WordSink = std::function<void(int codePoint, int length, int64_t sample)>;
     // Synthesizes one stretch of UTF-8 text with the given voice at wpm words per minute.
-    // Blocks other callers meanwhile; keep the stretch short.
+    // Blocks other callers meanwhile; keep the stretch short. What stands between "[[" and
+    // "]]" is read as espeak-ng phonemes.
     void synthesize(const QString& identifier, int wpm, const QByteArray& utf8Text,
                     const SampleSink& sink, const WordSink& words = {});
 
