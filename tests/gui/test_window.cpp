@@ -131,14 +131,14 @@ private slots:
         QCOMPARE(form.palette().color(QPalette::Window), QColor(Qt::white));
         // Down the left column, then down the right one.
         const QStringList expected = {
-            "textToReadEdit",       "loadTextButton",    "saveTextButton",
-            "clearTextButton",      "loadSampleButton",  "volumeSlider",
-            "rateSlider",           "testSpeedButton",   "voiceCombo",
-            "refreshVoicesButton",  "addVoicesButton",   "readButton",
-            "saveToFolderOption",   "outputFolderEdit",  "chooseOutputFolderButton",
-            "saveBesidePdfOption",  "chapterFilesCheck", "saveMp3Button",
-            "helpButton",           "pronunciationsButton", "pdfPathEdit",
-            "choosePdfButton",      "passwordPromptCheck", "chapterCombo"};
+            "textToReadEdit",      "loadTextButton",       "saveTextButton",
+            "clearTextButton",     "loadSampleButton",     "volumeSlider",
+            "rateSlider",          "testSpeedButton",      "voiceCombo",
+            "refreshVoicesButton", "addVoicesButton",      "readButton",
+            "saveToFolderOption",  "outputFolderEdit",     "chooseOutputFolderButton",
+            "saveBesidePdfOption", "chapterFilesCheck",    "saveMp3Button",
+            "helpButton",          "pronunciationsButton", "pdfPathEdit",
+            "choosePdfButton",     "passwordPromptCheck",  "chapterCombo"};
         QStringList chain;
         QWidget* w = form.textToReadEdit();
         do {
