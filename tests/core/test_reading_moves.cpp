@@ -3,6 +3,7 @@
 // a chapter of a PDF whose pages are not converted yet.
 
 #include "core/reading/reading_session.h"
+#include "core/text/pronunciations.h"
 #include "support/drawn_pdf.h"
 #include "support/held_engine.h"
 #include "support/test_env.h"
@@ -40,13 +41,25 @@ ReadingRequest textRequest()
     return request;
 }
 
-// Lets the voice hear part of the utterance-th text it was given, inUtterance, and waits until
-// the session tells it.
+// Lets the voice hear part of the utterance-th text it was given, inUtterance as written and
+// said with list applied, and waits until the session tells it, in the written text's offsets.
 void hear(ReadingSession& session, test::HeldEngine& engine, int utterance,
-          const QString& inUtterance, const QString& part)
+          const QString& inUtterance, const QString& part,
+          const PronunciationList& list = PronunciationList())
 {
-    engine.word = {utterance, inUtterance.indexOf(part), 3};
-    QTRY_COMPARE(session.position(), at(inUtterance) + inUtterance.indexOf(part));
+    const qsizetype written = inUtterance.indexOf(part);
+    const qsizetype said = list.applied(inUtterance.left(written), QString()).size();
+    engine.word = {utterance, int(said), 3};
+    QTRY_COMPARE(session.position(), at(inUtterance) + written);
+}
+
+// The texts as a voice is given them with list applied.
+QStringList saidWith(const PronunciationList& list, const QStringList& written)
+{
+    QStringList said;
+    for (const QString& text : written)
+        said << list.applied(text, QString());
+    return said;
 }
 
 // A name for each page that no other page shares, digits aside: lines alike but for a number
@@ -69,55 +82,80 @@ private slots:
     {
         QTest::addColumn<QString>("heard");    // a word of the second paragraph
         QTest::addColumn<QString>("move");     // "on" or "back", and the unit
-        QTest::addColumn<QStringList>("said"); // by the new voice
+        QTest::addColumn<QStringList>("said"); // by the new voice, as written
+        QTest::addColumn<QString>("list");     // the pronunciation list's file
         const QString two = QStringLiteral("Two first. Two second.");
         QTest::newRow("on a sentence inside a paragraph")
             << "first. Two"
-            << "on sentence" << QStringList{"Two second.", "Three first. Three second."};
+            << "on sentence" << QStringList{"Two second.", "Three first. Three second."}
+            << QString();
         QTest::newRow("on a sentence into the next paragraph")
             << "second."
-            << "on sentence" << QStringList{"Three first. Three second."};
+            << "on sentence" << QStringList{"Three first. Three second."} << QString();
         QTest::newRow("back a sentence")
             << "second."
-            << "back sentence" << QStringList{two, "Three first. Three second."};
+            << "back sentence" << QStringList{two, "Three first. Three second."} << QString();
         QTest::newRow("back a sentence from a paragraph's first")
             << "Two first"
-            << "back sentence" << QStringList{"One second.", two, "Three first. Three second."};
+            << "back sentence" << QStringList{"One second.", two, "Three first. Three second."}
+            << QString();
         QTest::newRow("on a paragraph")
             << "Two first"
-            << "on paragraph" << QStringList{"Three first. Three second."};
+            << "on paragraph" << QStringList{"Three first. Three second."} << QString();
         QTest::newRow("back a paragraph, past its first sentence")
             << "second."
-            << "back paragraph" << QStringList{two, "Three first. Three second."};
+            << "back paragraph" << QStringList{two, "Three first. Three second."} << QString();
         QTest::newRow("back a paragraph, in its first sentence")
             << "first. Two"
             << "back paragraph"
-            << QStringList{"One first. One second.", two, "Three first. Three second."};
+            << QStringList{"One first. One second.", two, "Three first. Three second."}
+            << QString();
         QTest::newRow("on a chapter") << "Two first"
-                                      << "on chapter" << QStringList{"Three second."};
+                                      << "on chapter" << QStringList{"Three second."} << QString();
         QTest::newRow("back a chapter, past its first sentence")
             << "second."
-            << "back chapter" << QStringList{two, "Three first. Three second."};
+            << "back chapter" << QStringList{two, "Three first. Three second."} << QString();
         QTest::newRow("back a chapter, in its first sentence")
             << "Two first"
             << "back chapter"
-            << QStringList{"One first. One second.", two, "Three first. Three second."};
+            << QStringList{"One first. One second.", two, "Three first. Three second."}
+            << QString();
+        // Spoken forms longer or shorter than the written words: the place heard, the moves
+        // and the chapters still count in the written text.
+        QTest::newRow("on a sentence inside a paragraph, longer spoken forms")
+            << "first. Two"
+            << "on sentence" << QStringList{"Two second.", "Three first. Three second."}
+            << "Two\tTwenty two\nfirst\tvery first\n";
+        QTest::newRow("back a sentence, a shorter spoken form before")
+            << "second."
+            << "back sentence" << QStringList{two, "Three first. Three second."} << "first\t1st\n";
+        QTest::newRow("on a chapter, heard after a longer spoken form")
+            << "second."
+            << "on chapter" << QStringList{"Three second."} << "Two\tTwenty two\n";
+        QTest::newRow("back a paragraph, the heard word replaced")
+            << "first. Two"
+            << "back paragraph"
+            << QStringList{"One first. One second.", two, "Three first. Three second."}
+            << "first\t[[f'3:st]]\n";
     }
+
     void movesFromTheWordHeard()
     {
         QFETCH(QString, heard);
         QFETCH(QString, move);
         QFETCH(QStringList, said);
+        QFETCH(QString, list);
         test::HeldEngine engine;
         ReadingSession session;
         ReadingRequest request = textRequest();
+        request.pronunciations = PronunciationList(parsePronunciations(list).entries);
         // Chapters at the start, at the second paragraph and at the third's second sentence.
         request.chapters = chaptersAt({0, at("Two first"), at("Three second")});
         QSignalSpy chapters(&session, &ReadingSession::chapterChanged);
         session.start(request);
         QCOMPARE(engine.spokenBy("voice1").size(), 3);
         const QString two = QStringLiteral("Two first. Two second.");
-        hear(session, engine, 1, two, heard);
+        hear(session, engine, 1, two, heard, request.pronunciations);
         QCOMPARE(session.chapter(), 1);
 
         const QStringList parts = move.split(' ');
@@ -126,7 +164,7 @@ private slots:
                                                            : ReadingUnit::Chapter;
         engine.word = {};
         QVERIFY(parts[0] == "on" ? session.moveOn(unit) : session.moveBack(unit));
-        QCOMPARE(engine.spokenBy("voice2"), said);
+        QCOMPARE(engine.spokenBy("voice2"), saidWith(request.pronunciations, said));
         QVERIFY(engine.log.indexOf("voice1 destroyed") < engine.log.indexOf("voice2 created"));
         QCOMPARE(session.state(), ReadingState::Reading);
         // The new voice has the reading's volume and rate.
@@ -140,6 +178,9 @@ private slots:
         // Words heard are told in the text's offsets again, counted in the new utterances.
         engine.word = {0, 0, 3};
         QTRY_COMPARE(session.position(), at(said.first()));
+        // Its last word too, past any spoken form said in place of a written one.
+        const qsizetype last = said.first().lastIndexOf(' ') + 1;
+        hear(session, engine, 0, said.first(), said.first().mid(last), request.pronunciations);
     }
 
     // Where there is nowhere to go, nothing changes: the last sentence on, a chapter on past
