@@ -41,7 +41,7 @@ _lectorix_convert()
         --title | --artist)
             COMPREPLY=()
             ;;
-        -o | --output | --password-file)
+        -o | --output | --password-file | --pronunciations)
             compopt -o filenames 2>/dev/null
             COMPREPLY=($(compgen -f -- "$cur"))
             ;;
@@ -64,7 +64,7 @@ _lectorix_convert()
             if [[ $cur == -* && -z $prefix ]]; then
                 local options="--output= --directory= --voice= --rate= --volume=
 --password-file= --title= --artist= --list-voices --quiet --verbatim --no-footnotes --split-chapters
---resume --print-text --help --version
+--resume --pronunciations= --print-text --help --version
 -o -d -q -h -"
                 IFS=$' \n'
                 COMPREPLY=($(compgen -W "$options" -- "$cur"))

@@ -87,6 +87,8 @@ private slots:
             << QStringList{"book.pdf", "-o", "a"} << QStringList{"archive.tar"};
         QTest::newRow("--password-file=: any file")
             << QStringList{"--password-file", "=", "p"} << QStringList{"picture.png"};
+        QTest::newRow("--pronunciations=: any file")
+            << QStringList{"--pronunciations", "=", "p"} << QStringList{"picture.png"};
         QTest::newRow("--rate=") << QStringList{"--rate", "=", "-1"} << QStringList{"-1", "-10"};
         QTest::newRow("--rate= without '=' as a word break")
             << QStringList{"--rate=1"} << QStringList{"--rate=1", "--rate=10"};
