@@ -2,6 +2,7 @@
 
 #include "core/pdf/document_text.h"
 #include "gui/pdf_passwords.h"
+#include "gui/scan_recognition.h"
 
 #include <QObject>
 #include <QPointer>
@@ -46,6 +47,8 @@ public:
     QPointer<ExtractionJob>& textExtraction() { return m_textExtraction; }
     // The passwords of the PDFs opened in this session.
     PdfPasswords& passwords() { return m_passwords; }
+    // Whether scanned PDFs have their text recognised, as the user answered.
+    ScanRecognition& scans() { return m_scans; }
 
     void choosePdf(); // "..." beside the PDF path
     // What choosing path does: it becomes the PDF to read, and its text fills the text box.
@@ -84,6 +87,7 @@ private:
     bool m_useTextBox = false;
     QPointer<ExtractionJob> m_textExtraction;
     PdfPasswords m_passwords;
+    ScanRecognition m_scans;
 };
 
 } // namespace lectorix

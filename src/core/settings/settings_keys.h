@@ -24,5 +24,7 @@ inline const QString TextZoom = QStringLiteral("TextZoom");
 inline const QString ReadVerbatim = QStringLiteral("ReadVerbatim");
 // False: a PDF's footnotes are left out instead of read after the paragraph that cites them.
 inline const QString ReadFootnotes = QStringLiteral("ReadFootnotes");
+// True: the text of a PDF's scanned pages is recognised without asking first.
+inline const QString RecogniseScannedPages = QStringLiteral("RecogniseScannedPages");
 
 } // namespace lectorix::keys
