@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QImage>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
@@ -54,6 +55,11 @@ bool drawPdf(const QString& path, const QList<DrawnText>& texts)
 
 QString writePdf(const QString& path, const Pages& pages)
 {
+    return writePdfWithScans(path, pages, {});
+}
+
+QString writePdfWithScans(const QString& path, const Pages& pages, const QList<int>& scanned)
+{
     QDir().mkpath(QFileInfo(path).absolutePath());
     QPdfWriter writer(path);
     writer.setResolution(300);
@@ -65,12 +71,30 @@ QString writePdf(const QString& path, const Pages& pages)
     for (qsizetype i = 0; i < pages.size(); ++i) {
         if (i > 0)
             writer.newPage();
+        // A scanned page is drawn into a picture of the page (300 dpi, as the writer's
+        // units), which the page then shows.
+        QImage picture;
+        QPainter pictureDrawing;
+        QPainter* drawing = &painter;
+        if (scanned.contains(int(i) + 1)) {
+            picture = QImage(writer.width(), writer.height(), QImage::Format_Grayscale8);
+            picture.setDotsPerMeterX(qRound(300 / 0.0254));
+            picture.setDotsPerMeterY(qRound(300 / 0.0254));
+            picture.fill(Qt::white);
+            pictureDrawing.begin(&picture);
+            pictureDrawing.setFont(painter.font());
+            drawing = &pictureDrawing;
+        }
         if (pages.at(i).isEmpty())
-            painter.fillRect(QRect(100, 100, 900, 900), QColor(90, 90, 90));
+            drawing->fillRect(QRect(100, 100, 900, 900), QColor(90, 90, 90));
         int y = 200;
         for (const QString& line : pages.at(i)) {
-            painter.drawText(100, y, line);
+            drawing->drawText(100, y, line);
             y += 80;
+        }
+        if (pictureDrawing.isActive()) {
+            pictureDrawing.end();
+            painter.drawImage(0, 0, picture);
         }
     }
     painter.end();

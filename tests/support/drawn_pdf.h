@@ -30,6 +30,10 @@ using Pages = QList<QStringList>;
 // line in 12-point Liberation Serif below the one before. Returns path.
 QString writePdf(const QString& path, const Pages& pages);
 
+// Draws a PDF as writePdf does, but the pages numbered in scanned (counted from 1) come as
+// pictures of their lines, as a scanner gives them: they hold no text. Returns path.
+QString writePdfWithScans(const QString& path, const Pages& pages, const QList<int>& scanned);
+
 // Runs a Qt Test object under a GUI application, which drawing needs, offscreen. Tests of the
 // core call it from main() in place of QTEST_GUILESS_MAIN; they still include no Qt Gui header.
 int runWithDrawing(QObject* test, int argc, char** argv);

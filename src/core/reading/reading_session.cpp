@@ -5,6 +5,7 @@
 #include "core/files/temp_folder.h"
 #include "core/files/text_decoding.h"
 #include "core/pdf/document_text.h"
+#include "core/reading/recognition_ahead.h"
 #include "core/speech/speech_engine.h"
 #include "core/text/speech_pauses.h"
 #include "core/text/text_preparation.h"
@@ -72,6 +73,11 @@ void ReadingSession::release()
         m_extraction->deleteLater();
         m_extraction = nullptr;
     }
+    delete m_recognition; // stops its tools at once and removes their files
+    m_recognition = nullptr;
+    m_pageStarts.clear();
+    m_allConverted = false;
+    m_documentFinished = false;
     m_preparation.reset();
     m_layoutPreparation.reset();
     m_unreadablePages.clear();
@@ -247,7 +253,11 @@ void ReadingSession::rangeExtracted(const ExtractionResult& result)
     m_rangePages = qMin(m_rangePages * 2, LargestRangePages);
 
     bool last = false;
-    if (result.outcome == ExtractionOutcome::Text) {
+    if (m_request.recognise && result.layout &&
+        (result.outcome == ExtractionOutcome::Text ||
+         result.outcome == ExtractionOutcome::Unreadable)) {
+        last = takeForRecognition(result, requestedPages);
+    } else if (result.outcome == ExtractionOutcome::Text) {
         last = takeRange(result, requestedPages);
     } else if (result.outcome == ExtractionOutcome::Unreadable) {
         // A range of scanned pages: the text may start further on.
@@ -258,11 +268,8 @@ void ReadingSession::rangeExtracted(const ExtractionResult& result)
         last = true;
     }
     if (last) {
-        finishDocument();
-        if (!m_anyText) {
-            stop();
+        if (endDocument())
             return;
-        }
     } else {
         convertNextRange();
     }
@@ -316,10 +323,25 @@ void ReadingSession::takeLayout(QList<LayoutPage> pages)
     await(m_layoutPreparation->takePieces(), 0);
 }
 
+// Every range has been converted: once no page waits for its recognition, the document is
+// finished, and a document without any text ends the reading. Returns whether it ended.
+bool ReadingSession::endDocument()
+{
+    m_allConverted = true;
+    if (m_documentFinished || (m_recognition && !m_recognition->isEmpty()))
+        return false;
+    finishDocument();
+    if (m_anyText)
+        return false;
+    stop();
+    return true;
+}
+
 // The document has been converted: what the preparations still hold is let out, and the pages
 // that could not be read are named.
 void ReadingSession::finishDocument()
 {
+    m_documentFinished = true;
     if (m_layoutPreparation) {
         m_layoutPreparation->finish();
         await(m_layoutPreparation->takePieces(), 0);
@@ -366,6 +388,8 @@ void ReadingSession::queueAhead()
             // Nothing more can be said: the rest of the document is not converted either.
             m_voice.reset();
             m_waiting.clear();
+            delete m_recognition;
+            m_recognition = nullptr;
             if (m_extraction) {
                 m_extraction->disconnect(this);
                 m_extraction->cancel();
@@ -385,6 +409,7 @@ void ReadingSession::watch()
         const int begun = qMin<int>(m_voice->textsBegun(), int(m_utterances.size()));
         while (m_announced < begun) {
             const Utterance& u = m_utterances.at(m_announced++);
+            followRecognition(u.offset);
             emit spokenRange(u.offset, u.length);
         }
         const speech::WordPosition word = m_voice->currentWord();
@@ -396,8 +421,17 @@ void ReadingSession::watch()
         if (m_voice)
             queueAhead();
     }
-    // While ranges are still being converted, the voice may have caught up with the text.
-    const bool more = m_extraction != nullptr || !m_waiting.isEmpty();
+    // While ranges are still being converted or pages recognised, the voice may have caught up
+    // with the text.
+    const bool recognising = m_recognition && !m_recognition->isEmpty();
+    const bool more = m_extraction != nullptr || !m_waiting.isEmpty() || recognising;
+    if (recognising && m_voice && m_voice->isDone() && m_waiting.isEmpty() &&
+        m_layoutPreparation) {
+        // The voice waits for a page being recognised: what the held pages say is said now.
+        m_layoutPreparation->readHeldPages();
+        await(m_layoutPreparation->takePieces(), 0);
+        queueAhead();
+    }
     if (more || (m_voice && !m_voice->isDone()))
         return;
     stop();

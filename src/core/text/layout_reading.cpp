@@ -169,6 +169,13 @@ void LayoutPreparation::finish()
     state.readAsides();
 }
 
+void LayoutPreparation::readHeldPages()
+{
+    State& state = *m_state;
+    while (!state.held.isEmpty())
+        state.read(state.held.takeFirst());
+}
+
 QList<SpokenPiece> LayoutPreparation::takePieces()
 {
     return std::exchange(m_state->ready, {});

@@ -1,0 +1,185 @@
+// Reading aloud a PDF with scanned pages: their text is recognised on the way and read in
+// its place among the text pages; without recognition they are passed over as before. Ending
+// the reading while pages are recognised leaves no process and no file.
+
+#include "core/reading/reading_session.h"
+#include "core/reading/recognition_ahead.h"
+#include "support/drawn_pdf.h"
+#include "support/fake_engine.h"
+#include "support/process_info.h"
+#include "support/test_env.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace lectorix;
+
+namespace {
+
+const QStringList First{"The keeper climbed the tower at dusk.", "He lit the lamp at once."};
+const QStringList Second{"Nobody came that night.", "The sea was calm and clear."};
+const QStringList Third{"In the morning he slept until noon.", "Then he walked home."};
+
+// What the voice was given, as one line of words.
+QString spokenText(const test::FakeEngine& engine)
+{
+    return engine.queued().join(QLatin1Char(' ')).simplified();
+}
+
+// Whether the sentences come in text in this order.
+bool inOrder(const QString& text, const QStringList& sentences)
+{
+    qsizetype from = 0;
+    for (const QString& sentence : sentences) {
+        from = text.indexOf(sentence, from);
+        if (from < 0)
+            return false;
+        from += sentence.size();
+    }
+    return true;
+}
+
+ReadingRequest pdfRequest(const QString& pdf, bool recognise)
+{
+    ReadingRequest request;
+    request.fromPdf = true;
+    request.pdfPath = pdf;
+    request.recognise = recognise;
+    return request;
+}
+
+} // namespace
+
+class TestReadingRecognition : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { test::ignoreBrokenPipes(); }
+
+    void readsScannedPages_data()
+    {
+        QTest::addColumn<QList<int>>("scanned");
+        QTest::addColumn<bool>("recognise");
+        QTest::addColumn<bool>("verbatim");
+        QTest::addColumn<QStringList>("heard");
+        QTest::addColumn<QStringList>("notHeard");
+        const QStringList all = First + Second + Third;
+        QTest::newRow("scanned throughout") << QList<int>{1, 2, 3} << true << false << all
+                                            << QStringList();
+        QTest::newRow("a scan between text pages")
+            << QList<int>{2} << true << false << all << QStringList();
+        QTest::newRow("scans first, text last")
+            << QList<int>{1, 2} << true << false << all << QStringList();
+        QTest::newRow("line by line") << QList<int>{2} << true << true
+                                      << QStringList{"He lit the lamp at once.",
+                                                     "Nobody came that night.",
+                                                     "In the morning he slept until noon."}
+                                      << QStringList();
+        QTest::newRow("not recognised: the scan is passed over")
+            << QList<int>{2} << false << false << First + Third << Second;
+        QTest::newRow("text only: nothing to recognise")
+            << QList<int>{} << true << false << all << QStringList();
+    }
+
+    void readsScannedPages()
+    {
+        QFETCH(QList<int>, scanned);
+        QFETCH(bool, recognise);
+        QFETCH(bool, verbatim);
+        QFETCH(QStringList, heard);
+        QFETCH(QStringList, notHeard);
+        const QString temp = test::freshScratch();
+        const QString pdf = test::writePdfWithScans(QDir(temp).filePath("../story.pdf"),
+                                                    {First, Second, Third}, scanned);
+        test::FakeEngine engine;
+        ReadingSession session;
+        ReadingRequest request = pdfRequest(pdf, recognise);
+        request.verbatim = verbatim;
+        session.start(request);
+        QTRY_COMPARE_WITH_TIMEOUT(session.state(), ReadingState::Idle, 60000);
+
+        const QString spoken = spokenText(engine);
+        QVERIFY2(inOrder(spoken, heard), qPrintable(spoken));
+        for (const QString& sentence : notHeard)
+            QVERIFY2(!spoken.contains(sentence), qPrintable(spoken));
+        QVERIFY(QDir(temp).isEmpty());
+    }
+
+    // The corpus's scans: their words come out.
+    void readsCorpusScans_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QStringList>("words");
+        QTest::newRow("a book's page") << "c02-22.pdf"
+                                       << QStringList{"along a path amongst", "garden"};
+    }
+
+    void readsCorpusScans()
+    {
+        REQUIRE_CORPUS();
+        QFETCH(QString, file);
+        QFETCH(QStringList, words);
+        const QString temp = test::freshScratch();
+        test::FakeEngine engine;
+        ReadingSession session;
+        session.start(pdfRequest(test::corpusFile(file), true));
+        QTRY_COMPARE_WITH_TIMEOUT(session.state(), ReadingState::Idle, 60000);
+        const QString spoken = spokenText(engine);
+        for (const QString& word : words)
+            QVERIFY2(spoken.contains(word), qPrintable(spoken));
+        QVERIFY(QDir(temp).isEmpty());
+    }
+
+    // Stopping, or a new reading, while pages are recognised ends the recognition at once.
+    void endingLeavesNothing_data()
+    {
+        QTest::addColumn<bool>("startAnother");
+        QTest::newRow("stopped") << false;
+        QTest::newRow("another reading started") << true;
+    }
+
+    void endingLeavesNothing()
+    {
+        QFETCH(bool, startAnother);
+        const QString temp = test::freshScratch();
+        test::Pages pages;
+        for (int i = 0; i < 12; ++i)
+            pages.append(First);
+        const QString pdf =
+            test::writePdfWithScans(QDir(temp).filePath("../long.pdf"), pages,
+                                    {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
+        test::FakeEngine engine;
+        ReadingSession session;
+        session.start(pdfRequest(pdf, true));
+        const qint64 self = QCoreApplication::applicationPid();
+        QTRY_VERIFY_WITH_TIMEOUT(test::livingChildNames(self).join(' ').contains(
+                                     QRegularExpression("tesseract|pdftoppm|env")),
+                                 30000);
+        if (startAnother)
+            session.start(pdfRequest(test::writePdf(QDir(temp).filePath("../short.pdf"),
+                                                    {Third}),
+                                     true));
+        else
+            session.stop();
+        if (!startAnother)
+            QCOMPARE(session.state(), ReadingState::Idle);
+        QTRY_VERIFY_WITH_TIMEOUT(test::livingChildNames(self).filter(
+                                     QRegularExpression("tesseract|pdftoppm")).isEmpty(),
+                                 2000);
+        QTRY_COMPARE_WITH_TIMEOUT(session.state(), ReadingState::Idle, 30000);
+        QVERIFY(QDir(temp).isEmpty());
+        // The reading that took over is read whole.
+        QCOMPARE(spokenText(engine).contains(Third.first()), startAnother);
+    }
+};
+
+int main(int argc, char** argv)
+{
+    TestReadingRecognition test;
+    return test::runWithDrawing(&test, argc, argv);
+}
+
+#include "test_reading_recognition.moc"

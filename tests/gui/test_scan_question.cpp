@@ -1,0 +1,130 @@
+// The window's question whether to recognise the text of a scanned PDF, the setting that
+// answers it for good, and a Yes holding for the document: filling the text box, reading
+// aloud and the export ask once between them.
+#include "core/reading/reading_session.h"
+#include "core/settings/settings.h"
+#include "core/settings/settings_keys.h"
+#include "gui/dialogs.h"
+#include "gui/document_controller.h"
+#include "gui/main_window.h"
+#include "gui/scan_recognition.h"
+#include "support/scripted_dialogs.h"
+#include "support/test_env.h"
+#include "support/window_fixture.h"
+
+#include <QPlainTextEdit>
+#include <QtTest>
+
+using namespace lectorix;
+
+namespace {
+
+QString unreadableMessage(const QString& pdf)
+{
+    return "The file " + pdf +
+           " can not be read by this software - text unreadable. Please view the file yourself "
+           "to see if it is really a scanned image of text and not proper PDF text.";
+}
+
+// What the scan c02-22.pdf says, as recognised.
+const QString ScanWords = QStringLiteral("along a path amongst");
+
+} // namespace
+
+class TestScanQuestion : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // The box's text and the boxes shown, by how the question is answered, or not asked.
+    void textBoxOfAScan_data()
+    {
+        QTest::addColumn<bool>("alwaysBefore");
+        QTest::addColumn<bool>("yes");
+        QTest::addColumn<bool>("ticked");
+        QTest::addColumn<bool>("asked");
+        QTest::addColumn<QString>("setting");
+        QTest::newRow("no") << false << false << false << true << QString();
+        // The box means "always recognise": with a No it stores nothing.
+        QTest::newRow("no, box ticked") << false << false << true << true << QString();
+        QTest::newRow("yes") << false << true << false << true << QString();
+        QTest::newRow("yes, always") << false << true << true << true << "True";
+        QTest::newRow("always chosen before") << true << true << false << false << "True";
+    }
+
+    void textBoxOfAScan()
+    {
+        QFETCH(bool, alwaysBefore);
+        QFETCH(bool, yes);
+        QFETCH(bool, ticked);
+        QFETCH(bool, asked);
+        QFETCH(QString, setting);
+        test::WindowFixture f;
+        if (alwaysBefore)
+            writeSetting(keys::RecogniseScannedPages, QStringLiteral("True"));
+        const QString pdf = test::corpusFile(QStringLiteral("c02-22.pdf"));
+        f.dialogs.setNextAnswer(yes ? Dialogs::Answer::Yes : Dialogs::Answer::No);
+        f.dialogs.setNextChecked(ticked);
+
+        f.form.documents().loadPdfText(pdf);
+        QVERIFY(test::waitUntilIdle(f.form));
+
+        const auto shown = f.dialogs.messages();
+        QStringList expected;
+        if (asked)
+            expected << recogniseQuestion(pdf);
+        if (!yes)
+            expected << unreadableMessage(pdf);
+        QCOMPARE(f.dialogs.messageTexts(), expected);
+        if (asked) {
+            QCOMPARE(shown.first().buttons, Dialogs::Buttons::YesNo);
+            QCOMPARE(shown.first().icon, Dialogs::Icon::Question);
+            QCOMPARE(shown.first().checkBox, AlwaysRecogniseCheckBox);
+        }
+        const QString text = f.form.textToReadEdit()->toPlainText();
+        if (yes)
+            QVERIFY2(text.simplified().contains(ScanWords), qPrintable(text));
+        else
+            QCOMPARE(text, unreadableMessage(pdf));
+        QCOMPARE(readSetting(keys::RecogniseScannedPages, QString()), setting);
+        QCOMPARE(f.form.documents().scans().recognises(pdf), yes);
+    }
+
+    // A Yes holds for its document only, named any way, for the rest of the session; a No asks
+    // again next time.
+    void answerHoldsForTheDocument_data()
+    {
+        QTest::addColumn<bool>("yes");
+        QTest::addColumn<QString>("again");
+        QTest::addColumn<bool>("askedAgain");
+        const QString scan = test::corpusFile(QStringLiteral("c02-22.pdf"));
+        const QString relative = QDir::current().relativeFilePath(scan);
+        QTest::newRow("yes, same path") << true << scan << false;
+        QTest::newRow("yes, named relatively") << true << relative << false;
+        QTest::newRow("yes, another scan")
+            << true << test::corpusFile(QStringLiteral("linn.pdf")) << true;
+        QTest::newRow("no, same path") << false << scan << true;
+    }
+
+    void answerHoldsForTheDocument()
+    {
+        QFETCH(bool, yes);
+        QFETCH(QString, again);
+        QFETCH(bool, askedAgain);
+        test::WindowFixture f;
+        const QString scan = test::corpusFile(QStringLiteral("c02-22.pdf"));
+        ScanRecognition scans;
+        f.dialogs.setNextAnswer(yes ? Dialogs::Answer::Yes : Dialogs::Answer::No);
+        QCOMPARE(scans.recogniseOrAsk(scan), yes);
+        f.dialogs.clear();
+
+        f.dialogs.setNextAnswer(Dialogs::Answer::No);
+        const bool recognised = scans.recogniseOrAsk(again);
+        QCOMPARE(f.dialogs.messageTexts().size(), askedAgain ? 1 : 0);
+        QCOMPARE(recognised, !askedAgain);
+        QCOMPARE(readSetting(keys::RecogniseScannedPages, QString()), QString());
+    }
+};
+
+QTEST_MAIN(TestScanQuestion)
+#include "test_scan_question.moc"
