@@ -22,6 +22,8 @@ namespace lectorix {
 namespace {
 
 constexpr int MaxLanes = 4;
+// Where pdfinfo stops when asked for every page (it stops at the document's last page).
+constexpr int MaxPages = 1000000;
 constexpr qint64 MaxToolMessage = 4096;
 
 QByteArray readAll(const QString& path, qint64 limit = -1)
@@ -152,7 +154,7 @@ void RecognitionJob::languagesListed(int exitCode)
         missingRecognitionLanguagesMessage(d->languages, installedRecognitionLanguages(listed));
     if (!missing.isEmpty())
         return finish(RecognitionOutcome::MachineFault, missing);
-    if (d->pages.isEmpty())
+    if (d->pages.isEmpty() && !d->request.allPages)
         return finish(RecognitionOutcome::Done);
     readPageSizes();
 }
@@ -161,10 +163,11 @@ void RecognitionJob::readPageSizes()
 {
     disconnect(d->tool, nullptr, this, nullptr);
     connect(d->tool, &ChildProcess::finished, this, &RecognitionJob::pageSizesRead);
-    const int error = d->tool->start(pageInfoArguments(d->request.password, d->request.pdfPath,
-                                                       d->pages.first(), d->pages.last()),
-                                     d->file(QStringLiteral("info.log")), -1,
-                                     d->file(QStringLiteral("info.txt")));
+    const int error = d->tool->start(
+        pageInfoArguments(d->request.password, d->request.pdfPath,
+                          d->request.allPages ? 1 : d->pages.first(),
+                          d->request.allPages ? MaxPages : d->pages.last()),
+        d->file(QStringLiteral("info.log")), -1, d->file(QStringLiteral("info.txt")));
     if (error != 0)
         finishSoon(RecognitionOutcome::Failed, startFailure(QStringLiteral("pdfinfo"), error));
 }
@@ -181,11 +184,17 @@ void RecognitionJob::pageSizesRead(int exitCode)
                       QStringLiteral("The pages of %1 could not be read.").arg(d->request.pdfPath),
                       reason);
     }
+    if (d->request.allPages) {
+        d->pages = d->geometry.keys();
+        d->queue = d->pages;
+    }
     startLanes();
 }
 
 void RecognitionJob::startLanes()
 {
+    if (d->pages.isEmpty())
+        return finish(RecognitionOutcome::Done);
     int lanes = d->request.lanes > 0 ? d->request.lanes
                                      : std::clamp(QThread::idealThreadCount(), 1, MaxLanes);
     lanes = std::min<qsizetype>(lanes, d->pages.size());

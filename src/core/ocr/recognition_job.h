@@ -26,7 +26,13 @@ struct RecognitionRequest
     // The most pages one tesseract run takes. Each process first takes a single page, so the
     // first pages come soon; later runs take more, loading the language model once for all.
     int pagesPerRun = 4;
+    // Recognise every page of the document; pages is then not used.
+    bool allPages = false;
 };
+
+// Which pages of a PDF a conversion or a reading recognises: none, those without usable
+// text (no words, or words that are not language), or all.
+enum class RecognitionMode { Never, Auto, Always };
 
 enum class RecognitionOutcome {
     Done,         // every page was tried; those that failed are named in failedPages
