@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/ocr/recognition_job.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -30,6 +32,10 @@ struct Options
     bool quiet = false;
     bool verbatim = false;    // --verbatim: line by line as the text stands
     bool noFootnotes = false; // --no-footnotes: a PDF's footnotes left out
+    // --ocr: which pages of a PDF are recognised as images of text; --ocr-language: in
+    // which of tesseract's languages (empty: the voice's and English).
+    RecognitionMode recognition = RecognitionMode::Never;
+    QStringList recognitionLanguages;
 
     // With UsageError: what is wrong, one line, without the program name.
     QString error;

@@ -133,6 +133,8 @@ void BatchConversion::startCurrent(const QString& password)
     request.verbatim = m_choices.verbatim;
     request.readFootnotes = m_choices.readFootnotes;
     request.language = m_choices.language;
+    request.recognition = m_choices.recognition;
+    request.recognitionLanguages = m_choices.recognitionLanguages;
     if (input.name == StandardInputName) {
         request.sourceText = m_choices.standardInputText;
         request.sourceName = QStringLiteral("standard input");
@@ -166,6 +168,9 @@ void BatchConversion::startCurrent(const QString& password)
     connect(
         job, &ConversionJob::extractionStepFailed, this,
         [this](const ExtractionFailure& failure) { printStepFailure(stepFailureText(failure)); });
+    connect(
+        job, &ConversionJob::recognitionStepFailed, this,
+        [this](const RecognitionFailure& failure) { printStepFailure(stepFailureText(failure)); });
     connect(job, &ConversionJob::renderingFailed, this, [this](const RenderingFailure& failure) {
         printStepFailure(stepFailureText(failure));
     });

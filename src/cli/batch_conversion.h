@@ -31,6 +31,8 @@ struct BatchChoices
     bool verbatim = false;     // spoken line by line as the text stands
     bool readFootnotes = true; // a PDF's footnotes read after the paragraph that cites them
     QString language;          // the voice's, for where sentences end; empty: asked of it
+    RecognitionMode recognition = RecognitionMode::Never; // which pages are recognised
+    QStringList recognitionLanguages;                     // empty: the voice's and English
 };
 
 // An input as messages name it: quoted, or "standard input".

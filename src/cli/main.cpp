@@ -232,6 +232,8 @@ int convertInputs(const Options& options)
     choices.artist = options.artist;
     choices.verbatim = options.verbatim || readsVerbatim();
     choices.readFootnotes = !options.noFootnotes && readsFootnotes();
+    choices.recognition = options.recognition;
+    choices.recognitionLanguages = options.recognitionLanguages;
     if (choices.voice.voiceIndex >= 0 && choices.voice.voiceIndex < voices.size())
         choices.language = voices.at(choices.voice.voiceIndex).language;
 

@@ -30,6 +30,8 @@ QString notMade(const QString& outputPath, const QString& why)
 // How much of the whole job each part stands for, for the progress bar.
 constexpr double ExtractionShare = 0.05;
 constexpr double FinishingShare = 0.02;
+// Recognising a page takes about as long as speaking and encoding it.
+constexpr double RecognitionShare = 0.45;
 
 // One encoder for each processor core of the machines this runs on; a text shorter than two
 // lanes' worth is not worth joining.
@@ -45,6 +47,7 @@ struct ConversionJob::State
     bool running = false;
     std::unique_ptr<QTemporaryDir> work;
     ExtractionJob* extraction = nullptr;
+    RecognitionJob* recognition = nullptr;
     EncoderLanes* lanes = nullptr;
     ChildProcess* documentInfo = nullptr; // pdfinfo, for the tags
     bool documentInfoDone = true;
@@ -55,6 +58,12 @@ struct ConversionJob::State
     bool layout = false;
     QList<LayoutPage> pages;
     QList<int> unreadablePages;
+    // After recognition: the pages' text, for a verbatim reading, and the pages that could
+    // not be recognised.
+    bool recognised = false;
+    QString recognisedText;
+    QList<int> unrecognisedPages;
+    double speakingFrom = ExtractionShare;
     QString partialPath;
     int pieces = 0;
     qint64 totalCharacters = 0;
@@ -76,6 +85,8 @@ struct ConversionJob::State
     void start();
     void extract();
     void extracted(const ExtractionResult& result);
+    bool recognise(bool wholeDocument);
+    void recognitionEnded(const RecognitionResult& result);
     void makeMp3();
     bool reserveOutput();
     QList<Utterance> utterancesToSpeak();
@@ -151,7 +162,8 @@ void ConversionJob::State::extracted(const ExtractionResult& result)
         layout = result.layout;
         pages = result.pages;
         readDocumentInfo();
-        makeMp3();
+        if (!recognise(!layout && request.recognition == RecognitionMode::Always))
+            makeMp3();
         return;
     case ExtractionOutcome::NeedsPassword:
     case ExtractionOutcome::Protected:
@@ -160,6 +172,13 @@ void ConversionJob::State::extracted(const ExtractionResult& result)
                protectedTextMessage(pdf));
         return;
     case ExtractionOutcome::Unreadable:
+        layout = result.layout;
+        pages = result.pages;
+        if (request.recognition != RecognitionMode::Never) {
+            readDocumentInfo();
+            if (recognise(!layout))
+                return;
+        }
         finish(ConversionOutcome::Unreadable, unreadableTextMessage(pdf));
         return;
     case ExtractionOutcome::Failed:
@@ -170,6 +189,49 @@ void ConversionJob::State::extracted(const ExtractionResult& result)
         finish(ConversionOutcome::Failed, result.detail);
         return;
     case ExtractionOutcome::Cancelled:
+        return;
+    }
+}
+
+// Starts recognising the pages the request asks for, or every page of a document whose pages
+// are not known; false when there is none to recognise.
+bool ConversionJob::State::recognise(bool wholeDocument)
+{
+    const QList<int> wanted = pagesToRecognise(request.recognition, pages);
+    if (request.recognition == RecognitionMode::Never || (!wholeDocument && wanted.isEmpty()))
+        return false;
+    RecognitionRequest asked{request.sourcePdf, request.password, wanted,
+                             conversionRecognitionLanguages(request)};
+    asked.allPages = wholeDocument;
+    recognition = new RecognitionJob(asked, q);
+    connect(recognition, &RecognitionJob::stepFailed, q, &ConversionJob::recognitionStepFailed);
+    connect(recognition, &RecognitionJob::progress, q, [this](int done, int total) {
+        emit q->progress({ConversionStage::Recognising, qMin(done + 1, total), total,
+                          ExtractionShare + RecognitionShare * done / qMax(1, total), 0, 0});
+    });
+    connect(recognition, &RecognitionJob::finished, q,
+            [this](const RecognitionResult& result) { recognitionEnded(result); });
+    speakingFrom = ExtractionShare + RecognitionShare;
+    emit q->progress({ConversionStage::Recognising, 1, int(wanted.size()), ExtractionShare, 0, 0});
+    recognition->start();
+    return true;
+}
+
+void ConversionJob::State::recognitionEnded(const RecognitionResult& result)
+{
+    switch (result.outcome) {
+    case RecognitionOutcome::Done:
+        recognisedText = mergeRecognisedPages(pages, result.pages);
+        layout = true;
+        recognised = true;
+        unrecognisedPages = result.failedPages;
+        makeMp3();
+        return;
+    case RecognitionOutcome::Failed:
+    case RecognitionOutcome::MachineFault:
+        finish(ConversionOutcome::Failed, result.message, result.detail);
+        return;
+    case RecognitionOutcome::Cancelled:
         return;
     }
 }
@@ -212,7 +274,12 @@ void ConversionJob::State::makeMp3()
     }
     if (!textPath.isEmpty())
         QFile::remove(textPath);
-    if (utterances.isEmpty() && !unreadablePages.isEmpty()) {
+    for (int page : std::as_const(unrecognisedPages)) {
+        if (!unreadablePages.contains(page))
+            unreadablePages.append(page);
+    }
+    std::sort(unreadablePages.begin(), unreadablePages.end());
+    if (utterances.isEmpty() && (!unreadablePages.isEmpty() || recognised)) {
         // Not a page of it could be read: a scanned document, as far as the listener goes.
         finish(ConversionOutcome::Unreadable, unreadableTextMessage(request.sourcePdf));
         return;
@@ -224,9 +291,10 @@ void ConversionJob::State::makeMp3()
 // voice's language unless the request names one.
 QList<Utterance> ConversionJob::State::utterancesToSpeak()
 {
-    const QString text = request.sourcePdf.isEmpty()
-                             ? request.sourceText
-                             : (layout && !request.verbatim ? QString() : readTextFile(textPath));
+    const QString text = request.sourcePdf.isEmpty()   ? request.sourceText
+                         : layout && !request.verbatim ? QString()
+                         : recognised                  ? recognisedText
+                                                       : readTextFile(textPath);
     LayoutReadingOptions options{request.readFootnotes, request.language};
     if (layout && !request.verbatim && options.language.isEmpty())
         options.language = voiceLanguage(request.voice);
@@ -256,7 +324,7 @@ void ConversionJob::State::speakAndEncode(const QList<Utterance>& utterances)
             [this] { report(ConversionStage::Joining, pieces, 1.0 - FinishingShare); });
     connect(lanes, &EncoderLanes::ended, q,
             [this](LanesEnd end, const QString& failure) { lanesEnded(end, failure); });
-    report(ConversionStage::Speaking, 1, ExtractionShare);
+    report(ConversionStage::Speaking, 1, speakingFrom);
     EncoderLanes::Start started = EncoderLanes::Start::EncoderNotStarted;
     step(pieces == 1 ? ConversionStep::StartEncoder : ConversionStep::StartPartEncoder,
          [&] { started = lanes->start(); });
@@ -269,10 +337,10 @@ void ConversionJob::State::speakAndEncode(const QList<Utterance>& utterances)
 
 void ConversionJob::State::spoken(qint64 characters, int lanesSpoken)
 {
-    const double share = 1.0 - ExtractionShare - FinishingShare;
+    const double share = 1.0 - speakingFrom - FinishingShare;
     spokenCharacters = characters;
     report(ConversionStage::Speaking, qMin(lanesSpoken + 1, pieces),
-           ExtractionShare + share * double(characters) / double(qMax<qint64>(1, totalCharacters)));
+           speakingFrom + share * double(characters) / double(qMax<qint64>(1, totalCharacters)));
 }
 
 void ConversionJob::State::lanesEnded(LanesEnd end, const QString& speechFailure)
@@ -383,6 +451,8 @@ void ConversionJob::State::finish(ConversionOutcome outcome, const QString& mess
     running = false;
     if (extraction && extraction->isRunning())
         extraction->cancel();
+    if (recognition && recognition->isRunning())
+        recognition->cancel();
     removeWorkingFiles();
     emit q->finished({outcome, message, detail, unreadablePages});
 }

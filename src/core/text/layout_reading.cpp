@@ -186,4 +186,13 @@ QList<int> LayoutPreparation::unreadablePages() const
     return m_state->unreadable;
 }
 
+bool hasUsableText(const LayoutPage& page)
+{
+    const bool hasWords = std::any_of(page.blocks.cbegin(), page.blocks.cend(), [](const auto& b) {
+        return std::any_of(b.lines.cbegin(), b.lines.cend(),
+                           [](const LayoutLine& line) { return !line.words.isEmpty(); });
+    });
+    return hasWords && readsAsLanguage(page);
+}
+
 } // namespace lectorix

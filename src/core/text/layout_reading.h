@@ -55,4 +55,8 @@ private:
     std::unique_ptr<State> m_state;
 };
 
+// Whether a page has text worth reading: words that read as language. A page without words (a
+// scan, a picture, a blank page) has none, nor has one of glyphs without characters.
+bool hasUsableText(const LayoutPage& page);
+
 } // namespace lectorix
