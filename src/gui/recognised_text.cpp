@@ -1,7 +1,8 @@
 // The text box filled with a scanned PDF's text, recognised.
 #include "core/ocr/recognition_job.h"
 #include "core/ocr/recognition_languages.h"
-#include "core/reading/recognition_ahead.h"
+#include "core/conversion/conversion_job.h"
+#include "core/text/layout_reading.h"
 #include "core/speech/voice_settings.h"
 #include "gui/dialogs.h"
 #include "gui/document_controller.h"
@@ -9,8 +10,6 @@
 #include "gui/voice_setup.h"
 
 #include <QPlainTextEdit>
-
-#include <algorithm>
 
 namespace lectorix {
 
@@ -26,18 +25,6 @@ bool anyWord(const QList<LayoutPage>& pages)
     return false;
 }
 
-// The extraction's pages with the recognised ones in their places.
-QList<LayoutPage> withRecognised(QList<LayoutPage> pages, const QList<LayoutPage>& recognised)
-{
-    for (const LayoutPage& page : recognised) {
-        const auto place = std::find_if(pages.begin(), pages.end(),
-                                        [&](const LayoutPage& p) { return p.number == page.number; });
-        if (place != pages.end())
-            *place = page;
-    }
-    return pages;
-}
-
 } // namespace
 
 bool DocumentController::recognisePdfText(const ExtractionRequest& request,
@@ -50,7 +37,7 @@ bool DocumentController::recognisePdfText(const ExtractionRequest& request,
     recognition.pdfPath = request.pdfPath;
     recognition.password = request.password;
     for (const LayoutPage& page : result.pages)
-        if (needsRecognition(page))
+        if (!hasUsableText(page))
             recognition.pages.append(page.number);
     recognition.languages = recognitionLanguages(voiceLanguage(chosenVoice(m_window)));
 
@@ -71,12 +58,13 @@ bool DocumentController::recognisePdfText(const ExtractionRequest& request,
                     done(false);
                     return;
                 }
-                QList<LayoutPage> pages = withRecognised(extracted, recognised.pages);
+                QList<LayoutPage> pages = extracted;
+                const QString text = mergeRecognisedPages(pages, recognised.pages);
                 if (!anyWord(pages)) {
                     done(false);
                     return;
                 }
-                m_window.textToReadEdit()->setPlainText(layoutText(pages));
+                m_window.textToReadEdit()->setPlainText(text);
                 emit pdfTextShown(pdfPath);
                 done(true);
             });

@@ -9,6 +9,7 @@
 #include "core/text/text_preparation.h"
 #include "gui/document_controller.h"
 #include "gui/main_window.h"
+#include "gui/scan_recognition.h"
 #include "gui/mp3_conversion.h"
 #include "gui/voice_setup.h"
 #include "support/audio_files.h"
@@ -305,7 +306,8 @@ void TestMp3Conversion::scannedDocument()
 
     QVERIFY(test::waitUntilIdle(form));
 
-    QCOMPARE(dialogs.messageTexts(), QStringList{unreadableTextMessage(pdf)});
+    // Whether to recognise the text is asked first; the unscripted answer is No.
+    QCOMPARE(dialogs.messageTexts(), (QStringList{recogniseQuestion(pdf), unreadableTextMessage(pdf)}));
     QVERIFY(!QFile::exists(temp + QStringLiteral("/lame")));
     QVERIFY(!QFile::exists(QFileInfo(temp).absolutePath() + QStringLiteral("/Scan.mp3")));
     QVERIFY(!form.exporting().savingFile());

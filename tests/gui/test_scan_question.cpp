@@ -7,12 +7,17 @@
 #include "gui/dialogs.h"
 #include "gui/document_controller.h"
 #include "gui/main_window.h"
+#include "gui/mp3_conversion.h"
 #include "gui/scan_recognition.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_env.h"
 #include "support/window_fixture.h"
 
+#include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QtTest>
 
 using namespace lectorix;
@@ -88,6 +93,57 @@ private slots:
             QCOMPARE(text, unreadableMessage(pdf));
         QCOMPARE(readSetting(keys::RecogniseScannedPages, QString()), setting);
         QCOMPARE(f.form.documents().scans().recognises(pdf), yes);
+    }
+
+    // The export of a scan: the question comes where the message did; a Yes converts the scan
+    // again, its page recognised (the progress says so), and a Yes given before asks nothing.
+    void exportOfAScan_data()
+    {
+        QTest::addColumn<bool>("yesBefore");
+        QTest::addColumn<bool>("yes");
+        QTest::addColumn<bool>("asked");
+        QTest::newRow("no") << false << false << true;
+        QTest::newRow("yes") << false << true << true;
+        QTest::newRow("yes given before") << true << true << false;
+    }
+
+    void exportOfAScan()
+    {
+        QFETCH(bool, yesBefore);
+        QFETCH(bool, yes);
+        QFETCH(bool, asked);
+        test::WindowFixture f;
+        const QString folder = QFileInfo(f.temp).absolutePath();
+        const QString pdf = test::copyCorpusFile("c02-22.pdf", folder + "/Scan.pdf");
+        const QString mp3 = folder + "/Scan.mp3";
+        if (yesBefore) {
+            f.dialogs.setNextAnswer(Dialogs::Answer::Yes);
+            QVERIFY(f.form.documents().scans().recogniseOrAsk(pdf));
+            f.dialogs.clear();
+        }
+        f.form.pdfPathEdit()->setText(pdf);
+        MainWindow::setOptionValue(f.form.saveBesidePdfOption(), true);
+        f.dialogs.setNextAnswer(yes ? Dialogs::Answer::Yes : Dialogs::Answer::No);
+        // What the progress dialog says meanwhile.
+        QStringList stages;
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, &f.form, [&] {
+            if (auto* progress = f.form.findChild<QProgressDialog*>("conversionProgress"))
+                if (!stages.contains(progress->labelText()))
+                    stages << progress->labelText();
+        });
+        watch.start(5);
+
+        f.form.saveMp3Button()->click();
+        QVERIFY(test::waitUntilIdle(f.form));
+
+        QStringList expected;
+        if (asked)
+            expected << recogniseQuestion(pdf);
+        expected << (yes ? DoneMessage : unreadableMessage(pdf));
+        QCOMPARE(f.dialogs.messageTexts(), expected);
+        QCOMPARE(QFile::exists(mp3), yes);
+        QCOMPARE(stages.contains("Scan.pdf\nRecognising page 1 of 1"), yes);
     }
 
     // A Yes holds for its document only, named any way, for the rest of the session; a No asks

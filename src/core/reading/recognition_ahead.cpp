@@ -1,27 +1,8 @@
 #include "core/reading/recognition_ahead.h"
 
-#include "core/text/text_language.h"
-
-#include <algorithm>
+#include "core/text/layout_reading.h"
 
 namespace lectorix {
-
-bool needsRecognition(const LayoutPage& page)
-{
-    QString text;
-    bool anyWord = false;
-    for (const LayoutBlock& block : page.blocks) {
-        for (const LayoutLine& line : block.lines) {
-            for (const LayoutWord& word : line.words) {
-                anyWord = anyWord || std::any_of(word.text.cbegin(), word.text.cend(),
-                                                 [](QChar c) { return c.isLetterOrNumber(); });
-                text += word.text + QLatin1Char(' ');
-            }
-            text += QLatin1Char('\n');
-        }
-    }
-    return !anyWord || !isLanguage(text);
-}
 
 RecognitionAhead::RecognitionAhead(RecognitionAheadRequest request, QObject* parent)
     : QObject(parent), m_request(std::move(request))
@@ -40,7 +21,7 @@ RecognitionAhead::~RecognitionAhead()
 void RecognitionAhead::add(const QList<LayoutPage>& pages)
 {
     for (const LayoutPage& page : pages)
-        m_held.append({page, !m_broken && needsRecognition(page)});
+        m_held.append({page, !m_broken && !hasUsableText(page)});
     letReadyOut();
     recogniseMore();
 }

@@ -10,10 +10,6 @@
 
 namespace lectorix {
 
-// Whether a page needs its text recognised: it has no words with letters or digits (a scan,
-// a photograph), or its text is not language (glyphs without characters).
-bool needsRecognition(const LayoutPage& page);
-
 struct RecognitionAheadRequest
 {
     QString pdfPath; // the reading's working copy
