@@ -1,7 +1,7 @@
 #include "core/files/file_utils.h"
-#include "core/ocr/recognition_job.h"
 #include "core/files/temp_folder.h"
 #include "core/files/text_files.h"
+#include "core/ocr/recognition_job.h"
 #include "core/pdf/document_text.h"
 #include "core/pdf/pdf_converter.h"
 #include "core/process/missing_parts.h"

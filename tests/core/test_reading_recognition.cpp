@@ -67,17 +67,15 @@ private slots:
         QTest::addColumn<QStringList>("heard");
         QTest::addColumn<QStringList>("notHeard");
         const QStringList all = First + Second + Third;
-        QTest::newRow("scanned throughout") << QList<int>{1, 2, 3} << true << false << all
-                                            << QStringList();
+        QTest::newRow("scanned throughout")
+            << QList<int>{1, 2, 3} << true << false << all << QStringList();
         QTest::newRow("a scan between text pages")
             << QList<int>{2} << true << false << all << QStringList();
-        QTest::newRow("scans first, text last")
-            << QList<int>{1, 2} << true << false << all << QStringList();
-        QTest::newRow("line by line") << QList<int>{2} << true << true
-                                      << QStringList{"He lit the lamp at once.",
-                                                     "Nobody came that night.",
-                                                     "In the morning he slept until noon."}
-                                      << QStringList();
+        QTest::newRow("line by line")
+            << QList<int>{2} << true << true
+            << QStringList{"He lit the lamp at once.", "Nobody came that night.",
+                           "In the morning he slept until noon."}
+            << QStringList();
         QTest::newRow("not recognised: the scan is passed over")
             << QList<int>{2} << false << false << First + Third << Second;
         QTest::newRow("text only: nothing to recognise")
@@ -108,13 +106,49 @@ private slots:
         QVERIFY(QDir(temp).isEmpty());
     }
 
+    // A scanned book starts speaking once its first pages are recognised, not after the pages
+    // a text page would wait for, and is recognised only a few pages ahead of the voice.
+    void speaksBeforeTheRestIsRecognised()
+    {
+        const QString temp = test::freshScratch();
+        const QStringList numbers{"one", "two", "three", "four", "five", "six"};
+        test::Pages pages;
+        QList<int> scanned;
+        for (const QString& number : numbers) {
+            pages.append({QStringLiteral("This is page %1 of the book.").arg(number)});
+            scanned.append(int(scanned.size()) + 1);
+        }
+        const QString pdf =
+            test::writePdfWithScans(QDir(temp).filePath("../book.pdf"), pages, scanned);
+        test::FakeEngine engine;
+        ReadingSession session;
+        QString converted;
+        connect(&session, &ReadingSession::textConverted, this,
+                [&](qsizetype, const QString& text) { converted += text; });
+        QString convertedAtFirstWords;
+        engine.onSpeak = [&](const QString&) {
+            if (convertedAtFirstWords.isNull())
+                convertedAtFirstWords = converted;
+        };
+        session.start(pdfRequest(pdf, true));
+        QTRY_COMPARE_WITH_TIMEOUT(session.state(), ReadingState::Idle, 60000);
+
+        QVERIFY2(convertedAtFirstWords.contains("page one"), qPrintable(convertedAtFirstWords));
+        QVERIFY2(!convertedAtFirstWords.contains("page five"), qPrintable(convertedAtFirstWords));
+        QStringList heard;
+        for (const QStringList& page : std::as_const(pages))
+            heard << page.first();
+        QVERIFY2(inOrder(spokenText(engine), heard), qPrintable(spokenText(engine)));
+        QVERIFY(QDir(temp).isEmpty());
+    }
+
     // The corpus's scans: their words come out.
     void readsCorpusScans_data()
     {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QStringList>("words");
-        QTest::newRow("a book's page") << "c02-22.pdf"
-                                       << QStringList{"along a path amongst", "garden"};
+        QTest::newRow("a book's page")
+            << "c02-22.pdf" << QStringList{"along a path amongst", "garden"};
     }
 
     void readsCorpusScans()
@@ -148,9 +182,8 @@ private slots:
         test::Pages pages;
         for (int i = 0; i < 12; ++i)
             pages.append(First);
-        const QString pdf =
-            test::writePdfWithScans(QDir(temp).filePath("../long.pdf"), pages,
-                                    {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
+        const QString pdf = test::writePdfWithScans(QDir(temp).filePath("../long.pdf"), pages,
+                                                    {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
         test::FakeEngine engine;
         ReadingSession session;
         session.start(pdfRequest(pdf, true));
@@ -164,9 +197,8 @@ private slots:
         bool seen = false;
         QTRY_VERIFY_WITH_TIMEOUT((seen = seen || recognising()), 30000);
         if (startAnother)
-            session.start(pdfRequest(test::writePdf(QDir(temp).filePath("../short.pdf"),
-                                                    {Third}),
-                                     true));
+            session.start(
+                pdfRequest(test::writePdf(QDir(temp).filePath("../short.pdf"), {Third}), true));
         else
             session.stop();
         if (!startAnother)

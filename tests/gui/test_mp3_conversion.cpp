@@ -9,8 +9,8 @@
 #include "core/text/text_preparation.h"
 #include "gui/document_controller.h"
 #include "gui/main_window.h"
-#include "gui/scan_recognition.h"
 #include "gui/mp3_conversion.h"
+#include "gui/scan_recognition.h"
 #include "gui/voice_setup.h"
 #include "support/audio_files.h"
 #include "support/layout_speech.h"
@@ -307,7 +307,8 @@ void TestMp3Conversion::scannedDocument()
     QVERIFY(test::waitUntilIdle(form));
 
     // Whether to recognise the text is asked first; the unscripted answer is No.
-    QCOMPARE(dialogs.messageTexts(), (QStringList{recogniseQuestion(pdf), unreadableTextMessage(pdf)}));
+    QCOMPARE(dialogs.messageTexts(),
+             (QStringList{recogniseQuestion(pdf), unreadableTextMessage(pdf)}));
     QVERIFY(!QFile::exists(temp + QStringLiteral("/lame")));
     QVERIFY(!QFile::exists(QFileInfo(temp).absolutePath() + QStringLiteral("/Scan.mp3")));
     QVERIFY(!form.exporting().savingFile());

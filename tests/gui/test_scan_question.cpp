@@ -8,7 +8,9 @@
 #include "gui/document_controller.h"
 #include "gui/main_window.h"
 #include "gui/mp3_conversion.h"
+#include "gui/reading_controller.h"
 #include "gui/scan_recognition.h"
+#include "support/fake_engine.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_env.h"
 #include "support/window_fixture.h"
@@ -144,6 +146,42 @@ private slots:
         QCOMPARE(f.dialogs.messageTexts(), expected);
         QCOMPARE(QFile::exists(mp3), yes);
         QCOMPARE(stages.contains("Scan.pdf\nRecognising page 1 of 1"), yes);
+    }
+
+    // Reading a scan aloud asks nothing: it recognises after a Yes to the question or with the
+    // setting, and otherwise ends quietly as it always did.
+    void readingFollowsTheAnswer_data()
+    {
+        QTest::addColumn<QString>("answered");
+        QTest::newRow("never asked") << "";
+        QTest::newRow("no") << "no";
+        QTest::newRow("yes") << "yes";
+        QTest::newRow("always") << "always";
+    }
+
+    void readingFollowsTheAnswer()
+    {
+        QFETCH(QString, answered);
+        test::WindowFixture f;
+        test::FakeEngine engine;
+        const QString pdf = test::corpusFile(QStringLiteral("c02-22.pdf"));
+        if (answered == "always") {
+            writeSetting(keys::RecogniseScannedPages, QStringLiteral("True"));
+        } else if (!answered.isEmpty()) {
+            f.dialogs.setNextAnswer(answered == "yes" ? Dialogs::Answer::Yes : Dialogs::Answer::No);
+            f.form.documents().scans().recogniseOrAsk(pdf);
+        }
+        f.dialogs.clear();
+        f.form.documents().setUseTextBox(false);
+        f.form.pdfPathEdit()->setText(pdf);
+
+        f.form.reading().pressReadButton();
+        QVERIFY(test::waitUntilReadingEnds(f.form, 60000));
+
+        const bool recognised = answered == "yes" || answered == "always";
+        QCOMPARE(f.form.reading().session()->request().recognise, recognised);
+        QVERIFY(f.dialogs.messageTexts().isEmpty());
+        QCOMPARE(engine.queued().join(' ').simplified().contains(ScanWords), recognised);
     }
 
     // A Yes holds for its document only, named any way, for the rest of the session; a No asks

@@ -23,8 +23,8 @@ public:
         Icon icon = Icon::None;
         Buttons buttons = Buttons::Ok;
         bool masked = false;
-        QString detail{}; // a message's text beneath, or the file a save dialog proposed
-        QString action{}; // a message's action button
+        QString detail{};   // a message's text beneath, or the file a save dialog proposed
+        QString action{};   // a message's action button
         QString checkBox{}; // a message's check box
     };
 

@@ -425,13 +425,8 @@ void ReadingSession::watch()
     // with the text.
     const bool recognising = m_recognition && !m_recognition->isEmpty();
     const bool more = m_extraction != nullptr || !m_waiting.isEmpty() || recognising;
-    if (recognising && m_voice && m_voice->isDone() && m_waiting.isEmpty() &&
-        m_layoutPreparation) {
-        // The voice waits for a page being recognised: what the held pages say is said now.
-        m_layoutPreparation->readHeldPages();
-        await(m_layoutPreparation->takePieces(), 0);
-        queueAhead();
-    }
+    if (recognising)
+        sayHeldPages();
     if (more || (m_voice && !m_voice->isDone()))
         return;
     stop();

@@ -142,6 +142,7 @@ private:
     bool takeForRecognition(const ExtractionResult& result, int requestedPages);
     void takeRecognisedPages();
     void followRecognition(qsizetype heardOffset);
+    void sayHeldPages();
     bool endDocument();
     void finishDocument();
     void await(QList<SpokenPiece> pieces, qsizetype shift);

@@ -83,15 +83,29 @@ void ReadingSession::takeRecognisedPages()
         queueAhead();
 }
 
+// The voice has said everything while a page is being recognised: the pages held back for the
+// pages after them are said now, so a scan starts speaking once its first page is recognised.
+void ReadingSession::sayHeldPages()
+{
+    if (!m_recognition->isWaiting() || !m_voice || !m_voice->isDone() || !m_waiting.isEmpty() ||
+        !m_layoutPreparation)
+        return;
+    m_layoutPreparation->readHeldPages();
+    await(m_layoutPreparation->takePieces(), 0);
+    queueAhead();
+}
+
 // The voice has begun the utterance at heardOffset: recognition may go on a few pages past
 // the page that holds it.
 void ReadingSession::followRecognition(qsizetype heardOffset)
 {
     if (!m_recognition || m_pageStarts.isEmpty())
         return;
-    const auto after = std::upper_bound(
-        m_pageStarts.cbegin(), m_pageStarts.cend(), heardOffset,
-        [](qsizetype offset, const std::pair<qsizetype, int>& start) { return offset < start.first; });
+    const auto after =
+        std::upper_bound(m_pageStarts.cbegin(), m_pageStarts.cend(), heardOffset,
+                         [](qsizetype offset, const std::pair<qsizetype, int>& start) {
+                             return offset < start.first;
+                         });
     if (after != m_pageStarts.cbegin())
         m_recognition->setPageHeard(std::prev(after)->second);
 }

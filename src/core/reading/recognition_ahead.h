@@ -41,6 +41,8 @@ public:
     QList<LayoutPage> takeReady();
     // Whether every page added has been taken.
     bool isEmpty() const { return m_held.isEmpty() && m_ready.isEmpty(); }
+    // Whether the next page to give waits for its recognition.
+    bool isWaiting() const { return !m_held.isEmpty(); }
 
 signals:
     // takeReady() has pages to give.
