@@ -6,15 +6,11 @@
 // pdftoppm and tesseract with English.
 #include "bench_waiting.h"
 #include "core/reading/reading_session.h"
+#include "support/drawn_pdf.h"
 #include "support/sink_recorder.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QImage>
-#include <QPageSize>
-#include <QPainter>
-#include <QPdfWriter>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
@@ -36,33 +32,6 @@ double median(QList<double> values)
 {
     std::sort(values.begin(), values.end());
     return values.isEmpty() ? -1.0 : values.at(values.size() / 2);
-}
-
-// The pages of pdf, first..first+Pages-1, as a PDF of their pictures at 300 dpi.
-bool makeScan(const QString& pdf, int first, const QString& folder, const QString& scan)
-{
-    const QString base = folder + QStringLiteral("/page");
-    if (QProcess::execute(QStringLiteral("pdftoppm"),
-                          {"-r", "300", "-gray", "-png", "-f", QString::number(first), "-l",
-                           QString::number(first + Pages - 1), pdf, base}) != 0)
-        return false;
-    QStringList images =
-        QDir(folder).entryList({QStringLiteral("page*.png")}, QDir::Files, QDir::Name);
-    if (images.size() != Pages)
-        return false;
-    const QImage firstImage(folder + QLatin1Char('/') + images.first());
-    QPdfWriter writer(scan);
-    writer.setResolution(300);
-    writer.setPageSize(QPageSize(firstImage.size() * 72.0 / 300.0, QPageSize::Point));
-    writer.setPageMargins(QMarginsF());
-    QPainter painter(&writer);
-    for (qsizetype i = 0; i < images.size(); ++i) {
-        if (i > 0)
-            writer.newPage();
-        painter.drawImage(0, 0, QImage(folder + QLatin1Char('/') + images.at(i)));
-        QFile::remove(folder + QLatin1Char('/') + images.at(i));
-    }
-    return painter.end();
 }
 
 // Rendering and recognising the scan's first page by hand, as one would at a terminal.
@@ -117,7 +86,7 @@ int main(int argc, char** argv)
     qputenv("TEMP", QFile::encodeName(scratch.path()));
     const QString novel = QStringLiteral(LECTORIX_CORPUS_DIR "/01-A-Study-in-Scarlet.pdf");
     const QString scan = scratch.path() + QStringLiteral("/scanned-book.pdf");
-    if (!QFile::exists(novel) || !makeScan(novel, 16, scratch.path(), scan)) {
+    if (!QFile::exists(novel) || test::scannedCopy(novel, 16, 16 + Pages - 1, scan).isEmpty()) {
         std::printf("scan first sound: skipped (the corpus or pdftoppm is missing)\n");
         return 0;
     }

@@ -61,23 +61,23 @@ private slots:
 
     void readsScannedPages_data()
     {
-        QTest::addColumn<QList<int>>("scanned");
+        QTest::addColumn<QList<int>>("scanned"); // page indexes, from 0
         QTest::addColumn<bool>("recognise");
         QTest::addColumn<bool>("verbatim");
         QTest::addColumn<QStringList>("heard");
         QTest::addColumn<QStringList>("notHeard");
         const QStringList all = First + Second + Third;
         QTest::newRow("scanned throughout")
-            << QList<int>{1, 2, 3} << true << false << all << QStringList();
+            << QList<int>{0, 1, 2} << true << false << all << QStringList();
         QTest::newRow("a scan between text pages")
-            << QList<int>{2} << true << false << all << QStringList();
+            << QList<int>{1} << true << false << all << QStringList();
         QTest::newRow("line by line")
-            << QList<int>{2} << true << true
+            << QList<int>{1} << true << true
             << QStringList{"He lit the lamp at once.", "Nobody came that night.",
                            "In the morning he slept until noon."}
             << QStringList();
         QTest::newRow("not recognised: the scan is passed over")
-            << QList<int>{2} << false << false << First + Third << Second;
+            << QList<int>{1} << false << false << First + Third << Second;
         QTest::newRow("text only: nothing to recognise")
             << QList<int>{} << true << false << all << QStringList();
     }
@@ -90,8 +90,8 @@ private slots:
         QFETCH(QStringList, heard);
         QFETCH(QStringList, notHeard);
         const QString temp = test::freshScratch();
-        const QString pdf = test::writePdfWithScans(QDir(temp).filePath("../story.pdf"),
-                                                    {First, Second, Third}, scanned);
+        const QString pdf =
+            test::writePdf(QDir(temp).filePath("../story.pdf"), {First, Second, Third}, scanned);
         test::FakeEngine engine;
         ReadingSession session;
         ReadingRequest request = pdfRequest(pdf, recognise);
@@ -116,10 +116,9 @@ private slots:
         QList<int> scanned;
         for (const QString& number : numbers) {
             pages.append({QStringLiteral("This is page %1 of the book.").arg(number)});
-            scanned.append(int(scanned.size()) + 1);
+            scanned.append(int(scanned.size()));
         }
-        const QString pdf =
-            test::writePdfWithScans(QDir(temp).filePath("../book.pdf"), pages, scanned);
+        const QString pdf = test::writePdf(QDir(temp).filePath("../book.pdf"), pages, scanned);
         test::FakeEngine engine;
         ReadingSession session;
         QString converted;
@@ -182,8 +181,8 @@ private slots:
         test::Pages pages;
         for (int i = 0; i < 12; ++i)
             pages.append(First);
-        const QString pdf = test::writePdfWithScans(QDir(temp).filePath("../long.pdf"), pages,
-                                                    {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
+        const QString pdf = test::writePdf(QDir(temp).filePath("../long.pdf"), pages,
+                                           {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11});
         test::FakeEngine engine;
         ReadingSession session;
         session.start(pdfRequest(pdf, true));

@@ -3,10 +3,11 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QImage>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
@@ -18,6 +19,16 @@ namespace {
 // Points to the writer's device units.
 constexpr int Resolution = 720;
 constexpr double Scale = Resolution / 72.0;
+
+// The lines of a page as writePdf draws them, on a 300 dpi device.
+void drawLines(QPainter& painter, const QStringList& lines)
+{
+    int y = 200;
+    for (const QString& line : lines) {
+        painter.drawText(100, y, line);
+        y += 80;
+    }
+}
 
 } // namespace
 
@@ -55,10 +66,10 @@ bool drawPdf(const QString& path, const QList<DrawnText>& texts)
 
 QString writePdf(const QString& path, const Pages& pages)
 {
-    return writePdfWithScans(path, pages, {});
+    return writePdf(path, pages, {});
 }
 
-QString writePdfWithScans(const QString& path, const Pages& pages, const QList<int>& scanned)
+QString writePdf(const QString& path, const Pages& pages, const QList<int>& scanned)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QPdfWriter writer(path);
@@ -71,33 +82,65 @@ QString writePdfWithScans(const QString& path, const Pages& pages, const QList<i
     for (qsizetype i = 0; i < pages.size(); ++i) {
         if (i > 0)
             writer.newPage();
-        // A scanned page is drawn into a picture of the page (300 dpi, as the writer's
-        // units), which the page then shows.
-        QImage picture;
-        QPainter pictureDrawing;
-        QPainter* drawing = &painter;
-        if (scanned.contains(int(i) + 1)) {
-            picture = QImage(writer.width(), writer.height(), QImage::Format_Grayscale8);
-            picture.setDotsPerMeterX(qRound(300 / 0.0254));
-            picture.setDotsPerMeterY(qRound(300 / 0.0254));
-            picture.fill(Qt::white);
-            pictureDrawing.begin(&picture);
-            pictureDrawing.setFont(painter.font());
-            drawing = &pictureDrawing;
-        }
         if (pages.at(i).isEmpty())
-            drawing->fillRect(QRect(100, 100, 900, 900), QColor(90, 90, 90));
-        int y = 200;
-        for (const QString& line : pages.at(i)) {
-            drawing->drawText(100, y, line);
-            y += 80;
+            painter.fillRect(QRect(100, 100, 900, 900), QColor(90, 90, 90));
+        if (scanned.contains(int(i))) {
+            // The writer draws at 300 dpi too, so the picture's pixels are the page's.
+            QImage picture(writer.width(), writer.height(), QImage::Format_Grayscale8);
+            picture.setDotsPerMeterX(11811); // 300 dpi, so the font's points come out the same
+            picture.setDotsPerMeterY(11811);
+            picture.fill(Qt::white);
+            QPainter scanner(&picture);
+            scanner.setFont(font);
+            drawLines(scanner, pages.at(i));
+            scanner.end();
+            painter.drawImage(QPoint(0, 0), picture);
+            continue;
         }
-        if (pictureDrawing.isActive()) {
-            pictureDrawing.end();
-            painter.drawImage(0, 0, picture);
-        }
+        drawLines(painter, pages.at(i));
     }
     painter.end();
+    return path;
+}
+
+bool writeImagePdf(const QString& path, const QStringList& images, int dpi)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QPdfWriter writer(path);
+    writer.setResolution(dpi);
+    writer.setPageMargins(QMarginsF());
+    QPainter painter;
+    for (qsizetype i = 0; i < images.size(); ++i) {
+        const QImage image(images.at(i));
+        if (image.isNull())
+            return false;
+        writer.setPageSize(
+            QPageSize(QSizeF(image.width() * 72.0 / dpi, image.height() * 72.0 / dpi),
+                      QPageSize::Point, QString(), QPageSize::ExactMatch));
+        if (i == 0 ? !painter.begin(&writer) : !writer.newPage())
+            return false;
+        painter.drawImage(QPoint(0, 0), image);
+    }
+    return painter.end();
+}
+
+QString scannedCopy(const QString& pdf, int first, int last, const QString& path)
+{
+    QTemporaryDir images;
+    QProcess renderer;
+    renderer.start(QStringLiteral("pdftoppm"),
+                   {QStringLiteral("-r"), QStringLiteral("300"), QStringLiteral("-gray"),
+                    QStringLiteral("-png"), QStringLiteral("-f"), QString::number(first),
+                    QStringLiteral("-l"), QString::number(last), pdf,
+                    images.filePath(QStringLiteral("page"))});
+    if (!renderer.waitForFinished(120000) || renderer.exitCode() != 0)
+        return QString();
+    QStringList files;
+    for (const QFileInfo& file :
+         QDir(images.path()).entryInfoList({QStringLiteral("*.png")}, QDir::Files, QDir::Name))
+        files << file.absoluteFilePath();
+    if (files.size() != last - first + 1 || !writeImagePdf(path, files))
+        return QString();
     return path;
 }
 

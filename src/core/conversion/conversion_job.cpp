@@ -206,7 +206,9 @@ bool ConversionJob::State::recognise(bool wholeDocument)
     recognition = new RecognitionJob(asked, q);
     connect(recognition, &RecognitionJob::stepFailed, q, &ConversionJob::recognitionStepFailed);
     connect(recognition, &RecognitionJob::progress, q, [this](int done, int total) {
-        emit q->progress({ConversionStage::Recognising, qMin(done + 1, total), total,
+        if (done >= total)
+            return; // speaking follows
+        emit q->progress({ConversionStage::Recognising, done + 1, total,
                           ExtractionShare + RecognitionShare * done / qMax(1, total), 0, 0});
     });
     connect(recognition, &RecognitionJob::finished, q,

@@ -54,15 +54,21 @@ bool readRow(QByteArrayView line, Row& row)
     double values[4] = {};
     for (int column = Left; column <= Height && ok; ++column)
         values[column - Left] = fields[column].toDouble(&ok);
-    if (!ok || row.numbers[PageNumber] < 1 || values[2] < 0 || values[3] < 0)
+    // An image is at most a few ten thousand pixels wide; anything else is no coordinate.
+    constexpr double MaxPixels = 1e6;
+    const auto inImage = [](double value) { return value >= 0 && value <= MaxPixels; };
+    if (!ok || row.numbers[PageNumber] < 1 || !std::all_of(values, values + 4, inImage))
         return false;
     row.box = {values[0], values[1], values[0] + values[2], values[1] + values[3]};
     if (fields.size() > Confidence)
         row.confidence = fields[Confidence].toDouble(&ok);
-    if (!ok || !std::isfinite(row.confidence))
+    if (!ok || !(row.confidence >= 0 && row.confidence <= 100))
         row.confidence = -1;
-    if (fields.size() > Text)
-        row.text = QString::fromUtf8(fields[Text]).trimmed();
+    if (fields.size() > Text) {
+        row.text = QString::fromUtf8(fields[Text]);
+        row.text.removeIf([](QChar c) { return c.category() == QChar::Other_Control; });
+        row.text = row.text.trimmed();
+    }
     return true;
 }
 
@@ -82,12 +88,10 @@ struct PageWords
 
 void addWord(PageWords& words, const Row& row)
 {
-    QString text = row.text;
-    text.remove(QLatin1Char('\r'));
-    if (text.isEmpty())
+    if (row.text.isEmpty())
         return;
     LayoutWord word;
-    word.text = text;
+    word.text = row.text;
     word.box = row.box;
     word.confidence = row.confidence;
     words.paragraphs[{row.numbers[Block], row.numbers[Paragraph]}][row.numbers[Line]].append(word);

@@ -11,8 +11,9 @@ namespace lectorix {
 // image, numbered as tesseract numbers them (1 for the first image of the run), its size and
 // its words' boxes in the image's pixels. Each paragraph tesseract found becomes a block whose
 // flow is tesseract's block number, each text line a line; a word keeps tesseract's confidence
-// (0..100). Never throws on bad input: a row that does not parse is left out, a word without
-// text too, and lines and blocks left without words go. Pages come in the order of their
+// (0..100, or -1 when it gave none). Never throws on bad input: a row that does not parse
+// (or whose box is not within a million pixels) is left out, control characters are taken out
+// of words and a word without text is left out, and lines and blocks left without words go. Pages come in the order of their
 // numbers; an image that gave no words still has its page when tesseract wrote its size.
 QList<LayoutPage> readRecognisedWords(QByteArrayView tsv);
 

@@ -268,6 +268,15 @@ void RecognitionJob::pageRendered(Lane& lane, int exitCode)
     const QString image = base + QStringLiteral(".tif");
     if (exitCode == 0 && QFile(image).size() > 0) {
         lane.rendered.append(page);
+        // A damaged image or content stream is drawn as far as it goes: the page is
+        // recognised, and what may be missing from it is said.
+        if (const QString complaints = toolMessage(base + QStringLiteral(".log"));
+            complaints.contains(QLatin1String("Error"))) {
+            emit stepFailed(
+                {RecognitionStep::RenderPage,
+                 QStringLiteral("Page %1 is damaged: part of it may be missing.").arg(page),
+                 complaints});
+        }
     } else {
         failPage(page, RecognitionStep::RenderPage,
                  QStringLiteral("Page %1 could not be rendered.").arg(page),
