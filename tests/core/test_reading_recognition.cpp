@@ -6,6 +6,7 @@
 #include "core/reading/recognition_ahead.h"
 #include "support/drawn_pdf.h"
 #include "support/fake_engine.h"
+#include "support/hostile_machine.h"
 #include "support/process_info.h"
 #include "support/test_env.h"
 
@@ -163,6 +164,28 @@ private slots:
         const QString spoken = spokenText(engine);
         for (const QString& word : words)
             QVERIFY2(spoken.contains(word), qPrintable(spoken));
+        QVERIFY(QDir(temp).isEmpty());
+    }
+
+    // Without tesseract the reading says once what to install, and reads the text pages.
+    void withoutTheRecogniser()
+    {
+        const QString temp = test::freshScratch();
+        const QString pdf =
+            test::writePdf(QDir(temp).filePath("../story.pdf"), {First, Second, Third}, {1});
+        const test::ScopedVariable path("PATH", test::pathWithout({"tesseract"}));
+        test::FakeEngine engine;
+        ReadingSession session;
+        QSignalSpy failed(&session, &ReadingSession::recognitionFailed);
+        session.start(pdfRequest(pdf, true));
+        QTRY_COMPARE_WITH_TIMEOUT(session.state(), ReadingState::Idle, 60000);
+
+        QCOMPARE(failed.size(), 1);
+        const QString message = failed.first().first().toString();
+        QVERIFY2(message.contains("tesseract-ocr"), qPrintable(message));
+        const QString spoken = spokenText(engine);
+        QVERIFY2(inOrder(spoken, First + Third), qPrintable(spoken));
+        QVERIFY(!spoken.contains(Second.first()));
         QVERIFY(QDir(temp).isEmpty());
     }
 
