@@ -1,6 +1,9 @@
 // The window's question whether to recognise the text of a scanned PDF, the setting that
 // answers it for good, and a Yes holding for the document: filling the text box, reading
 // aloud and the export ask once between them.
+#include "core/base/program_folder.h"
+#include "core/files/file_utils.h"
+#include "core/pdf/pdf_converter.h"
 #include "core/reading/reading_session.h"
 #include "core/settings/settings.h"
 #include "core/settings/settings_keys.h"
@@ -10,7 +13,9 @@
 #include "gui/mp3_conversion.h"
 #include "gui/reading_controller.h"
 #include "gui/scan_recognition.h"
+#include "support/drawn_pdf.h"
 #include "support/fake_engine.h"
+#include "support/process_info.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_env.h"
 #include "support/window_fixture.h"
@@ -182,6 +187,52 @@ private slots:
         QCOMPARE(f.form.reading().session()->request().recognise, recognised);
         QVERIFY(f.dialogs.messageTexts().isEmpty());
         QCOMPARE(engine.queued().join(' ').simplified().contains(ScanWords), recognised);
+    }
+
+    // Closing the window, or choosing another document, while the text box's scan is being
+    // recognised ends the recognition at once, leaving no process and no file.
+    void recognitionEndsWithTheBox_data()
+    {
+        QTest::addColumn<bool>("close");
+        QTest::newRow("window closed") << true;
+        QTest::newRow("another document chosen") << false;
+    }
+
+    void recognitionEndsWithTheBox()
+    {
+        QFETCH(bool, close);
+        const QString temp = test::freshScratch();
+        writeFileIfMissing(customResource(101), converterPath(), true);
+        test::ScriptedDialogs dialogs;
+        auto form = std::make_unique<MainWindow>();
+        // A scan long enough to be still recognised when the box goes: six drawn pages.
+        const test::Pages pages(6, {QStringLiteral("The keeper climbed the tower at dusk.")});
+        const QString scan =
+            test::writePdf(QFileInfo(temp).absolutePath() + "/scan.pdf", pages, {0, 1, 2, 3, 4, 5});
+        QVERIFY(!scan.isEmpty());
+        dialogs.setNextAnswer(Dialogs::Answer::Yes);
+        form->documents().loadPdfText(scan);
+        const qint64 self = QCoreApplication::applicationPid();
+        const auto recognising = [self] {
+            return !test::livingChildNames(self)
+                        .filter(QRegularExpression("^(tesseract|pdftoppm|pdfinfo|env)$"))
+                        .isEmpty();
+        };
+        bool seen = false; // latched: a tool seen once may have ended when the macro looks again
+        QTRY_VERIFY_WITH_TIMEOUT((seen = seen || recognising()), 30000);
+
+        if (close)
+            form.reset();
+        else
+            form->documents().loadPdfText(test::corpusFile("french_diacritics.pdf"));
+        QTRY_VERIFY_WITH_TIMEOUT(!recognising(), 2000);
+        if (!close) {
+            QVERIFY(test::waitUntilIdle(*form));
+            QVERIFY(form->textToReadEdit()->toPlainText().contains("àÀâÂäÄçÇéÉ"));
+        }
+        // Nothing is left in {TEMP} but the converter's launcher, which a closing window removes.
+        const QStringList left = QDir(temp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+        QCOMPARE(left, close ? QStringList() : QStringList{"pdftotext"});
     }
 
     // A Yes holds for its document only, named any way, for the rest of the session; a No asks

@@ -66,11 +66,7 @@ void ReadingSession::takeRecognisedPages()
         text += layoutText(one, m_textOffset + text.size());
     }
     emit textConverted(m_textOffset, text);
-    if (!m_anyText) {
-        m_anyText = true;
-        if (!m_voice)
-            makeVoice();
-    }
+    m_anyText = true; // the voice was made (or its failure said) when the recognition began
     if (m_request.verbatim)
         await(linesForSpeech(text), m_textOffset);
     else
@@ -81,6 +77,8 @@ void ReadingSession::takeRecognisedPages()
     m_queueStep = ReadingStep::QueuePdfText;
     if (m_voice)
         queueAhead();
+    else
+        m_waiting.clear(); // the voice could not be made (reported): nothing can be said
 }
 
 // The voice has said everything while a page is being recognised: the pages held back for the
