@@ -1,6 +1,7 @@
 // lectorix-convert on scanned PDFs: the corpus's scan is read with --ocr and refused without,
 // a language tesseract lacks is named with its package, and a page whose image is damaged is
-// said to be so while the rest is converted. No working file stays behind.
+// said to be so while the rest is converted; --print-text shows the recognised text. No working
+// file stays behind.
 #include "converter_run.h"
 
 #include "support/raw_pdf.h"
@@ -80,6 +81,38 @@ private slots:
             QCOMPARE(mp3Fault(mp3), QString());
         else
             QVERIFY(!QFileInfo::exists(mp3));
+    }
+
+    // --print-text shows what a conversion with --ocr speaks: the scan's sentences, read
+    // into paragraphs.
+    void printsRecognisedText_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("printed"); // a line of standard output
+        QTest::newRow("recognised")
+            << QStringList{"--ocr=auto"} << 0
+            << "Miss Watson’s big nigger, named Jim, was setting in the kitchen door ; we could "
+               "see him pretty clear, because there was a light behind him.";
+        QTest::newRow("recognised, line by line") << QStringList{"--ocr=always", "--verbatim"} << 0
+                                                  << "we could see him pretty clear, because";
+        QTest::newRow("not recognised") << QStringList() << 1 << "";
+    }
+    void printsRecognisedText()
+    {
+        REQUIRE_CONVERTER_AND_CORPUS();
+        QFETCH(QStringList, options);
+        QFETCH(int, exitCode);
+        QFETCH(QString, printed);
+        QVERIFY(!copyCorpusFile("c02-22.pdf", m_folder + "/scan.pdf").isEmpty());
+        const ConverterRun run = runConverter(options << "--print-text"
+                                                      << "scan.pdf",
+                                              m_folder);
+        QCOMPARE(run.exitCode, exitCode);
+        if (printed.isEmpty())
+            QCOMPARE(run.output(), QString());
+        else
+            QVERIFY2(run.output().split('\n').contains(printed), qPrintable(run.output()));
     }
 };
 
