@@ -186,6 +186,8 @@ int printTexts(const Options& options)
     choices.verbatim = options.verbatim || readsVerbatim();
     choices.readFootnotes = !options.noFootnotes && readsFootnotes();
     choices.language = chosenLanguage(options);
+    choices.recognition = options.recognition;
+    choices.recognitionLanguages = options.recognitionLanguages;
     if (const int status = choosePassword(options, choices.password); status != 0)
         return status;
     if (options.inputs.contains(StandardInputName)) {

@@ -57,7 +57,7 @@ private slots:
         QTest::addColumn<int>("first");
         QTest::addColumn<int>("last");
         QTest::addColumn<QStringList>("languages");
-        QTest::newRow("English, a novel's pages")
+        QTest::newRow("English, a novel's page")
             << "01-A-Study-in-Scarlet.pdf" << 20 << 20 << QStringList{"eng"};
         QTest::newRow("French, accents") << "" << 1 << 1 << QStringList{"fra", "eng"};
         QTest::newRow("Russian, a decree's page")

@@ -280,8 +280,8 @@ private slots:
     {
         QList<LayoutPage> pages =
             readRecognisedWords(TsvHeading + "1\t1\t0\t0\t0\t0\t0\t0\t2480\t3508\t-1\t\n"
-                                             "5\t1\t1\t1\t1\t1\t300\t600\t1200\t100\t87.5\tWord\n"
-                                             "5\t1\t1\t1\t1\t2\t1600\t590\t300\t120\t40\tnext\n");
+                                             "5\t1\t1\t1\t1\t1\t300\t600\t1200\t140\t87.5\tgoing\n"
+                                             "5\t1\t1\t1\t1\t2\t1600\t600\t300\t140\t40\tWord\n");
         QCOMPARE(pages.size(), 1);
         placeOnPage(pages[0], 7, 595.2, 841.92); // A4 at 300 dpi: 72/300 points a pixel
         const LayoutPage& page = pages[0];
@@ -291,11 +291,71 @@ private slots:
         QCOMPARE(word.box.xMin, 72.0);
         QCOMPARE(word.box.yMin, 144.0);
         QCOMPARE(word.box.xMax, 360.0);
-        QCOMPARE(word.box.yMax, 168.0);
+        QCOMPARE(word.box.yMax, 177.6);
         QCOMPARE(word.confidence, 87.5);
+        QCOMPARE(line.words.at(1).confidence, 40.0);
         QCOMPARE(line.box.xMax, 456.0);
-        QCOMPARE(line.box.yMin, 141.6);
-        QCOMPARE(page.blocks.at(0).box.yMax, 170.4);
+        QCOMPARE(page.blocks.at(0).box.yMax, 177.6);
+    }
+
+    // A word's height stands for its type size, not its ink: the words of a line share the
+    // height from its ascenders' tops to its descenders' bottoms, and the lines of a paragraph
+    // share theirs; a note mark, a drop cap and a heading keep their own.
+    void evensHeightsOut_data()
+    {
+        QTest::addColumn<QByteArray>("words"); // block par line top height text, a line each
+        QTest::addColumn<QString>("heights");  // each word's top+height, a line per line
+        QTest::newRow("ink differs, type does not")
+            << QByteArray("1 1 1 100 30 we\n1 1 1 90 40 had\n1 1 1 100 40 pigs\n")
+            << "we 90+50 had 90+50 pigs 90+50";
+        QTest::newRow("no descender in the line: a quarter below the baseline")
+            << QByteArray("1 1 1 100 30 we\n1 1 1 90 40 had\n1 1 1 100 30 one\n")
+            << "we 90+50 had 90+50 one 90+50";
+        QTest::newRow("a raised note mark keeps its box")
+            << QByteArray("1 1 1 90 40 had\n1 1 1 100 40 pigs\n1 1 1 85 15 12\n")
+            << "had 90+50 pigs 90+50 12 85+15";
+        QTest::newRow("a drop cap keeps its box")
+            << QByteArray("1 1 1 90 150 W\n1 1 1 90 40 had\n1 1 1 100 40 pigs\n")
+            << "W 90+150 had 90+50 pigs 90+50";
+        QTest::newRow("a paragraph's lines share their height")
+            << QByteArray("1 1 1 90 40 had\n1 1 1 100 40 pigs\n"
+                          "1 1 2 190 40 hat\n1 1 2 200 30 was\n"
+                          "1 1 3 290 40 big\n1 1 3 300 40 dog\n")
+            << "had 90+50 pigs 90+50 | hat 190+50 was 190+50 | big 295+50 dog 295+50";
+        QTest::newRow("a heading keeps its larger type")
+            << QByteArray("1 1 1 10 80 Title\n1 2 1 190 40 hat\n1 2 1 200 40 pig\n")
+            << "Title 10+100 | hat 190+50 pig 190+50";
+    }
+    void evensHeightsOut()
+    {
+        QFETCH(QByteArray, words);
+        QFETCH(QString, heights);
+        QByteArray tsv = TsvHeading + "1\t1\t0\t0\t0\t0\t0\t0\t2000\t2000\t-1\t\n";
+        int left = 0;
+        for (const QByteArray& row : words.split('\n')) {
+            const QList<QByteArray> field = row.split(' ');
+            if (field.size() < 6)
+                continue;
+            left += 100;
+            tsv += "5\t1\t" + field[0] + '\t' + field[1] + '\t' + field[2] + "\t1\t" +
+                   QByteArray::number(left) + '\t' + field[3] + "\t80\t" + field[4] + "\t90\t" +
+                   field[5] + '\n';
+        }
+        const QList<LayoutPage> pages = readRecognisedWords(tsv);
+        QCOMPARE(pages.size(), 1);
+        QStringList lines;
+        for (const LayoutBlock& block : pages[0].blocks) {
+            for (const LayoutLine& line : block.lines) {
+                QStringList described;
+                for (const LayoutWord& word : line.words)
+                    described << QString("%1 %2+%3")
+                                     .arg(word.text)
+                                     .arg(word.box.yMin)
+                                     .arg(word.box.height());
+                lines << described.join(' ');
+            }
+        }
+        QCOMPARE(lines.join(" | "), heights);
     }
 
     // Auto recognises the pages without usable text: no words, or words that are no language.

@@ -1,6 +1,7 @@
 #include "core/ocr/recognised_words.h"
 
 #include <QMap>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <cmath>
@@ -97,6 +98,111 @@ void addWord(PageWords& words, const Row& row)
     words.paragraphs[{row.numbers[Block], row.numbers[Paragraph]}][row.numbers[Line]].append(word);
 }
 
+double median(QList<double> values)
+{
+    if (values.isEmpty())
+        return 0;
+    const auto middle = values.begin() + values.size() / 2;
+    std::nth_element(values.begin(), middle, values.end());
+    return *middle;
+}
+
+// Sets the vertical extent of a box to height around its middle.
+void setHeight(LayoutBox& box, double height)
+{
+    const double middle = (box.yMin + box.yMax) / 2;
+    box.yMin = std::max(0.0, middle - height / 2);
+    box.yMax = box.yMin + height;
+}
+
+bool hasAny(const QString& text, QStringView letters)
+{
+    return std::any_of(text.cbegin(), text.cend(),
+                       [&](QChar c) { return c.isUpper() || c.isDigit() || letters.contains(c); });
+}
+
+// Where a line's type reaches, read from words whose letters show it: the top of letters with
+// ascenders (or capitals, digits) and the bottom of letters with descenders. A word of neither
+// kind, or one letter far larger (a drop cap), says nothing about the line.
+LayoutBox lineSpan(const LayoutLine& line)
+{
+    QList<double> tops;
+    QList<double> bottoms;
+    QList<double> baselines;
+    for (const LayoutWord& word : line.words) {
+        if (hasAny(word.text, u"bdfhklt\u00DF"))
+            tops.append(word.box.yMin);
+        static const QRegularExpression descender(QStringLiteral("[gjpqy]"));
+        if (word.text.contains(descender))
+            bottoms.append(word.box.yMax);
+        else
+            baselines.append(word.box.yMax);
+    }
+    LayoutBox span = line.box;
+    if (!tops.isEmpty())
+        span.yMin = median(tops);
+    if (!bottoms.isEmpty())
+        span.yMax = median(bottoms);
+    else if (!baselines.isEmpty() && !tops.isEmpty())
+        span.yMax = median(baselines) + (median(baselines) - span.yMin) * 0.25;
+    if (span.yMax <= span.yMin)
+        return line.box;
+    return span;
+}
+
+// The words of a line take the height of the line's type (lineSpan), except one raised above
+// the others' baseline (a note mark) or far larger than the type (a drop cap), which keep
+// their own.
+void evenLine(LayoutLine& line)
+{
+    const LayoutBox span = lineSpan(line);
+    const double size = span.height();
+    for (LayoutWord& word : line.words) {
+        const bool raised = word.box.yMax < span.yMax - 0.45 * size;
+        if (!raised && word.box.height() <= 1.5 * size) {
+            word.box.yMin = span.yMin;
+            word.box.yMax = span.yMax;
+        }
+    }
+    line.box = line.words.first().box;
+    for (const LayoutWord& word : std::as_const(line.words))
+        line.box = unite(line.box, word.box);
+}
+
+// The height of most of a line's words: its type's, once evenLine has run.
+double typeHeight(const LayoutLine& line)
+{
+    QList<double> heights;
+    for (const LayoutWord& word : line.words)
+        heights.append(word.box.height());
+    return median(heights);
+}
+
+// The lines of a paragraph within a third of their median type height take that height: a
+// line without descenders is no smaller type than the next.
+void evenParagraph(LayoutBlock& block)
+{
+    QList<double> heights;
+    for (const LayoutLine& line : std::as_const(block.lines))
+        heights.append(typeHeight(line));
+    const double usual = median(heights);
+    for (LayoutLine& line : block.lines) {
+        const double height = typeHeight(line);
+        if (height < usual * 2 / 3 || height > usual * 4 / 3)
+            continue;
+        for (LayoutWord& word : line.words) {
+            if (word.box.height() == height)
+                setHeight(word.box, usual);
+        }
+        line.box = line.words.first().box;
+        for (const LayoutWord& word : std::as_const(line.words))
+            line.box = unite(line.box, word.box);
+    }
+}
+
+// Recognised text shows its type size only in its ink: a word without ascenders or
+// descenders is shorter than one with them, in the same type. Words and lines are evened out
+// so that, as on a text page, a word's height stands for its type size.
 LayoutPage assemble(PageWords& words)
 {
     LayoutPage page = words.page;
@@ -110,9 +216,13 @@ LayoutPage assemble(PageWords& words)
             line.box = lineWords.first().box;
             for (const LayoutWord& word : lineWords)
                 line.box = unite(line.box, word.box);
-            block.box = block.lines.isEmpty() ? line.box : unite(block.box, line.box);
+            evenLine(line);
             block.lines.append(line);
         }
+        evenParagraph(block);
+        block.box = block.lines.first().box;
+        for (const LayoutLine& line : std::as_const(block.lines))
+            block.box = unite(block.box, line.box);
         page.blocks.append(block);
     }
     return page;

@@ -13,8 +13,14 @@ namespace lectorix {
 // flow is tesseract's block number, each text line a line; a word keeps tesseract's confidence
 // (0..100, or -1 when it gave none). Never throws on bad input: a row that does not parse
 // (or whose box is not within a million pixels) is left out, control characters are taken out
-// of words and a word without text is left out, and lines and blocks left without words go. Pages come in the order of their
-// numbers; an image that gave no words still has its page when tesseract wrote its size.
+// of words and a word without text is left out, and lines and blocks left without words go.
+// Pages come in the order of their numbers; an image that gave no words still has its page
+// when tesseract wrote its size.
+//
+// Recognised text shows its type size only in its ink, so boxes are evened out: the words of
+// a line take the line's height (but for a word raised above the others, a note mark), and
+// the lines of a paragraph within a third of their median height take that height. As on a
+// text page, a word's height then stands for its type size.
 QList<LayoutPage> readRecognisedWords(QByteArrayView tsv);
 
 // Turns a page read by readRecognisedWords from image pixels into points on a page shown

@@ -147,7 +147,7 @@ void RecognitionJob::languagesListed(int exitCode)
     const QString listed = QString::fromUtf8(readAll(d->file(QStringLiteral("langs.txt"))));
     if (exitCode != 0) {
         emit stepFailed({RecognitionStep::ListLanguages,
-                         QStringLiteral("tesseract could not list its languages."),
+                         QStringLiteral("tesseract could not list its languages"),
                          toolMessage(d->file(QStringLiteral("langs.log")))});
     }
     const QString missing =
@@ -177,9 +177,6 @@ void RecognitionJob::pageSizesRead(int exitCode)
     d->geometry = readPageGeometry(QString::fromUtf8(readAll(d->file(QStringLiteral("info.txt")))));
     if (exitCode != 0 || d->geometry.isEmpty()) {
         const QString reason = toolMessage(d->file(QStringLiteral("info.log")));
-        emit stepFailed(
-            {RecognitionStep::ReadPageSizes,
-             QStringLiteral("The pages of %1 could not be read.").arg(d->request.pdfPath), reason});
         return finish(RecognitionOutcome::Failed,
                       QStringLiteral("The pages of %1 could not be read.").arg(d->request.pdfPath),
                       reason);
@@ -238,8 +235,8 @@ void RecognitionJob::renderNext(Lane& lane)
         const RenderSize size = renderSize(d->geometry.value(page));
         if (size.dpi <= 0) {
             const QString why = d->geometry.contains(page)
-                                    ? QStringLiteral("Page %1 has no area to render.")
-                                    : QStringLiteral("There is no page %1.");
+                                    ? QStringLiteral("Page %1 has no area to render")
+                                    : QStringLiteral("There is no page %1");
             failPage(page, RecognitionStep::RenderPage, why.arg(page), QString());
             ++lane.rendering;
             continue;
@@ -254,7 +251,7 @@ void RecognitionJob::renderNext(Lane& lane)
         if (error == 0)
             return;
         failPage(page, RecognitionStep::RenderPage,
-                 QStringLiteral("Page %1 could not be rendered.").arg(page),
+                 QStringLiteral("Page %1 could not be rendered").arg(page),
                  startFailure(QStringLiteral("pdftoppm"), error));
         ++lane.rendering;
     }
@@ -274,12 +271,12 @@ void RecognitionJob::pageRendered(Lane& lane, int exitCode)
             complaints.contains(QLatin1String("Error"))) {
             emit stepFailed(
                 {RecognitionStep::RenderPage,
-                 QStringLiteral("Page %1 is damaged: part of it may be missing.").arg(page),
+                 QStringLiteral("Page %1 is damaged, part of it may be missing").arg(page),
                  complaints});
         }
     } else {
         failPage(page, RecognitionStep::RenderPage,
-                 QStringLiteral("Page %1 could not be rendered.").arg(page),
+                 QStringLiteral("Page %1 could not be rendered").arg(page),
                  toolMessage(base + QStringLiteral(".log")));
         QFile::remove(image);
     }
@@ -315,7 +312,7 @@ void RecognitionJob::recognise(Lane& lane)
                                   : QStringLiteral("The list of images could not be written.");
     for (int page : std::as_const(lane.rendered)) {
         failPage(page, RecognitionStep::RecognisePages,
-                 QStringLiteral("Page %1 could not be recognised.").arg(page), reason);
+                 QStringLiteral("Page %1 could not be recognised").arg(page), reason);
     }
     lane.rendered.clear();
     recognise(lane);
@@ -332,7 +329,7 @@ void RecognitionJob::recognised(Lane& lane, int exitCode)
                                         [&](const LayoutPage& p) { return p.number == i + 1; });
         if (exitCode != 0 || found == read.cend()) {
             failPage(page, RecognitionStep::RecognisePages,
-                     QStringLiteral("Page %1 could not be recognised.").arg(page), reason);
+                     QStringLiteral("Page %1 could not be recognised").arg(page), reason);
         } else {
             LayoutPage layout = *found;
             const PageGeometry shown = d->geometry.value(page);

@@ -46,7 +46,7 @@ enum class RecognitionOutcome {
 enum class RecognitionStep {
     MakeWorkingFolder, // the job's private folder under {TEMP}
     ListLanguages,     // asking tesseract which languages it has
-    ReadPageSizes,     // pdfinfo on the document
+    ReadPageSizes,     // pdfinfo on the document (its failure is the outcome's message)
     RenderPage,        // pdftoppm on one page
     RecognisePages,    // one tesseract run over rendered pages
 };
