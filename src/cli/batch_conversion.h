@@ -33,6 +33,8 @@ struct BatchChoices
     QString language;           // the voice's, for where sentences end; empty: asked of it
     bool splitChapters = false; // one MP3 per chapter
     bool resume = false;        // MP3s already there are not made again
+    RecognitionMode recognition = RecognitionMode::Never; // which pages are recognised
+    QStringList recognitionLanguages;                     // empty: the voice's and English
 };
 
 // An input as messages name it: quoted, or "standard input".
