@@ -19,7 +19,7 @@ QStringList comparableWords(const QString& text)
         plain.replace(dash, QLatin1Char('-'));
     // A hyphen at a line's end joins its word to the next line's.
     static const QRegularExpression brokenWord(QStringLiteral("(\\w)-\\s*\\n\\s*(\\w)"),
-                                                QRegularExpression::UseUnicodePropertiesOption);
+                                               QRegularExpression::UseUnicodePropertiesOption);
     plain.replace(brokenWord, QStringLiteral("\\1\\2"));
     static const QRegularExpression space(QStringLiteral("\\s+"));
     return plain.split(space, Qt::SkipEmptyParts);
