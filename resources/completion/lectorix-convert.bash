@@ -60,11 +60,19 @@ _lectorix_convert()
         --volume)
             COMPREPLY=($(compgen -W "0 10 20 30 40 50 60 70 80 90 100" -- "$cur"))
             ;;
+        --ocr)
+            COMPREPLY=($(compgen -W "auto always never" -- "$cur"))
+            ;;
+        --ocr-language)
+            local languages
+            languages=$(tesseract --list-langs 2>/dev/null | tail -n +2)
+            COMPREPLY=($(compgen -W "$languages" -- "$cur"))
+            ;;
         *)
             if [[ $cur == -* && -z $prefix ]]; then
                 local options="--output= --directory= --voice= --rate= --volume=
 --password-file= --title= --artist= --list-voices --quiet --verbatim --no-footnotes --split-chapters
---resume --pronunciations= --print-text --help --version
+--resume --pronunciations= --ocr= --ocr-language= --print-text --help --version
 -o -d -q -h -"
                 IFS=$' \n'
                 COMPREPLY=($(compgen -W "$options" -- "$cur"))

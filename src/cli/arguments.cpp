@@ -1,6 +1,7 @@
 #include "cli/arguments.h"
 
 #include "core/base/program_version.h"
+#include "core/ocr/recognition_languages.h"
 
 #include <QRegularExpression>
 
@@ -26,6 +27,8 @@ enum class OptionId {
     SplitChapters,
     Resume,
     Pronunciations,
+    Recognition,
+    RecognitionLanguage,
     PrintText,
     Help,
     Version
@@ -39,7 +42,7 @@ struct KnownOption
     bool takesValue;
 };
 
-constexpr std::array<KnownOption, 18> KnownOptions{{
+constexpr std::array<KnownOption, 20> KnownOptions{{
     {OptionId::Output, "output", 'o', true},
     {OptionId::Directory, "directory", 'd', true},
     {OptionId::Voice, "voice", 0, true},
@@ -55,6 +58,8 @@ constexpr std::array<KnownOption, 18> KnownOptions{{
     {OptionId::SplitChapters, "split-chapters", 0, false},
     {OptionId::Resume, "resume", 0, false},
     {OptionId::Pronunciations, "pronunciations", 0, true},
+    {OptionId::Recognition, "ocr", 0, true},
+    {OptionId::RecognitionLanguage, "ocr-language", 0, true},
     {OptionId::PrintText, "print-text", 0, false},
     {OptionId::Help, "help", 'h', false},
     {OptionId::Version, "version", 0, false},
@@ -151,6 +156,14 @@ public:
         case OptionId::Pronunciations:
             m_options.pronunciationsFile = value;
             return true;
+        case OptionId::Recognition:
+            return applyRecognition(value);
+        case OptionId::RecognitionLanguage:
+            m_options.recognitionLanguages = requestedRecognitionLanguages(value);
+            return !m_options.recognitionLanguages.isEmpty() ||
+                   fail(QStringLiteral("invalid recognition language '%1': give language codes "
+                                       "such as fra or fra+eng")
+                            .arg(value));
         case OptionId::PrintText:
             if (m_options.action == Options::Action::Convert)
                 m_options.action = Options::Action::PrintText;
@@ -162,6 +175,20 @@ public:
             m_options.action = Options::Action::Version;
             return true;
         }
+        return true;
+    }
+
+    bool applyRecognition(const QString& value)
+    {
+        if (value == QLatin1String("never"))
+            m_options.recognition = RecognitionMode::Never;
+        else if (value == QLatin1String("auto"))
+            m_options.recognition = RecognitionMode::Auto;
+        else if (value == QLatin1String("always"))
+            m_options.recognition = RecognitionMode::Always;
+        else
+            return fail(QStringLiteral("invalid value '%1' for --ocr: give auto, always or never")
+                            .arg(value));
         return true;
     }
 
@@ -331,6 +358,13 @@ QString usageText()
         "                              cut off goes on where it stopped\n"
         "      --pronunciations=FILE add the pronunciation list FILE for this run\n"
         "                              (after the user's own list)\n"
+        "      --ocr=WHEN            recognise the text of a PDF's pages as images\n"
+        "                              (scans): auto for the pages without usable\n"
+        "                              text, always for every page, never (the\n"
+        "                              default) to leave those pages out\n"
+        "      --ocr-language=LANGS  recognise in LANGS, tesseract's language codes\n"
+        "                              joined by + (fra+eng); default: the voice's\n"
+        "                              language and English\n"
         "      --print-text          convert nothing: print what would be spoken, one\n"
         "                              utterance per line, a blank line between\n"
         "                              paragraphs, headings marked with \"# \"\n"

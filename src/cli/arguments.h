@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/ocr/recognition_job.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -33,6 +35,10 @@ struct Options
     bool splitChapters = false; // --split-chapters: one MP3 per chapter
     bool resume = false;        // --resume: MP3s already there are not made again
     QString pronunciationsFile; // --pronunciations: a list added for this run
+    // --ocr: which pages of a PDF are recognised as images of text; --ocr-language: in
+    // which of tesseract's languages (empty: the voice's and English).
+    RecognitionMode recognition = RecognitionMode::Never;
+    QStringList recognitionLanguages;
 
     // With UsageError: what is wrong, one line, without the program name.
     QString error;

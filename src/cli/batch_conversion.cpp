@@ -139,6 +139,8 @@ void BatchConversion::startCurrent(const QString& password)
     request.splitChapters = m_choices.splitChapters;
     request.resume = m_choices.resume;
     request.pronunciations = m_choices.pronunciations;
+    request.recognition = m_choices.recognition;
+    request.recognitionLanguages = m_choices.recognitionLanguages;
     if (input.name == StandardInputName) {
         request.sourceText = m_choices.standardInputText;
         request.sourceName = QStringLiteral("standard input");
@@ -172,6 +174,9 @@ void BatchConversion::startCurrent(const QString& password)
     connect(
         job, &ConversionJob::extractionStepFailed, this,
         [this](const ExtractionFailure& failure) { printStepFailure(stepFailureText(failure)); });
+    connect(
+        job, &ConversionJob::recognitionStepFailed, this,
+        [this](const RecognitionFailure& failure) { printStepFailure(stepFailureText(failure)); });
     connect(job, &ConversionJob::renderingFailed, this, [this](const RenderingFailure& failure) {
         printStepFailure(stepFailureText(failure));
     });

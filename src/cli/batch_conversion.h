@@ -34,6 +34,8 @@ struct BatchChoices
     bool splitChapters = false; // one MP3 per chapter
     bool resume = false;        // MP3s already there are not made again
     PronunciationList pronunciations;
+    RecognitionMode recognition = RecognitionMode::Never; // which pages are recognised
+    QStringList recognitionLanguages;                     // empty: the voice's and English
 };
 
 // An input as messages name it: quoted, or "standard input".

@@ -213,6 +213,8 @@ int printTexts(const Options& options)
     choices.verbatim = options.verbatim || readsVerbatim();
     choices.readFootnotes = !options.noFootnotes && readsFootnotes();
     choices.language = chosenLanguage(options);
+    choices.recognition = options.recognition;
+    choices.recognitionLanguages = options.recognitionLanguages;
     if (const int status = choosePassword(options, choices.password); status != 0)
         return status;
     if (const int status = choosePronunciations(options, choices.pronunciations); status != 0)
@@ -263,6 +265,8 @@ int convertInputs(const Options& options)
     choices.readFootnotes = !options.noFootnotes && readsFootnotes();
     choices.splitChapters = options.splitChapters;
     choices.resume = options.resume;
+    choices.recognition = options.recognition;
+    choices.recognitionLanguages = options.recognitionLanguages;
     if (choices.voice.voiceIndex >= 0 && choices.voice.voiceIndex < voices.size())
         choices.language = voices.at(choices.voice.voiceIndex).language;
 

@@ -60,6 +60,11 @@ QString stageText(const ConversionProgress& progress)
         return QStringLiteral("encoding") + ofPieces;
     case ConversionStage::Joining:
         return QStringLiteral("joining the parts");
+    case ConversionStage::Recognising:
+        return progress.pieces > 0 ? QStringLiteral("recognising page %1 of %2")
+                                         .arg(progress.piece)
+                                         .arg(progress.pieces)
+                                   : QStringLiteral("recognising text");
     }
     return QString();
 }

@@ -6,6 +6,7 @@
 #include "core/conversion/spoken_text.h"
 #include "core/files/temp_folder.h"
 #include "core/files/text_decoding.h"
+#include "core/ocr/recognition_job.h"
 #include "core/pdf/document_text.h"
 #include "core/text/layout_reading.h"
 #include "core/text/text_preparation.h"
@@ -48,6 +49,7 @@ TextPrinting::TextPrinting(QStringList inputs, TextPrintingChoices choices, Writ
 TextPrinting::~TextPrinting()
 {
     delete m_extraction; // stops the converter
+    delete m_recognition;
 }
 
 void TextPrinting::start()
@@ -108,6 +110,8 @@ void TextPrinting::extracted(const QString& input, const ExtractionResult& resul
 {
     m_extraction->deleteLater();
     m_extraction = nullptr;
+    if (recognise(input, result))
+        return;
     QString text;
     QString problem;
     std::optional<QList<LayoutPage>> pages;
@@ -135,6 +139,60 @@ void TextPrinting::extracted(const QString& input, const ExtractionResult& resul
     // end.
     QTimer::singleShot(0, this, [this, input, text, problem, pages] {
         print(input, text, problem, pages ? &*pages : nullptr);
+    });
+}
+
+// Starts recognising what the choices ask for of a PDF with text or without; false when
+// there is nothing to recognise.
+bool TextPrinting::recognise(const QString& input, const ExtractionResult& result)
+{
+    const RecognitionMode mode = m_choices.recognition;
+    const bool unreadable = result.outcome == ExtractionOutcome::Unreadable;
+    if (mode == RecognitionMode::Never ||
+        !(unreadable || result.outcome == ExtractionOutcome::Text))
+        return false;
+    const bool wholeDocument = !result.layout && (unreadable || mode == RecognitionMode::Always);
+    const QList<int> wanted = pagesToRecognise(mode, result.pages);
+    if (!wholeDocument && wanted.isEmpty())
+        return false;
+    ConversionRequest asked;
+    asked.language = m_choices.language;
+    asked.recognitionLanguages = m_choices.recognitionLanguages;
+    RecognitionRequest request{QFileInfo(input).absoluteFilePath(), m_choices.password, wanted,
+                               conversionRecognitionLanguages(asked)};
+    request.allPages = wholeDocument;
+    m_recognition = new RecognitionJob(request, this);
+    connect(m_recognition, &RecognitionJob::stepFailed, this,
+            [this, input](const RecognitionFailure& failure) {
+                m_printError(
+                    QStringLiteral("%1: %2").arg(shownName(input), stepFailureText(failure)));
+            });
+    const QList<LayoutPage> pages = result.layout ? result.pages : QList<LayoutPage>();
+    connect(m_recognition, &RecognitionJob::finished, this,
+            [this, input, pages](const RecognitionResult& recognition) {
+                recognised(input, pages, recognition);
+            });
+    m_workFolder.reset();
+    m_recognition->start();
+    return true;
+}
+
+void TextPrinting::recognised(const QString& input, QList<LayoutPage> pages,
+                              const RecognitionResult& result)
+{
+    m_recognition->deleteLater();
+    m_recognition = nullptr;
+    QString text;
+    QString problem = result.message;
+    if (result.outcome == RecognitionOutcome::Done)
+        text = mergeRecognisedPages(pages, result.pages);
+    else if (problem.isEmpty())
+        problem = conversionFailureReason(ConversionOutcome::Failed);
+    if (!result.failedPages.isEmpty())
+        m_printError(QStringLiteral("%1: %2").arg(shownName(input),
+                                                  unreadablePagesReason(result.failedPages)));
+    QTimer::singleShot(0, this, [this, input, text, problem, pages] {
+        print(input, text, problem, problem.isEmpty() ? &pages : nullptr);
     });
 }
 

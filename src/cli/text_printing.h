@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/ocr/recognition_job.h"
 #include "core/text/pronunciations.h"
 
 #include <QObject>
@@ -28,6 +29,10 @@ struct TextPrintingChoices
     bool readFootnotes = true; // a PDF's footnotes, read after the paragraph that cites them
     QString language;          // the voice's, for where sentences end and which entries apply
     PronunciationList pronunciations;
+    // Which pages of a PDF are recognised, and in which of tesseract's languages (empty: the
+    // voice's and English), as a conversion recognises them.
+    RecognitionMode recognition = RecognitionMode::Never;
+    QStringList recognitionLanguages;
 };
 
 // Utterances as --print-text shows them: each on a line of its own, cleaned as the voice is
@@ -42,7 +47,8 @@ QString printedUtterances(const QList<SpokenPiece>& pieces,
 // printedUtterances shows it, or line by line when verbatim. The pages of a PDF that could not
 // be read are named on standard error, and the rest is printed. An input without text is named on
 // standard error with its reason and the next one goes on; so is a step of a PDF's extraction that
-// fails. A PDF's text is extracted by the job a conversion uses, on the program's event loop.
+// fails. A PDF's text is extracted by the job a conversion uses, on the program's event loop,
+// and its scanned pages recognised as a conversion recognises them.
 // finished() gives the exit status: 0 when every input gave its text, 1 when any failed or output
 // could not be written.
 class TextPrinting final : public QObject
@@ -66,6 +72,8 @@ private:
     void next();
     void extractPdf(const QString& input);
     void extracted(const QString& input, const ExtractionResult& result);
+    bool recognise(const QString& input, const ExtractionResult& result);
+    void recognised(const QString& input, QList<LayoutPage> pages, const RecognitionResult& result);
     void print(const QString& input, const QString& text, const QString& problem,
                const QList<LayoutPage>* pages = nullptr);
     QList<SpokenPiece> piecesOf(const QString& input, const QString& text,
@@ -78,6 +86,7 @@ private:
     qsizetype m_current = -1;
     int m_status = 0;
     ExtractionJob* m_extraction = nullptr;
+    RecognitionJob* m_recognition = nullptr;
     std::unique_ptr<QTemporaryDir> m_workFolder; // of the PDF being extracted
 };
 

@@ -73,6 +73,10 @@ QString ConversionProgressDialog::describe(const QString& documentName,
     case ConversionStage::Joining:
         stage = QStringLiteral("Joining the parts");
         break;
+    case ConversionStage::Recognising:
+        stage =
+            QStringLiteral("Recognising page %1 of %2").arg(progress.piece).arg(progress.pieces);
+        break;
     }
     if (secondsLeft)
         stage += QStringLiteral(" - about %1 left").arg(duration(*secondsLeft));

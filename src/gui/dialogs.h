@@ -28,6 +28,10 @@ public:
         // A button beside the others that does something for the message ("Open Folder"); its
         // answer is Action. Empty for none.
         QString actionButton{};
+        // A check box beneath the text ("Always ..."), empty for none. checked gives its state
+        // as the box opens and receives it as the user left it; it must be given with one.
+        QString checkBox{};
+        bool* checked = nullptr;
     };
 
     struct Input

@@ -2,6 +2,7 @@
 
 #include "core/pdf/document_text.h"
 #include "gui/pdf_passwords.h"
+#include "gui/scan_recognition.h"
 
 #include <QObject>
 #include <QPointer>
@@ -11,6 +12,7 @@
 
 namespace lectorix {
 class MainWindow;
+class RecognitionJob;
 
 // The document in the window: which source a reading takes (the text box, or the PDF named
 // in the PDF box), what fills the text box (a PDF's text, a text file, the sample) and the
@@ -32,6 +34,15 @@ public:
     // the text or the message is shown (not for an overtaken call).
     void loadPdfText(const QString& pdfPath, std::function<void()> then = std::function<void()>());
 
+    // After an extraction of the text box found the document scanned: asks whether to
+    // recognise its text (ScanRecognition), and with a Yes recognises its pages without usable
+    // text, while the window goes on. Once all are, the text box is filled with the pages' text
+    // and done(true) runs; done(false) when no text was found or the recognition could not run
+    // (its message shown), for the caller to show the extraction as it was. False, and done
+    // never runs, when the user said No or the extraction has no pages.
+    bool recognisePdfText(const ExtractionRequest& request, const ExtractionResult& result,
+                          std::function<void(bool recognised)> done);
+
     // Drops the extraction still filling the text box, if one runs, so that its text does not
     // replace what the box is about to be given instead.
     void cancelTextExtraction();
@@ -44,8 +55,12 @@ public:
     void setUseTextBox(bool use) { m_useTextBox = use; }
     // The extraction filling the text box, while one runs.
     QPointer<ExtractionJob>& textExtraction() { return m_textExtraction; }
+    // Whether a scanned PDF's text is being recognised for the text box.
+    bool isRecognisingText() const { return !m_textRecognition.isNull(); }
     // The passwords of the PDFs opened in this session.
     PdfPasswords& passwords() { return m_passwords; }
+    // Whether scanned PDFs have their text recognised, as the user answered.
+    ScanRecognition& scans() { return m_scans; }
 
     void choosePdf(); // "..." beside the PDF path
     // What choosing path does: it becomes the PDF to read, and its text fills the text box.
@@ -83,7 +98,9 @@ private:
     MainWindow& m_window;
     bool m_useTextBox = false;
     QPointer<ExtractionJob> m_textExtraction;
+    QPointer<RecognitionJob> m_textRecognition;
     PdfPasswords m_passwords;
+    ScanRecognition m_scans;
 };
 
 } // namespace lectorix

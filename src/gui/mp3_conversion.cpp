@@ -146,6 +146,14 @@ void runConversion(MainWindow& form, const ConversionRequest& request, const QSt
                              runConversion(form, again, documentName);
                              return;
                          }
+                         // A scan: with a Yes to the question, converted again recognised.
+                         if (result.outcome == ConversionOutcome::Unreadable &&
+                             again.recognition == RecognitionMode::Never && !form.isClosing() &&
+                             form.documents().scans().recogniseOrAsk(again.sourcePdf)) {
+                             again.recognition = RecognitionMode::Auto;
+                             runConversion(form, again, documentName);
+                             return;
+                         }
                          conversionFinished(form, again, result);
                      });
     QObject::connect(job, &ConversionJob::renderingFailed, &form, &reportRenderingFailure);
@@ -216,6 +224,8 @@ void ExportController::saveAudioAsMp3()
     g(168, [&] {
         request.outputPath = mp3OutputPath(pdfPath, outputFolder, saveToFolder, saveBesidePdf);
     });
+    if (form.documents().scans().recognises(pdfPath))
+        request.recognition = RecognitionMode::Auto;
     startConversion(form, g, request, fileNameOf(pdfPath));
 }
 

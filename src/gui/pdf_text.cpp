@@ -1,6 +1,7 @@
 #include "core/files/file_utils.h"
 #include "core/files/temp_folder.h"
 #include "core/files/text_files.h"
+#include "core/ocr/recognition_job.h"
 #include "core/pdf/document_text.h"
 #include "core/pdf/pdf_converter.h"
 #include "core/process/missing_parts.h"
@@ -119,6 +120,19 @@ void runExtraction(MainWindow& form, ExtractionRequest request, ExtractionReport
                 runExtraction(form, request, reportLines, std::move(then));
                 return;
             }
+            // A scan whose text the user has recognised: the box is filled once it is.
+            const bool recognising =
+                result.outcome == ExtractionOutcome::Unreadable &&
+                form.documents().recognisePdfText(
+                    request, result, [&form, request, result, then](bool recognised) {
+                        if (!recognised)
+                            showExtraction(form, request.pdfPath, result,
+                                           !request.password.isEmpty());
+                        if (then)
+                            then();
+                    });
+            if (recognising)
+                return;
             showExtraction(form, request.pdfPath, result, !request.password.isEmpty());
             if (then)
                 then();
@@ -133,6 +147,10 @@ void DocumentController::cancelTextExtraction()
     MainWindow& form = m_window;
     if (ExtractionJob* older = form.documents().textExtraction()) {
         form.documents().textExtraction() = nullptr;
+        older->cancel(); // its end handler lets go of it
+    }
+    if (RecognitionJob* older = m_textRecognition) {
+        m_textRecognition = nullptr;
         older->cancel(); // its end handler lets go of it
     }
 }

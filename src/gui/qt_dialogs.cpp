@@ -1,5 +1,6 @@
 #include "gui/qt_dialogs.h"
 
+#include <QCheckBox>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -8,6 +9,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QStringList>
 
 namespace lectorix {
@@ -52,6 +54,17 @@ Dialogs::Answer QtDialogs::message(const Message& message)
                 label->setWordWrap(false);
         }
     }
+    // Owned by the box; its state is read back whichever way the box is closed.
+    QCheckBox* checkBox = nullptr;
+    if (!message.checkBox.isEmpty() && message.checked) {
+        checkBox = new QCheckBox(message.checkBox, &box);
+        checkBox->setChecked(*message.checked);
+        box.setCheckBox(checkBox);
+    }
+    const auto keepChecked = qScopeGuard([&] {
+        if (checkBox)
+            *message.checked = checkBox->isChecked();
+    });
     QPushButton* action = nullptr;
     if (!message.actionButton.isEmpty())
         action = box.addButton(message.actionButton, QMessageBox::ActionRole);

@@ -55,6 +55,7 @@ bool offerReadingPlace(MainWindow& form, ReadingRequest& request)
 void preparePdfReading(MainWindow& form, Guard& g, ReadingRequest& request)
 {
     g.assign(158, request.converter, [] { return converterPath(); });
+    request.recognise = form.documents().scans().recognises(request.pdfPath);
     if (const auto known = form.documents().passwords().known(request.pdfPath))
         request.password = *known;
     else if (g.test(162, [&] { return form.passwordPromptCheck()->checkState() == Qt::Checked; }))

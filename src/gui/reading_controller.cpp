@@ -87,6 +87,8 @@ ReadingController::ReadingController(MainWindow& window)
                                                     session->request().password);
     });
     connect(session, &ReadingSession::unreadablePages, this, &tellUnreadablePages);
+    connect(session, &ReadingSession::recognitionFailed, this,
+            [](const QString& message) { showMessage(message); });
     m_highlight = std::make_unique<ReadingHighlight>(*m_session, *window.textToReadEdit(), nullptr);
     m_placeKeeper = std::make_unique<ReadingPlaceKeeper>(*m_session);
     m_chapters = std::make_unique<ChapterList>(window, *m_session);

@@ -59,6 +59,11 @@ QString summary(const Options& o)
         parts << QStringLiteral("split-chapters");
     if (o.resume)
         parts << QStringLiteral("resume");
+    if (o.recognition != RecognitionMode::Never)
+        parts << (o.recognition == RecognitionMode::Auto ? QStringLiteral("ocr=auto")
+                                                         : QStringLiteral("ocr=always"));
+    if (!o.recognitionLanguages.isEmpty())
+        parts << "ocr-language=" + o.recognitionLanguages.join('+');
     return parts.join(' ');
 }
 
@@ -86,6 +91,26 @@ private slots:
         QTest::newRow("footnotes left out")
             << QStringList{"a.pdf", "--no-footnotes", "--print-text"}
             << "print-text [a.pdf] no-footnotes";
+        QTest::newRow("recognition of pages without usable text")
+            << QStringList{"--ocr=auto", "a.pdf"} << "convert [a.pdf] ocr=auto";
+        QTest::newRow("recognition of every page, languages by either code")
+            << QStringList{"--ocr", "always", "--ocr-language=fr+DEU+fra", "a.pdf"}
+            << "convert [a.pdf] ocr=always ocr-language=fra+deu";
+        QTest::newRow("no recognition, the last word counts")
+            << QStringList{"--ocr=always", "--ocr=never", "a.pdf"} << "convert [a.pdf]";
+        QTest::newRow("recognition: unknown mode")
+            << QStringList{"--ocr=yes", "a.pdf"}
+            << "error: invalid value 'yes' for --ocr: give auto, always or never";
+        QTest::newRow("recognition: no mode")
+            << QStringList{"a.pdf", "--ocr"} << "error: option '--ocr' requires an argument";
+        QTest::newRow("recognition language: not a code")
+            << QStringList{"--ocr-language=fr+../x", "a.pdf"}
+            << "error: invalid recognition language 'fr+../x': give language codes such as fra "
+               "or fra+eng";
+        QTest::newRow("recognition language: empty part")
+            << QStringList{"--ocr-language=fra+", "a.pdf"}
+            << "error: invalid recognition language 'fra+': give language codes such as fra or "
+               "fra+eng";
         QTest::newRow("print the text of several inputs")
             << QStringList{"a.pdf", "--print-text", "-", "--verbatim"}
             << "print-text [a.pdf, -] verbatim";

@@ -86,6 +86,12 @@ private slots:
                                   << "'book.pdf' (1 of 3): encoding part 12 of 12, 90%, 0:03 left";
         QTest::newRow("joining") << "book.pdf" << ConversionStage::Joining << 12 << 12 << 0.98 << 1
                                  << 80 << "'book.pdf' (1 of 3): joining the parts, 98%, 0:01 left";
+        QTest::newRow("recognising a page")
+            << "scan.pdf" << ConversionStage::Recognising << 3 << 20 << 0.12 << -1 << 80
+            << "'scan.pdf' (1 of 3): recognising page 3 of 20, 12%";
+        QTest::newRow("recognising before the pages are counted")
+            << "scan.pdf" << ConversionStage::Recognising << 1 << 0 << 0.05 << -1 << 80
+            << "'scan.pdf' (1 of 3): recognising text, 5%";
         QTest::newRow("a fraction past the end shows 100%")
             << "b" << ConversionStage::Joining << 2 << 2 << 1.2 << -1 << 80
             << "'b' (1 of 3): joining the parts, 100%";

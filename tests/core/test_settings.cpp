@@ -109,6 +109,27 @@ private slots:
         QCOMPARE(convert::fromBool(true), QStringLiteral("True"));
         QCOMPARE(convert::fromInt(-1), QStringLiteral("-1"));
     }
+
+    // The "always recognise" choice is off unless the file says yes in a form it can read.
+    void recognisingScannedPages_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<bool>("recognises");
+        QTest::newRow("never chosen") << QByteArray() << false;
+        QTest::newRow("chosen") << QByteArray("RecogniseScannedPages=True\n") << true;
+        QTest::newRow("turned off") << QByteArray("RecogniseScannedPages=False\n") << false;
+        QTest::newRow("as a number") << QByteArray("RecogniseScannedPages=1\n") << true;
+        QTest::newRow("unreadable") << QByteArray("RecogniseScannedPages=always\n") << false;
+        QTest::newRow("another key") << QByteArray("RecogniseScanned=True\n") << false;
+    }
+
+    void recognisingScannedPages()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(bool, recognises);
+        test::writeFile(settingsFilePath(), "[Lectorix]\n" + file);
+        QCOMPARE(recognisesScannedPages(), recognises);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSettings)

@@ -30,10 +30,14 @@ private slots:
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("expected");
         QTest::addColumn<int>("messages");
+        QTest::addColumn<bool>("recognise");
         QTest::newRow("text") << "french_diacritics.pdf"
-                              << "àÀâÂäÄçÇéÉ" << 0;
+                              << "àÀâÂäÄçÇéÉ" << 0 << false;
+        // Whether to recognise the text is asked first; a No gives the message as before.
         QTest::newRow("scan") << "c02-22.pdf"
-                              << "text unreadable" << 1;
+                              << "text unreadable" << 2 << false;
+        QTest::newRow("scan, recognised") << "c02-22.pdf"
+                                          << "tip-toeing" << 1 << true;
     }
 
     void choosingAPdfShowsItsText()
@@ -41,7 +45,9 @@ private slots:
         QFETCH(QString, file);
         QFETCH(QString, expected);
         QFETCH(int, messages);
+        QFETCH(bool, recognise);
         Fixture f;
+        f.dialogs.setNextAnswer(recognise ? Dialogs::Answer::Yes : Dialogs::Answer::No);
         f.form.documents().setUseTextBox(true);
         f.form.textToReadEdit()->setPlainText("typed by the user");
         const QString pdf = test::corpusFile(file);

@@ -10,6 +10,7 @@
 #include "gui/document_controller.h"
 #include "gui/main_window.h"
 #include "gui/mp3_conversion.h"
+#include "gui/scan_recognition.h"
 #include "gui/voice_setup.h"
 #include "support/audio_files.h"
 #include "support/layout_speech.h"
@@ -305,7 +306,9 @@ void TestMp3Conversion::scannedDocument()
 
     QVERIFY(test::waitUntilIdle(form));
 
-    QCOMPARE(dialogs.messageTexts(), QStringList{unreadableTextMessage(pdf)});
+    // Whether to recognise the text is asked first; the unscripted answer is No.
+    QCOMPARE(dialogs.messageTexts(),
+             (QStringList{recogniseQuestion(pdf), unreadableTextMessage(pdf)}));
     QVERIFY(!QFile::exists(temp + QStringLiteral("/lame")));
     QVERIFY(!QFile::exists(QFileInfo(temp).absolutePath() + QStringLiteral("/Scan.mp3")));
     QVERIFY(!form.exporting().savingFile());

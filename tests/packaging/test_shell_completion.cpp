@@ -95,6 +95,10 @@ private slots:
         QTest::newRow("options by their start")
             << QStringList{"--vo"} << QStringList{"--voice=", "--volume="};
         QTest::newRow("a flag") << QStringList{"--qu"} << QStringList{"--quiet"};
+        QTest::newRow("--ocr=: when to recognise")
+            << QStringList{"--ocr", "=", "a"} << QStringList{"auto", "always"};
+        QTest::newRow("--ocr-language=: the installed languages")
+            << QStringList{"--ocr-language", "=", "fr"} << QStringList{"fra"};
         QTest::newRow("--title=: free text, no file names")
             << QStringList{"--title", "=", "b"} << QStringList{};
     }

@@ -6,6 +6,8 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
@@ -17,6 +19,16 @@ namespace {
 // Points to the writer's device units.
 constexpr int Resolution = 720;
 constexpr double Scale = Resolution / 72.0;
+
+// The lines of a page as writePdf draws them, on a 300 dpi device.
+void drawLines(QPainter& painter, const QStringList& lines)
+{
+    int y = 200;
+    for (const QString& line : lines) {
+        painter.drawText(100, y, line);
+        y += 80;
+    }
+}
 
 } // namespace
 
@@ -54,6 +66,11 @@ bool drawPdf(const QString& path, const QList<DrawnText>& texts)
 
 QString writePdf(const QString& path, const Pages& pages)
 {
+    return writePdf(path, pages, {});
+}
+
+QString writePdf(const QString& path, const Pages& pages, const QList<int>& scanned)
+{
     QDir().mkpath(QFileInfo(path).absolutePath());
     QPdfWriter writer(path);
     writer.setResolution(300);
@@ -67,11 +84,20 @@ QString writePdf(const QString& path, const Pages& pages)
             writer.newPage();
         if (pages.at(i).isEmpty())
             painter.fillRect(QRect(100, 100, 900, 900), QColor(90, 90, 90));
-        int y = 200;
-        for (const QString& line : pages.at(i)) {
-            painter.drawText(100, y, line);
-            y += 80;
+        if (scanned.contains(int(i))) {
+            // The writer draws at 300 dpi too, so the picture's pixels are the page's.
+            QImage picture(writer.width(), writer.height(), QImage::Format_Grayscale8);
+            picture.setDotsPerMeterX(11811); // 300 dpi, so the font's points come out the same
+            picture.setDotsPerMeterY(11811);
+            picture.fill(Qt::white);
+            QPainter scanner(&picture);
+            scanner.setFont(font);
+            drawLines(scanner, pages.at(i));
+            scanner.end();
+            painter.drawImage(QPoint(0, 0), picture);
+            continue;
         }
+        drawLines(painter, pages.at(i));
     }
     painter.end();
     return path;
@@ -119,6 +145,47 @@ QStringList chapterBookChapters()
 {
     return {QStringLiteral("0 1 The Lighthouse"), QStringLiteral("0 2 The Storm"),
             QStringLiteral("1 2 At Sea"), QStringLiteral("0 3 Notes on Lamps")};
+}
+
+bool writeImagePdf(const QString& path, const QStringList& images, int dpi)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QPdfWriter writer(path);
+    writer.setResolution(dpi);
+    writer.setPageMargins(QMarginsF());
+    QPainter painter;
+    for (qsizetype i = 0; i < images.size(); ++i) {
+        const QImage image(images.at(i));
+        if (image.isNull())
+            return false;
+        writer.setPageSize(
+            QPageSize(QSizeF(image.width() * 72.0 / dpi, image.height() * 72.0 / dpi),
+                      QPageSize::Point, QString(), QPageSize::ExactMatch));
+        if (i == 0 ? !painter.begin(&writer) : !writer.newPage())
+            return false;
+        painter.drawImage(QPoint(0, 0), image);
+    }
+    return painter.end();
+}
+
+QString scannedCopy(const QString& pdf, int first, int last, const QString& path)
+{
+    QTemporaryDir images;
+    QProcess renderer;
+    renderer.start(QStringLiteral("pdftoppm"),
+                   {QStringLiteral("-r"), QStringLiteral("300"), QStringLiteral("-gray"),
+                    QStringLiteral("-png"), QStringLiteral("-f"), QString::number(first),
+                    QStringLiteral("-l"), QString::number(last), pdf,
+                    images.filePath(QStringLiteral("page"))});
+    if (!renderer.waitForFinished(120000) || renderer.exitCode() != 0)
+        return QString();
+    QStringList files;
+    for (const QFileInfo& file :
+         QDir(images.path()).entryInfoList({QStringLiteral("*.png")}, QDir::Files, QDir::Name))
+        files << file.absoluteFilePath();
+    if (files.size() != last - first + 1 || !writeImagePdf(path, files))
+        return QString();
+    return path;
 }
 
 int runWithDrawing(QObject* test, int argc, char** argv)

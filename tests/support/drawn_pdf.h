@@ -39,6 +39,19 @@ bool drawChapterBook(const QString& path);
 // The chapters of that book as "level page title", in order.
 QStringList chapterBookChapters();
 
+// Draws a PDF as writePdf does, except that the pages whose indexes (from 0) are in scanned
+// hold a picture of their lines, rendered at 300 dpi in grey, as a scanner gives them: no text
+// layer. Returns path.
+QString writePdf(const QString& path, const Pages& pages, const QList<int>& scanned);
+
+// Writes an image-only PDF of the images (any format Qt reads), one a page, each page the
+// image's size at dpi; false when an image or the file could not be made.
+bool writeImagePdf(const QString& path, const QStringList& images, int dpi = 300);
+
+// Makes a scan of pages first..last of pdf at path: each page rendered at 300 dpi in grey by
+// pdftoppm and wrapped as an image-only PDF. Returns path, or empty on failure.
+QString scannedCopy(const QString& pdf, int first, int last, const QString& path);
+
 // Runs a Qt Test object under a GUI application, which drawing needs, offscreen. Tests of the
 // core call it from main() in place of QTEST_GUILESS_MAIN; they still include no Qt Gui header.
 int runWithDrawing(QObject* test, int argc, char** argv);

@@ -91,6 +91,26 @@ inline QString pathWithoutLanguageData()
     return folder + QLatin1Char(':') + qEnvironmentVariable("PATH");
 }
 
+// A new folder of symbolic links to only the programs named, found on PATH: as PATH, it is a
+// machine with those tools alone, made at once where pathWithout links thousands.
+inline QString pathWithOnly(const QStringList& programs)
+{
+    static int made = 0;
+    const QString folder = scratchFolder() + QStringLiteral("/path-with-only-%1").arg(++made);
+    QDir().mkpath(folder);
+    for (const QString& name : programs) {
+        for (const QString& dir :
+             qEnvironmentVariable("PATH").split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
+            const QFileInfo program(dir + QLatin1Char('/') + name);
+            if (program.isExecutable() && program.isFile()) {
+                QFile::link(program.absoluteFilePath(), folder + QLatin1Char('/') + name);
+                break;
+            }
+        }
+    }
+    return folder;
+}
+
 // An empty folder to name as espeak-ng's voice data (ESPEAK_DATA_PATH): a machine without
 // the espeak-ng-data package.
 inline QString emptyVoiceData()

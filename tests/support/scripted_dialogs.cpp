@@ -54,7 +54,10 @@ Dialogs::Answer ScriptedDialogs::message(const Message& message)
     Shown s{Shown::Message, message.text, message.title, message.icon, message.buttons};
     s.detail = message.detail;
     s.action = message.actionButton;
+    s.checkBox = message.checkBox;
     m_shown.append(s);
+    if (!message.checkBox.isEmpty() && message.checked && !m_checks.isEmpty())
+        *message.checked = m_checks.dequeue();
     if (m_onMessage)
         m_onMessage(message);
     if (!m_answers.isEmpty())

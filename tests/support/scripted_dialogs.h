@@ -23,8 +23,9 @@ public:
         Icon icon = Icon::None;
         Buttons buttons = Buttons::Ok;
         bool masked = false;
-        QString detail{}; // a message's text beneath, or the file a save dialog proposed
-        QString action{}; // a message's action button
+        QString detail{};   // a message's text beneath, or the file a save dialog proposed
+        QString action{};   // a message's action button
+        QString checkBox{}; // a message's check box
     };
 
     ScriptedDialogs(); // installs itself as the program's dialogs
@@ -34,6 +35,8 @@ public:
     void setNextInput(std::optional<QString> text) { m_inputs.enqueue(std::move(text)); }
     void setNextFileName(const QString& path) { m_files.enqueue(path); }
     void setNextFolder(const QString& path) { m_folders.enqueue(path); }
+    // How the user leaves the check box of the next message that has one (else as it opened).
+    void setNextChecked(bool checked) { m_checks.enqueue(checked); }
     // Whether openUrl finds a program that opens what it is given (it does unless told).
     void setUrlsOpen(bool open) { m_urlsOpen = open; }
     // Runs while a message box is "open", e.g. to click another button meanwhile.
@@ -60,6 +63,7 @@ private:
     QQueue<std::optional<QString>> m_inputs;
     QQueue<QString> m_files;
     QQueue<QString> m_folders;
+    QQueue<bool> m_checks;
     std::function<void(const Message&)> m_onMessage;
     bool m_urlsOpen = true;
 };

@@ -28,7 +28,10 @@ bool waitUntilReadingEnds(MainWindow& form, int timeoutMs)
 bool waitUntilIdle(MainWindow& form, int timeoutMs)
 {
     return QTest::qWaitFor(
-        [&] { return !form.exporting().savingFile() && !form.documents().textExtraction(); },
+        [&] {
+            return !form.exporting().savingFile() && !form.documents().textExtraction() &&
+                   !form.documents().isRecognisingText();
+        },
         timeoutMs);
 }
 

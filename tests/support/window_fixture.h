@@ -23,7 +23,7 @@ struct WindowFixture
     MainWindow form;
 };
 
-// Lets the window's event loop run until no conversion and no text extraction is running
+// Lets the window's event loop run until no conversion, text extraction or recognition is running
 // (they run without holding the caller). False when that took longer than timeoutMs.
 bool waitUntilIdle(MainWindow& form, int timeoutMs = 600000);
 

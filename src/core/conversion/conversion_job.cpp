@@ -92,8 +92,10 @@ void ConversionJob::State::extracted(const ExtractionResult& result)
         layout = result.layout;
         pages = result.pages;
         readDocumentInfo();
-        textExtracted = true;
-        makeMp3WhenReady();
+        if (!recognise(!layout && request.recognition == RecognitionMode::Always)) {
+            textExtracted = true;
+            makeMp3WhenReady();
+        }
         return;
     case ExtractionOutcome::NeedsPassword:
     case ExtractionOutcome::Protected:
@@ -102,6 +104,13 @@ void ConversionJob::State::extracted(const ExtractionResult& result)
                protectedTextMessage(pdf));
         return;
     case ExtractionOutcome::Unreadable:
+        layout = result.layout;
+        pages = result.pages;
+        if (request.recognition != RecognitionMode::Never) {
+            readDocumentInfo();
+            if (recognise(!layout))
+                return;
+        }
         finish(ConversionOutcome::Unreadable, unreadableTextMessage(pdf));
         return;
     case ExtractionOutcome::Failed:
@@ -112,6 +121,53 @@ void ConversionJob::State::extracted(const ExtractionResult& result)
         finish(ConversionOutcome::Failed, result.detail);
         return;
     case ExtractionOutcome::Cancelled:
+        return;
+    }
+}
+
+// Starts recognising the pages the request asks for, or every page of a document whose pages
+// are not known; false when there is none to recognise. The text counts as extracted once the
+// recognition has given its pages.
+bool ConversionJob::State::recognise(bool wholeDocument)
+{
+    const QList<int> wanted = pagesToRecognise(request.recognition, pages);
+    if (request.recognition == RecognitionMode::Never || (!wholeDocument && wanted.isEmpty()))
+        return false;
+    RecognitionRequest asked{request.sourcePdf, request.password, wanted,
+                             conversionRecognitionLanguages(request)};
+    asked.allPages = wholeDocument;
+    recognition = new RecognitionJob(asked, q);
+    connect(recognition, &RecognitionJob::stepFailed, q, &ConversionJob::recognitionStepFailed);
+    connect(recognition, &RecognitionJob::progress, q, [this](int done, int total) {
+        if (done >= total)
+            return; // speaking follows
+        emit q->progress({ConversionStage::Recognising, done + 1, total,
+                          ExtractionShare + RecognitionShare * done / qMax(1, total), 0, 0});
+    });
+    connect(recognition, &RecognitionJob::finished, q,
+            [this](const RecognitionResult& result) { recognitionEnded(result); });
+    speakingFrom = ExtractionShare + RecognitionShare;
+    emit q->progress({ConversionStage::Recognising, 1, int(wanted.size()), ExtractionShare, 0, 0});
+    recognition->start();
+    return true;
+}
+
+void ConversionJob::State::recognitionEnded(const RecognitionResult& result)
+{
+    switch (result.outcome) {
+    case RecognitionOutcome::Done:
+        recognisedText = mergeRecognisedPages(pages, result.pages);
+        layout = true;
+        recognised = true;
+        unrecognisedPages = result.failedPages;
+        textExtracted = true;
+        makeMp3WhenReady();
+        return;
+    case RecognitionOutcome::Failed:
+    case RecognitionOutcome::MachineFault:
+        finish(ConversionOutcome::Failed, result.message, result.detail);
+        return;
+    case RecognitionOutcome::Cancelled:
         return;
     }
 }
@@ -167,6 +223,8 @@ void ConversionJob::State::finish(ConversionOutcome outcome, const QString& mess
     running = false;
     if (extraction && extraction->isRunning())
         extraction->cancel();
+    if (recognition && recognition->isRunning())
+        recognition->cancel();
     removeWorkingFiles();
     const QString folder = outputs && outputs->perChapter() && outcome == ConversionOutcome::Done
                                ? chapterFolder(request.outputPath)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/base/failure.h"
+#include "core/ocr/recognition_job.h"
 #include "core/pdf/document_text.h"
 #include "core/speech/speech_rendering.h"
 #include "core/text/pronunciations.h"
@@ -49,13 +50,19 @@ struct ConversionRequest
     QString language;
     // What the voice says in place of written words.
     PronunciationList pronunciations;
+    // Which pages of a PDF are recognised as images of text (Never: pages without usable
+    // text are left out), and in which of tesseract's languages; none given: the language
+    // above (else the voice's) and English.
+    RecognitionMode recognition = RecognitionMode::Never;
+    QStringList recognitionLanguages;
 };
 
 enum class ConversionStage {
-    Extracting, // the PDF's text is being extracted
-    Speaking,   // part i of n is being spoken into its encoder
-    Encoding,   // the MP3 is finished (its tags, the rename)
-    Joining,    // the parts are being joined into one MP3
+    Extracting,  // the PDF's text is being extracted
+    Speaking,    // part i of n is being spoken into its encoder
+    Encoding,    // the MP3 is finished (its tags, the rename)
+    Joining,     // the parts are being joined into one MP3
+    Recognising, // page piece of pieces is being recognised (pieces: the pages to recognise)
 };
 
 struct ConversionProgress
@@ -63,6 +70,7 @@ struct ConversionProgress
     ConversionStage stage = ConversionStage::Extracting;
     int piece = 0;         // 1-based; 0 while extracting
     int pieces = 0;        // the parts the text is spoken in; 0 until it is cut
+                           // (while recognising: the page of the pages to recognise)
     double fraction = 0.0; // of the whole job, 0..1
     // The characters of the text spoken so far in all parts together, and of the whole text;
     // both 0 until the text is prepared.
@@ -138,6 +146,9 @@ public:
 signals:
     void stepFailed(const lectorix::ConversionFailure& failure);
     void extractionStepFailed(const lectorix::ExtractionFailure& failure);
+    // A page that could not be recognised, or a step of the recognition that failed; the
+    // conversion goes on without that page.
+    void recognitionStepFailed(const lectorix::RecognitionFailure& failure);
     void progress(const lectorix::ConversionProgress& progress);
     void finished(const lectorix::ConversionResult& result);
     // A step of setting up the speech failed; the job goes on as far as it can.
@@ -147,6 +158,19 @@ private:
     struct State;
     std::unique_ptr<State> d;
 };
+
+// The pages of a PDF a conversion recognises: with Auto those without usable text
+// (hasUsableText), with Always all, with Never none.
+QList<int> pagesToRecognise(RecognitionMode mode, const QList<LayoutPage>& pages);
+
+// Puts recognised pages in place of the document's pages of the same numbers, adds those it
+// did not have, keeps page order, and sets every word's offset anew (layoutText from 0).
+// Returns the pages' text (layoutText).
+QString mergeRecognisedPages(QList<LayoutPage>& pages, const QList<LayoutPage>& recognised);
+
+// The languages a conversion recognises in: those the request names, else those of its
+// language (voiceLanguage when it names none) and English.
+QStringList conversionRecognitionLanguages(const ConversionRequest& request);
 
 // What a cancelled conversion says.
 inline const QString ConversionCancelledMessage = QStringLiteral("Conversion cancelled.");

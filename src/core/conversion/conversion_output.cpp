@@ -11,6 +11,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace lectorix {
 
 namespace {
@@ -65,7 +67,12 @@ void ConversionJob::State::makeMp3()
     }
     if (!textPath.isEmpty())
         QFile::remove(textPath);
-    if (spoken.utterances.isEmpty() && !unreadablePages.isEmpty()) {
+    for (int page : std::as_const(unrecognisedPages)) {
+        if (!unreadablePages.contains(page))
+            unreadablePages.append(page);
+    }
+    std::sort(unreadablePages.begin(), unreadablePages.end());
+    if (spoken.utterances.isEmpty() && (!unreadablePages.isEmpty() || recognised)) {
         // Not a page of it could be read: a scanned document, as far as the listener goes.
         finish(ConversionOutcome::Unreadable, unreadableTextMessage(request.sourcePdf));
         return;
@@ -80,9 +87,10 @@ void ConversionJob::State::makeMp3()
 // found in them.
 SpokenDocument ConversionJob::State::spokenText()
 {
-    const QString text = request.sourcePdf.isEmpty()
-                             ? request.sourceText
-                             : (layout && !request.verbatim ? QString() : readTextFile(textPath));
+    const QString text = request.sourcePdf.isEmpty()   ? request.sourceText
+                         : layout && !request.verbatim ? QString()
+                         : recognised                  ? recognisedText
+                                                       : readTextFile(textPath);
     LayoutReadingOptions options{request.readFootnotes, request.language};
     if (layout && !request.verbatim && options.language.isEmpty())
         options.language = voiceLanguage(request.voice);
@@ -164,7 +172,7 @@ void ConversionJob::State::speakAndEncode()
     connect(lanes, &EncoderLanes::mp3Made, q, [this](int output) { mp3Made(output); });
     connect(lanes, &EncoderLanes::ended, q,
             [this](LanesEnd end, const QString& failure) { lanesEnded(end, failure); });
-    report(ConversionStage::Speaking, 1, ExtractionShare);
+    report(ConversionStage::Speaking, 1, speakingFrom);
     EncoderLanes::Start started = EncoderLanes::Start::EncoderNotStarted;
     step(pieces == 1 ? ConversionStep::StartEncoder : ConversionStep::StartPartEncoder,
          [&] { started = lanes->start(); });
@@ -177,10 +185,10 @@ void ConversionJob::State::speakAndEncode()
 
 void ConversionJob::State::spoken(qint64 characters, int partsSpoken)
 {
-    const double share = 1.0 - ExtractionShare - FinishingShare;
+    const double share = 1.0 - speakingFrom - FinishingShare;
     spokenCharacters = characters;
     report(ConversionStage::Speaking, qMin(partsSpoken + 1, pieces),
-           ExtractionShare + share * double(characters) / double(qMax<qint64>(1, totalCharacters)));
+           speakingFrom + share * double(characters) / double(qMax<qint64>(1, totalCharacters)));
 }
 
 // A chapter's file is tagged and put in place as soon as it is complete, so a conversion cut

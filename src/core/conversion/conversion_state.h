@@ -23,6 +23,8 @@ namespace lectorix {
 // How much of the whole job each part stands for, for the progress bar.
 inline constexpr double ExtractionShare = 0.05;
 inline constexpr double FinishingShare = 0.02;
+// Recognising a page takes about as long as speaking and encoding it.
+inline constexpr double RecognitionShare = 0.45;
 
 QString notMadeMessage(const QString& outputPath, const QString& why);
 
@@ -34,6 +36,7 @@ struct ConversionJob::State
     std::unique_ptr<QTemporaryDir> work;
     ExtractionJob* extraction = nullptr;
     OutlineJob* outline = nullptr;
+    RecognitionJob* recognition = nullptr;
     EncoderLanes* lanes = nullptr;
     ChildProcess* documentInfo = nullptr; // pdfinfo, for the tags
     bool documentInfoDone = true;
@@ -49,6 +52,12 @@ struct ConversionJob::State
     bool layout = false;
     QList<LayoutPage> pages;
     QList<int> unreadablePages;
+    // After recognition: the pages' text, for a verbatim reading, and the pages that could
+    // not be recognised.
+    bool recognised = false;
+    QString recognisedText;
+    QList<int> unrecognisedPages;
+    double speakingFrom = ExtractionShare;
     // The MP3s made, the parts they are spoken in, and for each MP3 of the lanes the index of
     // the output it is (outputs already complete are not made again).
     std::unique_ptr<AudioOutputs> outputs;
@@ -78,6 +87,8 @@ struct ConversionJob::State
     void extract();
     void readOutline();
     void extracted(const ExtractionResult& result);
+    bool recognise(bool wholeDocument);
+    void recognitionEnded(const RecognitionResult& result);
     void makeMp3WhenReady();
     void readDocumentInfo();
     void finish(ConversionOutcome outcome, const QString& message,

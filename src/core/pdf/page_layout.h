@@ -26,6 +26,9 @@ struct LayoutWord
     LayoutBox box;
     // Where the word starts in the document's text (see layoutText).
     qsizetype offset = 0;
+    // For a recognised word, how sure the recognition was, 0..100; -1 for a word of the
+    // document's own text.
+    double confidence = -1;
 };
 
 struct LayoutLine

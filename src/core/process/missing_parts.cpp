@@ -43,8 +43,11 @@ QString diskFullMessage(const QString& folder, qint64 needed)
 
 QString packageOf(const QString& tool)
 {
-    if (tool == QLatin1String("pdftotext") || tool == QLatin1String("pdfinfo"))
+    if (tool == QLatin1String("pdftotext") || tool == QLatin1String("pdfinfo") ||
+        tool == QLatin1String("pdftoppm"))
         return QStringLiteral("poppler-utils");
+    if (tool == QLatin1String("tesseract"))
+        return QStringLiteral("tesseract-ocr");
     if (tool == QLatin1String("xdg-open"))
         return QStringLiteral("xdg-utils");
     return tool;

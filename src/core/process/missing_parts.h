@@ -7,8 +7,8 @@ namespace lectorix {
 // The outside tools the program runs, and what to install when one is missing. Every front
 // end says the same sentence, so a user learns the fix however the tool was asked for.
 
-// The Debian package that brings tool: pdftotext and pdfinfo come with poppler-utils,
-// xdg-open with xdg-utils, lame with lame.
+// The Debian package that brings tool: pdftotext, pdfinfo and pdftoppm come with
+// poppler-utils, tesseract with tesseract-ocr, xdg-open with xdg-utils, lame with lame.
 QString packageOf(const QString& tool);
 
 // "pdftotext is not installed (Debian package poppler-utils)."

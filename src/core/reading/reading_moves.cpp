@@ -3,6 +3,7 @@
 
 #include "core/reading/reading_navigation.h"
 #include "core/reading/reading_session.h"
+#include "core/reading/recognition_ahead.h"
 #include "core/speech/speech_engine.h"
 
 #include <algorithm>
@@ -112,6 +113,9 @@ bool ReadingSession::chapterReady(qsizetype chapter) const
 void ReadingSession::waitForChapter(qsizetype chapter)
 {
     m_waitChapter = chapter;
+    // A chapter in pages still to be recognised: they are recognised up to it with every lane.
+    if (m_recognition && chapter < m_chapters.size() && m_chapters.at(chapter).page > 0)
+        m_recognition->setPageHeard(m_chapters.at(chapter).page);
     m_nextPiece = m_pieces.size();
     m_place = {m_pieces.size(), 0};
     restartVoice();

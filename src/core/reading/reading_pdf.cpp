@@ -7,6 +7,7 @@
 #include "core/pdf/document_text.h"
 #include "core/pdf/outline_job.h"
 #include "core/reading/reading_session.h"
+#include "core/reading/recognition_ahead.h"
 #include "core/text/text_preparation.h"
 
 #include <QFile>
@@ -115,7 +116,11 @@ void ReadingSession::rangeExtracted(const ExtractionResult& result)
     m_rangePages = qMin(m_rangePages * 2, LargestRangePages);
 
     bool last = false;
-    if (result.outcome == ExtractionOutcome::Text) {
+    if (m_request.recognise && result.layout &&
+        (result.outcome == ExtractionOutcome::Text ||
+         result.outcome == ExtractionOutcome::Unreadable)) {
+        last = takeForRecognition(result, requestedPages);
+    } else if (result.outcome == ExtractionOutcome::Text) {
         last = takeRange(result, requestedPages);
     } else if (result.outcome == ExtractionOutcome::Unreadable) {
         // A range of scanned pages: the text may start further on.
@@ -126,11 +131,8 @@ void ReadingSession::rangeExtracted(const ExtractionResult& result)
         last = true;
     }
     if (last) {
-        finishDocument();
-        if (!m_anyText) {
-            stop();
+        if (endDocument())
             return;
-        }
     } else {
         convertNextRange();
     }
@@ -189,10 +191,25 @@ void ReadingSession::takeLayout(QList<LayoutPage> pages)
     await(m_layoutPreparation->takePieces(), 0);
 }
 
+// Every range has been converted: once no page waits for its recognition, the document is
+// finished, and a document without any text ends the reading. Returns whether it ended.
+bool ReadingSession::endDocument()
+{
+    m_allConverted = true;
+    if (m_documentFinished || (m_recognition && !m_recognition->isEmpty()))
+        return false;
+    finishDocument();
+    if (m_anyText)
+        return false;
+    stop();
+    return true;
+}
+
 // The document has been converted: what the preparations still hold is let out, and the pages
 // that could not be read are named.
 void ReadingSession::finishDocument()
 {
+    m_documentFinished = true;
     if (m_layoutPreparation) {
         m_layoutPreparation->finish();
         await(m_layoutPreparation->takePieces(), 0);

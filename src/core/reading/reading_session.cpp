@@ -5,6 +5,7 @@
 #include "core/files/temp_folder.h"
 #include "core/pdf/document_text.h"
 #include "core/pdf/outline_job.h"
+#include "core/reading/recognition_ahead.h"
 #include "core/speech/speech_engine.h"
 #include "core/text/speech_pauses.h"
 #include "core/text/text_preparation.h"
@@ -73,6 +74,10 @@ void ReadingSession::release()
         m_outline->deleteLater();
         m_outline = nullptr;
     }
+    delete m_recognition; // stops its tools at once and removes their files
+    m_recognition = nullptr;
+    m_allConverted = false;
+    m_documentFinished = false;
     m_preparation.reset();
     m_layoutPreparation.reset();
     m_unreadablePages.clear();
@@ -252,6 +257,8 @@ void ReadingSession::queueAhead()
             // Nothing more can be said: the rest of the document is not converted either.
             m_voice.reset();
             m_nextPiece = m_pieces.size();
+            delete m_recognition;
+            m_recognition = nullptr;
             if (m_extraction) {
                 m_extraction->disconnect(this);
                 m_extraction->cancel();
@@ -288,6 +295,7 @@ void ReadingSession::watch()
             const qsizetype start = piece.sourcePosition(u.from);
             if (!m_wordsHeard)
                 setPlace({u.piece, u.from});
+            followRecognition(start);
             emit spokenRange(start, piece.sourceOffset + piece.sourceLength - start);
         }
         const speech::WordPosition word = m_voice->currentWord();
@@ -304,9 +312,13 @@ void ReadingSession::watch()
         if (m_voice)
             queueAhead();
     }
-    // While ranges are still being converted, the voice may have caught up with the text.
-    const bool more =
-        m_extraction != nullptr || m_nextPiece < m_pieces.size() || m_waitChapter >= 0;
+    // While ranges are still being converted or pages recognised, the voice may have caught up
+    // with the text.
+    const bool recognising = m_recognition && !m_recognition->isEmpty();
+    const bool more = m_extraction != nullptr || m_nextPiece < m_pieces.size() ||
+                      m_waitChapter >= 0 || recognising;
+    if (recognising)
+        sayHeldPages();
     if (more || (m_voice && !m_voice->isDone()))
         return;
     stop();

@@ -24,6 +24,7 @@ namespace lectorix {
 class ExtractionJob;
 class OutlineJob;
 struct ExtractionResult;
+class RecognitionAhead;
 namespace speech {
 class Voice;
 }
@@ -58,6 +59,9 @@ struct ReadingRequest
     qsizetype startChapter = -1;
     // What the voice says in place of written words; the highlight stays on the written ones.
     PronunciationList pronunciations;
+    // For a PDF read from its layout: whether its pages without usable text are recognised
+    // (in the voice's language and English), a few pages ahead of the voice.
+    bool recognise = false;
 };
 
 enum class ReadingState { Idle, Reading, Paused };
@@ -173,6 +177,9 @@ signals:
     // Once the whole PDF has been converted: the pages left out because their text is not
     // language (a scan, glyphs without characters), in order. Not sent when there are none.
     void unreadablePages(const QList<int>& pages);
+    // The text of scanned pages could not be recognised at all: what to install. The reading
+    // goes on without those pages.
+    void recognitionFailed(const QString& message);
 
 private:
     void setState(ReadingState state);
@@ -187,6 +194,11 @@ private:
     void rangeExtracted(const ExtractionResult& result);
     bool takeRange(const ExtractionResult& result, int requestedPages);
     void takeLayout(QList<LayoutPage> pages);
+    bool takeForRecognition(const ExtractionResult& result, int requestedPages);
+    void takeRecognisedPages();
+    void followRecognition(qsizetype heardOffset);
+    void sayHeldPages();
+    bool endDocument();
     void finishDocument();
     void await(QList<SpokenPiece> pieces, qsizetype shift);
     void queueAhead();
@@ -247,6 +259,11 @@ private:
     // The PDF's text from its pages' layout; made with the first range that has one.
     std::unique_ptr<LayoutPreparation> m_layoutPreparation;
     QList<int> m_unreadablePages; // whose text is not language
+    // With recognition: the pages in order, recognised where needed.
+    RecognitionAhead* m_recognition = nullptr;
+    int m_recognitionRun = 0; // told apart, as their queued signals may outlive them
+    bool m_allConverted = false;
+    bool m_documentFinished = false;
     int m_nextPage = 1;
     int m_rangePages = 0;
     bool m_anyText = false;

@@ -196,4 +196,14 @@ bool readsFootnotes()
     }
 }
 
+bool recognisesScannedPages()
+{
+    try {
+        return convert::truthValue(
+            readSetting(keys::RecogniseScannedPages, convert::fromBool(false)));
+    } catch (...) {
+        return false;
+    }
+}
+
 } // namespace lectorix

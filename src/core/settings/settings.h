@@ -25,6 +25,10 @@ bool readsVerbatim();
 // that cites them); true when it is missing or unreadable.
 bool readsFootnotes();
 
+// Whether the RecogniseScannedPages setting asks for the text of scanned pages to be recognised
+// without asking; false when it is missing or unreadable.
+bool recognisesScannedPages();
+
 namespace convert {
 
 // The number at the start of the text, 0 when there is none. Blanks are skipped, as are

@@ -26,5 +26,7 @@ inline const QString ReadVerbatim = QStringLiteral("ReadVerbatim");
 inline const QString ReadFootnotes = QStringLiteral("ReadFootnotes");
 // True: "Save Audio As MP3" writes one MP3 per chapter.
 inline const QString SaveChapterFiles = QStringLiteral("SaveChapterFiles");
+// True: the text of a PDF's scanned pages is recognised without asking first.
+inline const QString RecogniseScannedPages = QStringLiteral("RecogniseScannedPages");
 
 } // namespace lectorix::keys

@@ -169,6 +169,13 @@ void LayoutPreparation::finish()
     state.readAsides();
 }
 
+void LayoutPreparation::readHeldPages()
+{
+    State& state = *m_state;
+    while (!state.held.isEmpty())
+        state.read(state.held.takeFirst());
+}
+
 QList<SpokenPiece> LayoutPreparation::takePieces()
 {
     return std::exchange(m_state->ready, {});
@@ -177,6 +184,15 @@ QList<SpokenPiece> LayoutPreparation::takePieces()
 QList<int> LayoutPreparation::unreadablePages() const
 {
     return m_state->unreadable;
+}
+
+bool hasUsableText(const LayoutPage& page)
+{
+    const bool hasWords = std::any_of(page.blocks.cbegin(), page.blocks.cend(), [](const auto& b) {
+        return std::any_of(b.lines.cbegin(), b.lines.cend(),
+                           [](const LayoutLine& line) { return !line.words.isEmpty(); });
+    });
+    return hasWords && readsAsLanguage(page);
 }
 
 } // namespace lectorix

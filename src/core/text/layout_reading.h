@@ -41,6 +41,10 @@ public:
     void add(const QList<LayoutPage>& pages);
     // Marks the end of the document: everything still held is let out.
     void finish();
+    // Reads the pages held for the pages after them now, without waiting for those: for a
+    // reading whose next pages are slow to come (recognised), so the voice need not wait. Their
+    // running lines may then be read, as they have not been seen repeating yet.
+    void readHeldPages();
     // The pieces whose end is known, in order; each is handed out once.
     QList<SpokenPiece> takePieces();
     // The numbers of the pages seen so far whose text could not be read as language.
@@ -50,5 +54,9 @@ private:
     struct State;
     std::unique_ptr<State> m_state;
 };
+
+// Whether a page has text worth reading: words that read as language. A page without words (a
+// scan, a picture, a blank page) has none, nor has one of glyphs without characters.
+bool hasUsableText(const LayoutPage& page);
 
 } // namespace lectorix
