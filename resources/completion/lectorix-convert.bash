@@ -61,7 +61,7 @@ _lectorix_convert()
             COMPREPLY=($(compgen -W "0 10 20 30 40 50 60 70 80 90 100" -- "$cur"))
             ;;
         --ocr)
-            COMPREPLY=($(compgen -W "auto always never" -- "$cur"))
+            COMPREPLY=($(compgen -W $'auto\nalways\nnever' -- "$cur"))
             ;;
         --ocr-language)
             local languages
