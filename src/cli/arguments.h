@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/conversion/audio_format.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -30,6 +32,8 @@ struct Options
     bool quiet = false;
     bool verbatim = false;    // --verbatim: line by line as the text stands
     bool noFootnotes = false; // --no-footnotes: a PDF's footnotes left out
+    AudioFormat format = AudioFormat::Mp3; // --format
+    bool noCover = false;                  // --no-cover: no first page as the cover picture
 
     // With UsageError: what is wrong, one line, without the program name.
     QString error;
@@ -50,9 +54,11 @@ QString versionText();
 QString tryHelpText();
 
 // The name of the MP3 for an input, before it is made absolute: the input's name without its
-// last extension plus ".mp3", beside the input or in outputFolder; outputFile when one is given.
-// Standard input becomes "stdin.mp3" in the current folder or in outputFolder.
-QString outputPathFor(const QString& input, const QString& outputFile, const QString& outputFolder);
+// last extension plus ".mp3" (or the extension given), beside the input or in outputFolder;
+// outputFile when one is given. Standard input becomes "stdin.mp3" in the current folder or
+// in outputFolder.
+QString outputPathFor(const QString& input, const QString& outputFile, const QString& outputFolder,
+                      const QString& extension = QStringLiteral(".mp3"));
 
 // Whether an input is read as a text file (a ".txt" name, in any letter case) rather than as
 // a PDF. Standard input is text too.

@@ -133,6 +133,8 @@ void BatchConversion::startCurrent(const QString& password)
     request.verbatim = m_choices.verbatim;
     request.readFootnotes = m_choices.readFootnotes;
     request.language = m_choices.language;
+    request.format = m_choices.format;
+    request.cover = m_choices.cover;
     if (input.name == StandardInputName) {
         request.sourceText = m_choices.standardInputText;
         request.sourceName = QStringLiteral("standard input");

@@ -1,6 +1,9 @@
 #include "core/conversion/conversion_job.h"
 
 #include "core/base/failure.h"
+#include "core/conversion/audio_format.h"
+#include "core/conversion/chapter_marks.h"
+#include "core/conversion/cover_picture.h"
 #include "core/conversion/encoder_lanes.h"
 #include "core/conversion/mp3_output.h"
 #include "core/conversion/mp3_tags.h"
@@ -22,9 +25,10 @@ namespace lectorix {
 
 namespace {
 
-QString notMade(const QString& outputPath, const QString& why)
+QString notMade(const ConversionRequest& request, const QString& why)
 {
-    return QStringLiteral("The MP3 file %1 could not be made: %2").arg(outputPath, why);
+    return QStringLiteral("The %1 file %2 could not be made: %3")
+        .arg(audioFormatTitle(request.format), request.outputPath, why);
 }
 
 // How much of the whole job each part stands for, for the progress bar.
@@ -46,9 +50,16 @@ struct ConversionJob::State
     std::unique_ptr<QTemporaryDir> work;
     ExtractionJob* extraction = nullptr;
     EncoderLanes* lanes = nullptr;
-    ChildProcess* documentInfo = nullptr; // pdfinfo, for the tags
-    bool documentInfoDone = true;
-    bool waitingForDocumentInfo = false;
+    // pdfinfo for the tags and pdftoppm for the cover, run while the voice speaks; the file
+    // is finished once they have ended.
+    QList<ChildProcess*> sideTools;
+    int sideToolsRunning = 0;
+    bool waitingForSideTools = false;
+    // M4B and Opus: ffmpeg putting the sound into its container.
+    ChildProcess* container = nullptr;
+    QStringList parts;
+    // Where each chapter's sound starts and ends; none until chapters are found.
+    QList<ChapterMark> chapters;
     // The document's text: the extraction's text file, or the text given.
     QString textPath;
     // The PDF's pages, when the converter gave their layout.
@@ -83,8 +94,12 @@ struct ConversionJob::State
     void spoken(qint64 characters, int lanesSpoken);
     void lanesEnded(LanesEnd end, const QString& speechFailure);
     void encoderFailed();
+    void startSideTool(const QByteArrayList& argv, const QString& outputPath);
     void readDocumentInfo();
+    void renderCover();
     void complete();
+    void putIntoContainer();
+    void finishFile();
     void finish(ConversionOutcome outcome, const QString& message,
                 const QString& detail = QString());
     void removeWorkingFiles();
@@ -98,7 +113,7 @@ QString ConversionJob::State::writingFailure(const QString& usual, qint64 needed
     QString full = diskFullMessage(QFileInfo(request.outputPath).absolutePath());
     if (full.isEmpty() && work)
         full = diskFullMessage(QFileInfo(work->path()).absolutePath(), needed);
-    return notMade(request.outputPath, full.isEmpty() ? usual : full);
+    return notMade(request, full.isEmpty() ? usual : full);
 }
 
 void ConversionJob::State::start()
@@ -108,7 +123,10 @@ void ConversionJob::State::start()
     QStringList missing;
     if (!request.sourcePdf.isEmpty())
         missing << missingToolMessage(request.converter, QStringLiteral("pdftotext"));
-    missing << missingToolMessage(request.encoder, QStringLiteral("lame"));
+    if (request.format == AudioFormat::Mp3)
+        missing << missingToolMessage(request.encoder, QStringLiteral("lame"));
+    else
+        missing << missingToolMessage(request.formatTool, QStringLiteral("ffmpeg"));
     missing.removeAll(QString());
     if (!missing.isEmpty()) {
         finish(ConversionOutcome::Failed, missing.join(QLatin1Char(' ')));
@@ -118,7 +136,7 @@ void ConversionJob::State::start()
          [&] { work = makeWorkingFolder(QStringLiteral("conversion")); });
     if (!work) {
         finish(ConversionOutcome::Failed,
-               notMade(request.outputPath, QStringLiteral("no working folder.")));
+               notMade(request, QStringLiteral("no working folder.")));
         return;
     }
     report(ConversionStage::Extracting, 0, 0.0);
@@ -151,6 +169,7 @@ void ConversionJob::State::extracted(const ExtractionResult& result)
         layout = result.layout;
         pages = result.pages;
         readDocumentInfo();
+        renderCover();
         makeMp3();
         return;
     case ExtractionOutcome::NeedsPassword:
@@ -186,7 +205,7 @@ bool ConversionJob::State::reserveOutput()
     });
     if (partialPath.isEmpty())
         finish(ConversionOutcome::OutputFailed,
-               notMade(request.outputPath,
+               notMade(request,
                        refusal.isEmpty() ? QStringLiteral("it could not be created.") : refusal));
     return !partialPath.isEmpty();
 }
@@ -196,7 +215,8 @@ void ConversionJob::State::makeMp3()
     if (request.encoder.contains(QLatin1Char('/')) &&
         !step(ConversionStep::CheckEncoder, [&] { checkOwnProgram(request.encoder); })) {
         finish(ConversionOutcome::Failed,
-               notMade(request.outputPath, QStringLiteral("the MP3 encoder was refused.")));
+               notMade(request, QStringLiteral("the %1 encoder was refused.")
+                                    .arg(audioFormatTitle(request.format))));
         return;
     }
     if (!reserveOutput())
@@ -206,7 +226,7 @@ void ConversionJob::State::makeMp3()
         step(ConversionStep::PrepareText, [&] { utterances = utterancesToSpeak(); });
     if (!prepared) {
         finish(ConversionOutcome::Failed,
-               notMade(request.outputPath, QStringLiteral("the text could not be prepared for "
+               notMade(request, QStringLiteral("the text could not be prepared for "
                                                           "speech.")));
         return;
     }
@@ -244,7 +264,10 @@ void ConversionJob::State::speakAndEncode(const QList<Utterance>& utterances)
     totalCharacters = 0;
     for (const Utterance& utterance : utterances)
         totalCharacters += utterance.text.size() + 1;
-    EncoderLanes::Setup setup{request.voice, request.encoder, partialPath, work->path()};
+    const bool mp3 = request.format == AudioFormat::Mp3;
+    EncoderLanes::Setup setup{request.voice, mp3 ? request.encoder : request.formatTool,
+                              mp3 ? partialPath : workPath(QStringLiteral("sound.aac")),
+                              work->path(), request.format};
     lanes = new EncoderLanes(setup,
                              splitUtterances(utterances, EncoderLaneCount, MinimumLaneLength), q);
     pieces = lanes->count();
@@ -262,7 +285,8 @@ void ConversionJob::State::speakAndEncode(const QList<Utterance>& utterances)
          [&] { started = lanes->start(); });
     if (started == EncoderLanes::Start::NoPipe)
         finish(ConversionOutcome::Failed,
-               notMade(request.outputPath, QStringLiteral("no pipe to the MP3 encoder.")));
+               notMade(request, QStringLiteral("no pipe to the %1 encoder.")
+                                    .arg(audioFormatTitle(request.format))));
     else if (started != EncoderLanes::Start::Started)
         encoderFailed();
 }
@@ -279,6 +303,7 @@ void ConversionJob::State::lanesEnded(LanesEnd end, const QString& speechFailure
 {
     switch (end) {
     case LanesEnd::Encoded:
+        parts = lanes->partPaths();
         complete();
         return;
     case LanesEnd::EncoderFailed:
@@ -288,7 +313,7 @@ void ConversionJob::State::lanesEnded(LanesEnd end, const QString& speechFailure
         finish(ConversionOutcome::Failed,
                speechFailure == speech::ClassNotRegistered
                    ? speechFailure + QStringLiteral("\r\r") + speech::TryAnotherVoice
-                   : notMade(request.outputPath,
+                   : notMade(request,
                              QStringLiteral("the text could not be rendered to speech.")));
         return;
     case LanesEnd::JoinFailed:
@@ -301,43 +326,101 @@ void ConversionJob::State::lanesEnded(LanesEnd end, const QString& speechFailure
 void ConversionJob::State::encoderFailed()
 {
     finish(ConversionOutcome::Failed,
-           writingFailure(QStringLiteral("the MP3 encoder failed (is the package lame "
-                                         "installed?).")));
+           writingFailure(QStringLiteral("the %1 encoder failed (is the package %2 installed?).")
+                              .arg(audioFormatTitle(request.format),
+                                   packageOf(defaultEncoder(request.format)))));
+}
+
+// A tool whose output only adds to the file: one that cannot be started or fails leaves
+// its part out.
+void ConversionJob::State::startSideTool(const QByteArrayList& argv, const QString& outputPath)
+{
+    auto* tool = new ChildProcess(q);
+    sideTools << tool;
+    connect(tool, &ChildProcess::finished, q, [this] {
+        if (--sideToolsRunning == 0 && waitingForSideTools)
+            complete();
+    });
+    if (tool->start(argv, QString(), -1, outputPath) == 0)
+        ++sideToolsRunning;
 }
 
 // The PDF's Title and Author, read while the voice speaks.
 void ConversionJob::State::readDocumentInfo()
 {
-    documentInfo = new ChildProcess(q);
-    documentInfoDone = false;
-    connect(documentInfo, &ChildProcess::finished, q, [this] {
-        documentInfoDone = true;
-        if (waitingForDocumentInfo)
-            complete();
-    });
-    if (documentInfo->start(documentInfoArguments(request.sourcePdf, request.password), QString(),
-                            -1, workPath(QStringLiteral("info.txt"))) != 0)
-        documentInfoDone = true; // no pdfinfo: the tags go without
+    startSideTool(documentInfoArguments(request.sourcePdf, request.password),
+                  workPath(QStringLiteral("info.txt")));
+}
+
+// The PDF's first page as the cover, rendered while the voice speaks.
+void ConversionJob::State::renderCover()
+{
+    if (request.cover)
+        startSideTool(coverRenderArguments(request.coverRenderer, request.sourcePdf,
+                                           request.password, workPath(QStringLiteral("cover"))),
+                      QString());
 }
 
 void ConversionJob::State::complete()
 {
-    if (!documentInfoDone) {
-        waitingForDocumentInfo = true;
+    if (sideToolsRunning > 0) {
+        waitingForSideTools = true;
         return;
     }
-    waitingForDocumentInfo = false;
+    waitingForSideTools = false;
+    if (needsContainerStep(request.format))
+        putIntoContainer();
+    else
+        finishFile();
+}
+
+// M4B and Opus: the encoded sound copied into the output, with the M4B's chapter atoms.
+void ConversionJob::State::putIntoContainer()
+{
+    const bool m4b = request.format == AudioFormat::M4b;
+    const QString input = workPath(m4b ? QStringLiteral("sound.aac") : QStringLiteral("parts.txt"));
+    const QString chaptersPath = workPath(QStringLiteral("chapters.txt"));
+    QStringList names;
+    for (const QString& part : parts)
+        names << fileNameOf(part);
+    try {
+        writeFileIfMissing(m4b ? chapterMetadata(chapters) : concatList(names),
+                           m4b ? chaptersPath : input);
+    } catch (const Failure&) {
+        finish(ConversionOutcome::Failed, writingFailure(QStringLiteral("no room for its "
+                                                                        "chapters.")));
+        return;
+    }
+    report(ConversionStage::Joining, pieces, 1.0 - FinishingShare);
+    container = new ChildProcess(q);
+    connect(container, &ChildProcess::finished, q, [this](int exitCode) {
+        if (exitCode == 0)
+            finishFile();
+        else
+            finish(ConversionOutcome::Failed,
+                   writingFailure(QStringLiteral("its sound could not be put into the file.")));
+    });
+    if (container->start(containerArguments(request.format, request.formatTool, input,
+                                            chaptersPath, partialPath),
+                         workPath(QStringLiteral("container.log"))) != 0)
+        encoderFailed();
+}
+
+void ConversionJob::State::finishFile()
+{
     const QFileInfo made(partialPath);
     if (!made.exists() || made.size() == 0) {
         finish(ConversionOutcome::Failed,
-               notMade(request.outputPath, QStringLiteral("the encoder wrote nothing.")));
+               notMade(request, QStringLiteral("the encoder wrote nothing.")));
         return;
     }
     try {
         const QString info = request.sourcePdf.isEmpty()
                                  ? QString()
                                  : readTextFile(workPath(QStringLiteral("info.txt")));
-        writeMp3Tags(partialPath, conversionTags(request, info));
+        Mp3Tags tags = conversionTags(request, info);
+        tags.cover = readCoverPicture(workPath(QStringLiteral("cover.jpg")));
+        writeAudioTags(request.format, partialPath, tags, chapters);
     } catch (const Failure& failure) {
         // The sound is complete; a player then shows the file name.
         qWarning("%s", qPrintable(failure.description()));
@@ -353,8 +436,7 @@ void ConversionJob::State::complete()
     });
     if (!partialPath.isEmpty()) {
         finish(ConversionOutcome::OutputFailed,
-               refusal.isEmpty() ? notMade(request.outputPath, QStringLiteral("it could not be "
-                                                                              "renamed."))
+               refusal.isEmpty() ? notMade(request, QStringLiteral("it could not be renamed."))
                                  : refusal);
         return;
     }
@@ -367,8 +449,10 @@ void ConversionJob::State::removeWorkingFiles()
 {
     if (lanes)
         lanes->stop();
-    if (documentInfo)
-        documentInfo->stop();
+    for (ChildProcess* tool : sideTools)
+        tool->stop();
+    if (container)
+        container->stop();
     if (!partialPath.isEmpty())
         QFile::remove(partialPath);
     partialPath.clear();

@@ -1,6 +1,5 @@
 #include "core/conversion/encoder_lanes.h"
 
-#include "core/conversion/mp3_encoding.h"
 #include "core/process/child_process.h"
 #include "core/speech/speech_rendering.h"
 
@@ -26,7 +25,7 @@ constexpr qint64 JoinBlockSize = qint64(4) << 20;
 struct EncoderLanes::Lane
 {
     QList<Utterance> utterances;
-    QString mp3Path;
+    QString soundPath;
     ChildProcess* encoder = nullptr;
     std::unique_ptr<SpeechRendering> rendering;
     qint64 spoken = 0;
@@ -41,7 +40,7 @@ struct EncoderLanes::State
     Setup setup;
     std::vector<Lane> lanes;
     bool stopped = false;
-    // The joining: the MP3 being appended to, the part being appended, and which one it is.
+    // The joining: the file being appended to, the part being appended, and which one it is.
     std::unique_ptr<QFile> joinTarget;
     std::unique_ptr<QFile> joinSource;
     size_t joinPart = 0;
@@ -62,8 +61,10 @@ EncoderLanes::EncoderLanes(Setup setup, QList<QList<Utterance>> parts, QObject* 
     for (size_t i = 0; i < d->lanes.size(); ++i) {
         Lane& lane = d->lanes[i];
         lane.utterances = parts.at(qsizetype(i));
-        lane.mp3Path =
-            i == 0 ? d->setup.mp3Path : d->workPath(QStringLiteral("part%1.mp3").arg(i + 1));
+        const bool appended = partsJoinedByAppending(d->setup.format);
+        lane.soundPath = i == 0 && appended
+                             ? d->setup.soundPath
+                             : d->workPath(lanePartName(d->setup.format, int(i)));
     }
 }
 
@@ -75,6 +76,14 @@ EncoderLanes::~EncoderLanes()
 int EncoderLanes::count() const
 {
     return int(d->lanes.size());
+}
+
+QStringList EncoderLanes::partPaths() const
+{
+    QStringList paths;
+    for (const Lane& lane : d->lanes)
+        paths << lane.soundPath;
+    return paths;
 }
 
 EncoderLanes::Start EncoderLanes::start()
@@ -91,7 +100,8 @@ EncoderLanes::Start EncoderLanes::start()
         int started = -1;
         try {
             started = lane.encoder->start(
-                pipedEncoderArguments(d->setup.encoder, lane.mp3Path, severalParts),
+                laneEncoderArguments(d->setup.format, d->setup.encoder, lane.soundPath,
+                                     severalParts),
                 d->workPath(QStringLiteral("part%1.log").arg(i + 1)), pipe[0]);
         } catch (...) {
             ::close(pipe[0]);
@@ -164,12 +174,12 @@ void EncoderLanes::encoderEnded(Lane& lane, int exitCode)
 
 void EncoderLanes::allEncoded()
 {
-    if (d->lanes.size() == 1) {
+    if (d->lanes.size() == 1 || !partsJoinedByAppending(d->setup.format)) {
         end(LanesEnd::Encoded);
         return;
     }
     emit joining();
-    d->joinTarget = std::make_unique<QFile>(d->lanes.front().mp3Path);
+    d->joinTarget = std::make_unique<QFile>(d->lanes.front().soundPath);
     if (!d->joinTarget->open(QIODevice::WriteOnly | QIODevice::Append)) {
         end(LanesEnd::JoinFailed);
         return;
@@ -193,7 +203,7 @@ void EncoderLanes::joinNextBlock()
             end(written ? LanesEnd::Encoded : LanesEnd::JoinFailed);
             return;
         }
-        d->joinSource = std::make_unique<QFile>(d->lanes[d->joinPart].mp3Path);
+        d->joinSource = std::make_unique<QFile>(d->lanes[d->joinPart].soundPath);
         if (!d->joinSource->open(QIODevice::ReadOnly)) {
             end(LanesEnd::JoinFailed);
             return;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/conversion/audio_format.h"
 #include "core/speech/speech_rendering.h"
 
 #include <QList>
@@ -12,7 +13,7 @@ namespace lectorix {
 
 // How the lanes of a conversion ended.
 enum class LanesEnd {
-    Encoded,       // every part spoken and encoded, and the parts joined into one MP3
+    Encoded,       // every part spoken and encoded, and joined where the format appends them
     EncoderFailed, // an encoder ended with a failure
     SpeechFailed,  // a voice could not speak its part (the speech failure says why)
     JoinFailed,    // the parts could not be joined
@@ -20,9 +21,11 @@ enum class LanesEnd {
 
 // The voice speaks into a pipe that the encoder reads as it goes: the two work side by side,
 // and no WAV file is written. Each part of the text is one lane, a voice speaking into an
-// encoder of its own, so several processor cores encode at once. The first lane's encoder
-// writes the MP3 itself; the others write parts in the working folder that are appended to it,
-// in order, once all are encoded. Only texts reach the voices: nothing is written for them.
+// encoder of its own, so several processor cores encode at once. Where the format's parts are
+// joined by appending (partsJoinedByAppending), the first lane's encoder writes soundPath
+// itself and the others write parts in the working folder that are appended to it, in order,
+// once all are encoded; otherwise every lane writes a part in the working folder (partPaths)
+// and the container step joins them. Only texts reach the voices: nothing is written for them.
 // Each utterance's silence is written into the sound of its lane.
 class EncoderLanes final : public QObject
 {
@@ -33,8 +36,9 @@ public:
     {
         VoiceSettings voice;
         QString encoder;    // a program name looked up in PATH, or a path
-        QString mp3Path;    // the MP3 the parts end up in
+        QString soundPath;  // the file the parts end up in, where they are appended
         QString workFolder; // the other lanes' parts and every encoder's messages
+        AudioFormat format = AudioFormat::Mp3;
     };
 
     // One lane for each part; an empty list gives one silent lane (still an MP3).
@@ -43,6 +47,8 @@ public:
     ~EncoderLanes() override;
 
     int count() const;
+    // The files the lanes write, in order.
+    QStringList partPaths() const;
 
     enum class Start {
         Started,

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "core/conversion/chapter_marks.h"
+
+#include <QList>
+#include <QString>
+
+namespace lectorix {
+
+struct Mp3Tags;
+
+// Writes title, artist and comment as the M4B's MP4 items (©nam, ©ART, ©cmt) and the cover,
+// when there is one, as its covr item; empty ones are left out and items it had are
+// replaced. Its chapter atoms and its sound are not touched. Throws Failure.
+void writeM4bTags(const QString& path, const Mp3Tags& tags);
+
+// Writes title, artist and comment as the Opus file's Vorbis comments (TITLE, ARTIST,
+// COMMENT), the cover as a METADATA_BLOCK_PICTURE (front cover), and each chapter as
+// CHAPTER001=00:00:00.000 with CHAPTER001NAME=its title, numbered from 001 in the order
+// given; comments it had are replaced. The sound is not touched. Throws Failure.
+void writeOpusTags(const QString& path, const Mp3Tags& tags, const QList<ChapterMark>& chapters);
+
+// A chapter's start as the Opus chapter comments write it: "HH:MM:SS.mmm" (hours may run
+// past 99); a negative time is 0.
+QString opusChapterTime(qint64 ms);
+
+} // namespace lectorix
