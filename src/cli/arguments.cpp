@@ -145,8 +145,7 @@ public:
                 m_options.format = *format;
                 return true;
             }
-            return fail(
-                QStringLiteral("invalid format '%1': give mp3, m4b or opus").arg(value));
+            return fail(QStringLiteral("invalid format '%1': give mp3, m4b or opus").arg(value));
         case OptionId::NoCover:
             m_options.noCover = true;
             return true;

@@ -32,8 +32,10 @@ struct Options
     bool quiet = false;
     bool verbatim = false;    // --verbatim: line by line as the text stands
     bool noFootnotes = false; // --no-footnotes: a PDF's footnotes left out
-    AudioFormat format = AudioFormat::Mp3; // --format
-    bool noCover = false;                  // --no-cover: no first page as the cover picture
+
+    // --format, and --no-cover: no cover picture made of a PDF's first page.
+    AudioFormat format = AudioFormat::Mp3;
+    bool noCover = false;
 
     // With UsageError: what is wrong, one line, without the program name.
     QString error;

@@ -56,9 +56,8 @@ QString encodeAndJoin(AudioFormat format, int parts, double seconds, const QStri
         const QString part = folder + QLatin1Char('/') + lanePartName(format, i);
         const QByteArray samples =
             i + 1 == parts ? sound.mid(share * i) : sound.mid(share * i, share);
-        if (QString said = run(laneEncoderArguments(format, defaultEncoder(format), part,
-                                                    parts > 1),
-                               samples);
+        if (QString said =
+                run(laneEncoderArguments(format, defaultEncoder(format), part, parts > 1), samples);
             !said.isEmpty())
             return said;
         partPaths << part;
@@ -101,11 +100,16 @@ private slots:
         QTest::addColumn<int>("format"); // -1: no format
         QTest::addColumn<QString>("extension");
         QTest::addColumn<QString>("title");
-        QTest::newRow("mp3") << "mp3" << int(AudioFormat::Mp3) << ".mp3" << "MP3";
-        QTest::newRow("m4b in capitals") << "M4B" << int(AudioFormat::M4b) << ".m4b" << "M4B";
-        QTest::newRow("opus") << "opus" << int(AudioFormat::Opus) << ".opus" << "Opus";
-        QTest::newRow("ogg is not a name") << "ogg" << -1 << "" << "";
-        QTest::newRow("empty") << "" << -1 << "" << "";
+        QTest::newRow("mp3") << "mp3" << int(AudioFormat::Mp3) << ".mp3"
+                             << "MP3";
+        QTest::newRow("m4b in capitals") << "M4B" << int(AudioFormat::M4b) << ".m4b"
+                                         << "M4B";
+        QTest::newRow("opus") << "opus" << int(AudioFormat::Opus) << ".opus"
+                              << "Opus";
+        QTest::newRow("ogg is not a name") << "ogg" << -1 << ""
+                                           << "";
+        QTest::newRow("empty") << "" << -1 << ""
+                               << "";
     }
 
     void names()
@@ -138,39 +142,65 @@ private slots:
                                    "1",      "-i",       "pipe:0"};
         QTest::newRow("M4B lane")
             << laneEncoderArguments(AudioFormat::M4b, "ffmpeg", "/w/part1.aac", true)
-            << input + QByteArrayList{"-c:a", "aac",  "-aac_coder", "fast", "-b:a",
-                                      "48k",  "-f",   "adts",       "-y",   "file:/w/part1.aac"};
+            << input + QByteArrayList{"-c:a", "aac", "-aac_coder", "fast", "-b:a",
+                                      "48k",  "-f",  "adts",       "-y",   "file:/w/part1.aac"};
         QTest::newRow("Opus lane, a name with a colon")
             << laneEncoderArguments(AudioFormat::Opus, "ffmpeg", "http:x.opus", false)
-            << input + QByteArrayList{"-ar",   "24000", "-c:a", "libopus", "-b:a",
-                                      "16k",   "-compression_level", "5", "-f", "ogg",
-                                      "-y",    "file:http:x.opus"};
+            << input + QByteArrayList{"-ar",
+                                      "24000",
+                                      "-c:a",
+                                      "libopus",
+                                      "-b:a",
+                                      "16k",
+                                      "-compression_level",
+                                      "5",
+                                      "-f",
+                                      "ogg",
+                                      "-y",
+                                      "file:http:x.opus"};
         QTest::newRow("MP3 lane is lame's")
             << laneEncoderArguments(AudioFormat::Mp3, "lame", "-x.mp3", false)
-            << QByteArrayList{"lame", "-h", "-r", "-s", "22.05", "--bitwidth", "16", "--signed",
-                              "--little-endian", "-m", "m", "-", "./-x.mp3"};
+            << QByteArrayList{"lame",    "-h",       "-r",
+                              "-s",      "22.05",    "--bitwidth",
+                              "16",      "--signed", "--little-endian",
+                              "-m",      "m",        "-",
+                              "./-x.mp3"};
         const QByteArrayList head{"ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "error"};
         QTest::newRow("M4B container with chapters")
             << containerArguments(AudioFormat::M4b, "ffmpeg", "/w/sound.aac", "/w/ch.txt",
                                   "-book.m4b")
-            << head + QByteArrayList{"-i", "file:/w/sound.aac", "-f", "ffmetadata", "-i",
-                                     "file:/w/ch.txt", "-map", "0:a", "-map_metadata", "1",
-                                     "-map_chapters", "1", "-c", "copy", "-f", "ipod", "-y",
+            << head + QByteArrayList{"-i",
+                                     "file:/w/sound.aac",
+                                     "-f",
+                                     "ffmetadata",
+                                     "-i",
+                                     "file:/w/ch.txt",
+                                     "-map",
+                                     "0:a",
+                                     "-map_metadata",
+                                     "1",
+                                     "-map_chapters",
+                                     "1",
+                                     "-c",
+                                     "copy",
+                                     "-f",
+                                     "ipod",
+                                     "-y",
                                      "file:-book.m4b"};
         QTest::newRow("Opus container from the parts' list")
             << containerArguments(AudioFormat::Opus, "ffmpeg", "/w/parts.txt", "/w/ch.txt",
                                   "/o/B.opus")
-            << head + QByteArrayList{"-f", "concat", "-i", "file:/w/parts.txt", "-map", "0:a",
-                                     "-c", "copy", "-f", "ogg", "-y", "file:/o/B.opus"};
-        const QByteArrayList render{"pdftoppm", "-f",       "1",        "-l", "1",
+            << head + QByteArrayList{"-f",   "concat", "-i", "file:/w/parts.txt",
+                                     "-map", "0:a",    "-c", "copy",
+                                     "-f",   "ogg",    "-y", "file:/o/B.opus"};
+        const QByteArrayList render{"pdftoppm",    "-f",    "1",         "-l", "1",
                                     "-singlefile", "-jpeg", "-scale-to", "800"};
-        QTest::newRow("cover")
-            << coverRenderArguments("pdftoppm", "/d/a b.pdf", {}, "/w/cover")
-            << render + QByteArrayList{"/d/a b.pdf", "/w/cover"};
+        QTest::newRow("cover") << coverRenderArguments("pdftoppm", "/d/a b.pdf", {}, "/w/cover")
+                               << render + QByteArrayList{"/d/a b.pdf", "/w/cover"};
         QTest::newRow("cover of an encrypted PDF named with a dash")
             << coverRenderArguments("pdftoppm", "-a.pdf", QStringLiteral("p ä"), "/w/cover")
-            << render + QByteArrayList{"-opw", "p \xc3\xa4", "-upw", "p \xc3\xa4", "./-a.pdf",
-                                       "/w/cover"};
+            << render + QByteArrayList{"-opw",       "p \xc3\xa4", "-upw",
+                                       "p \xc3\xa4", "./-a.pdf",   "/w/cover"};
     }
 
     void argumentLists()
@@ -239,8 +269,8 @@ private slots:
             << int(AudioFormat::M4b) << 2 << true << true << "aac";
         QTest::newRow("M4B, one part, no cover")
             << int(AudioFormat::M4b) << 1 << true << false << "aac";
-        QTest::newRow("M4B without chapters") << int(AudioFormat::M4b) << 1 << false << true
-                                              << "aac";
+        QTest::newRow("M4B without chapters")
+            << int(AudioFormat::M4b) << 1 << false << true << "aac";
         QTest::newRow("Opus, two parts, chapters and cover")
             << int(AudioFormat::Opus) << 2 << true << true << "opus";
         QTest::newRow("Opus, no cover, no chapters")

@@ -48,10 +48,9 @@ std::optional<ProbedAudio> probeAudio(const QString& path)
     }
     for (const QJsonValue& value : root.value(QLatin1String("chapters")).toArray()) {
         const QJsonObject chapter = value.toObject();
-        probed.chapters.append(
-            {titleTag(chapter.value(QLatin1String("tags")).toObject()),
-             chapter.value(QLatin1String("start_time")).toString().toDouble(),
-             chapter.value(QLatin1String("end_time")).toString().toDouble()});
+        probed.chapters.append({titleTag(chapter.value(QLatin1String("tags")).toObject()),
+                                chapter.value(QLatin1String("start_time")).toString().toDouble(),
+                                chapter.value(QLatin1String("end_time")).toString().toDouble()});
     }
     return probed;
 }

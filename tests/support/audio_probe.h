@@ -19,12 +19,12 @@ struct ProbedChapter
 
 struct ProbedAudio
 {
-    QString codec;        // of the sound: "mp3", "aac", "opus"
-    QString container;    // ffprobe's format name: "mp3", "mov,mp4,m4a,3gp,3g2,mj2", "ogg"
-    double seconds = 0;   // the length the container gives
+    QString codec;         // of the sound: "mp3", "aac", "opus"
+    QString container;     // ffprobe's format name: "mp3", "mov,mp4,m4a,3gp,3g2,mj2", "ogg"
+    double seconds = 0;    // the length the container gives
     bool hasCover = false; // a picture attached as the cover
     QList<ProbedChapter> chapters;
-    QString title;        // the title tag, wherever the format keeps it
+    QString title; // the title tag, wherever the format keeps it
 };
 
 // ffprobe -show_chapters -show_streams -show_format of the file; none when ffprobe cannot

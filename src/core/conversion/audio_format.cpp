@@ -11,9 +11,9 @@ namespace lectorix {
 namespace {
 
 // The speech as SpeechRendering writes it, read from ffmpeg's standard input.
-const QByteArrayList FfmpegSpeechInput{"-nostdin", "-hide_banner", "-loglevel", "error",
-                                       "-f",       "s16le",        "-ar",       "22050",
-                                       "-ac",      "1",            "-i",        "pipe:0"};
+const QByteArrayList FfmpegSpeechInput{"-nostdin", "-hide_banner", "-loglevel", "error", "-f",
+                                       "s16le",    "-ar",          "22050",     "-ac",   "1",
+                                       "-i",       "pipe:0"};
 
 // ffmpeg reads "name:..." as a protocol and "-..." as an option; a file URL is neither.
 QByteArray fileUrl(const QString& path)
@@ -87,18 +87,33 @@ QByteArrayList laneEncoderArguments(AudioFormat format, const QString& encoderPa
     QByteArrayList argv{QFile::encodeName(encoderPath)};
     argv << FfmpegSpeechInput;
     if (format == AudioFormat::M4b)
-        argv << "-c:a" << "aac" << "-aac_coder" << "fast" << "-b:a" << "48k" << "-f" << "adts";
+        argv << "-c:a"
+             << "aac"
+             << "-aac_coder"
+             << "fast"
+             << "-b:a"
+             << "48k"
+             << "-f"
+             << "adts";
     else
-        argv << "-ar" << "24000" << "-c:a" << "libopus" << "-b:a" << "16k" << "-compression_level"
-             << "5" << "-f" << "ogg";
+        argv << "-ar"
+             << "24000"
+             << "-c:a"
+             << "libopus"
+             << "-b:a"
+             << "16k"
+             << "-compression_level"
+             << "5"
+             << "-f"
+             << "ogg";
     argv << "-y" << fileUrl(soundPath);
     return argv;
 }
 
 QString lanePartName(AudioFormat format, int lane)
 {
-    const QString extension = format == AudioFormat::M4b ? QStringLiteral(".aac")
-                                                         : audioFormatExtension(format);
+    const QString extension =
+        format == AudioFormat::M4b ? QStringLiteral(".aac") : audioFormatExtension(format);
     return QStringLiteral("part%1").arg(lane + 1) + extension;
 }
 
@@ -112,19 +127,33 @@ bool needsContainerStep(AudioFormat format)
     return format != AudioFormat::Mp3;
 }
 
-QByteArrayList containerArguments(AudioFormat format, const QString& toolPath,
-                                  const QString& input, const QString& chaptersPath,
-                                  const QString& outputPath)
+QByteArrayList containerArguments(AudioFormat format, const QString& toolPath, const QString& input,
+                                  const QString& chaptersPath, const QString& outputPath)
 {
     QByteArrayList argv{QFile::encodeName(toolPath), "-nostdin", "-hide_banner", "-loglevel",
                         "error"};
     if (format == AudioFormat::M4b) {
-        argv << "-i" << fileUrl(input) << "-f" << "ffmetadata" << "-i" << fileUrl(chaptersPath)
-             << "-map" << "0:a" << "-map_metadata" << "1" << "-map_chapters" << "1" << "-c"
-             << "copy" << "-f" << "ipod";
+        argv << "-i" << fileUrl(input) << "-f"
+             << "ffmetadata"
+             << "-i" << fileUrl(chaptersPath) << "-map"
+             << "0:a"
+             << "-map_metadata"
+             << "1"
+             << "-map_chapters"
+             << "1"
+             << "-c"
+             << "copy"
+             << "-f"
+             << "ipod";
     } else {
-        argv << "-f" << "concat" << "-i" << fileUrl(input) << "-map" << "0:a" << "-c" << "copy"
-             << "-f" << "ogg";
+        argv << "-f"
+             << "concat"
+             << "-i" << fileUrl(input) << "-map"
+             << "0:a"
+             << "-c"
+             << "copy"
+             << "-f"
+             << "ogg";
     }
     argv << "-y" << fileUrl(outputPath);
     return argv;

@@ -64,9 +64,8 @@ bool needsContainerStep(AudioFormat format);
 // input is the joined ADTS sound for M4B and the list of parts (concatList) for Opus; the
 // Opus's chapters are written with its tags. Paths go as "file:" URLs, so no name is taken
 // for an option or a protocol.
-QByteArrayList containerArguments(AudioFormat format, const QString& toolPath,
-                                  const QString& input, const QString& chaptersPath,
-                                  const QString& outputPath);
+QByteArrayList containerArguments(AudioFormat format, const QString& toolPath, const QString& input,
+                                  const QString& chaptersPath, const QString& outputPath);
 
 // The list of parts ffmpeg's concat reader joins, one "file 'NAME'" line each; names are
 // relative to the list's folder.

@@ -3,10 +3,10 @@
 #include "core/base/failure.h"
 #include "core/conversion/audio_format.h"
 #include "core/conversion/chapter_marks.h"
-#include "core/conversion/cover_picture.h"
 #include "core/conversion/encoder_lanes.h"
 #include "core/conversion/mp3_output.h"
 #include "core/conversion/mp3_tags.h"
+#include "core/conversion/sound_finishing.h"
 #include "core/conversion/spoken_text.h"
 #include "core/files/file_utils.h"
 #include "core/files/temp_folder.h"
@@ -50,14 +50,8 @@ struct ConversionJob::State
     std::unique_ptr<QTemporaryDir> work;
     ExtractionJob* extraction = nullptr;
     EncoderLanes* lanes = nullptr;
-    // pdfinfo for the tags and pdftoppm for the cover, run while the voice speaks; the file
-    // is finished once they have ended.
-    QList<ChildProcess*> sideTools;
-    int sideToolsRunning = 0;
-    bool waitingForSideTools = false;
-    // M4B and Opus: ffmpeg putting the sound into its container.
-    ChildProcess* container = nullptr;
-    QStringList parts;
+    // pdfinfo and the cover while the voice speaks, and M4B's and Opus's container after.
+    SoundFinishing* finishing = nullptr;
     // Where each chapter's sound starts and ends; none until chapters are found.
     QList<ChapterMark> chapters;
     // The document's text: the extraction's text file, or the text given.
@@ -94,11 +88,7 @@ struct ConversionJob::State
     void spoken(qint64 characters, int lanesSpoken);
     void lanesEnded(LanesEnd end, const QString& speechFailure);
     void encoderFailed();
-    void startSideTool(const QByteArrayList& argv, const QString& outputPath);
-    void readDocumentInfo();
-    void renderCover();
-    void complete();
-    void putIntoContainer();
+    void startFinishing();
     void finishFile();
     void finish(ConversionOutcome outcome, const QString& message,
                 const QString& detail = QString());
@@ -135,8 +125,7 @@ void ConversionJob::State::start()
     step(ConversionStep::MakeWorkingFolder,
          [&] { work = makeWorkingFolder(QStringLiteral("conversion")); });
     if (!work) {
-        finish(ConversionOutcome::Failed,
-               notMade(request, QStringLiteral("no working folder.")));
+        finish(ConversionOutcome::Failed, notMade(request, QStringLiteral("no working folder.")));
         return;
     }
     report(ConversionStage::Extracting, 0, 0.0);
@@ -168,8 +157,6 @@ void ConversionJob::State::extracted(const ExtractionResult& result)
         textPath = result.textPath;
         layout = result.layout;
         pages = result.pages;
-        readDocumentInfo();
-        renderCover();
         makeMp3();
         return;
     case ExtractionOutcome::NeedsPassword:
@@ -212,8 +199,10 @@ bool ConversionJob::State::reserveOutput()
 
 void ConversionJob::State::makeMp3()
 {
-    if (request.encoder.contains(QLatin1Char('/')) &&
-        !step(ConversionStep::CheckEncoder, [&] { checkOwnProgram(request.encoder); })) {
+    const QString& encoder =
+        request.format == AudioFormat::Mp3 ? request.encoder : request.formatTool;
+    if (encoder.contains(QLatin1Char('/')) &&
+        !step(ConversionStep::CheckEncoder, [&] { checkOwnProgram(encoder); })) {
         finish(ConversionOutcome::Failed,
                notMade(request, QStringLiteral("the %1 encoder was refused.")
                                     .arg(audioFormatTitle(request.format))));
@@ -221,13 +210,14 @@ void ConversionJob::State::makeMp3()
     }
     if (!reserveOutput())
         return;
+    startFinishing();
     QList<Utterance> utterances;
     const bool prepared =
         step(ConversionStep::PrepareText, [&] { utterances = utterancesToSpeak(); });
     if (!prepared) {
         finish(ConversionOutcome::Failed,
                notMade(request, QStringLiteral("the text could not be prepared for "
-                                                          "speech.")));
+                                               "speech.")));
         return;
     }
     if (!textPath.isEmpty())
@@ -303,8 +293,8 @@ void ConversionJob::State::lanesEnded(LanesEnd end, const QString& speechFailure
 {
     switch (end) {
     case LanesEnd::Encoded:
-        parts = lanes->partPaths();
-        complete();
+        report(ConversionStage::Joining, pieces, 1.0 - FinishingShare);
+        finishing->finishSound(lanes->partPaths(), chapters);
         return;
     case LanesEnd::EncoderFailed:
         encoderFailed();
@@ -313,8 +303,7 @@ void ConversionJob::State::lanesEnded(LanesEnd end, const QString& speechFailure
         finish(ConversionOutcome::Failed,
                speechFailure == speech::ClassNotRegistered
                    ? speechFailure + QStringLiteral("\r\r") + speech::TryAnotherVoice
-                   : notMade(request,
-                             QStringLiteral("the text could not be rendered to speech.")));
+                   : notMade(request, QStringLiteral("the text could not be rendered to speech.")));
         return;
     case LanesEnd::JoinFailed:
         finish(ConversionOutcome::Failed,
@@ -331,79 +320,22 @@ void ConversionJob::State::encoderFailed()
                                    packageOf(defaultEncoder(request.format)))));
 }
 
-// A tool whose output only adds to the file: one that cannot be started or fails leaves
-// its part out.
-void ConversionJob::State::startSideTool(const QByteArrayList& argv, const QString& outputPath)
+// Its side tools run while the text is prepared and spoken.
+void ConversionJob::State::startFinishing()
 {
-    auto* tool = new ChildProcess(q);
-    sideTools << tool;
-    connect(tool, &ChildProcess::finished, q, [this] {
-        if (--sideToolsRunning == 0 && waitingForSideTools)
-            complete();
-    });
-    if (tool->start(argv, QString(), -1, outputPath) == 0)
-        ++sideToolsRunning;
-}
-
-// The PDF's Title and Author, read while the voice speaks.
-void ConversionJob::State::readDocumentInfo()
-{
-    startSideTool(documentInfoArguments(request.sourcePdf, request.password),
-                  workPath(QStringLiteral("info.txt")));
-}
-
-// The PDF's first page as the cover, rendered while the voice speaks.
-void ConversionJob::State::renderCover()
-{
-    if (request.cover)
-        startSideTool(coverRenderArguments(request.coverRenderer, request.sourcePdf,
-                                           request.password, workPath(QStringLiteral("cover"))),
-                      QString());
-}
-
-void ConversionJob::State::complete()
-{
-    if (sideToolsRunning > 0) {
-        waitingForSideTools = true;
-        return;
-    }
-    waitingForSideTools = false;
-    if (needsContainerStep(request.format))
-        putIntoContainer();
-    else
-        finishFile();
-}
-
-// M4B and Opus: the encoded sound copied into the output, with the M4B's chapter atoms.
-void ConversionJob::State::putIntoContainer()
-{
-    const bool m4b = request.format == AudioFormat::M4b;
-    const QString input = workPath(m4b ? QStringLiteral("sound.aac") : QStringLiteral("parts.txt"));
-    const QString chaptersPath = workPath(QStringLiteral("chapters.txt"));
-    QStringList names;
-    for (const QString& part : parts)
-        names << fileNameOf(part);
-    try {
-        writeFileIfMissing(m4b ? chapterMetadata(chapters) : concatList(names),
-                           m4b ? chaptersPath : input);
-    } catch (const Failure&) {
-        finish(ConversionOutcome::Failed, writingFailure(QStringLiteral("no room for its "
-                                                                        "chapters.")));
-        return;
-    }
-    report(ConversionStage::Joining, pieces, 1.0 - FinishingShare);
-    container = new ChildProcess(q);
-    connect(container, &ChildProcess::finished, q, [this](int exitCode) {
-        if (exitCode == 0)
-            finishFile();
-        else
+    finishing = new SoundFinishing({request.format, request.formatTool,
+                                    request.cover ? request.coverRenderer : QString(),
+                                    request.sourcePdf, request.password, work->path(), partialPath},
+                                   q);
+    connect(finishing, &SoundFinishing::soundReady, q, [this] { finishFile(); });
+    connect(finishing, &SoundFinishing::containerFailed, q, [this](bool started) {
+        if (started)
             finish(ConversionOutcome::Failed,
                    writingFailure(QStringLiteral("its sound could not be put into the file.")));
+        else
+            encoderFailed();
     });
-    if (container->start(containerArguments(request.format, request.formatTool, input,
-                                            chaptersPath, partialPath),
-                         workPath(QStringLiteral("container.log"))) != 0)
-        encoderFailed();
+    finishing->startSideTools();
 }
 
 void ConversionJob::State::finishFile()
@@ -415,11 +347,8 @@ void ConversionJob::State::finishFile()
         return;
     }
     try {
-        const QString info = request.sourcePdf.isEmpty()
-                                 ? QString()
-                                 : readTextFile(workPath(QStringLiteral("info.txt")));
-        Mp3Tags tags = conversionTags(request, info);
-        tags.cover = readCoverPicture(workPath(QStringLiteral("cover.jpg")));
+        Mp3Tags tags = conversionTags(request, finishing->documentInfo());
+        tags.cover = finishing->cover();
         writeAudioTags(request.format, partialPath, tags, chapters);
     } catch (const Failure& failure) {
         // The sound is complete; a player then shows the file name.
@@ -449,10 +378,8 @@ void ConversionJob::State::removeWorkingFiles()
 {
     if (lanes)
         lanes->stop();
-    for (ChildProcess* tool : sideTools)
-        tool->stop();
-    if (container)
-        container->stop();
+    if (finishing)
+        finishing->stop();
     if (!partialPath.isEmpty())
         QFile::remove(partialPath);
     partialPath.clear();

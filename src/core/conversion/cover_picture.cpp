@@ -16,8 +16,15 @@ constexpr qint64 LargestCover = qint64(8) << 20;
 QByteArrayList coverRenderArguments(const QString& renderer, const QString& pdfPath,
                                     const QString& password, const QString& outputStem)
 {
-    QByteArrayList argv{QFile::encodeName(renderer), "-f", "1", "-l", "1", "-singlefile",
-                        "-jpeg", "-scale-to", "800"};
+    QByteArrayList argv{QFile::encodeName(renderer),
+                        "-f",
+                        "1",
+                        "-l",
+                        "1",
+                        "-singlefile",
+                        "-jpeg",
+                        "-scale-to",
+                        "800"};
     if (!password.isEmpty())
         argv << "-opw" << password.toUtf8() << "-upw" << password.toUtf8();
     argv << QFile::encodeName(fileOperand(pdfPath)) << QFile::encodeName(fileOperand(outputStem));

@@ -62,9 +62,8 @@ EncoderLanes::EncoderLanes(Setup setup, QList<QList<Utterance>> parts, QObject* 
         Lane& lane = d->lanes[i];
         lane.utterances = parts.at(qsizetype(i));
         const bool appended = partsJoinedByAppending(d->setup.format);
-        lane.soundPath = i == 0 && appended
-                             ? d->setup.soundPath
-                             : d->workPath(lanePartName(d->setup.format, int(i)));
+        lane.soundPath = i == 0 && appended ? d->setup.soundPath
+                                            : d->workPath(lanePartName(d->setup.format, int(i)));
     }
 }
 
@@ -99,10 +98,10 @@ EncoderLanes::Start EncoderLanes::start()
                 [this, &lane](int exitCode) { encoderEnded(lane, exitCode); });
         int started = -1;
         try {
-            started = lane.encoder->start(
-                laneEncoderArguments(d->setup.format, d->setup.encoder, lane.soundPath,
-                                     severalParts),
-                d->workPath(QStringLiteral("part%1.log").arg(i + 1)), pipe[0]);
+            started =
+                lane.encoder->start(laneEncoderArguments(d->setup.format, d->setup.encoder,
+                                                         lane.soundPath, severalParts),
+                                    d->workPath(QStringLiteral("part%1.log").arg(i + 1)), pipe[0]);
         } catch (...) {
             ::close(pipe[0]);
             ::close(pipe[1]);

@@ -67,8 +67,8 @@ void writeMp3Tags(const QString& mp3Path, const Mp3Tags& tags)
         auto* picture = new TagLib::ID3v2::AttachedPictureFrame; // the tag owns it
         picture->setType(TagLib::ID3v2::AttachedPictureFrame::FrontCover);
         picture->setMimeType("image/jpeg");
-        picture->setPicture(
-            TagLib::ByteVector(tags.cover.constData(), static_cast<unsigned int>(tags.cover.size())));
+        picture->setPicture(TagLib::ByteVector(tags.cover.constData(),
+                                               static_cast<unsigned int>(tags.cover.size())));
         tag->addFrame(picture);
     }
     if (!file.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripOthers, TagLib::ID3v2::v4))

@@ -22,7 +22,8 @@ QByteArrayList documentInfoArguments(const QString& pdfPath, const QString& pass
 Mp3Tags tagsFromDocumentInfo(const QString& pdfinfoOutput);
 
 // Writes title, artist, comment and the cover (an APIC frame) into an ID3v2.4 tag at the
-// front of the MP3, replacing any tag it had; empty ones are left out. The sound is not touched. Throws Failure.
+// front of the MP3, replacing any tag it had; empty ones are left out. The sound is not touched.
+// Throws Failure.
 void writeMp3Tags(const QString& mp3Path, const Mp3Tags& tags);
 
 } // namespace lectorix
