@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/conversion/audio_format.h"
+
 #include <QObject>
 
 namespace lectorix {
@@ -13,6 +15,7 @@ class ExportController final : public QObject
     Q_OBJECT
 
 public:
+    // Fills the window's choice of audio format: MP3 (chosen), M4B, Opus.
     explicit ExportController(MainWindow& window);
 
     // "Save Audio As MP3": turns the whole PDF named in the PDF box into one MP3 file, spoken with
@@ -32,6 +35,9 @@ public:
     // Cancels every conversion the window runs: its tool stops, its working files and the
     // unfinished MP3 go, and its end runs as for any cancelled conversion.
     void cancelConversions();
+
+    // The format chosen in the window; MP3 until another is chosen.
+    AudioFormat audioFormat() const;
 
 private:
     MainWindow& m_window;
