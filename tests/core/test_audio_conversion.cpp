@@ -3,12 +3,15 @@
 // wanted, and still comes out when the page cannot be rendered.
 #include "core/conversion/conversion_job.h"
 #include "support/audio_probe.h"
+#include "support/process_info.h"
 #include "support/test_env.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QSignalSpy>
 #include <QtTest>
+
+#include <unistd.h>
 
 using namespace lectorix;
 
@@ -126,6 +129,51 @@ private slots:
         QCOMPARE(probed->hasCover, hasCover);
         QVERIFY(probed->seconds > 0.5);
         QVERIFY(!probed->title.isEmpty());
+    }
+
+    // Cancelled while its voices speak or while ffmpeg puts the sound into its container, a
+    // conversion stops its tools at once and leaves nothing; an earlier file stays as it was.
+    void cancelLeavesNothing_data()
+    {
+        QTest::addColumn<QString>("pdf");
+        QTest::addColumn<int>("format");
+        QTest::addColumn<bool>("inContainer"); // else at a tenth of the speech
+        QTest::newRow("Opus while speaking")
+            << "tracemonkey.pdf" << int(AudioFormat::Opus) << false;
+        QTest::newRow("M4B while put into its container")
+            << "french_diacritics.pdf" << int(AudioFormat::M4b) << true;
+    }
+
+    void cancelLeavesNothing()
+    {
+        REQUIRE_CORPUS();
+        QFETCH(QString, pdf);
+        QFETCH(int, format);
+        QFETCH(bool, inContainer);
+        const QString temp = test::freshScratch();
+        ConversionRequest request;
+        request.format = AudioFormat(format);
+        request.sourcePdf = test::corpusFile(pdf);
+        request.outputPath =
+            temp + QStringLiteral("/../earlier") + audioFormatExtension(request.format);
+        test::writeFile(request.outputPath, "an earlier file");
+        request.voice.rate = 10;
+        ConversionJob job(request);
+        bool ended = false;
+        QObject::connect(&job, &ConversionJob::finished, [&] { ended = true; });
+        bool reached = false;
+        QObject::connect(&job, &ConversionJob::progress, [&](const ConversionProgress& p) {
+            reached =
+                reached || (inContainer ? p.stage == ConversionStage::Joining : p.fraction >= 0.1);
+            if (reached && !ended)
+                job.cancel();
+        });
+        job.start();
+        QVERIFY(QTest::qWaitFor([&] { return ended; }, 300000));
+        QVERIFY(reached);
+        QCOMPARE(test::readFile(request.outputPath), QByteArray("an earlier file"));
+        QCOMPARE(leftovers(temp, request.outputPath), QStringList());
+        QCOMPARE(test::livingChildNames(::getpid()), QStringList());
     }
 
     // Without its encoder the conversion fails, names the package, and leaves nothing.

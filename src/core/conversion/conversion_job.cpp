@@ -293,7 +293,8 @@ void ConversionJob::State::lanesEnded(LanesEnd end, const QString& speechFailure
 {
     switch (end) {
     case LanesEnd::Encoded:
-        report(ConversionStage::Joining, pieces, 1.0 - FinishingShare);
+        if (needsContainerStep(request.format)) // the parts are put together now
+            report(ConversionStage::Joining, pieces, 1.0 - FinishingShare);
         finishing->finishSound(lanes->partPaths(), chapters);
         return;
     case LanesEnd::EncoderFailed:

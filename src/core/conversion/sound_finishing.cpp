@@ -63,6 +63,8 @@ void SoundFinishing::sideToolEnded()
 
 void SoundFinishing::finishSound(const QStringList& parts, const QList<ChapterMark>& chapters)
 {
+    if (m_stopped)
+        return;
     m_parts = parts;
     m_chapters = chapters;
     m_waiting = m_sideToolsRunning > 0;
@@ -105,6 +107,7 @@ void SoundFinishing::putIntoContainer()
 
 void SoundFinishing::stop()
 {
+    m_stopped = true;
     m_waiting = false;
     for (ChildProcess* tool : m_sideTools)
         tool->stop();

@@ -43,7 +43,7 @@ public:
     // Once the side tools have ended, puts the sound of the lanes' files (parts, in order)
     // into the output where the format needs it; then soundReady() or containerFailed().
     void finishSound(const QStringList& parts, const QList<ChapterMark>& chapters);
-    // Stops the tools at once; no signal follows.
+    // Stops the tools at once; no signal follows, and nothing more is started.
     void stop();
 
     // What pdfinfo printed, and the cover picture; empty when there is none.
@@ -66,6 +66,7 @@ private:
     QList<ChildProcess*> m_sideTools;
     int m_sideToolsRunning = 0;
     bool m_waiting = false;
+    bool m_stopped = false;
     ChildProcess* m_container = nullptr;
     QStringList m_parts;
     QList<ChapterMark> m_chapters;
