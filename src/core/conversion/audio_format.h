@@ -77,8 +77,9 @@ QByteArray chapterMetadata(const QList<ChapterMark>& chapters);
 
 // Writes the tags (title, artist, comment, the cover when there is one) into the finished
 // file as its format keeps them: ID3v2 for MP3, MP4 items for M4B, Vorbis comments for Opus,
-// with the Opus's chapters as CHAPTER001=00:00:00.000 / CHAPTER001NAME=title comments. The
-// sound is not touched. Throws Failure.
+// with the Opus's chapters as CHAPTER001=00:00:00.000 / CHAPTER001NAME=title comments (the
+// M4B's chapters are written by its container step; chapters are not written into an MP3
+// here). The sound is not touched. Throws Failure.
 void writeAudioTags(AudioFormat format, const QString& path, const Mp3Tags& tags,
                     const QList<ChapterMark>& chapters);
 
