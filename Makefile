@@ -23,7 +23,7 @@ FUZZ_SECONDS ?= 60
 # display or sound server too (see tools/with-desktop.sh).
 RUN_PACKAGES = build-essential cmake pkg-config qt6-base-dev libespeak-ng-dev espeak-ng-data \
                libpulse-dev libsonic-dev libtag1-dev poppler-utils poppler-data lame fonts-liberation \
-               xvfb xauth pulseaudio pulseaudio-utils librsvg2-bin
+               xvfb xauth pulseaudio pulseaudio-utils librsvg2-bin ffmpeg
 # dpkg-shlibdeps (in dpkg-dev) and file work out the package's library dependencies.
 PACKAGE_PACKAGES = dpkg-dev file
 # The packaging tests check the installed files and the package with the tools a distribution

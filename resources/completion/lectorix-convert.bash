@@ -58,13 +58,16 @@ _lectorix_convert()
             COMPREPLY=($(compgen -W "$(seq -10 10)" -- "$cur"))
             ;;
         --volume)
-            COMPREPLY=($(compgen -W "0 10 20 30 40 50 60 70 80 90 100" -- "$cur"))
+            COMPREPLY=($(compgen -W "$(seq 0 10 100)" -- "$cur"))
+            ;;
+        --format)
+            COMPREPLY=($(compgen -W $'mp3\nm4b\nopus' -- "$cur"))
             ;;
         *)
             if [[ $cur == -* && -z $prefix ]]; then
                 local options="--output= --directory= --voice= --rate= --volume=
 --password-file= --title= --artist= --list-voices --quiet --verbatim --no-footnotes --split-chapters
---resume --print-text --help --version
+--resume --print-text --help --version --format= --no-cover
 -o -d -q -h -"
                 IFS=$' \n'
                 COMPREPLY=($(compgen -W "$options" -- "$cur"))

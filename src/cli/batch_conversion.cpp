@@ -138,6 +138,8 @@ void BatchConversion::startCurrent(const QString& password)
     request.language = m_choices.language;
     request.splitChapters = m_choices.splitChapters;
     request.resume = m_choices.resume;
+    request.format = m_choices.format;
+    request.cover = m_choices.cover;
     if (input.name == StandardInputName) {
         request.sourceText = m_choices.standardInputText;
         request.sourceName = QStringLiteral("standard input");

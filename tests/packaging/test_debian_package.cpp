@@ -166,6 +166,7 @@ private slots:
         QTest::newRow("a sound server to read aloud") << QStringLiteral("pulseaudio");
         QTest::newRow("CJK fonts' text for pdftotext") << QStringLiteral("poppler-data");
         QTest::newRow("xdg-open for folders and web pages") << QStringLiteral("xdg-utils");
+        QTest::newRow("ffmpeg for M4B and Opus") << QStringLiteral("ffmpeg");
     }
 
     void recommendsWhatAFreshSystemLacks()

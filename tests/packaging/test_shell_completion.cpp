@@ -93,6 +93,12 @@ private slots:
         QTest::newRow("options by their start")
             << QStringList{"--vo"} << QStringList{"--voice=", "--volume="};
         QTest::newRow("a flag") << QStringList{"--qu"} << QStringList{"--quiet"};
+        QTest::newRow("--volume=: each tenth")
+            << QStringList{"--volume", "=", "1"} << QStringList{"10", "100"};
+        QTest::newRow("--format=: the formats")
+            << QStringList{"--format", "=", ""} << QStringList{"mp3", "m4b", "opus"};
+        QTest::newRow("--format=m without '=' as a word break")
+            << QStringList{"--format=m"} << QStringList{"--format=mp3", "--format=m4b"};
         QTest::newRow("--title=: free text, no file names")
             << QStringList{"--title", "=", "b"} << QStringList{};
     }
