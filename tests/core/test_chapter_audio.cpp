@@ -276,7 +276,7 @@ private slots:
             << qint64(48000) << 48000;
         QTest::newRow("Opus page cut off")
             << opus
-            << oggPage(opusHead(312), 0) + oggPage("a", 960312) + oggPage("bb", 2000000).left(30)
+            << oggPage(opusHead(312), 0) + oggPage("a", 960312) + oggPage("bb", 2000000).left(29)
             << qint64(960000) << 48000;
         QTest::newRow("Ogg without an Opus header")
             << opus << oggPage("vorbis", 0) + oggPage("a", 4000) << qint64(0) << 0;
@@ -429,15 +429,14 @@ private slots:
             QVERIFY(chapter->hasCover);
             QCOMPARE(chapter->title, titles.at(i));
             QCOMPARE(chapter->tags.value(QStringLiteral("album")), QStringLiteral("book"));
-            if (request.format == AudioFormat::Opus) {
-                QCOMPARE(chapter->tags.value(QStringLiteral("tracknumber")),
-                         QString::number(i + 1));
+            // ffprobe lists the Opus's TRACKNUMBER as its track, with TRACKTOTAL beside it.
+            const bool opus = request.format == AudioFormat::Opus;
+            QCOMPARE(chapter->tags.value(QStringLiteral("track")),
+                     opus ? QString::number(i + 1)
+                          : QStringLiteral("%1/%2").arg(i + 1).arg(expected.size()));
+            if (opus)
                 QCOMPARE(chapter->tags.value(QStringLiteral("tracktotal")),
                          QString::number(expected.size()));
-            } else {
-                QCOMPARE(chapter->tags.value(QStringLiteral("track")),
-                         QStringLiteral("%1/%2").arg(i + 1).arg(expected.size()));
-            }
             sum += chapter->seconds;
         }
         QVERIFY2(qAbs(sum - whole->seconds) <= whole->seconds / 100,
