@@ -23,7 +23,7 @@ FUZZ_SECONDS ?= 60
 # display or sound server too (see tools/with-desktop.sh).
 RUN_PACKAGES = build-essential cmake pkg-config qt6-base-dev libespeak-ng-dev espeak-ng-data \
                libpulse-dev libsonic-dev libtag1-dev poppler-utils poppler-data lame fonts-liberation \
-               xvfb xauth pulseaudio pulseaudio-utils librsvg2-bin $(RECOGNITION_PACKAGES)
+               xvfb xauth pulseaudio pulseaudio-utils librsvg2-bin ffmpeg $(RECOGNITION_PACKAGES)
 # tesseract recognises scanned pages, with the languages the set-up installs; another
 # language is one tesseract-ocr-LANG package away.
 RECOGNITION_PACKAGES = tesseract-ocr tesseract-ocr-eng tesseract-ocr-fra tesseract-ocr-deu \

@@ -1,8 +1,9 @@
 // The export of a whole book through the conversion job the window and the converter share,
 // against the shell pipeline
 // pdftotext | espeak-ng | lame with the same voice and speed, measured in the same run; the
-// program's peak memory; and making the book's text what the voice is given. Prints, never
-// fails.
+// same for the M4B and Opus formats against pipelines into ffmpeg with the same encoder
+// settings; the program's peak memory; and making the book's text what the voice is given.
+// Prints, never fails.
 #include "core/base/program_folder.h"
 #include "core/conversion/conversion_job.h"
 #include "core/conversion/spoken_text.h"
@@ -13,6 +14,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -54,18 +56,19 @@ double mp3Seconds(const QString& path)
     return decode.readAllStandardOutput().trimmed().toDouble() / 2.0 / 22050.0;
 }
 
-double pipelineSeconds(const QString& book, const QString& voiceId, const QString& out)
+double pipelineSeconds(const QString& book, const QString& voiceId, const QString& out,
+                       const QString& encoder = QStringLiteral("lame -h - \"$3\""))
 {
     QElapsedTimer clock;
     clock.start();
     QProcess shell;
     shell.setProcessChannelMode(QProcess::ForwardedOutputChannel);
     shell.setStandardErrorFile(QProcess::nullDevice());
-    shell.start(QStringLiteral("/bin/sh"),
-                {QStringLiteral("-c"),
-                 QStringLiteral("pdftotext \"$1\" - | espeak-ng --stdout -v \"$2\" -s 175 | "
-                                "lame -h - \"$3\""),
-                 QStringLiteral("sh"), book, voiceId, out});
+    shell.start(
+        QStringLiteral("/bin/sh"),
+        {QStringLiteral("-c"),
+         QStringLiteral("pdftotext \"$1\" - | espeak-ng --stdout -v \"$2\" -s 175 | ") + encoder,
+         QStringLiteral("sh"), book, voiceId, out});
     shell.waitForFinished(-1);
     return clock.elapsed() / 1000.0;
 }
@@ -82,6 +85,56 @@ void benchSpokenText(const QString& book, const QString& folder)
     std::printf("the book's text (%lld characters) as the voice is given it: %.1f ms\n",
                 qlonglong(spoken.size()), ms);
     QFile::remove(path);
+}
+
+// The book through the conversion job in format; its time in seconds.
+double exportSeconds(QCoreApplication& app, ConversionRequest request)
+{
+    ConversionJob job(request);
+    QObject::connect(&job, &ConversionJob::finished, &app, [](const ConversionResult& result) {
+        if (result.outcome != ConversionOutcome::Done)
+            std::printf("  the export failed: %s\n", qPrintable(result.message));
+        QCoreApplication::quit();
+    });
+    QElapsedTimer clock;
+    clock.start();
+    job.start();
+    app.exec();
+    return clock.elapsed() / 1000.0;
+}
+
+// Each audiobook format against a pipeline into ffmpeg with the encoder settings the program
+// gives it, beside the MP3's ratio.
+void benchFormats(QCoreApplication& app, const ConversionRequest& mp3Request,
+                  const QString& voiceId, double mp3Ratio)
+{
+    const struct
+    {
+        AudioFormat format;
+        const char* encoder;
+    } formats[] = {
+        {AudioFormat::M4b, "ffmpeg -v error -i - -c:a aac -aac_coder fast -b:a 48k -f ipod -y "
+                           "\"$3\""},
+        {AudioFormat::Opus, "ffmpeg -v error -i - -ar 24000 -c:a libopus -b:a 16k "
+                            "-compression_level 5 -f ogg -y \"$3\""},
+    };
+    for (const auto& each : formats) {
+        ConversionRequest request = mp3Request;
+        request.format = each.format;
+        request.outputPath = withAudioExtension(mp3Request.outputPath, each.format);
+        const QString baseline = withAudioExtension(
+            QFileInfo(mp3Request.outputPath).absolutePath() + QStringLiteral("/pipeline"),
+            each.format);
+        const double pipeline =
+            pipelineSeconds(mp3Request.sourcePdf, voiceId, baseline, QLatin1String(each.encoder));
+        const double ours = exportSeconds(app, request);
+        std::printf("  %-4s: shell pipeline %7.1f s, export %7.1f s, %5.1f MB; time ratio "
+                    "ours/pipeline %.3f (MP3's %.3f)\n",
+                    qPrintable(audioFormatTitle(each.format)), pipeline, ours,
+                    QFileInfo(request.outputPath).size() / 1e6, ours / pipeline, mp3Ratio);
+        QFile::remove(baseline);
+        QFile::remove(request.outputPath);
+    }
 }
 
 } // namespace
@@ -125,17 +178,7 @@ int main(int argc, char** argv)
     request.sourcePdf = book;
     request.outputPath = out + QStringLiteral("/01-A-Study-in-Scarlet.mp3");
     request.voice = {0, 100, 0};
-    ConversionJob job(request);
-    QObject::connect(&job, &ConversionJob::finished, &app, [](const ConversionResult& result) {
-        if (result.outcome != ConversionOutcome::Done)
-            std::printf("  the export failed: %s\n", qPrintable(result.message));
-        QCoreApplication::quit();
-    });
-    QElapsedTimer clock;
-    clock.start();
-    job.start();
-    app.exec();
-    const double ours = clock.elapsed() / 1000.0;
+    const double ours = exportSeconds(app, request);
     const double ourAudio = mp3Seconds(out + QStringLiteral("/01-A-Study-in-Scarlet.mp3"));
 
     std::printf("whole book to MP3 at rate 0, voice %s:\n", qPrintable(voiceId));
@@ -150,6 +193,8 @@ int main(int argc, char** argv)
     std::printf("  peak memory of the program during the conversion: %.1f MB (target < 200 MB; "
                 "%.1f MB before it)\n",
                 bookPeak, peakBefore);
+    std::printf("  MP3 : %5.1f MB\n", QFileInfo(request.outputPath).size() / 1e6);
+    benchFormats(app, request, voiceId, ours / pipeline);
 
     // Memory must not grow with the book: a book of about three times the text, at the
     // fastest rate so that it takes no longer.

@@ -58,7 +58,10 @@ _lectorix_convert()
             COMPREPLY=($(compgen -W "$(seq -10 10)" -- "$cur"))
             ;;
         --volume)
-            COMPREPLY=($(compgen -W "0 10 20 30 40 50 60 70 80 90 100" -- "$cur"))
+            COMPREPLY=($(compgen -W "$(seq 0 10 100)" -- "$cur"))
+            ;;
+        --format)
+            COMPREPLY=($(compgen -W $'mp3\nm4b\nopus' -- "$cur"))
             ;;
         --ocr)
             COMPREPLY=($(compgen -W $'auto\nalways\nnever' -- "$cur"))
@@ -72,7 +75,7 @@ _lectorix_convert()
             if [[ $cur == -* && -z $prefix ]]; then
                 local options="--output= --directory= --voice= --rate= --volume=
 --password-file= --title= --artist= --list-voices --quiet --verbatim --no-footnotes --split-chapters
---resume --pronunciations= --ocr= --ocr-language= --print-text --help --version
+--resume --pronunciations= --ocr= --ocr-language= --print-text --help --version --format= --no-cover
 -o -d -q -h -"
                 IFS=$' \n'
                 COMPREPLY=($(compgen -W "$options" -- "$cur"))

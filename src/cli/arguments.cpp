@@ -29,6 +29,8 @@ enum class OptionId {
     Pronunciations,
     Recognition,
     RecognitionLanguage,
+    Format,
+    NoCover,
     PrintText,
     Help,
     Version
@@ -42,7 +44,7 @@ struct KnownOption
     bool takesValue;
 };
 
-constexpr std::array<KnownOption, 20> KnownOptions{{
+constexpr std::array<KnownOption, 22> KnownOptions{{
     {OptionId::Output, "output", 'o', true},
     {OptionId::Directory, "directory", 'd', true},
     {OptionId::Voice, "voice", 0, true},
@@ -60,6 +62,8 @@ constexpr std::array<KnownOption, 20> KnownOptions{{
     {OptionId::Pronunciations, "pronunciations", 0, true},
     {OptionId::Recognition, "ocr", 0, true},
     {OptionId::RecognitionLanguage, "ocr-language", 0, true},
+    {OptionId::Format, "format", 0, true},
+    {OptionId::NoCover, "no-cover", 0, false},
     {OptionId::PrintText, "print-text", 0, false},
     {OptionId::Help, "help", 'h', false},
     {OptionId::Version, "version", 0, false},
@@ -164,6 +168,15 @@ public:
                    fail(QStringLiteral("invalid recognition language '%1': give language codes "
                                        "such as fra or fra+eng")
                             .arg(value));
+        case OptionId::Format:
+            if (const auto format = audioFormatNamed(value)) {
+                m_options.format = *format;
+                return true;
+            }
+            return fail(QStringLiteral("invalid format '%1': give mp3, m4b or opus").arg(value));
+        case OptionId::NoCover:
+            m_options.noCover = true;
+            return true;
         case OptionId::PrintText:
             if (m_options.action == Options::Action::Convert)
                 m_options.action = Options::Action::PrintText;
@@ -321,7 +334,7 @@ QString usageText()
 {
     return QStringLiteral(
         "Usage: lectorix-convert [OPTION]... INPUT...\n"
-        "Read documents aloud into MP3 files.\n"
+        "Read documents aloud into MP3 files (or M4B or Opus audiobooks).\n"
         "\n"
         "An INPUT is a PDF file, a text file whose name ends in .txt (read as UTF-8,\n"
         "or as Windows-1252 when it is not valid UTF-8), or - for text on standard\n"
@@ -341,6 +354,10 @@ QString usageText()
         "      --title=TEXT          the MP3's title tag (default: the PDF's title,\n"
         "                              else the input's name without extension)\n"
         "      --artist=TEXT         the MP3's artist tag (default: the PDF's author)\n"
+        "      --format=FORMAT       mp3 (the default), m4b (AAC audiobook with chapter\n"
+        "                              marks) or opus (Ogg Opus, about half the size);\n"
+        "                              the output's extension follows the format\n"
+        "      --no-cover            no cover picture (by default a PDF's first page)\n"
         "      --list-voices         list the installed voices, one per line:\n"
         "                              identifier, language and name, tab-separated\n"
         "  -q, --quiet               show no progress line\n"
@@ -397,7 +414,8 @@ QString tryHelpText()
     return QStringLiteral("Try 'lectorix-convert --help' for more information.\n");
 }
 
-QString outputPathFor(const QString& input, const QString& outputFile, const QString& outputFolder)
+QString outputPathFor(const QString& input, const QString& outputFile, const QString& outputFolder,
+                      const QString& extension)
 {
     if (!outputFile.isEmpty())
         return outputFile;
@@ -417,7 +435,7 @@ QString outputPathFor(const QString& input, const QString& outputFile, const QSt
     if (!outputFolder.isEmpty())
         folder = outputFolder.endsWith(QLatin1Char('/')) ? outputFolder
                                                          : outputFolder + QLatin1Char('/');
-    return folder + name + QStringLiteral(".mp3");
+    return folder + name + extension;
 }
 
 bool isTextInput(const QString& input)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/conversion/audio_format.h"
 #include "core/ocr/recognition_job.h"
 
 #include <QString>
@@ -40,6 +41,10 @@ struct Options
     RecognitionMode recognition = RecognitionMode::Never;
     QStringList recognitionLanguages;
 
+    // --format, and --no-cover: no cover picture made of a PDF's first page.
+    AudioFormat format = AudioFormat::Mp3;
+    bool noCover = false;
+
     // With UsageError: what is wrong, one line, without the program name.
     QString error;
 };
@@ -59,9 +64,11 @@ QString versionText();
 QString tryHelpText();
 
 // The name of the MP3 for an input, before it is made absolute: the input's name without its
-// last extension plus ".mp3", beside the input or in outputFolder; outputFile when one is given.
-// Standard input becomes "stdin.mp3" in the current folder or in outputFolder.
-QString outputPathFor(const QString& input, const QString& outputFile, const QString& outputFolder);
+// last extension plus ".mp3" (or the extension given), beside the input or in outputFolder;
+// outputFile when one is given. Standard input becomes "stdin.mp3" in the current folder or
+// in outputFolder.
+QString outputPathFor(const QString& input, const QString& outputFile, const QString& outputFolder,
+                      const QString& extension = QStringLiteral(".mp3"));
 
 // Whether an input is read as a text file (a ".txt" name, in any letter case) rather than as
 // a PDF. Standard input is text too.

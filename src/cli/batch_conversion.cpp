@@ -141,6 +141,8 @@ void BatchConversion::startCurrent(const QString& password)
     request.pronunciations = m_choices.pronunciations;
     request.recognition = m_choices.recognition;
     request.recognitionLanguages = m_choices.recognitionLanguages;
+    request.format = m_choices.format;
+    request.cover = m_choices.cover;
     if (input.name == StandardInputName) {
         request.sourceText = m_choices.standardInputText;
         request.sourceName = QStringLiteral("standard input");

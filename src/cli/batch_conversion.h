@@ -31,11 +31,13 @@ struct BatchChoices
     bool verbatim = false;      // spoken line by line as the text stands
     bool readFootnotes = true;  // a PDF's footnotes read after the paragraph that cites them
     QString language;           // the voice's, for where sentences end; empty: asked of it
-    bool splitChapters = false; // one MP3 per chapter
-    bool resume = false;        // MP3s already there are not made again
+    bool splitChapters = false; // one file per chapter
+    bool resume = false;        // chapter files already there are not made again
     PronunciationList pronunciations;
     RecognitionMode recognition = RecognitionMode::Never; // which pages are recognised
     QStringList recognitionLanguages;                     // empty: the voice's and English
+    AudioFormat format = AudioFormat::Mp3;
+    bool cover = true; // a PDF's first page as the cover picture
 };
 
 // An input as messages name it: quoted, or "standard input".

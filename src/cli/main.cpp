@@ -118,7 +118,8 @@ QList<BatchInput> planOutputs(const Options& options, int& failureStatus)
     QList<BatchInput> planned;
     QHash<QString, QString> inputByOutput;
     for (const QString& input : options.inputs) {
-        const QString shown = outputPathFor(input, options.outputFile, options.outputFolder);
+        const QString shown = outputPathFor(input, options.outputFile, options.outputFolder,
+                                            audioFormatExtension(options.format));
         const QString absolute = QFileInfo(shown).absoluteFilePath();
         const QString place = landingPlace(absolute);
         if (inputByOutput.contains(place)) {
@@ -267,6 +268,8 @@ int convertInputs(const Options& options)
     choices.resume = options.resume;
     choices.recognition = options.recognition;
     choices.recognitionLanguages = options.recognitionLanguages;
+    choices.format = options.format;
+    choices.cover = !options.noCover;
     if (choices.voice.voiceIndex >= 0 && choices.voice.voiceIndex < voices.size())
         choices.language = voices.at(choices.voice.voiceIndex).language;
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/conversion/audio_format.h"
+
 #include <QObject>
 
 namespace lectorix {
@@ -15,6 +17,7 @@ class ExportController final : public QObject
     Q_OBJECT
 
 public:
+    // Fills the window's choice of audio format: MP3 (chosen), M4B, Opus.
     explicit ExportController(MainWindow& window);
 
     // "Save Audio As MP3": turns the whole PDF named in the PDF box into one MP3 file, spoken with
@@ -38,6 +41,9 @@ public:
     // Counts job among the conversions the window runs, until it finishes.
     void track(ConversionJob* job);
     bool converting() const { return m_converting > 0; }
+
+    // The format chosen in the window; MP3 until another is chosen.
+    AudioFormat audioFormat() const;
 
 signals:
     // The window started its first conversion, or its last one finished.

@@ -79,21 +79,25 @@ void conversionFinished(MainWindow& form, const ConversionRequest& request,
 // is never empty and never hidden, whatever was typed.
 QString askMp3ForText(const MainWindow& form, const QString& text)
 {
+    const AudioFormat format = form.exporting().audioFormat();
     const QString outputFolder = form.outputFolderEdit()->text();
     Dialogs::FileRequest request;
     request.title = QStringLiteral("Save Audio As MP3");
-    request.filter = Mp3FileFilter;
+    request.filter = format == AudioFormat::M4b    ? M4bFileFilter
+                     : format == AudioFormat::Opus ? OpusFileFilter
+                                                   : Mp3FileFilter;
     request.initialFolder = form.saveToFolderOption()->isChecked() && isFolder(outputFolder)
                                 ? outputFolder
                                 : QDir::homePath();
-    request.fileName = mp3FileName(firstWordsName(text));
+    request.fileName = withAudioExtension(mp3FileName(firstWordsName(text)), format);
     const QString chosen = dialogs().saveFile(request);
     if (chosen.isEmpty())
         return QString();
     QString name = fileNameOf(chosen);
-    if (name.endsWith(QStringLiteral(".mp3"), Qt::CaseInsensitive))
-        name.chop(4);
-    return folderOf(chosen) + mp3FileName(name);
+    const QString extension = audioFormatExtension(format);
+    if (name.endsWith(extension, Qt::CaseInsensitive))
+        name.chop(extension.size());
+    return folderOf(chosen) + withAudioExtension(mp3FileName(name), format);
 }
 
 void runConversion(MainWindow& form, const ConversionRequest& request, const QString& documentName);
@@ -114,6 +118,7 @@ void startConversion(MainWindow& form, Guard& g, ConversionRequest request,
     if (request.encoder.isEmpty())
         request.encoder = QStringLiteral("lame");
     request.voice = chosenVoice(form);
+    request.format = form.exporting().audioFormat();
     request.verbatim = readsVerbatim();
     request.readFootnotes = readsFootnotes();
     request.splitChapters = form.chapterFilesCheck()->isChecked();
@@ -222,7 +227,9 @@ void ExportController::saveAudioAsMp3()
             request.password = password;
     }
     g(168, [&] {
-        request.outputPath = mp3OutputPath(pdfPath, outputFolder, saveToFolder, saveBesidePdf);
+        request.outputPath =
+            withAudioExtension(mp3OutputPath(pdfPath, outputFolder, saveToFolder, saveBesidePdf),
+                               form.exporting().audioFormat());
     });
     if (form.documents().scans().recognises(pdfPath))
         request.recognition = RecognitionMode::Auto;

@@ -90,7 +90,9 @@ const std::array Layout{
     ControlRow{K::CheckBox, "chapterFilesCheck", "saveOptionFrame", "Save one MP3 per chapter",
                {3960, 1410, 3240, 255}, nullptr},
     ControlRow{K::Button, "saveMp3Button", "mp3Frame", "Save Audio As MP3",
-               {240, 2070, 7320, 405}, nullptr, Hand},
+               {240, 2070, 5520, 405}, nullptr, Hand},
+    ControlRow{K::ComboBox, "audioFormatCombo", "mp3Frame", "", {5880, 2100, 1680, 345},
+               "Audio Format"},
 };
 // clang-format on
 

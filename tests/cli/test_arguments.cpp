@@ -64,6 +64,10 @@ QString summary(const Options& o)
                                                          : QStringLiteral("ocr=always"));
     if (!o.recognitionLanguages.isEmpty())
         parts << "ocr-language=" + o.recognitionLanguages.join('+');
+    if (o.format != AudioFormat::Mp3)
+        parts << "format=" + audioFormatName(o.format);
+    if (o.noCover)
+        parts << QStringLiteral("no-cover");
     return parts.join(' ');
 }
 
@@ -139,6 +143,20 @@ private slots:
             << QStringList{"--", "-q", "--help", "-"} << "convert [-q, --help, -]";
         QTest::newRow("the last of a repeated option counts")
             << QStringList{"--rate=1", "a.pdf", "--rate=+2"} << "convert [a.pdf] rate=2";
+        QTest::newRow("audiobook format, no cover")
+            << QStringList{"--format=m4b", "--no-cover", "a.pdf"}
+            << "convert [a.pdf] format=m4b no-cover";
+        QTest::newRow("format as the next argument, in capitals")
+            << QStringList{"--format", "OPUS", "a.pdf"} << "convert [a.pdf] format=opus";
+        QTest::newRow("MP3 named as the format")
+            << QStringList{"--format=mp3", "a.pdf"} << "convert [a.pdf]";
+        QTest::newRow("unknown format") << QStringList{"--format=wav", "a.pdf"}
+                                        << "error: invalid format 'wav': give mp3, m4b or opus";
+        QTest::newRow("empty format") << QStringList{"--format=", "a.pdf"}
+                                      << "error: option '--format' needs a value that is not empty";
+        QTest::newRow("no-cover takes no value")
+            << QStringList{"--no-cover=yes", "a.pdf"}
+            << "error: option '--no-cover' doesn't allow an argument";
         QTest::newRow("range ends accepted")
             << QStringList{"--rate=10", "--volume=100", "a"} << "convert [a] rate=10 volume=100";
 
@@ -283,6 +301,38 @@ private slots:
         QFETCH(QString, outputFolder);
         QFETCH(QString, expected);
         QCOMPARE(outputPathFor(input, outputFile, outputFolder), expected);
+    }
+
+    // The extension follows the format; a name given with -o is kept as given.
+    void outputNamesOfFormats_data()
+    {
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("outputFile");
+        QTest::addColumn<QString>("outputFolder");
+        QTest::addColumn<int>("format");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("M4B beside") << "dir/Book.pdf"
+                                    << ""
+                                    << "" << int(AudioFormat::M4b) << "dir/Book.m4b";
+        QTest::newRow("Opus of standard input in a folder")
+            << "-"
+            << ""
+            << "out" << int(AudioFormat::Opus) << "out/stdin.opus";
+        QTest::newRow("named output kept") << "a.pdf"
+                                           << "x.mp3"
+                                           << "" << int(AudioFormat::M4b) << "x.mp3";
+    }
+
+    void outputNamesOfFormats()
+    {
+        QFETCH(QString, input);
+        QFETCH(QString, outputFile);
+        QFETCH(QString, outputFolder);
+        QFETCH(int, format);
+        QFETCH(QString, expected);
+        QCOMPARE(outputPathFor(input, outputFile, outputFolder,
+                               audioFormatExtension(AudioFormat(format))),
+                 expected);
     }
 
     void textInputs_data()

@@ -3,6 +3,7 @@
 // leaves. Standard input and standard error are pipes here, so it never shows progress or
 // asks for a password.
 #include "converter_run.h"
+#include "support/audio_probe.h"
 
 #include "core/settings/settings.h"
 #include "core/settings/settings_keys.h"
@@ -379,6 +380,9 @@ private slots:
         QTest::newRow("output over the input")
             << QStringList{"-o", "./doc.pdf", "doc.pdf"} << 2
             << "lectorix-convert: the MP3 of 'doc.pdf' would replace the input itself\n" + tryHelp;
+        QTest::newRow("unknown format")
+            << QStringList{"--format=wav", "doc.pdf"} << 2
+            << "lectorix-convert: invalid format 'wav': give mp3, m4b or opus\n" + tryHelp;
         QTest::newRow("output folder missing")
             << QStringList{"-d", "nowhere", "doc.pdf"} << 1
             << "lectorix-convert: cannot write into 'nowhere': no such folder\n";
@@ -400,6 +404,62 @@ private slots:
         QCOMPARE(QString::fromUtf8(run.standardError), standardError);
         QCOMPARE(run.standardOutput, QByteArray());
         QCOMPARE(folderEntries(m_folder), QStringList({"doc.pdf", "doc.txt"}));
+    }
+
+    // Each format's file is named after it, decodes, and carries the PDF's first page as its
+    // cover unless --no-cover says otherwise; a first page that cannot be rendered costs the
+    // cover, not the file, and the renderer's complaint stays out of the converter's messages.
+    void formatsAndCover_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<bool>("renderable");
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<QString>("codec");
+        QTest::addColumn<bool>("cover");
+        QTest::newRow("MP3 with its cover") << QStringList() << true << "Diacritics.mp3"
+                                            << "mp3" << true;
+        QTest::newRow("MP3, no cover") << QStringList{"--no-cover"} << true << "Diacritics.mp3"
+                                       << "mp3" << false;
+        QTest::newRow("M4B with its cover")
+            << QStringList{"--format=m4b"} << true << "Diacritics.m4b"
+            << "aac" << true;
+        QTest::newRow("Opus, no cover")
+            << QStringList{"--format", "opus", "--no-cover"} << true << "Diacritics.opus"
+            << "opus" << false;
+        QTest::newRow("M4B, page that cannot be rendered")
+            << QStringList{"--format=m4b"} << false << "Diacritics.m4b"
+            << "aac" << false;
+    }
+
+    void formatsAndCover()
+    {
+        REQUIRE_CONVERTER_AND_CORPUS();
+        QFETCH(QStringList, options);
+        QFETCH(bool, renderable);
+        QFETCH(QString, output);
+        QFETCH(QString, codec);
+        QFETCH(bool, cover);
+        QVERIFY(!copyCorpusFile(TextPdf, m_folder + "/Diacritics.pdf").isEmpty());
+        QProcessEnvironment environment;
+        if (!renderable) {
+            const QString tools = QFileInfo(m_temp).path() + "/tools";
+            writeFile(tools + "/pdftoppm",
+                      "#!/bin/sh\necho 'Syntax Error: no page' >&2\nexit 99\n");
+            QFile::setPermissions(tools + "/pdftoppm", QFileDevice::Permissions(0x7700));
+            environment.insert("PATH", tools + ':' + qEnvironmentVariable("PATH"));
+        }
+
+        const ConverterRun run =
+            runConverter(options + QStringList{"Diacritics.pdf"}, m_folder, {}, environment);
+
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.standardError, QByteArray());
+        QCOMPARE(folderEntries(m_folder), QStringList({output, "Diacritics.pdf"}));
+        QCOMPARE(decodingFault(m_folder + '/' + output), QString());
+        const std::optional<ProbedAudio> probed = probeAudio(m_folder + '/' + output);
+        QVERIFY(probed);
+        QCOMPARE(probed->codec, codec);
+        QCOMPARE(probed->hasCover, cover);
     }
 
     void helpAndVersion()

@@ -1,7 +1,8 @@
 // lectorix-convert --split-chapters: one MP3 per chapter of a PDF's outline, each appearing
 // only when complete, so a conversion stopped with Ctrl-C and run again with --resume makes
-// only the files missing; a text without chapters still gives its one MP3.
+// only the files missing; a text without chapters still gives its one file, in any format.
 #include "converter_run.h"
+#include "support/audio_probe.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -90,17 +91,29 @@ private slots:
         QCOMPARE(folderEntries(folder), QStringList({"paper", "paper.pdf"}));
     }
 
+    void textWithoutChaptersGivesOneFile_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QString>("output");
+        QTest::newRow("MP3") << QStringList{"-o", "notes.mp3"} << "notes.mp3";
+        QTest::newRow("M4B") << QStringList{"--format=m4b", "-o", "notes.m4b"} << "notes.m4b";
+        QTest::newRow("Opus") << QStringList{"--format=opus", "-o", "notes.opus"} << "notes.opus";
+    }
+
     void textWithoutChaptersGivesOneFile()
     {
         REQUIRE_CONVERTER_AND_CORPUS();
+        QFETCH(QStringList, options);
+        QFETCH(QString, output);
         const QString temp = freshScratch();
         const QString folder = QFileInfo(temp).path() + "/out";
         QDir().mkpath(folder);
-        const ConverterRun run = runConverter({"--split-chapters", "-q", "-o", "notes.mp3", "-"},
-                                              folder, "A text without headings.\n");
+        const ConverterRun run =
+            runConverter(QStringList{"--split-chapters", "-q"} + options + QStringList{"-"}, folder,
+                         "A text without headings.\n");
         QVERIFY2(run.succeeded(), run.said().constData());
-        QCOMPARE(folderEntries(folder), QStringList{"notes.mp3"});
-        QCOMPARE(mp3Fault(folder + "/notes.mp3"), QString());
+        QCOMPARE(folderEntries(folder), QStringList{output});
+        QCOMPARE(decodingFault(folder + '/' + output), QString());
     }
 };
 

@@ -1,11 +1,14 @@
 // Chapters in the audio: how the text is cut into parts at its chapters, where each chapter's
-// mark lies, the length MP3 frames give, the chapter files' names, and a drawn book converted
-// into one MP3 with its chapter marks and into one file per chapter, resumed.
+// mark lies, the length the encoders' frames give, the chapter files' names, and a drawn book
+// converted into one file of each format with its chapter marks and into one file per
+// chapter, resumed.
 #include "core/conversion/audio_outputs.h"
 #include "core/conversion/chapter_audio.h"
 #include "core/conversion/conversion_job.h"
+#include "core/conversion/encoded_length.h"
 #include "core/conversion/mp3_frames.h"
 #include "support/audio_files.h"
+#include "support/audio_probe.h"
 #include "support/drawn_pdf.h"
 #include "support/test_env.h"
 
@@ -74,6 +77,51 @@ ConversionResult convert(const ConversionRequest& request)
     if (!finished.wait(300000))
         return {ConversionOutcome::Failed, QStringLiteral("the job never ended"), {}, {}, {}};
     return finished.at(0).at(0).value<ConversionResult>();
+}
+
+// The formats a drawn book is converted into; MP3 first, for the others' marks to be
+// measured against.
+void formatRows()
+{
+    QTest::addColumn<int>("format");
+    QTest::newRow("MP3") << int(AudioFormat::Mp3);
+    QTest::newRow("M4B") << int(AudioFormat::M4b);
+    QTest::newRow("Opus") << int(AudioFormat::Opus);
+}
+
+// An ADTS frame of AAC at 22,050 Hz holding blocks raw blocks, size bytes long.
+QByteArray adtsFrame(int blocks = 1, int size = 60)
+{
+    QByteArray bytes(size, '\x11');
+    bytes[0] = char(0xFF);
+    bytes[1] = char(0xF1);
+    bytes[2] = char(0x5C); // AAC LC, 22,050 Hz
+    bytes[3] = char(0x40 | ((size >> 11) & 0x03));
+    bytes[4] = char((size >> 3) & 0xFF);
+    bytes[5] = char(((size & 0x07) << 5) | 0x1F);
+    bytes[6] = char(0xFC | (blocks - 1));
+    return bytes;
+}
+
+// An Ogg page with one packet and the granule position given.
+QByteArray oggPage(const QByteArray& packet, qint64 granule)
+{
+    QByteArray page("OggS", 4);
+    page += QByteArray(2, '\0');
+    for (int i = 0; i < 8; ++i)
+        page += char((quint64(granule) >> (8 * i)) & 0xFF);
+    page += QByteArray(12, '\0'); // serial, sequence, checksum
+    page += char(1);
+    page += char(packet.size());
+    return page + packet;
+}
+
+QByteArray opusHead(int preSkip)
+{
+    QByteArray head("OpusHead\x01\x01", 10);
+    head += char(preSkip & 0xFF);
+    head += char(preSkip >> 8);
+    return head + QByteArray(7, '\0');
 }
 
 QString drawnBook(const QString& folder)
@@ -206,6 +254,51 @@ private slots:
             QCOMPARE(length.milliseconds(), frames * 576 * 1000 / 22050);
     }
 
+    void encodedLengths_data()
+    {
+        QTest::addColumn<int>("format");
+        QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<qint64>("samples");
+        QTest::addColumn<int>("rate");
+        const int m4b = int(AudioFormat::M4b);
+        const int opus = int(AudioFormat::Opus);
+        QTest::newRow("ADTS frames, priming counted")
+            << m4b << adtsFrame() + adtsFrame(2, 90) << qint64(3 * 1024) << 22050;
+        QTest::newRow("ADTS garbage between")
+            << m4b << adtsFrame() + "\xFF\xF1junk" + adtsFrame() << qint64(2048) << 22050;
+        QTest::newRow("ADTS cut off at the end")
+            << m4b << adtsFrame() + adtsFrame().left(20) << qint64(1024) << 22050;
+        QTest::newRow("no ADTS") << m4b << QByteArray("not sound") << qint64(0) << 0;
+        QTest::newRow("Opus: last position less pre-skip")
+            << opus
+            << oggPage(opusHead(312), 0) + oggPage("tags", 0) + oggPage("a", 10000) +
+                   oggPage("b", 48312)
+            << qint64(48000) << 48000;
+        QTest::newRow("Opus page cut off")
+            << opus
+            << oggPage(opusHead(312), 0) + oggPage("a", 960312) + oggPage("bb", 2000000).left(29)
+            << qint64(960000) << 48000;
+        QTest::newRow("Ogg without an Opus header")
+            << opus << oggPage("vorbis", 0) + oggPage("a", 4000) << qint64(0) << 0;
+    }
+
+    // The samples a lane's part holds, as its joined file plays them: where the next part's
+    // chapter starts.
+    void encodedLengths()
+    {
+        QFETCH(int, format);
+        QFETCH(QByteArray, data);
+        QFETCH(qint64, samples);
+        QFETCH(int, rate);
+        const Mp3Length length =
+            AudioFormat(format) == AudioFormat::M4b ? adtsLength(data) : oggOpusLength(data);
+        QCOMPARE(length.samples, samples);
+        QCOMPARE(length.sampleRate, rate);
+        const QString path = test::freshScratch() + QStringLiteral("/part");
+        test::writeFile(path, data);
+        QCOMPARE(encodedFileLength(AudioFormat(format), path).samples, samples);
+    }
+
     void chapterFileNames_data()
     {
         QTest::addColumn<int>("number");
@@ -238,23 +331,32 @@ private slots:
         QCOMPARE(chapterFolder(QStringLiteral("/books/Emma.mp3")), QStringLiteral("/books/Emma"));
     }
 
-    // The book in one MP3: a mark for each chapter, titled as its heading, where the pause
-    // before its heading ends and the heading is heard, the last up to the file's end.
-    void chapterMarksInTheMp3()
+    void chapterMarksInTheFile_data() { formatRows(); }
+
+    // The book in one file of each format: a mark for each chapter, titled as its heading,
+    // where the pause before its heading ends and the heading is heard, the last up to the
+    // file's end; the M4B's and the Opus's marks within a second of the MP3's.
+    void chapterMarksInTheFile()
     {
+        QFETCH(int, format);
         const QString temp = test::freshScratch();
         const QString pdf = drawnBook(temp + QStringLiteral("/.."));
         QVERIFY(!pdf.isEmpty());
         ConversionRequest request;
         request.sourcePdf = pdf;
-        request.outputPath = temp + QStringLiteral("/../book.mp3");
+        request.format = AudioFormat(format);
+        request.outputPath =
+            temp + QStringLiteral("/../book") + audioFormatExtension(request.format);
         const ConversionResult result = convert(request);
         QCOMPARE(int(result.outcome), int(ConversionOutcome::Done));
-        const test::ProbedAudio audio = test::probeAudio(request.outputPath);
-        QVERIFY(audio.probed);
+        const std::optional<test::ProbedAudio> audio = test::probeAudio(request.outputPath);
+        QVERIFY(audio);
         QStringList titles;
-        for (const test::ProbedChapter& chapter : audio.chapters)
+        QList<double> starts;
+        for (const test::ProbedChapter& chapter : audio->chapters) {
             titles << chapter.title;
+            starts << chapter.startSeconds;
+        }
         QCOMPARE(titles, chapterTitles());
         const QList<qint16> sound = test::decodedSamples(request.outputPath);
         const auto loudest = [&](double from, double to) {
@@ -264,33 +366,49 @@ private slots:
                 peak = qMax(peak, qAbs(int(sound.at(i))));
             return peak;
         };
-        QCOMPARE(audio.chapters.front().start, 0.0);
-        for (qsizetype i = 0; i < audio.chapters.size(); ++i) {
-            const test::ProbedChapter& chapter = audio.chapters.at(i);
+        QCOMPARE(starts.front(), 0.0);
+        for (qsizetype i = 0; i < audio->chapters.size(); ++i) {
+            const test::ProbedChapter& chapter = audio->chapters.at(i);
             if (i > 0) {
-                QCOMPARE(chapter.start, audio.chapters.at(i - 1).end);
-                QVERIFY(chapter.start > audio.chapters.at(i - 1).start);
-                QVERIFY2(loudest(chapter.start - 0.3, chapter.start) < 300,
+                QVERIFY(qAbs(chapter.startSeconds - audio->chapters.at(i - 1).endSeconds) < 0.01);
+                QVERIFY(chapter.startSeconds > starts.at(i - 1));
+                QVERIFY2(loudest(chapter.startSeconds - 0.3, chapter.startSeconds) < 300,
                          qPrintable(chapter.title + " does not start after a pause"));
             }
-            QVERIFY2(loudest(chapter.start, chapter.start + 1.0) > 3000,
+            QVERIFY2(loudest(chapter.startSeconds, chapter.startSeconds + 1.0) > 3000,
                      qPrintable(chapter.title + " is not heard within a second"));
         }
-        QVERIFY(qAbs(audio.chapters.last().end - audio.duration) < 0.1);
+        QVERIFY(qAbs(audio->chapters.last().endSeconds - audio->seconds) < 0.1);
+        if (request.format == AudioFormat::Mp3) {
+            m_mp3Starts = starts;
+        } else if (!m_mp3Starts.isEmpty()) {
+            for (qsizetype i = 0; i < starts.size(); ++i)
+                QVERIFY2(qAbs(starts.at(i) - m_mp3Starts.value(i)) < 1.0,
+                         qPrintable(QStringLiteral("%1 at %2 s, in the MP3 at %3 s")
+                                        .arg(titles.at(i))
+                                        .arg(starts.at(i))
+                                        .arg(m_mp3Starts.value(i))));
+        }
     }
 
-    // One file per chapter, named and tagged for it, together as long as the one file; a
-    // resumed conversion makes only the files missing and leaves the others as they are.
+    void oneFilePerChapterResumed_data() { formatRows(); }
+
+    // One file per chapter in the format, named, tagged and with the cover, together as long as
+    // the one file; a resumed conversion makes only the files missing and leaves the others.
     void oneFilePerChapterResumed()
     {
+        QFETCH(int, format);
         const QString temp = test::freshScratch();
         const QString pdf = drawnBook(temp + QStringLiteral("/.."));
         QVERIFY(!pdf.isEmpty());
         ConversionRequest request;
         request.sourcePdf = pdf;
-        request.outputPath = temp + QStringLiteral("/../book.mp3");
+        request.format = AudioFormat(format);
+        const QString extension = audioFormatExtension(request.format);
+        request.outputPath = temp + QStringLiteral("/../book") + extension;
         QCOMPARE(int(convert(request).outcome), int(ConversionOutcome::Done));
-        const double whole = test::probeAudio(request.outputPath).duration;
+        const std::optional<test::ProbedAudio> whole = test::probeAudio(request.outputPath);
+        QVERIFY(whole);
         request.splitChapters = true;
         QCOMPARE(int(convert(request).outcome), int(ConversionOutcome::Done));
 
@@ -298,23 +416,32 @@ private slots:
         const QStringList titles = chapterTitles();
         QStringList expected;
         for (qsizetype i = 0; i < titles.size(); ++i)
-            expected << QStringLiteral("%1 %2.mp3")
-                            .arg(i + 1, 2, 10, QLatin1Char('0'))
-                            .arg(titles.at(i));
+            expected
+                << QStringLiteral("%1 %2").arg(i + 1, 2, 10, QLatin1Char('0')).arg(titles.at(i)) +
+                       extension;
         QCOMPARE(folder.entryList(QDir::Files | QDir::Hidden, QDir::Name), expected);
         double sum = 0;
         for (qsizetype i = 0; i < expected.size(); ++i) {
-            const test::ProbedAudio chapter = test::probeAudio(folder.filePath(expected.at(i)));
-            QVERIFY(chapter.probed);
-            QVERIFY(chapter.duration > 1);
-            QCOMPARE(chapter.tags.value(QStringLiteral("title")), titles.at(i));
-            QCOMPARE(chapter.tags.value(QStringLiteral("album")), QStringLiteral("book"));
-            QCOMPARE(chapter.tags.value(QStringLiteral("track")),
-                     QStringLiteral("%1/%2").arg(i + 1).arg(expected.size()));
-            sum += chapter.duration;
+            const std::optional<test::ProbedAudio> chapter =
+                test::probeAudio(folder.filePath(expected.at(i)));
+            QVERIFY(chapter);
+            QVERIFY(chapter->seconds > 1);
+            QVERIFY(chapter->hasCover);
+            QCOMPARE(chapter->title, titles.at(i));
+            QCOMPARE(chapter->tags.value(QStringLiteral("album")), QStringLiteral("book"));
+            // ffprobe lists the Opus's TRACKNUMBER as its track, with TRACKTOTAL beside it.
+            const bool opus = request.format == AudioFormat::Opus;
+            QCOMPARE(chapter->tags.value(QStringLiteral("track")),
+                     opus ? QString::number(i + 1)
+                          : QStringLiteral("%1/%2").arg(i + 1).arg(expected.size()));
+            if (opus)
+                QCOMPARE(chapter->tags.value(QStringLiteral("tracktotal")),
+                         QString::number(expected.size()));
+            sum += chapter->seconds;
         }
-        QVERIFY2(qAbs(sum - whole) <= whole / 100,
-                 qPrintable(QStringLiteral("%1 s in chapters, %2 s whole").arg(sum).arg(whole)));
+        QVERIFY2(qAbs(sum - whole->seconds) <= whole->seconds / 100,
+                 qPrintable(
+                     QStringLiteral("%1 s in chapters, %2 s whole").arg(sum).arg(whole->seconds)));
 
         const QString kept = folder.filePath(expected.at(0));
         const QDateTime keptTime = QFileInfo(kept).lastModified();
@@ -326,7 +453,9 @@ private slots:
         QCOMPARE(folder.entryList(QDir::Files | QDir::Hidden, QDir::Name), expected);
         QCOMPARE(QFileInfo(kept).lastModified(), keptTime);
         QVERIFY(QFileInfo(folder.filePath(expected.at(1))).lastModified() > keptTime);
-        QVERIFY(test::probeAudio(folder.filePath(expected.at(3))).duration > 1);
+        const std::optional<test::ProbedAudio> remade =
+            test::probeAudio(folder.filePath(expected.at(3)));
+        QVERIFY(remade && remade->seconds > 1);
         QCOMPARE(QDir(temp).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
     }
 
@@ -353,6 +482,10 @@ private slots:
         QVERIFY(!QFileInfo::exists(temp + QStringLiteral("/../book")));
         QCOMPARE(QDir(temp).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
     }
+
+private:
+    // The chapters' starts in the MP3 of the drawn book, once it is made.
+    QList<double> m_mp3Starts;
 };
 
 int main(int argc, char** argv)

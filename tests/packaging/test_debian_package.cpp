@@ -167,6 +167,7 @@ private slots:
         QTest::newRow("CJK fonts' text for pdftotext") << QStringLiteral("poppler-data");
         QTest::newRow("xdg-open for folders and web pages") << QStringLiteral("xdg-utils");
         QTest::newRow("tesseract to recognise scanned pages") << QStringLiteral("tesseract-ocr");
+        QTest::newRow("ffmpeg for M4B and Opus") << QStringLiteral("ffmpeg");
     }
 
     void recommendsWhatAFreshSystemLacks()

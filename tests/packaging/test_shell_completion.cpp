@@ -99,6 +99,12 @@ private slots:
             << QStringList{"--ocr", "=", "a"} << QStringList{"auto", "always"};
         QTest::newRow("--ocr-language=: the installed languages")
             << QStringList{"--ocr-language", "=", "fr"} << QStringList{"fra"};
+        QTest::newRow("--volume=: each tenth")
+            << QStringList{"--volume", "=", "1"} << QStringList{"10", "100"};
+        QTest::newRow("--format=: the formats")
+            << QStringList{"--format", "=", ""} << QStringList{"mp3", "m4b", "opus"};
+        QTest::newRow("--format=m without '=' as a word break")
+            << QStringList{"--format=m"} << QStringList{"--format=mp3", "--format=m4b"};
         QTest::newRow("--title=: free text, no file names")
             << QStringList{"--title", "=", "b"} << QStringList{};
     }

@@ -150,35 +150,6 @@ QByteArray withoutTag(const QByteArray& mp3)
     return mp3.mid(10 + size + (footer ? 10 : 0));
 }
 
-ProbedAudio probeAudio(const QString& path)
-{
-    QProcess probe;
-    probe.start(QStringLiteral("ffprobe"),
-                {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_chapters"),
-                 QStringLiteral("-show_format"), QStringLiteral("-of"), QStringLiteral("json"),
-                 path});
-    ProbedAudio audio;
-    if (!probe.waitForFinished(120000) || probe.exitCode() != 0)
-        return audio;
-    const QJsonObject root = QJsonDocument::fromJson(probe.readAllStandardOutput()).object();
-    const QJsonObject format = root.value(QStringLiteral("format")).toObject();
-    audio.probed = !format.isEmpty();
-    audio.duration = format.value(QStringLiteral("duration")).toString().toDouble();
-    const QJsonObject tags = format.value(QStringLiteral("tags")).toObject();
-    for (auto tag = tags.begin(); tag != tags.end(); ++tag)
-        audio.tags.insert(tag.key().toLower(), tag.value().toString());
-    for (const QJsonValue value : root.value(QStringLiteral("chapters")).toArray()) {
-        const QJsonObject chapter = value.toObject();
-        audio.chapters.append({chapter.value(QStringLiteral("tags"))
-                                   .toObject()
-                                   .value(QStringLiteral("title"))
-                                   .toString(),
-                               chapter.value(QStringLiteral("start_time")).toString().toDouble(),
-                               chapter.value(QStringLiteral("end_time")).toString().toDouble()});
-    }
-    return audio;
-}
-
 QList<qint16> decodedSamples(const QString& path, int rate)
 {
     QProcess decoder;

@@ -4,7 +4,6 @@
 #include "core/speech/voice_settings.h"
 
 #include <QByteArray>
-#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -51,25 +50,6 @@ QString mp3Fault(const QString& path);
 
 // The MP3 after its ID3v2 tag, if it has one: the sound alone.
 QByteArray withoutTag(const QByteArray& mp3);
-
-// A chapter as ffprobe -show_chapters lists it, in seconds.
-struct ProbedChapter
-{
-    QString title;
-    double start = 0;
-    double end = 0;
-};
-
-struct ProbedAudio
-{
-    bool probed = false; // ffprobe ran and understood the file
-    double duration = 0; // seconds
-    QList<ProbedChapter> chapters;
-    QHash<QString, QString> tags; // the format's tags by lower-case name ("track", "album")
-};
-
-// What ffprobe says of an audio file: its length, chapters and tags.
-ProbedAudio probeAudio(const QString& path);
 
 // The sound of an audio file as ffmpeg decodes it: 16-bit mono samples at rate.
 QList<qint16> decodedSamples(const QString& path, int rate = 22050);

@@ -1,6 +1,7 @@
 #include "core/conversion/conversion_job.h"
 
 #include "core/base/failure.h"
+#include "core/conversion/audio_format.h"
 #include "core/conversion/conversion_state.h"
 #include "core/conversion/mp3_tags.h"
 #include "core/files/temp_folder.h"
@@ -13,9 +14,10 @@
 
 namespace lectorix {
 
-QString notMadeMessage(const QString& outputPath, const QString& why)
+QString notMadeMessage(AudioFormat format, const QString& outputPath, const QString& why)
 {
-    return QStringLiteral("The MP3 file %1 could not be made: %2").arg(outputPath, why);
+    return QStringLiteral("The %1 file %2 could not be made: %3")
+        .arg(audioFormatTitle(format), outputPath, why);
 }
 
 QString ConversionJob::State::writingFailure(const QString& usual, qint64 needed) const
@@ -23,7 +25,7 @@ QString ConversionJob::State::writingFailure(const QString& usual, qint64 needed
     QString full = diskFullMessage(QFileInfo(request.outputPath).absolutePath());
     if (full.isEmpty() && work)
         full = diskFullMessage(QFileInfo(work->path()).absolutePath(), needed);
-    return notMadeMessage(request.outputPath, full.isEmpty() ? usual : full);
+    return notMadeMessage(request.format, request.outputPath, full.isEmpty() ? usual : full);
 }
 
 void ConversionJob::State::start()
@@ -33,7 +35,10 @@ void ConversionJob::State::start()
     QStringList missing;
     if (!request.sourcePdf.isEmpty())
         missing << missingToolMessage(request.converter, QStringLiteral("pdftotext"));
-    missing << missingToolMessage(request.encoder, QStringLiteral("lame"));
+    if (request.format == AudioFormat::Mp3)
+        missing << missingToolMessage(request.encoder, QStringLiteral("lame"));
+    else
+        missing << missingToolMessage(request.formatTool, QStringLiteral("ffmpeg"));
     missing.removeAll(QString());
     if (!missing.isEmpty()) {
         finish(ConversionOutcome::Failed, missing.join(QLatin1Char(' ')));
@@ -42,10 +47,11 @@ void ConversionJob::State::start()
     step(ConversionStep::MakeWorkingFolder,
          [&] { work = makeWorkingFolder(QStringLiteral("conversion")); });
     if (!work) {
-        finish(ConversionOutcome::Failed,
-               notMadeMessage(request.outputPath, QStringLiteral("no working folder.")));
+        finish(ConversionOutcome::Failed, notMadeMessage(request.format, request.outputPath,
+                                                         QStringLiteral("no working folder.")));
         return;
     }
+    startFinishing();
     report(ConversionStage::Extracting, 0, 0.0);
     if (request.sourcePdf.isEmpty()) {
         QTimer::singleShot(0, q, [this] { makeMp3(); });
@@ -91,7 +97,7 @@ void ConversionJob::State::extracted(const ExtractionResult& result)
         textPath = result.textPath;
         layout = result.layout;
         pages = result.pages;
-        readDocumentInfo();
+        documentInfoDone = !finishing->startSideTools();
         if (!recognise(!layout && request.recognition == RecognitionMode::Always)) {
             textExtracted = true;
             makeMp3WhenReady();
@@ -107,7 +113,7 @@ void ConversionJob::State::extracted(const ExtractionResult& result)
         layout = result.layout;
         pages = result.pages;
         if (request.recognition != RecognitionMode::Never) {
-            readDocumentInfo();
+            documentInfoDone = !finishing->startSideTools();
             if (recognise(!layout))
                 return;
         }
@@ -183,31 +189,47 @@ void ConversionJob::State::makeMp3WhenReady()
     makeMp3();
 }
 
-// The PDF's Title and Author, read while the voice speaks.
-void ConversionJob::State::readDocumentInfo()
+// The PDF's Title and Author and its cover are read while the voice speaks (a tool that does
+// not start leaves its part out); M4B's and Opus's sound is put into its container as each
+// file's parts are encoded.
+void ConversionJob::State::startFinishing()
 {
-    documentInfo = new ChildProcess(q);
-    documentInfoDone = false;
-    connect(documentInfo, &ChildProcess::finished, q, [this] {
-        documentInfoDone = true;
-        makeMp3WhenReady();
-        for (const int output : std::exchange(waitingForTags, {}))
-            if (running && !placeOutput(output, documentTags()))
-                return;
-        if (waitingForDocumentInfo)
-            complete();
+    finishing = new SoundFinishing({request.format, request.formatTool,
+                                    request.cover ? request.coverRenderer : QString(),
+                                    request.sourcePdf, request.password, work->path()},
+                                   q);
+    connect(finishing, &SoundFinishing::sideToolsEnded, q, [this] { sideToolsEnded(); });
+    connect(finishing, &SoundFinishing::soundReady, q, [this](int output) {
+        --containersRunning;
+        if (running)
+            soundReady(output);
     });
-    if (documentInfo->start(documentInfoArguments(request.sourcePdf, request.password), QString(),
-                            -1, workPath(QStringLiteral("info.txt"))) != 0)
-        documentInfoDone = true; // no pdfinfo: the tags go without
+    connect(finishing, &SoundFinishing::containerFailed, q, [this](bool started) {
+        if (started)
+            finish(ConversionOutcome::Failed,
+                   writingFailure(QStringLiteral("its sound could not be put into the file.")));
+        else
+            encoderFailed();
+    });
+}
+
+void ConversionJob::State::sideToolsEnded()
+{
+    documentInfoDone = true;
+    makeMp3WhenReady();
+    for (const int output : std::exchange(waitingForTags, {}))
+        if (running && !placeOutput(output, documentTags()))
+            return;
+    if (waitingForDocumentInfo)
+        complete();
 }
 
 void ConversionJob::State::removeWorkingFiles()
 {
     if (lanes)
         lanes->stop();
-    if (documentInfo)
-        documentInfo->stop();
+    if (finishing)
+        finishing->stop();
     if (outline)
         outline->cancel();
     if (outputs)

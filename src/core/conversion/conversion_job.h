@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/base/failure.h"
+#include "core/conversion/audio_format.h"
 #include "core/ocr/recognition_job.h"
 #include "core/pdf/document_text.h"
 #include "core/speech/speech_rendering.h"
@@ -24,11 +25,16 @@ struct ConversionRequest
     // Where the finished MP3 goes. It appears there only when complete; an MP3 already at
     // the path stays untouched until then, and for good when the conversion fails.
     QString outputPath;
-    // One MP3 per chapter instead, in the folder named after outputPath (chapterFolder), each
-    // appearing there as soon as it is complete; a document without chapters still gives the
-    // one file. With resume, files that are there already are complete and not made again.
+    // One file per chapter instead, in the format, in the folder named after outputPath
+    // (chapterFolder), each appearing there as soon as it is complete; a document without
+    // chapters still gives the one file. With resume, files that are there already are
+    // complete and not made again.
     bool splitChapters = false;
     bool resume = false;
+    // The kind of file made (outputPath's extension is the caller's), and whether a PDF's
+    // first page becomes its cover picture; a page that cannot be rendered gives no cover.
+    AudioFormat format = AudioFormat::Mp3;
+    bool cover = true;
     VoiceSettings voice;
     // Given as owner and as user password; empty for none.
     QString password;
@@ -41,6 +47,10 @@ struct ConversionRequest
     QString encoder = QStringLiteral("lame");
     // Reads a PDF's outline, for its chapters.
     QString outlineReader = QStringLiteral("pdftohtml");
+    // M4B's and Opus's encoder, which also puts their sound into its container; and the
+    // renderer of the cover.
+    QString formatTool = QStringLiteral("ffmpeg");
+    QString coverRenderer = QStringLiteral("pdftoppm");
     // Speak the text line by line as it stands, instead of prepared into paragraphs.
     bool verbatim = false;
     // For a PDF read from its layout: whether footnotes are read (after the paragraph that

@@ -1,10 +1,12 @@
 #include "core/base/failure.h"
+#include "core/conversion/audio_format.h"
 #include "core/conversion/conversion_state.h"
 #include "core/conversion/mp3_tags.h"
 #include "core/files/file_utils.h"
 #include "core/files/temp_folder.h"
 #include "core/files/text_decoding.h"
 #include "core/pdf/document_text.h"
+#include "core/process/missing_parts.h"
 #include "core/speech/speech_engine.h"
 #include "core/text/chapters.h"
 
@@ -37,7 +39,7 @@ bool ConversionJob::State::reserveOutput(int output)
     });
     if (partial.isEmpty())
         finish(ConversionOutcome::OutputFailed,
-               notMadeMessage(outputs->path(output),
+               notMadeMessage(request.format, outputs->path(output),
                               refusal.isEmpty() ? QStringLiteral("it could not be created.")
                                                 : refusal));
     return !partial.isEmpty();
@@ -45,24 +47,27 @@ bool ConversionJob::State::reserveOutput(int output)
 
 void ConversionJob::State::makeMp3()
 {
-    if (request.encoder.contains(QLatin1Char('/')) &&
-        !step(ConversionStep::CheckEncoder, [&] { checkOwnProgram(request.encoder); })) {
+    const QString& encoder = laneEncoder();
+    if (encoder.contains(QLatin1Char('/')) &&
+        !step(ConversionStep::CheckEncoder, [&] { checkOwnProgram(encoder); })) {
         finish(ConversionOutcome::Failed,
-               notMadeMessage(request.outputPath, QStringLiteral("the MP3 encoder was "
-                                                                 "refused.")));
+               notMadeMessage(request.format, request.outputPath,
+                              QStringLiteral("the %1 encoder was refused.")
+                                  .arg(audioFormatTitle(request.format))));
         return;
     }
     // One file: it is reserved before the text is prepared, as it always was.
-    outputs = std::make_unique<AudioOutputs>(request.outputPath, QStringList());
+    outputs = std::make_unique<AudioOutputs>(request.outputPath, QStringList(),
+                                             audioFormatExtension(request.format));
     const bool skipWhole = request.resume && outputs->isComplete(0);
     if (!request.splitChapters && !skipWhole && !reserveOutput(0))
         return;
     SpokenDocument spoken;
     const bool prepared = step(ConversionStep::PrepareText, [&] { spoken = spokenText(); });
     if (!prepared) {
-        finish(ConversionOutcome::Failed,
-               notMadeMessage(request.outputPath, QStringLiteral("the text could not be "
-                                                                 "prepared for speech.")));
+        finish(ConversionOutcome::Failed, notMadeMessage(request.format, request.outputPath,
+                                                         QStringLiteral("the text could not be "
+                                                                        "prepared for speech.")));
         return;
     }
     if (!textPath.isEmpty())
@@ -127,7 +132,8 @@ bool ConversionJob::State::planOutputs(const QList<Utterance>& utterances,
     plan = planAudio(utterances, starts, request.splitChapters ? documentName() : QString(),
                      request.splitChapters, EncoderLaneCount, MinimumLaneLength);
     if (plan.outputs > 1 || !plan.outputTitles.isEmpty())
-        outputs = std::make_unique<AudioOutputs>(request.outputPath, plan.outputTitles);
+        outputs = std::make_unique<AudioOutputs>(request.outputPath, plan.outputTitles,
+                                                 audioFormatExtension(request.format));
     making.clear();
     for (int output = 0; output < outputs->count(); ++output) {
         if (request.resume && outputs->isComplete(output))
@@ -147,9 +153,13 @@ bool ConversionJob::State::planOutputs(const QList<Utterance>& utterances,
 // on each processor core.
 void ConversionJob::State::speakAndEncode()
 {
+    // An M4B's parts are joined into its ADTS sound in the working folder, which its container
+    // step then puts into the file.
     QStringList paths;
     for (const int output : std::as_const(making))
-        paths << outputs->partialPath(output);
+        paths << (request.format == AudioFormat::M4b
+                      ? workPath(QStringLiteral("sound%1.aac").arg(output + 1))
+                      : outputs->partialPath(output));
     QList<EncoderLanes::Part> parts;
     totalCharacters = 0;
     for (const EncoderLanes::Part& part : std::as_const(plan.parts)) {
@@ -160,7 +170,8 @@ void ConversionJob::State::speakAndEncode()
         for (const Utterance& utterance : part.utterances)
             totalCharacters += utterance.text.size() + 1;
     }
-    EncoderLanes::Setup setup{request.voice, request.encoder, work->path(), EncoderLaneCount};
+    EncoderLanes::Setup setup{request.voice, laneEncoder(), work->path(), EncoderLaneCount,
+                              request.format};
     lanes = new EncoderLanes(setup, paths, parts, q);
     pieces = lanes->count();
     connect(lanes, &EncoderLanes::spoken, q,
@@ -169,7 +180,7 @@ void ConversionJob::State::speakAndEncode()
             [this](const RenderingFailure& failure) { emit q->renderingFailed(failure); });
     connect(lanes, &EncoderLanes::joining, q,
             [this] { report(ConversionStage::Joining, pieces, 1.0 - FinishingShare); });
-    connect(lanes, &EncoderLanes::mp3Made, q, [this](int output) { mp3Made(output); });
+    connect(lanes, &EncoderLanes::soundMade, q, [this](int output) { soundMade(output); });
     connect(lanes, &EncoderLanes::ended, q,
             [this](LanesEnd end, const QString& failure) { lanesEnded(end, failure); });
     report(ConversionStage::Speaking, 1, speakingFrom);
@@ -178,7 +189,9 @@ void ConversionJob::State::speakAndEncode()
          [&] { started = lanes->start(); });
     if (started == EncoderLanes::Start::NoPipe)
         finish(ConversionOutcome::Failed,
-               notMadeMessage(request.outputPath, QStringLiteral("no pipe to the MP3 encoder.")));
+               notMadeMessage(request.format, request.outputPath,
+                              QStringLiteral("no pipe to the %1 encoder.")
+                                  .arg(audioFormatTitle(request.format))));
     else if (started != EncoderLanes::Start::Started)
         encoderFailed();
 }
@@ -191,24 +204,46 @@ void ConversionJob::State::spoken(qint64 characters, int partsSpoken)
            speakingFrom + share * double(characters) / double(qMax<qint64>(1, totalCharacters)));
 }
 
-// A chapter's file is tagged and put in place as soon as it is complete, so a conversion cut
-// off later keeps it. The one file waits for the end, when its chapters' times are known.
-void ConversionJob::State::mp3Made(int lanesOutput)
+// A chapter's file is tagged and put in place as soon as it is complete (in its container,
+// for M4B and Opus), so a conversion cut off later keeps it. The one file waits for the end,
+// when its chapters' times are known.
+void ConversionJob::State::soundMade(int lanesOutput)
 {
     if (!outputs->perChapter())
         return;
     const int output = making.value(lanesOutput);
+    if (needsContainerStep(request.format)) {
+        ++containersRunning;
+        finishing->putIntoContainer(output, lanes->outputParts(lanesOutput), {},
+                                    outputs->partialPath(output));
+        return;
+    }
+    soundReady(output);
+}
+
+// output's hidden file holds its whole sound.
+void ConversionJob::State::soundReady(int output)
+{
+    if (!outputs->perChapter()) {
+        Mp3Tags tags = documentTags();
+        tags.chapters = wholeChapters;
+        if (placeOutput(0, tags))
+            done();
+        return;
+    }
     if (!documentInfoDone) {
         waitingForTags.append(output);
         return;
     }
-    placeOutput(output, documentTags());
+    if (placeOutput(output, documentTags()) && lanesDone && containersRunning == 0)
+        complete();
 }
 
 void ConversionJob::State::lanesEnded(LanesEnd end, const QString& speechFailure)
 {
     switch (end) {
     case LanesEnd::Encoded:
+        lanesDone = true;
         complete();
         return;
     case LanesEnd::EncoderFailed:
@@ -218,7 +253,7 @@ void ConversionJob::State::lanesEnded(LanesEnd end, const QString& speechFailure
         finish(ConversionOutcome::Failed,
                speechFailure == speech::ClassNotRegistered
                    ? speechFailure + QStringLiteral("\r\r") + speech::TryAnotherVoice
-                   : notMadeMessage(request.outputPath,
+                   : notMadeMessage(request.format, request.outputPath,
                                     QStringLiteral("the text could not be rendered to speech.")));
         return;
     case LanesEnd::JoinFailed:
@@ -231,8 +266,15 @@ void ConversionJob::State::lanesEnded(LanesEnd end, const QString& speechFailure
 void ConversionJob::State::encoderFailed()
 {
     finish(ConversionOutcome::Failed,
-           writingFailure(QStringLiteral("the MP3 encoder failed (is the package lame "
-                                         "installed?).")));
+           writingFailure(QStringLiteral("the %1 encoder failed (is the package %2 installed?).")
+                              .arg(audioFormatTitle(request.format),
+                                   packageOf(defaultEncoder(request.format)))));
+}
+
+// The program that encodes the lanes' parts: lame for MP3, the format tool for the others.
+const QString& ConversionJob::State::laneEncoder() const
+{
+    return request.format == AudioFormat::Mp3 ? request.encoder : request.formatTool;
 }
 
 Mp3Tags ConversionJob::State::documentTags() const
@@ -251,7 +293,8 @@ bool ConversionJob::State::placeOutput(int output, Mp3Tags tags)
     const QFileInfo made(partial);
     if (!made.exists() || made.size() == 0) {
         finish(ConversionOutcome::Failed,
-               notMadeMessage(outputs->path(output), QStringLiteral("the encoder wrote nothing.")));
+               notMadeMessage(request.format, outputs->path(output),
+                              QStringLiteral("the encoder wrote nothing.")));
         return false;
     }
     if (outputs->perChapter()) {
@@ -260,8 +303,9 @@ bool ConversionJob::State::placeOutput(int output, Mp3Tags tags)
         tags.track = output + 1;
         tags.trackCount = outputs->count();
     }
+    tags.cover = finishing->cover();
     try {
-        writeMp3Tags(partial, tags);
+        writeAudioTags(request.format, partial, tags);
     } catch (const Failure& failure) {
         // The sound is complete; a player then shows the file name.
         qWarning("%s", qPrintable(failure.description()));
@@ -278,7 +322,7 @@ bool ConversionJob::State::placeOutput(int output, Mp3Tags tags)
     });
     if (!placed)
         finish(ConversionOutcome::OutputFailed,
-               refusal.isEmpty() ? notMadeMessage(outputs->path(output),
+               refusal.isEmpty() ? notMadeMessage(request.format, outputs->path(output),
                                                   QStringLiteral("it could not be renamed."))
                                  : refusal);
     return placed;
@@ -291,17 +335,29 @@ void ConversionJob::State::complete()
         return;
     }
     waitingForDocumentInfo = false;
-    if (!outputs->perChapter()) {
-        Mp3Tags tags = documentTags();
-        QList<qint64> samples;
-        for (int part = 0; part < lanes->count(); ++part)
-            samples.append(lanes->partSamples(part));
-        if (plan.chapters.size() > 0 && plan.chapters.front().title.isEmpty())
-            plan.chapters.front().title = tags.title;
-        tags.chapters = chapterMarks(plan.chapters, samples, lanes->sampleRate());
-        if (!placeOutput(0, tags))
-            return;
+    if (outputs->perChapter()) {
+        // The last chapter files may still be going into their containers.
+        if (containersRunning == 0 && waitingForTags.isEmpty())
+            done();
+        return;
     }
+    QList<qint64> samples;
+    for (int part = 0; part < lanes->count(); ++part)
+        samples.append(lanes->partSamples(part));
+    if (plan.chapters.size() > 0 && plan.chapters.front().title.isEmpty())
+        plan.chapters.front().title = documentTags().title;
+    wholeChapters = chapterMarks(plan.chapters, samples, lanes->sampleRate());
+    if (!needsContainerStep(request.format)) {
+        soundReady(0);
+        return;
+    }
+    report(ConversionStage::Joining, pieces, 1.0 - FinishingShare);
+    ++containersRunning;
+    finishing->putIntoContainer(0, lanes->outputParts(0), wholeChapters, outputs->partialPath(0));
+}
+
+void ConversionJob::State::done()
+{
     spokenCharacters = totalCharacters;
     report(ConversionStage::Encoding, pieces, 1.0);
     finish(ConversionOutcome::Done, QString());

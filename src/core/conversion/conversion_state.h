@@ -8,6 +8,7 @@
 #include "core/conversion/conversion_job.h"
 #include "core/conversion/encoder_lanes.h"
 #include "core/conversion/mp3_tags.h"
+#include "core/conversion/sound_finishing.h"
 #include "core/conversion/spoken_text.h"
 #include "core/pdf/document_outline.h"
 #include "core/pdf/outline_job.h"
@@ -26,7 +27,7 @@ inline constexpr double FinishingShare = 0.02;
 // Recognising a page takes about as long as speaking and encoding it.
 inline constexpr double RecognitionShare = 0.45;
 
-QString notMadeMessage(const QString& outputPath, const QString& why);
+QString notMadeMessage(AudioFormat format, const QString& outputPath, const QString& why);
 
 struct ConversionJob::State
 {
@@ -38,8 +39,12 @@ struct ConversionJob::State
     OutlineJob* outline = nullptr;
     RecognitionJob* recognition = nullptr;
     EncoderLanes* lanes = nullptr;
-    ChildProcess* documentInfo = nullptr; // pdfinfo, for the tags
-    bool documentInfoDone = true;
+    // pdfinfo and the cover while the voice speaks, and M4B's and Opus's containers after.
+    SoundFinishing* finishing = nullptr;
+    bool documentInfoDone = true; // the side tools have ended
+    // Containers asked for and not done yet, and whether the lanes have ended.
+    int containersRunning = 0;
+    bool lanesDone = false;
     bool waitingForDocumentInfo = false;
     // The text is prepared once both the text and the outline are there.
     bool textExtracted = false;
@@ -63,7 +68,9 @@ struct ConversionJob::State
     std::unique_ptr<AudioOutputs> outputs;
     AudioPlan plan;
     QList<int> making;
-    // Chapter files encoded while the document's title was still awaited.
+    // The one file's chapter marks, once its parts' lengths are known.
+    QList<ChapterMark> wholeChapters;
+    // Chapter files complete while the document's title was still awaited.
     QList<int> waitingForTags;
     int pieces = 0;
     qint64 totalCharacters = 0;
@@ -90,7 +97,8 @@ struct ConversionJob::State
     bool recognise(bool wholeDocument);
     void recognitionEnded(const RecognitionResult& result);
     void makeMp3WhenReady();
-    void readDocumentInfo();
+    void startFinishing();
+    void sideToolsEnded();
     void finish(ConversionOutcome outcome, const QString& message,
                 const QString& detail = QString());
     void removeWorkingFiles();
@@ -104,10 +112,13 @@ struct ConversionJob::State
     QString documentName() const;
     void speakAndEncode();
     void spoken(qint64 characters, int partsSpoken);
-    void mp3Made(int lanesOutput);
+    void soundMade(int lanesOutput);
+    void soundReady(int output);
     void lanesEnded(LanesEnd end, const QString& speechFailure);
     void encoderFailed();
     void complete();
+    void done();
+    const QString& laneEncoder() const;
     bool placeOutput(int output, Mp3Tags tags);
     Mp3Tags documentTags() const;
 };

@@ -1,7 +1,6 @@
 #include "core/conversion/encoder_lanes.h"
 
-#include "core/conversion/mp3_encoding.h"
-#include "core/conversion/mp3_frames.h"
+#include "core/conversion/encoded_length.h"
 #include "core/process/child_process.h"
 #include "core/speech/speech_rendering.h"
 
@@ -32,8 +31,8 @@ struct EncoderLanes::Work
     QList<Utterance> utterances;
     int output = 0;
     int index = 0;
-    QString mp3Path;
-    bool partOfWhole = false; // its MP3 has other parts
+    QString soundPath;
+    bool partOfWhole = false; // its output has other parts
     ChildProcess* encoder = nullptr;
     std::unique_ptr<SpeechRendering> rendering;
     qint64 spoken = 0;
@@ -49,14 +48,14 @@ struct EncoderLanes::Work
 struct EncoderLanes::State
 {
     Setup setup;
-    QStringList mp3Paths;
+    QStringList soundPaths;
     std::vector<Work> parts;
     size_t nextPart = 0;
     int speaking = 0;
     int partsSpoken = 0;
     bool stopped = false;
-    // The MP3s whose parts are all encoded and that wait to be joined, and the joining: the
-    // MP3 being appended to, the part being appended, and which one it is.
+    // The outputs whose parts are all encoded and that wait to be joined, and the joining: the
+    // file being appended to, the part being appended, and which one it is.
     std::deque<int> joinWaiting;
     std::unique_ptr<QFile> joinTarget;
     std::unique_ptr<QFile> joinSource;
@@ -77,14 +76,14 @@ struct EncoderLanes::State
     }
 };
 
-EncoderLanes::EncoderLanes(Setup setup, const QStringList& mp3Paths, QList<Part> parts,
+EncoderLanes::EncoderLanes(Setup setup, const QStringList& soundPaths, QList<Part> parts,
                            QObject* parent)
     : QObject(parent), d(std::make_unique<State>())
 {
     d->setup = std::move(setup);
-    d->mp3Paths = mp3Paths;
-    // An MP3 without parts still gets one: silence.
-    for (int output = 0; output < mp3Paths.size(); ++output) {
+    d->soundPaths = soundPaths;
+    // An output without parts still gets one: silence.
+    for (int output = 0; output < soundPaths.size(); ++output) {
         const bool has = std::any_of(parts.cbegin(), parts.cend(),
                                      [&](const Part& part) { return part.output == output; });
         if (!has) {
@@ -100,8 +99,9 @@ EncoderLanes::EncoderLanes(Setup setup, const QStringList& mp3Paths, QList<Part>
         work.output = parts.at(qsizetype(i)).output;
         work.index = int(i);
         const bool first = i == 0 || d->parts[i - 1].output != work.output;
-        work.mp3Path =
-            first ? mp3Paths.at(work.output) : d->workPath(QStringLiteral("part%1.mp3").arg(i + 1));
+        work.soundPath = first && partsJoinedByAppending(d->setup.format)
+                             ? soundPaths.at(work.output)
+                             : d->workPath(lanePartName(d->setup.format, int(i)));
         const bool last =
             i + 1 == size_t(parts.size()) || parts.at(qsizetype(i) + 1).output != work.output;
         work.partOfWhole = !(first && last);
@@ -131,6 +131,15 @@ int EncoderLanes::sampleRate() const
     return 0;
 }
 
+QStringList EncoderLanes::outputParts(int output) const
+{
+    QStringList paths;
+    for (const Work& part : d->parts)
+        if (part.output == output)
+            paths << part.soundPath;
+    return paths;
+}
+
 EncoderLanes::Start EncoderLanes::start()
 {
     while (d->nextPart < d->parts.size() && d->speaking < qMax(1, d->setup.lanes)) {
@@ -152,9 +161,10 @@ EncoderLanes::Start EncoderLanes::startPart(Work& part)
             [this, &part](int exitCode) { encoderEnded(part, exitCode); });
     int started = -1;
     try {
-        started = part.encoder->start(
-            pipedEncoderArguments(d->setup.encoder, part.mp3Path, part.partOfWhole),
-            d->workPath(QStringLiteral("part%1.log").arg(part.index + 1)), pipe[0]);
+        started = part.encoder->start(laneEncoderArguments(d->setup.format, d->setup.encoder,
+                                                           part.soundPath, part.partOfWhole),
+                                      d->workPath(QStringLiteral("part%1.log").arg(part.index + 1)),
+                                      pipe[0]);
     } catch (...) {
         ::close(pipe[0]);
         ::close(pipe[1]);
@@ -235,11 +245,11 @@ void EncoderLanes::encoderEnded(Work& part, int exitCode)
 }
 
 // The part's sound is complete: its length is taken before it is joined to anything, its lane
-// takes the next part, and its MP3 is joined once all its parts are encoded.
+// takes the next part, and its output is joined once all its parts are encoded.
 void EncoderLanes::partEncoded(Work& part)
 {
     part.encoded = true;
-    part.length = mp3FileLength(part.mp3Path);
+    part.length = encodedFileLength(d->setup.format, part.soundPath);
     --d->speaking;
     startWaitingParts();
     if (d->stopped)
@@ -247,8 +257,8 @@ void EncoderLanes::partEncoded(Work& part)
     for (const Work& each : d->parts)
         if (each.output == part.output && !each.encoded)
             return;
-    if (!part.partOfWhole) {
-        emit mp3Made(part.output);
+    if (!part.partOfWhole || !partsJoinedByAppending(d->setup.format)) {
+        emit soundMade(part.output);
         if (!d->stopped)
             checkAllDone();
         return;
@@ -258,7 +268,7 @@ void EncoderLanes::partEncoded(Work& part)
         joinNext();
 }
 
-// Starts joining the next MP3 waiting, if no other is being joined.
+// Starts joining the next output waiting, if no other is being joined.
 void EncoderLanes::joinNext()
 {
     if (d->stopped || d->joinOutput >= 0 || d->joinWaiting.empty())
@@ -272,7 +282,7 @@ void EncoderLanes::joinNext()
     d->joinPart = 0;
     while (d->parts[d->joinPart].output != d->joinOutput)
         ++d->joinPart;
-    d->joinTarget = std::make_unique<QFile>(d->parts[d->joinPart].mp3Path);
+    d->joinTarget = std::make_unique<QFile>(d->parts[d->joinPart].soundPath);
     if (!d->joinTarget->open(QIODevice::WriteOnly | QIODevice::Append)) {
         end(LanesEnd::JoinFailed);
         return;
@@ -300,14 +310,14 @@ void EncoderLanes::joinNextBlock()
             }
             const int output = d->joinOutput;
             d->joinOutput = -1;
-            emit mp3Made(output);
+            emit soundMade(output);
             if (d->stopped)
                 return;
             joinNext();
             checkAllDone();
             return;
         }
-        d->joinSource = std::make_unique<QFile>(d->parts[d->joinPart].mp3Path);
+        d->joinSource = std::make_unique<QFile>(d->parts[d->joinPart].soundPath);
         if (!d->joinSource->open(QIODevice::ReadOnly)) {
             end(LanesEnd::JoinFailed);
             return;

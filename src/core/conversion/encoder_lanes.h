@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/conversion/audio_format.h"
 #include "core/speech/speech_rendering.h"
 
 #include <QList>
@@ -13,7 +14,7 @@ namespace lectorix {
 
 // How the lanes of a conversion ended.
 enum class LanesEnd {
-    Encoded,       // every part spoken and encoded, and the parts joined into their MP3s
+    Encoded,       // every part spoken and encoded, and joined where the format appends them
     EncoderFailed, // an encoder ended with a failure, or could not be started
     SpeechFailed,  // a voice could not speak its part (the speech failure says why)
     JoinFailed,    // the parts could not be joined
@@ -22,9 +23,11 @@ enum class LanesEnd {
 // The voice speaks into a pipe that the encoder reads as it goes: the two work side by side,
 // and no WAV file is written. The text comes in parts, each spoken by a voice into an encoder
 // of its own; a lane speaks one part at a time and takes the next part waiting when it is done,
-// so several processor cores encode at once. Each part belongs to one of the MP3s made (the
-// whole document, or one chapter): an MP3's first part is encoded into it, its other parts
-// into the working folder and appended to it, in order, once all of them are encoded. Only
+// so several processor cores encode at once. Each part belongs to one of the files made (the
+// whole document, or one chapter). Where the format's parts are joined by appending
+// (partsJoinedByAppending), a file's first part is encoded into its sound path, its other parts
+// into the working folder and appended to it, in order, once all of them are encoded; otherwise
+// every part is written in the working folder (outputParts) and the container step joins them. Only
 // texts reach the voices: nothing is written for them. Each utterance's silence is written
 // into the sound of its part.
 class EncoderLanes final : public QObject
@@ -38,16 +41,18 @@ public:
         QString encoder;    // a program name looked up in PATH, or a path
         QString workFolder; // the parts waiting to be joined and every encoder's messages
         int lanes = 2;      // how many parts are spoken at once
+        AudioFormat format = AudioFormat::Mp3;
     };
     struct Part
     {
         QList<Utterance> utterances;
-        int output = 0; // the index of its MP3
+        int output = 0; // the index of its file
     };
 
-    // mp3Paths are the MP3s made; the parts of each follow one another in parts. An MP3
-    // without parts is made of one silent part (still an MP3).
-    EncoderLanes(Setup setup, const QStringList& mp3Paths, QList<Part> parts,
+    // soundPaths are the files the sound of each output goes into, where the format appends
+    // its parts; the parts of each follow one another in parts. An output without parts is made
+    // of one silent part (still a file).
+    EncoderLanes(Setup setup, const QStringList& soundPaths, QList<Part> parts,
                  QObject* parent = nullptr);
     // Stops whatever still runs.
     ~EncoderLanes() override;
@@ -57,6 +62,8 @@ public:
     qint64 partSamples(int part) const;
     // The sample rate of the sound encoded; 0 until a part is encoded.
     int sampleRate() const;
+    // The files the parts of output are written to, in order.
+    QStringList outputParts(int output) const;
 
     enum class Start {
         Started,
@@ -74,11 +81,11 @@ signals:
     // After each block of speech: the characters spoken so far in all parts together, and how
     // many parts have been spoken.
     void spoken(qint64 characters, int partsSpoken);
-    // Every part is encoded; the last MP3s are being joined.
+    // Every part is encoded; the last files are being joined.
     void joining();
-    // An MP3 is complete: all its parts encoded and joined into it. The receiver may stop the
-    // lanes from here.
-    void mp3Made(int output);
+    // An output's sound is complete: all its parts encoded, and joined into its sound path
+    // where the format appends them. The receiver may stop the lanes from here.
+    void soundMade(int output);
     // A step of setting up a part's voice failed; the part goes on as far as it can.
     void renderingFailed(const lectorix::RenderingFailure& failure);
     void ended(lectorix::LanesEnd end, const QString& speechFailure);

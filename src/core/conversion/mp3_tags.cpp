@@ -5,6 +5,7 @@
 
 #include <QFile>
 
+#include <taglib/attachedpictureframe.h>
 #include <taglib/chapterframe.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
@@ -105,6 +106,14 @@ void writeMp3Tags(const QString& mp3Path, const Mp3Tags& tags)
                                   ? QStringLiteral("%1/%2").arg(tags.track).arg(tags.trackCount)
                                   : QString::number(tags.track)));
     addChapters(*tag, tags.chapters);
+    if (!tags.cover.isEmpty()) {
+        auto* picture = new TagLib::ID3v2::AttachedPictureFrame; // the tag owns it
+        picture->setType(TagLib::ID3v2::AttachedPictureFrame::FrontCover);
+        picture->setMimeType("image/jpeg");
+        picture->setPicture(TagLib::ByteVector(tags.cover.constData(),
+                                               static_cast<unsigned int>(tags.cover.size())));
+        tag->addFrame(picture);
+    }
     if (!file.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripOthers, TagLib::ID3v2::v4))
         throw Failure(QStringLiteral("The tags of %1 could not be written.").arg(mp3Path));
 }

@@ -2,13 +2,14 @@
 
 #include "core/conversion/chapter_marks.h"
 
+#include <QByteArray>
 #include <QByteArrayList>
 #include <QList>
 #include <QString>
 
 namespace lectorix {
 
-// What a player lists for an exported MP3.
+// What a player lists for an exported MP3 (and the M4B and Opus files, which keep the same).
 struct Mp3Tags
 {
     QString title;
@@ -20,6 +21,7 @@ struct Mp3Tags
     int trackCount = 0;
     // Chapter marks (a CHAP frame each, listed in order by a top-level CTOC).
     QList<ChapterMark> chapters;
+    QByteArray cover; // a JPEG picture, the front cover; empty for none
 };
 
 // The command that prints a PDF's document information in UTF-8, the password given as owner
@@ -29,9 +31,9 @@ QByteArrayList documentInfoArguments(const QString& pdfPath, const QString& pass
 // The Title and Author that pdfinfo printed (blank ones are none) as title and artist.
 Mp3Tags tagsFromDocumentInfo(const QString& pdfinfoOutput);
 
-// Writes title, artist, comment, album, track ("n/count") and chapters into an ID3v2.4 tag
-// at the front of the MP3, replacing any tag it had; empty ones are left out. The sound is not
-// touched. Throws Failure.
+// Writes title, artist, comment, album, track ("n/count"), the cover (an APIC frame) and
+// chapters into an ID3v2.4 tag at the front of the MP3, replacing any tag it had; empty ones
+// are left out. The sound is not touched. Throws Failure.
 void writeMp3Tags(const QString& mp3Path, const Mp3Tags& tags);
 
 } // namespace lectorix
