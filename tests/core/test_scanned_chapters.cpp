@@ -6,6 +6,7 @@
 #include "core/conversion/conversion_job.h"
 #include "core/reading/reading_session.h"
 #include "support/audio_files.h"
+#include "support/audio_probe.h"
 #include "support/drawn_pdf.h"
 #include "support/fake_engine.h"
 #include "support/test_env.h"
@@ -64,8 +65,9 @@ QStringList chaptersMade(const QString& mp3, bool perChapter)
         return QDir(chapterFolder(mp3))
             .entryList({QStringLiteral("*.mp3")}, QDir::Files, QDir::Name);
     QStringList titles;
-    for (const test::ProbedChapter& chapter : test::probeAudio(mp3).chapters)
-        titles << chapter.title;
+    if (const auto probed = test::probeAudio(mp3))
+        for (const test::ProbedChapter& chapter : probed->chapters)
+            titles << chapter.title;
     return titles;
 }
 
