@@ -1,6 +1,7 @@
 #include "cli/arguments.h"
 
 #include "core/base/program_version.h"
+#include "core/text/speech_pauses.h"
 
 #include <QRegularExpression>
 
@@ -23,6 +24,10 @@ enum class OptionId {
     Quiet,
     Verbatim,
     NoFootnotes,
+    SentencePause,
+    ParagraphPause,
+    HeadingPause,
+    OneVoice,
     PrintText,
     Help,
     Version
@@ -36,7 +41,7 @@ struct KnownOption
     bool takesValue;
 };
 
-constexpr std::array<KnownOption, 15> KnownOptions{{
+constexpr std::array<KnownOption, 19> KnownOptions{{
     {OptionId::Output, "output", 'o', true},
     {OptionId::Directory, "directory", 'd', true},
     {OptionId::Voice, "voice", 0, true},
@@ -49,6 +54,10 @@ constexpr std::array<KnownOption, 15> KnownOptions{{
     {OptionId::Quiet, "quiet", 'q', false},
     {OptionId::Verbatim, "verbatim", 0, false},
     {OptionId::NoFootnotes, "no-footnotes", 0, false},
+    {OptionId::SentencePause, "sentence-pause", 0, true},
+    {OptionId::ParagraphPause, "paragraph-pause", 0, true},
+    {OptionId::HeadingPause, "heading-pause", 0, true},
+    {OptionId::OneVoice, "one-voice", 0, false},
     {OptionId::PrintText, "print-text", 0, false},
     {OptionId::Help, "help", 'h', false},
     {OptionId::Version, "version", 0, false},
@@ -136,6 +145,15 @@ public:
         case OptionId::NoFootnotes:
             m_options.noFootnotes = true;
             return true;
+        case OptionId::SentencePause:
+            return pause(m_options.sentencePause, value);
+        case OptionId::ParagraphPause:
+            return pause(m_options.paragraphPause, value);
+        case OptionId::HeadingPause:
+            return pause(m_options.headingPause, value);
+        case OptionId::OneVoice:
+            m_options.oneVoice = true;
+            return true;
         case OptionId::PrintText:
             if (m_options.action == Options::Action::Convert)
                 m_options.action = Options::Action::PrintText;
@@ -148,6 +166,16 @@ public:
             return true;
         }
         return true;
+    }
+
+    bool pause(std::optional<int>& milliseconds, const QString& value)
+    {
+        milliseconds = numberInRange(value, 0, SpeechPauses::LongestMs);
+        return milliseconds ||
+               fail(QStringLiteral("invalid pause '%1': give a whole number of milliseconds "
+                                   "from 0 to %2")
+                        .arg(value)
+                        .arg(SpeechPauses::LongestMs));
     }
 
     bool fail(const QString& error)
@@ -307,14 +335,21 @@ QString usageText()
         "                              out running headers and page numbers\n"
         "      --no-footnotes        leave out a PDF's footnotes (by default they are\n"
         "                              read after the paragraph that cites them)\n"
+        "      --sentence-pause=MS   the silence after a sentence, in milliseconds\n"
+        "      --paragraph-pause=MS  the silence after a paragraph\n"
+        "      --heading-pause=MS    the silence before and after a heading\n"
+        "      --one-voice           read everything with the one voice, instead of\n"
+        "                              reading a sentence in another script (Cyrillic,\n"
+        "                              Greek, Arabic, Chinese...) with a voice of its\n"
+        "                              language\n"
         "      --print-text          convert nothing: print what would be spoken, one\n"
         "                              utterance per line, a blank line between\n"
         "                              paragraphs, headings marked with \"# \"\n"
         "  -h, --help                display this help and exit\n"
         "      --version             output version information and exit\n"
         "\n"
-        "Voice, rate and volume default to the choices last made in the Lectorix\n"
-        "window.\n"
+        "Voice, rate, volume, pauses and --one-voice default to the choices last made\n"
+        "in the Lectorix window.\n"
         "\n"
         "The password of an encrypted PDF comes from --password-file, else from the\n"
         "LECTORIX_PDF_PASSWORD environment variable, else it is asked for on the\n"

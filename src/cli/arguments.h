@@ -30,6 +30,12 @@ struct Options
     bool quiet = false;
     bool verbatim = false;    // --verbatim: line by line as the text stands
     bool noFootnotes = false; // --no-footnotes: a PDF's footnotes left out
+    // --sentence-pause, --paragraph-pause, --heading-pause: the silences in milliseconds;
+    // none: the window's saved choice.
+    std::optional<int> sentencePause;
+    std::optional<int> paragraphPause;
+    std::optional<int> headingPause;
+    bool oneVoice = false; // --one-voice: everything read by the chosen voice
 
     // With UsageError: what is wrong, one line, without the program name.
     QString error;

@@ -133,6 +133,8 @@ void BatchConversion::startCurrent(const QString& password)
     request.verbatim = m_choices.verbatim;
     request.readFootnotes = m_choices.readFootnotes;
     request.language = m_choices.language;
+    request.pauses = m_choices.pauses;
+    request.oneVoice = m_choices.oneVoice;
     if (input.name == StandardInputName) {
         request.sourceText = m_choices.standardInputText;
         request.sourceName = QStringLiteral("standard input");

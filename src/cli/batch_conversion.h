@@ -31,6 +31,8 @@ struct BatchChoices
     bool verbatim = false;     // spoken line by line as the text stands
     bool readFootnotes = true; // a PDF's footnotes read after the paragraph that cites them
     QString language;          // the voice's, for where sentences end; empty: asked of it
+    SpeechPauses pauses;       // after sentences, paragraphs and headings
+    bool oneVoice = false;     // every sentence by the chosen voice, whatever its script
 };
 
 // An input as messages name it: quoted, or "standard input".

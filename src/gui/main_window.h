@@ -84,6 +84,7 @@ public:
     QPushButton* choosePdfButton() const { return m_controls.choosePdfButton; }
     QGroupBox* optionFrame() const { return m_controls.optionFrame; }
     QCheckBox* passwordPromptCheck() const { return m_controls.passwordPromptCheck; }
+    QPushButton* pausesButton() const { return m_controls.pausesButton; }
     QGroupBox* textFrame() const { return m_controls.textFrame; }
     QPlainTextEdit* textToReadEdit() const { return m_controls.textToReadEdit; }
     QPushButton* loadTextButton() const { return m_controls.loadTextButton; }
@@ -122,7 +123,7 @@ private:
     {
         QPushButton *helpButton, *choosePdfButton, *loadTextButton, *saveTextButton,
             *clearTextButton, *loadSampleButton, *testSpeedButton, *refreshVoicesButton,
-            *addVoicesButton, *readButton, *chooseOutputFolderButton, *saveMp3Button;
+            *addVoicesButton, *readButton, *chooseOutputFolderButton, *saveMp3Button, *pausesButton;
         QGroupBox *pdfFrame, *optionFrame, *textFrame, *volumeFrame, *speedFrame, *voiceFrame,
             *mp3Frame, *saveOptionFrame, *outputFolderFrame;
         QLineEdit *pdfPathEdit, *outputFolderEdit;

@@ -112,6 +112,8 @@ void startConversion(MainWindow& form, Guard& g, ConversionRequest request,
     request.voice = chosenVoice(form);
     request.verbatim = readsVerbatim();
     request.readFootnotes = readsFootnotes();
+    request.pauses = savedSpeechPauses();
+    request.oneVoice = usesOneVoice();
 
     runConversion(form, request, documentName);
 }

@@ -107,6 +107,8 @@ void ReadingController::startPauseOrResume()
     request.voice = chosenVoice(form);
     request.verbatim = readsVerbatim();
     request.readFootnotes = readsFootnotes();
+    request.pauses = savedSpeechPauses();
+    request.oneVoice = usesOneVoice();
     if (request.fromPdf) {
         m_highlight->setFollowsPdf(false); // the box may show another document
         preparePdfReading(form, g, request);

@@ -1,6 +1,7 @@
 #include "core/conversion/spoken_text.h"
 
 #include "core/files/text_files.h"
+#include "core/text/script_language.h"
 #include "core/text/speech_pauses.h"
 
 #include <QList>
@@ -301,13 +302,23 @@ QString spokenText(const QString& text)
     return spoken;
 }
 
-QList<Utterance> spokenUtterances(const QList<SpokenPiece>& pieces)
+Utterance spokenUtterance(const SpokenPiece& piece, const SpokenPiece* next,
+                          const UtteranceOptions& options)
 {
+    Utterance utterance{speechLine(piece.text), silenceAfterMs(piece, next, options.pauses), {}};
+    if (!options.oneVoice)
+        utterance.language = scriptLanguage(utterance.text, options.voiceLanguage);
+    return utterance;
+}
+
+QList<Utterance> spokenUtterances(const QList<SpokenPiece>& pieces, const UtteranceOptions& options)
+{
+    const QList<SpokenPiece> sentences = sentencePieces(pieces, options.voiceLanguage);
     QList<Utterance> utterances;
-    utterances.reserve(pieces.size());
-    for (qsizetype i = 0; i < pieces.size(); ++i) {
-        const SpokenPiece* next = i + 1 < pieces.size() ? &pieces.at(i + 1) : nullptr;
-        utterances.append({speechLine(pieces.at(i).text), silenceAfterMs(pieces.at(i), next)});
+    utterances.reserve(sentences.size());
+    for (qsizetype i = 0; i < sentences.size(); ++i) {
+        const SpokenPiece* next = i + 1 < sentences.size() ? &sentences.at(i + 1) : nullptr;
+        utterances.append(spokenUtterance(sentences.at(i), next, options));
     }
     return utterances;
 }
@@ -318,21 +329,22 @@ QList<Utterance> spokenLines(const QString& text)
     if (text.isEmpty())
         return utterances;
     for (const QString& line : splitLines(text))
-        utterances.append({speechLine(line), 0});
+        utterances.append({speechLine(line), Utterance::VoicesOwnPause, {}});
     return utterances;
 }
 
 SpokenDocument spokenDocument(const QString& text, const QList<LayoutPage>* pages, bool verbatim,
-                              const LayoutReadingOptions& options)
+                              const LayoutReadingOptions& options,
+                              const UtteranceOptions& utterance)
 {
     if (verbatim)
         return {spokenLines(text), {}};
     if (!pages)
-        return {spokenUtterances(prepareForSpeech(text)), {}};
+        return {spokenUtterances(prepareForSpeech(text), utterance), {}};
     LayoutPreparation preparation(options);
     preparation.add(*pages);
     preparation.finish();
-    return {spokenUtterances(preparation.takePieces()), preparation.unreadablePages()};
+    return {spokenUtterances(preparation.takePieces(), utterance), preparation.unreadablePages()};
 }
 
 } // namespace lectorix

@@ -5,7 +5,9 @@
 #include "core/files/temp_folder.h"
 #include "core/files/text_decoding.h"
 #include "core/pdf/document_text.h"
+#include "core/speech/language_voices.h"
 #include "core/speech/speech_engine.h"
+#include "core/text/script_language.h"
 #include "core/text/speech_pauses.h"
 #include "core/text/text_preparation.h"
 #include "core/text/text_splitting.h"
@@ -76,6 +78,8 @@ void ReadingSession::release()
     m_layoutPreparation.reset();
     m_unreadablePages.clear();
     m_textOffset = 0;
+    m_languages.reset();
+    m_voiceLanguage.clear();
     m_voice.reset(); // stops at once: drops what is queued and silences the output
     m_workFolder.reset();
     m_utterances.clear();
@@ -135,6 +139,10 @@ void ReadingSession::makeVoice()
         [this, pdf](const VoiceSettingFailure& failure) {
             emit stepFailed({readingStep(failure.step, pdf), failure.description, failure.reason});
         });
+    if (m_voice) {
+        m_voiceLanguage = voiceIdLanguage(m_voice->voice().id);
+        m_languages = std::make_unique<LanguageVoices>(*m_voice);
+    }
 }
 
 speech::Voice& ReadingSession::voiceOrFail() const
@@ -307,8 +315,7 @@ void ReadingSession::takeLayout(QList<LayoutPage> pages)
     if (!m_layoutPreparation) {
         LayoutReadingOptions options;
         options.readFootnotes = m_request.readFootnotes;
-        if (m_voice)
-            options.language = voiceIdLanguage(m_voice->voice().id);
+        options.language = m_voiceLanguage;
         m_layoutPreparation = std::make_unique<LayoutPreparation>(options);
     }
     layoutText(pages, m_textOffset);
@@ -336,6 +343,9 @@ void ReadingSession::finishDocument()
 // whole extracted text. A PDF read from a remembered place skips what ends before it.
 void ReadingSession::await(QList<SpokenPiece> pieces, qsizetype shift)
 {
+    // Each sentence is an utterance of its own, so the pause after it is the one set.
+    if (!m_request.verbatim)
+        pieces = sentencePieces(pieces, m_voiceLanguage);
     for (SpokenPiece& piece : pieces) {
         piece.sourceOffset += shift;
         for (SpokenPiece::Stretch& stretch : piece.stretches)
@@ -354,16 +364,26 @@ void ReadingSession::queueAhead()
     while (!m_waiting.isEmpty() &&
            m_utterances.size() - qMax(m_voice ? m_voice->textsBegun() : 0, 1) < UtterancesAhead) {
         const SpokenPiece piece = m_waiting.takeFirst();
-        // Pieces read verbatim are lines or blocks of the text as it stands: no pauses added.
+        // Pieces read verbatim are lines or blocks of the text as it stands: the voice's own
+        // pauses, none added.
         const int silence =
             m_request.verbatim
-                ? 0
-                : silenceAfterMs(piece, m_waiting.isEmpty() ? nullptr : &m_waiting.first());
+                ? speech::VoicesOwnPause
+                : silenceAfterMs(piece, m_waiting.isEmpty() ? nullptr : &m_waiting.first(),
+                                 m_request.pauses);
+        const QString text = cleanTextForSpeech(piece.text);
+        const QString language = m_request.verbatim || m_request.oneVoice
+                                     ? QString()
+                                     : scriptLanguage(text, m_voiceLanguage);
         // A failed queuing step ends the queuing: the rest would fail the same way, each with
         // a report of its own.
-        if (!step(m_queueStep,
-                  [&] { voiceOrFail().speakAsync(cleanTextForSpeech(piece.text), silence); })) {
+        if (!step(m_queueStep, [&] {
+                if (m_languages)
+                    m_languages->choose(language);
+                voiceOrFail().speakAsync(text, silence);
+            })) {
             // Nothing more can be said: the rest of the document is not converted either.
+            m_languages.reset();
             m_voice.reset();
             m_waiting.clear();
             if (m_extraction) {

@@ -5,6 +5,7 @@
 #include "core/speech/speech_engine.h"
 #include "core/speech/voice_settings.h"
 #include "core/text/layout_reading.h"
+#include "core/text/speech_pauses.h"
 #include "core/text/text_preparation.h"
 
 #include <QList>
@@ -20,6 +21,7 @@ namespace lectorix {
 
 class ExtractionJob;
 struct ExtractionResult;
+class LanguageVoices;
 namespace speech {
 class Voice;
 }
@@ -44,6 +46,11 @@ struct ReadingRequest
     // For a PDF read from its layout: whether its footnotes are read, after the paragraph
     // that cites them.
     bool readFootnotes = true;
+    // The silences after sentences, paragraphs and headings (not when read verbatim), and
+    // whether every sentence is read by the chosen voice rather than one in another script by
+    // a voice of its language.
+    SpeechPauses pauses;
+    bool oneVoice = false;
 };
 
 enum class ReadingState { Idle, Reading, Paused };
@@ -141,6 +148,8 @@ private:
     ReadingState m_state = ReadingState::Idle;
     ReadingRequest m_request;
     std::unique_ptr<speech::Voice> m_voice;
+    std::unique_ptr<LanguageVoices> m_languages; // switches m_voice between languages
+    QString m_voiceLanguage;                     // of the chosen voice
     ExtractionJob* m_extraction = nullptr;
     std::unique_ptr<QTemporaryDir> m_workFolder;
     QTimer* m_watch = nullptr;

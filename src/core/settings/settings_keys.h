@@ -24,5 +24,11 @@ inline const QString TextZoom = QStringLiteral("TextZoom");
 inline const QString ReadVerbatim = QStringLiteral("ReadVerbatim");
 // False: a PDF's footnotes are left out instead of read after the paragraph that cites them.
 inline const QString ReadFootnotes = QStringLiteral("ReadFootnotes");
+// The silences after a sentence, after a paragraph and before and after a heading, in ms.
+inline const QString SentencePause = QStringLiteral("SentencePause");
+inline const QString ParagraphPause = QStringLiteral("ParagraphPause");
+inline const QString HeadingPause = QStringLiteral("HeadingPause");
+// True: every sentence is read by the chosen voice, whatever script it is written in.
+inline const QString OneVoice = QStringLiteral("OneVoice");
 
 } // namespace lectorix::keys
