@@ -25,47 +25,6 @@ espeak::Library& library()
     return espeak::Library::instance();
 }
 
-// Below this magnitude a sample at an utterance's end is the voice's own silence: espeak-ng's
-// pauses are zeros and its speech fades to a few units at most before them.
-constexpr int QuietLevel = 16;
-
-bool quiet(short sample)
-{
-    return std::abs(int(sample)) < QuietLevel;
-}
-
-// Drops the quiet samples before the first sound (returning how many) or after the last.
-size_t trimQuietStart(std::vector<short>& samples)
-{
-    const auto sound = std::find_if_not(samples.begin(), samples.end(), quiet);
-    const auto dropped = size_t(sound - samples.begin());
-    samples.erase(samples.begin(), sound);
-    return dropped;
-}
-
-void trimQuietEnd(std::vector<short>& samples)
-{
-    const auto sound = std::find_if_not(samples.rbegin(), samples.rend(), quiet);
-    samples.erase(sound.base(), samples.end());
-}
-
-// The stretches of text to synthesize one at a time, with where each starts in text; blank
-// ones are left out.
-QList<QPair<qsizetype, QString>> stretchesOf(const QString& text)
-{
-    QList<QPair<qsizetype, QString>> stretches;
-    StretchCutter cutter(text);
-    QString piece;
-    qsizetype start = 0;
-    while (cutter.nextPiece(&piece)) {
-        const qsizetype end = start + piece.size();
-        if (!piece.trimmed().isEmpty())
-            stretches.append({start, piece.replace(QChar(0), QChar(u' '))});
-        start = end;
-    }
-    return stretches;
-}
-
 // Where the code point at index codePoints stands in text, in UTF-16 code units.
 qsizetype utf16Offset(const QString& text, int codePoints)
 {
@@ -367,7 +326,7 @@ void EspeakVoice::speakJob(const Job& job)
     // Unless the text keeps the voice's own pauses, its silence before the first sound and
     // after the last is left out: the silence asked for is all that is heard between texts.
     const bool trimEnds = job.silenceAfterMs != VoicesOwnPause;
-    const QList<QPair<qsizetype, QString>> stretches = stretchesOf(job.text);
+    const QList<QPair<qsizetype, QString>> stretches = StretchCutter::stretchesOf(job.text);
     std::vector<WordMark> words;
     for (qsizetype index = 0; index < stretches.size() && !cancelled(job); ++index) {
         const auto& [pieceStart, piece] = stretches.at(index);
