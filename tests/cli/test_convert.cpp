@@ -635,8 +635,8 @@ private slots:
         const qint64 quoted = soundOf("The day was long. Это был долгий день.\n", "quoted.mp3");
         QVERIFY(english > 0 && quoted > english);
         // The Russian voice says the sentence in about the time the English one takes for
-        // its own; the English voice spelling it takes several times as long.
-        QCOMPARE(quoted - english > 3 * english, spelled);
+        // its own; the English voice spelling it takes more than twice as long.
+        QCOMPARE(quoted - english > 3 * english / 2, spelled);
     }
 };
 
