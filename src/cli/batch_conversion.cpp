@@ -138,6 +138,8 @@ void BatchConversion::startCurrent(const QString& password)
     request.language = m_choices.language;
     request.splitChapters = m_choices.splitChapters;
     request.resume = m_choices.resume;
+    request.pauses = m_choices.pauses;
+    request.oneVoice = m_choices.oneVoice;
     if (input.name == StandardInputName) {
         request.sourceText = m_choices.standardInputText;
         request.sourceName = QStringLiteral("standard input");

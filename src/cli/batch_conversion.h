@@ -33,6 +33,8 @@ struct BatchChoices
     QString language;           // the voice's, for where sentences end; empty: asked of it
     bool splitChapters = false; // one MP3 per chapter
     bool resume = false;        // MP3s already there are not made again
+    SpeechPauses pauses;        // after sentences, paragraphs and headings
+    bool oneVoice = false;      // every sentence by the chosen voice, whatever its script
 };
 
 // An input as messages name it: quoted, or "standard input".

@@ -117,6 +117,8 @@ void startConversion(MainWindow& form, Guard& g, ConversionRequest request,
     request.verbatim = readsVerbatim();
     request.readFootnotes = readsFootnotes();
     request.splitChapters = form.chapterFilesCheck()->isChecked();
+    request.pauses = savedSpeechPauses();
+    request.oneVoice = usesOneVoice();
 
     runConversion(form, request, documentName);
 }

@@ -3,6 +3,7 @@
 #include "core/base/failure.h"
 #include "core/pdf/document_text.h"
 #include "core/speech/speech_rendering.h"
+#include "core/text/speech_pauses.h"
 
 #include <QList>
 #include <QObject>
@@ -46,6 +47,11 @@ struct ConversionRequest
     // language of the voice.
     bool readFootnotes = true;
     QString language;
+    // The silences after sentences, paragraphs and headings (not for verbatim text), and
+    // whether every utterance is spoken by the chosen voice rather than one in another script
+    // by a voice of its language.
+    SpeechPauses pauses;
+    bool oneVoice = false;
 };
 
 enum class ConversionStage {

@@ -82,10 +82,13 @@ SpokenDocument ConversionJob::State::spokenText()
                              ? request.sourceText
                              : (layout && !request.verbatim ? QString() : readTextFile(textPath));
     LayoutReadingOptions options{request.readFootnotes, request.language};
+    UtteranceOptions utterance{request.pauses, QString(), request.oneVoice};
+    if (!request.verbatim)
+        utterance.voiceLanguage = voiceLanguage(request.voice);
     if (layout && !request.verbatim && options.language.isEmpty())
-        options.language = voiceLanguage(request.voice);
+        options.language = utterance.voiceLanguage;
     SpokenDocument spoken =
-        spokenDocument(text, layout ? &pages : nullptr, request.verbatim, options);
+        spokenDocument(text, layout ? &pages : nullptr, request.verbatim, options, utterance);
     unreadablePages = spoken.unreadablePages;
     return spoken;
 }
