@@ -120,6 +120,35 @@ private slots:
             QCOMPARE(parts.at(i).endsParagraph, i + 1 == parts.size());
     }
 
+    // The chapters of a document are found among its pieces and cut its utterances by the
+    // same index, so a document's pieces are its sentences, one for each utterance.
+    void documentPiecesMatchUtterances_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("spoken");
+        QTest::newRow("paragraphs of several sentences")
+            << "It rained. We stayed in.\n\nNext day. The sun came out."
+            << QStringList{"It rained.", "We stayed in.", "Next day.", "The sun came out."};
+        QTest::newRow("one sentence") << "Only one here." << QStringList{"Only one here."};
+        QTest::newRow("nothing") << "" << QStringList{};
+    }
+
+    void documentPiecesMatchUtterances()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, spoken);
+        const UtteranceOptions options{{}, QStringLiteral("en"), false};
+        const SpokenDocument document = spokenDocument(text, nullptr, false, {}, options);
+        QCOMPARE(document.pieces.size(), document.utterances.size());
+        QStringList heard;
+        for (qsizetype i = 0; i < document.pieces.size(); ++i) {
+            const SpokenPiece& piece = document.pieces.at(i);
+            heard << text.mid(piece.sourceOffset, piece.sourceLength);
+            QCOMPARE(document.utterances.at(i).text.trimmed(), speechLine(piece.text).trimmed());
+        }
+        QCOMPARE(heard, spoken);
+    }
+
     // Lanes get whole utterances in order, about equal in length; short texts fewer lanes.
     void lanes_data()
     {
