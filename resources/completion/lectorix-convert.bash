@@ -64,7 +64,8 @@ _lectorix_convert()
             if [[ $cur == -* && -z $prefix ]]; then
                 local options="--output= --directory= --voice= --rate= --volume=
 --password-file= --title= --artist= --list-voices --quiet --verbatim --no-footnotes --split-chapters
---resume --pronunciations= --print-text --help --version
+--resume --pronunciations= --sentence-pause= --paragraph-pause= --heading-pause= --one-voice
+--print-text --help --version
 -o -d -q -h -"
                 IFS=$' \n'
                 COMPREPLY=($(compgen -W "$options" -- "$cur"))

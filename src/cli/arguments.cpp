@@ -1,6 +1,7 @@
 #include "cli/arguments.h"
 
 #include "core/base/program_version.h"
+#include "core/text/speech_pauses.h"
 
 #include <QRegularExpression>
 
@@ -26,6 +27,10 @@ enum class OptionId {
     SplitChapters,
     Resume,
     Pronunciations,
+    SentencePause,
+    ParagraphPause,
+    HeadingPause,
+    OneVoice,
     PrintText,
     Help,
     Version
@@ -39,7 +44,7 @@ struct KnownOption
     bool takesValue;
 };
 
-constexpr std::array<KnownOption, 18> KnownOptions{{
+constexpr std::array<KnownOption, 22> KnownOptions{{
     {OptionId::Output, "output", 'o', true},
     {OptionId::Directory, "directory", 'd', true},
     {OptionId::Voice, "voice", 0, true},
@@ -55,6 +60,10 @@ constexpr std::array<KnownOption, 18> KnownOptions{{
     {OptionId::SplitChapters, "split-chapters", 0, false},
     {OptionId::Resume, "resume", 0, false},
     {OptionId::Pronunciations, "pronunciations", 0, true},
+    {OptionId::SentencePause, "sentence-pause", 0, true},
+    {OptionId::ParagraphPause, "paragraph-pause", 0, true},
+    {OptionId::HeadingPause, "heading-pause", 0, true},
+    {OptionId::OneVoice, "one-voice", 0, false},
     {OptionId::PrintText, "print-text", 0, false},
     {OptionId::Help, "help", 'h', false},
     {OptionId::Version, "version", 0, false},
@@ -151,6 +160,15 @@ public:
         case OptionId::Pronunciations:
             m_options.pronunciationsFile = value;
             return true;
+        case OptionId::SentencePause:
+            return pause(m_options.sentencePause, value);
+        case OptionId::ParagraphPause:
+            return pause(m_options.paragraphPause, value);
+        case OptionId::HeadingPause:
+            return pause(m_options.headingPause, value);
+        case OptionId::OneVoice:
+            m_options.oneVoice = true;
+            return true;
         case OptionId::PrintText:
             if (m_options.action == Options::Action::Convert)
                 m_options.action = Options::Action::PrintText;
@@ -163,6 +181,16 @@ public:
             return true;
         }
         return true;
+    }
+
+    bool pause(std::optional<int>& milliseconds, const QString& value)
+    {
+        milliseconds = numberInRange(value, 0, SpeechPauses::LongestMs);
+        return milliseconds ||
+               fail(QStringLiteral("invalid pause '%1': give a whole number of milliseconds "
+                                   "from 0 to %2")
+                        .arg(value)
+                        .arg(SpeechPauses::LongestMs));
     }
 
     bool fail(const QString& error)
@@ -331,14 +359,21 @@ QString usageText()
         "                              cut off goes on where it stopped\n"
         "      --pronunciations=FILE add the pronunciation list FILE for this run\n"
         "                              (after the user's own list)\n"
+        "      --sentence-pause=MS   the silence after a sentence, in milliseconds\n"
+        "      --paragraph-pause=MS  the silence after a paragraph\n"
+        "      --heading-pause=MS    the silence before and after a heading\n"
+        "      --one-voice           read everything with the one voice, instead of\n"
+        "                              reading a sentence in another script (Cyrillic,\n"
+        "                              Greek, Arabic, Chinese...) with a voice of its\n"
+        "                              language\n"
         "      --print-text          convert nothing: print what would be spoken, one\n"
         "                              utterance per line, a blank line between\n"
         "                              paragraphs, headings marked with \"# \"\n"
         "  -h, --help                display this help and exit\n"
         "      --version             output version information and exit\n"
         "\n"
-        "Voice, rate and volume default to the choices last made in the Lectorix\n"
-        "window.\n"
+        "Voice, rate, volume, pauses and --one-voice default to the choices last made\n"
+        "in the Lectorix window.\n"
         "\n"
         "The password of an encrypted PDF comes from --password-file, else from the\n"
         "LECTORIX_PDF_PASSWORD environment variable, else it is asked for on the\n"

@@ -33,6 +33,12 @@ struct Options
     bool splitChapters = false; // --split-chapters: one MP3 per chapter
     bool resume = false;        // --resume: MP3s already there are not made again
     QString pronunciationsFile; // --pronunciations: a list added for this run
+    // --sentence-pause, --paragraph-pause, --heading-pause: the silences in milliseconds;
+    // none: the window's saved choice.
+    std::optional<int> sentencePause;
+    std::optional<int> paragraphPause;
+    std::optional<int> headingPause;
+    bool oneVoice = false; // --one-voice: everything read by the chosen voice
 
     // With UsageError: what is wrong, one line, without the program name.
     QString error;

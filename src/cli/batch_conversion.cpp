@@ -139,6 +139,8 @@ void BatchConversion::startCurrent(const QString& password)
     request.splitChapters = m_choices.splitChapters;
     request.resume = m_choices.resume;
     request.pronunciations = m_choices.pronunciations;
+    request.pauses = m_choices.pauses;
+    request.oneVoice = m_choices.oneVoice;
     if (input.name == StandardInputName) {
         request.sourceText = m_choices.standardInputText;
         request.sourceName = QStringLiteral("standard input");

@@ -34,6 +34,8 @@ struct BatchChoices
     bool splitChapters = false; // one MP3 per chapter
     bool resume = false;        // MP3s already there are not made again
     PronunciationList pronunciations;
+    SpeechPauses pauses;   // after sentences, paragraphs and headings
+    bool oneVoice = false; // every sentence by the chosen voice, whatever its script
 };
 
 // An input as messages name it: quoted, or "standard input".

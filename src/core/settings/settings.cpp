@@ -196,4 +196,13 @@ bool readsFootnotes()
     }
 }
 
+bool usesOneVoice()
+{
+    try {
+        return convert::truthValue(readSetting(keys::OneVoice, convert::fromBool(false)));
+    } catch (...) {
+        return false;
+    }
+}
+
 } // namespace lectorix

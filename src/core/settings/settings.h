@@ -25,6 +25,10 @@ bool readsVerbatim();
 // that cites them); true when it is missing or unreadable.
 bool readsFootnotes();
 
+// Whether the OneVoice setting asks for every sentence in the chosen voice, whatever its
+// script; false when it is missing or unreadable.
+bool usesOneVoice();
+
 namespace convert {
 
 // The number at the start of the text, 0 when there is none. Blanks are skipped, as are

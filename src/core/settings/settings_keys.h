@@ -26,5 +26,11 @@ inline const QString ReadVerbatim = QStringLiteral("ReadVerbatim");
 inline const QString ReadFootnotes = QStringLiteral("ReadFootnotes");
 // True: "Save Audio As MP3" writes one MP3 per chapter.
 inline const QString SaveChapterFiles = QStringLiteral("SaveChapterFiles");
+// The silences after a sentence, after a paragraph and before and after a heading, in ms.
+inline const QString SentencePause = QStringLiteral("SentencePause");
+inline const QString ParagraphPause = QStringLiteral("ParagraphPause");
+inline const QString HeadingPause = QStringLiteral("HeadingPause");
+// True: every sentence is read by the chosen voice, whatever script it is written in.
+inline const QString OneVoice = QStringLiteral("OneVoice");
 
 } // namespace lectorix::keys
