@@ -43,6 +43,10 @@ public:
     QString saveFile(const FileRequest&) override { return nextFile; }
     QString browseFolder(const QString&, const QString&) override { return {}; }
     bool openUrl(const QUrl&) override { return true; }
+    std::optional<SpeechChoices> speechChoices(const SpeechChoices&) override
+    {
+        return std::nullopt;
+    }
 };
 
 double medianMs(int runs, const std::function<void()>& before, const std::function<void()>& work)

@@ -22,6 +22,10 @@ public:
     QString saveFile(const FileRequest&) override { return {}; }
     QString browseFolder(const QString&, const QString&) override { return {}; }
     bool openUrl(const QUrl&) override { return false; }
+    std::optional<SpeechChoices> speechChoices(const SpeechChoices&) override
+    {
+        return std::nullopt;
+    }
 };
 
 } // namespace lectorix::bench

@@ -75,7 +75,8 @@ _lectorix_convert()
             if [[ $cur == -* && -z $prefix ]]; then
                 local options="--output= --directory= --voice= --rate= --volume=
 --password-file= --title= --artist= --list-voices --quiet --verbatim --no-footnotes --split-chapters
---resume --pronunciations= --ocr= --ocr-language= --print-text --help --version --format= --no-cover
+--resume --pronunciations= --sentence-pause= --paragraph-pause= --heading-pause= --one-voice
+--ocr= --ocr-language= --print-text --help --version --format= --no-cover
 -o -d -q -h -"
                 IFS=$' \n'
                 COMPREPLY=($(compgen -W "$options" -- "$cur"))

@@ -2,6 +2,7 @@
 
 #include "core/base/program_version.h"
 #include "core/ocr/recognition_languages.h"
+#include "core/text/speech_pauses.h"
 
 #include <QRegularExpression>
 
@@ -31,6 +32,10 @@ enum class OptionId {
     RecognitionLanguage,
     Format,
     NoCover,
+    SentencePause,
+    ParagraphPause,
+    HeadingPause,
+    OneVoice,
     PrintText,
     Help,
     Version
@@ -44,7 +49,7 @@ struct KnownOption
     bool takesValue;
 };
 
-constexpr std::array<KnownOption, 22> KnownOptions{{
+constexpr std::array<KnownOption, 26> KnownOptions{{
     {OptionId::Output, "output", 'o', true},
     {OptionId::Directory, "directory", 'd', true},
     {OptionId::Voice, "voice", 0, true},
@@ -64,6 +69,10 @@ constexpr std::array<KnownOption, 22> KnownOptions{{
     {OptionId::RecognitionLanguage, "ocr-language", 0, true},
     {OptionId::Format, "format", 0, true},
     {OptionId::NoCover, "no-cover", 0, false},
+    {OptionId::SentencePause, "sentence-pause", 0, true},
+    {OptionId::ParagraphPause, "paragraph-pause", 0, true},
+    {OptionId::HeadingPause, "heading-pause", 0, true},
+    {OptionId::OneVoice, "one-voice", 0, false},
     {OptionId::PrintText, "print-text", 0, false},
     {OptionId::Help, "help", 'h', false},
     {OptionId::Version, "version", 0, false},
@@ -177,6 +186,15 @@ public:
         case OptionId::NoCover:
             m_options.noCover = true;
             return true;
+        case OptionId::SentencePause:
+            return pause(m_options.sentencePause, value);
+        case OptionId::ParagraphPause:
+            return pause(m_options.paragraphPause, value);
+        case OptionId::HeadingPause:
+            return pause(m_options.headingPause, value);
+        case OptionId::OneVoice:
+            m_options.oneVoice = true;
+            return true;
         case OptionId::PrintText:
             if (m_options.action == Options::Action::Convert)
                 m_options.action = Options::Action::PrintText;
@@ -203,6 +221,16 @@ public:
             return fail(QStringLiteral("invalid value '%1' for --ocr: give auto, always or never")
                             .arg(value));
         return true;
+    }
+
+    bool pause(std::optional<int>& milliseconds, const QString& value)
+    {
+        milliseconds = numberInRange(value, 0, SpeechPauses::LongestMs);
+        return milliseconds ||
+               fail(QStringLiteral("invalid pause '%1': give a whole number of milliseconds "
+                                   "from 0 to %2")
+                        .arg(value)
+                        .arg(SpeechPauses::LongestMs));
     }
 
     bool fail(const QString& error)
@@ -382,14 +410,21 @@ QString usageText()
         "      --ocr-language=LANGS  recognise in LANGS, tesseract's language codes\n"
         "                              joined by + (fra+eng); default: the voice's\n"
         "                              language and English\n"
+        "      --sentence-pause=MS   the silence after a sentence, in milliseconds\n"
+        "      --paragraph-pause=MS  the silence after a paragraph\n"
+        "      --heading-pause=MS    the silence before and after a heading\n"
+        "      --one-voice           read everything with the one voice, instead of\n"
+        "                              reading a sentence in another script (Cyrillic,\n"
+        "                              Greek, Arabic, Chinese...) with a voice of its\n"
+        "                              language\n"
         "      --print-text          convert nothing: print what would be spoken, one\n"
         "                              utterance per line, a blank line between\n"
         "                              paragraphs, headings marked with \"# \"\n"
         "  -h, --help                display this help and exit\n"
         "      --version             output version information and exit\n"
         "\n"
-        "Voice, rate and volume default to the choices last made in the Lectorix\n"
-        "window.\n"
+        "Voice, rate, volume, pauses and --one-voice default to the choices last made\n"
+        "in the Lectorix window.\n"
         "\n"
         "The password of an encrypted PDF comes from --password-file, else from the\n"
         "LECTORIX_PDF_PASSWORD environment variable, else it is asked for on the\n"

@@ -44,6 +44,12 @@ struct Options
     // --format, and --no-cover: no cover picture made of a PDF's first page.
     AudioFormat format = AudioFormat::Mp3;
     bool noCover = false;
+    // --sentence-pause, --paragraph-pause, --heading-pause: the silences in milliseconds;
+    // none: the window's saved choice.
+    std::optional<int> sentencePause;
+    std::optional<int> paragraphPause;
+    std::optional<int> headingPause;
+    bool oneVoice = false; // --one-voice: everything read by the chosen voice
 
     // With UsageError: what is wrong, one line, without the program name.
     QString error;

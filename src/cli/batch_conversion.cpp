@@ -143,6 +143,8 @@ void BatchConversion::startCurrent(const QString& password)
     request.recognitionLanguages = m_choices.recognitionLanguages;
     request.format = m_choices.format;
     request.cover = m_choices.cover;
+    request.pauses = m_choices.pauses;
+    request.oneVoice = m_choices.oneVoice;
     if (input.name == StandardInputName) {
         request.sourceText = m_choices.standardInputText;
         request.sourceName = QStringLiteral("standard input");

@@ -38,6 +38,8 @@ struct BatchChoices
     QStringList recognitionLanguages;                     // empty: the voice's and English
     AudioFormat format = AudioFormat::Mp3;
     bool cover = true; // a PDF's first page as the cover picture
+    SpeechPauses pauses;   // after sentences, paragraphs and headings
+    bool oneVoice = false; // every sentence by the chosen voice, whatever its script
 };
 
 // An input as messages name it: quoted, or "standard input".

@@ -12,6 +12,7 @@
 #include "core/files/text_decoding.h"
 #include "core/settings/settings.h"
 #include "core/text/pronunciations.h"
+#include "core/text/speech_pauses.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -208,6 +209,15 @@ QString chosenLanguage(const Options& options)
     return index >= 0 && index < voices.size() ? voices.at(index).language : QString();
 }
 
+// The pauses the options give, the saved ones for those they leave out.
+SpeechPauses chosenPauses(const Options& options)
+{
+    const SpeechPauses saved = savedSpeechPauses();
+    return {options.sentencePause.value_or(saved.sentenceMs),
+            options.paragraphPause.value_or(saved.paragraphMs),
+            options.headingPause.value_or(saved.headingMs)};
+}
+
 int printTexts(const Options& options)
 {
     TextPrintingChoices choices;
@@ -270,6 +280,8 @@ int convertInputs(const Options& options)
     choices.recognitionLanguages = options.recognitionLanguages;
     choices.format = options.format;
     choices.cover = !options.noCover;
+    choices.pauses = chosenPauses(options);
+    choices.oneVoice = options.oneVoice || usesOneVoice();
     if (choices.voice.voiceIndex >= 0 && choices.voice.voiceIndex < voices.size())
         choices.language = voices.at(choices.voice.voiceIndex).language;
 

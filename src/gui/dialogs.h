@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/text/speech_pauses.h"
+
 #include <QList>
 #include <QString>
 #include <QUrl>
@@ -50,6 +52,14 @@ public:
         QString fileName{}; // proposed in initialFolder by a save dialog; empty for none
     };
 
+    // How sentences are spoken: the pauses after them, and whether one voice reads all.
+    struct SpeechChoices
+    {
+        SpeechPauses pauses;
+        bool oneVoice = false;
+        bool operator==(const SpeechChoices&) const = default;
+    };
+
     virtual ~Dialogs() = default;
 
     virtual Answer message(const Message& message) = 0;
@@ -60,6 +70,8 @@ public:
     virtual QString saveFile(const FileRequest& request) = 0;
     virtual QString browseFolder(const QString& prompt, const QString& initialFolder) = 0;
     virtual bool openUrl(const QUrl& url) = 0;
+    // The "Pauses" dialog, showing current; the choices made, std::nullopt when cancelled.
+    virtual std::optional<SpeechChoices> speechChoices(const SpeechChoices& current) = 0;
 };
 
 // The dialogs every part of the program uses; set once by main() or by a test.

@@ -232,6 +232,7 @@ void MainWindow::findControls()
     findControl(*this, c.readButton, "readButton");
     findControl(*this, c.chooseOutputFolderButton, "chooseOutputFolderButton");
     findControl(*this, c.saveMp3Button, "saveMp3Button");
+    findControl(*this, c.pausesButton, "pausesButton");
     findControl(*this, c.pdfFrame, "pdfFrame");
     findControl(*this, c.optionFrame, "optionFrame");
     findControl(*this, c.textFrame, "textFrame");

@@ -89,6 +89,7 @@ public:
     QCheckBox* passwordPromptCheck() const { return m_controls.passwordPromptCheck; }
     // "Save one MP3 per chapter": a PDF with chapters is saved as one MP3 for each.
     QCheckBox* chapterFilesCheck() const { return m_controls.chapterFilesCheck; }
+    QPushButton* pausesButton() const { return m_controls.pausesButton; }
     QGroupBox* textFrame() const { return m_controls.textFrame; }
     QPlainTextEdit* textToReadEdit() const { return m_controls.textToReadEdit; }
     QComboBox* chapterCombo() const { return m_controls.chapterCombo; }
@@ -129,7 +130,7 @@ private:
     {
         QPushButton *helpButton, *choosePdfButton, *loadTextButton, *saveTextButton,
             *clearTextButton, *loadSampleButton, *testSpeedButton, *refreshVoicesButton,
-            *addVoicesButton, *readButton, *chooseOutputFolderButton, *saveMp3Button;
+            *addVoicesButton, *readButton, *chooseOutputFolderButton, *saveMp3Button, *pausesButton;
         QGroupBox *pdfFrame, *optionFrame, *textFrame, *volumeFrame, *speedFrame, *voiceFrame,
             *mp3Frame, *saveOptionFrame, *outputFolderFrame;
         QLineEdit *pdfPathEdit, *outputFolderEdit;

@@ -123,6 +123,8 @@ void startConversion(MainWindow& form, Guard& g, ConversionRequest request,
     request.readFootnotes = readsFootnotes();
     request.splitChapters = form.chapterFilesCheck()->isChecked();
     request.pronunciations = userPronunciations();
+    request.pauses = savedSpeechPauses();
+    request.oneVoice = usesOneVoice();
 
     runConversion(form, request, documentName);
 }

@@ -2,7 +2,10 @@
 
 #include <QCheckBox>
 #include <QDesktopServices>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFormLayout>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,6 +13,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QSpinBox>
 #include <QStringList>
 
 namespace lectorix {
@@ -144,6 +148,49 @@ QString QtDialogs::browseFolder(const QString& prompt, const QString& initialFol
 bool QtDialogs::openUrl(const QUrl& url)
 {
     return QDesktopServices::openUrl(url);
+}
+
+namespace {
+
+QSpinBox* pauseBox(QDialog& dialog, const char* name, int milliseconds)
+{
+    auto* box = new QSpinBox(&dialog);
+    box->setObjectName(QLatin1String(name));
+    box->setRange(0, SpeechPauses::LongestMs);
+    box->setSingleStep(50);
+    box->setSuffix(QStringLiteral(" ms"));
+    box->setValue(milliseconds);
+    return box;
+}
+
+} // namespace
+
+std::optional<Dialogs::SpeechChoices> QtDialogs::speechChoices(const SpeechChoices& current)
+{
+    QDialog dialog(m_parent);
+    dialog.setWindowTitle(QStringLiteral("Pauses"));
+    auto* form = new QFormLayout(&dialog);
+    QSpinBox* sentence = pauseBox(dialog, "sentencePauseBox", current.pauses.sentenceMs);
+    QSpinBox* paragraph = pauseBox(dialog, "paragraphPauseBox", current.pauses.paragraphMs);
+    QSpinBox* heading = pauseBox(dialog, "headingPauseBox", current.pauses.headingMs);
+    form->addRow(QStringLiteral("After a sentence:"), sentence);
+    form->addRow(QStringLiteral("After a paragraph:"), paragraph);
+    form->addRow(QStringLiteral("Before and after a heading:"), heading);
+    auto* oneVoice = new QCheckBox(QStringLiteral("Use one voice for everything"), &dialog);
+    oneVoice->setObjectName(QStringLiteral("oneVoiceCheck"));
+    oneVoice->setToolTip(QStringLiteral("Otherwise a sentence in another script (Cyrillic, "
+                                        "Greek, Arabic, Chinese...) is read by a voice of its "
+                                        "language"));
+    oneVoice->setChecked(current.oneVoice);
+    form->addRow(oneVoice);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    form->addRow(buttons);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return SpeechChoices{{sentence->value(), paragraph->value(), heading->value()},
+                         oneVoice->isChecked()};
 }
 
 } // namespace lectorix

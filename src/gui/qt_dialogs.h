@@ -18,6 +18,7 @@ public:
     QString saveFile(const FileRequest& request) override;
     QString browseFolder(const QString& prompt, const QString& initialFolder) override;
     bool openUrl(const QUrl& url) override;
+    std::optional<SpeechChoices> speechChoices(const SpeechChoices& current) override;
 
     // "Text Files (*.txt)|*.txt|All Files (*.*)|*.*|" -> "Text Files (*.txt);;All Files (*)"
     static QString toQtFilter(const QString& classicFilter);

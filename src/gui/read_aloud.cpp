@@ -115,6 +115,8 @@ void ReadingController::startPauseOrResume()
     request.verbatim = readsVerbatim();
     request.readFootnotes = readsFootnotes();
     request.pronunciations = userPronunciations();
+    request.pauses = savedSpeechPauses();
+    request.oneVoice = usesOneVoice();
     if (request.fromPdf) {
         // The box shows the reading while it holds the start of the same document, unedited.
         m_highlight->setFollowsPdf(boxHolds(request.pdfPath));

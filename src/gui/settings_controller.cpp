@@ -7,6 +7,7 @@
 #include "core/process/launcher_sharing.h"
 #include "core/settings/settings.h"
 #include "core/settings/settings_keys.h"
+#include "core/text/speech_pauses.h"
 #include "gui/dialogs.h"
 #include "gui/document_controller.h"
 #include "gui/error_report.h"
@@ -45,6 +46,7 @@ void SettingsController::wire()
     MainWindow& form = m_window;
     connect(form.chooseOutputFolderButton(), &QPushButton::clicked, this,
             &SettingsController::chooseOutputFolder);
+    connect(form.pausesButton(), &QPushButton::clicked, this, &SettingsController::choosePauses);
     connect(form.pdfPathEdit(), &QLineEdit::textChanged, this, &SettingsController::pdfPathChanged);
     connect(form.outputFolderEdit(), &QLineEdit::textChanged, this,
             &SettingsController::outputFolderChanged);
@@ -231,6 +233,26 @@ void SettingsController::saveOptionChosen()
     store(keys::SaveToFolder, convert::fromBool(toFolder));
     store(keys::SaveBesidePdf, convert::fromBool(m_window.saveBesidePdfOption()->isChecked()));
     m_window.outputFolderFrame()->setEnabled(toFolder);
+}
+
+void SettingsController::choosePauses()
+{
+    const std::optional<Dialogs::SpeechChoices> chosen =
+        dialogs().speechChoices({savedSpeechPauses(), usesOneVoice()});
+    if (!chosen)
+        return;
+    try {
+        writeSetting(keys::SentencePause,
+                     convert::fromInt(boundedPauseMs(chosen->pauses.sentenceMs)));
+        writeSetting(keys::ParagraphPause,
+                     convert::fromInt(boundedPauseMs(chosen->pauses.paragraphMs)));
+        writeSetting(keys::HeadingPause,
+                     convert::fromInt(boundedPauseMs(chosen->pauses.headingMs)));
+        writeSetting(keys::OneVoice, convert::fromBool(chosen->oneVoice));
+    } catch (const Failure&) {
+        // A settings file that cannot be written keeps the choices for nothing: as for the
+        // other stored choices, there is no report of its own.
+    }
 }
 
 } // namespace lectorix

@@ -23,6 +23,8 @@ public:
     bool startUp();
 
     void chooseOutputFolder(); // "..." beside the output folder
+    // "Pauses...": shows the pauses and the one-voice choice, and stores what the user sets.
+    void choosePauses();
 
 private:
     void setUpWindow();

@@ -25,6 +25,8 @@ const std::array Layout{
     ControlRow{K::CheckBox, "passwordPromptCheck", "optionFrame",
                "Prompt for password because PDF files are password protected",
                {240, 300, 6015, 255}, nullptr},
+    ControlRow{K::Button, "pausesButton", "optionFrame", "Pauses...", {6360, 255, 1200, 345},
+               nullptr, Hand},
     ControlRow{K::Frame, "textFrame", "mainWindow", "Text To Read", {120, 2220, 7800, 4140},
                nullptr, Hand, 0, 0, Follow::Grow},
     // The chapters of the document read, the one being read shown; choosing one reads it.

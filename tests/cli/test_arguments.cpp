@@ -68,6 +68,14 @@ QString summary(const Options& o)
         parts << "format=" + audioFormatName(o.format);
     if (o.noCover)
         parts << QStringLiteral("no-cover");
+    if (o.sentencePause)
+        parts << "sentence-pause=" + QString::number(*o.sentencePause);
+    if (o.paragraphPause)
+        parts << "paragraph-pause=" + QString::number(*o.paragraphPause);
+    if (o.headingPause)
+        parts << "heading-pause=" + QString::number(*o.headingPause);
+    if (o.oneVoice)
+        parts << QStringLiteral("one-voice");
     return parts.join(' ');
 }
 
@@ -115,6 +123,14 @@ private slots:
             << QStringList{"--ocr-language=fra+", "a.pdf"}
             << "error: invalid recognition language 'fra+': give language codes such as fra or "
                "fra+eng";
+        QTest::newRow("pauses and one voice")
+            << QStringList{"--sentence-pause=0",   "a.pdf",      "--paragraph-pause", "10000",
+                           "--heading-pause=+750", "--one-voice"}
+            << "convert [a.pdf] sentence-pause=0 paragraph-pause=10000 heading-pause=750 "
+               "one-voice";
+        QTest::newRow("one voice takes no value")
+            << QStringList{"--one-voice=yes", "a.pdf"}
+            << "error: option '--one-voice' doesn't allow an argument";
         QTest::newRow("print the text of several inputs")
             << QStringList{"a.pdf", "--print-text", "-", "--verbatim"}
             << "print-text [a.pdf, -] verbatim";
@@ -192,6 +208,15 @@ private slots:
         for (const char* bad : {"101", "-1", "loud", "50%"})
             QTest::addRow("volume '%s'", bad)
                 << QStringList{"--volume", bad, "a.pdf"} << volumeError.arg(bad);
+
+        const QString pauseError =
+            "error: invalid pause '%1': give a whole number of milliseconds from 0 to 10000";
+        for (const char* bad : {"-1", "10001", "300ms", "0.5"})
+            QTest::addRow("sentence pause '%s'", bad)
+                << QStringList{"--sentence-pause=" + QString(bad), "a.pdf"} << pauseError.arg(bad);
+        QTest::newRow("empty paragraph pause")
+            << QStringList{"--paragraph-pause=", "a.pdf"}
+            << "error: option '--paragraph-pause' needs a value that is not empty";
 
         // Every user of the machine can read a program's arguments; the value is not repeated.
         const QString passwordRefused =

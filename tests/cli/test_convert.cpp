@@ -620,6 +620,84 @@ private slots:
         const double ratio = double(fast.samples) / double(full.samples);
         QVERIFY2(ratio > 0.25 && ratio < 0.5, qPrintable(QString::number(ratio)));
     }
+
+    // The pauses come from the options, else from the window's saved choices, and are heard
+    // in the MP3 as set; the voice per language is left off by --one-voice or by the saved
+    // choice, and a Russian sentence is then spelled out by the English voice, far longer.
+    void speechChoices_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("saved"); // key=value
+        QTest::addColumn<QList<int>>("pauses");
+        QTest::newRow("options") << QStringList{"--sentence-pause=800", "--paragraph-pause=1500"}
+                                 << QStringList{} << QList<int>{800, 1500};
+        QTest::newRow("saved choices")
+            << QStringList{} << QStringList{"SentencePause=600", "ParagraphPause=1100"}
+            << QList<int>{600, 1100};
+        QTest::newRow("an option wins over a saved choice")
+            << QStringList{"--sentence-pause=350"}
+            << QStringList{"SentencePause=600", "ParagraphPause=1100"} << QList<int>{350, 1100};
+    }
+
+    void speechChoices()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QStringList, saved);
+        QFETCH(QList<int>, pauses);
+        REQUIRE_CONVERTER_AND_CORPUS();
+        for (const QString& setting : saved)
+            writeSetting(setting.section('=', 0, 0), setting.section('=', 1));
+        const QByteArray text = "The first sentence stands alone. Each word of the second one "
+                                "follows it.\n\nThen a new paragraph begins here.\n";
+        const ConverterRun run = runConverter(arguments << "-q"
+                                                        << "-o"
+                                                        << "out.mp3"
+                                                        << "-",
+                                              m_folder, text);
+        QCOMPARE(run.exitCode, 0);
+        const qint64 shortest = 200 * 22050 / 1000;
+        QList<int> heard;
+        for (const qint64 silence :
+             innerSilences(decodedSamples(m_folder + "/out.mp3"), 256, shortest))
+            heard << int(silence * 1000 / 22050);
+        QCOMPARE(heard.size(), pauses.size());
+        for (qsizetype i = 0; i < heard.size(); ++i)
+            QVERIFY2(qAbs(heard.at(i) - pauses.at(i)) <= 20,
+                     qPrintable(QStringLiteral("%1 ms heard").arg(heard.at(i))));
+    }
+
+    void oneVoice_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("savedOneVoice"); // empty: not saved
+        QTest::addColumn<bool>("spelled");
+        QTest::newRow("a voice per language") << QStringList{} << "" << false;
+        QTest::newRow("--one-voice") << QStringList{"--one-voice"} << "" << true;
+        QTest::newRow("saved choice") << QStringList{} << "True" << true;
+    }
+
+    void oneVoice()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, savedOneVoice);
+        QFETCH(bool, spelled);
+        REQUIRE_CONVERTER_AND_CORPUS();
+        if (!savedOneVoice.isEmpty())
+            writeSetting(keys::OneVoice, savedOneVoice);
+        const auto soundOf = [&](const QByteArray& text, const QString& name) {
+            const ConverterRun run = runConverter(QStringList(arguments) << "--voice=gmw/en-US"
+                                                                         << "-q"
+                                                                         << "-o" << name << "-",
+                                                  m_folder, text);
+            return run.exitCode == 0 ? mp3Samples(m_folder + '/' + name) : -1;
+        };
+        const qint64 english = soundOf("The day was long.\n", "english.mp3");
+        const qint64 quoted = soundOf("The day was long. Это был долгий день.\n", "quoted.mp3");
+        QVERIFY(english > 0 && quoted > english);
+        // The Russian voice says the sentence in about the time the English one takes for
+        // its own; the English voice spelling it takes more than twice as long.
+        QCOMPARE(quoted - english > 3 * english / 2, spelled);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestConvert)

@@ -73,8 +73,11 @@ private slots:
         QTest::addColumn<bool>("verbatim");
         QTest::addColumn<QStringList>("utterances");
         QTest::addColumn<QList<int>>("silences");
-        const int p = ParagraphPauseMs;
-        const int h = HeadingPauseMs;
+        // The request's pauses, each told from the others.
+        const int s = 111;
+        const int p = 222;
+        const int h = 333;
+        const int own = speech::VoicesOwnPause;
         QTest::newRow("sentences, paragraphs and a heading")
             << false
             << QStringList{"Chapter One",
@@ -83,7 +86,7 @@ private slots:
                            "Nobody came that night.",
                            "The sea was calm and the sky was clear.",
                            "In the morning he slept until noon."}
-            << QList<int>{h, 0, p, 0, p, p};
+            << QList<int>{h, s, p, s, p, p};
         QTest::newRow("verbatim: the lines as they stand")
             << true
             << QStringList{"Chapter One",
@@ -95,7 +98,7 @@ private slots:
                            "In the morning he slept until noon.",
                            "2",
                            ""}
-            << QList<int>{0, 0, 0, 0, 0, 0, 0, 0, 0};
+            << QList<int>{own, own, own, own, own, own, own, own, own};
     }
 
     void readsFromLayout()
@@ -111,6 +114,7 @@ private slots:
         request.fromPdf = true;
         request.pdfPath = m_pdf;
         request.verbatim = verbatim;
+        request.pauses = {111, 222, 333};
         session.start(request);
         QTRY_COMPARE_WITH_TIMEOUT(session.state(), ReadingState::Idle, 60000);
 

@@ -1,131 +1,119 @@
-// The pauses a listener hears in an exported sound: the voice's own short pause between the
-// sentences of a paragraph, a longer one after a paragraph, the longest before and after a
-// heading, each an exact count of silent samples at every rate. Rendered by the real espeak-ng
-// voice through the rendering the export uses, from pieces as the preparation gives them.
-#include "core/conversion/spoken_text.h"
+// The pauses a listener hears in an exported MP3: after a sentence, after a paragraph and
+// around a heading, each the length set, at every rate. The real espeak-ng voice speaks, the
+// real lame encodes, mpg123 decodes what was written.
+#include "core/conversion/conversion_job.h"
 #include "core/speech/speech_engine.h"
-#include "core/speech/speech_rendering.h"
-#include "core/text/speech_pauses.h"
 #include "support/audio_files.h"
 #include "support/test_env.h"
 
-#include <QFile>
+#include <QStandardPaths>
 #include <QtTest>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 using namespace lectorix;
 
 namespace {
 
-// Long enough to be a stretch of their own, as the voice cuts text.
-const QString FirstSentence = QStringLiteral("The first sentence is long enough to stand alone.");
-const QString SecondSentence = QStringLiteral("And the second one follows it after a short pause.");
-// A heading that ends as a sentence does, so it is cut from what follows alike with and
-// without its pause.
-const QString Heading = QStringLiteral("Chapter Two, in which the brother comes home.");
+// Three sentences in two paragraphs, short enough that the voice makes no pause of its own
+// inside them even at its slowest, and with a sharp sound (a "ch", a "t") at either side of a
+// pause.
+const QString TwoParagraphs = QStringLiteral("The first sentence stands alone. Each word of "
+                                             "the second one follows it.\n"
+                                             "\n"
+                                             "Then a new paragraph begins here.\n");
+const QString NextParagraph = QStringLiteral("It is short.\n"
+                                             "\n"
+                                             "Chapter two starts.\n");
 
-// The pieces' sound as the export renders it: bare samples, read back from the file the
-// rendering wrote into.
-QList<qint16> render(const QList<SpokenPiece>& pieces, int rate)
-{
-    const QString path = test::scratchFolder() + QStringLiteral("/sound.raw");
-    const int descriptor =
-        ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (descriptor < 0)
-        return {};
-    QObject receiver;
-    std::optional<QString> done;
-    {
-        SpeechRendering rendering(
-            &receiver, VoiceSettings{-1, 100, rate}, spokenUtterances(pieces), descriptor,
-            [](int, qint64) {}, [](const RenderingFailure&) {},
-            [&](const QString& failure) { done = failure; });
-        if (!QTest::qWaitFor([&] { return done.has_value(); }, 60000))
-            return {};
-    }
-    if (!done->isEmpty())
-        return {};
-    return test::rawSamples(test::readFile(path));
-}
-
-SpokenPiece piece(const QString& text, bool endsParagraph, bool heading = false)
-{
-    SpokenPiece made;
-    made.text = text;
-    made.sourceLength = text.size();
-    made.endsParagraph = endsParagraph;
-    made.heading = heading;
-    return made;
-}
+// Below this a sample counts as silence (-42 dBFS): the pauses are zeros, speech is far
+// louder, and the ringing the encoder spreads before a sharp sound (up to one granule, 26 ms)
+// stays under it.
+constexpr int SilenceThreshold = 256;
+// Silences shorter than this are the voice's own, inside a sentence.
+constexpr int ShortestPauseMs = 180;
+constexpr int ToleranceMs = 20;
 
 qint64 samplesOf(int milliseconds)
 {
     return qint64(milliseconds) * speech::WavSampleRate / 1000;
 }
 
-// Below this a sample counts as silence: espeak-ng's pauses are zeros, speech is far louder.
-constexpr int SilenceThreshold = 64;
+// The silences between the sentences of text, spoken at rate with pauses, in milliseconds.
+QList<int> heardPauses(const QString& text, int rate, const SpeechPauses& pauses)
+{
+    const QString mp3 = test::freshScratch() + QStringLiteral("/../pauses.mp3");
+    ConversionRequest request;
+    request.sourceText = text;
+    request.outputPath = mp3;
+    request.voice.rate = rate;
+    request.pauses = pauses;
+    ConversionJob job(request);
+    bool ended = false;
+    ConversionOutcome outcome = ConversionOutcome::Failed;
+    QObject::connect(&job, &ConversionJob::finished, [&](const ConversionResult& result) {
+        outcome = result.outcome;
+        ended = true;
+    });
+    job.start();
+    if (!QTest::qWaitFor([&] { return ended; }, 120000) || outcome != ConversionOutcome::Done)
+        return {};
+    QList<int> heard;
+    const QList<qint16> sound = test::decodedSamples(mp3);
+    for (const qint64 silence :
+         test::innerSilences(sound, SilenceThreshold, samplesOf(ShortestPauseMs)))
+        heard << int(silence * 1000 / speech::WavSampleRate);
+    return heard;
+}
 
 } // namespace
+
+Q_DECLARE_METATYPE(lectorix::SpeechPauses)
 
 class TestSpeechPauses : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { test::ignoreBrokenPipes(); }
-    void init() { test::freshScratch(); }
-
-    // The silence between two utterances, less the voice's own pause after a sentence (heard
-    // between two sentences of one paragraph at the same rate), is the added silence exactly.
-    void silenceBetweenUtterances_data()
+    void initTestCase()
     {
-        QTest::addColumn<QString>("pair");
-        QTest::addColumn<int>("rate");
-        QTest::addColumn<int>("addedMs");
-        for (const int rate : {0, -10, 10}) {
-            const QByteArray at = " at rate " + QByteArray::number(rate);
-            QTest::newRow("two sentences" + at) << "sentences" << rate << 0;
-            QTest::newRow("two paragraphs" + at) << "paragraphs" << rate << ParagraphPauseMs;
-            QTest::newRow("before a heading" + at) << "before heading" << rate << HeadingPauseMs;
-        }
-        QTest::newRow("after a heading") << "after heading" << 0 << HeadingPauseMs;
+        test::ignoreBrokenPipes();
+        if (QStandardPaths::findExecutable(QStringLiteral("lame")).isEmpty() ||
+            test::mpg123Program().isEmpty())
+            QFAIL("lame and mpg123 are needed");
     }
 
-    void silenceBetweenUtterances()
+    void pausesAsSet_data()
     {
-        QFETCH(QString, pair);
-        QFETCH(int, rate);
-        QFETCH(int, addedMs);
-        QList<SpokenPiece> pieces;
-        if (pair == "sentences")
-            pieces = {piece(FirstSentence, false), piece(SecondSentence, true)};
-        else if (pair == "paragraphs")
-            pieces = {piece(FirstSentence, true), piece(SecondSentence, true)};
-        else if (pair == "before heading")
-            pieces = {piece(FirstSentence, false), piece(Heading, true, true)};
-        else
-            pieces = {piece(Heading, true, true), piece(FirstSentence, true)};
-        // The same two utterances as sentences of one paragraph: the voice's own pause.
-        const QList<SpokenPiece> plain{piece(pieces.first().text, false),
-                                       piece(pieces.last().text, true)};
-        const QList<qint16> withoutPause = render(plain, rate);
-        const QList<qint16> withPause = render(pieces, rate);
-        QVERIFY(!withoutPause.isEmpty() && !withPause.isEmpty());
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("rate");
+        QTest::addColumn<SpeechPauses>("pauses");
+        QTest::addColumn<QList<int>>("expected");
+        for (const int rate : {-10, 0, 10}) {
+            const QByteArray at = " at rate " + QByteArray::number(rate);
+            QTest::newRow("sentence, then paragraph" + at)
+                << TwoParagraphs << rate << SpeechPauses{450, 900, 1500} << QList<int>{450, 900};
+            QTest::newRow("short sentence pause, long paragraph pause" + at)
+                << TwoParagraphs << rate << SpeechPauses{250, 1300, 700} << QList<int>{250, 1300};
+        }
+        QTest::newRow("none after a sentence")
+            << TwoParagraphs << 0 << SpeechPauses{0, 600, 900} << QList<int>{600};
+        QTest::newRow("before a sharp sound")
+            << NextParagraph << 0 << SpeechPauses{300, 500, 900} << QList<int>{500};
+    }
 
-        const qint64 own = test::longestInnerSilence(withoutPause, SilenceThreshold);
-        const qint64 heard = test::longestInnerSilence(withPause, SilenceThreshold);
-        // A sentence's own pause is short at the usual rate: well under a paragraph's.
-        QVERIFY(own > 0);
-        if (rate == 0)
-            QVERIFY2(own < samplesOf(ParagraphPauseMs), qPrintable(QString::number(own)));
-        // The added silence is exact; away from the voice's own speed, the time-stretcher
-        // shapes the speech's own fading end a little differently at an utterance's end.
-        const qint64 slack = rate == 0 ? 2 : samplesOf(10);
-        QVERIFY2(qAbs(heard - own - samplesOf(addedMs)) <= slack,
-                 qPrintable(QStringLiteral("%1 heard, %2 the voice's own").arg(heard).arg(own)));
+    void pausesAsSet()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, rate);
+        QFETCH(SpeechPauses, pauses);
+        QFETCH(QList<int>, expected);
+        const QList<int> heard = heardPauses(text, rate, pauses);
+        QCOMPARE(heard.size(), expected.size());
+        for (qsizetype i = 0; i < heard.size(); ++i)
+            QVERIFY2(qAbs(heard.at(i) - expected.at(i)) <= ToleranceMs,
+                     qPrintable(QStringLiteral("pause %1: %2 ms heard, %3 ms set")
+                                    .arg(i + 1)
+                                    .arg(heard.at(i))
+                                    .arg(expected.at(i))));
     }
 };
 

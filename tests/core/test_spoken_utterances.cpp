@@ -29,7 +29,7 @@ QList<Utterance> utterancesOfLengths(const QList<int>& lengths)
 {
     QList<Utterance> utterances;
     for (const int length : lengths)
-        utterances.append({QString(length, u'a'), int(utterances.size())});
+        utterances.append({QString(length, u'a'), int(utterances.size()), {}});
     return utterances;
 }
 
@@ -40,16 +40,19 @@ class TestSpokenUtterances : public QObject
     Q_OBJECT
 
 private slots:
+    // Each pause is the one set for its place, with distinct lengths so none stands in for
+    // another; text read line by line keeps the voice's own pauses.
     void silences_data()
     {
         QTest::addColumn<QString>("kinds");
         QTest::addColumn<QList<int>>("silences");
-        const int p = ParagraphPauseMs;
-        const int h = HeadingPauseMs;
-        QTest::newRow("sentences, then the paragraph's end") << "ssp" << QList<int>{0, 0, p};
+        const int s = 111;
+        const int p = 222;
+        const int h = 333;
+        QTest::newRow("sentences, then the paragraph's end") << "ssp" << QList<int>{s, s, p};
         QTest::newRow("paragraphs") << "pp" << QList<int>{p, p};
         QTest::newRow("around a heading") << "php" << QList<int>{h, h, p};
-        QTest::newRow("a sentence that goes on, last") << "ps" << QList<int>{p, 0};
+        QTest::newRow("a sentence that goes on, last") << "ps" << QList<int>{p, s};
         QTest::newRow("a sentence running into a heading") << "sh" << QList<int>{h, h};
         QTest::newRow("headings in a row") << "hhp" << QList<int>{h, h, p};
         QTest::newRow("none") << "" << QList<int>{};
@@ -60,13 +63,90 @@ private slots:
         QFETCH(QString, kinds);
         QFETCH(QList<int>, silences);
         const QList<SpokenPiece> pieces = piecesOf(kinds);
-        const QList<Utterance> utterances = spokenUtterances(pieces);
+        UtteranceOptions options;
+        options.pauses = {111, 222, 333};
+        const QList<Utterance> utterances = spokenUtterances(pieces, options);
         QList<int> heard;
         for (qsizetype i = 0; i < utterances.size(); ++i) {
             QCOMPARE(utterances.at(i).text, pieces.at(i).text);
             heard << utterances.at(i).silenceAfterMs;
         }
         QCOMPARE(heard, silences);
+        for (const Utterance& line : spokenLines(QStringLiteral("a line\nthat goes on")))
+            QCOMPARE(line.silenceAfterMs, Utterance::VoicesOwnPause);
+    }
+
+    // A paragraph is spoken sentence by sentence, so a pause follows each; every part still
+    // points at its own words in the source, through line breaks the preparation joined.
+    void sentencesOfAParagraph_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QStringList>("sentences");
+        QTest::addColumn<QStringList>("sourceTexts"); // what each part's range covers
+        QTest::newRow("one sentence stays whole")
+            << "Only one here." << QStringList{"Only one here."} << QStringList{"Only one here."};
+        QTest::newRow("two sentences")
+            << "It rained. We stayed in." << QStringList{"It rained. ", "We stayed in."}
+            << QStringList{"It rained.", "We stayed in."};
+        QTest::newRow("across a joined line")
+            << "It rained all\nday. Then it\nstopped."
+            << QStringList{"It rained all day. ", "Then it stopped."}
+            << QStringList{"It rained all\nday.", "Then it\nstopped."};
+        QTest::newRow("an abbreviation ends none")
+            << "Mr. Smith came. He sat." << QStringList{"Mr. Smith came. ", "He sat."}
+            << QStringList{"Mr. Smith came.", "He sat."};
+    }
+
+    void sentencesOfAParagraph()
+    {
+        QFETCH(QString, source);
+        QFETCH(QStringList, sentences);
+        QFETCH(QStringList, sourceTexts);
+        const QList<SpokenPiece> paragraphs = prepareForSpeech(source);
+        QCOMPARE(paragraphs.size(), 1);
+        const QList<SpokenPiece> parts = sentencePieces(paragraphs, QStringLiteral("en"));
+        QStringList spoken;
+        QStringList covered;
+        for (const SpokenPiece& part : parts) {
+            spoken << part.text;
+            covered << source.mid(part.sourceOffset, part.sourceLength);
+            // The last word of the part is found where the source has it.
+            const qsizetype lastLetter = part.text.trimmed().size() - 2;
+            QCOMPARE(source.at(part.sourcePosition(lastLetter)), part.text.at(lastLetter));
+        }
+        QCOMPARE(spoken, sentences);
+        QCOMPARE(covered, sourceTexts);
+        for (qsizetype i = 0; i < parts.size(); ++i)
+            QCOMPARE(parts.at(i).endsParagraph, i + 1 == parts.size());
+    }
+
+    // The chapters of a document are found among its pieces and cut its utterances by the
+    // same index, so a document's pieces are its sentences, one for each utterance.
+    void documentPiecesMatchUtterances_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("spoken");
+        QTest::newRow("paragraphs of several sentences")
+            << "It rained. We stayed in.\n\nNext day. The sun came out."
+            << QStringList{"It rained.", "We stayed in.", "Next day.", "The sun came out."};
+        QTest::newRow("one sentence") << "Only one here." << QStringList{"Only one here."};
+        QTest::newRow("nothing") << "" << QStringList{};
+    }
+
+    void documentPiecesMatchUtterances()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, spoken);
+        const UtteranceOptions options{{}, QStringLiteral("en"), false};
+        const SpokenDocument document = spokenDocument(text, nullptr, false, {}, options);
+        QCOMPARE(document.pieces.size(), document.utterances.size());
+        QStringList heard;
+        for (qsizetype i = 0; i < document.pieces.size(); ++i) {
+            const SpokenPiece& piece = document.pieces.at(i);
+            heard << text.mid(piece.sourceOffset, piece.sourceLength);
+            QCOMPARE(document.utterances.at(i).text.trimmed(), speechLine(piece.text).trimmed());
+        }
+        QCOMPARE(heard, spoken);
     }
 
     // Lanes get whole utterances in order, about equal in length; short texts fewer lanes.

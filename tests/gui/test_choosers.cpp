@@ -18,6 +18,9 @@
 using namespace lectorix;
 using Shown = test::ScriptedDialogs::Shown;
 
+Q_DECLARE_METATYPE(lectorix::Dialogs::SpeechChoices)
+Q_DECLARE_METATYPE(std::optional<lectorix::Dialogs::SpeechChoices>)
+
 class TestChoosers : public QObject
 {
     Q_OBJECT
@@ -192,6 +195,51 @@ private slots:
         QCOMPARE(f.form.outputFolderEdit()->text(), QStringLiteral("/kept/"));
         QCOMPARE(readSetting("LastFolder", QString()), QStringLiteral("/srv"));
         QCOMPARE(readSetting("LastFolderDot", "unset"), QStringLiteral("unset"));
+    }
+
+    // "Pauses..." shows the saved pauses and the one-voice choice (defaults for what is
+    // missing or unreadable, bounds for what lies beyond them) and stores what the user sets;
+    // cancelling stores nothing.
+    void pausesDialog_data()
+    {
+        using Choices = Dialogs::SpeechChoices;
+        QTest::addColumn<QStringList>("saved"); // sentence, paragraph, heading, one voice
+        QTest::addColumn<Choices>("shown");
+        QTest::addColumn<std::optional<Choices>>("answer");
+        QTest::addColumn<QStringList>("stored");
+        QTest::newRow("saved choices shown, new ones stored")
+            << QStringList{"250", "800", "1200", "False"} << Choices{{250, 800, 1200}, false}
+            << std::optional<Choices>(Choices{{100, 600, 900}, true})
+            << QStringList{"100", "600", "900", "True"};
+        QTest::newRow("nothing saved: the defaults")
+            << QStringList{"", "", "", ""} << Choices{{300, 700, 1000}, false}
+            << std::optional<Choices>(Choices{{0, 0, 0}, false})
+            << QStringList{"0", "0", "0", "False"};
+        QTest::newRow("unreadable and out of bounds, then cancelled")
+            << QStringList{"abc", "-5", "99999", "maybe"} << Choices{{300, 0, 10000}, false}
+            << std::optional<Choices>() << QStringList{"abc", "-5", "99999", "maybe"};
+    }
+
+    void pausesDialog()
+    {
+        QFETCH(QStringList, saved);
+        QFETCH(Dialogs::SpeechChoices, shown);
+        QFETCH(std::optional<Dialogs::SpeechChoices>, answer);
+        QFETCH(QStringList, stored);
+        Fixture f;
+        const QStringList keys{"SentencePause", "ParagraphPause", "HeadingPause", "OneVoice"};
+        for (qsizetype i = 0; i < keys.size(); ++i) {
+            if (!saved.at(i).isEmpty())
+                writeSetting(keys.at(i), saved.at(i));
+        }
+        f.dialogs.setNextSpeechChoices(answer);
+        QTest::mouseClick(f.form.pausesButton(), Qt::LeftButton);
+        QVERIFY(f.dialogs.lastSpeechChoicesShown().has_value());
+        QVERIFY(*f.dialogs.lastSpeechChoicesShown() == shown);
+        QStringList now;
+        for (const QString& key : keys)
+            now << readSetting(key, QString());
+        QCOMPARE(now, stored);
     }
 };
 

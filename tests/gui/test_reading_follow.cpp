@@ -115,9 +115,12 @@ private slots:
         QCOMPARE(accessibleName(form.readButton()), QStringLiteral("Start Reading"));
         QCOMPARE(form.readButton()->text(), QStringLiteral("Start Reading"));
         QCOMPARE(form.readButton()->accessibleName(), QStringLiteral("Start Reading"));
-        QCOMPARE(engine.log.filter(QStringLiteral("voice1 ")),
-                 (QStringList{"voice1 created", "voice1 speak " + Sentences, "voice1 pause",
-                              "voice1 resume", "voice1 destroyed"}));
+        // The text is queued sentence by sentence, each with its pause.
+        QStringList calls = engine.log.filter(QStringLiteral("voice1 "));
+        calls.removeIf([](const QString& call) { return call.startsWith("voice1 speak "); });
+        QCOMPARE(calls, (QStringList{"voice1 created", "voice1 pause", "voice1 resume",
+                                     "voice1 destroyed"}));
+        QCOMPARE(engine.spokenBy(QStringLiteral("voice1")).join(QString()), Sentences);
         QCOMPARE(form.reading().session()->state(), ReadingState::Idle);
         QVERIFY(dialogs.shown().isEmpty());
     }
@@ -184,7 +187,7 @@ private slots:
         form.textToReadEdit()->setPlainText(Sentences);
         setCursor(form.textToReadEdit(), position, anchor);
         form.readButton()->click();
-        QCOMPARE(engine.spokenBy(QStringLiteral("voice1")), QStringList{read});
+        QCOMPARE(engine.spokenBy(QStringLiteral("voice1")).join(QString()), read);
         QCOMPARE(form.readButton()->text(), QStringLiteral("Pause"));
         QCOMPARE(form.reading().session()->request().textOffset, Sentences.indexOf(read));
     }
@@ -304,7 +307,7 @@ private slots:
         QCOMPARE(form.reading().session()->state(), ReadingState::Idle);
         QVERIFY(engine.log.contains(QStringLiteral("voice1 destroyed")));
         form.readButton()->click();
-        QCOMPARE(engine.spokenBy(QStringLiteral("voice2")), QStringList{Sentences});
+        QCOMPARE(engine.spokenBy(QStringLiteral("voice2")).join(QString()), Sentences);
         QCOMPARE(form.readButton()->text(), QStringLiteral("Pause"));
     }
 

@@ -1,6 +1,7 @@
 #include "support/audio_files.h"
 
 #include "core/base/failure.h"
+#include "core/speech/language_voices.h"
 #include "core/speech/speech_engine.h"
 #include "core/speech/speech_text.h"
 #include "support/test_env.h"
@@ -24,23 +25,33 @@ void renderWav(const VoiceSettings& voice, const QList<Utterance>& utterances,
     const std::unique_ptr<speech::FileStream> stream = speech::engine().createFileStream();
     stream->open(wavPath);
     speaker->setAudioOutputStream(stream.get());
+    // As a rendering speaks them: each in the voice of its language, those with a silence
+    // after them alone, the others together.
+    LanguageVoices languages(*speaker);
     QString pending;
+    QString language;
+    const auto say = [&](int silenceAfterMs) {
+        languages.choose(language);
+        speaker->speak(pending, silenceAfterMs);
+        pending.clear();
+    };
     for (const Utterance& utterance : utterances) {
+        if (utterance.language != language && !pending.isEmpty())
+            say(Utterance::VoicesOwnPause);
+        language = utterance.language;
         pending += utterance.text + QLatin1Char('\n');
-        if (utterance.silenceAfterMs > 0) {
-            speaker->speak(pending, utterance.silenceAfterMs);
-            pending.clear();
-        }
+        if (utterance.silenceAfterMs != Utterance::VoicesOwnPause)
+            say(utterance.silenceAfterMs);
     }
     if (!pending.isEmpty())
-        speaker->speak(pending);
+        say(Utterance::VoicesOwnPause);
     speaker->setAudioOutputStream(nullptr);
     stream->close();
 }
 
 void renderWav(const VoiceSettings& voice, const QString& textPath, const QString& wavPath)
 {
-    renderWav(voice, {{speech::readTextFile(textPath), 0}}, wavPath);
+    renderWav(voice, {{speech::readTextFile(textPath), Utterance::VoicesOwnPause, {}}}, wavPath);
 }
 
 qint64 longestInnerSilence(const QList<qint16>& sound, int threshold)
@@ -111,6 +122,24 @@ std::optional<DecodedSound> decodeMp3(const QString& path)
     if (decoder.exitStatus() != QProcess::NormalExit || decoder.exitCode() != 0)
         return std::nullopt;
     return sound;
+}
+
+QList<qint64> innerSilences(const QList<qint16>& sound, int threshold, qint64 shortest)
+{
+    QList<qint64> silences;
+    qint64 run = 0;
+    bool heard = false;
+    for (const qint16 sample : sound) {
+        if (qAbs(int(sample)) < threshold) {
+            ++run;
+            continue;
+        }
+        if (heard && run >= shortest)
+            silences << run;
+        heard = true;
+        run = 0;
+    }
+    return silences;
 }
 
 qint64 mp3Samples(const QString& mp3)

@@ -15,7 +15,7 @@ namespace lectorix::test {
 // the given voice, volume and rate: the sound a rendering of that text must give. Throws
 // Failure when the engine cannot.
 void renderWav(const VoiceSettings& voice, const QString& textPath, const QString& wavPath);
-// The same for utterances, each followed by its line break and its silence.
+// The same for utterances as a rendering speaks them (speech_rendering.h).
 void renderWav(const VoiceSettings& voice, const QList<Utterance>& utterances,
                const QString& wavPath);
 
@@ -41,6 +41,10 @@ struct DecodedSound
 // megabytes); none when it does not decode.
 std::optional<DecodedSound> decodeMp3(const QString& path);
 
+// The runs of silence inside sound (leading and trailing silence not counted), in order, that
+// last at least shortest samples: samples whose magnitude stays below threshold.
+QList<qint64> innerSilences(const QList<qint16>& sound, int threshold, qint64 shortest);
+
 // The 16-bit samples an MP3 decodes to with mpg123; -1 when it decodes to nothing.
 qint64 mp3Samples(const QString& mp3);
 
@@ -51,7 +55,8 @@ QString mp3Fault(const QString& path);
 // The MP3 after its ID3v2 tag, if it has one: the sound alone.
 QByteArray withoutTag(const QByteArray& mp3);
 
-// The sound of an audio file as ffmpeg decodes it: 16-bit mono samples at rate.
+// The sound of an audio file as ffmpeg decodes it: 16-bit mono samples at rate. For short
+// sounds only: a book's would fill the memory.
 QList<qint16> decodedSamples(const QString& path, int rate = 22050);
 
 } // namespace lectorix::test

@@ -72,7 +72,9 @@ public:
     void setVoice(const speech::VoiceToken& token) override
     {
         note(QStringLiteral("setVoice ") + token.id);
+        m_voice = token;
     }
+    speech::VoiceToken voice() const override { return m_voice; }
     void setVolume(int volume) override
     {
         RecordingVoice::setVolume(volume);
@@ -116,6 +118,7 @@ private:
     }
 
     FakeEngine& m_engine;
+    speech::VoiceToken m_voice;
 };
 
 FakeEngine::FakeEngine()
@@ -166,6 +169,13 @@ QStringList FakeEngine::queued() const
         if (const qsizetype at = line.indexOf(mark); at >= 0)
             texts << line.mid(at + mark.size());
     return texts;
+}
+
+void FakeEngine::setVoiceIds(const QStringList& ids)
+{
+    m_voices.clear();
+    for (const QString& id : ids)
+        m_voices.append({id, id});
 }
 
 } // namespace lectorix::test

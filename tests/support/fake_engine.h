@@ -26,6 +26,9 @@ public:
     // The installed voices: ids "v1".."vN", descriptions from the list or "Voice 1".."Voice N".
     void setVoices(int count);
     void setVoices(const QStringList& descriptions);
+    // Installed voices with these identifiers ("zle/ru"), each its own description; a voice
+    // then names the one last given to setVoice as its voice().
+    void setVoiceIds(const QStringList& ids);
 
     // A non-empty description makes that operation throw lectorix::Failure with it.
     QString failCreateVoice;

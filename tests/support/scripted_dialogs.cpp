@@ -101,4 +101,11 @@ bool ScriptedDialogs::openUrl(const QUrl& url)
     return m_urlsOpen;
 }
 
+std::optional<Dialogs::SpeechChoices> ScriptedDialogs::speechChoices(const SpeechChoices& current)
+{
+    m_shown << Shown{Shown::SpeechChoices, QStringLiteral("Pauses"), QString()};
+    m_choicesShown = current;
+    return m_speechChoices.isEmpty() ? std::nullopt : m_speechChoices.dequeue();
+}
+
 } // namespace lectorix::test

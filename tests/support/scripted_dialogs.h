@@ -17,7 +17,7 @@ class ScriptedDialogs final : public Dialogs
 public:
     struct Shown
     {
-        enum Kind { Message, Input, OpenFile, SaveFile, Folder, Url } kind;
+        enum Kind { Message, Input, OpenFile, SaveFile, Folder, Url, SpeechChoices } kind;
         QString text;  // message text, input prompt, dialog title or URL
         QString title; // message or input title, file filter
         Icon icon = Icon::None;
@@ -37,6 +37,13 @@ public:
     void setNextFolder(const QString& path) { m_folders.enqueue(path); }
     // How the user leaves the check box of the next message that has one (else as it opened).
     void setNextChecked(bool checked) { m_checks.enqueue(checked); }
+    // The answer of the next "Pauses" dialog (unscripted: cancelled).
+    void setNextSpeechChoices(std::optional<SpeechChoices> choices)
+    {
+        m_speechChoices.enqueue(choices);
+    }
+    // What the last "Pauses" dialog showed when it opened.
+    const std::optional<SpeechChoices>& lastSpeechChoicesShown() const { return m_choicesShown; }
     // Whether openUrl finds a program that opens what it is given (it does unless told).
     void setUrlsOpen(bool open) { m_urlsOpen = open; }
     // Runs while a message box is "open", e.g. to click another button meanwhile.
@@ -56,6 +63,7 @@ public:
     QString saveFile(const FileRequest& request) override;
     QString browseFolder(const QString& prompt, const QString& initialFolder) override;
     bool openUrl(const QUrl& url) override;
+    std::optional<SpeechChoices> speechChoices(const SpeechChoices& current) override;
 
 private:
     QList<Shown> m_shown;
@@ -64,6 +72,8 @@ private:
     QQueue<QString> m_files;
     QQueue<QString> m_folders;
     QQueue<bool> m_checks;
+    QQueue<std::optional<SpeechChoices>> m_speechChoices;
+    std::optional<SpeechChoices> m_choicesShown;
     std::function<void(const Message&)> m_onMessage;
     bool m_urlsOpen = true;
 };

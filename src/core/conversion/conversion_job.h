@@ -6,6 +6,7 @@
 #include "core/pdf/document_text.h"
 #include "core/speech/speech_rendering.h"
 #include "core/text/pronunciations.h"
+#include "core/text/speech_pauses.h"
 
 #include <QList>
 #include <QObject>
@@ -65,6 +66,11 @@ struct ConversionRequest
     // above (else the voice's) and English.
     RecognitionMode recognition = RecognitionMode::Never;
     QStringList recognitionLanguages;
+    // The silences after sentences, paragraphs and headings (not for verbatim text), and
+    // whether every utterance is spoken by the chosen voice rather than one in another script
+    // by a voice of its language.
+    SpeechPauses pauses;
+    bool oneVoice = false;
 };
 
 enum class ConversionStage {

@@ -87,9 +87,9 @@ void ConversionJob::State::makeMp3()
 }
 
 // The PDF read from its layout, or the text, as spokenDocument says, with the pronunciation
-// list applied to the utterances for the voice's language; sentences are cut by the voice's
-// language unless the request names one. The pieces stay as written: the chapters' starts are
-// found in them.
+// list applied to each utterance for the language of the voice that speaks it; sentences are
+// cut by the voice's language unless the request names one. The pieces stay as written, one
+// for each utterance: the chapters' starts are found in them.
 SpokenDocument ConversionJob::State::spokenText()
 {
     const QString text = request.sourcePdf.isEmpty()   ? request.sourceText
@@ -97,13 +97,18 @@ SpokenDocument ConversionJob::State::spokenText()
                          : recognised                  ? recognisedText
                                                        : readTextFile(textPath);
     LayoutReadingOptions options{request.readFootnotes, request.language};
+    UtteranceOptions utterance{request.pauses, QString(), request.oneVoice};
+    if (!request.verbatim)
+        utterance.voiceLanguage = voiceLanguage(request.voice);
     if (layout && !request.verbatim && options.language.isEmpty())
-        options.language = voiceLanguage(request.voice);
+        options.language = utterance.voiceLanguage;
     SpokenDocument spoken =
-        spokenDocument(text, layout ? &pages : nullptr, request.verbatim, options);
+        spokenDocument(text, layout ? &pages : nullptr, request.verbatim, options, utterance);
     unreadablePages = spoken.unreadablePages;
     if (!request.pronunciations.isEmpty())
-        request.pronunciations.apply(spoken.utterances, voiceLanguage(request.voice));
+        applyPronunciations(request.pronunciations, spoken.utterances,
+                            request.verbatim ? voiceLanguage(request.voice)
+                                             : utterance.voiceLanguage);
     return spoken;
 }
 

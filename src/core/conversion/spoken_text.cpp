@@ -1,11 +1,15 @@
 #include "core/conversion/spoken_text.h"
 
 #include "core/files/text_files.h"
+#include "core/speech/language_voices.h"
+#include "core/speech/speech_engine.h"
+#include "core/text/script_language.h"
 #include "core/text/speech_pauses.h"
 
 #include <QList>
 
 #include <algorithm>
+#include <optional>
 
 namespace lectorix {
 
@@ -307,15 +311,35 @@ QString spokenText(const QString& text)
     return spoken;
 }
 
-QList<Utterance> spokenUtterances(const QList<SpokenPiece>& pieces)
+Utterance spokenUtterance(const SpokenPiece& piece, const SpokenPiece* next,
+                          const UtteranceOptions& options)
+{
+    Utterance utterance{speechLine(piece.text), silenceAfterMs(piece, next, options.pauses), {}};
+    if (!options.oneVoice)
+        utterance.language = scriptLanguage(utterance.text, options.voiceLanguage);
+    return utterance;
+}
+
+namespace {
+
+// One utterance for each of sentences, already cut by sentencePieces.
+QList<Utterance> sentenceUtterances(const QList<SpokenPiece>& sentences,
+                                    const UtteranceOptions& options)
 {
     QList<Utterance> utterances;
-    utterances.reserve(pieces.size());
-    for (qsizetype i = 0; i < pieces.size(); ++i) {
-        const SpokenPiece* next = i + 1 < pieces.size() ? &pieces.at(i + 1) : nullptr;
-        utterances.append({speechLine(pieces.at(i).text), silenceAfterMs(pieces.at(i), next)});
+    utterances.reserve(sentences.size());
+    for (qsizetype i = 0; i < sentences.size(); ++i) {
+        const SpokenPiece* next = i + 1 < sentences.size() ? &sentences.at(i + 1) : nullptr;
+        utterances.append(spokenUtterance(sentences.at(i), next, options));
     }
     return utterances;
+}
+
+} // namespace
+
+QList<Utterance> spokenUtterances(const QList<SpokenPiece>& pieces, const UtteranceOptions& options)
+{
+    return sentenceUtterances(sentencePieces(pieces, options.voiceLanguage), options);
 }
 
 QList<Utterance> spokenLines(const QString& text)
@@ -324,24 +348,49 @@ QList<Utterance> spokenLines(const QString& text)
     if (text.isEmpty())
         return utterances;
     for (const QString& line : splitLines(text))
-        utterances.append({speechLine(line), 0});
+        utterances.append({speechLine(line), Utterance::VoicesOwnPause, {}});
     return utterances;
 }
 
 SpokenDocument spokenDocument(const QString& text, const QList<LayoutPage>* pages, bool verbatim,
-                              const LayoutReadingOptions& options)
+                              const LayoutReadingOptions& options,
+                              const UtteranceOptions& utterance)
 {
     if (verbatim)
         return {spokenLines(text), {}, {}};
+    QList<SpokenPiece> pieces;
+    QList<int> unreadablePages;
     if (!pages) {
-        QList<SpokenPiece> pieces = prepareForSpeech(text);
-        return {spokenUtterances(pieces), std::move(pieces), {}};
+        pieces = prepareForSpeech(text);
+    } else {
+        LayoutPreparation preparation(options);
+        preparation.add(*pages);
+        preparation.finish();
+        pieces = preparation.takePieces();
+        unreadablePages = preparation.unreadablePages();
     }
-    LayoutPreparation preparation(options);
-    preparation.add(*pages);
-    preparation.finish();
-    QList<SpokenPiece> pieces = preparation.takePieces();
-    return {spokenUtterances(pieces), std::move(pieces), preparation.unreadablePages()};
+    // Cut once, so the pieces returned stay one for each utterance.
+    pieces = sentencePieces(pieces, utterance.voiceLanguage);
+    QList<Utterance> utterances = sentenceUtterances(pieces, utterance);
+    return {std::move(utterances), std::move(pieces), std::move(unreadablePages)};
+}
+
+void applyPronunciations(const PronunciationList& list, QList<Utterance>& utterances,
+                         const QString& chosenLanguage)
+{
+    std::optional<QList<speech::VoiceToken>> installed;
+    list.apply(utterances, [&](const QString& language) {
+        if (language.isEmpty())
+            return chosenLanguage;
+        if (!installed) {
+            try {
+                installed = speech::engine().createVoice()->installedVoices();
+            } catch (...) {
+                installed.emplace();
+            }
+        }
+        return speakingLanguage(*installed, language, chosenLanguage);
+    });
 }
 
 } // namespace lectorix

@@ -2,6 +2,8 @@
 
 #include "core/speech/utterance.h"
 #include "core/text/layout_reading.h"
+#include "core/text/pronunciations.h"
+#include "core/text/speech_pauses.h"
 #include "core/text/text_preparation.h"
 
 #include <QList>
@@ -39,9 +41,24 @@ QString speechLine(QString line);
 // first of the next are never spoken as one word. An empty text gives an empty one.
 QString spokenText(const QString& text);
 
-// The utterances the export speaks: each piece's text as a speechLine, followed by the
-// silence a listener hears after it (speech_pauses.h).
-QList<Utterance> spokenUtterances(const QList<SpokenPiece>& pieces);
+// How utterances are spoken beyond their text: the pauses after them, and whether an
+// utterance in another script than the voice's language gets a voice of its own.
+struct UtteranceOptions
+{
+    SpeechPauses pauses;
+    // The chosen voice's language (a tag such as "en-us"), which also says where sentences end.
+    QString voiceLanguage;
+    bool oneVoice = false; // every utterance in the chosen voice
+};
+
+// The utterances the export speaks: each piece cut into its sentences, each sentence's text as
+// a speechLine, followed by the silence a listener hears after it (speech_pauses.h) and named
+// with the language its script asks for (scriptLanguage) unless options.oneVoice.
+QList<Utterance> spokenUtterances(const QList<SpokenPiece>& pieces,
+                                  const UtteranceOptions& options = {});
+// The utterance a piece makes (spokenUtterances' part for a piece cut to a sentence already).
+Utterance spokenUtterance(const SpokenPiece& piece, const SpokenPiece* next,
+                          const UtteranceOptions& options);
 
 // The text line by line as it stands, each line a speechLine, with no silence added: the
 // utterances of spokenText.
@@ -58,6 +75,14 @@ struct SpokenDocument
     QList<int> unreadablePages;
 };
 SpokenDocument spokenDocument(const QString& text, const QList<LayoutPage>* pages, bool verbatim,
-                              const LayoutReadingOptions& options);
+                              const LayoutReadingOptions& options,
+                              const UtteranceOptions& utterance = {});
+
+// Each utterance's text with list applied for the language of the voice that will speak it:
+// chosenLanguage (the chosen voice's) for an utterance without a language of its own, else
+// that of the installed voice of its language (speakingLanguage). Without a list of the
+// installed voices, the chosen voice's, as it then speaks every utterance.
+void applyPronunciations(const PronunciationList& list, QList<Utterance>& utterances,
+                         const QString& chosenLanguage);
 
 } // namespace lectorix

@@ -4,6 +4,7 @@
 #include "core/reading/reading_navigation.h"
 #include "core/reading/reading_session.h"
 #include "core/reading/recognition_ahead.h"
+#include "core/speech/language_voices.h"
 #include "core/speech/speech_engine.h"
 
 #include <algorithm>
@@ -12,7 +13,8 @@ namespace lectorix {
 
 ReadingNavigator ReadingSession::navigator() const
 {
-    return ReadingNavigator(m_pieces, m_voice ? voiceIdLanguage(m_voice->voice().id) : QString());
+    // The chosen voice's language: the voice itself may be speaking another one just now.
+    return ReadingNavigator(m_pieces, m_voiceLanguage);
 }
 
 bool ReadingSession::moveOn(ReadingUnit unit)
@@ -202,6 +204,7 @@ void ReadingSession::restartVoice()
         queueAhead(); // the voice was given nothing yet
         return;
     }
+    m_languages.reset(); // it holds the old voice
     m_voice.reset();
     m_utterances.clear();
     m_announced = 0;

@@ -181,8 +181,7 @@ void ReadingSession::takeLayout(QList<LayoutPage> pages)
     if (!m_layoutPreparation) {
         LayoutReadingOptions options;
         options.readFootnotes = m_request.readFootnotes;
-        if (m_voice)
-            options.language = voiceIdLanguage(m_voice->voice().id);
+        options.language = m_voiceLanguage;
         m_layoutPreparation = std::make_unique<LayoutPreparation>(options);
     }
     layoutText(pages, m_textOffset);

@@ -6,7 +6,9 @@
 #include "core/pdf/document_text.h"
 #include "core/pdf/outline_job.h"
 #include "core/reading/recognition_ahead.h"
+#include "core/speech/language_voices.h"
 #include "core/speech/speech_engine.h"
+#include "core/text/script_language.h"
 #include "core/text/speech_pauses.h"
 #include "core/text/text_preparation.h"
 #include "core/text/text_splitting.h"
@@ -82,6 +84,8 @@ void ReadingSession::release()
     m_layoutPreparation.reset();
     m_unreadablePages.clear();
     m_textOffset = 0;
+    m_languages.reset();
+    m_voiceLanguage.clear();
     m_voice.reset(); // stops at once: drops what is queued and silences the output
     m_workFolder.reset();
     m_utterances.clear();
@@ -140,6 +144,7 @@ void ReadingSession::setRate(int rate)
 void ReadingSession::makeVoice()
 {
     const bool pdf = m_request.fromPdf;
+    m_languages.reset();
     step(pdf ? ReadingStep::CreatePdfVoice : ReadingStep::CreateVoice,
          [&] { m_voice = speech::engine().createVoice(); });
     applyVoiceSettings(
@@ -147,6 +152,10 @@ void ReadingSession::makeVoice()
         [this, pdf](const VoiceSettingFailure& failure) {
             emit stepFailed({readingStep(failure.step, pdf), failure.description, failure.reason});
         });
+    if (m_voice) {
+        m_voiceLanguage = voiceIdLanguage(m_voice->voice().id);
+        m_languages = std::make_unique<LanguageVoices>(*m_voice);
+    }
 }
 
 speech::Voice& ReadingSession::voiceOrFail() const
@@ -211,6 +220,9 @@ void ReadingSession::start(const ReadingRequest& request)
 // whole extracted text.
 void ReadingSession::await(QList<SpokenPiece> pieces, qsizetype shift)
 {
+    // Each sentence is an utterance of its own, so the pause after it is the one set.
+    if (!m_request.verbatim)
+        pieces = sentencePieces(pieces, m_voiceLanguage);
     for (SpokenPiece& piece : pieces) {
         piece.sourceOffset += shift;
         for (SpokenPiece::Stretch& stretch : piece.stretches)
@@ -248,13 +260,27 @@ void ReadingSession::queueAhead()
         const SpokenPiece piece = pieceFrom(m_pieces.at(m_nextPiece), m_nextFrom);
         const SpokenPiece* next =
             m_nextPiece + 1 < m_pieces.size() ? &m_pieces.at(m_nextPiece + 1) : nullptr;
-        SpokenPiece said = spokenForm(m_pieces.at(m_nextPiece), m_nextFrom);
-        // Pieces read verbatim are lines or blocks of the text as it stands: no pauses added.
-        const int silence = m_request.verbatim ? 0 : silenceAfterMs(piece, next);
+        // Pieces read verbatim are lines or blocks of the text as it stands: the voice's own
+        // pauses, none added.
+        const int silence = m_request.verbatim ? speech::VoicesOwnPause
+                                               : silenceAfterMs(piece, next, m_request.pauses);
+        // The language is the written text's: a spoken form does not change which voice reads.
+        const QString language =
+            m_request.verbatim || m_request.oneVoice
+                ? QString()
+                : scriptLanguage(cleanTextForSpeech(piece.text), m_voiceLanguage);
+        SpokenPiece said;
         // A failed queuing step ends the queuing: the rest would fail the same way, each with
         // a report of its own.
-        if (!step(m_queueStep, [&] { voiceOrFail().speakAsync(said.text, silence); })) {
+        if (!step(m_queueStep, [&] {
+                if (m_languages)
+                    m_languages->choose(language);
+                // After the choice: the list applies for the language of the voice that speaks.
+                said = spokenForm(m_pieces.at(m_nextPiece), m_nextFrom);
+                voiceOrFail().speakAsync(said.text, silence);
+            })) {
             // Nothing more can be said: the rest of the document is not converted either.
+            m_languages.reset();
             m_voice.reset();
             m_nextPiece = m_pieces.size();
             delete m_recognition;
@@ -274,8 +300,10 @@ void ReadingSession::queueAhead()
 }
 
 // The piece's text from position from on as the voice is given it: cleaned, then with the
-// pronunciation list applied for the voice's language. Its stretches lead each character said
-// back to a position in the piece's own text, a replaced word's to the whole written word.
+// pronunciation list applied for the language of the voice now chosen to speak it (the
+// chosen voice's, or that of the language the piece's script asks for). Its stretches lead
+// each character said back to a position in the piece's own text, a replaced word's to the
+// whole written word.
 SpokenPiece ReadingSession::spokenForm(const SpokenPiece& piece, qsizetype from) const
 {
     const QString text = cleanTextForSpeech(piece.text.mid(from));

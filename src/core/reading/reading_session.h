@@ -7,6 +7,7 @@
 #include "core/speech/voice_settings.h"
 #include "core/text/layout_reading.h"
 #include "core/text/pronunciations.h"
+#include "core/text/speech_pauses.h"
 #include "core/text/text_preparation.h"
 
 #include <QList>
@@ -25,6 +26,7 @@ class ExtractionJob;
 class OutlineJob;
 struct ExtractionResult;
 class RecognitionAhead;
+class LanguageVoices;
 namespace speech {
 class Voice;
 }
@@ -62,6 +64,11 @@ struct ReadingRequest
     // For a PDF read from its layout: whether its pages without usable text are recognised
     // (in the voice's language and English), a few pages ahead of the voice.
     bool recognise = false;
+    // The silences after sentences, paragraphs and headings (not when read verbatim), and
+    // whether every sentence is read by the chosen voice rather than one in another script by
+    // a voice of its language.
+    SpeechPauses pauses;
+    bool oneVoice = false;
 };
 
 enum class ReadingState { Idle, Reading, Paused };
@@ -222,6 +229,8 @@ private:
     ReadingState m_state = ReadingState::Idle;
     ReadingRequest m_request;
     std::unique_ptr<speech::Voice> m_voice;
+    std::unique_ptr<LanguageVoices> m_languages; // switches m_voice between languages
+    QString m_voiceLanguage;                     // of the chosen voice
     ExtractionJob* m_extraction = nullptr;
     OutlineJob* m_outline = nullptr;
     std::unique_ptr<QTemporaryDir> m_workFolder;

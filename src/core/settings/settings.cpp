@@ -206,4 +206,13 @@ bool recognisesScannedPages()
     }
 }
 
+bool usesOneVoice()
+{
+    try {
+        return convert::truthValue(readSetting(keys::OneVoice, convert::fromBool(false)));
+    } catch (...) {
+        return false;
+    }
+}
+
 } // namespace lectorix

@@ -28,6 +28,9 @@ bool readsFootnotes();
 // Whether the RecogniseScannedPages setting asks for the text of scanned pages to be recognised
 // without asking; false when it is missing or unreadable.
 bool recognisesScannedPages();
+// Whether the OneVoice setting asks for every sentence in the chosen voice, whatever its
+// script; false when it is missing or unreadable.
+bool usesOneVoice();
 
 namespace convert {
 

@@ -28,5 +28,11 @@ inline const QString ReadFootnotes = QStringLiteral("ReadFootnotes");
 inline const QString SaveChapterFiles = QStringLiteral("SaveChapterFiles");
 // True: the text of a PDF's scanned pages is recognised without asking first.
 inline const QString RecogniseScannedPages = QStringLiteral("RecogniseScannedPages");
+// The silences after a sentence, after a paragraph and before and after a heading, in ms.
+inline const QString SentencePause = QStringLiteral("SentencePause");
+inline const QString ParagraphPause = QStringLiteral("ParagraphPause");
+inline const QString HeadingPause = QStringLiteral("HeadingPause");
+// True: every sentence is read by the chosen voice, whatever script it is written in.
+inline const QString OneVoice = QStringLiteral("OneVoice");
 
 } // namespace lectorix::keys

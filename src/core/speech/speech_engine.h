@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/speech/utterance.h"
+
 #include <QList>
 #include <QString>
 
@@ -15,6 +17,9 @@ struct VoiceToken
 };
 
 class FileStream;
+
+// The silence after a text that keeps the voice's own pauses (see Voice::speakAsync).
+inline constexpr int VoicesOwnPause = Utterance::VoicesOwnPause;
 
 // A word of a queued text: which text (0 for the first one a voice was given, counting every
 // speakAsync and speak), and where the word stands in it, in UTF-16 code units.
@@ -54,14 +59,17 @@ public:
     // Queues text and returns at once; queued texts are spoken in order, into the output
     // chosen when each was queued. Throws Failure when that output can not be used (no
     // audio server) or the voice can not be loaded ("Class not registered").
-    // silenceAfterMs of silence follow the text's own end, at every rate: a pause between
-    // paragraphs or around a heading (the voice's own pause after a sentence comes anyway).
-    virtual void speakAsync(const QString& text, int silenceAfterMs = 0) = 0;
+    // With silenceAfterMs of 0 or more, the silence the voice makes of its own before the
+    // text's first sound and after its last is left out and exactly silenceAfterMs of silence
+    // follow, at every rate: the pause a listener hears between two such texts is the one
+    // asked for. VoicesOwnPause keeps the voice's own silence and adds none. Values below it
+    // throw Failure.
+    virtual void speakAsync(const QString& text, int silenceAfterMs = VoicesOwnPause) = 0;
     // Speaks text and returns when it has been spoken (or written to the output stream),
     // blocking the calling thread: meant for a thread of its own (a rendering), never for the
     // window's. Returns early, dropping what is left, when stop() is called from another
     // thread or the voice is destroyed. Failures of the speaking are thrown here.
-    virtual void speak(const QString& text, int silenceAfterMs = 0) = 0;
+    virtual void speak(const QString& text, int silenceAfterMs = VoicesOwnPause) = 0;
 
     // Pause stops the sound within a few milliseconds; resume continues where it stopped.
     virtual void pause() = 0;

@@ -1,6 +1,7 @@
 #include "core/speech/speech_rendering.h"
 
 #include "core/base/failure.h"
+#include "core/speech/language_voices.h"
 #include "core/speech/speech_engine.h"
 #include "core/speech/speech_text.h"
 
@@ -96,24 +97,32 @@ QString setUp(Speaker& s, const VoiceSettings& settings, int pipe,
     return QString();
 }
 
-// Speaks the utterances in blocks of whole stretches, each utterance with a silence ending
-// its block; throws what the speaking throws.
+// Speaks the utterances: each with a silence of its own alone, the others in blocks of whole
+// stretches; each in the voice of its language. Throws what the speaking throws.
 void speakUtterances(speech::Voice& voice, const QList<Utterance>& utterances,
                      const SpeechRendering::Progress& progress,
                      const std::function<bool()>& cancelled)
 {
+    LanguageVoices voices(voice);
     qint64 spoken = 0;
     QString pending;
+    QString language;
     const auto say = [&](const QString& text, int silenceAfterMs, int utterance) {
+        voices.choose(language);
         voice.speak(text, silenceAfterMs);
         spoken += text.size();
         progress(utterance, spoken);
     };
     for (int i = 0; i < utterances.size() && !cancelled(); ++i) {
         const Utterance& utterance = utterances.at(i);
+        if (utterance.language != language && !pending.isEmpty()) {
+            say(pending, speech::VoicesOwnPause, i);
+            pending.clear();
+        }
+        language = utterance.language;
         pending += utterance.text;
         pending += QLatin1Char('\n');
-        if (utterance.silenceAfterMs > 0) {
+        if (utterance.silenceAfterMs != speech::VoicesOwnPause) {
             say(pending, utterance.silenceAfterMs, i + 1);
             pending.clear();
             continue;
@@ -127,12 +136,12 @@ void speakUtterances(speech::Voice& voice, const QList<Utterance>& utterances,
         while (cutter.nextPiece(&stretch) && complete + stretch.size() < pending.size())
             complete += stretch.size();
         if (complete > 0) {
-            say(pending.left(complete), 0, i + 1);
+            say(pending.left(complete), speech::VoicesOwnPause, i + 1);
             pending.remove(0, complete);
         }
     }
     if (!pending.isEmpty() && !cancelled())
-        say(pending, 0, int(utterances.size()));
+        say(pending, speech::VoicesOwnPause, int(utterances.size()));
 }
 
 // Runs on the rendering thread. Returns the failure, or an empty text.

@@ -34,10 +34,12 @@ RenderingFailure renderingFailure(const VoiceSettingFailure& failure);
 // arrives as failed(failure) on the receiver's thread, in the order the steps ran; the setup
 // goes on with its next step where it can.
 //
-// Each utterance is spoken as its text and a line break. Utterances without a silence after
-// them are spoken together in blocks of whole stretches (the same sentence-sized stretches
-// the engine speaks one at a time anyway), so the sound is the same as for their whole text;
-// a block ends with each utterance that has a silence, and that silence follows it.
+// Each utterance is spoken as its text and a line break, by the voice of its language (see
+// LanguageVoices) at the same volume and rate. An utterance with a silence after it is spoken
+// alone, that exact silence replacing the voice's own pauses at its ends; those that keep the
+// voice's own pauses are spoken together in blocks of whole stretches (the same
+// sentence-sized stretches the engine speaks one at a time anyway), so the sound is the same
+// as for their whole text.
 // progress() arrives on the receiver's thread after each block: the utterance last spoken
 // (1-based) and the characters spoken so far, line breaks counted. done(failure) arrives there
 // once every utterance was spoken and the pipe closed (failure empty), or when speaking failed

@@ -73,6 +73,21 @@ bool StretchCutter::nextPiece(QString* piece)
     return true;
 }
 
+QList<QPair<qsizetype, QString>> StretchCutter::stretchesOf(const QString& text)
+{
+    QList<QPair<qsizetype, QString>> stretches;
+    StretchCutter cutter(text);
+    QString piece;
+    qsizetype start = 0;
+    while (cutter.nextPiece(&piece)) {
+        const qsizetype end = start + piece.size();
+        if (!piece.trimmed().isEmpty())
+            stretches.append({start, piece.replace(QChar(0), QChar(u' '))});
+        start = end;
+    }
+    return stretches;
+}
+
 bool StretchCutter::next(QByteArray* utf8)
 {
     QString piece;

@@ -3,6 +3,8 @@
 #include "core/files/text_decoding.h"
 
 #include <QByteArray>
+#include <QList>
+#include <QPair>
 #include <QString>
 
 namespace lectorix::speech {
@@ -26,6 +28,10 @@ public:
     bool next(QByteArray* utf8);
     // The next stretch as it stands in the text (blank ones included); false at the end.
     bool nextPiece(QString* piece);
+
+    // Every stretch of text that holds more than blanks, NUL characters made blanks, with
+    // where it starts in text.
+    static QList<QPair<qsizetype, QString>> stretchesOf(const QString& text);
 
 private:
     qsizetype cutAfter(qsizetype start) const;

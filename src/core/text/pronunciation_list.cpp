@@ -225,12 +225,13 @@ SpokenPiece PronunciationList::applied(const SpokenPiece& piece, const QString& 
     return builder.piece();
 }
 
-void PronunciationList::apply(QList<Utterance>& utterances, const QString& language) const
+void PronunciationList::apply(QList<Utterance>& utterances,
+                              const std::function<QString(const QString&)>& voiceLanguage) const
 {
     if (m_rules.isEmpty())
         return;
     for (Utterance& utterance : utterances)
-        utterance.text = applied(utterance.text, language);
+        utterance.text = applied(utterance.text, voiceLanguage(utterance.language));
 }
 
 } // namespace lectorix

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace lectorix {
 
 // One entry of the pronunciation list: wherever written stands in the text, spoken is said
@@ -73,8 +75,11 @@ public:
     // The piece with its text applied; its stretches are carried over, and the spoken form of
     // a replaced word maps to the whole written word (SpokenPiece::sourceRange).
     SpokenPiece applied(const SpokenPiece& piece, const QString& language) const;
-    // Each utterance's text applied; the rest of each utterance stays.
-    void apply(QList<Utterance>& utterances, const QString& language) const;
+    // Each utterance's text applied for the language of the voice that speaks it, which
+    // voiceLanguage gives from the utterance's language (Utterance.language; empty for the
+    // chosen voice); the rest of each utterance stays.
+    void apply(QList<Utterance>& utterances,
+               const std::function<QString(const QString&)>& voiceLanguage) const;
 
 private:
     struct Rule

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <new>
 #include <utility>
 
@@ -183,6 +184,32 @@ void AudioChain::interrupt()
 {
     std::lock_guard lock(m_mutex);
     m_room.notify_all();
+}
+
+namespace {
+
+// Below this magnitude a sample at an utterance's end is silence.
+constexpr int QuietLevel = 16;
+
+bool quiet(short sample)
+{
+    return std::abs(int(sample)) < QuietLevel;
+}
+
+} // namespace
+
+size_t trimQuietStart(std::vector<short>& samples)
+{
+    const auto sound = std::find_if_not(samples.begin(), samples.end(), quiet);
+    const auto dropped = size_t(sound - samples.begin());
+    samples.erase(samples.begin(), sound);
+    return dropped;
+}
+
+void trimQuietEnd(std::vector<short>& samples)
+{
+    const auto sound = std::find_if_not(samples.rbegin(), samples.rend(), quiet);
+    samples.erase(sound.base(), samples.end());
 }
 
 } // namespace lectorix::speech

@@ -84,4 +84,10 @@ private:
     int m_outputRate;
 };
 
+// The voice's own silence at the ends of an utterance: the samples before its first sound
+// (returning how many were dropped) or after its last, quieter than a sound. espeak-ng's
+// pauses are zeros, and its speech fades to a few units at most before them.
+size_t trimQuietStart(std::vector<short>& samples);
+void trimQuietEnd(std::vector<short>& samples);
+
 } // namespace lectorix::speech

@@ -105,7 +105,7 @@ void EspeakVoice::setAudioOutputStream(FileStream* stream)
 
 std::shared_ptr<EspeakVoice::Job> EspeakVoice::enqueue(const QString& text, int silenceAfterMs)
 {
-    if (silenceAfterMs < 0)
+    if (silenceAfterMs < VoicesOwnPause)
         throw Failure(failures::InvalidArgument);
     auto job = std::make_shared<Job>();
     job->text = text;
@@ -323,16 +323,13 @@ void EspeakVoice::speakJob(const Job& job)
     const auto isCancelled = [this, &job] { return cancelled(job); };
     const size_t lookAhead = size_t(LookAheadSeconds * m_engineRate);
 
-    StretchCutter cutter(job.text);
-    QString piece;
-    qsizetype pieceEnd = 0;
+    // Unless the text keeps the voice's own pauses, its silence before the first sound and
+    // after the last is left out: the silence asked for is all that is heard between texts.
+    const bool trimEnds = job.silenceAfterMs != VoicesOwnPause;
+    const QList<QPair<qsizetype, QString>> stretches = StretchCutter::stretchesOf(job.text);
     std::vector<WordMark> words;
-    while (!cancelled(job) && cutter.nextPiece(&piece)) {
-        const qsizetype pieceStart = pieceEnd;
-        pieceEnd += piece.size();
-        if (piece.trimmed().isEmpty())
-            continue;
-        piece.replace(QChar(0), QChar(u' '));
+    for (qsizetype index = 0; index < stretches.size() && !cancelled(job); ++index) {
+        const auto& [pieceStart, piece] = stretches.at(index);
         const QByteArray utf8 = piece.toUtf8();
         if (live) {
             m_live.waitForRoom(lookAhead, isCancelled);
@@ -364,6 +361,13 @@ void EspeakVoice::speakJob(const Job& job)
             live ? espeak::Library::WordSink(noteWord) : espeak::Library::WordSink());
         if (cancelled(job))
             break;
+        if (trimEnds && index == 0) {
+            const size_t dropped = trimQuietStart(samples);
+            for (WordMark& mark : words)
+                mark.sample = mark.sample > dropped ? mark.sample - dropped : 0;
+        }
+        if (trimEnds && index + 1 == stretches.size())
+            trimQuietEnd(samples);
         if (live) {
             const uint64_t base = m_live.pushedSamples();
             m_live.push(std::move(samples), wpm);
@@ -384,7 +388,7 @@ void EspeakVoice::speakJob(const Job& job)
         return;
     // The silence is added as samples at the output's rate, after the speech has left the
     // time-stretcher, so it lasts as long at every rate.
-    const size_t silence = size_t(job.silenceAfterMs) * size_t(WavSampleRate) / 1000;
+    const size_t silence = size_t(qMax(job.silenceAfterMs, 0)) * size_t(WavSampleRate) / 1000;
     if (live) {
         if (silence > 0) {
             m_live.pushSilence(silence);

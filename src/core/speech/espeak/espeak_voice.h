@@ -38,8 +38,8 @@ public:
     void setRate(int rate) override;
     int rate() const override { return m_rate; }
 
-    void speakAsync(const QString& text, int silenceAfterMs = 0) override;
-    void speak(const QString& text, int silenceAfterMs = 0) override;
+    void speakAsync(const QString& text, int silenceAfterMs = VoicesOwnPause) override;
+    void speak(const QString& text, int silenceAfterMs = VoicesOwnPause) override;
 
     void pause() override;
     void resume() override;
@@ -54,7 +54,7 @@ private:
     struct Job
     {
         QString text;
-        int silenceAfterMs = 0;
+        int silenceAfterMs = VoicesOwnPause;
         QString voice;
         std::shared_ptr<WavSink> file; // null: live playback
         uint64_t generation = 0;
