@@ -37,7 +37,7 @@ struct BatchChoices
     RecognitionMode recognition = RecognitionMode::Never; // which pages are recognised
     QStringList recognitionLanguages;                     // empty: the voice's and English
     AudioFormat format = AudioFormat::Mp3;
-    bool cover = true; // a PDF's first page as the cover picture
+    bool cover = true;     // a PDF's first page as the cover picture
     SpeechPauses pauses;   // after sentences, paragraphs and headings
     bool oneVoice = false; // every sentence by the chosen voice, whatever its script
 };
