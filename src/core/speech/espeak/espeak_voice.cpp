@@ -329,7 +329,9 @@ void EspeakVoice::speakJob(const Job& job)
     const QList<QPair<qsizetype, QString>> stretches = StretchCutter::stretchesOf(job.text);
     std::vector<WordMark> words;
     for (qsizetype index = 0; index < stretches.size() && !cancelled(job); ++index) {
-        const auto& [pieceStart, piece] = stretches.at(index);
+        // Named, not a structured binding, so the lambdas below may capture them.
+        const qsizetype pieceStart = stretches.at(index).first;
+        const QString& piece = stretches.at(index).second;
         const QByteArray utf8 = piece.toUtf8();
         if (live) {
             m_live.waitForRoom(lookAhead, isCancelled);
