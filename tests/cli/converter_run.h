@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTest>
@@ -37,6 +38,14 @@ inline QStringList folderEntries(const QString& folder)
 {
     return QDir(folder).entryList(
         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// The folder beside a scratch TEMP where a test puts its inputs and runs the converter, made;
+// empty when it could not be.
+inline QString workFolderBeside(const QString& temp)
+{
+    const QString folder = QFileInfo(temp).path() + QStringLiteral("/work");
+    return QDir().mkpath(folder) ? folder : QString();
 }
 
 } // namespace lectorix::test

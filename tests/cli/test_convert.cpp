@@ -55,8 +55,8 @@ private slots:
     void init()
     {
         m_temp = freshScratch();
-        m_folder = QFileInfo(m_temp).path() + QStringLiteral("/work");
-        QVERIFY(QDir().mkpath(m_folder));
+        m_folder = workFolderBeside(m_temp);
+        QVERIFY(!m_folder.isEmpty());
     }
 
     // Whatever happened, no working file stays behind.

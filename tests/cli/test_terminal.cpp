@@ -148,8 +148,8 @@ private slots:
     void init()
     {
         m_temp = freshScratch();
-        m_folder = QFileInfo(m_temp).path() + QStringLiteral("/work");
-        QVERIFY(QDir().mkpath(m_folder));
+        m_folder = workFolderBeside(m_temp);
+        QVERIFY(!m_folder.isEmpty());
     }
 
     void cleanup() { QCOMPARE(folderEntries(m_temp), QStringList()); }

@@ -124,10 +124,17 @@ QByteArray opusHead(int preSkip)
     return head + QByteArray(7, '\0');
 }
 
-QString drawnBook(const QString& folder)
+// A conversion of the drawn chapter book beside temp into "book" in format; no source PDF
+// when the book could not be drawn.
+ConversionRequest drawnBookRequest(const QString& temp, AudioFormat format = AudioFormat::Mp3)
 {
-    const QString pdf = folder + QStringLiteral("/book.pdf");
-    return test::drawChapterBook(pdf) ? pdf : QString();
+    ConversionRequest request;
+    const QString pdf = temp + QStringLiteral("/../book.pdf");
+    if (test::drawChapterBook(pdf))
+        request.sourcePdf = pdf;
+    request.format = format;
+    request.outputPath = temp + QStringLiteral("/../book") + audioFormatExtension(format);
+    return request;
 }
 
 QStringList chapterTitles()
@@ -340,13 +347,8 @@ private slots:
     {
         QFETCH(int, format);
         const QString temp = test::freshScratch();
-        const QString pdf = drawnBook(temp + QStringLiteral("/.."));
-        QVERIFY(!pdf.isEmpty());
-        ConversionRequest request;
-        request.sourcePdf = pdf;
-        request.format = AudioFormat(format);
-        request.outputPath =
-            temp + QStringLiteral("/../book") + audioFormatExtension(request.format);
+        const ConversionRequest request = drawnBookRequest(temp, AudioFormat(format));
+        QVERIFY(!request.sourcePdf.isEmpty());
         const ConversionResult result = convert(request);
         QCOMPARE(int(result.outcome), int(ConversionOutcome::Done));
         const std::optional<test::ProbedAudio> audio = test::probeAudio(request.outputPath);
@@ -399,13 +401,9 @@ private slots:
     {
         QFETCH(int, format);
         const QString temp = test::freshScratch();
-        const QString pdf = drawnBook(temp + QStringLiteral("/.."));
-        QVERIFY(!pdf.isEmpty());
-        ConversionRequest request;
-        request.sourcePdf = pdf;
-        request.format = AudioFormat(format);
+        ConversionRequest request = drawnBookRequest(temp, AudioFormat(format));
+        QVERIFY(!request.sourcePdf.isEmpty());
         const QString extension = audioFormatExtension(request.format);
-        request.outputPath = temp + QStringLiteral("/../book") + extension;
         QCOMPARE(int(convert(request).outcome), int(ConversionOutcome::Done));
         const std::optional<test::ProbedAudio> whole = test::probeAudio(request.outputPath);
         QVERIFY(whole);
@@ -463,11 +461,8 @@ private slots:
     void cancelledBeforeAChapterIsComplete()
     {
         const QString temp = test::freshScratch();
-        const QString pdf = drawnBook(temp + QStringLiteral("/.."));
-        QVERIFY(!pdf.isEmpty());
-        ConversionRequest request;
-        request.sourcePdf = pdf;
-        request.outputPath = temp + QStringLiteral("/../book.mp3");
+        ConversionRequest request = drawnBookRequest(temp);
+        QVERIFY(!request.sourcePdf.isEmpty());
         request.splitChapters = true;
         ConversionJob job(request);
         QSignalSpy finished(&job, &ConversionJob::finished);

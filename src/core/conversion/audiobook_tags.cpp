@@ -2,6 +2,7 @@
 
 #include "core/base/failure.h"
 #include "core/conversion/mp3_tags.h"
+#include "core/conversion/tag_text.h"
 
 #include <QFile>
 
@@ -16,11 +17,6 @@
 namespace lectorix {
 
 namespace {
-
-TagLib::String toTagText(const QString& text)
-{
-    return TagLib::String(text.toStdString(), TagLib::String::UTF8);
-}
 
 TagLib::ByteVector toBytes(const QByteArray& bytes)
 {
@@ -51,14 +47,7 @@ void writeM4bTags(const QString& path, const Mp3Tags& tags)
     if (!file.isValid() || !file.tag())
         throw Failure(QStringLiteral("The M4B file %1 could not be read for its tags.").arg(path));
     TagLib::MP4::Tag* tag = file.tag();
-    if (!tags.title.isEmpty())
-        tag->setTitle(toTagText(tags.title));
-    if (!tags.artist.isEmpty())
-        tag->setArtist(toTagText(tags.artist));
-    if (!tags.comment.isEmpty())
-        tag->setComment(toTagText(tags.comment));
-    if (!tags.album.isEmpty())
-        tag->setAlbum(toTagText(tags.album));
+    setNamedTags(*tag, tags);
     if (tags.track > 0)
         tag->setItem("trkn", TagLib::MP4::Item(tags.track, qMax(0, tags.trackCount)));
     if (!tags.cover.isEmpty()) {

@@ -1,6 +1,7 @@
 #include "core/conversion/mp3_tags.h"
 
 #include "core/base/failure.h"
+#include "core/conversion/tag_text.h"
 #include "core/pdf/pdf_converter.h"
 
 #include <QFile>
@@ -15,12 +16,24 @@
 
 namespace lectorix {
 
-namespace {
-
 TagLib::String toTagText(const QString& text)
 {
     return TagLib::String(text.toStdString(), TagLib::String::UTF8);
 }
+
+void setNamedTags(TagLib::Tag& tag, const Mp3Tags& tags)
+{
+    if (!tags.title.isEmpty())
+        tag.setTitle(toTagText(tags.title));
+    if (!tags.artist.isEmpty())
+        tag.setArtist(toTagText(tags.artist));
+    if (!tags.comment.isEmpty())
+        tag.setComment(toTagText(tags.comment));
+    if (!tags.album.isEmpty())
+        tag.setAlbum(toTagText(tags.album));
+}
+
+namespace {
 
 // A frame of text, as CHAP frames hold their titles.
 TagLib::ID3v2::Frame* textFrame(const char* id, const QString& text)
@@ -92,14 +105,7 @@ void writeMp3Tags(const QString& mp3Path, const Mp3Tags& tags)
             QStringLiteral("The MP3 file %1 could not be read for its tags.").arg(mp3Path));
     file.strip(TagLib::MPEG::File::AllTags);
     TagLib::ID3v2::Tag* tag = file.ID3v2Tag(true);
-    if (!tags.title.isEmpty())
-        tag->setTitle(toTagText(tags.title));
-    if (!tags.artist.isEmpty())
-        tag->setArtist(toTagText(tags.artist));
-    if (!tags.comment.isEmpty())
-        tag->setComment(toTagText(tags.comment));
-    if (!tags.album.isEmpty())
-        tag->setAlbum(toTagText(tags.album));
+    setNamedTags(*tag, tags);
     if (tags.track > 0)
         tag->addFrame(
             textFrame("TRCK", tags.trackCount > 0
