@@ -2,7 +2,7 @@
 // into pages, turned into text and prepared into utterances, against plain pdftotext on the same
 // book as the baseline, both measured here. Prints, never fails. Needs pdftotext and qpdf.
 #include "core/pdf/page_layout.h"
-#include "core/text/layout_reading.h"
+#include "core/text/layout/reading.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

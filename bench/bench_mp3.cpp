@@ -6,9 +6,9 @@
 // Prints, never fails.
 #include "core/base/program_folder.h"
 #include "core/conversion/conversion_job.h"
-#include "core/conversion/spoken_text.h"
 #include "core/files/text_decoding.h"
 #include "core/speech/speech_engine.h"
+#include "core/text/spoken_text.h"
 
 #include <QCoreApplication>
 #include <QDir>

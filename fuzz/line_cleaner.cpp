@@ -4,7 +4,7 @@
 
 #include "harness.h"
 
-#include "core/conversion/spoken_text.h"
+#include "core/text/spoken_text.h"
 
 #include <QList>
 

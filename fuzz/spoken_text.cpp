@@ -5,8 +5,8 @@
 
 #include "harness.h"
 
-#include "core/conversion/spoken_text.h"
 #include "core/files/text_decoding.h"
+#include "core/text/spoken_text.h"
 
 using namespace lectorix;
 using lectorix::fuzz::require;

@@ -3,12 +3,13 @@
 #include "cli/arguments.h"
 #include "cli/batch_conversion.h"
 #include "core/conversion/conversion_job.h"
-#include "core/conversion/spoken_text.h"
 #include "core/files/temp_folder.h"
 #include "core/files/text_decoding.h"
+#include "core/ocr/page_recognition.h"
 #include "core/ocr/recognition_job.h"
 #include "core/pdf/document_text.h"
-#include "core/text/layout_reading.h"
+#include "core/text/layout/reading.h"
+#include "core/text/spoken_text.h"
 #include "core/text/text_preparation.h"
 
 #include <QFileInfo>

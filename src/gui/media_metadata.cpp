@@ -2,9 +2,9 @@
 
 #include "core/base/failure.h"
 #include "core/conversion/mp3_output.h"
-#include "core/conversion/mp3_tags.h"
 #include "core/files/temp_folder.h"
 #include "core/files/text_decoding.h"
+#include "core/pdf/document_info.h"
 #include "core/process/child_process.h"
 #include "core/reading/reading_session.h"
 
@@ -62,16 +62,16 @@ void DocumentInfoLookup::lookUp(const QString& pdfPath, const QString& password)
     const QString output = m_folder->filePath(QStringLiteral("info.txt"));
     m_pdfinfo = new ChildProcess(this);
     connect(m_pdfinfo, &ChildProcess::finished, this, [this, output] {
-        Mp3Tags tags;
+        DocumentInfo info;
         try {
-            tags = tagsFromDocumentInfo(readTextFile(output));
+            info = parseDocumentInfo(readTextFile(output));
         } catch (const Failure&) {
         }
         m_pdfinfo->deleteLater();
         m_pdfinfo = nullptr;
         m_folder.reset();
-        if (!tags.title.isEmpty() || !tags.artist.isEmpty())
-            emit found(tags.title, tags.artist);
+        if (!info.title.isEmpty() || !info.author.isEmpty())
+            emit found(info.title, info.author);
     });
     if (m_pdfinfo->start(documentInfoArguments(pdfPath, password), QString(), -1, output) != 0)
         end(); // no pdfinfo: the reading goes by its file name

@@ -1,9 +1,10 @@
 // The text box filled with a scanned PDF's text, recognised.
 #include "core/conversion/conversion_job.h"
+#include "core/ocr/page_recognition.h"
 #include "core/ocr/recognition_job.h"
 #include "core/ocr/recognition_languages.h"
 #include "core/speech/voice_settings.h"
-#include "core/text/layout_reading.h"
+#include "core/text/layout/reading.h"
 #include "gui/dialogs.h"
 #include "gui/document_controller.h"
 #include "gui/main_window.h"

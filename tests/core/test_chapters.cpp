@@ -2,7 +2,7 @@
 // the chapters the headings give, and which chapter holds a place in the text.
 #include "core/pdf/outline_job.h"
 #include "core/text/chapters.h"
-#include "core/text/layout_reading.h"
+#include "core/text/layout/reading.h"
 #include "support/drawn_pdf.h"
 #include "support/layout_speech.h"
 #include "support/test_env.h"

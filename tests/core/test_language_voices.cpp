@@ -2,13 +2,13 @@
 // language: which language a text's script asks for, which installed voice speaks it, the
 // voices a reading switches between, and the sound of an export made by the real espeak-ng
 // voices.
-#include "core/conversion/spoken_text.h"
 #include "core/reading/reading_session.h"
 #include "core/speech/language_voices.h"
 #include "core/speech/speech_engine.h"
 #include "core/speech/speech_rendering.h"
 #include "core/text/pronunciations.h"
 #include "core/text/script_language.h"
+#include "core/text/spoken_text.h"
 #include "support/audio_files.h"
 #include "support/fake_engine.h"
 #include "support/test_env.h"

@@ -3,7 +3,7 @@
 // rotated mark, read through the real pdftotext -bbox-layout; and small pages built in code.
 
 #include "core/pdf/page_layout.h"
-#include "core/text/layout_reading.h"
+#include "core/text/layout/reading.h"
 #include "support/drawn_pdf.h"
 #include "support/test_env.h"
 

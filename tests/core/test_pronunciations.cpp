@@ -2,9 +2,9 @@
 // entries applied as written (whole words, letter case, language, patterns), the highlight
 // kept on the written word, and what espeak-ng makes of the result.
 
-#include "core/conversion/spoken_text.h"
 #include "core/reading/reading_session.h"
 #include "core/text/pronunciations.h"
+#include "core/text/spoken_text.h"
 #include "support/test_env.h"
 
 #include <QProcess>

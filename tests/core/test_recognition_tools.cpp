@@ -3,6 +3,7 @@
 // is rendered at, the tools' argument lists, what tesseract's TSV output says, and which pages
 // a conversion recognises and how their words join the document's.
 #include "core/conversion/conversion_job.h"
+#include "core/ocr/page_recognition.h"
 #include "core/ocr/recognised_words.h"
 #include "core/ocr/recognition_languages.h"
 #include "core/ocr/recognition_tools.h"

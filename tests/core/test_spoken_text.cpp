@@ -1,7 +1,7 @@
 // The text as the export gives it to the voice: the cleaning rules for every script, and
 // every line of the decoded text cleaned and ended with a line feed.
-#include "core/conversion/spoken_text.h"
 #include "core/files/text_decoding.h"
+#include "core/text/spoken_text.h"
 
 #include <QtTest>
 

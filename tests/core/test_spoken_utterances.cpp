@@ -1,8 +1,8 @@
 // What the voice is given: the silence after each utterance, the runs of utterances the
 // export's lanes speak, the text a reading gives the voice, and how unreadable pages are named.
 #include "core/conversion/conversion_job.h"
-#include "core/conversion/spoken_text.h"
 #include "core/text/speech_pauses.h"
+#include "core/text/spoken_text.h"
 #include "core/text/text_splitting.h"
 
 #include <QtTest>

@@ -1,7 +1,7 @@
 // The argument lists the outside tools are started with, built without any command line in
 // between: every password and path reaches the tool as exactly one argument, as given.
 #include "core/conversion/mp3_encoding.h"
-#include "core/conversion/mp3_tags.h"
+#include "core/pdf/document_info.h"
 #include "core/pdf/pdf_converter.h"
 
 #include <QtTest>

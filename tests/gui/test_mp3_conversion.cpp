@@ -1,11 +1,11 @@
 // "Save Audio As MP3" end to end on real PDFs with the real converter, speech engine and
 // encoder, driven through the window's button.
 #include "core/base/program_folder.h"
-#include "core/conversion/spoken_text.h"
 #include "core/files/file_utils.h"
 #include "core/files/text_decoding.h"
 #include "core/settings/settings.h"
 #include "core/settings/settings_keys.h"
+#include "core/text/spoken_text.h"
 #include "core/text/text_preparation.h"
 #include "gui/document_controller.h"
 #include "gui/main_window.h"

@@ -1,8 +1,8 @@
 #include "support/layout_speech.h"
 
-#include "core/conversion/spoken_text.h"
 #include "core/pdf/page_layout.h"
-#include "core/text/layout_reading.h"
+#include "core/text/layout/reading.h"
+#include "core/text/spoken_text.h"
 
 #include <QProcess>
 

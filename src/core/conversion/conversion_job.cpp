@@ -5,6 +5,8 @@
 #include "core/conversion/conversion_state.h"
 #include "core/conversion/mp3_tags.h"
 #include "core/files/temp_folder.h"
+#include "core/ocr/page_recognition.h"
+#include "core/ocr/recognition_languages.h"
 #include "core/pdf/document_text.h"
 #include "core/process/missing_parts.h"
 
@@ -289,6 +291,14 @@ bool ConversionJob::isRunning() const
 const ConversionRequest& ConversionJob::request() const
 {
     return d->request;
+}
+
+QStringList conversionRecognitionLanguages(const ConversionRequest& request)
+{
+    if (!request.recognitionLanguages.isEmpty())
+        return request.recognitionLanguages;
+    return recognitionLanguages(request.language.isEmpty() ? voiceLanguage(request.voice)
+                                                           : request.language);
 }
 
 } // namespace lectorix

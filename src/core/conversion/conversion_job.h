@@ -175,15 +175,6 @@ private:
     std::unique_ptr<State> d;
 };
 
-// The pages of a PDF a conversion recognises: with Auto those without usable text
-// (hasUsableText), with Always all, with Never none.
-QList<int> pagesToRecognise(RecognitionMode mode, const QList<LayoutPage>& pages);
-
-// Puts recognised pages in place of the document's pages of the same numbers, adds those it
-// did not have, keeps page order, and sets every word's offset anew (layoutText from 0).
-// Returns the pages' text (layoutText).
-QString mergeRecognisedPages(QList<LayoutPage>& pages, const QList<LayoutPage>& recognised);
-
 // The languages a conversion recognises in: those the request names, else those of its
 // language (voiceLanguage when it names none) and English.
 QStringList conversionRecognitionLanguages(const ConversionRequest& request);

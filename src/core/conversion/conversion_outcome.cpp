@@ -2,6 +2,7 @@
 
 #include "core/conversion/mp3_tags.h"
 #include "core/files/file_utils.h"
+#include "core/pdf/document_info.h"
 #include "core/speech/speech_engine.h"
 
 namespace lectorix {
@@ -56,8 +57,11 @@ QString conversionFailureReason(ConversionOutcome outcome)
 Mp3Tags conversionTags(const ConversionRequest& request, const QString& documentInfo)
 {
     Mp3Tags tags;
-    if (!request.sourcePdf.isEmpty())
-        tags = tagsFromDocumentInfo(documentInfo);
+    if (!request.sourcePdf.isEmpty()) {
+        const DocumentInfo info = parseDocumentInfo(documentInfo);
+        tags.title = info.title;
+        tags.artist = info.author;
+    }
     if (!request.title.isEmpty())
         tags.title = request.title;
     if (tags.title.isEmpty()) {

@@ -9,11 +9,11 @@
 #include "core/conversion/encoder_lanes.h"
 #include "core/conversion/mp3_tags.h"
 #include "core/conversion/sound_finishing.h"
-#include "core/conversion/spoken_text.h"
 #include "core/pdf/document_outline.h"
 #include "core/pdf/outline_job.h"
 #include "core/process/child_process.h"
 #include "core/speech/utterance.h"
+#include "core/text/spoken_text.h"
 
 #include <QTemporaryDir>
 

@@ -2,7 +2,6 @@
 
 #include "core/base/failure.h"
 #include "core/conversion/tag_text.h"
-#include "core/pdf/pdf_converter.h"
 
 #include <QFile>
 
@@ -68,34 +67,6 @@ void addChapters(TagLib::ID3v2::Tag& tag, const QList<ChapterMark>& chapters)
 }
 
 } // namespace
-
-QByteArrayList documentInfoArguments(const QString& pdfPath, const QString& password)
-{
-    QByteArrayList argv{QByteArrayLiteral("pdfinfo"), QByteArrayLiteral("-enc"),
-                        QByteArrayLiteral("UTF-8")};
-    if (!password.isEmpty())
-        argv << QByteArrayLiteral("-opw") << password.toUtf8() << QByteArrayLiteral("-upw")
-             << password.toUtf8();
-    argv << QFile::encodeName(fileOperand(pdfPath));
-    return argv;
-}
-
-Mp3Tags tagsFromDocumentInfo(const QString& pdfinfoOutput)
-{
-    Mp3Tags tags;
-    for (const QString& line : pdfinfoOutput.split(QLatin1Char('\n'))) {
-        const qsizetype colon = line.indexOf(QLatin1Char(':'));
-        if (colon < 0)
-            continue;
-        const QString key = line.left(colon);
-        const QString value = line.mid(colon + 1).trimmed();
-        if (key == QLatin1String("Title") && tags.title.isEmpty())
-            tags.title = value;
-        else if (key == QLatin1String("Author") && tags.artist.isEmpty())
-            tags.artist = value;
-    }
-    return tags;
-}
 
 void writeMp3Tags(const QString& mp3Path, const Mp3Tags& tags)
 {

@@ -24,13 +24,6 @@ struct Mp3Tags
     QByteArray cover; // a JPEG picture, the front cover; empty for none
 };
 
-// The command that prints a PDF's document information in UTF-8, the password given as owner
-// and as user password: pdfinfo -enc UTF-8 [-opw pw -upw pw] pdf
-QByteArrayList documentInfoArguments(const QString& pdfPath, const QString& password);
-
-// The Title and Author that pdfinfo printed (blank ones are none) as title and artist.
-Mp3Tags tagsFromDocumentInfo(const QString& pdfinfoOutput);
-
 // Writes title, artist, comment, album, track ("n/count"), the cover (an APIC frame) and
 // chapters into an ID3v2.4 tag at the front of the MP3, replacing any tag it had; empty ones
 // are left out. The sound is not touched. Throws Failure.

@@ -6,6 +6,7 @@
 #include "core/files/file_utils.h"
 #include "core/files/temp_folder.h"
 #include "core/files/text_decoding.h"
+#include "core/pdf/document_info.h"
 #include "core/process/child_process.h"
 
 namespace lectorix {

@@ -1,7 +1,6 @@
 #include "core/reading/reading_session.h"
 
 #include "core/base/failure.h"
-#include "core/conversion/spoken_text.h"
 #include "core/files/temp_folder.h"
 #include "core/pdf/document_text.h"
 #include "core/pdf/outline_job.h"
@@ -10,6 +9,7 @@
 #include "core/speech/speech_engine.h"
 #include "core/text/script_language.h"
 #include "core/text/speech_pauses.h"
+#include "core/text/spoken_text.h"
 #include "core/text/text_preparation.h"
 #include "core/text/text_splitting.h"
 

@@ -5,7 +5,7 @@
 #include "core/reading/reading_navigation.h"
 #include "core/speech/speech_engine.h"
 #include "core/speech/voice_settings.h"
-#include "core/text/layout_reading.h"
+#include "core/text/layout/reading.h"
 #include "core/text/pronunciations.h"
 #include "core/text/speech_pauses.h"
 #include "core/text/text_preparation.h"

@@ -1,6 +1,6 @@
 #include "core/reading/recognition_ahead.h"
 
-#include "core/text/layout_reading.h"
+#include "core/text/layout/reading.h"
 
 namespace lectorix {
 

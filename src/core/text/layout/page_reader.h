@@ -1,10 +1,10 @@
 #pragma once
 
 // The reading of one laid-out page, for the layout reading only: each line's part is decided
-// first (layout_roles.cpp), then the lines to read are given in order, tables row by row,
+// first (roles.cpp), then the lines to read are given in order, tables row by row,
 // footnotes apart (layout_page_lines.cpp).
 
-#include "core/text/layout_roles.h"
+#include "core/text/layout/roles.h"
 
 #include <QRegularExpression>
 

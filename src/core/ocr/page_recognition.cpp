@@ -1,6 +1,6 @@
-#include "core/conversion/conversion_job.h"
-#include "core/ocr/recognition_languages.h"
-#include "core/text/layout_reading.h"
+#include "core/ocr/page_recognition.h"
+
+#include "core/text/layout/reading.h"
 
 #include <algorithm>
 
@@ -32,14 +32,6 @@ QString mergeRecognisedPages(QList<LayoutPage>& pages, const QList<LayoutPage>& 
     std::stable_sort(pages.begin(), pages.end(),
                      [](const LayoutPage& a, const LayoutPage& b) { return a.number < b.number; });
     return layoutText(pages);
-}
-
-QStringList conversionRecognitionLanguages(const ConversionRequest& request)
-{
-    if (!request.recognitionLanguages.isEmpty())
-        return request.recognitionLanguages;
-    return recognitionLanguages(request.language.isEmpty() ? voiceLanguage(request.voice)
-                                                           : request.language);
 }
 
 } // namespace lectorix

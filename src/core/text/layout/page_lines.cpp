@@ -1,4 +1,4 @@
-#include "core/text/layout_page_reader.h"
+#include "core/text/layout/page_reader.h"
 
 #include "core/text/text_language.h"
 #include "core/text/text_preparation.h"

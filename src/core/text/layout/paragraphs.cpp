@@ -1,6 +1,6 @@
-#include "core/text/layout_paragraphs.h"
+#include "core/text/layout/paragraphs.h"
 
-#include "core/text/layout_page_reader.h"
+#include "core/text/layout/page_reader.h"
 #include "core/text/sentences.h"
 
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "core/conversion/spoken_text.h"
+#include "core/text/spoken_text.h"
 
 #include "core/files/text_files.h"
 #include "core/speech/language_voices.h"

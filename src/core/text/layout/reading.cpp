@@ -1,7 +1,7 @@
-#include "core/text/layout_reading.h"
+#include "core/text/layout/reading.h"
 
-#include "core/text/layout_paragraphs.h"
-#include "core/text/layout_roles.h"
+#include "core/text/layout/paragraphs.h"
+#include "core/text/layout/roles.h"
 #include "core/text/text_language.h"
 
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "core/text/layout_roles.h"
+#include "core/text/layout/roles.h"
 #include "core/text/text_preparation.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/speech/utterance.h"
-#include "core/text/layout_reading.h"
+#include "core/text/layout/reading.h"
 #include "core/text/pronunciations.h"
 #include "core/text/speech_pauses.h"
 #include "core/text/text_preparation.h"

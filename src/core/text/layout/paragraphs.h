@@ -3,7 +3,7 @@
 // Paragraphs built from the lines a page gives to read, and cut into sentence-sized pieces.
 // Used by the layout reading only.
 
-#include "core/text/layout_roles.h"
+#include "core/text/layout/roles.h"
 #include "core/text/text_preparation.h"
 
 namespace lectorix {
