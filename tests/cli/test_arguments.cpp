@@ -4,6 +4,7 @@
 // The converter's sources build into the program only, so the parts tested here are compiled
 // into this test directly.
 #include "cli/arguments.h"
+#include "cli/converter_options.h"
 #include "cli/saved_choices.h"
 #include "cli/voices.h"
 
@@ -244,6 +245,36 @@ private slots:
         QFETCH(QStringList, arguments);
         QFETCH(QString, expected);
         QCOMPARE(summary(parseArguments(arguments)), expected);
+    }
+
+    // The manual page describes exactly the options the converter takes, each written with a
+    // value where it takes one.
+    void manualListsEveryOption()
+    {
+        const QString page = QString::fromUtf8(test::readFile(
+            QStringLiteral(LECTORIX_SOURCE_DIR "/resources/man/lectorix-convert.1.in")));
+        const QString options = page.section(QStringLiteral("\n.SH OPTIONS\n"), 1)
+                                    .section(QStringLiteral("\n.SH "), 0, 0);
+        static const QRegularExpression heading(QStringLiteral("\n\\.TP\n([^\n]*)"));
+        static const QRegularExpression name(QStringLiteral("(?<![\\w-])(--?[a-z][a-z-]*=?)"));
+        QStringList described;
+        for (const auto& tagged : heading.globalMatch(options)) {
+            QString line = tagged.captured(1);
+            line.replace(QStringLiteral("\\-"), QStringLiteral("-"))
+                .remove(QRegularExpression(QStringLiteral("\\\\f[A-Z]")));
+            for (const auto& found : name.globalMatch(line))
+                described << found.captured(1);
+        }
+        QStringList declared;
+        for (const ConverterOption& option : converterOptions()) {
+            declared << QStringLiteral("--") + QLatin1String(option.longName) +
+                            (option.takesValue() ? QStringLiteral("=") : QString());
+            if (option.shortName != 0)
+                declared << QStringLiteral("-") + QLatin1Char(option.shortName);
+        }
+        described.sort();
+        declared.sort();
+        QCOMPARE(described, declared);
     }
 
     void outputNames_data()
