@@ -1,4 +1,5 @@
-// The bash completion of lectorix-convert, run by a real bash as it runs when Tab is pressed.
+// The bash completion of lectorix-convert, as the build writes it from the converter's table
+// of options, run by a real bash as it runs when Tab is pressed.
 
 #include "cli/converter_run.h"
 #include "packaging_support.h"
@@ -13,7 +14,7 @@ namespace {
 
 QString completionScript()
 {
-    return test::sourceFolder() + QStringLiteral("/resources/completion/lectorix-convert.bash");
+    return test::buildFolder() + QStringLiteral("/completion/lectorix-convert");
 }
 
 // What Tab offers after words (the last one is the word being completed), in folder. The
@@ -107,6 +108,8 @@ private slots:
             << QStringList{"--format=m"} << QStringList{"--format=mp3", "--format=m4b"};
         QTest::newRow("--title=: free text, no file names")
             << QStringList{"--title", "=", "b"} << QStringList{};
+        QTest::newRow("--heading-pause=: a number, no file names")
+            << QStringList{"--heading-pause", "=", ""} << QStringList{};
     }
 
     void offersWhatFits()
@@ -116,17 +119,17 @@ private slots:
         QCOMPARE(complete(words, m_folder), setOf(offered));
     }
 
-    // The options offered are exactly the long options --help lists.
+    // The options offered are exactly the long and short options --help lists, with - for
+    // standard input.
     void offersEveryOptionOfTheHelp()
     {
-        static const QRegularExpression longOption(QStringLiteral("(?:^|[\\s,])(--[a-z][a-z-]*)"));
-        QSet<QString> documented;
-        for (auto it = longOption.globalMatch(runConverter({QStringLiteral("--help")}));
-             it.hasNext();)
+        static const QRegularExpression option(QStringLiteral("(?:^|[\\s,])(--?[a-z][a-z-]*)"));
+        QSet<QString> documented{QStringLiteral("-")};
+        for (auto it = option.globalMatch(runConverter({QStringLiteral("--help")})); it.hasNext();)
             documented.insert(it.next().captured(1));
         QSet<QString> offered;
-        for (const QString& option : complete({QStringLiteral("--")}, m_folder))
-            offered.insert(option.endsWith(QLatin1Char('=')) ? option.chopped(1) : option);
+        for (const QString& word : complete({QStringLiteral("-")}, m_folder))
+            offered.insert(word.endsWith(QLatin1Char('=')) ? word.chopped(1) : word);
         QCOMPARE(offered, documented);
     }
 
