@@ -4,20 +4,24 @@
 #   make build    configure and build everything, tests and benchmarks included
 #   make install  build the programs and install them under PREFIX (default /usr/local)
 #   make deb      build the Debian package into BUILD_DIR/packages
-#   make test-sanitized  every test once more, built with AddressSanitizer and UBSan
+#   make test-sanitized  the light tests once more, built with AddressSanitizer and UBSan
 #   make fuzz     build the fuzzers with clang and run each for FUZZ_SECONDS
 #   make format-check  report every C++ file not laid out as .clang-format says (changes none)
 #   make tidy     run .clang-tidy's checks over src/ with the build's compile_commands.json
+#                 (TIDY_SINCE=COMMIT: over the files of src/ changed since that commit only)
 
 BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 WERROR ?= OFF
 SANITIZE ?= OFF
 JOBS ?= $(shell nproc)
+# Tests run side by side: each has its own scratch folders and sound server (run_isolated.sh).
+TEST_JOBS ?= $(JOBS)
 PREFIX ?= /usr/local
 SANITIZE_BUILD_DIR ?= build-asan
 FUZZ_BUILD_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
+TIDY_SINCE ?=
 
 # Xvfb and a PulseAudio daemon let `make run` start the program on a machine without a
 # display or sound server too (see tools/with-desktop.sh).
@@ -89,14 +93,20 @@ deb: package-deps build
 	./tools/make-deb.sh $(BUILD_DIR)
 
 test: test-deps build
-	./tools/with-audio.sh ctest --test-dir $(BUILD_DIR) --output-on-failure -j 1
+	./tools/with-audio.sh ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(TEST_JOBS)
 
-# The whole suite once more, in its own build folder, with AddressSanitizer and UBSan.
+# The light tests once more, in their own build folder, with AddressSanitizer and UBSan; only
+# what they run is built (the target light_tests). The heavy ones (label `heavy` in
+# tests/CMakeLists.txt: whole books, recognition by tesseract, long sessions of real audio,
+# packaging) spend their time in the tools and in real time, and run no code of ours that the
+# light ones do not run too, on smaller input; `make test` runs them.
 # Warnings are judged by the ordinary build: the instrumented code makes GCC warn about array
 # bounds it cannot see (false alarms in Qt's own inline code).
 test-sanitized: test-deps
-	$(MAKE) build BUILD_DIR=$(SANITIZE_BUILD_DIR) SANITIZE=ON WERROR=OFF
-	$(SANITIZER_ENV) ./tools/with-audio.sh ctest --test-dir $(SANITIZE_BUILD_DIR) --output-on-failure -j 1
+	$(MAKE) configure BUILD_DIR=$(SANITIZE_BUILD_DIR) SANITIZE=ON WERROR=OFF
+	cmake --build $(SANITIZE_BUILD_DIR) -j $(JOBS) --target light_tests
+	$(SANITIZER_ENV) ./tools/with-audio.sh ctest --test-dir $(SANITIZE_BUILD_DIR) \
+	    --output-on-failure -j $(TEST_JOBS) --label-exclude heavy
 
 # The fuzzers, built with clang in their own build folder, each run for FUZZ_SECONDS.
 fuzz: fuzz-deps
@@ -110,12 +120,13 @@ format-check: lint-deps
 	find $(FORMAT_DIRS) \( -name '*.cpp' -o -name '*.h' \) -print0 | sort -z | \
 	    xargs -0 clang-format --dry-run --Werror
 
-# Every source file of src/, compiled as the build compiles it; any finding fails. The build
+# Every source file of src/ (or, with TIDY_SINCE, those changed since that commit, in the
+# work tree included), compiled as the build compiles it; any finding fails. The build
 # folder keeps its options (a WERROR=ON build stays one), and the programs are built first, so
 # the files Qt generates exist.
 tidy: lint-deps deps $(BUILD_DIR)/CMakeCache.txt
 	cmake --build $(BUILD_DIR) -j $(JOBS) --target lectorix lectorix-convert
-	run-clang-tidy -p $(BUILD_DIR) -j $(JOBS) -quiet '$(CURDIR)/src/.*\.cpp$$'
+	./tools/run-tidy.sh $(BUILD_DIR) $(JOBS) $(TIDY_SINCE)
 
 bench: test-deps build
 	./tools/with-audio.sh ./bench/run-all.sh $(BUILD_DIR)

@@ -302,7 +302,9 @@ private slots:
             described << failure.description;
         QCOMPARE(described, failures);
         QCOMPARE(recognition.given.size(), 1);
-        QCOMPARE(wordsOf(recognition.given.first()).join(' '), words);
+        // The words in any case: the text is drawn in an embedded font, but which capitals
+        // tesseract sees is what another font or tesseract's version changes first.
+        QCOMPARE(wordsOf(recognition.given.first()).join(' ').toLower(), words.toLower());
         QVERIFY(placedOnPage(recognition.given.first()));
         QVERIFY(QDir(qEnvironmentVariable("TEMP")).isEmpty());
     }

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QPageSize>
 #include <QPainter>
@@ -19,6 +20,25 @@ namespace {
 // Points to the writer's device units.
 constexpr int Resolution = 720;
 constexpr double Scale = Resolution / 72.0;
+
+// Every drawn PDF is written in this font, loaded from its file, so Qt embeds that very font
+// whatever fonts the machine has: a family name alone is matched by fontconfig, which may
+// prefer another font of the same metrics.
+constexpr const char* FontFile = "/usr/share/fonts/truetype/liberation/LiberationSerif-Regular.ttf";
+
+QFont drawingFont()
+{
+    static const QString family = [] {
+        const QStringList families = QFontDatabase::applicationFontFamilies(
+            QFontDatabase::addApplicationFont(QString::fromLatin1(FontFile)));
+        if (families.isEmpty())
+            qFatal("Drawn PDFs are written in %s, which is missing: install fonts-liberation "
+                   "(make test does)",
+                   FontFile);
+        return families.first();
+    }();
+    return QFont(family);
+}
 
 // The lines of a page as writePdf draws them, on a 300 dpi device.
 void drawLines(QPainter& painter, const QStringList& lines)
@@ -51,7 +71,7 @@ bool drawPdf(const QString& path, const QList<DrawnText>& texts)
         for (const DrawnText& text : texts) {
             if (text.page != page)
                 continue;
-            QFont font(QStringLiteral("Liberation Serif"));
+            QFont font = drawingFont();
             font.setPixelSize(int(text.size * Scale));
             painter.setFont(font);
             painter.save();
@@ -76,7 +96,7 @@ QString writePdf(const QString& path, const Pages& pages, const QList<int>& scan
     writer.setResolution(300);
     writer.setPageSize(QPageSize(QPageSize::A5));
     QPainter painter(&writer);
-    QFont font(QStringLiteral("Liberation Serif"));
+    QFont font = drawingFont();
     font.setPointSize(12);
     painter.setFont(font);
     for (qsizetype i = 0; i < pages.size(); ++i) {

@@ -19,8 +19,9 @@ struct DrawnText
     double angle = 0; // turned clockwise, in degrees
 };
 
-// Writes a PDF of A5 pages (as many as the texts need) holding the texts in Liberation Serif;
-// false when the file could not be written. Needs the application runWithDrawing() makes.
+// Writes a PDF of A5 pages (as many as the texts need) holding the texts in Liberation Serif,
+// embedded from fonts-liberation's file whatever fonts the machine has; false when the file
+// could not be written. Needs the application runWithDrawing() makes.
 bool drawPdf(const QString& path, const QList<DrawnText>& texts);
 
 // A page's lines; no lines makes a page holding only a picture, as a scanned page does.

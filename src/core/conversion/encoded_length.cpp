@@ -48,7 +48,7 @@ Mp3Length adtsLength(QByteArrayView data)
         if (length.sampleRate == 0)
             length.sampleRate = AdtsRates.at(size_t(rateIndex));
         ++length.frames;
-        length.samples += 1024 * ((byteAt(data, at + 6) & 0x03) + 1);
+        length.samples += qint64(1024) * ((byteAt(data, at + 6) & 0x03) + 1);
         at += frameSize;
     }
     return length;

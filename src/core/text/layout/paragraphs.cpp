@@ -161,11 +161,10 @@ void ParagraphBuilder::add(const ReadLine& line)
             if (joinsHyphenated(word)) {
                 m_open.piece.text.chop(1);
                 blank = false;
-            } else if (isHyphen(text.back()) && text.size() > 1 &&
-                       text[text.size() - 2].isLetter() && word.text.front().isLetter()) {
-                blank = false; // a compound broken at its hyphen
-            } else if (isDash(text.back())) {
-                blank = false;
+            } else if ((isHyphen(text.back()) && text.size() > 1 &&
+                        text[text.size() - 2].isLetter() && word.text.front().isLetter()) ||
+                       isDash(text.back())) {
+                blank = false; // a compound broken at its hyphen, or a dash that ends the line
             }
         }
         append(word, blank);

@@ -70,7 +70,7 @@ bool isLineNumberColumn(const LayoutBlock& block, double em)
         steps += value >= 0 && (previous < 0 || value == previous + 1) ? 1 : 0;
         previous = value >= 0 ? value : previous + 1;
     }
-    return steps * 5 >= block.lines.size() * 4;
+    return qsizetype(steps) * 5 >= block.lines.size() * 4;
 }
 
 } // namespace

@@ -25,7 +25,7 @@ double quantileOf(QList<double> values, double share)
 {
     if (values.isEmpty())
         return 0;
-    const auto at = values.begin() + qsizetype(double(values.size() - 1) * share + 0.5);
+    const auto at = values.begin() + qsizetype(std::llround(double(values.size() - 1) * share));
     std::nth_element(values.begin(), at, values.end());
     return *at;
 }
