@@ -24,18 +24,16 @@ namespace {
 // joined without holding the window, and a cancel is taken up at once.
 constexpr qint64 JoinBlockSize = qint64(4) << 20;
 
-// About how many characters the voice speaks in a second at its usual rate; each step of the
-// rate makes it faster or slower by the voice's own factor (three times faster at the fastest).
-constexpr double CharactersPerSecond = 15.0;
-
-// About how long the utterances take to speak and so to encode, in milliseconds: their text at
-// the rate, and their silences.
+// About how long the utterances take to speak, and so to encode, in milliseconds: their text
+// at about 15 characters a second at the usual rate (three times that at the fastest), and
+// their silences.
 double speakingMs(const QList<Utterance>& utterances, int rate)
 {
-    const double perMs = CharactersPerSecond * std::pow(3.0, rate / 10.0) / 1000.0;
+    const double charactersPerMs = 0.015 * std::pow(3.0, rate / 10.0);
     double ms = 0;
     for (const Utterance& utterance : utterances)
-        ms += double(utterance.text.size() + 1) / perMs + qMax(utterance.silenceAfterMs, 0);
+        ms +=
+            double(utterance.text.size() + 1) / charactersPerMs + qMax(utterance.silenceAfterMs, 0);
     return ms;
 }
 
