@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cmath>
 #include <deque>
 #include <optional>
 #include <vector>
@@ -22,6 +23,19 @@ namespace {
 // What one turn of the event loop appends while the parts are joined: a long book's MP3 is
 // joined without holding the window, and a cancel is taken up at once.
 constexpr qint64 JoinBlockSize = qint64(4) << 20;
+
+// About how long the utterances take to speak, and so to encode, in milliseconds: their text
+// at about 15 characters a second at the usual rate (three times that at the fastest), and
+// their silences.
+double speakingMs(const QList<Utterance>& utterances, int rate)
+{
+    const double charactersPerMs = 0.015 * std::pow(3.0, rate / 10.0);
+    double ms = 0;
+    for (const Utterance& utterance : utterances)
+        ms +=
+            double(utterance.text.size() + 1) / charactersPerMs + qMax(utterance.silenceAfterMs, 0);
+    return ms;
+}
 
 } // namespace
 
@@ -43,6 +57,7 @@ struct EncoderLanes::Work
     // Why the voice stopped, while the encoder's end, which may be the cause, is awaited.
     std::optional<QString> speechFailure;
     Mp3Length length;
+    double expectedMs = 0;
 };
 
 struct EncoderLanes::State
@@ -50,8 +65,10 @@ struct EncoderLanes::State
     Setup setup;
     QStringList soundPaths;
     std::vector<Work> parts;
-    size_t nextPart = 0;
+    // Whether the parts all go into one file, so they may be encoded in any order.
+    bool oneOutput = true;
     int speaking = 0;
+    ProgressPace pace;
     int partsSpoken = 0;
     bool stopped = false;
     // The outputs whose parts are all encoded and that wait to be joined, and the joining: the
@@ -105,6 +122,8 @@ EncoderLanes::EncoderLanes(Setup setup, const QStringList& soundPaths, QList<Par
         const bool last =
             i + 1 == size_t(parts.size()) || parts.at(qsizetype(i) + 1).output != work.output;
         work.partOfWhole = !(first && last);
+        work.expectedMs = speakingMs(work.utterances, d->setup.voice.rate);
+        d->oneOutput = d->oneOutput && work.output == 0;
     }
 }
 
@@ -140,14 +159,37 @@ QStringList EncoderLanes::outputParts(int output) const
     return paths;
 }
 
+void EncoderLanes::setProgressPace(ProgressPace pace)
+{
+    d->pace = std::move(pace);
+}
+
 EncoderLanes::Start EncoderLanes::start()
 {
-    while (d->nextPart < d->parts.size() && d->speaking < qMax(1, d->setup.lanes)) {
-        const Start started = startPart(d->parts[d->nextPart++]);
+    while (d->speaking < qMax(1, d->setup.lanes)) {
+        Work* next = nextWaitingPart();
+        if (!next)
+            break;
+        const Start started = startPart(*next);
         if (started != Start::Started)
             return started;
     }
     return Start::Started;
+}
+
+// The first part not started; when all go into one file, the longest of them.
+EncoderLanes::Work* EncoderLanes::nextWaitingPart()
+{
+    Work* next = nullptr;
+    for (Work& part : d->parts) {
+        if (part.started)
+            continue;
+        if (!d->oneOutput)
+            return &part;
+        if (!next || part.expectedMs > next->expectedMs)
+            next = &part;
+    }
+    return next;
 }
 
 EncoderLanes::Start EncoderLanes::startPart(Work& part)
@@ -180,14 +222,22 @@ EncoderLanes::Start EncoderLanes::startPart(Work& part)
         this, d->setup.voice, part.utterances, pipe[1],
         [this, &part](int, qint64 characters) {
             part.spoken = characters;
-            qint64 all = 0;
-            for (const Work& each : d->parts)
-                all += each.spoken;
-            emit this->spoken(all, d->partsSpoken);
+            reportSpoken(false);
         },
         [this](const RenderingFailure& failure) { emit renderingFailed(failure); },
         [this, &part](const QString& failure) { speechEnded(part, failure); });
     return Start::Started;
+}
+
+// Every count held back is in the next one let through, or in the one at a part's end.
+void EncoderLanes::reportSpoken(bool always)
+{
+    if (!always && !d->pace.admit())
+        return;
+    qint64 all = 0;
+    for (const Work& each : d->parts)
+        all += each.spoken;
+    emit spoken(all, d->partsSpoken);
 }
 
 // A lane that is free takes the next part waiting.
@@ -223,6 +273,9 @@ void EncoderLanes::speechEnded(Work& part, const QString& failure)
     }
     part.speakingDone = true;
     ++d->partsSpoken;
+    reportSpoken(true);
+    if (d->stopped)
+        return;
     if (part.encoderExit)
         encoderEnded(part, *part.encoderExit);
 }

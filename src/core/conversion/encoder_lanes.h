@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/conversion/audio_format.h"
+#include "core/conversion/progress_pace.h"
 #include "core/speech/speech_rendering.h"
 
 #include <QList>
@@ -23,13 +24,15 @@ enum class LanesEnd {
 // The voice speaks into a pipe that the encoder reads as it goes: the two work side by side,
 // and no WAV file is written. The text comes in parts, each spoken by a voice into an encoder
 // of its own; a lane speaks one part at a time and takes the next part waiting when it is done,
-// so several processor cores encode at once. Each part belongs to one of the files made (the
-// whole document, or one chapter). Where the format's parts are joined by appending
-// (partsJoinedByAppending), a file's first part is encoded into its sound path, its other parts
-// into the working folder and appended to it, in order, once all of them are encoded; otherwise
-// every part is written in the working folder (outputParts) and the container step joins them. Only
-// texts reach the voices: nothing is written for them. Each utterance's silence is written
-// into the sound of its part.
+// so several processor cores encode at once. When the parts all go into one file, a free lane
+// takes the longest part waiting, so the lanes end close together instead of one encoding a
+// long last part alone; chapter files are made in their order. Each part belongs to one of the
+// files made (the whole document, or one chapter). Where the format's parts are joined by
+// appending (partsJoinedByAppending), a file's first part is encoded into its sound path, its
+// other parts into the working folder and appended to it, in order, once all of them are
+// encoded; otherwise every part is written in the working folder (outputParts) and the
+// container step joins them. Only texts reach the voices: nothing is written for them. Each
+// utterance's silence is written into the sound of its part.
 class EncoderLanes final : public QObject
 {
     Q_OBJECT
@@ -76,10 +79,14 @@ public:
     Start start();
     // Stops the encoders, the voices and the joining at once; ended() does not follow.
     void stop();
+    // How often spoken() may follow the speech; by default every ProgressPace's
+    // DefaultIntervalMs on the steady clock. Set before start().
+    void setProgressPace(ProgressPace pace);
 
 signals:
-    // After each block of speech: the characters spoken so far in all parts together, and how
-    // many parts have been spoken.
+    // The characters spoken so far in all parts together, and how many parts have been spoken:
+    // as the speech goes on, at most once in the pace's interval, and whenever a part's speech
+    // has ended, so the last count always arrives.
     void spoken(qint64 characters, int partsSpoken);
     // Every part is encoded; the last files are being joined.
     void joining();
@@ -92,8 +99,10 @@ signals:
 
 private:
     struct Work;
+    Work* nextWaitingPart();
     Start startPart(Work& part);
     void startWaitingParts();
+    void reportSpoken(bool always);
     void speechEnded(Work& part, const QString& failure);
     void encoderEnded(Work& part, int exitCode);
     void partEncoded(Work& part);
