@@ -40,37 +40,25 @@ std::optional<QString> PdfPasswords::askAgain(const QString& pdfPath, const QStr
     return answer;
 }
 
-std::optional<QString> PdfPasswords::afterTry(const QString& pdfPath, const QString& tried,
-                                              ExtractionOutcome outcome)
+void PdfPasswords::answer(JobQuestion& question)
 {
-    switch (outcome) {
-    case ExtractionOutcome::NeedsPassword:
-        return askAgain(pdfPath, tried);
-    case ExtractionOutcome::Text:
-    case ExtractionOutcome::Unreadable:
-        opened(pdfPath, tried);
-        break;
-    default:
-        break;
-    }
-    return std::nullopt;
+    const std::optional<QString> next = askAgain(question.document(), question.tried());
+    if (next)
+        question.answer(*next);
+    else
+        question.decline();
 }
 
-std::optional<QString> PdfPasswords::afterTry(const QString& pdfPath, const QString& tried,
-                                              ConversionOutcome outcome)
+void PdfPasswords::ended(const QString& pdfPath, const QString& tried, ExtractionOutcome outcome)
 {
-    switch (outcome) {
-    case ConversionOutcome::NeedsPassword:
-    case ConversionOutcome::WrongPassword:
-        return askAgain(pdfPath, tried);
-    case ConversionOutcome::Done:
-    case ConversionOutcome::Unreadable:
+    if (outcome == ExtractionOutcome::Text || outcome == ExtractionOutcome::Unreadable)
         opened(pdfPath, tried);
-        break;
-    default:
-        break;
-    }
-    return std::nullopt;
+}
+
+void PdfPasswords::ended(const QString& pdfPath, const QString& tried, ConversionOutcome outcome)
+{
+    if (outcome == ConversionOutcome::Done || outcome == ConversionOutcome::Unreadable)
+        opened(pdfPath, tried);
 }
 
 QString noTextMessage(const QString& pdfPath, ConversionOutcome outcome)
