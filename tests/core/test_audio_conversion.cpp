@@ -185,10 +185,10 @@ private slots:
             temp + QStringLiteral("/../said") + audioFormatExtension(request.format);
         request.formatTool = temp + QStringLiteral("/../no such folder/ffmpeg");
         ConversionJob job(request);
-        int made = 0;
-        const ConversionResult result = runToEnd(job, made);
-        QCOMPARE(int(result.outcome), int(ConversionOutcome::Failed));
-        QCOMPARE(result.message,
+        const auto result = test::runToEnd(job).result;
+        QVERIFY(result);
+        QCOMPARE(int(result->outcome), int(ConversionOutcome::Failed));
+        QCOMPARE(result->message,
                  QStringLiteral("The %1 file %2 could not be made: the %1 encoder failed (is the "
                                 "package ffmpeg installed?).")
                      .arg(audioFormatTitle(request.format), request.outputPath));

@@ -74,8 +74,8 @@ ConversionResult convert(const ConversionRequest& request)
 {
     ConversionJob job(request);
     return test::runToEnd(job, 300000)
-        .result.value_or(ConversionResult{ConversionOutcome::Failed,
-                                          QStringLiteral("the job never ended"), {}, {}, {}});
+        .result.value_or(ConversionResult{
+            ConversionOutcome::Failed, QStringLiteral("the job never ended"), {}, {}, {}});
 }
 
 // The formats a drawn book is converted into; MP3 first, for the others' marks to be

@@ -97,7 +97,9 @@ private slots:
         int ended = -1;
         QString password;
         if (job == "extraction") {
-            ExtractionJob extraction({test::corpusFile(file)});
+            ExtractionRequest request;
+            request.pdfPath = test::corpusFile(file);
+            ExtractionJob extraction(request);
             if (listening)
                 answerer.listenTo(extraction);
             if (const auto result = test::runToEnd(extraction).result)

@@ -86,9 +86,9 @@ private slots:
         for (int page = 1; page <= last - first + 1; ++page)
             pages << page;
         RecognitionJob job({scan, {}, pages, languages});
-        const auto ended = test::runToEnd(job, 60000).result;
+        auto ended = test::runToEnd(job, 60000).result;
         QVERIFY(ended);
-        const RecognitionResult& result = *ended;
+        RecognitionResult& result = *ended;
         QCOMPARE(result.outcome, RecognitionOutcome::Done);
         QCOMPARE(result.failedPages, QList<int>());
 

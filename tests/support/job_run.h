@@ -44,7 +44,8 @@ template <typename J> JobRun<J> runToEnd(J& job, int timeoutMs = 120000)
     QObject::connect(&job, &J::finished, &context,
                      [&run](const auto& result) { run.result = result; });
     job.start();
-    QTest::qWaitFor([&run] { return run.result.has_value(); }, timeoutMs);
+    if (!QTest::qWaitFor([&run] { return run.result.has_value(); }, timeoutMs))
+        qWarning("the job did not end within %d ms", timeoutMs);
     return run;
 }
 

@@ -127,4 +127,3 @@ QString unreadableTextMessage(const QString& pdfPath);
 } // namespace lectorix
 
 Q_DECLARE_METATYPE(lectorix::ExtractionResult)
-Q_DECLARE_METATYPE(lectorix::ExtractionFailure)
