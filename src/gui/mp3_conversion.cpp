@@ -136,10 +136,15 @@ void answerConversion(MainWindow& form, JobQuestion& question)
         form.documents().passwords().answer(question);
         return;
     }
-    if (!form.isClosing() && form.documents().scans().recogniseOrAsk(question.document()))
-        question.accept();
+    const QPointer<JobQuestion> asked = &question;
+    const bool yes =
+        !form.isClosing() && form.documents().scans().recogniseOrAsk(question.document());
+    if (!asked)
+        return;
+    if (yes)
+        asked->accept();
     else
-        question.decline();
+        asked->decline();
 }
 
 // Runs the conversion, answering its questions, to its end.

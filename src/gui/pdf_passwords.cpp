@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QPointer>
 
 namespace lectorix {
 
@@ -42,11 +43,16 @@ std::optional<QString> PdfPasswords::askAgain(const QString& pdfPath, const QStr
 
 void PdfPasswords::answer(JobQuestion& question)
 {
+    // The job may be stopped while the prompt is open (the sleep timer ends a reading), and its
+    // question goes with it.
+    const QPointer<JobQuestion> asked = &question;
     const std::optional<QString> next = askAgain(question.document(), question.tried());
+    if (!asked)
+        return;
     if (next)
-        question.answer(*next);
+        asked->answer(*next);
     else
-        question.decline();
+        asked->decline();
 }
 
 void PdfPasswords::ended(const QString& pdfPath, const QString& tried, ExtractionOutcome outcome)
