@@ -97,7 +97,7 @@ void ConversionJob::State::readOutline()
 void ConversionJob::State::takeAnsweredPassword()
 {
     const QString answered = extraction->request().password;
-    if (answered == request.password)
+    if (!running || answered == request.password)
         return;
     request.password = answered;
     if (outline) {
