@@ -172,18 +172,9 @@ void BatchConversion::startCurrent(const QString& password)
         if (job == m_job)
             m_progress.update(progress);
     });
-    connect(job, &ConversionJob::stepFailed, this, [this](const ConversionFailure& failure) {
-        printStepFailure(stepFailureText(failure));
-    });
-    connect(
-        job, &ConversionJob::extractionStepFailed, this,
-        [this](const ExtractionFailure& failure) { printStepFailure(stepFailureText(failure)); });
-    connect(
-        job, &ConversionJob::recognitionStepFailed, this,
-        [this](const RecognitionFailure& failure) { printStepFailure(stepFailureText(failure)); });
-    connect(job, &ConversionJob::renderingFailed, this, [this](const RenderingFailure& failure) {
-        printStepFailure(stepFailureText(failure));
-    });
+    connect(job, &Job::stepFailed, this,
+            [this](const JobFailure& failure) { printStepFailure(stepFailureText(failure)); });
+    connect(job, &Job::asked, this, &BatchConversion::answer);
     connect(job, &ConversionJob::finished, this, [this, job](const ConversionResult& result) {
         if (job != m_job)
             return;
@@ -215,33 +206,41 @@ void BatchConversion::currentFinished(const ConversionResult& result)
                                         : chapterFolder(current().outputShown) + u'/')));
         next();
         return;
-    case ConversionOutcome::NeedsPassword:
-        if (askPasswordAndRetry())
-            return;
-        break;
     default:
         break;
     }
     fail(failureText(result));
 }
 
-bool BatchConversion::askPasswordAndRetry()
+// A password is asked for on the terminal once per input, when none was given and prompting is
+// allowed; the converter asks nothing else (recognition is chosen by its options).
+void BatchConversion::answer(JobQuestion* question)
 {
-    if (!m_choices.password.isEmpty() || m_askedForPassword || !m_choices.mayPrompt)
-        return false;
+    if (question->kind() != JobQuestion::Kind::Password || !m_choices.password.isEmpty() ||
+        m_askedForPassword || !m_choices.mayPrompt) {
+        question->decline();
+        return;
+    }
     m_askedForPassword = true;
     m_progress.clear();
+    const QPointer<JobQuestion> asked = question;
     const std::optional<QString> password =
         promptForPassword(QStringLiteral("Password for %1: ").arg(shownName(current().name)),
                           InterruptWatch::wakeDescriptor());
     if (InterruptWatch::receivedSignal() != 0) {
+        // Cancelling the job lets go of its question.
         interrupt(InterruptWatch::receivedSignal());
-        return true;
+        return;
     }
-    if (!password || password->isEmpty())
-        return false;
-    startCurrent(*password);
-    return true;
+    if (!asked)
+        return;
+    if (!password || password->isEmpty()) {
+        asked->decline();
+        return;
+    }
+    // The time left is counted from here, not from before the prompt.
+    m_progress.startDocument(shownName(current().name), int(m_current) + 1, int(m_inputs.size()));
+    asked->answer(*password);
 }
 
 void BatchConversion::fail(const QString& reason)

@@ -49,7 +49,7 @@ QString shownName(const QString& input);
 QString readTextInput(const QString& path, QString& problem);
 
 // Converts the inputs one after another. A PDF that needs a password when none was given is
-// tried once more with one asked for on the terminal, where that is allowed. A failed input is
+// given one asked for on the terminal, once, where that is allowed. A failed input is
 // named on standard error with its reason and the next one goes on. finished() gives the exit
 // status: 0 when every input was converted, 1 when any failed, 128 + the signal number when
 // interrupt() stopped the batch.
@@ -73,7 +73,7 @@ signals:
 private:
     void startCurrent(const QString& password);
     void currentFinished(const ConversionResult& result);
-    bool askPasswordAndRetry();
+    void answer(JobQuestion* question);
     void next();
     void fail(const QString& reason);
     void printStepFailure(const QString& text);
@@ -94,7 +94,7 @@ private:
 // A failed step of a job as the converter prints it, on one line: its description, and the
 // system's reason where there is one.
 QString stepFailureText(const QString& description, const QString& reason);
-template <typename Step> QString stepFailureText(const StepFailure<Step>& failure)
+inline QString stepFailureText(const JobFailure& failure)
 {
     return stepFailureText(failure.description, failure.reason);
 }

@@ -97,11 +97,10 @@ void TextPrinting::extractPdf(const QString& input)
     request.password = m_choices.password;
     request.workingCopyPath = m_workFolder->path() + QStringLiteral("/output.pdf");
     m_extraction = new ExtractionJob(request, this);
-    connect(m_extraction, &ExtractionJob::stepFailed, this,
-            [this, input](const ExtractionFailure& failure) {
-                m_printError(
-                    QStringLiteral("%1: %2").arg(shownName(input), stepFailureText(failure)));
-            });
+    connect(
+        m_extraction, &ExtractionJob::stepFailed, this, [this, input](const JobFailure& failure) {
+            m_printError(QStringLiteral("%1: %2").arg(shownName(input), stepFailureText(failure)));
+        });
     connect(m_extraction, &ExtractionJob::finished, this,
             [this, input](const ExtractionResult& result) { extracted(input, result); });
     m_extraction->start();
@@ -163,11 +162,10 @@ bool TextPrinting::recognise(const QString& input, const ExtractionResult& resul
                                conversionRecognitionLanguages(asked)};
     request.allPages = wholeDocument;
     m_recognition = new RecognitionJob(request, this);
-    connect(m_recognition, &RecognitionJob::stepFailed, this,
-            [this, input](const RecognitionFailure& failure) {
-                m_printError(
-                    QStringLiteral("%1: %2").arg(shownName(input), stepFailureText(failure)));
-            });
+    connect(
+        m_recognition, &RecognitionJob::stepFailed, this, [this, input](const JobFailure& failure) {
+            m_printError(QStringLiteral("%1: %2").arg(shownName(input), stepFailureText(failure)));
+        });
     const QList<LayoutPage> pages = result.layout ? result.pages : QList<LayoutPage>();
     connect(m_recognition, &RecognitionJob::finished, this,
             [this, input, pages](const RecognitionResult& recognition) {

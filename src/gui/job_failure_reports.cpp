@@ -1,6 +1,7 @@
 #include "gui/job_failure_reports.h"
 
 #include "gui/error_report.h"
+#include "gui/reading_failure_reports.h"
 
 namespace lectorix {
 
@@ -73,12 +74,16 @@ ExtractionReportLines readingExtractionLines(bool passwordGiven)
 
 void reportFailuresOf(ConversionJob& job)
 {
-    QObject::connect(&job, &ConversionJob::stepFailed, &job, &reportConversionFailure);
-    const ExtractionReportLines lines =
-        conversionExtractionLines(!job.request().password.isEmpty());
-    QObject::connect(
-        &job, &ConversionJob::extractionStepFailed, &job,
-        [lines](const ExtractionFailure& failure) { reportExtractionFailure(failure, lines); });
+    // A recognised page that failed is not reported: the job names the pages left out.
+    QObject::connect(&job, &Job::stepFailed, &job, [&job](const JobFailure& failure) {
+        if (const auto conversion = failure.as<ConversionStep>())
+            reportConversionFailure(*conversion);
+        else if (const auto extraction = failure.as<ExtractionStep>())
+            reportExtractionFailure(*extraction,
+                                    conversionExtractionLines(!job.request().password.isEmpty()));
+        else if (const auto rendering = failure.as<RenderingStep>())
+            reportRenderingFailure(*rendering);
+    });
 }
 
 void reportTextLinesFailure(const TextFileFailure& failure)

@@ -28,7 +28,7 @@ void reportConversionFailure(const ConversionFailure& failure);
 ExtractionReportLines conversionExtractionLines(bool passwordGiven);
 // A PDF's reading aloud: its extractions' steps.
 ExtractionReportLines readingExtractionLines(bool passwordGiven);
-// Reports every failed step of job as it fails.
+// Reports every failed step of job as it fails: its own, its extraction's and its speech's.
 void reportFailuresOf(ConversionJob& job);
 
 // Reading a text file as lines, and as blocks.

@@ -17,7 +17,6 @@
 #include "gui/main_window.h"
 #include "gui/password_prompt.h"
 #include "gui/pdf_passwords.h"
-#include "gui/reading_failure_reports.h"
 #include "gui/voice_setup.h"
 
 #include <QCheckBox>
@@ -129,8 +128,26 @@ void startConversion(MainWindow& form, Guard& g, ConversionRequest request,
     runConversion(form, request, documentName);
 }
 
-// Runs the conversion; a PDF that needs a password is converted again with the one the user
-// gives, until it opens or the user cancels (PdfPasswords).
+// The window's answers to a conversion's questions: a PDF's password until it opens or the user
+// cancels (PdfPasswords), and whether to recognise a scan (none while the window closes).
+void answerConversion(MainWindow& form, JobQuestion& question)
+{
+    if (question.kind() == JobQuestion::Kind::Password) {
+        form.documents().passwords().answer(question);
+        return;
+    }
+    const QPointer<JobQuestion> asked = &question;
+    const bool yes =
+        !form.isClosing() && form.documents().scans().recogniseOrAsk(question.document());
+    if (!asked)
+        return;
+    if (yes)
+        asked->accept();
+    else
+        asked->decline();
+}
+
+// Runs the conversion, answering its questions, to its end.
 void runConversion(MainWindow& form, const ConversionRequest& request, const QString& documentName)
 {
     auto* job = new ConversionJob(request, &form);
@@ -139,31 +156,19 @@ void runConversion(MainWindow& form, const ConversionRequest& request, const QSt
     reportFailuresOf(*job);
     QPointer<ConversionProgressDialog> progress =
         new ConversionProgressDialog(job, documentName, &form);
+    QObject::connect(job, &Job::asked, &form,
+                     [&form](JobQuestion* question) { answerConversion(form, *question); });
     QObject::connect(job, &ConversionJob::finished, &form,
-                     [&form, job, progress, documentName](const ConversionResult& result) {
+                     [&form, job, progress](const ConversionResult& result) {
                          // Gone before the end is shown, so no Cancel is left behind it.
                          if (progress)
                              progress->dismiss();
                          job->deleteLater();
-                         ConversionRequest again = job->request();
-                         const std::optional<QString> next = form.documents().passwords().afterTry(
-                             again.sourcePdf, again.password, result.outcome);
-                         if (next) {
-                             again.password = *next;
-                             runConversion(form, again, documentName);
-                             return;
-                         }
-                         // A scan: with a Yes to the question, converted again recognised.
-                         if (result.outcome == ConversionOutcome::Unreadable &&
-                             again.recognition == RecognitionMode::Never && !form.isClosing() &&
-                             form.documents().scans().recogniseOrAsk(again.sourcePdf)) {
-                             again.recognition = RecognitionMode::Auto;
-                             runConversion(form, again, documentName);
-                             return;
-                         }
-                         conversionFinished(form, again, result);
+                         const ConversionRequest& done = job->request();
+                         form.documents().passwords().ended(done.sourcePdf, done.password,
+                                                            result.outcome);
+                         conversionFinished(form, done, result);
                      });
-    QObject::connect(job, &ConversionJob::renderingFailed, &form, &reportRenderingFailure);
     job->start();
 }
 

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QPointer>
 
 namespace lectorix {
 
@@ -40,37 +41,30 @@ std::optional<QString> PdfPasswords::askAgain(const QString& pdfPath, const QStr
     return answer;
 }
 
-std::optional<QString> PdfPasswords::afterTry(const QString& pdfPath, const QString& tried,
-                                              ExtractionOutcome outcome)
+void PdfPasswords::answer(JobQuestion& question)
 {
-    switch (outcome) {
-    case ExtractionOutcome::NeedsPassword:
-        return askAgain(pdfPath, tried);
-    case ExtractionOutcome::Text:
-    case ExtractionOutcome::Unreadable:
-        opened(pdfPath, tried);
-        break;
-    default:
-        break;
-    }
-    return std::nullopt;
+    // The job may be stopped while the prompt is open (the sleep timer ends a reading), and its
+    // question goes with it.
+    const QPointer<JobQuestion> asked = &question;
+    const std::optional<QString> next = askAgain(question.document(), question.tried());
+    if (!asked)
+        return;
+    if (next)
+        asked->answer(*next);
+    else
+        asked->decline();
 }
 
-std::optional<QString> PdfPasswords::afterTry(const QString& pdfPath, const QString& tried,
-                                              ConversionOutcome outcome)
+void PdfPasswords::ended(const QString& pdfPath, const QString& tried, ExtractionOutcome outcome)
 {
-    switch (outcome) {
-    case ConversionOutcome::NeedsPassword:
-    case ConversionOutcome::WrongPassword:
-        return askAgain(pdfPath, tried);
-    case ConversionOutcome::Done:
-    case ConversionOutcome::Unreadable:
+    if (outcome == ExtractionOutcome::Text || outcome == ExtractionOutcome::Unreadable)
         opened(pdfPath, tried);
-        break;
-    default:
-        break;
-    }
-    return std::nullopt;
+}
+
+void PdfPasswords::ended(const QString& pdfPath, const QString& tried, ConversionOutcome outcome)
+{
+    if (outcome == ConversionOutcome::Done || outcome == ConversionOutcome::Unreadable)
+        opened(pdfPath, tried);
 }
 
 QString noTextMessage(const QString& pdfPath, ConversionOutcome outcome)

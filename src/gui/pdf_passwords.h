@@ -17,10 +17,10 @@ namespace lectorix {
 //
 // Each of them opens a document alike: it tries the remembered password (an empty one when the
 // document opened without), else, with the password box ticked, one asked for before trying,
-// else none. When its try ends, it hands the outcome to afterTry(): a document that needs a
-// password gives the next password to try, asked for (saying that the last one was wrong), and
-// the caller tries again; none ends the tries, because the document opened, failed for another
-// reason, or the user cancelled.
+// else none. A document that does not open with it asks its job's Password question, which
+// answer() answers with the next password asked for (saying that the last one was wrong), until
+// it opens or the user cancels; when the job ends, ended() remembers the password that opened
+// the document.
 class PdfPasswords
 {
 public:
@@ -28,13 +28,13 @@ public:
     // when it has not been opened yet.
     std::optional<QString> known(const QString& pdfPath) const;
 
+    // Answers a job's Password question with the next password asked for; declines it when
+    // the prompt is cancelled or left blank.
+    void answer(JobQuestion& question);
     // A try of pdfPath with tried (empty for none) ended with outcome: remembers tried when the
-    // document opened, and asks for the next password when it needs one. None when the tries
-    // end: opened, failed otherwise, or the prompt cancelled or left blank.
-    std::optional<QString> afterTry(const QString& pdfPath, const QString& tried,
-                                    ExtractionOutcome outcome);
-    std::optional<QString> afterTry(const QString& pdfPath, const QString& tried,
-                                    ConversionOutcome outcome);
+    // document opened.
+    void ended(const QString& pdfPath, const QString& tried, ExtractionOutcome outcome);
+    void ended(const QString& pdfPath, const QString& tried, ConversionOutcome outcome);
 
     // pdfPath opened with password.
     void opened(const QString& pdfPath, const QString& password);

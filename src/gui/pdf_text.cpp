@@ -91,49 +91,49 @@ void showExtraction(MainWindow& form, const QString& pdfPath, const ExtractionRe
         g(144, [&] { showMessage(pending); });
 }
 
-// Converts request into the text box. A PDF that needs a password is tried again with the one
-// the user gives, until it opens or the user cancels (PdfPasswords).
-void runExtraction(MainWindow& form, ExtractionRequest request, ExtractionReportLines reportLines,
-                   std::function<void()> then)
+// Converts request into the text box. A PDF that needs a password is given the one the user
+// gives, until it opens or the user cancels (PdfPasswords).
+void runExtraction(MainWindow& form, const ExtractionRequest& request,
+                   ExtractionReportLines reportLines, std::function<void()> then)
 {
     auto* job = new ExtractionJob(request, &form);
     form.documents().textExtraction() = job;
-    QObject::connect(job, &ExtractionJob::stepFailed, job,
-                     [reportLines](const ExtractionFailure& failure) {
-                         reportExtractionFailure(failure, reportLines);
+    QObject::connect(job, &Job::stepFailed, job,
+                     [job, reportLines, tried = request.password](const JobFailure& failure) {
+                         const auto extraction = failure.as<ExtractionStep>();
+                         if (!extraction)
+                             return;
+                         ExtractionReportLines lines = reportLines;
+                         // Converting with a password the user answered.
+                         if (job->request().password != tried)
+                             lines.convert = 112;
+                         reportExtractionFailure(*extraction, lines);
                      });
+    QObject::connect(job, &Job::asked, &form, [&form](JobQuestion* question) {
+        form.documents().passwords().answer(*question);
+    });
     QObject::connect(
-        job, &ExtractionJob::finished, &form,
-        [&form, job, request, reportLines, then](const ExtractionResult& result) mutable {
+        job, &ExtractionJob::finished, &form, [&form, job, then](const ExtractionResult& result) {
             if (form.documents().textExtraction() == job)
                 form.documents().textExtraction() = nullptr;
             job->deleteLater();
             if (result.outcome == ExtractionOutcome::Cancelled)
                 return;
-            const std::optional<QString> next = form.documents().passwords().afterTry(
-                request.pdfPath, request.password, result.outcome);
-            if (next) {
-                // A text file of its own: the job just ended removes its files when it goes.
-                request.password = *next;
-                request.textPath = freshTextPath();
-                reportLines.convert = 112;
-                runExtraction(form, request, reportLines, std::move(then));
-                return;
-            }
+            const ExtractionRequest tried = job->request();
+            form.documents().passwords().ended(tried.pdfPath, tried.password, result.outcome);
             // A scan whose text the user has recognised: the box is filled once it is.
             const bool recognising =
                 result.outcome == ExtractionOutcome::Unreadable &&
                 form.documents().recognisePdfText(
-                    request, result, [&form, request, result, then](bool recognised) {
+                    tried, result, [&form, tried, result, then](bool recognised) {
                         if (!recognised)
-                            showExtraction(form, request.pdfPath, result,
-                                           !request.password.isEmpty());
+                            showExtraction(form, tried.pdfPath, result, !tried.password.isEmpty());
                         if (then)
                             then();
                     });
             if (recognising)
                 return;
-            showExtraction(form, request.pdfPath, result, !request.password.isEmpty());
+            showExtraction(form, tried.pdfPath, result, !tried.password.isEmpty());
             if (then)
                 then();
         });

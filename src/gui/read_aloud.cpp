@@ -128,17 +128,6 @@ void ReadingController::startPauseOrResume()
     session.start(request);
 }
 
-void ReadingController::readWithAnotherPassword()
-{
-    ReadingRequest request = m_session->request();
-    const std::optional<QString> next =
-        m_window.documents().passwords().askAgain(request.pdfPath, request.password);
-    if (!next)
-        return;
-    request.password = *next;
-    m_session->start(request);
-}
-
 void ReadingController::readTextBox(Guard& g, ReadingRequest& request)
 {
     QString text;

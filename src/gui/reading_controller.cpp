@@ -69,18 +69,19 @@ ReadingController::ReadingController(MainWindow& window)
 {
     // The reading button follows the session before anything else hears of a change.
     connect(m_session.get(), &ReadingSession::stateChanged, this, [this] { showReadingState(); });
-    connect(m_session.get(), &ReadingSession::stepFailed, this, &reportReadingFailure);
     // A PDF range's extraction reports its steps as the reading's own.
     ReadingSession* session = m_session.get();
-    connect(session, &ReadingSession::extractionStepFailed, this,
-            [session](const ExtractionFailure& failure) {
-                reportExtractionFailure(
-                    failure, readingExtractionLines(!session->request().password.isEmpty()));
-            });
+    connect(session, &Job::stepFailed, this, [session](const JobFailure& failure) {
+        if (const auto reading = failure.as<ReadingStep>())
+            reportReadingFailure(*reading);
+        else if (const auto extraction = failure.as<ExtractionStep>())
+            reportExtractionFailure(*extraction,
+                                    readingExtractionLines(!session->request().password.isEmpty()));
+    });
     // A PDF's password is remembered once the PDF is heard; one that does not open it is
     // asked for again.
-    connect(session, &ReadingSession::passwordNeeded, this,
-            &ReadingController::readWithAnotherPassword);
+    connect(session, &Job::asked, this,
+            [this](JobQuestion* question) { m_window.documents().passwords().answer(*question); });
     connect(session, &ReadingSession::spokenRange, this, [this, session] {
         if (session->request().fromPdf)
             m_window.documents().passwords().opened(session->request().pdfPath,

@@ -92,7 +92,6 @@ private:
     void textBoxEdited();
     // The PDF did not open with the password given: the reading starts again with the one the
     // user gives now, unless the prompt is cancelled.
-    void readWithAnotherPassword();
     void pdfTextShown(const QString& pdfPath);
     // Alt with Right and Left, Down and Up, Page Down and Page Up: on and back by sentence,
     // paragraph and chapter, while a reading runs.

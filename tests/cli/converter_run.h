@@ -48,6 +48,26 @@ inline QString workFolderBeside(const QString& temp)
     return QDir().mkpath(folder) ? folder : QString();
 }
 
+// The fixture of the converter's end-to-end tests: before each test a fresh TEMP for the
+// converter and the folder beside it where the inputs lie and it runs; after each, whatever
+// happened, nothing of the converter's may be left in TEMP.
+class ConverterTestCase : public QObject
+{
+protected:
+    QString m_temp;   // TEMP of the converter, where its working folders go
+    QString m_folder; // where inputs lie and the converter runs
+
+    // For init(): false when the folder could not be made.
+    bool makeFolders()
+    {
+        m_temp = freshScratch();
+        m_folder = workFolderBeside(m_temp);
+        return !m_folder.isEmpty();
+    }
+    // For cleanup(): what the converter left in TEMP.
+    QStringList leftInTemp() const { return folderEntries(m_temp); }
+};
+
 } // namespace lectorix::test
 
 #define REQUIRE_CONVERTER_AND_CORPUS()                                                             \

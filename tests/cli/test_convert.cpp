@@ -44,23 +44,13 @@ QStringList converterMessages(const QByteArray& standardError)
 
 } // namespace
 
-class TestConvert : public QObject
+class TestConvert : public ConverterTestCase
 {
     Q_OBJECT
 
-    QString m_temp;   // TEMP of the converter, where its working folders go
-    QString m_folder; // where inputs lie and the converter runs
-
 private slots:
-    void init()
-    {
-        m_temp = freshScratch();
-        m_folder = workFolderBeside(m_temp);
-        QVERIFY(!m_folder.isEmpty());
-    }
-
-    // Whatever happened, no working file stays behind.
-    void cleanup() { QCOMPARE(folderEntries(m_temp), QStringList()); }
+    void init() { QVERIFY(makeFolders()); }
+    void cleanup() { QCOMPARE(leftInTemp(), QStringList()); }
 
     void textPdfBesideItself()
     {

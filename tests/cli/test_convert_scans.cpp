@@ -11,22 +11,13 @@
 using namespace lectorix;
 using namespace lectorix::test;
 
-class TestConvertScans : public QObject
+class TestConvertScans : public ConverterTestCase
 {
     Q_OBJECT
 
-    QString m_temp;
-    QString m_folder;
-
 private slots:
-    void init()
-    {
-        m_temp = freshScratch();
-        m_folder = workFolderBeside(m_temp);
-        QVERIFY(!m_folder.isEmpty());
-    }
-
-    void cleanup() { QCOMPARE(folderEntries(m_temp), QStringList()); }
+    void init() { QVERIFY(makeFolders()); }
+    void cleanup() { QCOMPARE(leftInTemp(), QStringList()); }
 
     void scans_data()
     {

@@ -137,22 +137,13 @@ Typist answerPrompt(const QByteArray& answer)
 
 } // namespace
 
-class TestTerminal : public QObject
+class TestTerminal : public ConverterTestCase
 {
     Q_OBJECT
 
-    QString m_temp;
-    QString m_folder;
-
 private slots:
-    void init()
-    {
-        m_temp = freshScratch();
-        m_folder = workFolderBeside(m_temp);
-        QVERIFY(!m_folder.isEmpty());
-    }
-
-    void cleanup() { QCOMPARE(folderEntries(m_temp), QStringList()); }
+    void init() { QVERIFY(makeFolders()); }
+    void cleanup() { QCOMPARE(leftInTemp(), QStringList()); }
 
     // The progress line updates in place and is gone at the end; what stays on the screen are
     // the messages, each on a line of its own.

@@ -3,6 +3,7 @@
 // wanted, and still comes out when the page cannot be rendered.
 #include "core/conversion/conversion_job.h"
 #include "support/audio_probe.h"
+#include "support/job_run.h"
 #include "support/process_info.h"
 #include "support/test_env.h"
 
@@ -16,22 +17,6 @@
 using namespace lectorix;
 
 namespace {
-
-ConversionResult runToEnd(ConversionJob& job, int& pieces)
-{
-    ConversionResult result;
-    bool ended = false;
-    QObject::connect(&job, &ConversionJob::finished, [&](const ConversionResult& r) {
-        result = r;
-        ended = true;
-    });
-    QObject::connect(&job, &ConversionJob::progress,
-                     [&](const ConversionProgress& p) { pieces = p.pieces; });
-    job.start();
-    if (!QTest::qWaitFor([&] { return ended; }, 600000))
-        result.message = QStringLiteral("the job never ended");
-    return result;
-}
 
 // What is left beside the output and in {TEMP} once the job has ended.
 QStringList leftovers(const QString& temp, const QString& output)
@@ -115,11 +100,14 @@ private slots:
             QFile::setPermissions(request.coverRenderer, QFileDevice::Permissions(0x7700));
         }
         ConversionJob job(request);
-        QSignalSpy failed(&job, &ConversionJob::stepFailed);
         int made = 0;
-        const ConversionResult result = runToEnd(job, made);
+        QObject::connect(&job, &ConversionJob::progress,
+                         [&](const ConversionProgress& p) { made = p.pieces; });
+        const test::JobRun<ConversionJob> run = test::runToEnd(job, 600000);
+        QVERIFY(run.result);
+        const ConversionResult& result = *run.result;
         QVERIFY2(result.outcome == ConversionOutcome::Done, qPrintable(result.message));
-        QCOMPARE(failed.size(), 0);
+        QCOMPARE(run.failures.size(), 0);
         QCOMPARE(made, pieces);
         QCOMPARE(leftovers(temp, request.outputPath), QStringList());
 
@@ -197,10 +185,10 @@ private slots:
             temp + QStringLiteral("/../said") + audioFormatExtension(request.format);
         request.formatTool = temp + QStringLiteral("/../no such folder/ffmpeg");
         ConversionJob job(request);
-        int made = 0;
-        const ConversionResult result = runToEnd(job, made);
-        QCOMPARE(int(result.outcome), int(ConversionOutcome::Failed));
-        QCOMPARE(result.message,
+        const auto result = test::runToEnd(job).result;
+        QVERIFY(result);
+        QCOMPARE(int(result->outcome), int(ConversionOutcome::Failed));
+        QCOMPARE(result->message,
                  QStringLiteral("The %1 file %2 could not be made: the %1 encoder failed (is the "
                                 "package ffmpeg installed?).")
                      .arg(audioFormatTitle(request.format), request.outputPath));

@@ -10,6 +10,7 @@
 #include "support/audio_files.h"
 #include "support/audio_probe.h"
 #include "support/drawn_pdf.h"
+#include "support/job_run.h"
 #include "support/test_env.h"
 
 #include <QDir>
@@ -72,11 +73,9 @@ QByteArray frame(const QByteArray& tag = QByteArray())
 ConversionResult convert(const ConversionRequest& request)
 {
     ConversionJob job(request);
-    QSignalSpy finished(&job, &ConversionJob::finished);
-    job.start();
-    if (!finished.wait(300000))
-        return {ConversionOutcome::Failed, QStringLiteral("the job never ended"), {}, {}, {}};
-    return finished.at(0).at(0).value<ConversionResult>();
+    return test::runToEnd(job, 300000)
+        .result.value_or(ConversionResult{
+            ConversionOutcome::Failed, QStringLiteral("the job never ended"), {}, {}, {}});
 }
 
 // The formats a drawn book is converted into; MP3 first, for the others' marks to be

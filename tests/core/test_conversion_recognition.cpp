@@ -3,6 +3,7 @@
 // process, no file and no MP3.
 #include "core/conversion/conversion_job.h"
 #include "support/drawn_pdf.h"
+#include "support/job_run.h"
 #include "support/process_info.h"
 #include "support/test_env.h"
 
@@ -29,21 +30,16 @@ Conversion convert(ConversionRequest request)
 {
     Conversion conversion;
     ConversionJob job(std::move(request));
-    bool ended = false;
-    QObject::connect(&job, &ConversionJob::finished, [&](const ConversionResult& r) {
-        conversion.result = r;
-        ended = true;
-    });
     QObject::connect(&job, &ConversionJob::progress, [&](const ConversionProgress& p) {
         conversion.progress << p;
         if (p.stage == ConversionStage::Recognising)
             conversion.recognising << QString("%1/%2").arg(p.piece).arg(p.pieces);
     });
-    QObject::connect(&job, &ConversionJob::recognitionStepFailed, [&](const RecognitionFailure& f) {
-        conversion.recognitionFailures << f.description;
-    });
-    job.start();
-    if (!QTest::qWaitFor([&] { return ended; }, 120000))
+    const test::JobRun<ConversionJob> run = test::runToEnd(job);
+    conversion.recognitionFailures = run.failuresOf<RecognitionStep>();
+    if (run.result)
+        conversion.result = *run.result;
+    else
         conversion.result.message = QStringLiteral("the job never ended");
     return conversion;
 }

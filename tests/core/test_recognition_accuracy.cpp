@@ -4,6 +4,7 @@
 // and Russian.
 #include "core/ocr/recognition_job.h"
 #include "support/drawn_pdf.h"
+#include "support/job_run.h"
 #include "support/test_env.h"
 #include "support/word_accuracy.h"
 
@@ -85,10 +86,9 @@ private slots:
         for (int page = 1; page <= last - first + 1; ++page)
             pages << page;
         RecognitionJob job({scan, {}, pages, languages});
-        QSignalSpy finished(&job, &RecognitionJob::finished);
-        job.start();
-        QVERIFY(finished.wait(60000));
-        auto result = finished.first().first().value<RecognitionResult>();
+        auto ended = test::runToEnd(job, 60000).result;
+        QVERIFY(ended);
+        RecognitionResult& result = *ended;
         QCOMPARE(result.outcome, RecognitionOutcome::Done);
         QCOMPARE(result.failedPages, QList<int>());
 

@@ -9,6 +9,7 @@
 #include "support/audio_probe.h"
 #include "support/drawn_pdf.h"
 #include "support/fake_engine.h"
+#include "support/job_run.h"
 #include "support/test_env.h"
 
 #include <QDir>
@@ -142,11 +143,9 @@ private slots:
             request.recognition = RecognitionMode::Auto;
             request.recognitionLanguages = {QStringLiteral("eng")};
             ConversionJob job(request);
-            QSignalSpy finished(&job, &ConversionJob::finished);
-            job.start();
-            QVERIFY(finished.wait(300000));
-            const auto result = finished.at(0).at(0).value<ConversionResult>();
-            QCOMPARE(int(result.outcome), int(ConversionOutcome::Done));
+            const auto result = test::runToEnd(job, 300000).result;
+            QVERIFY(result);
+            QCOMPARE(int(result->outcome), int(ConversionOutcome::Done));
             made[scanned] = chaptersMade(request.outputPath, perChapter);
         }
         QVERIFY(made[0].size() >= 3);

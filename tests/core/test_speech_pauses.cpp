@@ -4,6 +4,7 @@
 #include "core/conversion/conversion_job.h"
 #include "core/speech/speech_engine.h"
 #include "support/audio_files.h"
+#include "support/job_run.h"
 #include "support/test_env.h"
 
 #include <QStandardPaths>
@@ -47,14 +48,8 @@ QList<int> heardPauses(const QString& text, int rate, const SpeechPauses& pauses
     request.voice.rate = rate;
     request.pauses = pauses;
     ConversionJob job(request);
-    bool ended = false;
-    ConversionOutcome outcome = ConversionOutcome::Failed;
-    QObject::connect(&job, &ConversionJob::finished, [&](const ConversionResult& result) {
-        outcome = result.outcome;
-        ended = true;
-    });
-    job.start();
-    if (!QTest::qWaitFor([&] { return ended; }, 120000) || outcome != ConversionOutcome::Done)
+    const auto result = test::runToEnd(job).result;
+    if (!result || result->outcome != ConversionOutcome::Done)
         return {};
     QList<int> heard;
     const QList<qint16> sound = test::decodedSamples(mp3);

@@ -4,6 +4,7 @@
 #include "core/conversion/conversion_job.h"
 #include "core/reading/reading_session.h"
 #include "support/audio_files.h"
+#include "support/job_run.h"
 #include "support/sink_recorder.h"
 #include "support/test_env.h"
 
@@ -73,15 +74,9 @@ private slots:
         conversion.outputPath = QFileInfo(temp).absolutePath() + QStringLiteral("/page.mp3");
         conversion.voice = voice;
         ConversionJob job(conversion);
-        bool ended = false;
-        ConversionResult result;
-        connect(&job, &ConversionJob::finished, this, [&](const ConversionResult& r) {
-            result = r;
-            ended = true;
-        });
-        job.start();
-        QVERIFY(QTest::qWaitFor([&] { return ended; }, 300000));
-        QCOMPARE(int(result.outcome), int(ConversionOutcome::Done));
+        const auto result = test::runToEnd(job, 300000).result;
+        QVERIFY(result);
+        QCOMPARE(int(result->outcome), int(ConversionOutcome::Done));
         const double mp3Seconds = double(test::mp3Samples(conversion.outputPath)) / 22050.0;
 
         qInfo("read aloud %.2f s, MP3 %.2f s", readSeconds, mp3Seconds);

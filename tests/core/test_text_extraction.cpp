@@ -4,6 +4,7 @@
 // step that fails is handed over as a value while the extraction goes on.
 #include "core/pdf/document_text.h"
 #include "core/pdf/pdf_converter.h"
+#include "support/job_run.h"
 #include "support/test_env.h"
 
 #include <QDir>
@@ -20,7 +21,7 @@ namespace {
 struct Extraction
 {
     ExtractionResult result;
-    QList<ExtractionFailure> failures;
+    QList<JobFailure> failures;
     QString text; // what the text file held, for Text
 };
 
@@ -28,13 +29,11 @@ Extraction extract(const ExtractionRequest& request)
 {
     Extraction extraction;
     ExtractionJob job(request);
-    QObject::connect(&job, &ExtractionJob::stepFailed,
-                     [&](const ExtractionFailure& failure) { extraction.failures << failure; });
-    QSignalSpy finished(&job, &ExtractionJob::finished);
-    job.start();
-    if (finished.isEmpty() && !finished.wait(60000))
+    const test::JobRun<ExtractionJob> run = test::runToEnd(job);
+    extraction.failures = run.failures;
+    if (!run.result)
         return extraction;
-    extraction.result = finished.first().first().value<ExtractionResult>();
+    extraction.result = *run.result;
     if (extraction.result.outcome == ExtractionOutcome::Text) {
         extraction.text = QString::fromUtf8(test::readFile(extraction.result.textPath));
         QFile::remove(extraction.result.textPath);
@@ -161,7 +160,7 @@ private slots:
         QVERIFY(!QFile::exists(request.textPath));
         QCOMPARE(extraction.failures.size(), failedStep < 0 ? 0 : 1);
         if (failedStep >= 0) {
-            QCOMPARE(int(extraction.failures.first().step), failedStep);
+            QCOMPARE(int(extraction.failures.first().as<ExtractionStep>()->step), failedStep);
             QVERIFY2(extraction.failures.first().description.contains(request.converter),
                      qPrintable(extraction.failures.first().description));
         }

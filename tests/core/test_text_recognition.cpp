@@ -5,6 +5,7 @@
 #include "core/ocr/recognition_job.h"
 #include "support/drawn_pdf.h"
 #include "support/hostile_machine.h"
+#include "support/job_run.h"
 #include "support/process_info.h"
 #include "support/raw_pdf.h"
 #include "support/test_env.h"
@@ -24,7 +25,7 @@ struct Recognition
 {
     RecognitionResult result;
     QList<LayoutPage> given;
-    QList<RecognitionFailure> failures;
+    QList<JobFailure> failures;
     QList<int> progress;
 };
 
@@ -34,15 +35,13 @@ Recognition recognise(const RecognitionRequest& request)
     RecognitionJob job(request);
     QObject::connect(&job, &RecognitionJob::pageRecognised,
                      [&](const LayoutPage& page) { recognition.given << page; });
-    QObject::connect(&job, &RecognitionJob::stepFailed,
-                     [&](const RecognitionFailure& failure) { recognition.failures << failure; });
     QObject::connect(&job, &RecognitionJob::progress,
                      [&](int done, int) { recognition.progress << done; });
-    QSignalSpy finished(&job, &RecognitionJob::finished);
-    job.start();
-    if (finished.isEmpty() && !finished.wait(60000))
+    const test::JobRun<RecognitionJob> run = test::runToEnd(job);
+    recognition.failures = run.failures;
+    if (!run.result)
         return recognition;
-    recognition.result = finished.first().first().value<RecognitionResult>();
+    recognition.result = *run.result;
     return recognition;
 }
 
@@ -231,7 +230,7 @@ private slots:
         QCOMPARE(recognition.result.message, QString(message).replace('@', pdf));
         QCOMPARE(recognition.result.failedPages, failedPages);
         QStringList described;
-        for (const RecognitionFailure& failure : recognition.failures)
+        for (const JobFailure& failure : recognition.failures)
             described << failure.description;
         for (QString& failure : failures)
             failure.replace('@', pdf);
@@ -298,7 +297,7 @@ private slots:
         QCOMPARE(recognition.result.outcome, RecognitionOutcome::Done);
         QCOMPARE(recognition.result.failedPages, QList<int>());
         QStringList described;
-        for (const RecognitionFailure& failure : recognition.failures)
+        for (const JobFailure& failure : recognition.failures)
             described << failure.description;
         QCOMPARE(described, failures);
         QCOMPARE(recognition.given.size(), 1);

@@ -5,6 +5,7 @@
 #include "core/reading/reading_session.h"
 #include "gui/error_report.h"
 #include "support/error_recorder.h"
+#include "support/job_run.h"
 #include "support/process_info.h"
 #include "support/test_env.h"
 
@@ -103,11 +104,9 @@ void TestLongLife::twentyExports()
         request.outputPath = folder + QStringLiteral("/round%1.mp3").arg(round);
         request.voice.rate = 10;
         ConversionJob job(request);
-        QSignalSpy finished(&job, &ConversionJob::finished);
-        job.start();
-        QVERIFY(finished.count() == 1 || finished.wait(300000));
-        const auto result = finished.first().first().value<ConversionResult>();
-        QVERIFY2(result.outcome == ConversionOutcome::Done, qPrintable(result.message));
+        const auto result = test::runToEnd(job, 300000).result;
+        QVERIFY(result);
+        QVERIFY2(result->outcome == ConversionOutcome::Done, qPrintable(result->message));
         QVERIFY(QFileInfo(request.outputPath).size() > 1000);
         QCOMPARE(errors.reports, QStringList());
         QCOMPARE(childProcesses(), QStringList());

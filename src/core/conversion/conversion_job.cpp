@@ -71,7 +71,8 @@ void ConversionJob::State::extract()
     extract.converter = request.converter;
     extract.workingCopyPath = workPath(QStringLiteral("output.pdf"));
     extraction = new ExtractionJob(extract, q);
-    connect(extraction, &ExtractionJob::stepFailed, q, &ConversionJob::extractionStepFailed);
+    connect(extraction, &Job::stepFailed, q, &Job::stepFailed);
+    connect(extraction, &Job::asked, q, [this](JobQuestion* question) { q->relay(question); });
     connect(extraction, &ExtractionJob::finished, q,
             [this](const ExtractionResult& result) { extracted(result); });
     extraction->start();
@@ -91,9 +92,29 @@ void ConversionJob::State::readOutline()
     outline->start();
 }
 
+// A password the user gave the extraction opens the document for the outline, pdfinfo and the
+// cover too, which ran, or were set up, with the one that did not.
+void ConversionJob::State::takeAnsweredPassword()
+{
+    const QString answered = extraction->request().password;
+    if (!running || answered == request.password)
+        return;
+    request.password = answered;
+    if (outline) {
+        outline->disconnect(q);
+        outline->cancel();
+        outline->deleteLater();
+    }
+    readOutline();
+    finishing->stop();
+    delete finishing;
+    startFinishing();
+}
+
 void ConversionJob::State::extracted(const ExtractionResult& result)
 {
     const QString pdf = request.sourcePdf;
+    takeAnsweredPassword();
     switch (result.outcome) {
     case ExtractionOutcome::Text:
         textPath = result.textPath;
@@ -115,11 +136,21 @@ void ConversionJob::State::extracted(const ExtractionResult& result)
         layout = result.layout;
         pages = result.pages;
         if (request.recognition != RecognitionMode::Never) {
-            documentInfoDone = !finishing->startSideTools();
-            if (recognise(!layout))
-                return;
+            recogniseScan();
+            return;
         }
-        finish(ConversionOutcome::Unreadable, unreadableTextMessage(pdf));
+        q->ask(JobQuestion::Kind::RecogniseScan, pdf, QString(),
+               [this](const std::optional<QString>& yes) {
+                   if (!running)
+                       return;
+                   if (!yes) {
+                       finish(ConversionOutcome::Unreadable,
+                              unreadableTextMessage(request.sourcePdf));
+                       return;
+                   }
+                   request.recognition = RecognitionMode::Auto;
+                   recogniseScan();
+               });
         return;
     case ExtractionOutcome::Failed:
         // The window says what it always said when no text came out; the detail says why.
@@ -131,6 +162,14 @@ void ConversionJob::State::extracted(const ExtractionResult& result)
     case ExtractionOutcome::Cancelled:
         return;
     }
+}
+
+// A document without readable text is recognised, or it ends as unreadable.
+void ConversionJob::State::recogniseScan()
+{
+    documentInfoDone = !finishing->startSideTools();
+    if (!recognise(!layout))
+        finish(ConversionOutcome::Unreadable, unreadableTextMessage(request.sourcePdf));
 }
 
 // Starts recognising the pages the request asks for, or every page of a document whose pages
@@ -145,7 +184,7 @@ bool ConversionJob::State::recognise(bool wholeDocument)
                              conversionRecognitionLanguages(request)};
     asked.allPages = wholeDocument;
     recognition = new RecognitionJob(asked, q);
-    connect(recognition, &RecognitionJob::stepFailed, q, &ConversionJob::recognitionStepFailed);
+    connect(recognition, &Job::stepFailed, q, &Job::stepFailed);
     connect(recognition, &RecognitionJob::progress, q, [this](int done, int total) {
         if (done >= total)
             return; // speaking follows
@@ -254,14 +293,14 @@ void ConversionJob::State::finish(ConversionOutcome outcome, const QString& mess
                                ? chapterFolder(request.outputPath)
                                : QString();
     emit q->finished({outcome, message, detail, unreadablePages, folder});
+    emit q->ended();
 }
 
 ConversionJob::ConversionJob(ConversionRequest request, QObject* parent)
-    : QObject(parent), d(std::make_unique<State>())
+    : Job(parent), d(std::make_unique<State>())
 {
     qRegisterMetaType<ConversionProgress>();
     qRegisterMetaType<ConversionResult>();
-    qRegisterMetaType<ConversionFailure>();
     d->q = this;
     d->request = std::move(request);
 }
@@ -280,6 +319,7 @@ void ConversionJob::start()
 
 void ConversionJob::cancel()
 {
+    dropQuestion();
     d->finish(ConversionOutcome::Cancelled, ConversionCancelledMessage);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/base/failure.h"
+#include "core/base/job.h"
 #include "core/conversion/audio_format.h"
 #include "core/ocr/recognition_job.h"
 #include "core/pdf/document_text.h"
@@ -140,10 +141,14 @@ using ConversionFailure = StepFailure<ConversionStep>;
 // rename it into place. It never waits inside the event loop: the tools run as child processes
 // whose end arrives as an event, and speech renders on threads of its own. Each job works in a
 // private folder under {TEMP}, so several jobs and a reading never share a file. A step that
-// fails is handed over at once as stepFailed() or extractionStepFailed(), and the job goes on
-// as that step's rule says; it shows nothing itself. A write into the pipe of an encoder that
-// has ended must fail, not end the program: the program ignores SIGPIPE.
-class ConversionJob final : public QObject
+// fails is handed over at once as stepFailed(), a ConversionFailure or one of the steps of
+// the extraction, the recognition (a page it could not recognise) or the setting up of the
+// speech (RenderingFailure), and the job goes on as that step's rule says; it shows nothing
+// itself. A PDF that does not open asks for its password, and a scanned one (without
+// recognition) whether to recognise it; the job goes on with the answers. A write into the
+// pipe of an encoder that has ended must fail, not end the program: the program ignores
+// SIGPIPE.
+class ConversionJob final : public Job
 {
     Q_OBJECT
 
@@ -155,20 +160,14 @@ public:
     void start();
     // Stops the running tool and the speech, removes the working files and the unfinished
     // MP3; finished() follows with Cancelled. Nothing is reported as done.
-    void cancel();
-    bool isRunning() const;
+    void cancel() override;
+    bool isRunning() const override;
+    // With the answers given to its questions (the password, the recognition).
     const ConversionRequest& request() const;
 
 signals:
-    void stepFailed(const lectorix::ConversionFailure& failure);
-    void extractionStepFailed(const lectorix::ExtractionFailure& failure);
-    // A page that could not be recognised, or a step of the recognition that failed; the
-    // conversion goes on without that page.
-    void recognitionStepFailed(const lectorix::RecognitionFailure& failure);
     void progress(const lectorix::ConversionProgress& progress);
     void finished(const lectorix::ConversionResult& result);
-    // A step of setting up the speech failed; the job goes on as far as it can.
-    void renderingFailed(const lectorix::RenderingFailure& failure);
 
 private:
     struct State;
@@ -202,5 +201,3 @@ Mp3Tags conversionTags(const ConversionRequest& request, const QString& document
 
 Q_DECLARE_METATYPE(lectorix::ConversionProgress)
 Q_DECLARE_METATYPE(lectorix::ConversionResult)
-Q_DECLARE_METATYPE(lectorix::ConversionFailure)
-Q_DECLARE_METATYPE(lectorix::RenderingFailure)

@@ -182,7 +182,7 @@ void ConversionJob::State::speakAndEncode()
     connect(lanes, &EncoderLanes::spoken, q,
             [this](qint64 characters, int partsSpoken) { spoken(characters, partsSpoken); });
     connect(lanes, &EncoderLanes::renderingFailed, q,
-            [this](const RenderingFailure& failure) { emit q->renderingFailed(failure); });
+            [this](const RenderingFailure& failure) { emit q->stepFailed(failure); });
     connect(lanes, &EncoderLanes::joining, q,
             [this] { report(ConversionStage::Joining, pieces, 1.0 - FinishingShare); });
     connect(lanes, &EncoderLanes::soundMade, q, [this](int output) { soundMade(output); });

@@ -93,7 +93,9 @@ struct ConversionJob::State
     void start();
     void extract();
     void readOutline();
+    void takeAnsweredPassword();
     void extracted(const ExtractionResult& result);
+    void recogniseScan();
     bool recognise(bool wholeDocument);
     void recognitionEnded(const RecognitionResult& result);
     void makeMp3WhenReady();

@@ -80,11 +80,10 @@ struct RecognitionJob::State
 };
 
 RecognitionJob::RecognitionJob(RecognitionRequest request, QObject* parent)
-    : QObject(parent), d(std::make_unique<State>())
+    : Job(parent), d(std::make_unique<State>())
 {
     qRegisterMetaType<LayoutPage>();
     qRegisterMetaType<RecognitionResult>();
-    qRegisterMetaType<RecognitionFailure>();
     d->request = std::move(request);
 }
 
@@ -121,10 +120,8 @@ void RecognitionJob::start()
     if (!QFile::exists(d->request.pdfPath))
         return finishSoon(RecognitionOutcome::Failed,
                           QStringLiteral("%1 does not exist.").arg(d->request.pdfPath));
-    const bool made = runStep(
-        RecognitionStep::MakeWorkingFolder,
-        [&] { d->folder = makeWorkingFolder(QStringLiteral("ocr")); },
-        [this](const RecognitionFailure& failure) { emit stepFailed(failure); });
+    const bool made = step(RecognitionStep::MakeWorkingFolder,
+                           [&] { d->folder = makeWorkingFolder(QStringLiteral("ocr")); });
     if (!made)
         return finishSoon(RecognitionOutcome::Failed,
                           QStringLiteral("The folder for text recognition could not be made."));
@@ -146,9 +143,9 @@ void RecognitionJob::languagesListed(int exitCode)
 {
     const QString listed = QString::fromUtf8(readAll(d->file(QStringLiteral("langs.txt"))));
     if (exitCode != 0) {
-        emit stepFailed({RecognitionStep::ListLanguages,
-                         QStringLiteral("tesseract could not list its languages"),
-                         toolMessage(d->file(QStringLiteral("langs.log")))});
+        emit stepFailed(RecognitionFailure{RecognitionStep::ListLanguages,
+                                           QStringLiteral("tesseract could not list its languages"),
+                                           toolMessage(d->file(QStringLiteral("langs.log")))});
     }
     const QString missing =
         missingRecognitionLanguagesMessage(d->languages, installedRecognitionLanguages(listed));
@@ -269,10 +266,10 @@ void RecognitionJob::pageRendered(Lane& lane, int exitCode)
         // recognised, and what may be missing from it is said.
         if (const QString complaints = toolMessage(base + QStringLiteral(".log"));
             complaints.contains(QLatin1String("Error"))) {
-            emit stepFailed(
-                {RecognitionStep::RenderPage,
-                 QStringLiteral("Page %1 is damaged, part of it may be missing").arg(page),
-                 complaints});
+            emit stepFailed(RecognitionFailure{
+                RecognitionStep::RenderPage,
+                QStringLiteral("Page %1 is damaged, part of it may be missing").arg(page),
+                complaints});
         }
     } else {
         failPage(page, RecognitionStep::RenderPage,
@@ -355,7 +352,7 @@ void RecognitionJob::failPage(int page, RecognitionStep step, const QString& des
     empty.width = shown.width;
     empty.height = shown.height;
     d->done.insert(page, empty);
-    emit stepFailed({step, description, reason});
+    emit stepFailed(RecognitionFailure{step, description, reason});
 }
 
 void RecognitionJob::givePagesInOrder()
@@ -411,6 +408,7 @@ void RecognitionJob::finish(RecognitionOutcome outcome, const QString& message,
         std::sort(result.failedPages.begin(), result.failedPages.end());
     }
     emit finished(result);
+    emit ended();
 }
 
 } // namespace lectorix

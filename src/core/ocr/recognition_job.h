@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/base/failure.h"
+#include "core/base/job.h"
 #include "core/pdf/page_layout.h"
 
 #include <QList>
@@ -73,7 +74,7 @@ struct RecognitionResult
 // confidence. It never waits inside the event loop: the tools are child processes whose end
 // arrives as an event. All images and outputs live in a private folder under {TEMP}, removed
 // when the job ends, is cancelled or is destroyed, with no tool left running.
-class RecognitionJob final : public QObject
+class RecognitionJob final : public Job
 {
     Q_OBJECT
 
@@ -85,8 +86,8 @@ public:
     void start();
     // Stops the tools at once and removes the job's files; finished() follows with Cancelled
     // before this returns.
-    void cancel();
-    bool isRunning() const;
+    void cancel() override;
+    bool isRunning() const override;
     const RecognitionRequest& request() const;
 
 signals:
@@ -94,7 +95,6 @@ signals:
     void pageRecognised(const lectorix::LayoutPage& page);
     // Pages given so far of all pages asked for.
     void progress(int done, int total);
-    void stepFailed(const lectorix::RecognitionFailure& failure);
     void finished(const lectorix::RecognitionResult& result);
 
 private:
@@ -126,4 +126,3 @@ private:
 
 Q_DECLARE_METATYPE(lectorix::LayoutPage)
 Q_DECLARE_METATYPE(lectorix::RecognitionResult)
-Q_DECLARE_METATYPE(lectorix::RecognitionFailure)

@@ -52,10 +52,9 @@ QString unreadableTextMessage(const QString& pdfPath)
 }
 
 ExtractionJob::ExtractionJob(ExtractionRequest request, QObject* parent)
-    : QObject(parent), m_request(std::move(request))
+    : Job(parent), m_request(std::move(request))
 {
     qRegisterMetaType<ExtractionResult>();
-    qRegisterMetaType<ExtractionFailure>();
 }
 
 ExtractionJob::~ExtractionJob()
@@ -64,12 +63,6 @@ ExtractionJob::~ExtractionJob()
         m_process->stop();
     if (!m_errorPath.isEmpty())
         QFile::remove(m_errorPath);
-}
-
-template <typename Body> bool ExtractionJob::step(ExtractionStep which, Body&& body)
-{
-    return runStep(which, std::forward<Body>(body),
-                   [this](const ExtractionFailure& failure) { emit stepFailed(failure); });
 }
 
 void ExtractionJob::start()
@@ -168,8 +161,10 @@ void ExtractionJob::lookForText()
     }
     if (!exists) {
         const QString said = converterMessages();
-        const bool password = said.contains(QStringLiteral("Incorrect password"));
-        finish(password ? ExtractionOutcome::NeedsPassword : ExtractionOutcome::Protected);
+        if (said.contains(QStringLiteral("Incorrect password")))
+            askPassword();
+        else
+            finish(ExtractionOutcome::Protected);
         return;
     }
     if (!takeLayout()) {
@@ -183,6 +178,24 @@ void ExtractionJob::lookForText()
         return;
     }
     finish(ExtractionOutcome::Text);
+}
+
+// The converter is run again with the password the user gives; without one the extraction
+// ends as needing it.
+void ExtractionJob::askPassword()
+{
+    ask(JobQuestion::Kind::Password, m_request.pdfPath, m_request.password,
+        [this](const std::optional<QString>& password) {
+            if (!m_running)
+                return;
+            if (!password) {
+                finish(ExtractionOutcome::NeedsPassword);
+                return;
+            }
+            m_request.password = *password;
+            m_triedLatin1 = false;
+            runConverter(false);
+        });
 }
 
 // When the converter wrote the layout, reads it and puts its plain text in the file's place.
@@ -212,9 +225,10 @@ bool ExtractionJob::textIsUnreadable()
 {
     const TextFilePieces read = readTextFileLines(m_written);
     if (read.failure)
-        emit stepFailed({read.failure->step == TextFileStep::Split ? ExtractionStep::SplitText
-                                                                   : ExtractionStep::ReadText,
-                         read.failure->description, read.failure->reason});
+        emit stepFailed(ExtractionFailure{read.failure->step == TextFileStep::Split
+                                              ? ExtractionStep::SplitText
+                                              : ExtractionStep::ReadText,
+                                          read.failure->description, read.failure->reason});
     bool unreadable = true;
     step(ExtractionStep::TestText, [&] { unreadable = isUnreadableText(read.pieces); });
     return unreadable;
@@ -224,6 +238,7 @@ void ExtractionJob::cancel()
 {
     if (!m_running)
         return;
+    dropQuestion();
     if (m_process)
         m_process->stop();
     finish(ExtractionOutcome::Cancelled);
@@ -263,6 +278,7 @@ void ExtractionJob::finish(ExtractionOutcome outcome)
     }
     QFile::remove(m_errorPath);
     emit finished(result);
+    emit ended();
 }
 
 } // namespace lectorix

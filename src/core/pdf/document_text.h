@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/base/failure.h"
+#include "core/base/job.h"
 #include "core/pdf/page_layout.h"
 
 #include <QList>
@@ -71,10 +72,12 @@ struct ExtractionResult
 // The converter is asked for the pages' layout; the text file then holds the layout's plain
 // text (layoutText), and the pages come with the result. A converter that writes plain text
 // instead (an older or a substitute one) gives that text as it stands, without pages.
-// It runs the converter without waiting and reports through finished(). The front end asks
-// for a password before it starts; this never shows anything: a step that fails is handed
-// over as stepFailed() at once, and the extraction goes on as that step's rule says.
-class ExtractionJob final : public QObject
+// It runs the converter without waiting and reports through finished(). A document that the
+// password given (none, or a wrong one) does not open asks for another (a Password question)
+// and is converted again with the answer; declined, it ends with NeedsPassword. It never shows
+// anything: a step that fails is handed over as stepFailed() at once, and the extraction goes
+// on as that step's rule says.
+class ExtractionJob final : public Job
 {
     Q_OBJECT
 
@@ -84,12 +87,12 @@ public:
 
     void start();
     // Stops the converter; finished() follows with Cancelled.
-    void cancel();
-    bool isRunning() const { return m_running; }
+    void cancel() override;
+    bool isRunning() const override { return m_running; }
+    // With the password last tried, once a question has been answered.
     const ExtractionRequest& request() const { return m_request; }
 
 signals:
-    void stepFailed(const lectorix::ExtractionFailure& failure);
     void finished(const lectorix::ExtractionResult& result);
 
 private:
@@ -98,7 +101,7 @@ private:
     void lookForText();
     void finish(ExtractionOutcome outcome);
     QString converterMessages() const;
-    template <typename Body> bool step(ExtractionStep which, Body&& body);
+    void askPassword();
     bool textIsUnreadable();
     bool takeLayout();
 
@@ -124,4 +127,3 @@ QString unreadableTextMessage(const QString& pdfPath);
 } // namespace lectorix
 
 Q_DECLARE_METATYPE(lectorix::ExtractionResult)
-Q_DECLARE_METATYPE(lectorix::ExtractionFailure)

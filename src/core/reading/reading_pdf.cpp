@@ -84,7 +84,8 @@ void ReadingSession::convertNextRange()
     m_extraction = new ExtractionJob(extract, this);
     // The extraction's own steps (copying, testing) are the front end's to report, as
     // steps of the reading.
-    connect(m_extraction, &ExtractionJob::stepFailed, this, &ReadingSession::extractionStepFailed);
+    connect(m_extraction, &Job::stepFailed, this, &Job::stepFailed);
+    connect(m_extraction, &Job::asked, this, &ReadingSession::relay);
     connect(m_extraction, &ExtractionJob::finished, this,
             [this](const ExtractionResult& result) { rangeExtracted(result); });
     m_extraction->start();
@@ -94,22 +95,25 @@ void ReadingSession::rangeExtracted(const ExtractionResult& result)
 {
     const int requestedPages = m_rangePages;
     if (m_extraction) {
+        // The password the user answered opens the later ranges too.
+        m_request.password = m_extraction->request().password;
         m_extraction->deleteLater();
         m_extraction = nullptr;
     }
     if (result.outcome == ExtractionOutcome::MachineFault) {
         // Said as the converter's step, naming the package that brings it.
-        emit stepFailed({m_request.password.isEmpty() ? ReadingStep::ConvertPages
-                                                      : ReadingStep::ConvertPagesWithPassword,
-                         result.detail, QString()});
+        emit stepFailed(ReadingFailure{m_request.password.isEmpty()
+                                           ? ReadingStep::ConvertPages
+                                           : ReadingStep::ConvertPagesWithPassword,
+                                       result.detail, QString()});
         stop();
         return;
     }
     if (result.outcome == ExtractionOutcome::Cancelled)
         return;
+    // The password was asked for and not given.
     if (result.outcome == ExtractionOutcome::NeedsPassword && !m_anyText) {
         stop();
-        emit passwordNeeded();
         return;
     }
     m_nextPage += requestedPages;

@@ -40,9 +40,8 @@ ReadingStep readingStep(VoiceSettingStep step, bool pdf)
 
 } // namespace
 
-ReadingSession::ReadingSession(QObject* parent) : QObject(parent)
+ReadingSession::ReadingSession(QObject* parent) : Job(parent)
 {
-    qRegisterMetaType<ReadingFailure>();
     m_watch = new QTimer(this);
     m_watch->setInterval(WatchIntervalMs);
     connect(m_watch, &QTimer::timeout, this, &ReadingSession::watch);
@@ -59,6 +58,8 @@ void ReadingSession::setState(ReadingState state)
         return;
     m_state = state;
     emit stateChanged(state);
+    if (state == ReadingState::Idle)
+        emit ended();
 }
 
 void ReadingSession::release()
@@ -150,7 +151,8 @@ void ReadingSession::makeVoice()
     applyVoiceSettings(
         m_request.voice, [this]() -> speech::Voice& { return voiceOrFail(); },
         [this, pdf](const VoiceSettingFailure& failure) {
-            emit stepFailed({readingStep(failure.step, pdf), failure.description, failure.reason});
+            emit stepFailed(ReadingFailure{readingStep(failure.step, pdf), failure.description,
+                                           failure.reason});
         });
     if (m_voice) {
         m_voiceLanguage = voiceIdLanguage(m_voice->voice().id);

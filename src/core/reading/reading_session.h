@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/base/failure.h"
+#include "core/base/job.h"
 #include "core/pdf/document_text.h"
 #include "core/reading/reading_navigation.h"
 #include "core/speech/speech_engine.h"
@@ -101,9 +102,12 @@ using ReadingFailure = StepFailure<ReadingStep>;
 // Reading aloud: start, pause, resume, stop, with volume and rate changed live. It never waits
 // inside the event loop: a PDF's text comes from an ExtractionJob, the voice speaks on its own
 // thread, and a short timer notices when everything has been heard. A failing step is
-// announced by stepFailed() as it fails, and the reading goes on with its next step where it
-// can: a voice that could not be made, for one, fails each step that needs it.
-class ReadingSession final : public QObject
+// announced by stepFailed() as it fails (a ReadingFailure, or an ExtractionFailure of a PDF
+// range's extraction: copying the document, testing its text), and the reading goes on with its
+// next step where it can: a voice that could not be made, for one, fails each step that needs
+// it. A PDF that the password given does not open asks for another (asked()); declined, the
+// reading ends. ended() follows each reading's end, whatever ended it.
+class ReadingSession final : public Job
 {
     Q_OBJECT
 
@@ -112,12 +116,13 @@ public:
     ~ReadingSession() override;
 
     // Ends any reading first. A reading of an empty text or of a PDF without readable text
-    // ends quietly; one of a PDF that the password given (none, or a wrong one) does not open
-    // ends, and passwordNeeded() follows.
+    // ends quietly.
     void start(const ReadingRequest& request);
     void pause();
     void resume();
     void stop();
+    void cancel() override { stop(); }
+    bool isRunning() const override { return m_state != ReadingState::Idle; }
     // Also kept for the voices a move makes.
     void setVolume(int volume);
     void setRate(int rate);
@@ -139,7 +144,7 @@ public:
     bool goToChapter(qsizetype chapter);
 
     ReadingState state() const { return m_state; }
-    // What the current or last reading was asked to read.
+    // What the current or last reading was asked to read, with the password that opened it.
     const ReadingRequest& request() const { return m_request; }
     // The voice of the reading, once it has one.
     speech::Voice* voice() const { return m_voice.get(); }
@@ -169,18 +174,12 @@ signals:
     void spokenWord(qsizetype start, qsizetype length);
     // The next part of a PDF's extracted text, at offset in the whole text, has been read.
     void textConverted(qsizetype offset, const QString& text);
-    void stepFailed(const lectorix::ReadingFailure& failure);
     // The position moved into another chapter (chapter()).
     void chapterChanged(qsizetype chapter);
     // More chapters are known, or their starts (chapters()).
     void chaptersChanged();
     // The reading was moved (position()); what was queued before is not heard.
     void moved(qsizetype position);
-    // A step of a PDF range's extraction failed (copying the document, testing its text).
-    void extractionStepFailed(const lectorix::ExtractionFailure& failure);
-    // The PDF is encrypted and the reading's password does not open it; the reading has ended,
-    // and may be started again with another password.
-    void passwordNeeded();
     // Once the whole PDF has been converted: the pages left out because their text is not
     // language (a scan, glyphs without characters), in order. Not sent when there are none.
     void unreadablePages(const QList<int>& pages);
@@ -190,8 +189,6 @@ signals:
 
 private:
     void setState(ReadingState state);
-    // Runs one step; its failure is announced. Returns whether it succeeded.
-    template <typename Body> bool step(ReadingStep which, Body&& body);
     void makeVoice();
     speech::Voice& voiceOrFail() const;
     // Starts converting the PDF; false when the reading has ended (no working folder).
@@ -281,12 +278,4 @@ private:
     speech::WordPosition m_wordAnnounced;
 };
 
-template <typename Body> bool ReadingSession::step(ReadingStep which, Body&& body)
-{
-    return runStep(which, std::forward<Body>(body),
-                   [this](const ReadingFailure& failure) { emit stepFailed(failure); });
-}
-
 } // namespace lectorix
-
-Q_DECLARE_METATYPE(lectorix::ReadingFailure)
