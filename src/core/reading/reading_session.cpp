@@ -10,7 +10,6 @@
 #include "core/text/script_language.h"
 #include "core/text/speech_pauses.h"
 #include "core/text/spoken_text.h"
-#include "core/text/text_preparation.h"
 #include "core/text/text_splitting.h"
 
 #include <QTimer>
@@ -80,7 +79,6 @@ void ReadingSession::release()
     m_recognition = nullptr;
     m_allConverted = false;
     m_documentFinished = false;
-    m_preparation.reset();
     m_layoutPreparation.reset();
     m_unreadablePages.clear();
     m_textOffset = 0;
@@ -202,7 +200,10 @@ void ReadingSession::start(const ReadingRequest& request)
                 offset += piece.size();
             }
         } else {
-            step(ReadingStep::PrepareText, [&] { spoken = prepareForSpeech(request.text); });
+            step(ReadingStep::PrepareText, [&] {
+                spoken =
+                    documentPieces(request.text, nullptr, {request.readFootnotes, m_voiceLanguage});
+            });
         }
         await(std::move(spoken), request.textOffset);
         m_complete = true;
