@@ -210,17 +210,17 @@ private slots:
         const QString en = QStringLiteral("setVoice gmw/en-US");
         QTest::newRow("a voice per language") << false
                                               << QStringList{en,
-                                                             "speakAsync " + English + " ",
+                                                             "speakAsync " + English,
                                                              "setVoice zle/ru",
-                                                             "speakAsync " + Russian + " ",
+                                                             "speakAsync " + Russian,
                                                              "setVoice grk/el",
-                                                             "speakAsync " + Greek + " ",
+                                                             "speakAsync " + Greek,
                                                              en,
                                                              "speakAsync He left."};
         QTest::newRow("one voice for everything")
             << true
-            << QStringList{en, "speakAsync " + English + " ", "speakAsync " + Russian + " ",
-                           "speakAsync " + Greek + " ", "speakAsync He left."};
+            << QStringList{en, "speakAsync " + English, "speakAsync " + Russian,
+                           "speakAsync " + Greek, "speakAsync He left."};
     }
 
     void readingSwitchesVoices()
