@@ -224,6 +224,7 @@ int printTexts(const Options& options)
     choices.verbatim = options.verbatim || readsVerbatim();
     choices.readFootnotes = !options.noFootnotes && readsFootnotes();
     choices.language = chosenLanguage(options);
+    choices.oneVoice = options.oneVoice || usesOneVoice();
     choices.recognition = options.recognition;
     choices.recognitionLanguages = options.recognitionLanguages;
     if (const int status = choosePassword(options, choices.password); status != 0)

@@ -10,7 +10,6 @@
 #include "core/pdf/document_text.h"
 #include "core/text/layout/reading.h"
 #include "core/text/spoken_text.h"
-#include "core/text/text_preparation.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -21,21 +20,23 @@
 
 namespace lectorix::cli {
 
-QString printedUtterances(const QList<SpokenPiece>& pieces, const PronunciationList& pronunciations,
-                          const QString& language)
+QString printedUtterances(const SpokenDocument& spoken)
 {
     QString printed;
     bool paragraphEnded = false;
-    for (const SpokenPiece& piece : pieces) {
-        const QString line = pronunciations.applied(speechLine(piece.text), language);
-        if (line.trimmed().isEmpty())
+    for (qsizetype i = 0; i < spoken.utterances.size(); ++i) {
+        const Utterance& utterance = spoken.utterances.at(i);
+        const bool heading = i < spoken.pieces.size() && spoken.pieces.at(i).heading;
+        if (utterance.text.trimmed().isEmpty())
             continue;
-        if (!printed.isEmpty() && (paragraphEnded || piece.heading))
+        if (!printed.isEmpty() && (paragraphEnded || heading))
             printed += QLatin1Char('\n');
-        if (piece.heading)
+        if (heading)
             printed += QStringLiteral("# ");
-        printed += line + QLatin1Char('\n');
-        paragraphEnded = piece.endsParagraph || piece.heading;
+        printed += utterance.text + QLatin1Char('\n');
+        const bool paused = utterance.silenceAfterMs != Utterance::VoicesOwnPause;
+        paragraphEnded =
+            heading || (paused && i < spoken.pieces.size() && spoken.pieces.at(i).endsParagraph);
     }
     return printed;
 }
@@ -204,18 +205,11 @@ void TextPrinting::print(const QString& input, const QString& text, const QStrin
         next();
         return;
     }
-    const QList<SpokenPiece> pieces = piecesOf(input, text, pages);
-    QString lines;
-    if (m_choices.verbatim) {
-        for (const SpokenPiece& piece : pieces) {
-            const QString line =
-                m_choices.pronunciations.applied(speechLine(piece.text), m_choices.language);
-            if (!line.trimmed().isEmpty())
-                lines += line + QLatin1Char('\n');
-        }
-    } else {
-        lines = printedUtterances(pieces, m_choices.pronunciations, m_choices.language);
-    }
+    const SpokenDocument spoken = spokenDocument(text, pages, speechChoices());
+    if (!spoken.unreadablePages.isEmpty())
+        m_printError(QStringLiteral("%1: %2").arg(shownName(input),
+                                                  unreadablePagesReason(spoken.unreadablePages)));
+    const QString lines = printedUtterances(spoken);
     if (!m_write(lines)) {
         emit finished(1);
         return;
@@ -223,22 +217,18 @@ void TextPrinting::print(const QString& input, const QString& text, const QStrin
     next();
 }
 
-// What a conversion would speak: a PDF's layout read into sentences, other text prepared
-// into paragraphs, or either line by line when verbatim.
-QList<SpokenPiece> TextPrinting::piecesOf(const QString& input, const QString& text,
-                                          const QList<LayoutPage>* pages)
+// The choices a conversion with the same options speaks with.
+SpeechChoices TextPrinting::speechChoices() const
 {
-    if (m_choices.verbatim)
-        return linesForSpeech(text);
-    if (!pages)
-        return prepareForSpeech(text);
-    LayoutPreparation preparation({m_choices.readFootnotes, m_choices.language});
-    preparation.add(*pages);
-    preparation.finish();
-    if (const QList<int> unreadable = preparation.unreadablePages(); !unreadable.isEmpty())
-        m_printError(
-            QStringLiteral("%1: %2").arg(shownName(input), unreadablePagesReason(unreadable)));
-    return preparation.takePieces();
+    SpeechChoices choices;
+    choices.reading = {m_choices.readFootnotes, m_choices.language};
+    choices.utterance.oneVoice = m_choices.oneVoice;
+    choices.verbatim = m_choices.verbatim;
+    if (!m_choices.verbatim)
+        choices.utterance.voiceLanguage = m_choices.language;
+    choices.pronunciations = m_choices.pronunciations;
+    choices.pronunciationLanguage = m_choices.language;
+    return choices;
 }
 
 } // namespace lectorix::cli

@@ -16,7 +16,8 @@ namespace lectorix {
 class ExtractionJob;
 struct ExtractionResult;
 struct LayoutPage;
-struct SpokenPiece;
+struct SpokenDocument;
+struct SpeechChoices;
 } // namespace lectorix
 
 namespace lectorix::cli {
@@ -28,6 +29,7 @@ struct TextPrintingChoices
     bool verbatim = false;
     bool readFootnotes = true; // a PDF's footnotes, read after the paragraph that cites them
     QString language;          // the voice's, for where sentences end and which entries apply
+    bool oneVoice = false;     // every utterance in the chosen voice, as for the pronunciations
     PronunciationList pronunciations;
     // Which pages of a PDF are recognised, and in which of tesseract's languages (empty: the
     // voice's and English), as a conversion recognises them.
@@ -35,20 +37,18 @@ struct TextPrintingChoices
     QStringList recognitionLanguages;
 };
 
-// Utterances as --print-text shows them: each on a line of its own, cleaned as the voice is
-// given it, with the pronunciation list applied for language; a blank line where a paragraph
-// ends; a heading with a leading "# ". Utterances with nothing to say are left out.
-QString printedUtterances(const QList<SpokenPiece>& pieces,
-                          const PronunciationList& pronunciations = PronunciationList(),
-                          const QString& language = QString());
+// Utterances as --print-text shows them: each on a line of its own, as the voice is given it;
+// a blank line where a paragraph ends (after an utterance followed by a pause of its own, not
+// the voice's); a heading with a leading "# ". Utterances with nothing to say are left out.
+QString printedUtterances(const SpokenDocument& spoken);
 
 // Prints what a conversion of each input would speak, one utterance per line, and converts
-// nothing: the document's text prepared for speech (a PDF's from its pages' layout), as
-// printedUtterances shows it, or line by line when verbatim. The pages of a PDF that could not
-// be read are named on standard error, and the rest is printed. An input without text is named on
-// standard error with its reason and the next one goes on; so is a step of a PDF's extraction that
-// fails. A PDF's text is extracted by the job a conversion uses, on the program's event loop,
-// and its scanned pages recognised as a conversion recognises them.
+// nothing: the utterances spokenDocument makes of the document's text (a PDF's from its pages'
+// layout), as printedUtterances shows them. The pages of a PDF that could not be read are named
+// on standard error, and the rest is printed. An input without text is named on standard error
+// with its reason and the next one goes on; so is a step of a PDF's extraction that fails. A
+// PDF's text is extracted by the job a conversion uses, on the program's event loop, and its
+// scanned pages recognised as a conversion recognises them.
 // finished() gives the exit status: 0 when every input gave its text, 1 when any failed or output
 // could not be written.
 class TextPrinting final : public QObject
@@ -76,8 +76,7 @@ private:
     void recognised(const QString& input, QList<LayoutPage> pages, const RecognitionResult& result);
     void print(const QString& input, const QString& text, const QString& problem,
                const QList<LayoutPage>* pages = nullptr);
-    QList<SpokenPiece> piecesOf(const QString& input, const QString& text,
-                                const QList<LayoutPage>* pages);
+    SpeechChoices speechChoices() const;
 
     QStringList m_inputs;
     TextPrintingChoices m_choices;

@@ -1,13 +1,17 @@
 // lectorix-convert --print-text: what a conversion would speak, one utterance per line, and
 // nothing converted.
 
+#include "cli/arguments.h"
 #include "cli/text_printing.h"
 #include "converter_run.h"
-#include "core/text/text_preparation.h"
+#include "core/conversion/conversion_job.h"
+#include "core/text/spoken_text.h"
+#include "support/fake_engine.h"
 #include "support/test_env.h"
 
 #include <QDir>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QtTest>
 
 using namespace lectorix;
@@ -22,11 +26,12 @@ QStringList outputLines(const test::ConverterRun& run)
     return lines;
 }
 
-// Pieces written as "text" for a sentence that goes on in its paragraph, "text|" for one that
-// ends it, "#text" for a heading.
-QList<SpokenPiece> piecesOf(const QStringList& written)
+// A document of pieces written as "text" for a sentence that goes on in its paragraph, "text|"
+// for one that ends it, "#text" for a heading; each piece made the utterance the export makes.
+SpokenDocument documentOf(const QStringList& written)
 {
-    QList<SpokenPiece> pieces;
+    SpokenDocument document;
+    QList<SpokenPiece>& pieces = document.pieces;
     for (QString text : written) {
         SpokenPiece piece;
         piece.heading = text.startsWith(QLatin1Char('#'));
@@ -38,7 +43,10 @@ QList<SpokenPiece> piecesOf(const QStringList& written)
         piece.text = text;
         pieces << piece;
     }
-    return pieces;
+    for (qsizetype i = 0; i < pieces.size(); ++i)
+        document.utterances << spokenUtterance(
+            pieces.at(i), i + 1 < pieces.size() ? &pieces.at(i + 1) : nullptr, {});
+    return document;
 }
 
 bool isBareNumber(const QString& line)
@@ -88,7 +96,63 @@ private slots:
     {
         QFETCH(QStringList, pieces);
         QFETCH(QString, printed);
-        QCOMPARE(cli::printedUtterances(piecesOf(pieces)), printed);
+        QCOMPARE(cli::printedUtterances(documentOf(pieces)), printed);
+    }
+
+    // --print-text prints what a conversion speaks: the same utterances in the same order, with
+    // a blank line exactly where a pause longer than a sentence's follows.
+    void printsWhatAConversionSpeaks_data()
+    {
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("a PDF") << test::corpusFile(QStringLiteral("issue-598-example.pdf"))
+                               << QString();
+        QTest::newRow("typed text")
+            << cli::StandardInputName
+            << QStringLiteral("CHAPTER ONE\n\nIt was late. The inn was shut,\nand the rain went "
+                              "on.\n\nA new paragraph, with an inter-\nesting word.\n\fPage 2 "
+                              "goes on. Interesting.\n");
+    }
+    void printsWhatAConversionSpeaks()
+    {
+        QFETCH(QString, input);
+        QFETCH(QString, text);
+        test::FakeEngine engine;
+        ConversionRequest request;
+        request.sourcePdf = text.isEmpty() ? input : QString();
+        request.sourceText = text;
+        request.outputPath = m_folder + QStringLiteral("/spoken.mp3");
+        request.pauses = {111, 222, 333};
+        ConversionJob job(request);
+        QSignalSpy converted(&job, &ConversionJob::finished);
+        job.start();
+        QVERIFY(converted.wait(120000));
+        QString heard;
+        const QStringList said = engine.logOf(QStringLiteral(" speak "));
+        bool pause = false;
+        for (qsizetype i = 0; i < said.size(); ++i) {
+            const QString utterance = said.at(i).section(QLatin1Char(' '), 2).trimmed();
+            if (utterance.isEmpty())
+                continue; // nothing to say, nothing printed
+            heard += (pause ? "\n" : "") + utterance + QLatin1Char('\n');
+            pause = engine.silences.at(i) > request.pauses.sentenceMs;
+        }
+
+        cli::TextPrintingChoices choices;
+        choices.standardInputText = text;
+        choices.language = voiceLanguage(request.voice);
+        QString printed;
+        cli::TextPrinting printing(
+            {input}, choices, [&](const QString& lines) { return printed += lines, true; },
+            [](const QString&) {});
+        QSignalSpy done(&printing, &cli::TextPrinting::finished);
+        printing.start();
+        QVERIFY(!done.isEmpty() || done.wait(120000));
+        printed.replace(QRegularExpression(QStringLiteral("^(# )?[ \\t]*|[ \\t]+$"),
+                                           QRegularExpression::MultilineOption),
+                        QString());
+        QVERIFY(said.size() > 5);
+        QCOMPARE(printed, heard);
     }
 
     // A book is printed a sentence to a line, its paragraphs apart and its chapter headings

@@ -3,6 +3,8 @@
 #include "core/pdf/outline_job.h"
 #include "core/text/chapters.h"
 #include "core/text/layout/reading.h"
+#include "core/text/spoken_text.h"
+#include "core/text/text_splitting.h"
 #include "support/drawn_pdf.h"
 #include "support/layout_speech.h"
 #include "support/test_env.h"
@@ -139,7 +141,8 @@ private slots:
             QCOMPARE(book.pieces.at(first.at(i)).text, chapters.at(i).title);
         }
         // A text without headings, as a text box gives it, has none.
-        QVERIFY(headingChapters(prepareForSpeech(QStringLiteral("One line.\n\nTwo lines.\n")), {})
+        QVERIFY(headingChapters(
+                    documentPieces(QStringLiteral("One line.\n\nTwo lines.\n"), nullptr, {}), {})
                     .isEmpty());
     }
 

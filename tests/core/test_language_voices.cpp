@@ -210,17 +210,17 @@ private slots:
         const QString en = QStringLiteral("setVoice gmw/en-US");
         QTest::newRow("a voice per language") << false
                                               << QStringList{en,
-                                                             "speakAsync " + English + " ",
+                                                             "speakAsync " + English,
                                                              "setVoice zle/ru",
-                                                             "speakAsync " + Russian + " ",
+                                                             "speakAsync " + Russian,
                                                              "setVoice grk/el",
-                                                             "speakAsync " + Greek + " ",
+                                                             "speakAsync " + Greek,
                                                              en,
                                                              "speakAsync He left."};
         QTest::newRow("one voice for everything")
             << true
-            << QStringList{en, "speakAsync " + English + " ", "speakAsync " + Russian + " ",
-                           "speakAsync " + Greek + " ", "speakAsync He left."};
+            << QStringList{en, "speakAsync " + English, "speakAsync " + Russian,
+                           "speakAsync " + Greek, "speakAsync He left."};
     }
 
     void readingSwitchesVoices()
@@ -291,11 +291,12 @@ private slots:
         }
         QCOMPARE(read, said);
 
-        QList<Utterance> utterances = spokenUtterances(prepareForSpeech(request.text),
-                                                       {{}, QStringLiteral("en-us"), oneVoice});
-        applyPronunciations(list, utterances, QStringLiteral("en-us"));
+        SpeechChoices choices;
+        choices.utterance = {{}, QStringLiteral("en-us"), oneVoice};
+        choices.pronunciations = list;
+        choices.pronunciationLanguage = QStringLiteral("en-us");
         QStringList exported;
-        for (const Utterance& utterance : std::as_const(utterances))
+        for (const Utterance& utterance : spokenDocument(request.text, nullptr, choices).utterances)
             exported << utterance.text.trimmed();
         QCOMPARE(exported, said);
     }
@@ -315,7 +316,8 @@ private slots:
         constexpr int PauseMs = 700;
         UtteranceOptions options{{PauseMs, PauseMs, PauseMs}, chosen, false};
         const QList<Utterance> utterances =
-            spokenUtterances(prepareForSpeech(English + ' ' + Russian + ' ' + Greek), options);
+            spokenDocument(English + ' ' + Russian + ' ' + Greek, nullptr, {{}, options})
+                .utterances;
         QCOMPARE(utterances.size(), 3);
         const QList<QList<qint16>> parts = partsBetweenSilences(
             render(utterances), qint64(PauseMs - 100) * speech::WavSampleRate / 1000);

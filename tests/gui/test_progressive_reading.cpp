@@ -6,7 +6,7 @@
 #include "core/files/file_utils.h"
 #include "core/files/temp_folder.h"
 #include "core/reading/reading_session.h"
-#include "core/text/text_preparation.h"
+#include "core/text/spoken_piece.h"
 #include "gui/main_window.h"
 #include "support/drawn_pdf.h"
 #include "support/fake_engine.h"

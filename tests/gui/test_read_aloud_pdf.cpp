@@ -7,7 +7,7 @@
 #include "core/files/text_files.h"
 #include "core/settings/settings.h"
 #include "core/settings/settings_keys.h"
-#include "core/text/text_preparation.h"
+#include "core/text/spoken_piece.h"
 #include "gui/main_window.h"
 #include "gui/read_aloud.h"
 #include "support/fake_engine.h"

@@ -39,7 +39,7 @@ QList<SpokenPiece> pdfSpokenPieces(const QString& pdf, bool verbatim)
     QList<LayoutPage> pages = pdfPages(pdf);
     const QString text = layoutText(pages);
     if (verbatim)
-        return linesForSpeech(text);
+        return verbatimPieces(text);
     LayoutPreparation preparation;
     preparation.add(pages);
     preparation.finish();

@@ -82,7 +82,9 @@ void ConversionJob::State::makeMp3()
         finish(ConversionOutcome::Unreadable, unreadableTextMessage(request.sourcePdf));
         return;
     }
-    if (planOutputs(spoken.utterances, spoken.pieces))
+    // Chapters start in what the reading of the document made of it; lines read as they stand
+    // are no sentences and headings, and start none.
+    if (planOutputs(spoken.utterances, request.verbatim ? QList<SpokenPiece>() : spoken.pieces))
         speakAndEncode();
 }
 
@@ -96,19 +98,16 @@ SpokenDocument ConversionJob::State::spokenText()
                          : layout && !request.verbatim ? QString()
                          : recognised                  ? recognisedText
                                                        : readTextFile(textPath);
-    LayoutReadingOptions options{request.readFootnotes, request.language};
-    UtteranceOptions utterance{request.pauses, QString(), request.oneVoice};
+    SpeechChoices choices;
+    choices.reading = {request.readFootnotes, request.language};
+    choices.utterance = {request.pauses, QString(), request.oneVoice};
+    choices.verbatim = request.verbatim;
     if (!request.verbatim)
-        utterance.voiceLanguage = voiceLanguage(request.voice);
-    if (layout && !request.verbatim && options.language.isEmpty())
-        options.language = utterance.voiceLanguage;
-    SpokenDocument spoken =
-        spokenDocument(text, layout ? &pages : nullptr, request.verbatim, options, utterance);
+        choices.utterance.voiceLanguage = voiceLanguage(request.voice);
+    choices.pronunciations = request.pronunciations;
+    choices.pronunciationLanguage = voiceLanguage(request.voice);
+    SpokenDocument spoken = spokenDocument(text, layout ? &pages : nullptr, choices);
     unreadablePages = spoken.unreadablePages;
-    if (!request.pronunciations.isEmpty())
-        applyPronunciations(request.pronunciations, spoken.utterances,
-                            request.verbatim ? voiceLanguage(request.voice)
-                                             : utterance.voiceLanguage);
     return spoken;
 }
 

@@ -52,6 +52,13 @@ struct LayoutPage
     double width = 0;
     double height = 0;
     QList<LayoutBlock> blocks;
+    // Text without geometry (typed, loaded, a converter's plain text): no box is set, blocks
+    // are the runs of lines between blank lines, and the page is read by its lines' order and
+    // text alone.
+    bool plainText = false;
+    // Whether the page's first and last lines are a printed page's top and bottom, where
+    // running lines and page numbers stand: false for plain text not ended by a page break.
+    bool wholePage = true;
 };
 
 // The pages that pdftotext -bbox-layout wrote, with the number of the first one. Damaged or

@@ -8,7 +8,7 @@
 #include "core/pdf/outline_job.h"
 #include "core/reading/reading_session.h"
 #include "core/reading/recognition_ahead.h"
-#include "core/text/text_preparation.h"
+#include "core/text/layout/plain_text.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -33,8 +33,6 @@ bool ReadingSession::startPdf()
         setState(ReadingState::Idle);
         return false;
     }
-    if (!m_request.verbatim)
-        m_preparation = std::make_unique<SpeechPreparation>();
     m_nextPage = 1;
     m_rangePages = FirstRangePages;
     m_anyText = false;
@@ -163,14 +161,12 @@ bool ReadingSession::takeRange(const ExtractionResult& result, int requestedPage
         m_anyText = true;
         makeVoice();
     }
-    if (result.layout && !m_request.verbatim) {
+    if (m_request.verbatim)
+        await(verbatimPieces(text), m_textOffset);
+    else if (result.layout)
         takeLayout(result.pages);
-    } else if (m_preparation) {
-        m_preparation->add(text);
-        await(m_preparation->takePieces(), 0);
-    } else {
-        await(linesForSpeech(text), m_textOffset);
-    }
+    else
+        prepare(plainTextPages(text, m_textOffset, m_nextPage - requestedPages));
     m_textOffset += text.size();
     // The converter gives every page asked for that the document has (pdftotext's plain text
     // ends each with a form feed): fewer than asked for is the end.
@@ -182,14 +178,20 @@ bool ReadingSession::takeRange(const ExtractionResult& result, int requestedPage
 // A range's pages, read from their layout; their words' offsets continue the text so far.
 void ReadingSession::takeLayout(QList<LayoutPage> pages)
 {
+    layoutText(pages, m_textOffset);
+    m_layoutPages.append(pages);
+    prepare(pages);
+}
+
+// Pages read into the pieces waiting to be said, with those held for them.
+void ReadingSession::prepare(const QList<LayoutPage>& pages)
+{
     if (!m_layoutPreparation) {
         LayoutReadingOptions options;
         options.readFootnotes = m_request.readFootnotes;
         options.language = m_voiceLanguage;
         m_layoutPreparation = std::make_unique<LayoutPreparation>(options);
     }
-    layoutText(pages, m_textOffset);
-    m_layoutPages.append(pages);
     m_layoutPreparation->add(pages);
     await(m_layoutPreparation->takePieces(), 0);
 }
@@ -217,9 +219,6 @@ void ReadingSession::finishDocument()
         m_layoutPreparation->finish();
         await(m_layoutPreparation->takePieces(), 0);
         m_unreadablePages = m_layoutPreparation->unreadablePages();
-    } else if (m_preparation) {
-        m_preparation->finish();
-        await(m_preparation->takePieces(), 0);
     }
     m_complete = true;
     if (!m_unreadablePages.isEmpty())

@@ -7,10 +7,8 @@
 #include "core/reading/recognition_ahead.h"
 #include "core/speech/language_voices.h"
 #include "core/speech/speech_engine.h"
-#include "core/text/script_language.h"
 #include "core/text/speech_pauses.h"
 #include "core/text/spoken_text.h"
-#include "core/text/text_preparation.h"
 #include "core/text/text_splitting.h"
 
 #include <QTimer>
@@ -81,7 +79,6 @@ void ReadingSession::release()
     m_recognition = nullptr;
     m_allConverted = false;
     m_documentFinished = false;
-    m_preparation.reset();
     m_layoutPreparation.reset();
     m_unreadablePages.clear();
     m_textOffset = 0;
@@ -204,7 +201,10 @@ void ReadingSession::start(const ReadingRequest& request)
                 offset += piece.size();
             }
         } else {
-            step(ReadingStep::PrepareText, [&] { spoken = prepareForSpeech(request.text); });
+            step(ReadingStep::PrepareText, [&] {
+                spoken =
+                    documentPieces(request.text, nullptr, {request.readFootnotes, m_voiceLanguage});
+            });
         }
         await(std::move(spoken), request.textOffset);
         m_complete = true;
@@ -262,15 +262,17 @@ void ReadingSession::queueAhead()
         const SpokenPiece piece = pieceFrom(m_pieces.at(m_nextPiece), m_nextFrom);
         const SpokenPiece* next =
             m_nextPiece + 1 < m_pieces.size() ? &m_pieces.at(m_nextPiece + 1) : nullptr;
-        // Pieces read verbatim are lines or blocks of the text as it stands: the voice's own
-        // pauses, none added.
-        const int silence = m_request.verbatim ? speech::VoicesOwnPause
-                                               : silenceAfterMs(piece, next, m_request.pauses);
-        // The language is the written text's: a spoken form does not change which voice reads.
-        const QString language =
-            m_request.verbatim || m_request.oneVoice
-                ? QString()
-                : scriptLanguage(cleanTextForSpeech(piece.text), m_voiceLanguage);
+        // The pause after it and the language of its voice, as an export gives them (the
+        // written text's: a spoken form does not change which voice reads). Pieces read
+        // verbatim are lines or blocks of the text as it stands: the voice's own pauses, none
+        // added, and the chosen voice.
+        const lectorix::Utterance utterance =
+            m_request.verbatim
+                ? lectorix::Utterance()
+                : spokenUtterance(piece, next,
+                                  {m_request.pauses, m_voiceLanguage, m_request.oneVoice});
+        const int silence = utterance.silenceAfterMs;
+        const QString& language = utterance.language;
         SpokenPiece said;
         // A failed queuing step ends the queuing: the rest would fail the same way, each with
         // a report of its own.

@@ -9,7 +9,7 @@
 #include "core/text/layout/reading.h"
 #include "core/text/pronunciations.h"
 #include "core/text/speech_pauses.h"
-#include "core/text/text_preparation.h"
+#include "core/text/spoken_piece.h"
 
 #include <QList>
 #include <QObject>
@@ -198,6 +198,7 @@ private:
     void rangeExtracted(const ExtractionResult& result);
     bool takeRange(const ExtractionResult& result, int requestedPages);
     void takeLayout(QList<LayoutPage> pages);
+    void prepare(const QList<LayoutPage>& pages);
     bool takeForRecognition(const ExtractionResult& result, int requestedPages);
     void takeRecognisedPages();
     void followRecognition(qsizetype heardOffset);
@@ -260,9 +261,8 @@ private:
     // Where the pages of the PDF after the first begin; kept after the reading ends.
     QList<qsizetype> m_pageStarts;
     ReadingStep m_queueStep = ReadingStep::QueueText;
-    // The PDF's text, converted range by range.
-    std::unique_ptr<SpeechPreparation> m_preparation;
-    // The PDF's text from its pages' layout; made with the first range that has one.
+    // The PDF's text read into sentences, from its pages' layout or as plain text, range by
+    // range; made with the first range.
     std::unique_ptr<LayoutPreparation> m_layoutPreparation;
     QList<int> m_unreadablePages; // whose text is not language
     // With recognition: the pages in order, recognised where needed.

@@ -67,7 +67,7 @@ void ReadingSession::takeRecognisedPages()
     emit textConverted(m_textOffset, text);
     m_anyText = true; // the voice was made (or its failure said) when the recognition began
     if (m_request.verbatim)
-        await(linesForSpeech(text), m_textOffset);
+        await(verbatimPieces(text), m_textOffset);
     else
         takeLayout(pages);
     m_textOffset += text.size();

@@ -2,7 +2,7 @@
 
 #include "core/pdf/document_outline.h"
 #include "core/pdf/page_layout.h"
-#include "core/text/text_preparation.h"
+#include "core/text/spoken_piece.h"
 
 #include <QList>
 #include <QString>

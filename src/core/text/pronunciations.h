@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/speech/utterance.h"
-#include "core/text/text_preparation.h"
+#include "core/text/spoken_piece.h"
 
 #include <QList>
 #include <QRegularExpression>

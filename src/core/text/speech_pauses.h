@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/text/text_preparation.h"
+#include "core/text/spoken_piece.h"
 
 #include <QList>
 #include <QString>

@@ -3,6 +3,8 @@
 #include "core/files/text_files.h"
 #include "core/speech/language_voices.h"
 #include "core/speech/speech_engine.h"
+#include "core/text/code_points.h"
+#include "core/text/layout/plain_text.h"
 #include "core/text/script_language.h"
 #include "core/text/speech_pauses.h"
 
@@ -14,36 +16,6 @@
 namespace lectorix {
 
 namespace {
-
-// The line as code points, each with where its UTF-16 units start; a lone surrogate is one
-// code point of its own.
-struct CodePoint
-{
-    char32_t c = 0;
-    qsizetype at = 0;
-    qsizetype units = 1;
-};
-
-QList<CodePoint> codePoints(const QString& text)
-{
-    QList<CodePoint> points;
-    points.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-            points.append({QChar::surrogateToUcs4(c, text[i + 1]), i, 2});
-            ++i;
-        } else {
-            points.append({c.unicode(), i, 1});
-        }
-    }
-    return points;
-}
-
-bool inRange(char32_t c, char32_t first, char32_t last)
-{
-    return c >= first && c <= last;
-}
 
 bool isLetter(char32_t c)
 {
@@ -93,8 +65,7 @@ bool isSpokenMathSign(char32_t c)
 {
     if (c == U'|' || c == U'~' || c == 0x00AC)
         return false;
-    return !(inRange(c, 0x2190, 0x21FF) || inRange(c, 0x27F0, 0x27FF) ||
-             inRange(c, 0x2900, 0x297F));
+    return !isArrow(c);
 }
 
 // Of the other symbols only the signs that are words stay: ©, ®, ° and the letter-like
@@ -102,7 +73,7 @@ bool isSpokenMathSign(char32_t c)
 // ("black square", "grinning face") or not at all.
 bool isSpokenSymbol(char32_t c)
 {
-    return c == 0x00A9 || c == 0x00AE || c == 0x00B0 || inRange(c, 0x2100, 0x214F);
+    return isWordSign(c) || isLetterLikeSymbol(c);
 }
 
 // Whether the code point at i stays on its own account, before runs are judged.
@@ -150,7 +121,7 @@ bool keptAlone(const QList<CodePoint>& points, qsizetype i)
     case QChar::Other_Format:
         // A soft hyphen joins its word's halves; the zero-width joiner and non-joiner belong
         // to Persian and Indic words ("می‌خواهم" read as one word, as a space would not).
-        return (c == 0x00AD || c == 0x200C || c == 0x200D) && betweenLetters();
+        return isWordJoiner(c) && betweenLetters();
     default:
         // Other spaces, controls, connectors ("_"), private use, unassigned code points and
         // lone surrogates.
@@ -345,34 +316,45 @@ QList<Utterance> spokenUtterances(const QList<SpokenPiece>& pieces, const Uttera
 QList<Utterance> spokenLines(const QString& text)
 {
     QList<Utterance> utterances;
-    if (text.isEmpty())
-        return utterances;
-    for (const QString& line : splitLines(text))
-        utterances.append({speechLine(line), Utterance::VoicesOwnPause, {}});
+    for (const SpokenPiece& piece : verbatimPieces(text))
+        utterances.append({speechLine(piece.text), Utterance::VoicesOwnPause, {}});
     return utterances;
 }
 
-SpokenDocument spokenDocument(const QString& text, const QList<LayoutPage>* pages, bool verbatim,
-                              const LayoutReadingOptions& options,
-                              const UtteranceOptions& utterance)
+QList<SpokenPiece> documentPieces(const QString& text, const QList<LayoutPage>* pages,
+                                  const LayoutReadingOptions& options, QList<int>* unreadablePages)
 {
-    if (verbatim)
-        return {spokenLines(text), {}, {}};
-    QList<SpokenPiece> pieces;
-    QList<int> unreadablePages;
-    if (!pages) {
-        pieces = prepareForSpeech(text);
+    LayoutPreparation preparation(options);
+    preparation.add(pages ? *pages : plainTextPages(text));
+    preparation.finish();
+    if (unreadablePages)
+        *unreadablePages += preparation.unreadablePages();
+    return preparation.takePieces();
+}
+
+SpokenDocument spokenDocument(const QString& text, const QList<LayoutPage>* pages,
+                              const SpeechChoices& choices)
+{
+    SpokenDocument spoken;
+    if (choices.verbatim) {
+        spoken.pieces = verbatimPieces(text);
+        for (const SpokenPiece& piece : std::as_const(spoken.pieces))
+            spoken.utterances.append({speechLine(piece.text), Utterance::VoicesOwnPause, {}});
     } else {
-        LayoutPreparation preparation(options);
-        preparation.add(*pages);
-        preparation.finish();
-        pieces = preparation.takePieces();
-        unreadablePages = preparation.unreadablePages();
+        // Cut once more by the voice's language, so the pieces returned stay one for each
+        // utterance.
+        LayoutReadingOptions reading = choices.reading;
+        if (reading.language.isEmpty())
+            reading.language = choices.utterance.voiceLanguage;
+        spoken.pieces =
+            sentencePieces(documentPieces(text, pages, reading, &spoken.unreadablePages),
+                           choices.utterance.voiceLanguage);
+        spoken.utterances = sentenceUtterances(spoken.pieces, choices.utterance);
     }
-    // Cut once, so the pieces returned stay one for each utterance.
-    pieces = sentencePieces(pieces, utterance.voiceLanguage);
-    QList<Utterance> utterances = sentenceUtterances(pieces, utterance);
-    return {std::move(utterances), std::move(pieces), std::move(unreadablePages)};
+    if (!choices.pronunciations.isEmpty())
+        applyPronunciations(choices.pronunciations, spoken.utterances,
+                            choices.pronunciationLanguage);
+    return spoken;
 }
 
 void applyPronunciations(const PronunciationList& list, QList<Utterance>& utterances,

@@ -4,7 +4,7 @@
 #include "core/text/layout/reading.h"
 #include "core/text/pronunciations.h"
 #include "core/text/speech_pauses.h"
-#include "core/text/text_preparation.h"
+#include "core/text/spoken_piece.h"
 
 #include <QList>
 #include <QString>
@@ -60,23 +60,44 @@ QList<Utterance> spokenUtterances(const QList<SpokenPiece>& pieces,
 Utterance spokenUtterance(const SpokenPiece& piece, const SpokenPiece* next,
                           const UtteranceOptions& options);
 
-// The text line by line as it stands, each line a speechLine, with no silence added: the
-// utterances of spokenText.
+// The text line by line as it stands, each non-blank line a speechLine, with no silence added:
+// the utterances of verbatimPieces.
 QList<Utterance> spokenLines(const QString& text);
 
-// What the export speaks of a document, and the pages it leaves out because their text is not
-// language: a PDF's pages, when their layout is known, read into sentences and headings;
-// other text prepared into paragraphs; with verbatim, the text line by line as it stands.
+// Everything that decides what the voice gets of a document.
+struct SpeechChoices
+{
+    // Sentences end by the reading's language, else by the voice's.
+    LayoutReadingOptions reading{};
+    UtteranceOptions utterance{};
+    bool verbatim = false;
+    PronunciationList pronunciations{};
+    // The chosen voice's language, for the pronunciations of utterances without a language of
+    // their own (see applyPronunciations).
+    QString pronunciationLanguage{};
+};
+
+// What the voice gets of a document, and the pages it leaves out because their text is not
+// language: a PDF's pages read from their layout, other text as pages without boxes
+// (plainTextPages) through the same reading, into sentences and headings; with verbatim, the
+// text line by line as it stands (verbatimPieces). Every conversion, reading and printing of a
+// whole document takes its utterances from here.
 struct SpokenDocument
 {
     QList<Utterance> utterances;
-    // The pieces the utterances were made from, one each; none for the text line by line.
+    // The pieces the utterances were made from, one each.
     QList<SpokenPiece> pieces;
     QList<int> unreadablePages;
 };
-SpokenDocument spokenDocument(const QString& text, const QList<LayoutPage>* pages, bool verbatim,
-                              const LayoutReadingOptions& options,
-                              const UtteranceOptions& utterance = {});
+SpokenDocument spokenDocument(const QString& text, const QList<LayoutPage>* pages,
+                              const SpeechChoices& choices);
+
+// The sentences and headings of a document, read from pages (a PDF's layout) or, without
+// them, from text as pages without boxes (plainTextPages); the numbers of the pages whose text
+// is not language are added to unreadablePages when given.
+QList<SpokenPiece> documentPieces(const QString& text, const QList<LayoutPage>* pages,
+                                  const LayoutReadingOptions& options,
+                                  QList<int>* unreadablePages = nullptr);
 
 // Each utterance's text with list applied for the language of the voice that will speak it:
 // chosenLanguage (the chosen voice's) for an utterance without a language of its own, else

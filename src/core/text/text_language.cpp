@@ -1,37 +1,12 @@
 #include "core/text/text_language.h"
 
+#include "core/text/code_points.h"
+
 #include <QStringView>
 
 namespace lectorix {
 
 namespace {
-
-// Code points read one at a time; a lone surrogate is one code point of its own.
-class CodePoints
-{
-public:
-    explicit CodePoints(QStringView text) : m_text(text) {}
-
-    bool atEnd() const { return m_pos >= m_text.size(); }
-    qsizetype position() const { return m_pos; }
-
-    char32_t next()
-    {
-        const QChar c = m_text[m_pos++];
-        if (c.isHighSurrogate() && m_pos < m_text.size() && m_text[m_pos].isLowSurrogate())
-            return QChar::surrogateToUcs4(c, m_text[m_pos++]);
-        return c.unicode();
-    }
-
-private:
-    QStringView m_text;
-    qsizetype m_pos = 0;
-};
-
-bool inRange(char32_t c, char32_t first, char32_t last)
-{
-    return c >= first && c <= last;
-}
 
 // Code points no font with a Unicode map gives: private use (planes 15 and 16 too), controls
 // other than the line and tab ones, unassigned ones, lone surrogates, the replacement
@@ -126,10 +101,9 @@ bool isWrittenWithoutSpaces(QChar::Script family)
 // than noise, and count for nothing.
 bool isStraySymbol(char32_t c)
 {
+    if (isWordSign(c))
+        return false;
     switch (c) {
-    case 0x00A9:
-    case 0x00AE:
-    case 0x00B0:
     case 0x00B4:
     case U'`':
         return false;
@@ -225,24 +199,6 @@ void tallyWord(QStringView word, Tally& tally)
         tally.noise += letters;
 }
 
-bool isZeroWidth(char32_t c)
-{
-    switch (c) {
-    case 0x00AD: // soft hyphen
-    case 0x200B: // zero-width space
-    case 0x200C: // zero-width non-joiner
-    case 0x200D: // zero-width joiner
-    case 0x2060: // word joiner
-    case 0xFEFF: // zero-width no-break space
-        return true;
-    default:
-        // Direction marks and embeddings, invisible operators: they place text, they do not
-        // sound.
-        return inRange(c, 0x200E, 0x200F) || inRange(c, 0x202A, 0x202E) ||
-               inRange(c, 0x2061, 0x2064) || inRange(c, 0x2066, 0x2069);
-    }
-}
-
 // Compatibility forms the voice reads badly as they stand and well as their plain letters:
 // ℌ, 𝐀, Ⅻ and the "th" of "5ᵗʰ" are spelled out as "letter 2 1 0 c", a ligature is not read
 // as its letters; full-width, half-width, small and vertical forms, Arabic and Hebrew
@@ -262,7 +218,7 @@ bool needsPlainForm(char32_t c)
                                 c == 0x2071 || c == 0x207F || inRange(c, 0x2090, 0x209C);
     return modifierLetter || c == 0x017F || inRange(c, 0x0132, 0x0133) ||
            inRange(c, 0x013F, 0x0140) || inRange(c, 0x01C4, 0x01CC) || inRange(c, 0x01F1, 0x01F3) ||
-           inRange(c, 0x2100, 0x214F) || inRange(c, 0x2160, 0x2188) || inRange(c, 0x2460, 0x24FF) ||
+           isLetterLikeSymbol(c) || inRange(c, 0x2160, 0x2188) || inRange(c, 0x2460, 0x24FF) ||
            inRange(c, 0x3200, 0x33FF) || inRange(c, 0xFB00, 0xFDFF) || inRange(c, 0xFE10, 0xFE1F) ||
            inRange(c, 0xFE30, 0xFE6F) || inRange(c, 0xFE70, 0xFEFE) || inRange(c, 0xFF00, 0xFFEF) ||
            inRange(c, 0x1D400, 0x1D7FF) || inRange(c, 0x1F100, 0x1F1FF);

@@ -2,6 +2,7 @@
 
 #include "core/base/failure.h"
 #include "core/settings/settings.h"
+#include "core/text/code_points.h"
 
 namespace lectorix {
 
@@ -69,6 +70,31 @@ QList<QList<Utterance>> splitUtterances(const QList<Utterance>& utterances, int 
     if (!run.isEmpty())
         runs << run;
     return runs;
+}
+
+QStringList wordsOf(const QString& text)
+{
+    QStringList words;
+    const qsizetype size = text.size();
+    qsizetype i = 0;
+    while (i < size) {
+        while (i < size && !isWordCharacter(text[i]))
+            ++i;
+        const qsizetype start = i;
+        while (i < size) {
+            if (isWordCharacter(text[i])) {
+                ++i;
+            } else if ((isApostrophe(text[i]) || isHyphen(text[i])) && i + 1 < size &&
+                       isWordCharacter(text[i + 1])) {
+                i += 2;
+            } else {
+                break;
+            }
+        }
+        if (i > start)
+            words.append(text.mid(start, i - start));
+    }
+    return words;
 }
 
 } // namespace lectorix

@@ -21,4 +21,8 @@ QStringList splitTextBySize(const QString& text, int pieceSize);
 QList<QList<Utterance>> splitUtterances(const QList<Utterance>& utterances, int parts,
                                         qsizetype minimumLength);
 
+// Splits text into words as the reading counts them: runs of letters, digits and marks, with an
+// apostrophe or hyphen inside a word kept ("it's", "first-class").
+QStringList wordsOf(const QString& text);
+
 } // namespace lectorix

@@ -1,7 +1,7 @@
 #include "core/text/layout/page_reader.h"
 
 #include "core/text/text_language.h"
-#include "core/text/text_preparation.h"
+#include "core/text/text_splitting.h"
 
 #include <algorithm>
 #include <numeric>

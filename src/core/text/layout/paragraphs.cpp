@@ -1,7 +1,9 @@
 #include "core/text/layout/paragraphs.h"
 
+#include "core/text/code_points.h"
 #include "core/text/layout/page_reader.h"
 #include "core/text/sentences.h"
+#include "core/text/text_splitting.h"
 
 #include <algorithm>
 
@@ -13,11 +15,6 @@ namespace {
 constexpr qsizetype LongestPiece = 500;
 // A cut leaves at least this much before it.
 constexpr qsizetype ShortestCut = 120;
-
-bool isHyphen(QChar c)
-{
-    return c == QLatin1Char('-') || c == QChar(0x2010) || c == QChar(0x00AD);
-}
 
 bool isDash(QChar c)
 {

@@ -4,7 +4,7 @@
 // Used by the layout reading only.
 
 #include "core/text/layout/roles.h"
-#include "core/text/text_preparation.h"
+#include "core/text/spoken_piece.h"
 
 namespace lectorix {
 

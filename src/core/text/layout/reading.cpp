@@ -1,6 +1,7 @@
 #include "core/text/layout/reading.h"
 
 #include "core/text/layout/paragraphs.h"
+#include "core/text/layout/plain_text.h"
 #include "core/text/layout/roles.h"
 #include "core/text/text_language.h"
 
@@ -54,6 +55,7 @@ struct LayoutPreparation::State
 
     LayoutReadingOptions options;
     DocumentSurvey survey;
+    PlainTextReader plainText;
     ParagraphBuilder text;
     QList<LayoutPage> held;
     // The footnotes of the page being read, until the paragraph citing them ends; then those
@@ -115,7 +117,8 @@ void LayoutPreparation::State::readDueNotes()
 
 void LayoutPreparation::State::read(const LayoutPage& page)
 {
-    const PageReading reading = readPage(page, survey);
+    const PageReading reading =
+        page.plainText ? plainText.read(page, survey) : readPage(page, survey);
     if (options.readFootnotes)
         pageNotes = reading.notes;
     for (const ReadLine& line : reading.lines) {
@@ -144,7 +147,8 @@ void LayoutPreparation::add(const QList<LayoutPage>& pages)
     if (state.finished)
         return;
     for (const LayoutPage& page : pages) {
-        if (!readsAsLanguage(page)) {
+        // Text without boxes is read as it is given: it was typed or chosen as text.
+        if (!page.plainText && !readsAsLanguage(page)) {
             state.unreadable.append(page.number);
             continue;
         }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/pdf/page_layout.h"
-#include "core/text/text_preparation.h"
+#include "core/text/spoken_piece.h"
 
 #include <QList>
 #include <QString>
@@ -29,6 +29,8 @@ struct LayoutReadingOptions
 //  - a drop cap joins the word it begins; columns are read one after the other;
 //  - tables are read row by row; a table of contents without its dot leaders and page numbers;
 //  - pages whose text is not language are not read, and are named in unreadablePages().
+// Pages without boxes (plainTextPages: typed or loaded text) go through the same paragraphs and
+// sentences, their lines' parts decided from their order and text alone (PlainTextReader).
 // Each piece's offsets are those of the words' offsets (layoutText). Pages come in parts, as
 // ranges of pages are converted; a paragraph running across parts comes out once, whole.
 class LayoutPreparation

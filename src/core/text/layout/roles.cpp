@@ -21,31 +21,6 @@ constexpr qsizetype HeadingLines = 6;
 constexpr double FootnoteSize = 0.9;
 // A drop capital stands at least this much taller than the body's type.
 constexpr double DropCapSize = 1.8;
-// A line at a page's edge repeated on this many pages, digits aside, is a running line.
-constexpr int RunningPages = 2;
-
-const QRegularExpression& bareNumber()
-{
-    static const QRegularExpression number(
-        QStringLiteral("^[-\\x{2013}\\x{2014}(\\[]?\\s*(\\d{1,5}|[ivxlcdm]{1,8}|[IVXLCDM]{2,8})\\s*"
-                       "[-\\x{2013}\\x{2014})\\]]?$"));
-    return number;
-}
-
-bool isBareNumber(const QString& text)
-{
-    return bareNumber().match(text).hasMatch();
-}
-
-// The marks printers and typesetters leave at a page's edge: job tickets and file names.
-bool isPrintersMark(const QString& text)
-{
-    static const QRegularExpression mark(
-        QStringLiteral("\\b(VerDate|Jkt|Sfmt|Frm|Fmt|PO\\s+0{3,}\\d*)\\b|"
-                       "\\S+\\.(sgm|SGM|xml|indd|INDD|qxd|tex|docx?|pdf)\\b|[A-Z]:\\\\"));
-    return mark.match(text).hasMatch();
-}
-
 // A line's number, as a printer sets it beside the text ("12"; a mark may stand beside it, "S32"
 // or "32 S"); -1 for any other line. Pages are not a thousand lines long: a column of years is
 // a table's.
@@ -187,7 +162,7 @@ bool PageReader::isRunningLine(const PageLine& line) const
     if (!above && !below)
         return false;
     const QString text = lineText(*line.line);
-    return isBareNumber(text) || isPrintersMark(text) || m_survey.edgeRepeats(text) >= RunningPages;
+    return m_survey.isRunningLine(text, true);
 }
 
 void PageReader::dropFurniture()

@@ -76,6 +76,14 @@ public:
     // How many pages hold this line, digits aside, among the lines at their top or bottom.
     int edgeRepeats(const QString& line) const { return m_edges.value(edgeKey(line)); }
     bool knowsWord(const QString& lowerWord) const { return m_words.contains(lowerWord); }
+    // A running header or footer, where it stands at a page's top or bottom: a bare page
+    // number, a printer's mark (a job ticket, a file name), or a line repeated there, digits
+    // aside, on RunningLinePages pages or more. Without a box that shows the line standing
+    // outside the body's text (plain text), only its order says it is at an edge, and it must
+    // repeat on one page more: a chapter's title opening two pages is no running line.
+    bool isRunningLine(const QString& line, bool outsideText) const;
+
+    static constexpr int RunningLinePages = 2;
 
     static QString edgeKey(const QString& line);
 
@@ -88,7 +96,10 @@ private:
     };
     using PageLines = QList<LineSummary>;
 
-    void learnWords(const LayoutLine& line, bool hyphenBefore);
+    void learnWords(const LayoutLine& line, bool hyphenBefore, bool hyphenAfter);
+    // Counts the depth lines at the top and at the bottom of a page whose lines are given from
+    // top to bottom.
+    void countEdges(const QList<const LayoutLine*>& lines, int depth);
 
     QHash<int, double> m_heights; // characters set at each height, in quarter points
     QList<PageLines> m_pages;
@@ -97,6 +108,10 @@ private:
     mutable BodyMeasures m_measures;
     mutable bool m_measured = false;
 };
+
+// A page number: digits, or a roman numeral (not a lone capital letter, which is as likely a
+// word or a drop capital), optionally between dashes or in brackets.
+bool isBareNumber(const QString& text);
 
 // The height of a line's type: that of its longest word.
 double lineHeight(const LayoutLine& line);

@@ -1,5 +1,7 @@
 #include "core/text/layout/roles.h"
-#include "core/text/text_preparation.h"
+#include "core/text/text_splitting.h"
+
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <cmath>
@@ -30,6 +32,15 @@ double quantileOf(QList<double> values, double share)
     return *at;
 }
 
+// The marks printers and typesetters leave at a page's edge: job tickets and file names.
+bool isPrintersMark(const QString& text)
+{
+    static const QRegularExpression mark(
+        QStringLiteral("\\b(VerDate|Jkt|Sfmt|Frm|Fmt|PO\\s+0{3,}\\d*)\\b|"
+                       "\\S+\\.(sgm|SGM|xml|indd|INDD|qxd|tex|docx?|pdf)\\b|[A-Z]:\\\\"));
+    return mark.match(text).hasMatch();
+}
+
 } // namespace
 
 double lineHeight(const LayoutLine& line)
@@ -56,6 +67,20 @@ QString lineText(const LayoutLine& line)
     return text;
 }
 
+bool isBareNumber(const QString& text)
+{
+    static const QRegularExpression number(
+        QStringLiteral("^[-\\x{2013}\\x{2014}(\\[]?\\s*(\\d{1,5}|[ivxlcdm]{1,8}|[IVXLCDM]{2,8})\\s*"
+                       "[-\\x{2013}\\x{2014})\\]]?$"));
+    return number.match(text).hasMatch();
+}
+
+bool DocumentSurvey::isRunningLine(const QString& line, bool outsideText) const
+{
+    return isBareNumber(line) || isPrintersMark(line) ||
+           edgeRepeats(line) >= RunningLinePages + (outsideText ? 0 : 1);
+}
+
 QString DocumentSurvey::edgeKey(const QString& line)
 {
     QString key;
@@ -75,13 +100,12 @@ QString DocumentSurvey::edgeKey(const QString& line)
 }
 
 // The halves of a word hyphenated at a line's end are not words of the document.
-void DocumentSurvey::learnWords(const LayoutLine& line, bool hyphenBefore)
+void DocumentSurvey::learnWords(const LayoutLine& line, bool hyphenBefore, bool hyphenAfter)
 {
     QStringList words = wordsOf(lineText(line));
     if (hyphenBefore && !words.isEmpty())
         words.removeFirst();
-    if (!words.isEmpty() && !line.words.isEmpty() &&
-        line.words.last().text.endsWith(QLatin1Char('-')))
+    if (!words.isEmpty() && hyphenAfter)
         words.removeLast();
     for (const QString& word : std::as_const(words)) {
         const QString lower = word.toLower();
@@ -101,12 +125,27 @@ void DocumentSurvey::add(const LayoutPage& page)
             lines.append(&line);
             // Letters only: the body is what is read, not the figures of its tables.
             for (const LayoutWord& word : line.words)
-                m_heights[bucketOf(word.box.height())] += double(std::count_if(
-                    word.text.cbegin(), word.text.cend(), [](QChar c) { return c.isLetter(); }));
-            learnWords(line, hyphenBefore);
-            hyphenBefore =
-                !line.words.isEmpty() && line.words.last().text.endsWith(QLatin1Char('-'));
+                if (!page.plainText)
+                    m_heights[bucketOf(word.box.height())] +=
+                        double(std::count_if(word.text.cbegin(), word.text.cend(),
+                                             [](QChar c) { return c.isLetter(); }));
+            // In text without boxes a line breaks where its writer broke it: the words at its
+            // ends, hyphen or not, are the writer's.
+            const bool hyphenAfter = !page.plainText && !line.words.isEmpty() &&
+                                     line.words.last().text.endsWith(QLatin1Char('-'));
+            learnWords(line, hyphenBefore, hyphenAfter);
+            hyphenBefore = hyphenAfter;
         }
+    }
+    if (page.plainText) {
+        // Without boxes only the lines' order says where a page's top and bottom are (and only
+        // a whole page has them): a page number, or a margin's line numbers, may stand outside
+        // a running line, so numbers aside, one line more is looked at from each edge.
+        if (page.wholePage) {
+            lines.removeIf([](const LayoutLine* line) { return isBareNumber(lineText(*line)); });
+            countEdges(lines, EdgeLines + 1);
+        }
+        return;
     }
     m_pages.append(PageLines());
     for (const LayoutBlock& block : page.blocks)
@@ -115,9 +154,15 @@ void DocumentSurvey::add(const LayoutPage& page)
 
     std::sort(lines.begin(), lines.end(),
               [](const LayoutLine* a, const LayoutLine* b) { return a->box.yMin < b->box.yMin; });
+    countEdges(lines, EdgeLines);
+    m_measured = false;
+}
+
+void DocumentSurvey::countEdges(const QList<const LayoutLine*>& lines, int depth)
+{
     QSet<QString> keys;
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        if (i >= EdgeLines && i < lines.size() - EdgeLines)
+        if (i >= depth && i < lines.size() - depth)
             continue;
         const QString key = edgeKey(lineText(*lines.at(i)));
         if (key != QLatin1String("#"))
@@ -125,7 +170,6 @@ void DocumentSurvey::add(const LayoutPage& page)
     }
     for (const QString& key : std::as_const(keys))
         ++m_edges[key];
-    m_measured = false;
 }
 
 BodyMeasures DocumentSurvey::measures() const

@@ -1,7 +1,11 @@
-// The text prepared for speech: paragraphs, rejoined hyphenations, running headers and page
-// numbers, the way back to the source, text arriving in parts, and what it does to real books.
+// Plain text read as pages without boxes: paragraphs, rejoined hyphenations, running headers
+// and page numbers, the way back to the source, text arriving in parts, and what it does to
+// real books.
 
-#include "core/text/text_preparation.h"
+#include "core/text/layout/plain_text.h"
+#include "core/text/layout/reading.h"
+#include "core/text/spoken_text.h"
+#include "core/text/text_splitting.h"
 #include "support/test_env.h"
 
 #include <QHash>
@@ -19,6 +23,26 @@ QStringList textsOf(const QList<SpokenPiece>& pieces)
     for (const SpokenPiece& piece : pieces)
         texts << piece.text;
     return texts;
+}
+
+// The paragraphs the pieces make: each paragraph's sentences one blank apart.
+QStringList paragraphsOf(const QList<SpokenPiece>& pieces)
+{
+    QStringList paragraphs;
+    bool open = false;
+    for (const SpokenPiece& piece : pieces) {
+        if (open)
+            paragraphs.last() += QLatin1Char(' ') + piece.text;
+        else
+            paragraphs << piece.text;
+        open = !piece.endsParagraph;
+    }
+    return paragraphs;
+}
+
+QList<SpokenPiece> piecesOf(const QString& text)
+{
+    return documentPieces(text, nullptr, {});
 }
 
 // A page of a printed book as pdftotext writes it: running head and page number on top.
@@ -39,7 +63,7 @@ QString pdfText(const QString& corpusName)
     return QString::fromUtf8(converter.readAllStandardOutput());
 }
 
-bool isBareNumber(const QString& text)
+bool looksLikePageNumber(const QString& text)
 {
     static const QRegularExpression number(
         QStringLiteral("^[-\\x{2013}\\x{2014}(\\[]?\\s*(\\d+|[ivxlcdm]+|[IVXLCDM]{2,})\\s*[-\\x{"
@@ -88,7 +112,7 @@ QList<SourceLine> sourceLines(const QString& text)
 
 } // namespace
 
-class TestTextPreparation : public QObject
+class TestPlainText : public QObject
 {
     Q_OBJECT
 
@@ -124,42 +148,29 @@ private slots:
         QTest::newRow("windows line ends")
             << QStringLiteral("One\r\ntwo.\r\n") << QStringList{"One two."};
         QTest::newRow("nothing to say") << QStringLiteral(" \n\f\n") << QStringList{};
+        // A hyphen at a line end goes when the document writes the joined word elsewhere and
+        // never the hyphenated one; a compound, or a word the document does not confirm,
+        // keeps it.
+        QTest::newRow("joined word found elsewhere")
+            << QStringLiteral("An interesting case. It was inter-\nesting indeed.")
+            << QStringList{"An interesting case. It was interesting indeed."};
+        QTest::newRow("compound found elsewhere")
+            << QStringLiteral("A first-class man. He is first-\nclass indeed.")
+            << QStringList{"A first-class man. He is first-class indeed."};
+        QTest::newRow("neither found: the hyphen stays")
+            << QStringLiteral("He is well-\nknown here.") << QStringList{"He is well-known here."};
+        QTest::newRow("a soft hyphen always goes")
+            << QStringLiteral("A long ex\u00ad\nample.") << QStringList{"A long example."};
+        QTest::newRow("a capital after the hyphen keeps it")
+            << QStringLiteral("The Anglo-\nSaxon kings.") << QStringList{"The Anglo-Saxon kings."};
+        QTest::newRow("case does not matter") << QStringLiteral("Interesting. Inter-\nesting.")
+                                              << QStringList{"Interesting. Interesting."};
     }
     void paragraphs()
     {
         QFETCH(QString, text);
         QFETCH(QStringList, spoken);
-        QCOMPARE(textsOf(prepareForSpeech(text)), spoken);
-    }
-
-    // A hyphen at a line end goes when the document writes the joined word elsewhere and never
-    // the hyphenated one; a compound, or a word the document does not confirm, keeps it.
-    void hyphenations_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("spoken");
-        QTest::newRow("joined word found elsewhere")
-            << QStringLiteral("An interesting case. It was inter-\nesting indeed.")
-            << QStringLiteral("An interesting case. It was interesting indeed.");
-        QTest::newRow("compound found elsewhere")
-            << QStringLiteral("A first-class man. He is first-\nclass indeed.")
-            << QStringLiteral("A first-class man. He is first-class indeed.");
-        QTest::newRow("neither found: the hyphen stays")
-            << QStringLiteral("He is well-\nknown here.")
-            << QStringLiteral("He is well-known here.");
-        QTest::newRow("a soft hyphen always goes")
-            << QStringLiteral("A long ex\u00ad\nample.") << QStringLiteral("A long example.");
-        QTest::newRow("a capital after the hyphen keeps it")
-            << QStringLiteral("The Anglo-\nSaxon kings.")
-            << QStringLiteral("The Anglo-Saxon kings.");
-        QTest::newRow("case does not matter") << QStringLiteral("Interesting. Inter-\nesting.")
-                                              << QStringLiteral("Interesting. Interesting.");
-    }
-    void hyphenations()
-    {
-        QFETCH(QString, text);
-        QFETCH(QString, spoken);
-        QCOMPARE(prepareForSpeech(text).constFirst().text, spoken);
+        QCOMPARE(paragraphsOf(piecesOf(text)), spoken);
     }
 
     // Running heads (page number aside), bare page numbers (roman too) and running feet go;
@@ -177,7 +188,7 @@ private slots:
                                        .arg(page)
                                        .arg(words.at(page)));
         text += QStringLiteral("THE TITLE OF THE BOOK\n\n6\n\nit ends.\n\nDraft copy 6\n\f");
-        const QStringList spoken = textsOf(prepareForSpeech(text));
+        const QStringList spoken = paragraphsOf(piecesOf(text));
         const QString all = spoken.join(QLatin1Char('|'));
         QVERIFY2(!all.contains(QStringLiteral("TITLE OF THE BOOK")), qPrintable(all));
         QVERIFY2(!all.contains(QStringLiteral("xii")), qPrintable(all));
@@ -188,7 +199,7 @@ private slots:
         QVERIFY2(all.endsWith(QStringLiteral("stands zeta alone and it ends.|Draft copy 6")),
                  qPrintable(all));
         for (const QString& piece : spoken)
-            QVERIFY2(!isBareNumber(piece), qPrintable(piece));
+            QVERIFY2(!looksLikePageNumber(piece), qPrintable(piece));
     }
 
     // Every spoken character but the blanks put between lines comes from the source at the
@@ -200,11 +211,11 @@ private slots:
                                                         "one, interesting.")) +
                              bookPage(2, QStringLiteral("More\r\ntext.")) + bookPage(3, "x.") +
                              bookPage(4, "y.");
-        for (const SpokenPiece& piece : prepareForSpeech(text)) {
+        for (const SpokenPiece& piece : piecesOf(text)) {
             for (qsizetype i = 0; i < piece.text.size(); ++i) {
                 const qsizetype at = piece.sourcePosition(i);
-                if (piece.text[i] == QLatin1Char(' ') && text[at] != QLatin1Char(' '))
-                    continue; // the blank that joins two lines
+                if (piece.text[i] == QLatin1Char(' ') && text[at].isSpace())
+                    continue; // the blank that joins two words
                 QVERIFY2(text[at] == piece.text[i],
                          qPrintable(
                              QStringLiteral("%1 at %2 in \"%3\"").arg(i).arg(at).arg(piece.text)));
@@ -214,8 +225,8 @@ private slots:
         }
     }
 
-    // Text given in parts, as pages are converted range by range and even cut inside a line,
-    // is prepared as the whole text is once the parts hold enough pages.
+    // Text given in parts, as pages are converted range by range, is read as the whole text is
+    // once the parts hold enough pages.
     void partsGiveTheWholeText()
     {
         QString text;
@@ -224,34 +235,38 @@ private slots:
                                                   "line and, at the end of the page, into")
                                        .arg(page));
         text += QStringLiteral("the end.\n");
-        const QList<SpokenPiece> whole = prepareForSpeech(text);
+        const QList<SpokenPiece> whole = piecesOf(text);
 
-        SpeechPreparation parts;
+        LayoutPreparation parts;
         QList<SpokenPiece> inParts;
-        for (qsizetype at = 0; at < text.size(); at += 37) {
-            parts.add(text.mid(at, 37));
+        const QStringList pages = text.split(QLatin1Char('\f'));
+        qsizetype at = 0;
+        for (qsizetype page = 0; page < pages.size(); ++page) {
+            const QString part = pages.at(page) + (page + 1 < pages.size() ? "\f" : "");
+            parts.add(plainTextPages(part, at, int(page) + 1));
             inParts += parts.takePieces();
+            at += part.size();
         }
         parts.finish();
         inParts += parts.takePieces();
         QCOMPARE(textsOf(inParts), textsOf(whole));
-        QCOMPARE(inParts.size(), 1);
+        QCOMPARE(paragraphsOf(inParts).size(), 1);
         QCOMPARE(inParts.first().sourceOffset, whole.first().sourceOffset);
-        QCOMPARE(inParts.first().sourceLength, whole.first().sourceLength);
+        QCOMPARE(inParts.last().sourceLength, whole.last().sourceLength);
         QVERIFY(!inParts.first().text.contains(QStringLiteral("TITLE")));
     }
 
     void linesForVerbatimReading()
     {
-        const QList<SpokenPiece> lines = linesForSpeech(QStringLiteral("a\r\n\nbc\n"));
+        const QList<SpokenPiece> lines = verbatimPieces(QStringLiteral("a\r\n\nbc\n"));
         QCOMPARE(textsOf(lines), (QStringList{"a", "bc"}));
         QCOMPARE(lines.at(1).sourceOffset, 4);
     }
 
     // Real books: no utterance is a page number or a running head, almost none ends in the
     // middle of a sentence, a hyphenation the book confirms is rejoined, and the words are
-    // those of the extraction less the lines left out, each of which is a page number or a
-    // line repeated (digits aside) on three pages or more.
+    // those of the extraction less the lines left out, each of which is a page number, a
+    // printer's job line or a line repeated (digits aside) on three pages or more.
     void realDocuments_data()
     {
         QTest::addColumn<QString>("pdf");
@@ -269,8 +284,8 @@ private slots:
         REQUIRE_CORPUS();
         const QString text = pdfText(pdf);
         QVERIFY(!text.isEmpty());
-        const QList<SpokenPiece> pieces = prepareForSpeech(text);
-        const QStringList spoken = textsOf(pieces);
+        const QList<SpokenPiece> pieces = piecesOf(text);
+        const QStringList spoken = paragraphsOf(pieces);
 
         // Page numbers and running heads: lines at the edge of many pages.
         const QStringList pageTexts = text.split(QLatin1Char('\f'));
@@ -286,7 +301,7 @@ private slots:
         const int pages = int(pageTexts.size());
         QHash<QString, int> repeats;
         for (const QString& piece : spoken) {
-            QVERIFY2(!isBareNumber(piece), qPrintable(piece));
+            QVERIFY2(!looksLikePageNumber(piece), qPrintable(piece));
             if (edgeLines.value(digitsAside(piece)) >= qMax(5, pages / 4))
                 ++repeats[digitsAside(piece)];
         }
@@ -319,18 +334,20 @@ private slots:
                     ++pagesWithLine[line];
             }
         }
-        QSet<qsizetype> lineStarts;
+        QList<bool> read(text.size(), false);
         for (const SpokenPiece& piece : pieces)
-            for (const SpokenPiece::Stretch& stretch : piece.stretches)
-                lineStarts.insert(stretch.sourceStart);
+            for (qsizetype i = 0; i < piece.text.size(); ++i)
+                read[piece.sourcePosition(i)] = true;
         QList<SourceLine> kept;
         for (const SourceLine& line : std::as_const(lines)) {
-            if (lineStarts.contains(line.offset)) {
+            if (read.at(line.offset)) {
                 kept.append(line);
                 continue;
             }
-            QVERIFY2(isBareNumber(line.text) || pagesWithLine.value(digitsAside(line.text)) >= 3 ||
-                         line.text.size() <= 3,
+            static const QRegularExpression layoutFile(QStringLiteral("\\S+\\.(qxd|indd)\\b"));
+            QVERIFY2(looksLikePageNumber(line.text) ||
+                         pagesWithLine.value(digitsAside(line.text)) >= 3 ||
+                         line.text.size() <= 3 || line.text.contains(layoutFile),
                      qPrintable(QStringLiteral("dropped: ") + line.text));
         }
 
@@ -379,5 +396,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestTextPreparation)
-#include "test_text_preparation.moc"
+QTEST_GUILESS_MAIN(TestPlainText)
+#include "test_plain_text.moc"

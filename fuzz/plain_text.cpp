@@ -1,11 +1,14 @@
-// The text preparation for speech: whatever the text, every piece it gives comes in order,
-// lies inside the text, and every spoken character but the blank that joins two lines is the
-// character at the place the piece gives for it. Given in parts, the text gives pieces that
-// hold the same.
+// Plain text read as pages without boxes: whatever the text, every piece the reading gives
+// comes in order, lies inside the text, and every spoken character but the blank that joins two
+// words is the character at the place the piece gives for it. Given in parts of whole pages, as
+// a reading converts ranges, the text gives pieces that hold the same; so do its lines read
+// verbatim.
 
 #include "harness.h"
 
-#include "core/text/text_preparation.h"
+#include "core/text/layout/plain_text.h"
+#include "core/text/layout/reading.h"
+#include "core/text/spoken_text.h"
 
 using namespace lectorix;
 using lectorix::fuzz::require;
@@ -38,17 +41,27 @@ void checkPieces(const QString& text, const QList<SpokenPiece>& pieces)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     fuzz::InputReader input(data, size);
-    const int partLength = 1 + input.byte() % 64;
+    const int partPages = 1 + input.byte() % 4;
     const QString text = QString::fromUtf8(input.rest());
 
-    checkPieces(text, prepareForSpeech(text));
-    checkPieces(text, linesForSpeech(text));
+    checkPieces(text, documentPieces(text, nullptr, {}));
+    checkPieces(text, verbatimPieces(text));
 
-    SpeechPreparation parts;
+    LayoutPreparation parts;
     QList<SpokenPiece> pieces;
-    for (qsizetype at = 0; at < text.size(); at += partLength) {
-        parts.add(text.mid(at, partLength));
+    qsizetype at = 0;
+    int page = 1;
+    while (at < text.size()) {
+        qsizetype end = at;
+        for (int i = 0; i < partPages && end < text.size(); ++i) {
+            end = text.indexOf(QLatin1Char('\f'), end);
+            end = end < 0 ? text.size() : end + 1;
+        }
+        const QList<LayoutPage> pages = plainTextPages(text.mid(at, end - at), at, page);
+        page += int(pages.size());
+        parts.add(pages);
         pieces += parts.takePieces();
+        at = end;
     }
     parts.finish();
     pieces += parts.takePieces();
