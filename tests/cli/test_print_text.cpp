@@ -123,6 +123,9 @@ private slots:
         request.sourceText = text;
         request.outputPath = m_folder + QStringLiteral("/spoken.mp3");
         request.pauses = {111, 222, 333};
+        // Parts of one file are spoken longest first; a file per chapter keeps them in order,
+        // so the voice's log reads as the document does.
+        request.splitChapters = true;
         ConversionJob job(request);
         QSignalSpy converted(&job, &ConversionJob::finished);
         job.start();

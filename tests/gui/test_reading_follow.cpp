@@ -120,7 +120,7 @@ private slots:
         calls.removeIf([](const QString& call) { return call.startsWith("voice1 speak "); });
         QCOMPARE(calls, (QStringList{"voice1 created", "voice1 pause", "voice1 resume",
                                      "voice1 destroyed"}));
-        QCOMPARE(engine.spokenBy(QStringLiteral("voice1")).join(QString()), Sentences);
+        QCOMPARE(engine.spokenBy(QStringLiteral("voice1")).join(QLatin1Char(' ')), Sentences);
         QCOMPARE(form.reading().session()->state(), ReadingState::Idle);
         QVERIFY(dialogs.shown().isEmpty());
     }
@@ -187,7 +187,7 @@ private slots:
         form.textToReadEdit()->setPlainText(Sentences);
         setCursor(form.textToReadEdit(), position, anchor);
         form.readButton()->click();
-        QCOMPARE(engine.spokenBy(QStringLiteral("voice1")).join(QString()), read);
+        QCOMPARE(engine.spokenBy(QStringLiteral("voice1")).join(QLatin1Char(' ')), read);
         QCOMPARE(form.readButton()->text(), QStringLiteral("Pause"));
         QCOMPARE(form.reading().session()->request().textOffset, Sentences.indexOf(read));
     }
@@ -307,7 +307,7 @@ private slots:
         QCOMPARE(form.reading().session()->state(), ReadingState::Idle);
         QVERIFY(engine.log.contains(QStringLiteral("voice1 destroyed")));
         form.readButton()->click();
-        QCOMPARE(engine.spokenBy(QStringLiteral("voice2")).join(QString()), Sentences);
+        QCOMPARE(engine.spokenBy(QStringLiteral("voice2")).join(QLatin1Char(' ')), Sentences);
         QCOMPARE(form.readButton()->text(), QStringLiteral("Pause"));
     }
 
