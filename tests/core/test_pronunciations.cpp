@@ -48,6 +48,8 @@ private slots:
         QTest::newRow("plain") << "Quendrel\tKwen drel\n" << 1 << QList<int>{};
         QTest::newRow("comments and blanks") << "# x\n\n  \nA\tB\tde\tcase part\n"
                                              << 1 << QList<int>{};
+        // Saved, such an entry would read back as a comment.
+        QTest::newRow("comment after blanks") << " \r#x\ty\nA\tB\n" << 1 << QList<int>{};
         QTest::newRow("no tab") << "Quendrel Kwen drel\nNASA\tNassa\n" << 1 << QList<int>{1};
         QTest::newRow("empty spoken") << "A\t\nB\tbee\n" << 1 << QList<int>{1};
         QTest::newRow("unknown option") << "A\tay\t\tshout\n" << 0 << QList<int>{1};

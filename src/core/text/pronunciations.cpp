@@ -118,7 +118,9 @@ ParsedPronunciations parsePronunciations(const QString& text)
             line.chop(1);
         if (i == 0 && line.startsWith(QChar(0xFEFF)))
             line.remove(0, 1);
-        if (line.trimmed().isEmpty() || line.startsWith(QLatin1Char('#')))
+        // A comment is a line whose first non-blank character is "#": an entry whose written
+        // form began so after blanks would be written back as a comment and lost.
+        if (const QString bare = line.trimmed(); bare.isEmpty() || bare.startsWith(u'#'))
             continue;
         PronunciationEntry entry;
         if (const QString problem = readEntry(line, entry); !problem.isEmpty())
