@@ -18,7 +18,7 @@ const QString PartOption = QStringLiteral("part");
 const QString PatternOption = QStringLiteral("regex");
 
 // A list larger than this is no list of words but a mistaken file.
-constexpr qint64 LargestFile = 16 * 1024 * 1024;
+constexpr qint64 LargestFile = qint64(16) * 1024 * 1024;
 
 // Whether every "[[" of spoken is closed by a "]]" before the next one opens.
 bool phonemesClosed(const QString& spoken)
