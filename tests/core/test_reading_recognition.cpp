@@ -2,8 +2,8 @@
 // its place among the text pages; without recognition they are passed over as before. Ending
 // the reading while pages are recognised leaves no process and no file.
 
+#include "core/document/recognition_ahead.h"
 #include "core/reading/reading_session.h"
-#include "core/reading/recognition_ahead.h"
 #include "support/drawn_pdf.h"
 #include "support/fake_engine.h"
 #include "support/hostile_machine.h"

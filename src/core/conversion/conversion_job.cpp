@@ -288,6 +288,11 @@ void ConversionJob::State::finish(ConversionOutcome outcome, const QString& mess
         extraction->cancel();
     if (recognition && recognition->isRunning())
         recognition->cancel();
+    if (feed) {
+        feed->disconnect(q);
+        feed->deleteLater(); // a text being prepared is dropped
+        feed = nullptr;
+    }
     removeWorkingFiles();
     const QString folder = outputs && outputs->perChapter() && outcome == ConversionOutcome::Done
                                ? chapterFolder(request.outputPath)

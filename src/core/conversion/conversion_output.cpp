@@ -2,6 +2,7 @@
 #include "core/conversion/audio_format.h"
 #include "core/conversion/conversion_state.h"
 #include "core/conversion/mp3_tags.h"
+#include "core/document/document_feed.h"
 #include "core/files/file_utils.h"
 #include "core/files/temp_folder.h"
 #include "core/files/text_decoding.h"
@@ -62,9 +63,57 @@ void ConversionJob::State::makeMp3()
     const bool skipWhole = request.resume && outputs->isComplete(0);
     if (!request.splitChapters && !skipWhole && !reserveOutput(0))
         return;
-    SpokenDocument spoken;
-    const bool prepared = step(ConversionStep::PrepareText, [&] { spoken = spokenText(); });
-    if (!prepared) {
+    prepareText();
+}
+
+// The PDF read from its layout, or the text, as spokenDocument says, prepared on a worker
+// thread (DocumentFeed::prepareWhole), so a long book never holds up the event loop; sentences
+// are cut by the voice's language unless the request names one. The pieces stay as written,
+// one for each utterance: the chapters' starts are found in them.
+void ConversionJob::State::prepareText()
+{
+    WholeDocument document;
+    if (request.sourcePdf.isEmpty())
+        document.text = request.sourceText;
+    else if (recognised && (!layout || request.verbatim))
+        document.text = recognisedText;
+    else if (!layout || request.verbatim)
+        document.textPath = textPath;
+    document.layout = layout;
+    document.pages = pages;
+    SpeechChoices& choices = document.choices;
+    choices.reading = {request.readFootnotes, request.language};
+    choices.utterance = {request.pauses, QString(), request.oneVoice};
+    choices.verbatim = request.verbatim;
+    if (!request.verbatim)
+        choices.utterance.voiceLanguage = voiceLanguage(request.voice);
+    feed = new DocumentFeed(FeedRequest(), q);
+    connect(feed, &DocumentFeed::documentPrepared, q,
+            [this](const PreparedDocument& prepared) { textPrepared(prepared); });
+    feed->prepareWhole(std::move(document));
+}
+
+// With the pronunciation list applied to each utterance for the language of the voice that
+// speaks it (here, as it may ask the speech engine for its voices).
+void ConversionJob::State::textPrepared(PreparedDocument prepared)
+{
+    feed->deleteLater();
+    feed = nullptr;
+    if (!running)
+        return;
+    SpokenDocument& spoken = prepared.spoken;
+    bool ready = false;
+    if (prepared.failure)
+        emit q->stepFailed(
+            ConversionFailure{ConversionStep::PrepareText, *prepared.failure, QString()});
+    else
+        ready = step(ConversionStep::PrepareText, [&] {
+            unreadablePages = spoken.unreadablePages;
+            if (!request.pronunciations.isEmpty())
+                applyPronunciations(request.pronunciations, spoken.utterances,
+                                    voiceLanguage(request.voice));
+        });
+    if (!ready) {
         finish(ConversionOutcome::Failed, notMadeMessage(request.format, request.outputPath,
                                                          QStringLiteral("the text could not be "
                                                                         "prepared for speech.")));
@@ -86,29 +135,6 @@ void ConversionJob::State::makeMp3()
     // are no sentences and headings, and start none.
     if (planOutputs(spoken.utterances, request.verbatim ? QList<SpokenPiece>() : spoken.pieces))
         speakAndEncode();
-}
-
-// The PDF read from its layout, or the text, as spokenDocument says, with the pronunciation
-// list applied to each utterance for the language of the voice that speaks it; sentences are
-// cut by the voice's language unless the request names one. The pieces stay as written, one
-// for each utterance: the chapters' starts are found in them.
-SpokenDocument ConversionJob::State::spokenText()
-{
-    const QString text = request.sourcePdf.isEmpty()   ? request.sourceText
-                         : layout && !request.verbatim ? QString()
-                         : recognised                  ? recognisedText
-                                                       : readTextFile(textPath);
-    SpeechChoices choices;
-    choices.reading = {request.readFootnotes, request.language};
-    choices.utterance = {request.pauses, QString(), request.oneVoice};
-    choices.verbatim = request.verbatim;
-    if (!request.verbatim)
-        choices.utterance.voiceLanguage = voiceLanguage(request.voice);
-    choices.pronunciations = request.pronunciations;
-    choices.pronunciationLanguage = voiceLanguage(request.voice);
-    SpokenDocument spoken = spokenDocument(text, layout ? &pages : nullptr, choices);
-    unreadablePages = spoken.unreadablePages;
-    return spoken;
 }
 
 // The name of the document for what starts before its first chapter: its title as the tags

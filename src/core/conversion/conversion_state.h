@@ -9,6 +9,7 @@
 #include "core/conversion/encoder_lanes.h"
 #include "core/conversion/mp3_tags.h"
 #include "core/conversion/sound_finishing.h"
+#include "core/document/document_feed.h"
 #include "core/pdf/document_outline.h"
 #include "core/pdf/outline_job.h"
 #include "core/process/child_process.h"
@@ -38,6 +39,7 @@ struct ConversionJob::State
     ExtractionJob* extraction = nullptr;
     OutlineJob* outline = nullptr;
     RecognitionJob* recognition = nullptr;
+    DocumentFeed* feed = nullptr; // preparing the text for speech
     EncoderLanes* lanes = nullptr;
     // pdfinfo and the cover while the voice speaks, and M4B's and Opus's containers after.
     SoundFinishing* finishing = nullptr;
@@ -110,7 +112,8 @@ struct ConversionJob::State
     void makeMp3();
     bool reserveOutput(int output);
     bool planOutputs(const QList<Utterance>& utterances, const QList<SpokenPiece>& spokenPieces);
-    SpokenDocument spokenText();
+    void prepareText();
+    void textPrepared(PreparedDocument prepared);
     QString documentName() const;
     void speakAndEncode();
     void spoken(qint64 characters, int partsSpoken);

@@ -1,6 +1,7 @@
 #include "core/pdf/document_text.h"
 
 #include "core/base/failure.h"
+#include "core/base/off_thread.h"
 #include "core/files/file_utils.h"
 #include "core/files/temp_folder.h"
 #include "core/files/text_files.h"
@@ -32,6 +33,48 @@ QString fullDiskHolding(const QString& file, qint64 needed = 0)
     } catch (const Failure&) {
     }
     return diskFullMessage(folder, needed);
+}
+
+// A step of the text's test that failed, kept to be handed over on the job's own thread.
+template <typename Body>
+bool testStep(ExtractionStep which, QList<ExtractionFailure>& failures, Body&& body)
+{
+    return runStep(which, std::forward<Body>(body),
+                   [&](const ExtractionFailure& failure) { failures.append(failure); });
+}
+
+// When the converter wrote the layout, reads it and puts its plain text in the file's place;
+// then tests the text (a file that cannot be read gives one empty line, which is no unreadable
+// text; a test that fails counts as true). Touches nothing but the file.
+WrittenText testWrittenText(const QString& path, int firstPage)
+{
+    WrittenText tested;
+    QByteArray written;
+    testStep(ExtractionStep::ReadText, tested.failures, [&] {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            throw Failure(
+                QStringLiteral("The file %1 could not be read: %2").arg(path, file.errorString()));
+        written = file.readAll();
+    });
+    if (isBoundingBoxLayout(written)) {
+        tested.layout = true;
+        tested.pages = readBoundingBoxLayout(written, firstPage).pages;
+        written.clear();
+        tested.written = testStep(ExtractionStep::ReadText, tested.failures,
+                                  [&] { writeStringToFile(layoutText(tested.pages), path); });
+        if (!tested.written)
+            return tested;
+    }
+    const TextFilePieces read = readTextFileLines(path);
+    if (read.failure)
+        tested.failures.append(ExtractionFailure{read.failure->step == TextFileStep::Split
+                                                     ? ExtractionStep::SplitText
+                                                     : ExtractionStep::ReadText,
+                                                 read.failure->description, read.failure->reason});
+    testStep(ExtractionStep::TestText, tested.failures,
+             [&] { tested.unreadable = isUnreadableText(read.pieces); });
+    return tested;
 }
 
 } // namespace
@@ -167,11 +210,35 @@ void ExtractionJob::lookForText()
             finish(ExtractionOutcome::Protected);
         return;
     }
-    if (!takeLayout()) {
+    testText();
+}
+
+// The converter's text is read, its layout parsed into pages and the text tested away from the
+// event loop's thread: a long book's layout takes a while to read.
+void ExtractionJob::testText()
+{
+    const QString written = m_written;
+    const int firstPage = qMax(m_request.firstPage, 1);
+    runOffThread(
+        this, [written, firstPage] { return testWrittenText(written, firstPage); },
+        [this](WrittenText tested) { textTested(std::move(tested)); });
+}
+
+void ExtractionJob::textTested(WrittenText tested)
+{
+    if (!m_running) {
+        QFile::remove(m_written); // rewritten with the layout's text after a cancel
+        return;
+    }
+    for (const ExtractionFailure& failure : std::as_const(tested.failures))
+        emit stepFailed(failure);
+    if (!tested.written) {
         finish(ExtractionOutcome::Protected);
         return;
     }
-    if (textIsUnreadable()) {
+    m_layout = tested.layout;
+    m_pages = std::move(tested.pages);
+    if (tested.unreadable) {
         m_machineFault = missingLanguageDataMessage(m_errorPath);
         finish(m_machineFault.isEmpty() ? ExtractionOutcome::Unreadable
                                         : ExtractionOutcome::MachineFault);
@@ -196,42 +263,6 @@ void ExtractionJob::askPassword()
             m_triedLatin1 = false;
             runConverter(false);
         });
-}
-
-// When the converter wrote the layout, reads it and puts its plain text in the file's place.
-// Returns false when that text could not be written (the failure is handed over).
-bool ExtractionJob::takeLayout()
-{
-    QByteArray written;
-    step(ExtractionStep::ReadText, [&] {
-        QFile file(m_written);
-        if (!file.open(QIODevice::ReadOnly))
-            throw Failure(QStringLiteral("The file %1 could not be read: %2")
-                              .arg(m_written, file.errorString()));
-        written = file.readAll();
-    });
-    if (!isBoundingBoxLayout(written))
-        return true;
-    m_layout = true;
-    m_pages = readBoundingBoxLayout(written, qMax(m_request.firstPage, 1)).pages;
-    written.clear();
-    return step(ExtractionStep::ReadText,
-                [&] { writeStringToFile(layoutText(m_pages), m_written); });
-}
-
-// Reads the text for the test; a file that cannot be read gives one empty line, which is no
-// unreadable text. A test that fails counts as true.
-bool ExtractionJob::textIsUnreadable()
-{
-    const TextFilePieces read = readTextFileLines(m_written);
-    if (read.failure)
-        emit stepFailed(ExtractionFailure{read.failure->step == TextFileStep::Split
-                                              ? ExtractionStep::SplitText
-                                              : ExtractionStep::ReadText,
-                                          read.failure->description, read.failure->reason});
-    bool unreadable = true;
-    step(ExtractionStep::TestText, [&] { unreadable = isUnreadableText(read.pieces); });
-    return unreadable;
 }
 
 void ExtractionJob::cancel()

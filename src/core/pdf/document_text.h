@@ -68,11 +68,22 @@ struct ExtractionResult
     QList<LayoutPage> pages;
 };
 
+// What the test of a converter's text file found (ExtractionJob's own).
+struct WrittenText
+{
+    bool written = true; // false: the layout's plain text could not be written
+    bool layout = false;
+    QList<LayoutPage> pages;
+    bool unreadable = true;
+    QList<ExtractionFailure> failures;
+};
+
 // The one text extraction of the program: copy, convert, look for the text file, test it.
 // The converter is asked for the pages' layout; the text file then holds the layout's plain
 // text (layoutText), and the pages come with the result. A converter that writes plain text
 // instead (an older or a substitute one) gives that text as it stands, without pages.
-// It runs the converter without waiting and reports through finished(). A document that the
+// It runs the converter without waiting, reads the layout and tests the text on a worker thread,
+// and reports through finished(). A document that the
 // password given (none, or a wrong one) does not open asks for another (a Password question)
 // and is converted again with the answer; declined, it ends with NeedsPassword. It never shows
 // anything: a step that fails is handed over as stepFailed() at once, and the extraction goes
@@ -102,8 +113,8 @@ private:
     void finish(ExtractionOutcome outcome);
     QString converterMessages() const;
     void askPassword();
-    bool textIsUnreadable();
-    bool takeLayout();
+    void testText();
+    void textTested(WrittenText tested);
 
     ExtractionRequest m_request;
     QString m_source;

@@ -1,9 +1,9 @@
 // The reading session's moves (on and back by sentence, paragraph and chapter, and to a
 // place) and where it is: its place, chapter and page.
 
+#include "core/document/document_feed.h"
 #include "core/reading/reading_navigation.h"
 #include "core/reading/reading_session.h"
-#include "core/reading/recognition_ahead.h"
 #include "core/speech/language_voices.h"
 #include "core/speech/speech_engine.h"
 
@@ -116,8 +116,8 @@ void ReadingSession::waitForChapter(qsizetype chapter)
 {
     m_waitChapter = chapter;
     // A chapter in pages still to be recognised: they are recognised up to it with every lane.
-    if (m_recognition && chapter < m_chapters.size() && m_chapters.at(chapter).page > 0)
-        m_recognition->setPageHeard(m_chapters.at(chapter).page);
+    if (m_feed && chapter < m_chapters.size() && m_chapters.at(chapter).page > 0)
+        m_feed->setPageHeard(m_chapters.at(chapter).page);
     m_nextPiece = m_pieces.size();
     m_place = {m_pieces.size(), 0};
     restartVoice();

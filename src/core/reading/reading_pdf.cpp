@@ -1,28 +1,16 @@
-// The reading session's PDF: converted a range of pages at a time into pieces to say, its
-// outline and pages kept for its chapters.
+// The reading session's PDF: fed a range of pages at a time as pieces to say (DocumentFeed),
+// its outline and pages kept for its chapters, pages without usable text recognised a few pages
+// ahead of the voice.
 
 #include "core/base/failure.h"
+#include "core/document/document_feed.h"
 #include "core/files/temp_folder.h"
-#include "core/files/text_decoding.h"
-#include "core/pdf/document_text.h"
 #include "core/pdf/outline_job.h"
 #include "core/reading/reading_session.h"
-#include "core/reading/recognition_ahead.h"
-#include "core/text/layout/plain_text.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 
 namespace lectorix {
-
-namespace {
-
-// Pages of a PDF converted first, and the most converted at once later; each later range is
-// twice as long as the one before.
-constexpr int FirstRangePages = 10;
-constexpr int LargestRangePages = 80;
-
-} // namespace
 
 bool ReadingSession::startPdf()
 {
@@ -33,12 +21,32 @@ bool ReadingSession::startPdf()
         setState(ReadingState::Idle);
         return false;
     }
-    m_nextPage = 1;
-    m_rangePages = FirstRangePages;
     m_anyText = false;
     if (!m_request.outline)
         readOutline();
-    convertNextRange();
+    FeedRequest feed;
+    feed.pdfPath = m_request.pdfPath;
+    feed.password = m_request.password;
+    feed.converter = m_request.converter;
+    feed.workFolder = m_workFolder->path();
+    feed.recognise = m_request.recognise;
+    feed.verbatim = m_request.verbatim;
+    feed.reading.readFootnotes = m_request.readFootnotes;
+    m_feed = new DocumentFeed(feed, this);
+    // The extraction's own steps (copying, testing) are the front end's to report, as steps of
+    // the reading.
+    connect(m_feed, &Job::stepFailed, this, &Job::stepFailed);
+    connect(m_feed, &Job::asked, this, &ReadingSession::relay);
+    // The voice is made with the first text: sentences end, and pages are recognised, by its
+    // language.
+    connect(m_feed, &DocumentFeed::textFound, this, [this] {
+        makeVoice();
+        m_feed->setLanguage(m_voiceLanguage);
+    });
+    connect(m_feed, &DocumentFeed::rangeReady, this, &ReadingSession::takeRange);
+    connect(m_feed, &DocumentFeed::failed, this, &ReadingSession::feedFailed);
+    connect(m_feed, &DocumentFeed::recognitionFailed, this, &ReadingSession::recognitionFailed);
+    m_feed->start();
     return true;
 }
 
@@ -60,83 +68,29 @@ void ReadingSession::readOutline()
     m_outline->start();
 }
 
-// A long document is converted a range of pages at a time: the first range is small, so the
-// voice starts at once, and the rest follows in larger ranges while it speaks.
-void ReadingSession::convertNextRange()
+// The next part of the text and the pieces ready to say; with the document's last, the pages
+// that could not be read are named, and a document without any text ends the reading.
+void ReadingSession::takeRange(const FedRange& range)
 {
-    const QString copy = m_workFolder->path() + QStringLiteral("/output.pdf");
-    ExtractionRequest extract;
-    extract.password = m_request.password;
-    extract.converter = m_request.converter;
-    extract.firstPage = m_nextPage;
-    extract.lastPage = m_nextPage + m_rangePages - 1;
-    if (m_nextPage == 1) {
-        // The first range copies the document; the rest read that copy, so a document
-        // changed or removed meanwhile is still read as it was.
-        extract.pdfPath = m_request.pdfPath;
-        extract.workingCopyPath = copy;
-    } else {
-        extract.pdfPath = copy;
-        extract.textPath = m_workFolder->path() + QStringLiteral("/range.txt");
+    // The password the user answered opens the later ranges too.
+    m_request.password = m_feed->password();
+    if (range.readFailure)
+        emit stepFailed(ReadingFailure{ReadingStep::ReadPages, *range.readFailure, QString()});
+    if (range.converted) {
+        emit textConverted(range.offset, range.text);
+        m_pageStarts.append(range.pageStarts);
+        m_layoutPages.append(range.pages);
+        m_anyText = true;
     }
-    m_extraction = new ExtractionJob(extract, this);
-    // The extraction's own steps (copying, testing) are the front end's to report, as
-    // steps of the reading.
-    connect(m_extraction, &Job::stepFailed, this, &Job::stepFailed);
-    connect(m_extraction, &Job::asked, this, &ReadingSession::relay);
-    connect(m_extraction, &ExtractionJob::finished, this,
-            [this](const ExtractionResult& result) { rangeExtracted(result); });
-    m_extraction->start();
-}
-
-void ReadingSession::rangeExtracted(const ExtractionResult& result)
-{
-    const int requestedPages = m_rangePages;
-    if (m_extraction) {
-        // The password the user answered opens the later ranges too.
-        m_request.password = m_extraction->request().password;
-        m_extraction->deleteLater();
-        m_extraction = nullptr;
-    }
-    if (result.outcome == ExtractionOutcome::MachineFault) {
-        // Said as the converter's step, naming the package that brings it.
-        emit stepFailed(ReadingFailure{m_request.password.isEmpty()
-                                           ? ReadingStep::ConvertPages
-                                           : ReadingStep::ConvertPagesWithPassword,
-                                       result.detail, QString()});
-        stop();
-        return;
-    }
-    if (result.outcome == ExtractionOutcome::Cancelled)
-        return;
-    // The password was asked for and not given.
-    if (result.outcome == ExtractionOutcome::NeedsPassword && !m_anyText) {
-        stop();
-        return;
-    }
-    m_nextPage += requestedPages;
-    m_rangePages = qMin(m_rangePages * 2, LargestRangePages);
-
-    bool last = false;
-    if (m_request.recognise && result.layout &&
-        (result.outcome == ExtractionOutcome::Text ||
-         result.outcome == ExtractionOutcome::Unreadable)) {
-        last = takeForRecognition(result, requestedPages);
-    } else if (result.outcome == ExtractionOutcome::Text) {
-        last = takeRange(result, requestedPages);
-    } else if (result.outcome == ExtractionOutcome::Unreadable) {
-        // A range of scanned pages: the text may start further on.
-        last = result.layout && result.pages.size() < requestedPages;
-    } else {
-        // No text file: before any text, the document cannot be read, and the reading ends
-        // quietly; after some, the document has ended (a range beyond the last page).
-        last = true;
-    }
-    if (last) {
-        if (endDocument())
+    m_pieces.append(range.pieces);
+    if (range.last) {
+        m_complete = true;
+        if (!range.unreadablePages.isEmpty())
+            emit unreadablePages(range.unreadablePages);
+        if (!m_anyText) {
+            stop();
             return;
-    } else {
-        convertNextRange();
+        }
     }
     findChapters();
     m_queueStep = ReadingStep::QueuePdfText;
@@ -146,83 +100,46 @@ void ReadingSession::rangeExtracted(const ExtractionResult& result)
         m_nextPiece = m_pieces.size(); // the voice could not be made (reported): nothing is said
 }
 
-// Reads a converted range into the pieces waiting to be said, making the voice with the first
-// text. Returns whether the range was the document's last.
-bool ReadingSession::takeRange(const ExtractionResult& result, int requestedPages)
+// The converter could not run (said as the converter's step, naming the package that brings
+// it), or the password was asked for and not given: the reading ends.
+void ReadingSession::feedFailed(FeedFault fault, const QString& detail)
 {
-    QString text;
-    step(ReadingStep::ReadPages, [&] { text = readTextFile(result.textPath); });
-    QFile::remove(result.textPath);
-    emit textConverted(m_textOffset, text);
-    for (qsizetype at = text.indexOf(QLatin1Char('\f')); at >= 0;
-         at = text.indexOf(QLatin1Char('\f'), at + 1))
-        m_pageStarts.append(m_textOffset + at + 1);
-    if (!m_anyText) {
-        m_anyText = true;
-        makeVoice();
-    }
-    if (m_request.verbatim)
-        await(verbatimPieces(text), m_textOffset);
-    else if (result.layout)
-        takeLayout(result.pages);
-    else
-        prepare(plainTextPages(text, m_textOffset, m_nextPage - requestedPages));
-    m_textOffset += text.size();
-    // The converter gives every page asked for that the document has (pdftotext's plain text
-    // ends each with a form feed): fewer than asked for is the end.
-    if (result.layout)
-        return result.pages.size() < requestedPages;
-    return text.count(QLatin1Char('\f')) < requestedPages;
-}
-
-// A range's pages, read from their layout; their words' offsets continue the text so far.
-void ReadingSession::takeLayout(QList<LayoutPage> pages)
-{
-    layoutText(pages, m_textOffset);
-    m_layoutPages.append(pages);
-    prepare(pages);
-}
-
-// Pages read into the pieces waiting to be said, with those held for them.
-void ReadingSession::prepare(const QList<LayoutPage>& pages)
-{
-    if (!m_layoutPreparation) {
-        LayoutReadingOptions options;
-        options.readFootnotes = m_request.readFootnotes;
-        options.language = m_voiceLanguage;
-        m_layoutPreparation = std::make_unique<LayoutPreparation>(options);
-    }
-    m_layoutPreparation->add(pages);
-    await(m_layoutPreparation->takePieces(), 0);
-}
-
-// Every range has been converted: once no page waits for its recognition, the document is
-// finished, and a document without any text ends the reading. Returns whether it ended.
-bool ReadingSession::endDocument()
-{
-    m_allConverted = true;
-    if (m_documentFinished || (m_recognition && !m_recognition->isEmpty()))
-        return false;
-    finishDocument();
-    if (m_anyText)
-        return false;
+    m_request.password = m_feed->password();
+    if (fault == FeedFault::Converter)
+        emit stepFailed(ReadingFailure{m_request.password.isEmpty()
+                                           ? ReadingStep::ConvertPages
+                                           : ReadingStep::ConvertPagesWithPassword,
+                                       detail, QString()});
     stop();
-    return true;
 }
 
-// The document has been converted: what the preparations still hold is let out, and the pages
-// that could not be read are named.
-void ReadingSession::finishDocument()
+// The voice has said everything while a page is being recognised: the pages held back for the
+// pages after them are said now, so a scan starts speaking once its first page is recognised.
+void ReadingSession::sayHeldPages()
 {
-    m_documentFinished = true;
-    if (m_layoutPreparation) {
-        m_layoutPreparation->finish();
-        await(m_layoutPreparation->takePieces(), 0);
-        m_unreadablePages = m_layoutPreparation->unreadablePages();
-    }
-    m_complete = true;
-    if (!m_unreadablePages.isEmpty())
-        emit unreadablePages(m_unreadablePages);
+    if (!m_feed || !m_feed->isWaitingForRecognition() || !m_voice || !m_voice->isDone() ||
+        m_nextPiece < m_pieces.size())
+        return;
+    m_feed->readHeldPages();
+}
+
+// The voice has begun the utterance at heardOffset: recognition may go on a few pages past
+// the page that holds it.
+void ReadingSession::followRecognition(qsizetype heardOffset)
+{
+    if (m_feed)
+        m_feed->setPageHeard(pageAt(heardOffset));
+}
+
+// The rest of the document is not fed any more.
+void ReadingSession::dropFeed()
+{
+    if (!m_feed)
+        return;
+    m_feed->disconnect(this);
+    m_feed->cancel(); // stops its tools at once and removes their files
+    m_feed->deleteLater();
+    m_feed = nullptr;
 }
 
 } // namespace lectorix

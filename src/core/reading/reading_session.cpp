@@ -1,10 +1,10 @@
 #include "core/reading/reading_session.h"
 
 #include "core/base/failure.h"
+#include "core/document/document_feed.h"
 #include "core/files/temp_folder.h"
 #include "core/pdf/document_text.h"
 #include "core/pdf/outline_job.h"
-#include "core/reading/recognition_ahead.h"
 #include "core/speech/language_voices.h"
 #include "core/speech/speech_engine.h"
 #include "core/text/speech_pauses.h"
@@ -63,25 +63,13 @@ void ReadingSession::setState(ReadingState state)
 void ReadingSession::release()
 {
     m_watch->stop();
-    if (m_extraction) {
-        m_extraction->disconnect(this);
-        m_extraction->cancel();
-        m_extraction->deleteLater();
-        m_extraction = nullptr;
-    }
+    dropFeed();
     if (m_outline) {
         m_outline->disconnect(this);
         m_outline->cancel();
         m_outline->deleteLater();
         m_outline = nullptr;
     }
-    delete m_recognition; // stops its tools at once and removes their files
-    m_recognition = nullptr;
-    m_allConverted = false;
-    m_documentFinished = false;
-    m_layoutPreparation.reset();
-    m_unreadablePages.clear();
-    m_textOffset = 0;
     m_languages.reset();
     m_voiceLanguage.clear();
     m_voice.reset(); // stops at once: drops what is queued and silences the output
@@ -287,14 +275,7 @@ void ReadingSession::queueAhead()
             m_languages.reset();
             m_voice.reset();
             m_nextPiece = m_pieces.size();
-            delete m_recognition;
-            m_recognition = nullptr;
-            if (m_extraction) {
-                m_extraction->disconnect(this);
-                m_extraction->cancel();
-                m_extraction->deleteLater();
-                m_extraction = nullptr;
-            }
+            dropFeed();
             return;
         }
         m_utterances.append({m_nextPiece, m_nextFrom, std::move(said.stretches)});
@@ -344,13 +325,11 @@ void ReadingSession::watch()
         if (m_voice)
             queueAhead();
     }
-    // While ranges are still being converted or pages recognised, the voice may have caught up
-    // with the text.
-    const bool recognising = m_recognition && !m_recognition->isEmpty();
-    const bool more = m_extraction != nullptr || m_nextPiece < m_pieces.size() ||
-                      m_waitChapter >= 0 || recognising;
-    if (recognising)
-        sayHeldPages();
+    // While ranges are still being converted, prepared or recognised, the voice may have caught
+    // up with the text.
+    const bool more =
+        (m_feed && m_feed->isRunning()) || m_nextPiece < m_pieces.size() || m_waitChapter >= 0;
+    sayHeldPages();
     if (more || (m_voice && !m_voice->isDone()))
         return;
     stop();

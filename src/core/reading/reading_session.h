@@ -23,10 +23,10 @@ class QTimer;
 
 namespace lectorix {
 
-class ExtractionJob;
+class DocumentFeed;
 class OutlineJob;
-struct ExtractionResult;
-class RecognitionAhead;
+struct FedRange;
+enum class FeedFault;
 class LanguageVoices;
 namespace speech {
 class Voice;
@@ -100,13 +100,13 @@ enum class ReadingStep {
 using ReadingFailure = StepFailure<ReadingStep>;
 
 // Reading aloud: start, pause, resume, stop, with volume and rate changed live. It never waits
-// inside the event loop: a PDF's text comes from an ExtractionJob, the voice speaks on its own
-// thread, and a short timer notices when everything has been heard. A failing step is
-// announced by stepFailed() as it fails (a ReadingFailure, or an ExtractionFailure of a PDF
-// range's extraction: copying the document, testing its text), and the reading goes on with its
-// next step where it can: a voice that could not be made, for one, fails each step that needs
-// it. A PDF that the password given does not open asks for another (asked()); declined, the
-// reading ends. ended() follows each reading's end, whatever ended it.
+// inside the event loop: a PDF's text comes prepared from a DocumentFeed, the voice speaks on its
+// own thread, and a short timer notices when everything has been heard. A failing step is announced
+// by stepFailed() as it fails (a ReadingFailure, or an ExtractionFailure of a PDF range's
+// extraction: copying the document, testing its text), and the reading goes on with its next step
+// where it can: a voice that could not be made, for one, fails each step that needs it. A PDF that
+// the password given does not open asks for another (asked()); declined, the reading ends. ended()
+// follows each reading's end, whatever ended it.
 class ReadingSession final : public Job
 {
     Q_OBJECT
@@ -194,17 +194,11 @@ private:
     // Starts converting the PDF; false when the reading has ended (no working folder).
     bool startPdf();
     void readOutline();
-    void convertNextRange();
-    void rangeExtracted(const ExtractionResult& result);
-    bool takeRange(const ExtractionResult& result, int requestedPages);
-    void takeLayout(QList<LayoutPage> pages);
-    void prepare(const QList<LayoutPage>& pages);
-    bool takeForRecognition(const ExtractionResult& result, int requestedPages);
-    void takeRecognisedPages();
+    void takeRange(const FedRange& range);
+    void feedFailed(FeedFault fault, const QString& detail);
     void followRecognition(qsizetype heardOffset);
     void sayHeldPages();
-    bool endDocument();
-    void finishDocument();
+    void dropFeed();
     void await(QList<SpokenPiece> pieces, qsizetype shift);
     void queueAhead();
     bool passOverToSeek();
@@ -229,7 +223,8 @@ private:
     std::unique_ptr<speech::Voice> m_voice;
     std::unique_ptr<LanguageVoices> m_languages; // switches m_voice between languages
     QString m_voiceLanguage;                     // of the chosen voice
-    ExtractionJob* m_extraction = nullptr;
+    // A PDF's text, range by range, with pages recognised where asked.
+    DocumentFeed* m_feed = nullptr;
     OutlineJob* m_outline = nullptr;
     std::unique_ptr<QTemporaryDir> m_workFolder;
     QTimer* m_watch = nullptr;
@@ -261,19 +256,7 @@ private:
     // Where the pages of the PDF after the first begin; kept after the reading ends.
     QList<qsizetype> m_pageStarts;
     ReadingStep m_queueStep = ReadingStep::QueueText;
-    // The PDF's text read into sentences, from its pages' layout or as plain text, range by
-    // range; made with the first range.
-    std::unique_ptr<LayoutPreparation> m_layoutPreparation;
-    QList<int> m_unreadablePages; // whose text is not language
-    // With recognition: the pages in order, recognised where needed.
-    RecognitionAhead* m_recognition = nullptr;
-    int m_recognitionRun = 0; // told apart, as their queued signals may outlive them
-    bool m_allConverted = false;
-    bool m_documentFinished = false;
-    int m_nextPage = 1;
-    int m_rangePages = 0;
     bool m_anyText = false;
-    qsizetype m_textOffset = 0;
     int m_announced = 0;
     speech::WordPosition m_wordAnnounced;
 };

@@ -1,4 +1,4 @@
-#include "core/reading/recognition_ahead.h"
+#include "core/document/recognition_ahead.h"
 
 #include "core/text/layout/reading.h"
 
