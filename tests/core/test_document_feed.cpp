@@ -88,15 +88,18 @@ private slots:
             delete feed;
             return;
         }
+        // Stopped as the first range is handed over, while the next is being converted.
+        QObject::connect(feed, &DocumentFeed::rangeReady, feed, [feed, stop] {
+            if (stop == Stop::Cancel)
+                feed->cancel();
+            else if (stop == Stop::Destroy)
+                feed->deleteLater();
+        });
         feed->start();
         if (stop != Stop::None) {
             QTRY_COMPARE_WITH_TIMEOUT(ranges.size(), 1, 20000);
-            if (stop == Stop::Cancel)
-                feed->cancel();
-            else
-                delete feed;
             // Whatever was converted or prepared meanwhile is never handed over.
-            QTest::qWait(1500);
+            QTest::qWait(1000);
             QTRY_VERIFY(test::livingChildNames(QCoreApplication::applicationPid()).isEmpty());
         } else {
             QTRY_VERIFY_WITH_TIMEOUT(!feed->isRunning(), 20000);
