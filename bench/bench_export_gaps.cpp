@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <csignal>
 #include <cstdio>
 
 using namespace lectorix;
@@ -93,6 +94,8 @@ QPair<double, double> oldBlocks(const QString& book, const QString& folder)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    // As the programs do: a write into an encoder that has ended fails instead.
+    std::signal(SIGPIPE, SIG_IGN);
     QTemporaryDir scratch;
     const QString source = QStringLiteral(LECTORIX_CORPUS_DIR "/freeculture.pdf");
     const QString book = scratch.filePath(QStringLiteral("long-book.pdf"));

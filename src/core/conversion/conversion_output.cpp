@@ -80,7 +80,9 @@ void ConversionJob::State::prepareText()
     else if (!layout || request.verbatim)
         document.textPath = textPath;
     document.layout = layout;
-    document.pages = pages;
+    // Handed over whole: a long book's pages are let go on the worker's thread too.
+    document.pages = std::exchange(pages, {});
+    document.outline = outlineEntries;
     SpeechChoices& choices = document.choices;
     choices.reading = {request.readFootnotes, request.language};
     choices.utterance = {request.pauses, QString(), request.oneVoice};
@@ -133,7 +135,8 @@ void ConversionJob::State::textPrepared(PreparedDocument prepared)
     }
     // Chapters start in what the reading of the document made of it; lines read as they stand
     // are no sentences and headings, and start none.
-    if (planOutputs(spoken.utterances, request.verbatim ? QList<SpokenPiece>() : spoken.pieces))
+    if (planOutputs(spoken.utterances, request.verbatim ? QList<SpokenPiece>() : spoken.pieces,
+                    prepared.chapters))
         speakAndEncode();
 }
 
@@ -148,11 +151,9 @@ QString ConversionJob::State::documentName() const
 // chapter, the chapter files not complete yet; otherwise the one file, unless a resumed
 // conversion finds it complete. False when the job has finished.
 bool ConversionJob::State::planOutputs(const QList<Utterance>& utterances,
-                                       const QList<SpokenPiece>& spokenPieces)
+                                       const QList<SpokenPiece>& spokenPieces,
+                                       const QList<Chapter>& chapters)
 {
-    const QList<Chapter> chapters =
-        documentChapters(outlineEntries, layout ? pages : QList<LayoutPage>(), spokenPieces);
-    pages.clear();
     QList<ChapterStart> starts;
     const QList<qsizetype> first = chapterFirstPieces(chapters, spokenPieces);
     for (qsizetype i = 0; i < chapters.size(); ++i)

@@ -111,7 +111,8 @@ struct ConversionJob::State
     // conversion_output.cpp
     void makeMp3();
     bool reserveOutput(int output);
-    bool planOutputs(const QList<Utterance>& utterances, const QList<SpokenPiece>& spokenPieces);
+    bool planOutputs(const QList<Utterance>& utterances, const QList<SpokenPiece>& spokenPieces,
+                     const QList<Chapter>& chapters);
     void prepareText();
     void textPrepared(PreparedDocument prepared);
     QString documentName() const;

@@ -124,6 +124,10 @@ PreparedDocument prepareWholeDocument(const WholeDocument& document)
             document.textPath.isEmpty() ? document.text : readTextFile(document.textPath);
         prepared.spoken =
             spokenDocument(text, document.layout ? &document.pages : nullptr, document.choices);
+        // Lines read as they stand are no sentences and headings, and start no chapter.
+        prepared.chapters = documentChapters(
+            document.outline, document.layout ? document.pages : QList<LayoutPage>(),
+            document.choices.verbatim ? QList<SpokenPiece>() : prepared.spoken.pieces);
     } catch (...) {
         prepared.failure = describeCurrentException();
     }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "core/pdf/document_outline.h"
 #include "core/pdf/page_layout.h"
+#include "core/text/chapters.h"
 #include "core/text/layout/reading.h"
 #include "core/text/spoken_piece.h"
 #include "core/text/spoken_text.h"
@@ -77,7 +79,8 @@ private:
 };
 
 // The whole of a document as an export speaks it (spokenDocument), from text given or read
-// from textPath; a text that cannot be read gives the failure's description.
+// from textPath, and its chapters (documentChapters: from the outline, else the headings; none
+// for lines read verbatim); a text that cannot be read gives the failure's description.
 struct WholeDocument
 {
     QString text;
@@ -85,10 +88,12 @@ struct WholeDocument
     bool layout = false;
     QList<LayoutPage> pages;
     SpeechChoices choices;
+    QList<OutlineEntry> outline;
 };
 struct PreparedDocument
 {
     SpokenDocument spoken;
+    QList<Chapter> chapters;
     std::optional<QString> failure;
 };
 PreparedDocument prepareWholeDocument(const WholeDocument& document);
