@@ -80,11 +80,13 @@ private slots:
         QSignalSpy prepared(feed, &DocumentFeed::documentPrepared);
 
         if (!typed.isEmpty()) {
-            feed->prepareWhole({typed, {}, false, {}, {}});
+            WholeDocument document;
+            document.text = typed;
+            feed->prepareWhole(document);
             QTRY_COMPARE(prepared.size(), 1);
-            const auto document = prepared.first().first().value<PreparedDocument>();
-            QVERIFY(!document.failure);
-            QCOMPARE(sentencesOf(document.spoken.pieces), sentences);
+            const auto done = prepared.first().first().value<PreparedDocument>();
+            QVERIFY(!done.failure);
+            QCOMPARE(sentencesOf(done.spoken.pieces), sentences);
             delete feed;
             return;
         }

@@ -124,16 +124,23 @@ void DocumentFeed::rangeExtracted(const ExtractionResult& result)
     } else if (text) {
         noteText();
         m_anyText = true;
-        // Whether it was the last range is known once its text is read.
-        const bool finishIfLast = m_recognition == nullptr;
+        // The converter gives every page asked for that the document has: fewer than asked
+        // for is the end. With the pages' layout that is known now, and the next range is
+        // converted while this one is prepared; plain text says it once it is read.
+        const bool known = result.layout;
+        const bool last = known && result.pages.size() < requested;
+        const bool finish = (last || !known) && m_recognition == nullptr;
+        m_finishQueued = m_finishQueued || (last && finish);
         queue([path = result.textPath, layout = result.layout, pages = result.pages, firstPage,
-               requested, finishIfLast](RangePreparation& preparation) {
+               requested, known, finish](RangePreparation& preparation) {
             FedRange range = preparation.takeText(path, layout, pages, firstPage, requested);
-            range.endsExtraction = true;
-            if (range.fewerPages && finishIfLast)
+            range.endsExtraction = !known;
+            if (range.fewerPages && finish)
                 preparation.finish(range);
             return range;
         });
+        if (known)
+            rangeDone(last);
     } else if (result.outcome == ExtractionOutcome::Unreadable) {
         // A range of scanned pages: the text may start further on.
         rangeDone(result.layout && result.pages.size() < requested);
