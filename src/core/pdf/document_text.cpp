@@ -198,7 +198,8 @@ void ExtractionJob::askPassword()
         });
 }
 
-// When the converter wrote the layout, reads it and puts its plain text in the file's place.
+// When the converter wrote the layout, reads it, reads again the pages whose text is another
+// encoding shown as Latin-1, and puts its plain text in the file's place.
 // Returns false when that text could not be written (the failure is handed over).
 bool ExtractionJob::takeLayout()
 {
@@ -214,6 +215,7 @@ bool ExtractionJob::takeLayout()
         return true;
     m_layout = true;
     m_pages = readBoundingBoxLayout(written, qMax(m_request.firstPage, 1)).pages;
+    redecodeMisreadPages(m_pages);
     written.clear();
     return step(ExtractionStep::ReadText,
                 [&] { writeStringToFile(layoutText(m_pages), m_written); });
