@@ -157,13 +157,16 @@ void tally(const Candidate& candidate, QStringView decoded, unsigned char lead, 
 
 // The word's bytes in the candidate's encoding, character by character, added to the fit;
 // the word as it reads there.
-QString readIn(const Candidate& candidate, QStringDecoder& decoder, const QByteArray& bytes,
-               Fit& fit)
+QString readIn(const Candidate& candidate, QStringDecoder& decoder, QByteArray bytes, Fit& fit)
 {
     QString word;
     for (qsizetype i = 0; i < bytes.size();) {
         const auto lead = static_cast<unsigned char>(bytes[i]);
         const qsizetype length = isLeadByte(candidate, lead) && i + 1 < bytes.size() ? 2 : 1;
+        // pdftotext writes the byte of Latin-1's soft hyphen as a hyphen; after a lead byte,
+        // where no hyphen can stand, it is that byte.
+        if (length == 2 && bytes[i + 1] == '-')
+            bytes[i + 1] = char(0xAD);
         QString decoded = decoder.decode(QByteArrayView(bytes).sliced(i, length));
         if (decoded.isEmpty()) // a lead byte at the word's end
             decoded = QChar(QChar::ReplacementCharacter);
@@ -254,10 +257,13 @@ QByteArray misreadEncoding(const QStringList& words)
 QString redecoded(const QString& word, const QByteArray& encoding)
 {
     const auto bytes = misreadBytes(word);
-    if (!bytes)
-        return word;
+    const auto candidate = std::find_if(Candidates.begin(), Candidates.end(),
+                                        [&](const Candidate& c) { return encoding == c.name; });
     QStringDecoder decoder(encoding.constData(), QStringConverter::Flag::Stateless);
-    return decoder.isValid() ? decoder.decode(*bytes) : word;
+    if (!bytes || candidate == Candidates.end() || !decoder.isValid())
+        return word;
+    Fit unused;
+    return readIn(*candidate, decoder, *bytes, unused);
 }
 
 } // namespace lectorix

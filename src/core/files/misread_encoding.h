@@ -26,8 +26,8 @@ bool isMisreadWord(QStringView word);
 // invalid sequences and uncommon characters. Empty when none fits.
 QByteArray misreadEncoding(const QStringList& words);
 
-// The word read again from its Windows-1252 bytes in encoding; a word without a byte of the
-// upper half, or with a character no byte gives, stays as it is.
+// The word read again from its Windows-1252 bytes in encoding (one that misreadEncoding gives);
+// a word without a byte of the upper half, or with a character no byte gives, stays as it is.
 QString redecoded(const QString& word, const QByteArray& encoding);
 
 } // namespace lectorix
