@@ -36,9 +36,11 @@ struct Options
     bool splitChapters = false; // --split-chapters: one MP3 per chapter
     bool resume = false;        // --resume: MP3s already there are not made again
     QString pronunciationsFile; // --pronunciations: a list added for this run
-    // --ocr: which pages of a PDF are recognised as images of text; --ocr-language: in
-    // which of tesseract's languages (empty: the voice's and English).
-    RecognitionMode recognition = RecognitionMode::Never;
+    // --ocr: which pages of a PDF are recognised as images of text (by default those without
+    // usable text); --ocr-language: in which of tesseract's languages (empty: the voice's and
+    // English).
+    RecognitionMode recognition = RecognitionMode::Auto;
+    bool recognitionChosen = false; // --ocr was given
     QStringList recognitionLanguages;
 
     // --format, and --no-cover: no cover picture made of a PDF's first page.

@@ -92,6 +92,7 @@ QString setRecognition(Options& options, const QString& value)
     else
         return QStringLiteral("invalid value '%1' for --ocr: give auto, always or never")
             .arg(value);
+    options.recognitionChosen = true;
     return {};
 }
 
@@ -211,9 +212,9 @@ constexpr std::array<ConverterOption, 26> Table{{
     {.longName = "ocr",
      .valueName = "WHEN",
      .help = "recognise the text of a PDF's pages as images\n"
-             "(scans): auto for the pages without usable\n"
-             "text, always for every page, never (the\n"
-             "default) to leave those pages out",
+             "(scans): auto (the default) for the pages\n"
+             "without usable text, always for every page,\n"
+             "never to leave those pages out",
      .completion = Words,
      .words = "auto always never",
      .apply = setRecognition},

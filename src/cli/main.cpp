@@ -10,6 +10,7 @@
 #include "cli/text_printing.h"
 #include "cli/voices.h"
 #include "core/files/text_decoding.h"
+#include "core/process/missing_parts.h"
 #include "core/settings/settings.h"
 #include "core/text/pronunciations.h"
 #include "core/text/speech_pauses.h"
@@ -218,6 +219,16 @@ SpeechPauses chosenPauses(const Options& options)
             options.headingPause.value_or(saved.headingMs)};
 }
 
+// Recognition as the options ask for it. Without --ocr, the pages without usable text are
+// recognised when tesseract is installed; without it they are named and left out, as with
+// --ocr=never, rather than failing a document for a blank page.
+RecognitionMode chosenRecognition(const Options& options)
+{
+    if (options.recognitionChosen || isInstalled(QStringLiteral("tesseract")))
+        return options.recognition;
+    return RecognitionMode::Never;
+}
+
 int printTexts(const Options& options)
 {
     TextPrintingChoices choices;
@@ -225,7 +236,7 @@ int printTexts(const Options& options)
     choices.readFootnotes = !options.noFootnotes && readsFootnotes();
     choices.language = chosenLanguage(options);
     choices.oneVoice = options.oneVoice || usesOneVoice();
-    choices.recognition = options.recognition;
+    choices.recognition = chosenRecognition(options);
     choices.recognitionLanguages = options.recognitionLanguages;
     if (const int status = choosePassword(options, choices.password); status != 0)
         return status;
@@ -277,7 +288,7 @@ int convertInputs(const Options& options)
     choices.readFootnotes = !options.noFootnotes && readsFootnotes();
     choices.splitChapters = options.splitChapters;
     choices.resume = options.resume;
-    choices.recognition = options.recognition;
+    choices.recognition = chosenRecognition(options);
     choices.recognitionLanguages = options.recognitionLanguages;
     choices.format = options.format;
     choices.cover = !options.noCover;

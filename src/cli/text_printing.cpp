@@ -20,6 +20,22 @@
 
 namespace lectorix::cli {
 
+QString unspokenPagesReason(const QList<int>& pages)
+{
+    QStringList runs;
+    for (qsizetype i = 0; i < pages.size();) {
+        qsizetype last = i;
+        while (last + 1 < pages.size() && pages.at(last + 1) == pages.at(last) + 1)
+            ++last;
+        runs << (last == i ? QString::number(pages.at(i))
+                           : QStringLiteral("%1-%2").arg(pages.at(i)).arg(pages.at(last)));
+        i = last + 1;
+    }
+    return (pages.size() == 1 ? QStringLiteral("page %1 is") : QStringLiteral("pages %1 are"))
+               .arg(runs.join(QStringLiteral(", "))) +
+           QStringLiteral(" in a script no installed voice speaks, and left out");
+}
+
 QString printedUtterances(const SpokenDocument& spoken)
 {
     QString printed;
@@ -206,15 +222,39 @@ void TextPrinting::print(const QString& input, const QString& text, const QStrin
         return;
     }
     const SpokenDocument spoken = spokenDocument(text, pages, speechChoices());
-    if (!spoken.unreadablePages.isEmpty())
+    QList<int> unreadable = spoken.unreadablePages;
+    unreadable.removeIf([&](int page) { return spoken.unspokenPages.contains(page); });
+    if (!unreadable.isEmpty())
+        m_printError(
+            QStringLiteral("%1: %2").arg(shownName(input), unreadablePagesReason(unreadable)));
+    if (!spoken.unspokenPages.isEmpty())
         m_printError(QStringLiteral("%1: %2").arg(shownName(input),
-                                                  unreadablePagesReason(spoken.unreadablePages)));
+                                                  unspokenPagesReason(spoken.unspokenPages)));
     const QString lines = printedUtterances(spoken);
+    if (lines.isEmpty()) {
+        // Nothing to say is no text printed: it is named, and the exit status says so.
+        print(input, QString(), nothingToSayReason(spoken, pages != nullptr));
+        return;
+    }
     if (!m_write(lines)) {
         emit finished(1);
         return;
     }
     next();
+}
+
+// Why a document gave nothing to say: every page that has text in a script no voice speaks,
+// or a PDF's pages blank or unreadable (recognised, by the choices, and still without text).
+QString TextPrinting::nothingToSayReason(const SpokenDocument& spoken, bool pdf) const
+{
+    if (!spoken.unspokenPages.isEmpty() && spoken.unspokenPages == spoken.unreadablePages)
+        return QStringLiteral("its text is in a script no installed voice speaks");
+    if (!pdf)
+        return QStringLiteral("no text to read");
+    if (m_choices.recognition == RecognitionMode::Never)
+        return conversionFailureReason(ConversionOutcome::Unreadable);
+    return QStringLiteral("no text to read: its pages are blank, or no text could be recognised "
+                          "on them");
 }
 
 // The choices a conversion with the same options speaks with.

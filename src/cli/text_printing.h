@@ -37,6 +37,10 @@ struct TextPrintingChoices
     QStringList recognitionLanguages;
 };
 
+// What is said of pages left out because their text is in a script no installed voice speaks
+// (Deseret, say): "page 3 is in a script no installed voice speaks, and left out".
+QString unspokenPagesReason(const QList<int>& pages);
+
 // Utterances as --print-text shows them: each on a line of its own, as the voice is given it;
 // a blank line where a paragraph ends (after an utterance followed by a pause of its own, not
 // the voice's); a heading with a leading "# ". Utterances with nothing to say are left out.
@@ -45,8 +49,9 @@ QString printedUtterances(const SpokenDocument& spoken);
 // Prints what a conversion of each input would speak, one utterance per line, and converts
 // nothing: the utterances spokenDocument makes of the document's text (a PDF's from its pages'
 // layout), as printedUtterances shows them. The pages of a PDF that could not be read are named
-// on standard error, and the rest is printed. An input without text is named on standard error
-// with its reason and the next one goes on; so is a step of a PDF's extraction that fails. A
+// on standard error, those in a script no voice speaks as such, and the rest is printed. An
+// input without text, or whose text gives nothing to say, is named on standard error with its
+// reason and the next one goes on; so is a step of a PDF's extraction that fails. A
 // PDF's text is extracted by the job a conversion uses, on the program's event loop, and its
 // scanned pages recognised as a conversion recognises them.
 // finished() gives the exit status: 0 when every input gave its text, 1 when any failed or output
@@ -77,6 +82,7 @@ private:
     void print(const QString& input, const QString& text, const QString& problem,
                const QList<LayoutPage>* pages = nullptr);
     SpeechChoices speechChoices() const;
+    QString nothingToSayReason(const SpokenDocument& spoken, bool pdf) const;
 
     QStringList m_inputs;
     TextPrintingChoices m_choices;

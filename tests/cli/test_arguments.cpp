@@ -60,9 +60,9 @@ QString summary(const Options& o)
         parts << QStringLiteral("split-chapters");
     if (o.resume)
         parts << QStringLiteral("resume");
-    if (o.recognition != RecognitionMode::Never)
-        parts << (o.recognition == RecognitionMode::Auto ? QStringLiteral("ocr=auto")
-                                                         : QStringLiteral("ocr=always"));
+    if (o.recognition != RecognitionMode::Auto)
+        parts << (o.recognition == RecognitionMode::Never ? QStringLiteral("ocr=never")
+                                                          : QStringLiteral("ocr=always"));
     if (!o.recognitionLanguages.isEmpty())
         parts << "ocr-language=" + o.recognitionLanguages.join('+');
     if (o.format != AudioFormat::Mp3)
@@ -104,13 +104,13 @@ private slots:
         QTest::newRow("footnotes left out")
             << QStringList{"a.pdf", "--no-footnotes", "--print-text"}
             << "print-text [a.pdf] no-footnotes";
-        QTest::newRow("recognition of pages without usable text")
-            << QStringList{"--ocr=auto", "a.pdf"} << "convert [a.pdf] ocr=auto";
+        QTest::newRow("recognition of pages without usable text, the default")
+            << QStringList{"--ocr=auto", "a.pdf"} << "convert [a.pdf]";
         QTest::newRow("recognition of every page, languages by either code")
             << QStringList{"--ocr", "always", "--ocr-language=fr+DEU+fra", "a.pdf"}
             << "convert [a.pdf] ocr=always ocr-language=fra+deu";
         QTest::newRow("no recognition, the last word counts")
-            << QStringList{"--ocr=always", "--ocr=never", "a.pdf"} << "convert [a.pdf]";
+            << QStringList{"--ocr=always", "--ocr=never", "a.pdf"} << "convert [a.pdf] ocr=never";
         QTest::newRow("recognition: unknown mode")
             << QStringList{"--ocr=yes", "a.pdf"}
             << "error: invalid value 'yes' for --ocr: give auto, always or never";

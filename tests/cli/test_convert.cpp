@@ -186,7 +186,8 @@ private slots:
             expected << failing;
         if (setup == "blocked")
             expected << failingMp3;
-        QStringList arguments{"first.pdf", failing, "last.txt"};
+        // Without recognition, as the scan is to fail.
+        QStringList arguments{"--ocr=never", "first.pdf", failing, "last.txt"};
         if (!password.isEmpty()) {
             const QString passwordFile = QFileInfo(m_temp).path() + "/password";
             writeFile(passwordFile, password);

@@ -1,7 +1,7 @@
-// lectorix-convert on scanned PDFs: the corpus's scan is read with --ocr and refused without,
-// a language tesseract lacks is named with its package, and a page whose image is damaged is
-// said to be so while the rest is converted; --print-text shows the recognised text. No working
-// file stays behind.
+// lectorix-convert on scanned PDFs: the corpus's scan is read by default and refused with
+// --ocr=never, a language tesseract lacks is named with its package, and a page whose image is
+// damaged is said to be so while the rest is converted; --print-text shows the recognised text. No
+// working file stays behind.
 #include "converter_run.h"
 
 #include "support/raw_pdf.h"
@@ -25,11 +25,12 @@ private slots:
         QTest::addColumn<QStringList>("options");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("message"); // on standard error, after the input's name
-        QTest::newRow("scan, recognised") << "c02-22.pdf" << QStringList{"--ocr=auto"} << 0 << "";
+        QTest::newRow("scan, recognised by default") << "c02-22.pdf" << QStringList() << 0 << "";
         QTest::newRow("scan, every page recognised in the language named")
             << "c02-22.pdf" << QStringList{"--ocr=always", "--ocr-language=en"} << 0 << "";
-        QTest::newRow("scan, not recognised by default")
-            << "c02-22.pdf" << QStringList() << 1 << "no text layer (a scanned document?)";
+        QTest::newRow("scan, not recognised when never asked")
+            << "c02-22.pdf" << QStringList{"--ocr=never"} << 1
+            << "no text layer (a scanned document?)";
         QTest::newRow("scan, a language that is not installed")
             << "c02-22.pdf" << QStringList{"--ocr=auto", "--ocr-language=ita+eng"} << 1
             << "the conversion failed: Text recognition lacks the language data ita (install "
@@ -87,7 +88,7 @@ private slots:
                "see him pretty clear, because there was a light behind him.";
         QTest::newRow("recognised, line by line") << QStringList{"--ocr=always", "--verbatim"} << 0
                                                   << "we could see him pretty clear, because";
-        QTest::newRow("not recognised") << QStringList() << 1 << "";
+        QTest::newRow("not recognised") << QStringList{"--ocr=never"} << 1 << "";
     }
     void printsRecognisedText()
     {

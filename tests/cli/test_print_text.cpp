@@ -7,11 +7,13 @@
 #include "core/conversion/conversion_job.h"
 #include "core/text/spoken_text.h"
 #include "support/fake_engine.h"
+#include "support/raw_pdf.h"
 #include "support/test_env.h"
 
 #include <QDir>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QStringEncoder>
 #include <QtTest>
 
 using namespace lectorix;
@@ -234,6 +236,48 @@ private slots:
         const test::ConverterRun missing = test::runConverter(
             {"--print-text", "--pronunciations", "none.tsv", "-"}, m_folder, "a\n");
         QCOMPARE(missing.exitCode, 2);
+    }
+
+    // Text shown through a font's Latin-1 map in another encoding is read in its own; a
+    // document that gives nothing to say is named with its reason, and the status says so.
+    void eachDocumentReadOrNamed_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QStringList>("printed");
+        QTest::addColumn<QString>("message"); // on standard error; empty: exit status 0
+        const auto drawn = [](const QString& text, const char* encoding) {
+            return test::onePagePdf("0 0 612 792",
+                                    "BT /F1 14 Tf 72 700 Td (" +
+                                        QStringEncoder(encoding).encode(text) + ") Tj ET",
+                                    test::pdfStream("", ""));
+        };
+        const QString russian = QStringLiteral("Федеральное агентство по техническому "
+                                               "регулированию и метрологии.");
+        QTest::newRow("Russian of Windows-1251 under WinAnsi")
+            << "gost.pdf" << drawn(russian, "windows-1251") << QStringList{russian} << "";
+        const QString chinese = QStringLiteral("本报告由公司董事会负责编制。"); // 董 ends in 0xAD
+        QTest::newRow("Chinese of GBK under WinAnsi")
+            << "report.pdf" << drawn(chinese, "GBK") << QStringList{chinese} << "";
+        QTest::newRow("empty text")
+            << "empty.txt" << QByteArray() << QStringList() << "'empty.txt': no text to read";
+        QTest::newRow("a script no voice speaks")
+            << "deseret.txt"
+            << QStringLiteral("\U00010410\U00010428\U0001042F\U00010428 \U00010412\U00010428.\n")
+                   .toUtf8()
+            << QStringList() << "'deseret.txt': page 1 is in a script no installed voice speaks";
+    }
+    void eachDocumentReadOrNamed()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, content);
+        QFETCH(QStringList, printed);
+        QFETCH(QString, message);
+        test::writeFile(m_folder + '/' + name, content);
+        const test::ConverterRun run = test::runConverter({"--print-text", name}, m_folder);
+        QCOMPARE(outputLines(run), printed);
+        QCOMPARE(run.exitCode, message.isEmpty() ? 0 : 1);
+        QVERIFY2(run.errors().contains(message), qPrintable(run.errors()));
     }
 
     // An input without text is named with its reason; the others are still printed.

@@ -1,5 +1,7 @@
 #include "support/raw_pdf.h"
 
+#include "core/files/text_decoding.h"
+
 #include <QFile>
 #include <QList>
 
@@ -13,7 +15,7 @@ namespace {
 // depend on the fonts installed (unembedded, Helvetica becomes whatever fontconfig likes best).
 constexpr const char* FontFile = "/usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf";
 constexpr int FirstChar = 32;
-constexpr int LastChar = 126;
+constexpr int LastChar = 255;
 
 // Big-endian numbers of a TrueType file; 0 past its end.
 quint32 numberAt(const QByteArray& font, qsizetype at, int bytes)
@@ -77,14 +79,15 @@ QByteArray scaled(const QByteArray& font, qsizetype at)
     return thousandths(font, qint16(numberAt(font, at, 2)));
 }
 
-// The widths of characters FirstChar..LastChar.
+// The widths of characters FirstChar..LastChar, the bytes of WinAnsiEncoding.
 QByteArray widthsOf(const QByteArray& font)
 {
     const qsizetype metrics = tableAt(font, "hmtx");
     const quint32 advances = numberAt(font, tableAt(font, "hhea") + 34, 2);
     QList<QByteArray> widths;
     for (int character = FirstChar; character <= LastChar; ++character) {
-        const quint32 glyph = std::min(glyphOf(font, char16_t(character)), advances - 1);
+        const char16_t unicode = decodeWindows1252(QByteArray(1, char(character))).at(0).unicode();
+        const quint32 glyph = std::min(glyphOf(font, unicode), advances - 1);
         widths << thousandths(font, int(numberAt(font, metrics + 4 * qsizetype(glyph), 2)));
     }
     return widths.join(' ');

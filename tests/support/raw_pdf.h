@@ -12,8 +12,8 @@ namespace lectorix::test {
 QByteArray pdfStream(const QByteArray& entries, const QByteArray& data);
 
 // A PDF of one page mediaBox large ("0 0 612 792"), drawing content with Liberation Sans
-// (embedded from fonts-liberation's file) as /F1 and image (a stream object, see pdfStream) as
-// /Im1, with a correct cross-reference table.
+// (embedded from fonts-liberation's file, its bytes mapped by WinAnsiEncoding) as /F1 and image (a
+// stream object, see pdfStream) as /Im1, with a correct cross-reference table.
 QByteArray onePagePdf(const QByteArray& mediaBox, const QByteArray& content,
                       const QByteArray& image);
 

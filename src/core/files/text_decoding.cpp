@@ -6,6 +6,9 @@
 #include <QFileInfo>
 #include <QStringDecoder>
 
+#include <algorithm>
+#include <iterator>
+
 namespace lectorix {
 
 namespace {
@@ -27,6 +30,24 @@ QString decodeWindows1252(const QByteArray& bytes)
         *out++ = QChar(b >= 0x80 && b < 0xA0 ? Cp1252High[b - 0x80] : char16_t(b));
     }
     return text;
+}
+
+std::optional<QByteArray> windows1252Bytes(QStringView text)
+{
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t unit = c.unicode();
+        if (unit < 0x100) { // a C1 control code stands for its own byte
+            bytes.append(char(unit));
+            continue;
+        }
+        const char16_t* found = std::find(std::begin(Cp1252High), std::end(Cp1252High), unit);
+        if (found == std::end(Cp1252High))
+            return std::nullopt;
+        bytes.append(char(0x80 + (found - std::begin(Cp1252High))));
+    }
+    return bytes;
 }
 
 QString decodeTextFile(const QByteArray& bytes)

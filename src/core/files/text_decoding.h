@@ -2,6 +2,9 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringView>
+
+#include <optional>
 
 namespace lectorix {
 
@@ -12,6 +15,11 @@ namespace lectorix {
 // control code, as Windows itself decodes them. One byte is one character, so a file may be
 // decoded block by block.
 QString decodeWindows1252(const QByteArray& bytes);
+
+// The Windows-1252 bytes of text, the inverse of decodeWindows1252 (a C1 control code, as
+// Latin-1 decodes them all, gives its own byte); nothing when a character has no byte of its
+// own in the code page.
+std::optional<QByteArray> windows1252Bytes(QStringView text);
 
 // The rule above applied to bytes already read.
 QString decodeTextFile(const QByteArray& bytes);

@@ -60,6 +60,8 @@ WrittenText testWrittenText(const QString& path, int firstPage)
     if (isBoundingBoxLayout(written)) {
         tested.layout = true;
         tested.pages = readBoundingBoxLayout(written, firstPage).pages;
+        // Pages whose text is another encoding's bytes shown as Latin-1 are read again.
+        redecodeMisreadPages(tested.pages);
         written.clear();
         tested.written = testStep(ExtractionStep::ReadText, tested.failures,
                                   [&] { writeStringToFile(layoutText(tested.pages), path); });

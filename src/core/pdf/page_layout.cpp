@@ -1,5 +1,6 @@
 #include "core/pdf/page_layout.h"
 
+#include "core/files/misread_encoding.h"
 #include "core/pdf/xml_scanner.h"
 
 #include <algorithm>
@@ -263,6 +264,24 @@ bool isBoundingBoxLayout(QByteArrayView data)
 PageLayouts readBoundingBoxLayout(QByteArrayView data, int firstPage)
 {
     return LayoutReader(data, firstPage).read();
+}
+
+void redecodeMisreadPages(QList<LayoutPage>& pages)
+{
+    for (LayoutPage& page : pages) {
+        QStringList words;
+        for (const LayoutBlock& block : std::as_const(page.blocks))
+            for (const LayoutLine& line : block.lines)
+                for (const LayoutWord& word : line.words)
+                    words.append(word.text);
+        const QByteArray encoding = misreadEncoding(words);
+        if (encoding.isEmpty())
+            continue;
+        for (LayoutBlock& block : page.blocks)
+            for (LayoutLine& line : block.lines)
+                for (LayoutWord& word : line.words)
+                    word.text = redecoded(word.text, encoding);
+    }
 }
 
 QString layoutText(QList<LayoutPage>& pages, qsizetype startOffset)

@@ -80,6 +80,11 @@ bool isBoundingBoxLayout(QByteArrayView data);
 // without text is left out.
 PageLayouts readBoundingBoxLayout(QByteArrayView data, int firstPage);
 
+// Each page whose words are bytes of another encoding shown as Latin-1 (misreadEncoding) gets
+// its words read again in that encoding, their boxes kept; pages of other text stay as they
+// are. Called before layoutText, so that offsets count the words as read again.
+void redecodeMisreadPages(QList<LayoutPage>& pages);
+
 // The plain text of the pages, as the text box shows it and as offsets count: a word and the
 // next on its line are one space apart, a line ends with a line break, a block with an empty
 // line, a page with a form feed. Each word's offset is set to where it starts, counted from

@@ -83,6 +83,13 @@ QChar::Script mainScript(const QString& text)
 
 } // namespace
 
+bool isUnspokenScript(const QString& text)
+{
+    const QChar::Script script = mainScript(text);
+    return script > QChar::Script_Common && script != QChar::Script_Latin &&
+           languagesOf(script) == nullptr;
+}
+
 QString scriptLanguage(const QString& text, const QString& voiceLanguage)
 {
     const ScriptLanguages* script = languagesOf(mainScript(text));

@@ -13,4 +13,8 @@ namespace lectorix {
 // a Latin-script language is not told from another.
 QString scriptLanguage(const QString& text, const QString& voiceLanguage);
 
+// Whether most of the text's letters are in a script that no voice speaks: neither Latin nor
+// one of the scripts scriptLanguage knows a language of (Deseret, Shavian, runes, Linear B).
+bool isUnspokenScript(const QString& text);
+
 } // namespace lectorix

@@ -322,13 +322,16 @@ QList<Utterance> spokenLines(const QString& text)
 }
 
 QList<SpokenPiece> documentPieces(const QString& text, const QList<LayoutPage>* pages,
-                                  const LayoutReadingOptions& options, QList<int>* unreadablePages)
+                                  const LayoutReadingOptions& options, QList<int>* unreadablePages,
+                                  QList<int>* unspokenPages)
 {
     LayoutPreparation preparation(options);
     preparation.add(pages ? *pages : plainTextPages(text));
     preparation.finish();
     if (unreadablePages)
         *unreadablePages += preparation.unreadablePages();
+    if (unspokenPages)
+        *unspokenPages += preparation.unspokenPages();
     return preparation.takePieces();
 }
 
@@ -346,9 +349,9 @@ SpokenDocument spokenDocument(const QString& text, const QList<LayoutPage>* page
         LayoutReadingOptions reading = choices.reading;
         if (reading.language.isEmpty())
             reading.language = choices.utterance.voiceLanguage;
-        spoken.pieces =
-            sentencePieces(documentPieces(text, pages, reading, &spoken.unreadablePages),
-                           choices.utterance.voiceLanguage);
+        spoken.pieces = sentencePieces(
+            documentPieces(text, pages, reading, &spoken.unreadablePages, &spoken.unspokenPages),
+            choices.utterance.voiceLanguage);
         spoken.utterances = sentenceUtterances(spoken.pieces, choices.utterance);
     }
     if (!choices.pronunciations.isEmpty())

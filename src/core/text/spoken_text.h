@@ -88,16 +88,20 @@ struct SpokenDocument
     // The pieces the utterances were made from, one each.
     QList<SpokenPiece> pieces;
     QList<int> unreadablePages;
+    // Those of the unreadable pages that are in a script no voice speaks.
+    QList<int> unspokenPages;
 };
 SpokenDocument spokenDocument(const QString& text, const QList<LayoutPage>* pages,
                               const SpeechChoices& choices);
 
 // The sentences and headings of a document, read from pages (a PDF's layout) or, without
 // them, from text as pages without boxes (plainTextPages); the numbers of the pages whose text
-// is not language are added to unreadablePages when given.
+// is not language are added to unreadablePages when given, and of those the pages in a script
+// no voice speaks to unspokenPages.
 QList<SpokenPiece> documentPieces(const QString& text, const QList<LayoutPage>* pages,
                                   const LayoutReadingOptions& options,
-                                  QList<int>* unreadablePages = nullptr);
+                                  QList<int>* unreadablePages = nullptr,
+                                  QList<int>* unspokenPages = nullptr);
 
 // Each utterance's text with list applied for the language of the voice that will speak it:
 // chosenLanguage (the chosen voice's) for an utterance without a language of its own, else

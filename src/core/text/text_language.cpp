@@ -1,5 +1,6 @@
 #include "core/text/text_language.h"
 
+#include "core/files/misread_encoding.h"
 #include "core/text/code_points.h"
 
 #include <QStringView>
@@ -153,10 +154,16 @@ private:
 };
 
 // One word (a run without spaces) added to the tally: its unmapped glyphs, rare letters and
-// stray symbols are noise; a word that mixes scripts, hides a glyph between its letters or
-// strings accented letters together ("ÆÇÈÉ") is noise as a whole.
+// stray symbols are noise; a word that mixes scripts, hides a glyph between its letters,
+// strings accented letters together ("ÆÇÈÉ") or is bytes of another encoding read as Latin-1
+// ("ÔÅÄÅÐÀËÜÍÎÅ", isMisreadWord) is noise as a whole.
 void tallyWord(QStringView word, Tally& tally)
 {
+    if (isMisreadWord(word)) {
+        tally.letters += word.size();
+        tally.noise += word.size();
+        return;
+    }
     qsizetype letters = 0;
     qsizetype noise = 0;
     qsizetype glyphsInside = 0;

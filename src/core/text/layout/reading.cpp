@@ -3,6 +3,7 @@
 #include "core/text/layout/paragraphs.h"
 #include "core/text/layout/plain_text.h"
 #include "core/text/layout/roles.h"
+#include "core/text/script_language.h"
 #include "core/text/text_language.h"
 
 #include <algorithm>
@@ -15,27 +16,39 @@ namespace {
 // the running lines of its chapter have been seen often enough to be told from its text.
 constexpr int PagesAhead = 4;
 
-// Words of signs alone (printers' cut marks, rules) are left aside: they are not read, and
-// would make a page of text look like glyphs without characters.
-bool readsAsLanguage(const LayoutPage& page)
+// A page's words as text, line by line: all of them, and those with a letter or digit. Words of
+// signs alone (printers' cut marks, rules) are left aside by the test whether the page reads
+// as language: they are not read, and would make a page of text look like glyphs without
+// characters.
+struct PageText
 {
-    QString text;
+    QString all;
     QString words;
+};
+
+PageText pageText(const LayoutPage& page)
+{
+    PageText text;
     for (const LayoutBlock& block : page.blocks) {
         for (const LayoutLine& line : block.lines) {
             for (const LayoutWord& word : line.words) {
-                text += word.text + QLatin1Char(' ');
+                text.all += word.text + QLatin1Char(' ');
                 if (std::any_of(word.text.cbegin(), word.text.cend(),
                                 [](QChar c) { return c.isLetterOrNumber(); }))
-                    words += word.text + QLatin1Char(' ');
+                    text.words += word.text + QLatin1Char(' ');
             }
-            text += QLatin1Char('\n');
-            words += QLatin1Char('\n');
+            text.all += QLatin1Char('\n');
+            text.words += QLatin1Char('\n');
         }
     }
-    if (text.trimmed().isEmpty())
+    return text;
+}
+
+bool readsAsLanguage(const PageText& text)
+{
+    if (text.all.trimmed().isEmpty())
         return true;
-    return isLanguage(words.trimmed().isEmpty() ? text : words);
+    return isLanguage(text.words.trimmed().isEmpty() ? text.all : text.words);
 }
 
 } // namespace
@@ -66,6 +79,7 @@ struct LayoutPreparation::State
     QList<ReadLine> asides;
     QList<SpokenPiece> ready;
     QList<int> unreadable;
+    QList<int> unspoken;
     bool finished = false;
 };
 
@@ -147,8 +161,14 @@ void LayoutPreparation::add(const QList<LayoutPage>& pages)
     if (state.finished)
         return;
     for (const LayoutPage& page : pages) {
+        const PageText text = pageText(page);
+        if (isUnspokenScript(text.all)) {
+            state.unspoken.append(page.number);
+            state.unreadable.append(page.number);
+            continue;
+        }
         // Text without boxes is read as it is given: it was typed or chosen as text.
-        if (!page.plainText && !readsAsLanguage(page)) {
+        if (!page.plainText && !readsAsLanguage(text)) {
             state.unreadable.append(page.number);
             continue;
         }
@@ -190,13 +210,18 @@ QList<int> LayoutPreparation::unreadablePages() const
     return m_state->unreadable;
 }
 
+QList<int> LayoutPreparation::unspokenPages() const
+{
+    return m_state->unspoken;
+}
+
 bool hasUsableText(const LayoutPage& page)
 {
     const bool hasWords = std::any_of(page.blocks.cbegin(), page.blocks.cend(), [](const auto& b) {
         return std::any_of(b.lines.cbegin(), b.lines.cend(),
                            [](const LayoutLine& line) { return !line.words.isEmpty(); });
     });
-    return hasWords && readsAsLanguage(page);
+    return hasWords && readsAsLanguage(pageText(page));
 }
 
 } // namespace lectorix

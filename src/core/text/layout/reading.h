@@ -28,7 +28,9 @@ struct LayoutReadingOptions
 //  - margin and rotated text and printers' marks are left out;
 //  - a drop cap joins the word it begins; columns are read one after the other;
 //  - tables are read row by row; a table of contents without its dot leaders and page numbers;
-//  - pages whose text is not language are not read, and are named in unreadablePages().
+//  - pages whose text is not language are not read, and are named in unreadablePages(); nor
+//    are pages in a script no voice speaks (isUnspokenScript), named there and in
+//    unspokenPages().
 // Pages without boxes (plainTextPages: typed or loaded text) go through the same paragraphs and
 // sentences, their lines' parts decided from their order and text alone (PlainTextReader).
 // Each piece's offsets are those of the words' offsets (layoutText). Pages come in parts, as
@@ -51,6 +53,8 @@ public:
     QList<SpokenPiece> takePieces();
     // The numbers of the pages seen so far whose text could not be read as language.
     QList<int> unreadablePages() const;
+    // Those of them in a script no voice speaks.
+    QList<int> unspokenPages() const;
 
 private:
     struct State;
