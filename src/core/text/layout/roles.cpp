@@ -21,6 +21,46 @@ constexpr qsizetype HeadingLines = 6;
 constexpr double FootnoteSize = 0.9;
 // A drop capital stands at least this much taller than the body's type.
 constexpr double DropCapSize = 1.8;
+// A word of this many characters or more, this much taller than wide, is turned on its side.
+constexpr qsizetype TurnedWordLength = 6;
+constexpr double TurnedShape = 1.5;
+// Among lines of the body's type, a heading's letters are this much wider than the body's.
+constexpr double HeadingAdvance = 1.05;
+// A heading runs over at most this many lines.
+constexpr int HeadingRows = 3;
+// A page number stands at least this far (in the body's type size) from the page's text.
+constexpr double PageNumberGap = 0.8;
+// Words no further apart than this (in the body's type size) are one word parted by a change
+// of type: a word space is wider.
+constexpr double SmallCapsGap = 0.15;
+// Dots set apart, this many or more in a row, are a table of contents' leader.
+constexpr qsizetype LeaderDots = 4;
+
+double middleOf(const LayoutBox& box)
+{
+    return (box.yMin + box.yMax) / 2;
+}
+
+// How wide a character of the line is, on average.
+double advanceOf(const LayoutLine& line)
+{
+    double width = 0;
+    qsizetype characters = 0;
+    for (const LayoutWord& word : line.words) {
+        width += word.box.width();
+        characters += word.text.size();
+    }
+    return characters > 0 ? width / double(characters) : 0;
+}
+
+// A section's number set before its heading: "4", "1.1", "3.4.1", "B.2", "A.1.".
+bool isSectionNumber(const QString& text)
+{
+    static const QRegularExpression number(
+        QStringLiteral("^(\\d{1,3}|[A-Z](?=\\.\\d))(\\.\\d{1,3}){0,4}\\.?$"));
+    return number.match(text).hasMatch();
+}
+
 // A line's number, as a printer sets it beside the text ("12"; a mark may stand beside it, "S32"
 // or "32 S"); -1 for any other line. Pages are not a thousand lines long: a column of years is
 // a table's.
@@ -80,7 +120,26 @@ bool endsSentence(const QString& text)
 
 bool isRotated(const LayoutWord& word)
 {
-    return word.text.size() >= 3 && word.box.height() > 1.5 * word.box.width();
+    return word.text.size() >= TurnedWordLength &&
+           word.box.height() > TurnedShape * word.box.width();
+}
+
+bool isTurnedLine(const LayoutLine& line)
+{
+    if (line.words.isEmpty() || line.box.height() <= TurnedShape * line.box.width())
+        return false;
+    if (std::any_of(line.words.cbegin(), line.words.cend(), isRotated))
+        return true;
+    for (qsizetype w = 1; w < line.words.size(); ++w) {
+        const LayoutBox& a = line.words.at(w - 1).box;
+        const LayoutBox& b = line.words.at(w).box;
+        const double overlap = 0.2 * std::min(a.width(), b.width());
+        const bool across = b.xMin < a.xMax && a.xMin < b.xMax;
+        const bool apart = b.yMin >= a.yMax - overlap || b.yMax <= a.yMin + overlap;
+        if (!across || !apart)
+            return false;
+    }
+    return line.words.size() > 1;
 }
 
 PageReader::PageReader(const LayoutPage& page, const DocumentSurvey& survey)
@@ -154,7 +213,7 @@ void PageReader::repairLines(const LayoutBlock& block, int index)
 
 bool PageReader::isRunningLine(const PageLine& line) const
 {
-    if (!m_body.hasFrame || line.height >= HeadingSize * em())
+    if (!m_body.hasFrame)
         return false;
     const LayoutBox& box = line.line->box;
     const bool above = box.yMax <= m_body.frame.yMin + 0.3 * em();
@@ -162,7 +221,33 @@ bool PageReader::isRunningLine(const PageLine& line) const
     if (!above && !below)
         return false;
     const QString text = lineText(*line.line);
+    if (line.height >= HeadingSize * em())
+        return m_survey.placeRepeats(text, box.yMin) > DocumentSurvey::RunningLinePages;
     return m_survey.isRunningLine(text, true);
+}
+
+// A bare number at the page's top or foot, alone at its height but for lines left out, and
+// set apart from the page's text: a page number, wherever the body's box ends.
+bool PageReader::isPageNumber(const PageLine& line) const
+{
+    if (!isBareNumber(lineText(*line.line)))
+        return false;
+    const LayoutBox& box = line.line->box;
+    double above = 1e9;
+    double below = 1e9;
+    for (const PageLine& other : std::as_const(m_lines)) {
+        const LayoutBox& o = other.line->box;
+        if (other.line == line.line || other.part == Part::Dropped || isTurnedLine(*other.line))
+            continue;
+        if (o.yMin < box.yMax && box.yMin < o.yMax)
+            return false;
+        if (o.yMax <= box.yMin)
+            above = std::min(above, box.yMin - o.yMax);
+        else
+            below = std::min(below, o.yMin - box.yMax);
+    }
+    const double gap = PageNumberGap * em();
+    return (above > 1e8 && below >= gap) || (below > 1e8 && above >= gap);
 }
 
 void PageReader::dropFurniture()
@@ -171,8 +256,7 @@ void PageReader::dropFurniture()
     // (a landscape page, text set vertically).
     QList<bool> rotated;
     for (const PageLine& line : std::as_const(m_lines))
-        rotated.append(line.line->box.height() > 1.5 * line.line->box.width() &&
-                       std::any_of(line.line->words.cbegin(), line.line->words.cend(), isRotated));
+        rotated.append(isTurnedLine(*line.line));
     m_pageTurned = rotated.count(true) * 2 >= rotated.size();
     for (qsizetype i = 0; i < m_lines.size(); ++i) {
         PageLine& line = m_lines[i];
@@ -184,6 +268,9 @@ void PageReader::dropFurniture()
              isLineNumberColumn(m_page.blocks.at(line.block), em())))
             line.part = Part::Dropped;
     }
+    for (PageLine& line : m_lines)
+        if (line.part == Part::Undecided && isPageNumber(line))
+            line.part = Part::Dropped;
 }
 
 void PageReader::findFootnotes()
@@ -254,11 +341,78 @@ bool PageReader::isHeading(const PageLine& line) const
     const auto large = std::count_if(m_lines.cbegin(), m_lines.cend(), [&](const PageLine& other) {
         return other.block == line.block && other.height >= HeadingSize * em();
     });
-    return large <= HeadingLines;
+    if (large > HeadingLines)
+        return false;
+    // Among lines of the body a line is a heading by its size, not by its face alone: italics
+    // may be set taller but are no wider.
+    const bool amidBody = std::any_of(m_lines.cbegin(), m_lines.cend(), [&](const PageLine& other) {
+        return other.block == line.block && isBodyType(other);
+    });
+    return !amidBody || m_body.advance <= 0 ||
+           advanceOf(*line.line) >= HeadingAdvance * m_body.advance;
+}
+
+// A dot leader set as dots apart (". . . ."), made one word, as when set close.
+void PageReader::joinLeaderDots(PageLine& line)
+{
+    const QList<LayoutWord>& words = line.line->words;
+    const auto isDots = [](const LayoutWord& word) {
+        return std::all_of(word.text.cbegin(), word.text.cend(), [](QChar c) {
+            return c == QLatin1Char('.') || c == QChar(0x00B7) || c == QChar(0x2026);
+        });
+    };
+    qsizetype start = 0;
+    while (start < words.size() && !isDots(words.at(start)))
+        ++start;
+    qsizetype end = start;
+    while (end < words.size() && isDots(words.at(end)))
+        ++end;
+    if (end - start < LeaderDots)
+        return;
+    LayoutLine joined{line.line->box, words.mid(0, start)};
+    LayoutWord leader = words.at(start);
+    for (qsizetype w = start + 1; w < end; ++w) {
+        leader.text += words.at(w).text;
+        leader.box.xMax = words.at(w).box.xMax;
+    }
+    joined.words << leader << words.mid(end);
+    m_repairedLines.push_back(joined);
+    line.line = &m_repairedLines.back();
+}
+
+// A column of page numbers beside a table of contents goes, with the entries' own numbers;
+// an entry without a leader beside one of its numbers is an entry too.
+void PageReader::dropPageColumns()
+{
+    if (std::none_of(m_lines.cbegin(), m_lines.cend(),
+                     [](const PageLine& line) { return line.part == Part::Contents; }))
+        return;
+    QHash<int, std::pair<int, int>> numbers; // by block: its numbers, and those already gone
+    for (const PageLine& line : std::as_const(m_lines)) {
+        auto& count = numbers[line.block];
+        if (!isBareNumber(lineText(*line.line)) || count.first < 0)
+            count.first = -1;
+        else if (line.part == Part::Dropped || line.part == Part::Undecided)
+            count = {count.first + 1, count.second + (line.part == Part::Dropped ? 1 : 0)};
+    }
+    for (PageLine& number : m_lines) {
+        const auto count = numbers.value(number.block);
+        if (number.part != Part::Undecided || count.first < 2 || count.second * 2 < count.first)
+            continue;
+        number.part = Part::Dropped;
+        const LayoutBox& box = number.line->box;
+        for (PageLine& entry : m_lines)
+            if (entry.part == Part::Undecided && entry.line->box.xMax <= box.xMin &&
+                std::abs(middleOf(entry.line->box) - middleOf(box)) <= 0.4 * em())
+                entry.part = Part::Contents;
+    }
 }
 
 void PageReader::findHeadingsAndContents()
 {
+    for (PageLine& line : m_lines)
+        if (line.part == Part::Undecided)
+            joinLeaderDots(line);
     for (qsizetype i = 0; i < m_lines.size(); ++i) {
         PageLine& line = m_lines[i];
         if (line.part != Part::Undecided)
@@ -276,6 +430,101 @@ void PageReader::findHeadingsAndContents()
                     line.part = Part::TableRow;
         }
     }
+    dropPageColumns();
+    joinHeadings();
+}
+
+// A heading set over two or three lines, or with its section's number set apart before it, is
+// read as one line, in the place of the line read first.
+void PageReader::joinHeadings()
+{
+    for (qsizetype n = 0; n < m_lines.size(); ++n) {
+        const PageLine& number = m_lines.at(n);
+        if ((number.part != Part::Undecided && number.part != Part::Heading) ||
+            !isSectionNumber(lineText(*number.line)))
+            continue;
+        const LayoutBox& box = number.line->box;
+        for (qsizetype h = 0; h < m_lines.size(); ++h) {
+            const PageLine& title = m_lines.at(h);
+            const LayoutBox& t = title.line->box;
+            if (h != n && title.part == Part::Heading &&
+                std::abs(middleOf(t) - middleOf(box)) <= 0.3 * title.height &&
+                t.xMin >= box.xMax - 0.1 * em() && t.xMin <= box.xMax + 4 * em() &&
+                std::abs(number.height - title.height) <= 0.2 * title.height) {
+                joinLines(n, h);
+                break;
+            }
+        }
+    }
+    for (qsizetype i = 0; i < m_lines.size(); ++i) {
+        for (int row = 1; row < HeadingRows && m_lines.at(i).part == Part::Heading; ++row) {
+            const PageLine& heading = m_lines.at(i);
+            const LayoutBox& box = heading.line->box;
+            // The next line down that shares some of the heading's width.
+            qsizetype next = -1;
+            for (qsizetype j = 0; j < m_lines.size(); ++j) {
+                const LayoutBox& o = m_lines.at(j).line->box;
+                if (j != i && m_lines.at(j).part != Part::Dropped &&
+                    o.yMin >= box.yMax - 0.3 * heading.height && o.xMin < box.xMax &&
+                    box.xMin < o.xMax && (next < 0 || o.yMin < m_lines.at(next).line->box.yMin))
+                    next = j;
+            }
+            if (next < 0 || m_lines.at(next).part != Part::Heading ||
+                std::abs(m_lines.at(next).height - heading.height) > 0.15 * heading.height ||
+                m_lines.at(next).line->box.yMin - box.yMax > 0.8 * heading.height)
+                break;
+            joinLines(i, next);
+        }
+    }
+}
+
+// Reads the lines at first and second as one, first's words before second's, in the place of
+// the one read first; the other is left out.
+void PageReader::joinLines(qsizetype first, qsizetype second)
+{
+    const LayoutLine& a = *m_lines.at(first).line;
+    const LayoutLine& b = *m_lines.at(second).line;
+    LayoutLine joined{{std::min(a.box.xMin, b.box.xMin), std::min(a.box.yMin, b.box.yMin),
+                       std::max(a.box.xMax, b.box.xMax), std::max(a.box.yMax, b.box.yMax)},
+                      a.words + b.words};
+    m_repairedLines.push_back(joined);
+    const qsizetype kept = std::min(first, second);
+    PageLine& line = m_lines[kept];
+    line.line = &m_repairedLines.back();
+    line.height = std::max(m_lines.at(first).height, m_lines.at(second).height);
+    line.part = Part::Heading;
+    m_lines[first + second - kept].part = Part::Dropped;
+}
+
+void PageReader::keepSetting(const PageLine& line, QList<SpokenWord>& words) const
+{
+    const QList<LayoutWord>& source = line.line->words;
+    const auto setAt = [&source](qsizetype offset) -> const LayoutWord* {
+        const auto word =
+            std::find_if(source.cbegin(), source.cend(),
+                         [offset](const LayoutWord& w) { return w.offset == offset; });
+        return word == source.cend() ? nullptr : &*word;
+    };
+    for (qsizetype i = 1; i < words.size(); ++i) {
+        const LayoutWord* before = setAt(words.at(i - 1).offset);
+        const LayoutWord* after = setAt(words.at(i).offset);
+        if (before == nullptr || after == nullptr ||
+            after->box.xMin - before->box.xMax > SmallCapsGap * em())
+            continue;
+        // A capital and the smaller capitals after it, with no room between: the converter
+        // parted them where the type changes ("J OHN", "W ATSON ,").
+        const QString& next = words.at(i).text;
+        const bool smallCapitals = words.at(i - 1).text.back().isUpper() &&
+                                   next.front().isUpper() &&
+                                   after->box.height() < 0.95 * before->box.height();
+        const bool punctuation = std::all_of(next.cbegin(), next.cend(),
+                                             [](QChar c) { return c.isPunct() && !opensQuote(c); });
+        if (smallCapitals || (punctuation && words.at(i - 1).text.back().isLetter()))
+            words[i - 1].glued = true;
+    }
+    if (!words.isEmpty() && !source.isEmpty() && words.last().offset == source.last().offset &&
+        source.last().text.endsWith(QChar(0x00AD)) && !words.last().text.endsWith(QChar(0x00AD)))
+        words.last().text += QChar(0x00AD);
 }
 
 // A dot leader set apart from its entry: the title before it is the entry, the page number
