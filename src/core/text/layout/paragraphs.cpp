@@ -131,13 +131,15 @@ bool ParagraphBuilder::joinsHyphenated(const SpokenWord& next) const
     QString written = before.last();
     while (!written.isEmpty() && isHyphen(written.back()))
         written.chop(1);
-    // The language's dictionary first, with the word's own capitals ("Lon-don").
+    // The language's words first, with the word's own capitals ("Lon-don"). A hyphenated form
+    // the dictionary takes proves little (any two words are taken so: "Net-ley"), and one it
+    // does not take is no compound.
     const Spelling whole = spellingOf(written + after.first(), m_language);
     if (whole == Spelling::Word)
         return true;
     if (whole == Spelling::NotWord &&
-        spellingOf(written + QLatin1Char('-') + after.first(), m_language) == Spelling::Word)
-        return false;
+        spellingOf(written + QLatin1Char('-') + after.first(), m_language) == Spelling::NotWord)
+        return true;
     const QString start = written.toLower();
     const QString end = after.first().toLower();
     if (m_survey.knowsWord(start + QLatin1Char('-') + end))

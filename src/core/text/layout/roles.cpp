@@ -1,5 +1,6 @@
 #include "core/text/layout/page_reader.h"
 
+#include "core/text/code_points.h"
 #include "core/text/reading_range.h"
 #include "core/text/text_language.h"
 
@@ -512,14 +513,19 @@ void PageReader::keepSetting(const PageLine& line, QList<SpokenWord>& words) con
             after->box.xMin - before->box.xMax > SmallCapsGap * em())
             continue;
         // A capital and the smaller capitals after it, with no room between: the converter
-        // parted them where the type changes ("J OHN", "W ATSON ,").
+        // parted them where the type changes ("J OHN", "I’ VE", "W ATSON ,", "T WENTY - NINE").
+        const QString& previous = words.at(i - 1).text;
         const QString& next = words.at(i).text;
-        const bool smallCapitals = words.at(i - 1).text.back().isUpper() &&
+        const bool smallCapitals = (previous.back().isUpper() || isApostrophe(previous.back())) &&
                                    next.front().isUpper() &&
                                    after->box.height() < 0.95 * before->box.height();
-        const bool punctuation = std::all_of(next.cbegin(), next.cend(),
+        const bool punctuation = previous.back().isLetter() &&
+                                 std::all_of(next.cbegin(), next.cend(),
                                              [](QChar c) { return c.isPunct() && !opensQuote(c); });
-        if (smallCapitals || (punctuation && words.at(i - 1).text.back().isLetter()))
+        const bool opening = std::all_of(previous.cbegin(), previous.cend(), [](QChar c) {
+            return isHyphen(c) || (opensQuote(c) && c != QChar(0x2014));
+        });
+        if (smallCapitals || punctuation || (opening && next.front().isLetter()))
             words[i - 1].glued = true;
     }
     if (!words.isEmpty() && !source.isEmpty() && words.last().offset == source.last().offset &&
