@@ -198,7 +198,8 @@ LayoutPage setPage(int number, const QList<SetLine>& lines)
             double size = set.size;
             for (const QString& text : word.split(QLatin1Char('|'))) {
                 const double width = text.size() * size * set.widthShare;
-                line.words.append({text, {x, set.y - size, x + width, set.y + size * 0.25}});
+                if (!text.isEmpty())
+                    line.words.append({text, {x, set.y - size, x + width, set.y + size * 0.25}});
                 x += width;
                 size = set.size * 0.75;
             }
@@ -468,6 +469,29 @@ private slots:
                                 {1, 60, 128, 11, "1.2 The new wall . . . . . . . ."}};
         for (int row = 0; row < 3; ++row)
             contents.append({2, 330, 100.0 + 14 * row, 11, QString::number(row * 4 + 2)});
+        QList<SetLine> listed{{0, 50, 75, 18, "Contents"},
+                              {0, 50, 100, 11, "Preface          xi"},
+                              {0, 50, 114, 11, "Chapter 1: Walls          3"},
+                              {0, 50, 128, 11, "Chapter 2: The long pier"},
+                              {1, 260, 128, 11, "14"},
+                              {0, 50, 142, 11, "Chapter 3: Gulls          27"}};
+        QTest::newRow("contents entries without leaders, each without its number")
+            << QList<LayoutPage>{setPage(1, listed)} << true
+            << QStringList{"Contents", "Preface", "Chapter 1: Walls", "Chapter 2: The long pier",
+                           "Chapter 3: Gulls"}
+            << QList<int>() << QString();
+
+        const QList<SetLine> opening{{0, 50, 114, 36, "I"},
+                                     {0, 78, 100, 11, "is a truth universally acknowledged,"},
+                                     {0, 78, 114, 11, "that a single man"},
+                                     {0, 50, 128, 11, "must be in want of a wife."},
+                                     {0, 71, 100, 8, "T"}};
+        QTest::newRow("drop capital and its small capital joined to the word")
+            << QList<LayoutPage>{setPage(1, opening)} << true
+            << QStringList{"IT is a truth universally acknowledged, that a single man must be in "
+                           "want of a wife."}
+            << QList<int>() << QString();
+
         QTest::newRow("contents entries without their leaders and numbers")
             << QList<LayoutPage>{setPage(1, contents)} << true
             << QStringList{"Contents", "1 Harbour works", "1.1 The old wall", "1.2 The new wall"}

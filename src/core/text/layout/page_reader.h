@@ -62,6 +62,9 @@ private:
     void findEntryBeside(qsizetype leader);
     void joinLeaderDots(PageLine& line);
     void dropPageColumns();
+    bool endsWithPageNumber(const LayoutLine& line) const;
+    void findContentsWithoutLeaders();
+    void joinCapitalsBeside(const PageLine& cap, int target);
     void joinHeadings();
     void joinLines(qsizetype first, qsizetype second);
     void findTables();

@@ -34,6 +34,9 @@ constexpr double PageNumberGap = 0.8;
 // Words no further apart than this (in the body's type size) are one word parted by a change
 // of type: a word space is wider.
 constexpr double SmallCapsGap = 0.15;
+// A page number ends a table of contents' entry at least this far (in the body's type size)
+// from its title.
+constexpr double EntryNumberGap = 0.6;
 // Dots set apart, this many or more in a row, are a table of contents' leader.
 constexpr qsizetype LeaderDots = 4;
 
@@ -272,6 +275,9 @@ void PageReader::dropFurniture()
     for (PageLine& line : m_lines)
         if (line.part == Part::Undecided && isPageNumber(line))
             line.part = Part::Dropped;
+    // Before footnotes are looked for: the page numbers of a table of contents, set small
+    // below the body, begin as notes do.
+    findContentsWithoutLeaders();
 }
 
 void PageReader::findFootnotes()
@@ -325,7 +331,30 @@ void PageReader::findDropCaps()
         if (target >= 0) {
             cap.part = Part::DropCap;
             m_lines[target].dropCap = int(c);
+            joinCapitalsBeside(cap, target);
         }
+    }
+}
+
+// The rest of a drop capital's word set in small capitals between it and its line ("I" "T" "is
+// a truth"), which the converter may give as a line of its own: it begins the line.
+void PageReader::joinCapitalsBeside(const PageLine& cap, int target)
+{
+    const LayoutBox& capBox = cap.line->box;
+    const LayoutBox& box = m_lines.at(target).line->box;
+    for (PageLine& rest : m_lines) {
+        const LayoutBox& r = rest.line->box;
+        if (rest.part != Part::Undecided || &rest == &m_lines.at(target) ||
+            rest.line->words.size() > 2 || !rest.line->words.first().text.front().isUpper() ||
+            r.xMin < capBox.xMax - 0.5 * em() || r.xMax > box.xMin + 0.1 * em() ||
+            r.yMax < box.yMin || r.yMin > box.yMax)
+            continue;
+        LayoutLine joined{box, rest.line->words + m_lines.at(target).line->words};
+        joined.box.xMin = r.xMin;
+        m_repairedLines.push_back(joined);
+        m_lines[target].line = &m_repairedLines.back();
+        rest.part = Part::Dropped;
+        return;
     }
 }
 
@@ -406,6 +435,71 @@ void PageReader::dropPageColumns()
             if (entry.part == Part::Undecided && entry.line->box.xMax <= box.xMin &&
                 std::abs(middleOf(entry.line->box) - middleOf(box)) <= 0.4 * em())
                 entry.part = Part::Contents;
+    }
+}
+
+// A table of contents' entry set without a leader ends with its page number, set apart by
+// more than a word space: at most three digits, or a roman numeral.
+bool PageReader::endsWithPageNumber(const LayoutLine& line) const
+{
+    const QList<LayoutWord>& words = line.words;
+    if (words.size() < 2 || !isBareNumber(words.last().text) ||
+        std::count_if(words.last().text.cbegin(), words.last().text.cend(),
+                      [](QChar c) { return c.isDigit(); }) > 3)
+        return false;
+    const double gap = words.last().box.xMin - words.at(words.size() - 2).box.xMax;
+    if (gap < EntryNumberGap * em())
+        return false;
+    for (qsizetype w = 1; w + 1 < words.size(); ++w)
+        if (words.at(w).box.xMin - words.at(w - 1).box.xMax >= gap)
+            return false;
+    return true;
+}
+
+// Entries ending with page numbers that never go down, three or more on a page, are a table
+// of contents: each is read as its title alone, as are the other lines of their blocks (an
+// entry whose number the converter set apart), and the numbers set apart go.
+void PageReader::findContentsWithoutLeaders()
+{
+    QList<int> entries;
+    int previous = 0;
+    for (qsizetype i = 0; i < m_lines.size(); ++i) {
+        if (m_lines.at(i).part != Part::Undecided || !endsWithPageNumber(*m_lines.at(i).line))
+            continue;
+        bool arabic = false;
+        const int number = m_lines.at(i).line->words.last().text.toInt(&arabic);
+        if (arabic && number < previous)
+            return;
+        previous = arabic ? number : previous;
+        entries.append(int(i));
+    }
+    if (entries.size() < 3)
+        return;
+    QHash<int, std::pair<int, int>> blocks; // by block: its lines undecided, and its entries
+    for (const PageLine& line : std::as_const(m_lines))
+        blocks[line.block].first += line.part == Part::Undecided ? 1 : 0;
+    for (const int i : std::as_const(entries)) {
+        PageLine& line = m_lines[i];
+        ++blocks[line.block].second;
+        m_repairedLines.push_back(
+            {line.line->box, line.line->words.mid(0, line.line->words.size() - 1)});
+        line.line = &m_repairedLines.back();
+        line.part = Part::Contents;
+    }
+    for (PageLine& line : m_lines) {
+        const auto counts = blocks.value(line.block);
+        if (line.part == Part::Undecided && counts.second * 3 >= counts.first * 2 &&
+            line.height < HeadingSize * em())
+            line.part = Part::Contents;
+    }
+    for (PageLine& number : m_lines) {
+        const LayoutBox& box = number.line->box;
+        if (number.part == Part::Undecided && isBareNumber(lineText(*number.line)) &&
+            std::any_of(m_lines.cbegin(), m_lines.cend(), [&](const PageLine& entry) {
+                return entry.part == Part::Contents && entry.line->box.xMax <= box.xMin &&
+                       std::abs(middleOf(entry.line->box) - middleOf(box)) <= 0.4 * em();
+            }))
+            number.part = Part::Dropped;
     }
 }
 
@@ -506,6 +600,11 @@ void PageReader::keepSetting(const PageLine& line, QList<SpokenWord>& words) con
                          [offset](const LayoutWord& w) { return w.offset == offset; });
         return word == source.cend() ? nullptr : &*word;
     };
+    // A drop capital and a capital letter after it: "I" "T is a truth".
+    if (line.dropCap >= 0 && words.size() > 1 && !source.isEmpty() &&
+        words.at(1).offset == source.first().offset && words.at(1).text.size() == 1 &&
+        words.at(1).text.front().isUpper())
+        words[0].glued = true;
     for (qsizetype i = 1; i < words.size(); ++i) {
         const LayoutWord* before = setAt(words.at(i - 1).offset);
         const LayoutWord* after = setAt(words.at(i).offset);
