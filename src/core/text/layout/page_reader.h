@@ -1,8 +1,8 @@
 #pragma once
 
 // The reading of one laid-out page, for the layout reading only: each line's part is decided
-// first (roles.cpp), then the lines to read are given in order, tables row by row,
-// footnotes apart (layout_page_lines.cpp).
+// first (roles.cpp; headings.cpp, contents.cpp), then the lines to read are given in order, tables
+// row by row, footnotes apart (layout_page_lines.cpp).
 
 #include "core/text/layout/roles.h"
 
@@ -12,6 +12,14 @@
 #include <deque>
 
 namespace lectorix {
+
+// Heading type is at least this much larger than the body's.
+inline constexpr double HeadingSize = 1.15;
+
+inline double verticalMiddle(const LayoutBox& box)
+{
+    return (box.yMin + box.yMax) / 2;
+}
 
 // A footnote's mark at the start of a word: a number or a typographer's symbol.
 const QRegularExpression& noteMark();

@@ -13,11 +13,6 @@ namespace lectorix {
 
 namespace {
 
-// Heading type is at least this much larger than the body's, and a heading this short.
-constexpr double HeadingSize = 1.15;
-constexpr qsizetype HeadingWords = 16;
-constexpr qsizetype HeadingLength = 100;
-constexpr qsizetype HeadingLines = 6;
 // Footnotes are set at most this large, relative to the body's type.
 constexpr double FootnoteSize = 0.9;
 // A drop capital stands at least this much taller than the body's type.
@@ -25,45 +20,11 @@ constexpr double DropCapSize = 1.8;
 // A word of this many characters or more, this much taller than wide, is turned on its side.
 constexpr qsizetype TurnedWordLength = 6;
 constexpr double TurnedShape = 1.5;
-// Among lines of the body's type, a heading's letters are this much wider than the body's.
-constexpr double HeadingAdvance = 1.05;
-// A heading runs over at most this many lines.
-constexpr int HeadingRows = 3;
 // A page number stands at least this far (in the body's type size) from the page's text.
 constexpr double PageNumberGap = 0.8;
 // Words no further apart than this (in the body's type size) are one word parted by a change
 // of type: a word space is wider.
 constexpr double SmallCapsGap = 0.15;
-// A page number ends a table of contents' entry at least this far (in the body's type size)
-// from its title.
-constexpr double EntryNumberGap = 0.6;
-// Dots set apart, this many or more in a row, are a table of contents' leader.
-constexpr qsizetype LeaderDots = 4;
-
-double middleOf(const LayoutBox& box)
-{
-    return (box.yMin + box.yMax) / 2;
-}
-
-// How wide a character of the line is, on average.
-double advanceOf(const LayoutLine& line)
-{
-    double width = 0;
-    qsizetype characters = 0;
-    for (const LayoutWord& word : line.words) {
-        width += word.box.width();
-        characters += word.text.size();
-    }
-    return characters > 0 ? width / double(characters) : 0;
-}
-
-// A section's number set before its heading: "4", "1.1", "3.4.1", "B.2", "A.1.".
-bool isSectionNumber(const QString& text)
-{
-    static const QRegularExpression number(
-        QStringLiteral("^(\\d{1,3}|[A-Z](?=\\.\\d))(\\.\\d{1,3}){0,4}\\.?$"));
-    return number.match(text).hasMatch();
-}
 
 // A line's number, as a printer sets it beside the text ("12"; a mark may stand beside it, "S32"
 // or "32 S"); -1 for any other line. Pages are not a thousand lines long: a column of years is
@@ -358,239 +319,6 @@ void PageReader::joinCapitalsBeside(const PageLine& cap, int target)
     }
 }
 
-// Larger type than the body's, short, holding a word, in a block of few such lines (a block
-// of many is text set large).
-bool PageReader::isHeading(const PageLine& line) const
-{
-    if (line.height < HeadingSize * em() || line.line->words.size() > HeadingWords ||
-        lineText(*line.line).size() > HeadingLength)
-        return false;
-    const QString text = lineText(*line.line);
-    if (std::none_of(text.cbegin(), text.cend(), [](QChar c) { return c.isLetter(); }))
-        return false;
-    const auto large = std::count_if(m_lines.cbegin(), m_lines.cend(), [&](const PageLine& other) {
-        return other.block == line.block && other.height >= HeadingSize * em();
-    });
-    if (large > HeadingLines)
-        return false;
-    // Among lines of the body a line is a heading by its size, not by its face alone: italics
-    // may be set taller but are no wider.
-    const bool amidBody = std::any_of(m_lines.cbegin(), m_lines.cend(), [&](const PageLine& other) {
-        return other.block == line.block && isBodyType(other);
-    });
-    return !amidBody || m_body.advance <= 0 ||
-           advanceOf(*line.line) >= HeadingAdvance * m_body.advance;
-}
-
-// A dot leader set as dots apart (". . . ."), made one word, as when set close.
-void PageReader::joinLeaderDots(PageLine& line)
-{
-    const QList<LayoutWord>& words = line.line->words;
-    const auto isDots = [](const LayoutWord& word) {
-        return std::all_of(word.text.cbegin(), word.text.cend(), [](QChar c) {
-            return c == QLatin1Char('.') || c == QChar(0x00B7) || c == QChar(0x2026);
-        });
-    };
-    qsizetype start = 0;
-    while (start < words.size() && !isDots(words.at(start)))
-        ++start;
-    qsizetype end = start;
-    while (end < words.size() && isDots(words.at(end)))
-        ++end;
-    if (end - start < LeaderDots)
-        return;
-    LayoutLine joined{line.line->box, words.mid(0, start)};
-    LayoutWord leader = words.at(start);
-    for (qsizetype w = start + 1; w < end; ++w) {
-        leader.text += words.at(w).text;
-        leader.box.xMax = words.at(w).box.xMax;
-    }
-    joined.words << leader << words.mid(end);
-    m_repairedLines.push_back(joined);
-    line.line = &m_repairedLines.back();
-}
-
-// A column of page numbers beside a table of contents goes, with the entries' own numbers;
-// an entry without a leader beside one of its numbers is an entry too.
-void PageReader::dropPageColumns()
-{
-    if (std::none_of(m_lines.cbegin(), m_lines.cend(),
-                     [](const PageLine& line) { return line.part == Part::Contents; }))
-        return;
-    QHash<int, std::pair<int, int>> numbers; // by block: its numbers, and those already gone
-    for (const PageLine& line : std::as_const(m_lines)) {
-        auto& count = numbers[line.block];
-        if (!isBareNumber(lineText(*line.line)) || count.first < 0)
-            count.first = -1;
-        else if (line.part == Part::Dropped || line.part == Part::Undecided)
-            count = {count.first + 1, count.second + (line.part == Part::Dropped ? 1 : 0)};
-    }
-    for (PageLine& number : m_lines) {
-        const auto count = numbers.value(number.block);
-        if (number.part != Part::Undecided || count.first < 2 || count.second * 2 < count.first)
-            continue;
-        number.part = Part::Dropped;
-        const LayoutBox& box = number.line->box;
-        for (PageLine& entry : m_lines)
-            if (entry.part == Part::Undecided && entry.line->box.xMax <= box.xMin &&
-                std::abs(middleOf(entry.line->box) - middleOf(box)) <= 0.4 * em())
-                entry.part = Part::Contents;
-    }
-}
-
-// A table of contents' entry set without a leader ends with its page number, set apart by
-// more than a word space: at most three digits, or a roman numeral.
-bool PageReader::endsWithPageNumber(const LayoutLine& line) const
-{
-    const QList<LayoutWord>& words = line.words;
-    if (words.size() < 2 || !isBareNumber(words.last().text) ||
-        std::count_if(words.last().text.cbegin(), words.last().text.cend(),
-                      [](QChar c) { return c.isDigit(); }) > 3)
-        return false;
-    const double gap = words.last().box.xMin - words.at(words.size() - 2).box.xMax;
-    if (gap < EntryNumberGap * em())
-        return false;
-    for (qsizetype w = 1; w + 1 < words.size(); ++w)
-        if (words.at(w).box.xMin - words.at(w - 1).box.xMax >= gap)
-            return false;
-    return true;
-}
-
-// Entries ending with page numbers that never go down, three or more on a page, are a table
-// of contents: each is read as its title alone, as are the other lines of their blocks (an
-// entry whose number the converter set apart), and the numbers set apart go.
-void PageReader::findContentsWithoutLeaders()
-{
-    QList<int> entries;
-    int previous = 0;
-    for (qsizetype i = 0; i < m_lines.size(); ++i) {
-        if (m_lines.at(i).part != Part::Undecided || !endsWithPageNumber(*m_lines.at(i).line))
-            continue;
-        bool arabic = false;
-        const int number = m_lines.at(i).line->words.last().text.toInt(&arabic);
-        if (arabic && number < previous)
-            return;
-        previous = arabic ? number : previous;
-        entries.append(int(i));
-    }
-    if (entries.size() < 3)
-        return;
-    QHash<int, std::pair<int, int>> blocks; // by block: its lines undecided, and its entries
-    for (const PageLine& line : std::as_const(m_lines))
-        blocks[line.block].first += line.part == Part::Undecided ? 1 : 0;
-    for (const int i : std::as_const(entries)) {
-        PageLine& line = m_lines[i];
-        ++blocks[line.block].second;
-        m_repairedLines.push_back(
-            {line.line->box, line.line->words.mid(0, line.line->words.size() - 1)});
-        line.line = &m_repairedLines.back();
-        line.part = Part::Contents;
-    }
-    for (PageLine& line : m_lines) {
-        const auto counts = blocks.value(line.block);
-        if (line.part == Part::Undecided && counts.second * 3 >= counts.first * 2 &&
-            line.height < HeadingSize * em())
-            line.part = Part::Contents;
-    }
-    for (PageLine& number : m_lines) {
-        const LayoutBox& box = number.line->box;
-        if (number.part == Part::Undecided && isBareNumber(lineText(*number.line)) &&
-            std::any_of(m_lines.cbegin(), m_lines.cend(), [&](const PageLine& entry) {
-                return entry.part == Part::Contents && entry.line->box.xMax <= box.xMin &&
-                       std::abs(middleOf(entry.line->box) - middleOf(box)) <= 0.4 * em();
-            }))
-            number.part = Part::Dropped;
-    }
-}
-
-void PageReader::findHeadingsAndContents()
-{
-    for (PageLine& line : m_lines)
-        if (line.part == Part::Undecided)
-            joinLeaderDots(line);
-    for (qsizetype i = 0; i < m_lines.size(); ++i) {
-        PageLine& line = m_lines[i];
-        if (line.part != Part::Undecided)
-            continue;
-        const QList<LayoutWord>& words = line.line->words;
-        if (isHeading(line)) {
-            line.part = Part::Heading;
-        } else if (std::any_of(words.cbegin(), words.cend(),
-                               [](const LayoutWord& word) { return isLeader(word.text); })) {
-            line.part = Part::Contents;
-            findEntryBeside(i);
-        } else {
-            for (qsizetype w = 1; w < words.size(); ++w)
-                if (words.at(w).box.xMin - words.at(w - 1).box.xMax > 2 * em())
-                    line.part = Part::TableRow;
-        }
-    }
-    dropPageColumns();
-    joinHeadings();
-}
-
-// A heading set over two or three lines, or with its section's number set apart before it, is
-// read as one line, in the place of the line read first.
-void PageReader::joinHeadings()
-{
-    for (qsizetype n = 0; n < m_lines.size(); ++n) {
-        const PageLine& number = m_lines.at(n);
-        if ((number.part != Part::Undecided && number.part != Part::Heading) ||
-            !isSectionNumber(lineText(*number.line)))
-            continue;
-        const LayoutBox& box = number.line->box;
-        for (qsizetype h = 0; h < m_lines.size(); ++h) {
-            const PageLine& title = m_lines.at(h);
-            const LayoutBox& t = title.line->box;
-            if (h != n && title.part == Part::Heading &&
-                std::abs(middleOf(t) - middleOf(box)) <= 0.3 * title.height &&
-                t.xMin >= box.xMax - 0.1 * em() && t.xMin <= box.xMax + 4 * em() &&
-                std::abs(number.height - title.height) <= 0.2 * title.height) {
-                joinLines(n, h);
-                break;
-            }
-        }
-    }
-    for (qsizetype i = 0; i < m_lines.size(); ++i) {
-        for (int row = 1; row < HeadingRows && m_lines.at(i).part == Part::Heading; ++row) {
-            const PageLine& heading = m_lines.at(i);
-            const LayoutBox& box = heading.line->box;
-            // The next line down that shares some of the heading's width.
-            qsizetype next = -1;
-            for (qsizetype j = 0; j < m_lines.size(); ++j) {
-                const LayoutBox& o = m_lines.at(j).line->box;
-                if (j != i && m_lines.at(j).part != Part::Dropped &&
-                    o.yMin >= box.yMax - 0.3 * heading.height && o.xMin < box.xMax &&
-                    box.xMin < o.xMax && (next < 0 || o.yMin < m_lines.at(next).line->box.yMin))
-                    next = j;
-            }
-            if (next < 0 || m_lines.at(next).part != Part::Heading ||
-                std::abs(m_lines.at(next).height - heading.height) > 0.15 * heading.height ||
-                m_lines.at(next).line->box.yMin - box.yMax > 0.8 * heading.height)
-                break;
-            joinLines(i, next);
-        }
-    }
-}
-
-// Reads the lines at first and second as one, first's words before second's, in the place of
-// the one read first; the other is left out.
-void PageReader::joinLines(qsizetype first, qsizetype second)
-{
-    const LayoutLine& a = *m_lines.at(first).line;
-    const LayoutLine& b = *m_lines.at(second).line;
-    LayoutLine joined{{std::min(a.box.xMin, b.box.xMin), std::min(a.box.yMin, b.box.yMin),
-                       std::max(a.box.xMax, b.box.xMax), std::max(a.box.yMax, b.box.yMax)},
-                      a.words + b.words};
-    m_repairedLines.push_back(joined);
-    const qsizetype kept = std::min(first, second);
-    PageLine& line = m_lines[kept];
-    line.line = &m_repairedLines.back();
-    line.height = std::max(m_lines.at(first).height, m_lines.at(second).height);
-    line.part = Part::Heading;
-    m_lines[first + second - kept].part = Part::Dropped;
-}
-
 void PageReader::keepSetting(const PageLine& line, QList<SpokenWord>& words) const
 {
     const QList<LayoutWord>& source = line.line->words;
@@ -630,24 +358,6 @@ void PageReader::keepSetting(const PageLine& line, QList<SpokenWord>& words) con
     if (!words.isEmpty() && !source.isEmpty() && words.last().offset == source.last().offset &&
         source.last().text.endsWith(QChar(0x00AD)) && !words.last().text.endsWith(QChar(0x00AD)))
         words.last().text += QChar(0x00AD);
-}
-
-// A dot leader set apart from its entry: the title before it is the entry, the page number
-// after it goes.
-void PageReader::findEntryBeside(qsizetype leader)
-{
-    const LayoutBox& box = m_lines.at(leader).line->box;
-    const double middle = (box.yMin + box.yMax) / 2;
-    for (PageLine& line : m_lines) {
-        const LayoutBox& other = line.line->box;
-        if ((line.part != Part::Undecided && line.part != Part::Dropped) ||
-            std::abs((other.yMin + other.yMax) / 2 - middle) > 0.4 * em())
-            continue;
-        if (other.xMax <= box.xMin + 0.5 * em())
-            line.part = Part::Contents;
-        else if (other.xMin >= box.xMax - 0.5 * em() && isBareNumber(lineText(*line.line)))
-            line.part = Part::Dropped;
-    }
 }
 
 PageReading readPage(const LayoutPage& page, const DocumentSurvey& survey)
