@@ -470,11 +470,11 @@ private slots:
         for (int row = 0; row < 3; ++row)
             contents.append({2, 330, 100.0 + 14 * row, 11, QString::number(row * 4 + 2)});
         QList<SetLine> listed{{0, 50, 75, 18, "Contents"},
-                              {0, 50, 100, 11, "Preface          xi"},
-                              {0, 50, 114, 11, "Chapter 1: Walls          3"},
+                              {0, 50, 100, 11, "Preface                              xi"},
+                              {0, 50, 114, 11, "Chapter 1: Walls                     3"},
                               {0, 50, 128, 11, "Chapter 2: The long pier"},
-                              {1, 260, 128, 11, "14"},
-                              {0, 50, 142, 11, "Chapter 3: Gulls          27"}};
+                              {1, 200, 128, 11, "14"},
+                              {0, 50, 142, 11, "Chapter 3: Gulls                     27"}};
         QTest::newRow("contents entries without leaders, each without its number")
             << QList<LayoutPage>{setPage(1, listed)} << true
             << QStringList{"Contents", "Preface", "Chapter 1: Walls", "Chapter 2: The long pier",
@@ -490,6 +490,20 @@ private slots:
             << QList<LayoutPage>{setPage(1, opening)} << true
             << QStringList{"IT is a truth universally acknowledged, that a single man must be in "
                            "want of a wife."}
+            << QList<int>() << QString();
+
+        // "Draft copy 2" set down the page, word under word, below the text.
+        LayoutPage turned = setPage(1, bodyLines(0, 0,
+                                                 {"The gulls came back in the spring,",
+                                                  "and the keeper counted them all."}));
+        LayoutLine draft{{200, 150, 211, 235}, {}};
+        for (int w = 0; w < 3; ++w)
+            draft.words.append({QStringList{"Draft", "copy", "2"}.at(w),
+                                {200, 150.0 + 30 * w, 211, 175.0 + 30 * w}});
+        turned.blocks.append({draft.box, 0, {draft}});
+        QTest::newRow("a line turned on its side left out")
+            << QList<LayoutPage>{turned} << true
+            << QStringList{"The gulls came back in the spring, and the keeper counted them all."}
             << QList<int>() << QString();
 
         QTest::newRow("contents entries without their leaders and numbers")

@@ -128,15 +128,21 @@ void PageReader::findContentsWithoutLeaders()
             line.height < HeadingSize * em())
             line.part = Part::Contents;
     }
+    // On such a page a line with a number set beside it is an entry too.
     for (PageLine& number : m_lines) {
         const LayoutBox& box = number.line->box;
-        if (number.part == Part::Undecided && isBareNumber(lineText(*number.line)) &&
-            std::any_of(m_lines.cbegin(), m_lines.cend(), [&](const PageLine& entry) {
-                return entry.part == Part::Contents && entry.line->box.xMax <= box.xMin &&
-                       std::abs(verticalMiddle(entry.line->box) - verticalMiddle(box)) <=
-                           0.4 * em();
-            }))
-            number.part = Part::Dropped;
+        if (number.part != Part::Undecided || !isBareNumber(lineText(*number.line)))
+            continue;
+        for (PageLine& entry : m_lines) {
+            if ((entry.part == Part::Contents ||
+                 (entry.part == Part::Undecided && entry.height < HeadingSize * em() &&
+                  !isBareNumber(lineText(*entry.line)))) &&
+                entry.line->box.xMax <= box.xMin &&
+                std::abs(verticalMiddle(entry.line->box) - verticalMiddle(box)) <= 0.4 * em()) {
+                entry.part = Part::Contents;
+                number.part = Part::Dropped;
+            }
+        }
     }
 }
 

@@ -122,10 +122,13 @@ PageReader::PageReader(const LayoutPage& page, const DocumentSurvey& survey)
     }
 }
 
-// pdftotext at times sets a drop capital, or the words of two lines, in one line.
+// pdftotext at times sets a drop capital, or the words of two lines, in one line. The words of
+// a line turned on its side stand one under the other as they should.
 bool PageReader::needsRepair(const LayoutBlock& block) const
 {
     for (const LayoutLine& line : block.lines) {
+        if (isTurnedLine(line))
+            continue;
         double low = 1e9;
         double high = -1e9;
         for (const LayoutWord& word : line.words) {
