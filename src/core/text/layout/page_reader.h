@@ -23,7 +23,7 @@ inline double verticalMiddle(const LayoutBox& box)
 
 // A footnote's mark at the start of a word: a number or a typographer's symbol.
 const QRegularExpression& noteMark();
-// A dot leader of a table of contents, on its own or ending a word.
+// A dot leader of a table of contents, on its own or ending a word: four dots or more.
 bool isLeader(const QString& word);
 bool opensQuote(QChar c);
 bool endsSentence(const QString& text);

@@ -63,10 +63,12 @@ const QRegularExpression& noteMark()
     return mark;
 }
 
+// Three dots are an ellipsis ("and so on ..."), not a leader.
 bool isLeader(const QString& word)
 {
-    static const QRegularExpression leader(QStringLiteral("^[.\\x{00B7}\\x{2026}\\s]{3,}$"));
-    return leader.match(word).hasMatch() || word.contains(QLatin1String("...."));
+    static const QRegularExpression leader(QStringLiteral("^[.\\x{00B7}\\x{2026}\\s]+$"));
+    return (leader.match(word).hasMatch() && (word.size() > 3 || word.count(QChar(0x2026)) > 1)) ||
+           word.contains(QLatin1String("...."));
 }
 
 bool opensQuote(QChar c)
@@ -346,9 +348,10 @@ void PageReader::keepSetting(const PageLine& line, QList<SpokenWord>& words) con
         // parted them where the type changes ("J OHN", "I’ VE", "W ATSON ,", "T WENTY - NINE").
         const QString& previous = words.at(i - 1).text;
         const QString& next = words.at(i).text;
-        const bool smallCapitals = (previous.back().isUpper() || isApostrophe(previous.back())) &&
-                                   next.front().isUpper() &&
-                                   after->box.height() < 0.95 * before->box.height();
+        const bool smallCapitals =
+            (previous.back().isUpper() || isApostrophe(previous.back())) &&
+            next.front().isUpper() && after->box.height() < 0.95 * before->box.height() &&
+            std::none_of(next.cbegin(), next.cend(), [](QChar c) { return c.isLower(); });
         const bool punctuation = previous.back().isLetter() &&
                                  std::all_of(next.cbegin(), next.cend(),
                                              [](QChar c) { return c.isPunct() && !opensQuote(c); });
