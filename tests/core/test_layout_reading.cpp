@@ -4,6 +4,7 @@
 
 #include "core/pdf/page_layout.h"
 #include "core/text/layout/reading.h"
+#include "core/text/spelling.h"
 #include "support/drawn_pdf.h"
 #include "support/test_env.h"
 
@@ -171,7 +172,7 @@ QString mappingFault(const SpokenPiece& piece, const QString& source)
 }
 
 // A page built in code: each line is set at a baseline y, in a block, in type of a size, its
-// words about half as wide as high per letter.
+// letters widthShare as wide as the size; a bar parts a word where small capitals start.
 struct SetLine
 {
     int block;
@@ -179,6 +180,7 @@ struct SetLine
     double y;
     double size;
     QString text;
+    double widthShare = 0.5;
 };
 
 LayoutPage setPage(int number, const QList<SetLine>& lines)
@@ -192,10 +194,16 @@ LayoutPage setPage(int number, const QList<SetLine>& lines)
             page.blocks.append(LayoutBlock());
         LayoutLine line;
         double x = set.x;
-        for (const QString& text : set.text.split(QLatin1Char(' '))) {
-            const double width = text.size() * set.size * 0.5;
-            line.words.append({text, {x, set.y - set.size, x + width, set.y + set.size * 0.25}});
-            x += width + set.size * 0.25;
+        for (const QString& word : set.text.split(QLatin1Char(' '))) {
+            double size = set.size;
+            for (const QString& text : word.split(QLatin1Char('|'))) {
+                const double width = text.size() * size * set.widthShare;
+                if (!text.isEmpty())
+                    line.words.append({text, {x, set.y - size, x + width, set.y + size * 0.25}});
+                x += width;
+                size = set.size * 0.75;
+            }
+            x += set.size * 0.25;
         }
         line.box = {set.x, set.y - set.size, x, set.y + set.size * 0.25};
         page.blocks[set.block].lines.append(line);
@@ -339,6 +347,7 @@ private slots:
         QTest::addColumn<bool>("readFootnotes");
         QTest::addColumn<QStringList>("spoken");
         QTest::addColumn<QList<int>>("unreadable");
+        QTest::addColumn<QString>("language");
 
         const QStringList storm{"The boat stayed in port all week; it could",
                                 "not depart!1 The sea was high and the wind",
@@ -350,9 +359,10 @@ private slots:
             "The sea was high and the wind did not drop until the Sunday after."};
         QTest::newRow("glued note number left out, note read after")
             << QList<LayoutPage>{setPage(1, stormPage)} << true
-            << stormSpoken + QStringList{"A storm of the century."} << QList<int>();
+            << stormSpoken + QStringList{"A storm of the century."} << QList<int>() << QString();
         QTest::newRow("notes left out on request")
-            << QList<LayoutPage>{setPage(1, stormPage)} << false << stormSpoken << QList<int>();
+            << QList<LayoutPage>{setPage(1, stormPage)} << false << stormSpoken << QList<int>()
+            << QString();
 
         QList<LayoutPage> steps;
         for (int number = 1; number <= 3; ++number) {
@@ -372,7 +382,7 @@ private slots:
                                           "clear before you drink it.")
                                .arg(number);
         QTest::newRow("repeated body line kept, running header and page numbers left out")
-            << steps << true << stepsSpoken << QList<int>();
+            << steps << true << stepsSpoken << QList<int>() << QString();
 
         // Lines numbered in the margin, in a column of their own that a word of the text
         // strayed into; a column of amounts in a table stays.
@@ -387,7 +397,7 @@ private slots:
             << QList<LayoutPage>{setPage(1, numbered), setPage(2, amounts)} << true
             << QStringList{"In3", "Then the court ruled, and the case ended.",
                            "Sales by year:", "2001 2002 2003 2004 2005"}
-            << QList<int>();
+            << QList<int>() << QString();
 
         QList<LayoutPage> noise{
             setPage(1, bodyLines(0, 0, {"A page that reads well.", "And a second line."}))};
@@ -395,7 +405,111 @@ private slots:
             setPage(2, bodyLines(0, 0, {QString(20, QChar(0xE012)), QString(18, QChar(0xE0A3))})));
         QTest::newRow("page without language not read")
             << noise << true << QStringList{"A page that reads well.", "And a second line."}
-            << QList<int>{2};
+            << QList<int>{2} << QString();
+
+        const QList<SetLine> narrow{
+            {0, 50, 100, 11, "Yes, it is ill to say it, and fit to keep si-", 0.2},
+            {0, 50, 114, 11, "lence. Ask it.", 0.2}};
+        QTest::newRow("short words in narrow type kept")
+            << QList<LayoutPage>{setPage(1, narrow)} << true
+            << QStringList{"Yes, it is ill to say it, and fit to keep silence.", "Ask it."}
+            << QList<int>() << QString();
+
+        QList<LayoutPage> report;
+        QList<LayoutPage> notice;
+        const QStringList numbers{"iv", "v", "vi"};
+        QStringList reportSpoken;
+        QStringList noticeSpoken;
+        for (int number = 0; number < 3; ++number) {
+            QList<SetLine> lines{{0, 120, 40, 14, QStringLiteral("HARBOUR REPORT")}};
+            lines += bodyLines(1, 0, {"The wall held.", "The pier did too."});
+            report.append(setPage(number + 1, lines));
+            reportSpoken << QStringLiteral("The wall held.") << QStringLiteral("The pier did too.");
+            noticeSpoken << QStringLiteral("Keep off the pier.")
+                         << QStringLiteral("Mind the gulls.");
+            notice.append(
+                setPage(number + 1, {{0, 50, 100, 11, QStringLiteral("Keep off the pier.")},
+                                     {1, 50, 114, 11, QStringLiteral("Mind the gulls.")},
+                                     {2, 200, 570, 9, numbers.at(number)}}));
+        }
+        QTest::newRow("running header set large left out")
+            << report << true << reportSpoken << QList<int>() << QString();
+        QTest::newRow("page numbers of a page of one-line blocks left out")
+            << notice << true << noticeSpoken << QList<int>() << QString();
+
+        QList<SetLine> headed{{0, 50, 60, 16, "1.2"},
+                              {1, 80, 60, 16, "Estimated costs of the"},
+                              {2, 80, 80, 16, "new harbour wall"},
+                              {3, 50, 125, 20, "E|STIMATED C|OSTS"},
+                              {4, 50, 150, 13, "an italic line in the body", 0.38}};
+        headed += bodyLines(4, 5,
+                            {"of the report, and the rest of it was",
+                             "read by all of us in the hall of the", "harbour board."});
+        QTest::newRow("headings whole, small capitals joined, italics read as text")
+            << QList<LayoutPage>{setPage(1, headed)} << true
+            << QStringList{"1.2 Estimated costs of the new harbour wall", "ESTIMATED COSTS",
+                           "an italic line in the body of the report, and the rest of it was read "
+                           "by all of us in the hall of the harbour board."}
+            << QList<int>() << QString();
+
+        QList<SetLine> hyphens = bodyLines(
+            0, 0,
+            {"Success came fully and well: the plan was a success-", "fully known and well-",
+             "known work of библиографичес\u00AD", "кого and popular-"});
+        hyphens.append({0, 50, 100 + 14 * 5, 11, "ity."});
+        QTest::newRow("hyphens by the language's words, soft hyphens and across a gap joined")
+            << QList<LayoutPage>{setPage(1, hyphens)} << true
+            << QStringList{"Success came fully and well: the plan was a successfully known and "
+                           "well-known work of библиографического and popularity."}
+            << QList<int>() << QStringLiteral("en-us");
+
+        QList<SetLine> contents{{0, 50, 75, 18, "Contents"},
+                                {1, 50, 100, 11, "1 Harbour works"},
+                                {1, 60, 114, 11, "1.1 The old wall . . . . . . . ."},
+                                {1, 60, 128, 11, "1.2 The new wall . . . . . . . ."}};
+        for (int row = 0; row < 3; ++row)
+            contents.append({2, 330, 100.0 + 14 * row, 11, QString::number(row * 4 + 2)});
+        QList<SetLine> listed{{0, 50, 75, 18, "Contents"},
+                              {0, 50, 100, 11, "Preface                              xi"},
+                              {0, 50, 114, 11, "Chapter 1: Walls                     3"},
+                              {0, 50, 128, 11, "Chapter 2: The long pier"},
+                              {1, 200, 128, 11, "14"},
+                              {0, 50, 142, 11, "Chapter 3: Gulls                     27"}};
+        QTest::newRow("contents entries without leaders, each without its number")
+            << QList<LayoutPage>{setPage(1, listed)} << true
+            << QStringList{"Contents", "Preface", "Chapter 1: Walls", "Chapter 2: The long pier",
+                           "Chapter 3: Gulls"}
+            << QList<int>() << QString();
+
+        const QList<SetLine> opening{{0, 50, 114, 36, "I"},
+                                     {0, 78, 100, 11, "is a truth universally acknowledged,"},
+                                     {0, 78, 114, 11, "that a single man"},
+                                     {0, 50, 128, 11, "must be in want of a wife."},
+                                     {0, 71, 100, 8, "T"}};
+        QTest::newRow("drop capital and its small capital joined to the word")
+            << QList<LayoutPage>{setPage(1, opening)} << true
+            << QStringList{"IT is a truth universally acknowledged, that a single man must be in "
+                           "want of a wife."}
+            << QList<int>() << QString();
+
+        // "Draft copy 2" set down the page, word under word, below the text.
+        LayoutPage turned = setPage(1, bodyLines(0, 0,
+                                                 {"The gulls came back in the spring,",
+                                                  "and the keeper counted them all."}));
+        LayoutLine draft{{200, 150, 211, 235}, {}};
+        for (int w = 0; w < 3; ++w)
+            draft.words.append({QStringList{"Draft", "copy", "2"}.at(w),
+                                {200, 150.0 + 30 * w, 211, 175.0 + 30 * w}});
+        turned.blocks.append({draft.box, 0, {draft}});
+        QTest::newRow("a line turned on its side left out")
+            << QList<LayoutPage>{turned} << true
+            << QStringList{"The gulls came back in the spring, and the keeper counted them all."}
+            << QList<int>() << QString();
+
+        QTest::newRow("contents entries without their leaders and numbers")
+            << QList<LayoutPage>{setPage(1, contents)} << true
+            << QStringList{"Contents", "1 Harbour works", "1.1 The old wall", "1.2 The new wall"}
+            << QList<int>() << QString();
     }
 
     void smallPages()
@@ -404,8 +518,13 @@ private slots:
         QFETCH(bool, readFootnotes);
         QFETCH(QStringList, spoken);
         QFETCH(QList<int>, unreadable);
+        QFETCH(QString, language);
+        if (!language.isEmpty() &&
+            spellingOf(QStringLiteral("popularity"), language) == Spelling::Unknown)
+            QSKIP("No hunspell dictionary of the language is installed");
         LayoutReadingOptions options;
         options.readFootnotes = readFootnotes;
+        options.language = language;
         const Reading reading = readInParts(pages, {1}, options);
         QCOMPARE(textsOf(reading.pieces), spoken);
         QCOMPARE(reading.unreadable, unreadable);

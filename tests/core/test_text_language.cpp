@@ -1,5 +1,6 @@
 // Text that is language and text that is a font's unmapped glyphs, on real documents in
 // several scripts and on the noise such fonts give; words made plain for the voice.
+#include "core/text/spelling.h"
 #include "core/text/text_language.h"
 
 #include "support/program_run.h"
@@ -20,6 +21,8 @@ private slots:
     void languageOrNoise();
     void plainForSpeech_data();
     void plainForSpeech();
+    void dictionaryFor_data();
+    void dictionaryFor();
 };
 
 // pdftotext's text of real documents is language as a whole and page by page, though a
@@ -145,6 +148,31 @@ void TestTextLanguage::plainForSpeech()
     QFETCH(QString, word);
     QFETCH(QString, plain);
     QCOMPARE(lectorix::plainForSpeech(word), plain);
+}
+
+void TestTextLanguage::dictionaryFor_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QString>("chosen");
+    const QStringList installed{"en_GB.dic", "en_US.dic", "fr.dic",    "fr_BE.dic",
+                                "fr_FR.dic", "pt_BR.dic", "ru_RU.dic", "en_US.aff"};
+    QTest::newRow("the tag's region") << "en-gb" << installed << "en_GB.dic";
+    QTest::newRow("the language's own country") << "fr" << installed << "fr_FR.dic";
+    QTest::newRow("the bare language before another region")
+        << "fr-ca" << QStringList{"fr_BE.dic", "fr.dic"} << "fr.dic";
+    QTest::newRow("any region of the language") << "pt" << installed << "pt_BR.dic";
+    QTest::newRow("capitals in the tag") << "RU" << installed << "ru_RU.dic";
+    QTest::newRow("no dictionary of the language") << "de-de" << installed << "";
+    QTest::newRow("no language") << "" << installed << "";
+}
+
+void TestTextLanguage::dictionaryFor()
+{
+    QFETCH(QString, language);
+    QFETCH(QStringList, files);
+    QFETCH(QString, chosen);
+    QCOMPARE(lectorix::dictionaryFor(language, files), chosen);
 }
 
 QTEST_GUILESS_MAIN(TestTextLanguage)

@@ -100,6 +100,7 @@ QList<SpokenWord> PageReader::spokenWords(const PageLine& line, qsizetype firstW
         if (!spoken.isEmpty())
             words.append({spoken, word.offset, text.size()});
     }
+    keepSetting(line, words);
     return words;
 }
 

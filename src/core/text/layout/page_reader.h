@@ -1,8 +1,8 @@
 #pragma once
 
 // The reading of one laid-out page, for the layout reading only: each line's part is decided
-// first (roles.cpp), then the lines to read are given in order, tables row by row,
-// footnotes apart (layout_page_lines.cpp).
+// first (roles.cpp; headings.cpp, contents.cpp), then the lines to read are given in order, tables
+// row by row, footnotes apart (layout_page_lines.cpp).
 
 #include "core/text/layout/roles.h"
 
@@ -13,14 +13,26 @@
 
 namespace lectorix {
 
+// Heading type is at least this much larger than the body's.
+inline constexpr double HeadingSize = 1.15;
+
+inline double verticalMiddle(const LayoutBox& box)
+{
+    return (box.yMin + box.yMax) / 2;
+}
+
 // A footnote's mark at the start of a word: a number or a typographer's symbol.
 const QRegularExpression& noteMark();
-// A dot leader of a table of contents, on its own or ending a word.
+// A dot leader of a table of contents, on its own or ending a word: four dots or more.
 bool isLeader(const QString& word);
 bool opensQuote(QChar c);
 bool endsSentence(const QString& text);
-// A word of several letters set much taller than wide: turned on its side.
+// A word of many letters set much taller than wide: turned on its side. A short word's shape
+// says nothing: "ill" or "it," in narrow type stands taller than wide too.
 bool isRotated(const LayoutWord& word);
+// A line turned on its side: taller than wide, with a word turned or its words following each
+// other down or up the page.
+bool isTurnedLine(const LayoutLine& line);
 
 enum class Part { Undecided, Dropped, Footnote, DropCap, Heading, InTable, Contents, TableRow };
 
@@ -50,16 +62,27 @@ private:
     void repairLines(const LayoutBlock& block, int index);
     void dropFurniture();
     bool isRunningLine(const PageLine& line) const;
+    bool isPageNumber(const PageLine& line) const;
     void findFootnotes();
     void findDropCaps();
     bool isHeading(const PageLine& line) const;
     void findHeadingsAndContents();
     void findEntryBeside(qsizetype leader);
+    void joinLeaderDots(PageLine& line);
+    void dropPageColumns();
+    bool endsWithPageNumber(const LayoutLine& line) const;
+    void findContentsWithoutLeaders();
+    void joinCapitalsBeside(const PageLine& cap, int target);
+    void joinHeadings();
+    void joinLines(qsizetype first, qsizetype second);
     void findTables();
     // The line's words as spoken: rotated words and footnote markers left out, a drop capital
     // joined; cells apart by a wide gap end with a comma.
     QList<SpokenWord> spokenWords(const PageLine& line, qsizetype firstWord = 0);
     bool joinsDropCap(const QString& cap, const QString& word) const;
+    // What the words of a line keep of their setting: a capital glued to the small capitals
+    // after it ("A CTIONS"), and a soft hyphen ending the line.
+    void keepSetting(const PageLine& line, QList<SpokenWord>& words) const;
     void readBlock(int block, PageReading& reading);
     void readTable(int table, PageReading& reading);
     void readNotes(PageReading& reading);

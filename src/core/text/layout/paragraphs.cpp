@@ -3,6 +3,7 @@
 #include "core/text/code_points.h"
 #include "core/text/layout/page_reader.h"
 #include "core/text/sentences.h"
+#include "core/text/spelling.h"
 #include "core/text/text_splitting.h"
 
 #include <algorithm>
@@ -82,8 +83,20 @@ QList<qsizetype> cutsOf(const QString& text, qsizetype start, qsizetype end)
 
 } // namespace
 
+// The open paragraph ends with a letter and a hyphen: a word cut at the line's end.
+bool ParagraphBuilder::endsCutWord() const
+{
+    const QString& text = m_open.piece.text;
+    return m_open.kind == LineKind::Text && text.size() > 1 && isHyphen(text.back()) &&
+           text[text.size() - 2].isLetter();
+}
+
 bool ParagraphBuilder::runsOn(const ReadLine& line) const
 {
+    // A word is not cut across paragraphs: a gap or an indent after its first half is the
+    // page's, not the text's.
+    if (line.kind == LineKind::Text && endsCutWord() && line.words.first().text.front().isLower())
+        return true;
     if (line.kind != m_open.kind || line.startsParagraph || line.kind == LineKind::TableRow ||
         line.kind == LineKind::ContentsEntry)
         return false;
@@ -115,9 +128,19 @@ bool ParagraphBuilder::joinsHyphenated(const SpokenWord& next) const
     const QStringList after = wordsOf(next.text);
     if (before.isEmpty() || after.isEmpty())
         return false;
-    QString start = before.last().toLower();
-    while (!start.isEmpty() && isHyphen(start.back()))
-        start.chop(1);
+    QString written = before.last();
+    while (!written.isEmpty() && isHyphen(written.back()))
+        written.chop(1);
+    // The language's words first, with the word's own capitals ("Lon-don"). A hyphenated form
+    // the dictionary takes proves little (any two words are taken so: "Net-ley"), and one it
+    // does not take is no compound.
+    const Spelling whole = spellingOf(written + after.first(), m_language);
+    if (whole == Spelling::Word)
+        return true;
+    if (whole == Spelling::NotWord &&
+        spellingOf(written + QLatin1Char('-') + after.first(), m_language) == Spelling::NotWord)
+        return true;
+    const QString start = written.toLower();
     const QString end = after.first().toLower();
     if (m_survey.knowsWord(start + QLatin1Char('-') + end))
         return false;

@@ -16,13 +16,19 @@ struct Paragraph
 };
 
 // Joins lines into paragraphs: lines of a block run on unless the layout starts a paragraph;
-// across blocks and pages a paragraph runs on when its sentence plainly does. A word
-// hyphenated at a line's end is joined again when the document writes it whole and never
-// with the hyphen.
+// across blocks and pages a paragraph runs on when its sentence plainly does, and always
+// after a word cut at a line's end. A word hyphenated at a line's end is joined again unless
+// the language writes it with its hyphen and not without ("well-known", not "popular-ity");
+// without a dictionary of the language, unless the document writes it with the hyphen, or
+// writes its halves and never the word whole. A soft hyphen always joins.
 class ParagraphBuilder
 {
 public:
-    explicit ParagraphBuilder(const DocumentSurvey& survey) : m_survey(survey) {}
+    // language is the voice's language tag, for the dictionary of the words.
+    explicit ParagraphBuilder(const DocumentSurvey& survey, QString language = {})
+        : m_survey(survey), m_language(std::move(language))
+    {
+    }
 
     void add(const ReadLine& line);
     void end();
@@ -37,7 +43,10 @@ private:
     void append(const SpokenWord& word, bool blank);
     bool joinsHyphenated(const SpokenWord& next) const;
 
+    bool endsCutWord() const;
+
     const DocumentSurvey& m_survey;
+    QString m_language;
     Paragraph m_open;
     bool m_lastShort = false;
     bool m_glued = false; // the last word wants the next without a blank

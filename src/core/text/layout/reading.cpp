@@ -56,7 +56,7 @@ bool readsAsLanguage(const PageText& text)
 struct LayoutPreparation::State
 {
     explicit State(LayoutReadingOptions readingOptions)
-        : options(std::move(readingOptions)), text(survey)
+        : options(std::move(readingOptions)), text(survey, options.language)
     {
     }
 
@@ -85,7 +85,7 @@ struct LayoutPreparation::State
 
 void LayoutPreparation::State::readNote(const FootNote& note)
 {
-    ParagraphBuilder builder(survey);
+    ParagraphBuilder builder(survey, options.language);
     for (const ReadLine& line : note.lines)
         builder.add(line);
     builder.end();
@@ -114,7 +114,7 @@ void LayoutPreparation::State::readAsides()
 {
     if (asides.isEmpty())
         return;
-    ParagraphBuilder builder(survey);
+    ParagraphBuilder builder(survey, options.language);
     for (const ReadLine& line : std::exchange(asides, {}))
         builder.add(line);
     builder.end();

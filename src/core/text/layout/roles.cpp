@@ -1,5 +1,6 @@
 #include "core/text/layout/page_reader.h"
 
+#include "core/text/code_points.h"
 #include "core/text/reading_range.h"
 #include "core/text/text_language.h"
 
@@ -12,15 +13,19 @@ namespace lectorix {
 
 namespace {
 
-// Heading type is at least this much larger than the body's, and a heading this short.
-constexpr double HeadingSize = 1.15;
-constexpr qsizetype HeadingWords = 16;
-constexpr qsizetype HeadingLength = 100;
-constexpr qsizetype HeadingLines = 6;
 // Footnotes are set at most this large, relative to the body's type.
 constexpr double FootnoteSize = 0.9;
 // A drop capital stands at least this much taller than the body's type.
 constexpr double DropCapSize = 1.8;
+// A word of this many characters or more, this much taller than wide, is turned on its side.
+constexpr qsizetype TurnedWordLength = 6;
+constexpr double TurnedShape = 1.5;
+// A page number stands at least this far (in the body's type size) from the page's text.
+constexpr double PageNumberGap = 0.8;
+// Words no further apart than this (in the body's type size) are one word parted by a change
+// of type: a word space is wider.
+constexpr double SmallCapsGap = 0.15;
+
 // A line's number, as a printer sets it beside the text ("12"; a mark may stand beside it, "S32"
 // or "32 S"); -1 for any other line. Pages are not a thousand lines long: a column of years is
 // a table's.
@@ -58,10 +63,12 @@ const QRegularExpression& noteMark()
     return mark;
 }
 
+// Three dots are an ellipsis ("and so on ..."), not a leader.
 bool isLeader(const QString& word)
 {
-    static const QRegularExpression leader(QStringLiteral("^[.\\x{00B7}\\x{2026}\\s]{3,}$"));
-    return leader.match(word).hasMatch() || word.contains(QLatin1String("...."));
+    static const QRegularExpression leader(QStringLiteral("^[.\\x{00B7}\\x{2026}\\s]+$"));
+    return (leader.match(word).hasMatch() && (word.size() > 3 || word.count(QChar(0x2026)) > 1)) ||
+           word.contains(QLatin1String("...."));
 }
 
 bool opensQuote(QChar c)
@@ -80,7 +87,26 @@ bool endsSentence(const QString& text)
 
 bool isRotated(const LayoutWord& word)
 {
-    return word.text.size() >= 3 && word.box.height() > 1.5 * word.box.width();
+    return word.text.size() >= TurnedWordLength &&
+           word.box.height() > TurnedShape * word.box.width();
+}
+
+bool isTurnedLine(const LayoutLine& line)
+{
+    if (line.words.isEmpty() || line.box.height() <= TurnedShape * line.box.width())
+        return false;
+    if (std::any_of(line.words.cbegin(), line.words.cend(), isRotated))
+        return true;
+    for (qsizetype w = 1; w < line.words.size(); ++w) {
+        const LayoutBox& a = line.words.at(w - 1).box;
+        const LayoutBox& b = line.words.at(w).box;
+        const double overlap = 0.2 * std::min(a.width(), b.width());
+        const bool across = b.xMin < a.xMax && a.xMin < b.xMax;
+        const bool apart = b.yMin >= a.yMax - overlap || b.yMax <= a.yMin + overlap;
+        if (!across || !apart)
+            return false;
+    }
+    return line.words.size() > 1;
 }
 
 PageReader::PageReader(const LayoutPage& page, const DocumentSurvey& survey)
@@ -98,10 +124,13 @@ PageReader::PageReader(const LayoutPage& page, const DocumentSurvey& survey)
     }
 }
 
-// pdftotext at times sets a drop capital, or the words of two lines, in one line.
+// pdftotext at times sets a drop capital, or the words of two lines, in one line. The words of
+// a line turned on its side stand one under the other as they should.
 bool PageReader::needsRepair(const LayoutBlock& block) const
 {
     for (const LayoutLine& line : block.lines) {
+        if (isTurnedLine(line))
+            continue;
         double low = 1e9;
         double high = -1e9;
         for (const LayoutWord& word : line.words) {
@@ -154,7 +183,7 @@ void PageReader::repairLines(const LayoutBlock& block, int index)
 
 bool PageReader::isRunningLine(const PageLine& line) const
 {
-    if (!m_body.hasFrame || line.height >= HeadingSize * em())
+    if (!m_body.hasFrame)
         return false;
     const LayoutBox& box = line.line->box;
     const bool above = box.yMax <= m_body.frame.yMin + 0.3 * em();
@@ -162,7 +191,33 @@ bool PageReader::isRunningLine(const PageLine& line) const
     if (!above && !below)
         return false;
     const QString text = lineText(*line.line);
+    if (line.height >= HeadingSize * em())
+        return m_survey.placeRepeats(text, box.yMin) > DocumentSurvey::RunningLinePages;
     return m_survey.isRunningLine(text, true);
+}
+
+// A bare number at the page's top or foot, alone at its height but for lines left out, and
+// set apart from the page's text: a page number, wherever the body's box ends.
+bool PageReader::isPageNumber(const PageLine& line) const
+{
+    if (!isBareNumber(lineText(*line.line)))
+        return false;
+    const LayoutBox& box = line.line->box;
+    double above = 1e9;
+    double below = 1e9;
+    for (const PageLine& other : std::as_const(m_lines)) {
+        const LayoutBox& o = other.line->box;
+        if (other.line == line.line || other.part == Part::Dropped || isTurnedLine(*other.line))
+            continue;
+        if (o.yMin < box.yMax && box.yMin < o.yMax)
+            return false;
+        if (o.yMax <= box.yMin)
+            above = std::min(above, box.yMin - o.yMax);
+        else
+            below = std::min(below, o.yMin - box.yMax);
+    }
+    const double gap = PageNumberGap * em();
+    return (above > 1e8 && below >= gap) || (below > 1e8 && above >= gap);
 }
 
 void PageReader::dropFurniture()
@@ -171,8 +226,7 @@ void PageReader::dropFurniture()
     // (a landscape page, text set vertically).
     QList<bool> rotated;
     for (const PageLine& line : std::as_const(m_lines))
-        rotated.append(line.line->box.height() > 1.5 * line.line->box.width() &&
-                       std::any_of(line.line->words.cbegin(), line.line->words.cend(), isRotated));
+        rotated.append(isTurnedLine(*line.line));
     m_pageTurned = rotated.count(true) * 2 >= rotated.size();
     for (qsizetype i = 0; i < m_lines.size(); ++i) {
         PageLine& line = m_lines[i];
@@ -184,6 +238,12 @@ void PageReader::dropFurniture()
              isLineNumberColumn(m_page.blocks.at(line.block), em())))
             line.part = Part::Dropped;
     }
+    for (PageLine& line : m_lines)
+        if (line.part == Part::Undecided && isPageNumber(line))
+            line.part = Part::Dropped;
+    // Before footnotes are looked for: the page numbers of a table of contents, set small
+    // below the body, begin as notes do.
+    findContentsWithoutLeaders();
 }
 
 void PageReader::findFootnotes()
@@ -237,63 +297,73 @@ void PageReader::findDropCaps()
         if (target >= 0) {
             cap.part = Part::DropCap;
             m_lines[target].dropCap = int(c);
+            joinCapitalsBeside(cap, target);
         }
     }
 }
 
-// Larger type than the body's, short, holding a word, in a block of few such lines (a block
-// of many is text set large).
-bool PageReader::isHeading(const PageLine& line) const
+// The rest of a drop capital's word set in small capitals between it and its line ("I" "T" "is
+// a truth"), which the converter may give as a line of its own: it begins the line.
+void PageReader::joinCapitalsBeside(const PageLine& cap, int target)
 {
-    if (line.height < HeadingSize * em() || line.line->words.size() > HeadingWords ||
-        lineText(*line.line).size() > HeadingLength)
-        return false;
-    const QString text = lineText(*line.line);
-    if (std::none_of(text.cbegin(), text.cend(), [](QChar c) { return c.isLetter(); }))
-        return false;
-    const auto large = std::count_if(m_lines.cbegin(), m_lines.cend(), [&](const PageLine& other) {
-        return other.block == line.block && other.height >= HeadingSize * em();
-    });
-    return large <= HeadingLines;
-}
-
-void PageReader::findHeadingsAndContents()
-{
-    for (qsizetype i = 0; i < m_lines.size(); ++i) {
-        PageLine& line = m_lines[i];
-        if (line.part != Part::Undecided)
+    const LayoutBox& capBox = cap.line->box;
+    const LayoutBox& box = m_lines.at(target).line->box;
+    for (PageLine& rest : m_lines) {
+        const LayoutBox& r = rest.line->box;
+        if (rest.part != Part::Undecided || &rest == &m_lines.at(target) ||
+            rest.line->words.size() > 2 || !rest.line->words.first().text.front().isUpper() ||
+            r.xMin < capBox.xMax - 0.5 * em() || r.xMax > box.xMin + 0.1 * em() ||
+            r.yMax < box.yMin || r.yMin > box.yMax)
             continue;
-        const QList<LayoutWord>& words = line.line->words;
-        if (isHeading(line)) {
-            line.part = Part::Heading;
-        } else if (std::any_of(words.cbegin(), words.cend(),
-                               [](const LayoutWord& word) { return isLeader(word.text); })) {
-            line.part = Part::Contents;
-            findEntryBeside(i);
-        } else {
-            for (qsizetype w = 1; w < words.size(); ++w)
-                if (words.at(w).box.xMin - words.at(w - 1).box.xMax > 2 * em())
-                    line.part = Part::TableRow;
-        }
+        LayoutLine joined{box, rest.line->words + m_lines.at(target).line->words};
+        joined.box.xMin = r.xMin;
+        m_repairedLines.push_back(joined);
+        m_lines[target].line = &m_repairedLines.back();
+        rest.part = Part::Dropped;
+        return;
     }
 }
 
-// A dot leader set apart from its entry: the title before it is the entry, the page number
-// after it goes.
-void PageReader::findEntryBeside(qsizetype leader)
+void PageReader::keepSetting(const PageLine& line, QList<SpokenWord>& words) const
 {
-    const LayoutBox& box = m_lines.at(leader).line->box;
-    const double middle = (box.yMin + box.yMax) / 2;
-    for (PageLine& line : m_lines) {
-        const LayoutBox& other = line.line->box;
-        if ((line.part != Part::Undecided && line.part != Part::Dropped) ||
-            std::abs((other.yMin + other.yMax) / 2 - middle) > 0.4 * em())
+    const QList<LayoutWord>& source = line.line->words;
+    const auto setAt = [&source](qsizetype offset) -> const LayoutWord* {
+        const auto word =
+            std::find_if(source.cbegin(), source.cend(),
+                         [offset](const LayoutWord& w) { return w.offset == offset; });
+        return word == source.cend() ? nullptr : &*word;
+    };
+    // A drop capital and a capital letter after it: "I" "T is a truth".
+    if (line.dropCap >= 0 && words.size() > 1 && !source.isEmpty() &&
+        words.at(1).offset == source.first().offset && words.at(1).text.size() == 1 &&
+        words.at(1).text.front().isUpper())
+        words[0].glued = true;
+    for (qsizetype i = 1; i < words.size(); ++i) {
+        const LayoutWord* before = setAt(words.at(i - 1).offset);
+        const LayoutWord* after = setAt(words.at(i).offset);
+        if (before == nullptr || after == nullptr ||
+            after->box.xMin - before->box.xMax > SmallCapsGap * em())
             continue;
-        if (other.xMax <= box.xMin + 0.5 * em())
-            line.part = Part::Contents;
-        else if (other.xMin >= box.xMax - 0.5 * em() && isBareNumber(lineText(*line.line)))
-            line.part = Part::Dropped;
+        // A capital and the smaller capitals after it, with no room between: the converter
+        // parted them where the type changes ("J OHN", "I’ VE", "W ATSON ,", "T WENTY - NINE").
+        const QString& previous = words.at(i - 1).text;
+        const QString& next = words.at(i).text;
+        const bool smallCapitals =
+            (previous.back().isUpper() || isApostrophe(previous.back())) &&
+            next.front().isUpper() && after->box.height() < 0.95 * before->box.height() &&
+            std::none_of(next.cbegin(), next.cend(), [](QChar c) { return c.isLower(); });
+        const bool punctuation = previous.back().isLetter() &&
+                                 std::all_of(next.cbegin(), next.cend(),
+                                             [](QChar c) { return c.isPunct() && !opensQuote(c); });
+        const bool opening = std::all_of(previous.cbegin(), previous.cend(), [](QChar c) {
+            return isHyphen(c) || (opensQuote(c) && c != QChar(0x2014));
+        });
+        if (smallCapitals || punctuation || (opening && next.front().isLetter()))
+            words[i - 1].glued = true;
     }
+    if (!words.isEmpty() && !source.isEmpty() && words.last().offset == source.last().offset &&
+        source.last().text.endsWith(QChar(0x00AD)) && !words.last().text.endsWith(QChar(0x00AD)))
+        words.last().text += QChar(0x00AD);
 }
 
 PageReading readPage(const LayoutPage& page, const DocumentSurvey& survey)

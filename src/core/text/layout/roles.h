@@ -62,6 +62,9 @@ struct PageReading
 struct BodyMeasures
 {
     double height = 0;
+    // How wide a character of the body's type is, on average: type set larger is wider too,
+    // where a line in another face of the body's size (italics) may only be taller.
+    double advance = 0;
     LayoutBox frame;
     bool hasFrame = false;
 };
@@ -82,6 +85,10 @@ public:
     // outside the body's text (plain text), only its order says it is at an edge, and it must
     // repeat on one page more: a chapter's title opening two pages is no running line.
     bool isRunningLine(const QString& line, bool outsideText) const;
+    // How many pages hold this very line (digits too) among the lines at their top or bottom,
+    // with its top where top is: a running line set as large as a heading repeats thus, where
+    // a chapter's title heads its first page only.
+    int placeRepeats(const QString& line, double top) const;
 
     static constexpr int RunningLinePages = 2;
 
@@ -102,6 +109,8 @@ private:
     void countEdges(const QList<const LayoutLine*>& lines, int depth);
 
     QHash<int, double> m_heights; // characters set at each height, in quarter points
+    QHash<int, std::pair<double, qsizetype>> m_widths; // their words' widths and characters
+    QHash<QString, QList<double>> m_places;            // an edge line's tops, a page each
     QList<PageLines> m_pages;
     QHash<QString, int> m_edges;
     QSet<QString> m_words;

@@ -16,6 +16,8 @@ constexpr int EdgeLines = 2;
 constexpr double BodyTolerance = 0.12;
 // The body's box on a usual page reaches as far as on this share of the pages (from each edge).
 constexpr double FrameShare = 0.25;
+// A line repeated at the same place on pages stands within this many points of itself.
+constexpr double PlaceTolerance = 2.0;
 
 int bucketOf(double height)
 {
@@ -81,6 +83,14 @@ bool DocumentSurvey::isRunningLine(const QString& line, bool outsideText) const
            edgeRepeats(line) >= RunningLinePages + (outsideText ? 0 : 1);
 }
 
+int DocumentSurvey::placeRepeats(const QString& line, double top) const
+{
+    const QList<double> tops = m_places.value(line.toLower().remove(QLatin1Char(' ')));
+    return int(std::count_if(tops.cbegin(), tops.cend(), [top](double other) {
+        return std::abs(other - top) <= PlaceTolerance;
+    }));
+}
+
 QString DocumentSurvey::edgeKey(const QString& line)
 {
     QString key;
@@ -124,11 +134,15 @@ void DocumentSurvey::add(const LayoutPage& page)
         for (const LayoutLine& line : block.lines) {
             lines.append(&line);
             // Letters only: the body is what is read, not the figures of its tables.
-            for (const LayoutWord& word : line.words)
-                if (!page.plainText)
-                    m_heights[bucketOf(word.box.height())] +=
-                        double(std::count_if(word.text.cbegin(), word.text.cend(),
-                                             [](QChar c) { return c.isLetter(); }));
+            for (const LayoutWord& word : line.words) {
+                if (page.plainText)
+                    continue;
+                const int bucket = bucketOf(word.box.height());
+                m_heights[bucket] += double(std::count_if(word.text.cbegin(), word.text.cend(),
+                                                          [](QChar c) { return c.isLetter(); }));
+                m_widths[bucket].first += word.box.width();
+                m_widths[bucket].second += word.text.size();
+            }
             // In text without boxes a line breaks where its writer broke it: the words at its
             // ends, hyphen or not, are the writer's.
             const bool hyphenAfter = !page.plainText && !line.words.isEmpty() &&
@@ -155,6 +169,14 @@ void DocumentSurvey::add(const LayoutPage& page)
     std::sort(lines.begin(), lines.end(),
               [](const LayoutLine* a, const LayoutLine* b) { return a->box.yMin < b->box.yMin; });
     countEdges(lines, EdgeLines);
+    QSet<QString> placed;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString key = lineText(*lines.at(i)).toLower().remove(QLatin1Char(' '));
+        if ((i < EdgeLines || i >= lines.size() - EdgeLines) && !placed.contains(key)) {
+            placed.insert(key);
+            m_places[key].append(lines.at(i)->box.yMin);
+        }
+    }
     m_measured = false;
 }
 
@@ -184,6 +206,9 @@ BodyMeasures DocumentSurvey::measures() const
             measures.height = it.key() / 4.0;
         }
     }
+    const auto body = m_widths.constFind(bucketOf(measures.height));
+    if (body != m_widths.cend() && body->second > 0)
+        measures.advance = body->first / double(body->second);
     QList<double> left, top, right, bottom;
     for (const PageLines& page : m_pages) {
         LayoutBox frame{1e9, 1e9, -1e9, -1e9};
