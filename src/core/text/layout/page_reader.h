@@ -1,8 +1,10 @@
 #pragma once
 
 // The reading of one laid-out page, for the layout reading only: each line's part is decided
-// first (roles.cpp), then the lines to read are given in order, tables row by row,
-// footnotes apart (layout_page_lines.cpp).
+// first (roles.cpp), lines are split at wide gaps, list marks joined to their items, numbered
+// lines and footnotes found column by column (page_order.cpp), tables found (tables.cpp), then
+// the page's parts are read in the order its columns and bands give (page_order.cpp), tables
+// row by row, footnotes apart (page_lines.cpp).
 
 #include "core/text/layout/roles.h"
 
@@ -23,6 +25,25 @@ bool endsSentence(const QString& text);
 bool isRotated(const LayoutWord& word);
 
 enum class Part { Undecided, Dropped, Footnote, DropCap, Heading, InTable, Contents, TableRow };
+
+// A table: its rows from top to bottom, each row's cells from left to right (a cell empty
+// where the row has none in that column), each cell's lines from top to bottom.
+struct PageTable
+{
+    QList<QList<QList<int>>> rows;
+    // The first rows name the columns: each value is read after its column's name.
+    int headerRows = 0;
+};
+
+// What is read as one piece of a page's order: a block's lines of one kind, or a table.
+struct PageUnit
+{
+    LayoutBox box;
+    int block = -1;
+    int table = -1;
+    bool notes = false; // the block's footnote lines
+    QList<int> lines;
+};
 
 struct PageLine
 {
@@ -48,6 +69,14 @@ private:
     }
     bool needsRepair(const LayoutBlock& block) const;
     void repairLines(const LayoutBlock& block, int index);
+    const LayoutLine* keepLine(const LayoutLine& line);
+    void keepTableColumns();
+    // Cells of a table, or two columns pdftotext set in one line, apart.
+    void splitWideGaps();
+    // A list's mark or a section's number set apart from its item ("2.", "(3)", "1.1").
+    void joinListMarks();
+    // Lines numbered in the margin, each number a block of its own.
+    void dropLineNumbers();
     void dropFurniture();
     bool isRunningLine(const PageLine& line) const;
     void findFootnotes();
@@ -56,13 +85,20 @@ private:
     void findHeadingsAndContents();
     void findEntryBeside(qsizetype leader);
     void findTables();
+    bool isRunningText(const QList<QList<int>>& rows) const;
+    bool isTableRun(const QList<QList<int>>& rows) const;
+    void addTable(const QList<QList<int>>& rows);
+    // The page's units in reading order: columns left to right, bands top to bottom.
+    QList<PageUnit> readingOrder() const;
+    void orderUnits(QList<PageUnit> units, QList<PageUnit>& ordered, int depth) const;
+    bool isTextColumn(const QList<PageUnit>& group) const;
     // The line's words as spoken: rotated words and footnote markers left out, a drop capital
     // joined; cells apart by a wide gap end with a comma.
     QList<SpokenWord> spokenWords(const PageLine& line, qsizetype firstWord = 0);
     bool joinsDropCap(const QString& cap, const QString& word) const;
-    void readBlock(int block, PageReading& reading);
+    void readLines(const QList<int>& lines, PageReading& reading);
     void readTable(int table, PageReading& reading);
-    void readNotes(PageReading& reading);
+    void readNotes(const QList<int>& lines, PageReading& reading);
 
     const LayoutPage& m_page;
     const DocumentSurvey& m_survey;
@@ -72,8 +108,8 @@ private:
     std::deque<LayoutLine> m_repairedLines;
     QSet<QString> m_noteMarks;
     QList<int> m_noteStarts; // lines that begin a footnote, in order down the page
-    QHash<int, int> m_tableOfBlock;
-    QList<QList<QList<int>>> m_tables; // each table's rows, each row's lines from left to right
+    QList<PageTable> m_tables;
+    QHash<int, int> m_tableOfLine;
     QStringList m_cited;
 };
 

@@ -17,8 +17,6 @@ constexpr double HeadingSize = 1.15;
 constexpr qsizetype HeadingWords = 16;
 constexpr qsizetype HeadingLength = 100;
 constexpr qsizetype HeadingLines = 6;
-// Footnotes are set at most this large, relative to the body's type.
-constexpr double FootnoteSize = 0.9;
 // A drop capital stands at least this much taller than the body's type.
 constexpr double DropCapSize = 1.8;
 // A line's number, as a printer sets it beside the text ("12"; a mark may stand beside it, "S32"
@@ -183,35 +181,6 @@ void PageReader::dropFurniture()
             (lineNumber(lineText(*line.line)) >= 0 &&
              isLineNumberColumn(m_page.blocks.at(line.block), em())))
             line.part = Part::Dropped;
-    }
-}
-
-void PageReader::findFootnotes()
-{
-    double bodyBottom = -1;
-    for (const PageLine& line : std::as_const(m_lines))
-        if (line.part == Part::Undecided && isBodyType(line))
-            bodyBottom = std::max(bodyBottom, line.line->box.yMax);
-    if (bodyBottom < 0)
-        return;
-    QList<int> below;
-    for (qsizetype i = 0; i < m_lines.size(); ++i) {
-        const PageLine& line = m_lines.at(i);
-        if (line.part == Part::Undecided && line.line->box.yMin >= bodyBottom - 0.2 * em() &&
-            line.height <= FootnoteSize * em())
-            below.append(int(i));
-    }
-    std::stable_sort(below.begin(), below.end(), [this](int a, int b) {
-        return m_lines.at(a).line->box.yMin < m_lines.at(b).line->box.yMin;
-    });
-    for (const int i : std::as_const(below)) {
-        const auto mark = noteMark().match(m_lines.at(i).line->words.first().text);
-        if (mark.hasMatch()) {
-            m_noteStarts.append(i);
-            m_noteMarks.insert(mark.captured(1));
-        }
-        if (!m_noteStarts.isEmpty())
-            m_lines[i].part = Part::Footnote;
     }
 }
 
