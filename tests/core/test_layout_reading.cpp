@@ -483,13 +483,13 @@ private slots:
         QList<SetLine> numbered = bodyLines(1, 0, {"Then the court ruled,", "and the case ended."});
         for (int row = 0; row < 6; ++row)
             numbered.append({0, 20, 100.0 + 14 * row, 11,
-                             row == 2 ? QStringLiteral("In3") : QString::number(row + 1)});
+                             row == 2 ? QStringLiteral("In") : QString::number(row + 1)});
         QList<SetLine> amounts = bodyLines(0, 0, {"Sales by year:"});
         for (int row = 1; row <= 5; ++row)
             amounts.append({1, 50, 100.0 + 14 * row, 11, QString::number(2000 + row)});
         QTest::newRow("line numbers in the margin left out, a table's numbers read")
             << QList<LayoutPage>{setPage(1, numbered), setPage(2, amounts)} << true
-            << QStringList{"Then the court ruled, and the case ended.", "In3",
+            << QStringList{"Then the court ruled, and the case ended.", "In",
                            "Sales by year:", "2001 2002 2003 2004 2005"}
             << QList<int>();
 

@@ -188,6 +188,7 @@ PageReading PageReader::read()
     keepTableColumns();
     splitWideGaps();
     dropLineNumbers();
+    dropMarksAmongNumbers();
     joinListMarks();
     findFootnotes();
     findDropCaps();

@@ -62,6 +62,14 @@ bool isWholeNumber(const QString& text)
 
 } // namespace
 
+// A printer's mark in the margin: a short word of letters and digits run together ("Co17").
+bool isPrintersMark(const QString& text)
+{
+    static const QRegularExpression mark(
+        QStringLiteral("^(\\p{L}{1,3}\\d{1,3}|\\d{1,3}\\p{L}{1,3})$"));
+    return mark.match(text).hasMatch();
+}
+
 const LayoutLine* PageReader::keepLine(const LayoutLine& line)
 {
     m_repairedLines.push_back(line);
@@ -69,7 +77,7 @@ const LayoutLine* PageReader::keepLine(const LayoutLine& line)
 }
 
 // Text beyond the body's usual box is margin furniture, except for a table's columns: lines
-// standing on a row beside the body's lines, more than one of them.
+// standing on a row beside short lines of the body's, more than one of them.
 void PageReader::keepTableColumns()
 {
     if (!m_body.hasFrame)
@@ -80,13 +88,14 @@ void PageReader::keepTableColumns()
         const LayoutBox& box = line.line->box;
         const bool margin =
             box.xMax < m_body.frame.xMin - 0.3 * em() || box.xMin > m_body.frame.xMax + 0.3 * em();
-        if (line.part != Part::Dropped || !margin || isBareNumber(lineText(*line.line)) ||
-            isRunningLine(line) ||
+        if (line.part != Part::Dropped || !margin || isPrintersMark(lineText(*line.line)) ||
+            isBareNumber(lineText(*line.line)) || isRunningLine(line) ||
             std::any_of(line.line->words.cbegin(), line.line->words.cend(), isRotated))
             continue;
         const bool onRow = std::any_of(m_lines.cbegin(), m_lines.cend(), [&](const PageLine& o) {
             return o.part != Part::Dropped && !overlapsAcross(o.line->box, box) &&
-                   std::abs(middleOf(o.line->box) - middleOf(box)) < 0.4 * em();
+                   std::abs(middleOf(o.line->box) - middleOf(box)) < 0.4 * em() &&
+                   o.line->words.size() < TextColumnWords + 2;
         });
         if (onRow)
             beside.append(int(i));
@@ -151,6 +160,21 @@ void PageReader::joinListMarks()
         if (mark.part == Part::Heading)
             item->part = Part::Heading;
         mark.part = Part::Dropped;
+    }
+}
+
+// A printer's mark left alone in a block of numbers taken as the lines' numbers goes with them.
+void PageReader::dropMarksAmongNumbers()
+{
+    for (PageLine& line : m_lines) {
+        if (line.part != Part::Undecided || !isPrintersMark(lineText(*line.line)))
+            continue;
+        const bool alone =
+            std::all_of(m_lines.cbegin(), m_lines.cend(), [&](const PageLine& other) {
+                return other.block != line.block || &other == &line || other.part == Part::Dropped;
+            });
+        if (alone && m_page.blocks.at(line.block).lines.size() > 1)
+            line.part = Part::Dropped;
     }
 }
 
@@ -235,10 +259,12 @@ void PageReader::findFootnotes()
             m_lines[i].part = Part::Footnote;
             continue;
         }
-        // A note's further lines stand below its first, in the same column.
+        // A note's further lines stand below its first, in the same column (its mark, set
+        // apart, a little to their left).
         const bool continues = std::any_of(m_noteStarts.cbegin(), m_noteStarts.cend(), [&](int s) {
             const LayoutBox& start = m_lines.at(s).line->box;
-            return start.yMin <= box.yMin && overlapsAcross(start, box);
+            return start.yMin <= box.yMin &&
+                   overlapsAcross({start.xMin, start.yMin, start.xMax + 2 * em(), start.yMax}, box);
         });
         if (continues)
             m_lines[i].part = Part::Footnote;
@@ -311,14 +337,22 @@ LayoutBox boxOf(const QList<PageUnit>& units)
 void PageReader::orderUnits(QList<PageUnit> units, QList<PageUnit>& ordered, int depth) const
 {
     const double tolerance = 0.1 * em();
+    // What is too narrow to be a column goes with the column to its right, which it marks or
+    // labels, or with the last one.
     auto columns = [&](const QList<PageUnit>& set) {
         QList<QList<PageUnit>> groups;
+        QList<PageUnit> pending;
         for (const QList<PageUnit>& group : columnsOf(set, tolerance)) {
-            if (!groups.isEmpty() && (!isTextColumn(group) || !isTextColumn(groups.last())))
-                groups.last() += group;
-            else
-                groups.append(group);
+            pending += group;
+            if (isTextColumn(group)) {
+                groups.append(pending);
+                pending.clear();
+            }
         }
+        if (groups.isEmpty())
+            groups.append(pending);
+        else
+            groups.last() += pending;
         return groups;
     };
     if (units.size() > 1 && depth < 32) {
@@ -380,17 +414,23 @@ QList<PageUnit> PageReader::readingOrder() const
     for (int block = 0; block < int(m_page.blocks.size()); ++block) {
         for (const bool notes : {false, true}) {
             // A block's lines of one kind, parted where pdftotext set two columns in one.
+            // A table taken from among a block's lines parts the lines above it from those
+            // below.
             QList<PageUnit> parts;
+            qsizetype from = 0;
             for (qsizetype i = 0; i < m_lines.size(); ++i) {
                 const PageLine& line = m_lines.at(i);
                 const bool read = line.part == Part::Undecided || line.part == Part::Heading ||
                                   line.part == Part::Contents || line.part == Part::TableRow;
+                if (line.block == block && m_tableOfLine.contains(int(i)))
+                    from = parts.size();
                 if (line.block != block || m_tableOfLine.contains(int(i)) ||
                     (notes ? line.part != Part::Footnote : !read))
                     continue;
-                auto part = std::find_if(parts.begin(), parts.end(), [&](const PageUnit& unit) {
-                    return overlapsAcross(unit.box, line.line->box);
-                });
+                auto part =
+                    std::find_if(parts.begin() + from, parts.end(), [&](const PageUnit& unit) {
+                        return overlapsAcross(unit.box, line.line->box);
+                    });
                 if (part == parts.end()) {
                     parts.append(PageUnit{line.line->box, block, -1, notes, {}});
                     part = parts.end() - 1;

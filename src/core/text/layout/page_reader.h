@@ -21,6 +21,8 @@ const QRegularExpression& noteMark();
 bool isLeader(const QString& word);
 bool opensQuote(QChar c);
 bool endsSentence(const QString& text);
+// A printer's mark in the margin: a short word of letters and digits run together ("Co17").
+bool isPrintersMark(const QString& text);
 // A word of several letters set much taller than wide: turned on its side.
 bool isRotated(const LayoutWord& word);
 
@@ -77,6 +79,7 @@ private:
     void joinListMarks();
     // Lines numbered in the margin, each number a block of its own.
     void dropLineNumbers();
+    void dropMarksAmongNumbers();
     void dropFurniture();
     bool isRunningLine(const PageLine& line) const;
     void findFootnotes();

@@ -11,6 +11,8 @@ namespace {
 // Cells of a table hold at most this many words a line, as a rule; a table whose cells run
 // longer shows itself by rows that start together in several columns.
 constexpr qsizetype CellWords = 4;
+// Lines of this many words a line, as a rule, are running text.
+constexpr qsizetype ProseWords = 6;
 // Rows of a table stand at most this far apart, in the body's type size.
 constexpr double RowGap = 2.5;
 
@@ -41,7 +43,8 @@ void PageReader::findTables()
     QList<int> candidates;
     for (qsizetype i = 0; i < m_lines.size(); ++i) {
         const Part part = m_lines.at(i).part;
-        if (part == Part::Undecided || part == Part::TableRow || part == Part::Heading)
+        if ((part == Part::Undecided || part == Part::TableRow || part == Part::Heading) &&
+            !isPrintersMark(lineText(*m_lines.at(i).line)))
             candidates.append(int(i));
     }
     std::sort(candidates.begin(), candidates.end(), [this](int a, int b) {
@@ -155,31 +158,48 @@ QList<std::pair<double, double>> columnSpans(const QList<PageLine>& lines,
 
 } // namespace
 
-// Columns of running text read on from line to line: in each, most lines carry on the
-// sentence of the line above in lower case.
+// Columns of running text side by side, two or more: columns of lines of several words that
+// carry on the sentence of the line above in lower case, or of long lines; or one column of
+// justified text.
 bool PageReader::isRunningText(const QList<QList<int>>& rows) const
 {
     const QList<std::pair<double, double>> columns = columnSpans(m_lines, rows);
+    int prose = 0;
     for (const auto& column : columns) {
         QString previous;
         int pairs = 0;
         int runOn = 0;
+        QList<qsizetype> words;
+        QList<double> ends;
         for (const QList<int>& row : rows)
             for (const int i : row) {
                 const LayoutBox& box = m_lines.at(i).line->box;
                 if (box.xMin < column.first || box.xMax > column.second)
                     continue;
+                ends.append(box.xMax);
                 const QString text = lineText(*m_lines.at(i).line);
+                words.append(m_lines.at(i).line->words.size());
                 if (!previous.isEmpty()) {
                     ++pairs;
                     runOn += text.front().isLower() && !endsSentence(previous) ? 1 : 0;
                 }
                 previous = text;
             }
-        if (pairs == 0 || runOn * 2 < pairs)
-            return false;
+        if (words.isEmpty())
+            continue;
+        std::sort(words.begin(), words.end());
+        const qsizetype median = words.at(words.size() / 2);
+        prose += median >= CellWords && (runOn * 2 >= pairs || median >= ProseWords) ? 1 : 0;
+        // Justified sentences: half its lines or more reach the column's right edge, and
+        // sentences run on from line to line.
+        const auto justified = std::count_if(ends.cbegin(), ends.cend(), [&](double end) {
+            return end > column.second - 0.5 * em();
+        });
+        if (justified >= 4 && median > CellWords && justified * 2 >= ends.size() &&
+            runOn * 4 >= pairs)
+            return true;
     }
-    return true;
+    return prose >= 2;
 }
 
 bool PageReader::isTableRun(const QList<QList<int>>& rows) const
@@ -189,7 +209,11 @@ bool PageReader::isTableRun(const QList<QList<int>>& rows) const
     int cellRows = 0;
     QList<qsizetype> words;
     for (const QList<int>& row : rows) {
-        cellRows += row.size() > 1 ? 1 : 0;
+        // A heading set in two pieces is no row of cells.
+        const bool headings = std::all_of(row.cbegin(), row.cend(), [this](int i) {
+            return m_lines.at(i).part == Part::Heading;
+        });
+        cellRows += row.size() > 1 && !headings ? 1 : 0;
         for (const int i : row)
             words.append(m_lines.at(i).line->words.size());
     }
@@ -264,24 +288,46 @@ void PageReader::addTable(const QList<QList<int>>& rows)
             table.rows.last()[columnOf(i)].append(i);
         aboveBottom = bottom;
     }
-    // The first rows name the columns when they write words and no numbers, naming every
-    // column between them, and rows with numbers follow.
-    auto hasNumbers = [this](const QList<QList<int>>& row) {
-        return std::any_of(row.cbegin(), row.cend(), [this](const QList<int>& cell) {
-            return std::any_of(cell.cbegin(), cell.cend(),
-                               [this](int i) { return hasDigit(lineText(*m_lines.at(i).line)); });
-        });
+    // The first row names the columns when it writes words and no numbers, and rows with
+    // numbers follow, or when it is written in capitals and the rows under it are not; rows of
+    // larger type under it name them too.
+    auto textOf = [this](const QList<QList<int>>& row) {
+        QString text;
+        for (const QList<int>& cell : row)
+            for (const int i : cell)
+                text += lineText(*m_lines.at(i).line) + QLatin1Char(' ');
+        return text;
     };
-    qsizetype names = 0;
-    while (names < std::min<qsizetype>(3, table.rows.size()) && !hasNumbers(table.rows.at(names)))
-        ++names;
+    auto capitals = [](const QString& text) {
+        return text.toUpper() == text && text.toLower() != text;
+    };
+    const QString names = textOf(table.rows.first());
+    bool numbersUnder = false;
+    bool capitalsUnder = false;
+    for (qsizetype r = 1; r < table.rows.size(); ++r) {
+        numbersUnder = numbersUnder || hasDigit(textOf(table.rows.at(r)));
+        capitalsUnder = capitalsUnder || capitals(textOf(table.rows.at(r)));
+    }
+    qsizetype nameRows = 0;
+    if (table.rows.size() > 2 &&
+        ((!hasDigit(names) && numbersUnder) || (capitals(names) && !capitalsUnder))) {
+        nameRows = 1;
+        while (nameRows + 2 < table.rows.size() &&
+               std::all_of(table.rows.at(nameRows).cbegin(), table.rows.at(nameRows).cend(),
+                           [this](const QList<int>& cell) {
+                               return std::all_of(cell.cbegin(), cell.cend(), [this](int i) {
+                                   return m_lines.at(i).part == Part::Heading;
+                               });
+                           }))
+            ++nameRows;
+    }
     QSet<qsizetype> named;
-    for (qsizetype r = 0; r < names; ++r)
+    for (qsizetype r = 0; r < nameRows; ++r)
         for (qsizetype c = 0; c < joined.size(); ++c)
             if (!table.rows.at(r).at(c).isEmpty())
                 named.insert(c);
-    if (names > 0 && names + 1 < table.rows.size() && named.size() == joined.size())
-        table.headerRows = int(names);
+    if (nameRows > 0 && named.size() == joined.size())
+        table.headerRows = int(nameRows);
     for (QList<QList<int>>& row : table.rows)
         for (QList<int>& cell : row)
             std::sort(cell.begin(), cell.end(), [this](int a, int b) {
