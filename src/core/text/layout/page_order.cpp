@@ -12,6 +12,8 @@ namespace {
 // A gap between words this many times the body's type size parts two cells of a table, or two
 // columns pdftotext set in one line.
 constexpr double CellGap = 2.0;
+// A gap this many times the narrowest of its line is no even spacing of a justified line.
+constexpr double EvenGaps = 2.5;
 // Footnotes are set at most this large, relative to the body's type.
 constexpr double FootnoteSize = 0.9;
 // A column of text is at least this wide, in the body's type size, or holds lines of this
@@ -111,10 +113,17 @@ void PageReader::splitWideGaps()
     QList<PageLine> lines;
     for (const PageLine& line : std::as_const(m_lines)) {
         const QList<LayoutWord>& words = line.line->words;
-        QList<qsizetype> cuts;
+        // Justified lines of few long words space them widely, but evenly: a cell's gap is
+        // wider than the gaps between the words of a cell.
+        double narrowest = 1e9;
         for (qsizetype w = 1; w < words.size(); ++w)
-            if (words.at(w).box.xMin - words.at(w - 1).box.xMax > CellGap * em())
+            narrowest = std::min(narrowest, words.at(w).box.xMin - words.at(w - 1).box.xMax);
+        QList<qsizetype> cuts;
+        for (qsizetype w = 1; w < words.size(); ++w) {
+            const double gap = words.at(w).box.xMin - words.at(w - 1).box.xMax;
+            if (gap > CellGap * em() && (words.size() == 2 || gap > EvenGaps * narrowest))
                 cuts.append(w);
+        }
         if (line.part == Part::Dropped || cuts.isEmpty()) {
             lines.append(line);
             continue;
@@ -128,6 +137,7 @@ void PageReader::splitWideGaps()
             PageLine split = line;
             split.part = line.part == Part::TableRow ? Part::Undecided : line.part;
             split.line = keepLine(piece);
+            split.cut = true;
             split.height = lineHeight(piece);
             lines.append(split);
             from = to;
@@ -427,12 +437,14 @@ QList<PageUnit> PageReader::readingOrder() const
                 if (line.block != block || m_tableOfLine.contains(int(i)) ||
                     (notes ? line.part != Part::Footnote : !read))
                     continue;
+                // pdftotext's own lines of a block stay together, pieces of a justified line
+                // too; lines cut apart go with the part they stand over.
                 auto part =
                     std::find_if(parts.begin() + from, parts.end(), [&](const PageUnit& unit) {
-                        return overlapsAcross(unit.box, line.line->box);
+                        return line.cut ? overlapsAcross(unit.box, line.line->box) : !unit.cut;
                     });
                 if (part == parts.end()) {
-                    parts.append(PageUnit{line.line->box, block, -1, notes, {}});
+                    parts.append(PageUnit{line.line->box, block, -1, notes, line.cut, {}});
                     part = parts.end() - 1;
                 }
                 part->lines.append(int(i));

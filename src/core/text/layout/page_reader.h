@@ -44,6 +44,7 @@ struct PageUnit
     int block = -1;
     int table = -1;
     bool notes = false; // the block's footnote lines
+    bool cut = false;   // lines cut from others at a wide gap
     QList<int> lines;
 };
 
@@ -54,6 +55,7 @@ struct PageLine
     double height = 0;
     Part part = Part::Undecided;
     int dropCap = -1; // the drop capital that begins this line's first word
+    bool cut = false; // cut from a line at a wide gap
 };
 
 class PageReader

@@ -61,12 +61,16 @@ void PageReader::findTables()
         }
         rows.last().append(i);
     }
+    // Lines of one block side by side are a justified line pdftotext set in pieces, unless
+    // they were cut apart at a cell's gap.
     auto sideBySide = [this](const QList<int>& row) {
         for (qsizetype a = 0; a < row.size(); ++a)
             for (qsizetype b = a + 1; b < row.size(); ++b) {
-                const LayoutBox& x = m_lines.at(row.at(a)).line->box;
-                const LayoutBox& y = m_lines.at(row.at(b)).line->box;
-                if (x.xMax <= y.xMin || y.xMax <= x.xMin)
+                const PageLine& x = m_lines.at(row.at(a));
+                const PageLine& y = m_lines.at(row.at(b));
+                if ((x.line->box.xMax <= y.line->box.xMin ||
+                     y.line->box.xMax <= x.line->box.xMin) &&
+                    (x.block != y.block || x.cut || y.cut))
                     return true;
             }
         return false;
@@ -326,6 +330,8 @@ void PageReader::addTable(const QList<QList<int>>& rows)
         for (qsizetype c = 0; c < joined.size(); ++c)
             if (!table.rows.at(r).at(c).isEmpty())
                 named.insert(c);
+    // The first column, of the rows' own names, may have none.
+    named.insert(0);
     if (nameRows > 0 && named.size() == joined.size())
         table.headerRows = int(nameRows);
     for (QList<QList<int>>& row : table.rows)
