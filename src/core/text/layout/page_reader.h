@@ -1,19 +1,37 @@
 #pragma once
 
 // The reading of one laid-out page, for the layout reading only: each line's part is decided
-// first (roles.cpp), lines are split at wide gaps, list marks joined to their items, numbered
-// lines and footnotes found column by column (page_order.cpp), tables found (tables.cpp), then
-// the page's parts are read in the order its columns and bands give (page_order.cpp), tables
-// row by row, footnotes apart (page_lines.cpp).
+// first (roles.cpp); lines are cut at wide gaps, list marks joined to their items, numbered
+// lines left out and footnotes found column by column (page_pieces.cpp); tables are found
+// (tables.cpp); then the page's parts are read in the order its columns and bands give
+// (page_order.cpp), tables row by row, footnotes apart (page_lines.cpp).
 
 #include "core/text/layout/roles.h"
 
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cmath>
 #include <deque>
 
 namespace lectorix {
+
+inline double middleOf(const LayoutBox& box)
+{
+    return (box.yMin + box.yMax) / 2;
+}
+
+inline LayoutBox unionOf(const LayoutBox& a, const LayoutBox& b)
+{
+    return {std::min(a.xMin, b.xMin), std::min(a.yMin, b.yMin), std::max(a.xMax, b.xMax),
+            std::max(a.yMax, b.yMax)};
+}
+
+// Whether two boxes share a stretch across the page.
+inline bool overlapsAcross(const LayoutBox& a, const LayoutBox& b)
+{
+    return a.xMin < b.xMax && b.xMin < a.xMax;
+}
 
 // A footnote's mark at the start of a word: a number or a typographer's symbol.
 const QRegularExpression& noteMark();

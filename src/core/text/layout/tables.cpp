@@ -16,11 +16,6 @@ constexpr qsizetype ProseWords = 6;
 // Rows of a table stand at most this far apart, in the body's type size.
 constexpr double RowGap = 2.5;
 
-double middleOf(const LayoutBox& box)
-{
-    return (box.yMin + box.yMax) / 2;
-}
-
 bool hasDigit(const QString& text)
 {
     return std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.isDigit(); });
