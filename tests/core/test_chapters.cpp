@@ -58,6 +58,42 @@ Book drawnBook()
     return book;
 }
 
+// A thesis drawn without outline: a title page (title, author), a contents page, then sections
+// of one line each, the third's title over two lines, one to a page near the end, and a last
+// page with nothing to read.
+Book drawnThesis()
+{
+    QList<test::DrawnText> texts{{0, 60, 200, 22, QStringLiteral("Lamps of the Coast")},
+                                 {0, 60, 240, 16, QStringLiteral("Ann Keeper")},
+                                 {1, 50, 80, 18, QStringLiteral("Contents")}};
+    const QStringList entries{"1 Light", "2 Oil", "3 Wicks"};
+    for (int i = 0; i < 3; ++i)
+        texts.append({1, 50, 110.0 + 16 * i, 11, entries.at(i) + QStringLiteral(" .......... 3")});
+    double y = 80;
+    auto section = [&](int page, const QStringList& title, const QString& line) {
+        for (const QString& part : title)
+            texts.append({page, 50, y += 20, 14, part});
+        texts.append({page, 50, y += 18, 11, line});
+    };
+    section(2, {"1 Light"}, "Light comes from the lamp.");
+    section(2, {"2 Oil"}, "Oil feeds the flame.");
+    section(2, {"3 Wicks that Burn Long and", "Clean in Winter"}, "A wick must be trimmed.");
+    y = 80;
+    section(3, {"4 Glass"}, "The glass is cleaned at dawn.");
+    texts.append({4, 395, 420, 7, QStringLiteral("PROOF-COPY-0042"), -90});
+    const QString pdf = test::freshScratch() + QStringLiteral("/thesis.pdf");
+    Book book;
+    if (!test::drawPdf(pdf, texts))
+        return book;
+    book.pages = test::pdfLayoutPages(pdf);
+    book.text = layoutText(book.pages);
+    LayoutPreparation preparation;
+    preparation.add(book.pages);
+    preparation.finish();
+    book.pieces = preparation.takePieces();
+    return book;
+}
+
 } // namespace
 
 class TestChapters : public QObject
@@ -144,6 +180,52 @@ private slots:
         QVERIFY(headingChapters(
                     documentPieces(QStringLiteral("One line.\n\nTwo lines.\n"), nullptr, {}), {})
                     .isEmpty());
+    }
+
+    // A title page's lines are no chapters, a contents page no part of the first chapter;
+    // every outline entry, however long its title and short its text, starts a chapter of its
+    // own where its title is read, and one whose title is not on its page at its page's start.
+    void thesisChapters_data()
+    {
+        QTest::addColumn<QList<OutlineEntry>>("outline");
+        QTest::addColumn<QStringList>("chapters");
+        QTest::addColumn<QStringList>("firstPieces");
+        QTest::newRow("headings") << QList<OutlineEntry>()
+                                  << QStringList{"0 2 Contents", "1 3 1 Light", "1 3 2 Oil",
+                                                 "1 3 3 Wicks that Burn Long and Clean in Winter",
+                                                 "1 4 4 Glass"}
+                                  << QStringList{"Contents", "1 Light", "2 Oil",
+                                                 "3 Wicks that Burn Long and Clean in Winter",
+                                                 "4 Glass"};
+        const QList<OutlineEntry> outline{{"1 Light", 3, 0},
+                                          {"2 Oil", 3, 0},
+                                          {"3 Wicks that Burn Long and Clean in Winter", 3, 0},
+                                          {"Cleaning", 4, 1},
+                                          {"4 Glass", 4, 0},
+                                          {"Index", 5, 0}};
+        QTest::newRow("outline")
+            << outline << QStringList{"0 3 1 Light",
+                                      "0 3 2 Oil",
+                                      "0 3 3 Wicks that Burn Long and Clean in Winter",
+                                      "1 4 Cleaning",
+                                      "0 4 4 Glass",
+                                      "0 5 Index"}
+            << QStringList{"1 Light", "2 Oil",   "3 Wicks that Burn Long and Clean in Winter",
+                           "4 Glass", "4 Glass", "The glass is cleaned at dawn."};
+    }
+    void thesisChapters()
+    {
+        QFETCH(QList<OutlineEntry>, outline);
+        QFETCH(QStringList, chapters);
+        QFETCH(QStringList, firstPieces);
+        const Book book = drawnThesis();
+        QVERIFY(!book.pages.isEmpty());
+        const QList<Chapter> found = documentChapters(outline, book.pages, book.pieces);
+        QCOMPARE(describe(found), chapters.join(u'\n'));
+        QStringList first;
+        for (const qsizetype piece : chapterFirstPieces(found, book.pieces))
+            first << (piece < book.pieces.size() ? book.pieces.at(piece).text : QString());
+        QCOMPARE(first, firstPieces);
     }
 
     void outlineChaptersOnPages_data()

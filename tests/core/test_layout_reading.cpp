@@ -117,6 +117,60 @@ QList<DrawnText> novelTexts()
     return novel.texts;
 }
 
+// A report in three columns of 9-point type, each column's footnotes at its own foot (the first
+// column's above the third's last line), numbered items whose marks stand apart, a chart's
+// scale; then an action plan in a table over two pages, its cells of several lines.
+QList<DrawnText> reportTexts()
+{
+    QList<DrawnText> texts{{0, 30, 50, 16, QStringLiteral("Proposed Rules")},
+                           {0, 30, 80, 12, QStringLiteral("Background")},
+                           {0, 290, 80, 12, QStringLiteral("Design Changes")}};
+    auto column = [&](int page, double x, double y, const QStringList& lines, double size = 9) {
+        for (const QString& line : lines) {
+            texts.append({page, x, y, size, line});
+            y += size + 2;
+        }
+    };
+    column(0, 30, 95,
+           {"The flightcrew on the first", "flight saw the warning and",
+            "turned back to the airport.", "Nobody was hurt that day."});
+    texts.append({0, 132, 115, 6, QStringLiteral("1")});
+    column(0, 30, 150, {"1 The report on the flight", "came out in May."}, 7);
+    column(0, 160, 95, {"The crew must now do three", "things before the next flight:"});
+    const QStringList items{"check the sensor;", "replace the valve;", "test the system again."};
+    for (int i = 0; i < 3; ++i) {
+        texts.append({0, 160, 117.0 + 11 * i, 9, QStringLiteral("(%1)").arg(i + 1)});
+        texts.append({0, 180, 117.0 + 11 * i, 9, items.at(i)});
+    }
+    column(0, 290, 95,
+           {"The FAA proposes to change", "the design of the sensor so",
+            "that one fault cannot turn", "the nose down. The change", "would apply to every plane",
+            "of this type in service.", "Owners would have a year", "to make the change, and the",
+            "cost would be about one", "thousand dollars a plane."});
+    texts.append({0, 371, 148, 6, QStringLiteral("2")});
+    column(0, 290, 215, {"2 See the notice of March 3."}, 7);
+    for (int i = 0; i < 4; ++i)
+        texts.append({0, 30.0 + 60 * i, 300, 9, QStringLiteral("%1%").arg(i * 10)});
+
+    column(1, 30, 60, {"The town will act as follows:"});
+    column(1, 30, 85, {"Action"});
+    column(1, 200, 85, {"Responsible"});
+    column(1, 320, 85, {"When"});
+    const QList<QStringList> rows{
+        {"Repair the harbour wall|before the winter storms", "town council", "autumn 2025"},
+        {"Light the lamps on the|north pier every night", "harbour master", "from May"},
+        {"Train two new keepers", "lighthouse trust|and the town", "2026"}};
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c)
+            column(1, QList<double>{30, 200, 320}.at(c), 105.0 + 35 * r,
+                   rows.at(r).at(c).split(u'|'));
+    column(1, 30, 220, {"The plan is read again each spring."});
+    column(2, 30, 60, {"Paint the tower"});
+    column(2, 200, 60, {"the keepers"});
+    column(2, 320, 60, {"summer 2026"});
+    return texts;
+}
+
 QByteArray boundingBoxLayout(const QString& pdf)
 {
     QProcess converter;
@@ -241,6 +295,7 @@ class TestLayoutReading : public QObject
     Q_OBJECT
 
     Reading m_novel;
+    QList<LayoutPage> m_report;
 
 private slots:
     void initTestCase()
@@ -253,6 +308,9 @@ private slots:
         QCOMPARE(layouts.pages.size(), 6);
         // The first part ends inside the paragraph running from page 2 to page 3.
         m_novel = readInParts(layouts.pages, {2});
+        const QString report = test::freshScratch() + QStringLiteral("/report.pdf");
+        QVERIFY(test::drawPdf(report, reportTexts()));
+        m_report = readBoundingBoxLayout(boundingBoxLayout(report), 1).pages;
         if (qEnvironmentVariableIsSet("LECTORIX_SHOW_UTTERANCES"))
             for (const SpokenPiece& piece : std::as_const(m_novel.pieces))
                 qInfo().noquote() << (piece.heading ? "# " : "") + piece.text
@@ -304,9 +362,10 @@ private slots:
             {"sentence before the table", "The keeper counted the lamps of the coast:", false,
              true},
             {"table header row", "Island, Keepers, Lamps", false, true},
-            {"table row", "North Rock, 3, 12", false, true},
-            {"table row", "Gull Point, 2, 7", false, true},
-            {"last table row", "Far Shore, 1, 4", false, true},
+            {"table row, values after their column's name", "North Rock, Keepers: 3, Lamps: 12",
+             false, true},
+            {"table row", "Gull Point, Keepers: 2, Lamps: 7", false, true},
+            {"last table row", "Far Shore, Keepers: 1, Lamps: 4", false, true},
             {"text after the table", "Only the lamp on Far Shore stayed dark.", false, true},
             {"raised mark after an exclamation left out", "The relief boat could not depart!",
              false, false},
@@ -339,6 +398,51 @@ private slots:
     {
         QCOMPARE(m_novel.pieces.size(), 26);
         QVERIFY(m_novel.unreadable.isEmpty());
+    }
+
+    void report_data()
+    {
+        QTest::addColumn<bool>("readFootnotes");
+        QTest::addColumn<QStringList>("spoken");
+        const QStringList first{"Proposed Rules", "Background",
+                                "The flightcrew on the first flight saw the warning and turned "
+                                "back to the airport.",
+                                "Nobody was hurt that day."};
+        const QStringList rest{
+            "The crew must now do three things before the next flight: (1) check the sensor; "
+            "(2) replace the valve; (3) test the system again.",
+            "Design Changes",
+            "The FAA proposes to change the design of the sensor so that one fault cannot turn "
+            "the nose down.",
+            "The change would apply to every plane of this type in service.",
+            "Owners would have a year to make the change, and the cost would be about one "
+            "thousand dollars a plane.",
+            "The town will act as follows:",
+            "Action, Responsible, When",
+            "Repair the harbour wall before the winter storms, Responsible: town council, "
+            "When: autumn 2025",
+            "Light the lamps on the north pier every night, Responsible: harbour master, "
+            "When: from May",
+            "Train two new keepers, Responsible: lighthouse trust and the town, When: 2026",
+            "The plan is read again each spring.",
+            "Paint the tower, the keepers, summer 2026"};
+        QTest::newRow("columns with their own notes, headings first, lists in order, "
+                      "a table row by row with its column names")
+            << true
+            << first + QStringList{"The report on the flight came out in May."} + rest.first(5) +
+                   QStringList{"See the notice of March 3."} + rest.sliced(5);
+        QTest::newRow("notes left out, nothing else") << false << first + rest;
+    }
+
+    void report()
+    {
+        QFETCH(bool, readFootnotes);
+        QFETCH(QStringList, spoken);
+        QCOMPARE(m_report.size(), 3);
+        LayoutReadingOptions options;
+        options.readFootnotes = readFootnotes;
+        const Reading reading = readInParts(m_report, {}, options);
+        QCOMPARE(textsOf(reading.pieces), spoken);
     }
 
     void smallPages_data()
@@ -389,13 +493,13 @@ private slots:
         QList<SetLine> numbered = bodyLines(1, 0, {"Then the court ruled,", "and the case ended."});
         for (int row = 0; row < 6; ++row)
             numbered.append({0, 20, 100.0 + 14 * row, 11,
-                             row == 2 ? QStringLiteral("In3") : QString::number(row + 1)});
+                             row == 2 ? QStringLiteral("In") : QString::number(row + 1)});
         QList<SetLine> amounts = bodyLines(0, 0, {"Sales by year:"});
         for (int row = 1; row <= 5; ++row)
             amounts.append({1, 50, 100.0 + 14 * row, 11, QString::number(2000 + row)});
         QTest::newRow("line numbers in the margin left out, a table's numbers read")
             << QList<LayoutPage>{setPage(1, numbered), setPage(2, amounts)} << true
-            << QStringList{"In3", "Then the court ruled, and the case ended.",
+            << QStringList{"Then the court ruled, and the case ended.", "In",
                            "Sales by year:", "2001 2002 2003 2004 2005"}
             << QList<int>() << QString();
 

@@ -147,19 +147,21 @@ qsizetype titleOffset(const QString& title, const PageLetters& page, const QList
     return found;
 }
 
-// The first word read on the page numbered number or, when none is, on a later page.
+// The first word read on the page numbered number or, when none is, on a later page; when no
+// later page has one either (pictures to the end), the last word read before it.
 qsizetype firstReadWord(const QList<LayoutPage>& pages, int number, const QList<ReadStretch>& read)
 {
-    for (const LayoutPage& page : pages) {
-        if (page.number < number)
-            continue;
+    qsizetype before = -1;
+    for (const LayoutPage& page : pages)
         for (const LayoutBlock& block : page.blocks)
             for (const LayoutLine& line : block.lines)
                 for (const LayoutWord& word : line.words)
-                    if (readAt(read, word.offset))
-                        return word.offset;
-    }
-    return -1;
+                    if (readAt(read, word.offset)) {
+                        if (page.number >= number)
+                            return word.offset;
+                        before = word.offset;
+                    }
+    return before;
 }
 
 // Where each page's text starts, by page number.
@@ -191,6 +193,17 @@ QHash<qsizetype, double> wordSizes(const QList<LayoutPage>& pages)
                 for (const LayoutWord& word : line.words)
                     sizes.insert(word.offset, std::round(word.box.height() * 2) / 2);
     return sizes;
+}
+
+// A contents page's heading, in the languages whose contents pages this reads.
+bool namesContents(const QString& title)
+{
+    static const QRegularExpression contents(
+        QStringLiteral(
+            "^(table of )?contents$|^inhalt(sverzeichnis)?$|^table des mati\\x{00E8}res$|"
+            "^sommaire$|^(\\x{00ED}ndice|indice)$"),
+        QRegularExpression::CaseInsensitiveOption);
+    return contents.match(title.simplified()).hasMatch();
 }
 
 QString joinedTitle(const QString& first, const QString& second)
@@ -228,10 +241,19 @@ QList<Chapter> headingChapters(const QList<SpokenPiece>& pieces, const QList<Lay
 {
     // The sizes headings are set in, largest first: their ranks are the levels.
     const QHash<qsizetype, double> wordSize = wordSizes(pages);
+    const QMap<qsizetype, int> starts = pageStarts(pages);
+    // The pages before the first that reads anything but headings, holding headings of more
+    // than one line, are a title page (the title, the author): their headings name the book,
+    // not its chapters.
+    int titlePages = 0;
+    const auto text = std::find_if(pieces.cbegin(), pieces.cend(),
+                                   [](const SpokenPiece& piece) { return !piece.heading; });
+    if (text != pieces.cend() && !pages.isEmpty() && text - pieces.cbegin() > 1)
+        titlePages = pageAt(starts, text->sourceOffset);
     QList<double> sizes;
     QList<qsizetype> headings;
     for (qsizetype i = 0; i < pieces.size(); ++i) {
-        if (!pieces.at(i).heading)
+        if (!pieces.at(i).heading || pageAt(starts, pieces.at(i).sourceOffset) < titlePages)
             continue;
         headings.append(i);
         sizes.append(wordSize.value(pieces.at(i).sourceOffset));
@@ -240,19 +262,22 @@ QList<Chapter> headingChapters(const QList<SpokenPiece>& pieces, const QList<Lay
     std::sort(ranks.begin(), ranks.end(), std::greater<>());
     ranks.erase(std::unique(ranks.begin(), ranks.end()), ranks.end());
 
-    const QMap<qsizetype, int> starts = pageStarts(pages);
     QList<Chapter> chapters;
     qsizetype lastHeading = -2;
     for (qsizetype k = 0; k < headings.size(); ++k) {
         const SpokenPiece& piece = pieces.at(headings.at(k));
         const int level = int(ranks.indexOf(sizes.at(k)));
         const QString title = piece.text.simplified();
+        const int page = pageAt(starts, piece.sourceOffset);
         if (title.isEmpty())
             continue;
-        if (headings.at(k) == lastHeading + 1 && chapters.last().level == level) {
+        // Headings in a row on one page make one title; a contents page's heading stays its
+        // own, and a heading on the next page starts the next chapter.
+        if (headings.at(k) == lastHeading + 1 && chapters.last().level == level &&
+            chapters.last().page == page && !namesContents(chapters.last().title)) {
             chapters.last().title = joinedTitle(chapters.last().title, title);
         } else {
-            chapters.append({title, level, pageAt(starts, piece.sourceOffset), piece.sourceOffset});
+            chapters.append({title, level, page, piece.sourceOffset});
         }
         lastHeading = headings.at(k);
     }

@@ -26,14 +26,17 @@ struct Chapter
 
 // The chapters of an outline, in its order, nested entries kept with their level. A chapter
 // starts at its title's words on its target page, where they are read there (in a heading
-// first); else at the first word read on that page, or on the next page with one. pages are
+// first); else at the first word read on that page, or on the next page with one, or, when
+// no later page has one, at the last word read before it. pages are
 // the pages laid out so far, pieces what is read of them (the layout reading's pieces).
 QList<Chapter> outlineChapters(const QList<OutlineEntry>& outline, const QList<LayoutPage>& pages,
                                const QList<SpokenPiece>& pieces);
 
 // The chapters the headings among pieces make, in reading order. A heading set larger than
-// another is a level above it; headings that follow one another at the same level with
-// nothing read between them are one chapter ("Chapter 3: The Drawing-Room"). pages give the
+// another is a level above it; headings that follow one another on one page at the same level
+// with nothing read between them are one chapter ("Chapter 3: The Drawing-Room"), unless the
+// first names a contents page. The headings of a title page (the pages before the first that
+// reads anything else, when they hold more than one heading) are none. pages give the
 // headings' sizes and pages; without them every heading is a chapter of level 0 and page 0.
 QList<Chapter> headingChapters(const QList<SpokenPiece>& pieces, const QList<LayoutPage>& pages);
 

@@ -10,29 +10,8 @@ namespace lectorix {
 
 namespace {
 
-// A block whose lines hold at most this many words, side by side with another, is a column
-// of a table.
-constexpr qsizetype CellWords = 4;
-// A gap between words this many times the body's type size parts the cells of a table row.
-constexpr double CellGap = 2.0;
 // A line ending a sentence this much shorter than its block's width ends its paragraph.
 constexpr double ShortLineShare = 0.2;
-
-double middleOf(const LayoutBox& box)
-{
-    return (box.yMin + box.yMax) / 2;
-}
-
-bool isClosingPunctuation(QChar c)
-{
-    return c.isPunct() && !opensQuote(c);
-}
-
-void endCell(QList<SpokenWord>& words)
-{
-    if (!words.isEmpty() && !isClosingPunctuation(words.last().text.back()))
-        words.last().text += QLatin1Char(',');
-}
 
 // A table of contents' entry without its dot leader and the page number after it.
 void dropLeader(QList<SpokenWord>& words)
@@ -93,110 +72,12 @@ QList<SpokenWord> PageReader::spokenWords(const PageLine& line, qsizetype firstW
             m_cited.append(tail.captured(2));
             text = tail.captured(1);
         }
-        if (i > firstWord && line.part == Part::TableRow &&
-            word.box.xMin - source.at(i - 1).box.xMax > CellGap * em())
-            endCell(words);
         const QString spoken = plainForSpeech(text);
         if (!spoken.isEmpty())
             words.append({spoken, word.offset, text.size()});
     }
     keepSetting(line, words);
     return words;
-}
-
-void PageReader::findTables()
-{
-    QHash<int, QList<int>> blockLines;
-    for (qsizetype i = 0; i < m_lines.size(); ++i)
-        if (m_lines.at(i).part == Part::Undecided)
-            blockLines[m_lines.at(i).block].append(int(i));
-    auto besideAnother = [&](int i) {
-        const LayoutBox& box = m_lines.at(i).line->box;
-        for (qsizetype j = 0; j < m_lines.size(); ++j) {
-            const PageLine& other = m_lines.at(j);
-            if (other.block != m_lines.at(i).block && other.part == Part::Undecided &&
-                std::abs(middleOf(other.line->box) - middleOf(box)) < 0.4 * em() &&
-                (other.line->box.xMin >= box.xMax || other.line->box.xMax <= box.xMin))
-                return true;
-        }
-        return false;
-    };
-    QList<int> cellBlocks;
-    for (auto it = blockLines.cbegin(); it != blockLines.cend(); ++it) {
-        QList<qsizetype> counts;
-        int beside = 0;
-        for (const int i : it.value()) {
-            counts.append(m_lines.at(i).line->words.size());
-            beside += besideAnother(i) ? 1 : 0;
-        }
-        std::nth_element(counts.begin(), counts.begin() + counts.size() / 2, counts.end());
-        if (counts.at(counts.size() / 2) <= CellWords && beside * 2 >= it.value().size())
-            cellBlocks.append(it.key());
-    }
-    std::sort(cellBlocks.begin(), cellBlocks.end());
-    // Cell columns that overlap from top to bottom make one table.
-    QList<QList<int>> groups;
-    for (const int block : std::as_const(cellBlocks)) {
-        const LayoutBox& box = m_page.blocks.at(block).box;
-        auto group = std::find_if(groups.begin(), groups.end(), [&](const QList<int>& blocks) {
-            return std::any_of(blocks.cbegin(), blocks.cend(), [&](int other) {
-                const LayoutBox& o = m_page.blocks.at(other).box;
-                return o.yMin < box.yMax && box.yMin < o.yMax;
-            });
-        });
-        if (group == groups.end())
-            groups.append(QList<int>{block});
-        else
-            group->append(block);
-    }
-    for (const QList<int>& group : std::as_const(groups)) {
-        QList<int> lines;
-        for (const int block : group)
-            lines += blockLines.value(block);
-        std::sort(lines.begin(), lines.end(), [this](int a, int b) {
-            return middleOf(m_lines.at(a).line->box) < middleOf(m_lines.at(b).line->box);
-        });
-        QList<QList<int>> rows;
-        double rowMiddle = 0;
-        for (const int i : std::as_const(lines)) {
-            const double middle = middleOf(m_lines.at(i).line->box);
-            if (rows.isEmpty() || middle - rowMiddle > 0.5 * em()) {
-                rows.append(QList<int>());
-                rowMiddle = middle;
-            }
-            rows.last().append(i);
-        }
-        if (group.size() < 2 || rows.size() < 2)
-            continue;
-        for (QList<int>& row : rows)
-            std::sort(row.begin(), row.end(), [this](int a, int b) {
-                return m_lines.at(a).line->box.xMin < m_lines.at(b).line->box.xMin;
-            });
-        for (const int block : group)
-            m_tableOfBlock.insert(block, int(m_tables.size()));
-        for (const int i : std::as_const(lines))
-            m_lines[i].part = Part::InTable;
-        m_tables.append(rows);
-    }
-}
-
-void PageReader::readTable(int table, PageReading& reading)
-{
-    bool first = true;
-    for (const QList<int>& row : m_tables.at(table)) {
-        ReadLine line;
-        line.kind = LineKind::TableRow;
-        line.startsParagraph = true;
-        line.startsBlock = first;
-        for (const int cell : row) {
-            endCell(line.words);
-            line.words += spokenWords(m_lines.at(cell));
-        }
-        line.citedNotes = std::exchange(m_cited, {});
-        if (!line.words.isEmpty())
-            reading.lines.append(line);
-        first = false;
-    }
 }
 
 namespace {
@@ -222,17 +103,8 @@ QString textOf(const QList<SpokenWord>& words)
 
 } // namespace
 
-void PageReader::readBlock(int block, PageReading& reading)
+void PageReader::readLines(const QList<int>& lines, PageReading& reading)
 {
-    QList<int> lines;
-    for (qsizetype i = 0; i < m_lines.size(); ++i) {
-        const Part part = m_lines.at(i).part;
-        if (m_lines.at(i).block == block && (part == Part::Undecided || part == Part::Heading ||
-                                             part == Part::Contents || part == Part::TableRow))
-            lines.append(int(i));
-    }
-    if (lines.isEmpty())
-        return;
     double left = 1e9;
     double right = -1e9;
     for (const int i : std::as_const(lines)) {
@@ -278,15 +150,8 @@ void PageReader::readBlock(int block, PageReading& reading)
     }
 }
 
-void PageReader::readNotes(PageReading& reading)
+void PageReader::readNotes(const QList<int>& lines, PageReading& reading)
 {
-    QList<int> lines;
-    for (qsizetype i = 0; i < m_lines.size(); ++i)
-        if (m_lines.at(i).part == Part::Footnote)
-            lines.append(int(i));
-    std::stable_sort(lines.begin(), lines.end(), [this](int a, int b) {
-        return m_lines.at(a).line->box.yMin < m_lines.at(b).line->box.yMin;
-    });
     for (const int i : std::as_const(lines)) {
         const PageLine& line = m_lines.at(i);
         ReadLine read;
@@ -321,21 +186,31 @@ PageReading PageReader::read()
     if (em() <= 0)
         return reading;
     dropFurniture();
+    keepTableColumns();
+    splitWideGaps();
+    dropLineNumbers();
+    dropMarksAmongNumbers();
+    joinListMarks();
     findFootnotes();
     findDropCaps();
     findHeadingsAndContents();
     findTables();
-    QSet<int> tablesRead;
-    for (int block = 0; block < int(m_page.blocks.size()); ++block) {
-        const auto table = m_tableOfBlock.constFind(block);
-        if (table == m_tableOfBlock.cend()) {
-            readBlock(block, reading);
-        } else if (!tablesRead.contains(*table)) {
-            tablesRead.insert(*table);
-            readTable(*table, reading);
+    const QList<PageUnit> units = readingOrder();
+    QList<int> notes;
+    for (const PageUnit& unit : units) {
+        if (unit.table >= 0) {
+            readTable(unit.table, reading);
+        } else if (unit.notes) {
+            QList<int> lines = unit.lines;
+            std::stable_sort(lines.begin(), lines.end(), [this](int a, int b) {
+                return m_lines.at(a).line->box.yMin < m_lines.at(b).line->box.yMin;
+            });
+            notes += lines;
+        } else {
+            readLines(unit.lines, reading);
         }
     }
-    readNotes(reading);
+    readNotes(notes, reading);
     return reading;
 }
 

@@ -13,8 +13,6 @@ namespace lectorix {
 
 namespace {
 
-// Footnotes are set at most this large, relative to the body's type.
-constexpr double FootnoteSize = 0.9;
 // A drop capital stands at least this much taller than the body's type.
 constexpr double DropCapSize = 1.8;
 // A word of this many characters or more, this much taller than wide, is turned on its side.
@@ -244,35 +242,6 @@ void PageReader::dropFurniture()
     // Before footnotes are looked for: the page numbers of a table of contents, set small
     // below the body, begin as notes do.
     findContentsWithoutLeaders();
-}
-
-void PageReader::findFootnotes()
-{
-    double bodyBottom = -1;
-    for (const PageLine& line : std::as_const(m_lines))
-        if (line.part == Part::Undecided && isBodyType(line))
-            bodyBottom = std::max(bodyBottom, line.line->box.yMax);
-    if (bodyBottom < 0)
-        return;
-    QList<int> below;
-    for (qsizetype i = 0; i < m_lines.size(); ++i) {
-        const PageLine& line = m_lines.at(i);
-        if (line.part == Part::Undecided && line.line->box.yMin >= bodyBottom - 0.2 * em() &&
-            line.height <= FootnoteSize * em())
-            below.append(int(i));
-    }
-    std::stable_sort(below.begin(), below.end(), [this](int a, int b) {
-        return m_lines.at(a).line->box.yMin < m_lines.at(b).line->box.yMin;
-    });
-    for (const int i : std::as_const(below)) {
-        const auto mark = noteMark().match(m_lines.at(i).line->words.first().text);
-        if (mark.hasMatch()) {
-            m_noteStarts.append(i);
-            m_noteMarks.insert(mark.captured(1));
-        }
-        if (!m_noteStarts.isEmpty())
-            m_lines[i].part = Part::Footnote;
-    }
 }
 
 void PageReader::findDropCaps()
