@@ -186,7 +186,7 @@ private slots:
         // number; the running heads go.
         QCOMPARE(printed.filter(QRegularExpression("^# CHAPTER \\d+\\. ")).size(), 14);
         QCOMPARE(printed.filter(QRegularExpression("^\\s*CHAPTER (?:I|1)\\s*$")).size(), 0);
-        QVERIFY(lines.filter(QRegularExpression("^\\s*CHAPTER I\\s*$")).size() > 5);
+        QVERIFY(lines.filter(QRegularExpression("^\\s*CHAPTER (?:I|1)\\s*$")).size() > 5);
         QVERIFY(std::none_of(printed.cbegin(), printed.cend(), isBareNumber));
         QVERIFY(std::any_of(lines.cbegin(), lines.cend(), isBareNumber));
         // Spoken as written: capitals, contractions and compounds stay.
