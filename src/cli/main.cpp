@@ -158,7 +158,8 @@ int choosePassword(const Options& options, QString& password)
     return 0;
 }
 
-// The user's pronunciation list, then the one --pronunciations names; a damaged line of
+// The user's pronunciation list, then the one --pronunciations names, with the reader's forms
+// below both; a damaged line of
 // either is named on standard error and left out. 0, or the exit status of a list file that
 // cannot be read at all.
 int choosePronunciations(const Options& options, PronunciationList& pronunciations)
@@ -174,6 +175,7 @@ int choosePronunciations(const Options& options, PronunciationList& pronunciatio
         return PronunciationList(loaded.entries);
     };
     pronunciations = load(pronunciationsFilePath());
+    pronunciations.setReaderForms(true);
     const QString& extra = options.pronunciationsFile;
     if (extra.isEmpty())
         return 0;

@@ -184,10 +184,11 @@ private slots:
                                 .arg(lines.size())));
         QVERIFY(!printed.first().isEmpty() && !printed.last().isEmpty());
         QVERIFY(!printed.join(QLatin1Char('\n')).contains(QStringLiteral("\n\n\n")));
-        // Each of the two parts' seven chapters keeps its heading; the running heads go.
-        QCOMPARE(printed.filter(QRegularExpression("^# CHAPTER [IV]+\\. ")).size(), 14);
-        QCOMPARE(printed.filter(QRegularExpression("^\\s*CHAPTER I\\s*$")).size(), 0);
-        QVERIFY(lines.filter(QRegularExpression("^\\s*CHAPTER I\\s*$")).size() > 5);
+        // Each of the two parts' seven chapters keeps its heading, its numeral said as a
+        // number; the running heads go.
+        QCOMPARE(printed.filter(QRegularExpression("^# CHAPTER \\d+\\. ")).size(), 14);
+        QCOMPARE(printed.filter(QRegularExpression("^\\s*CHAPTER (?:I|1)\\s*$")).size(), 0);
+        QVERIFY(lines.filter(QRegularExpression("^\\s*CHAPTER (?:I|1)\\s*$")).size() > 5);
         QVERIFY(std::none_of(printed.cbegin(), printed.cend(), isBareNumber));
         QVERIFY(std::any_of(lines.cbegin(), lines.cend(), isBareNumber));
         // Spoken as written: capitals, contractions and compounds stay.

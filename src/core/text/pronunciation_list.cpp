@@ -1,3 +1,4 @@
+#include "core/text/normalising/reader_forms.h"
 #include "core/text/pronunciations.h"
 
 #include <algorithm>
@@ -146,6 +147,7 @@ PronunciationList::PronunciationList(const QList<PronunciationEntry>& entries)
 void PronunciationList::append(const PronunciationList& more)
 {
     m_rules += more.m_rules;
+    m_readerForms = m_readerForms || more.m_readerForms;
 }
 
 QList<PronunciationEntry> PronunciationList::entries() const
@@ -189,12 +191,31 @@ QList<PronunciationList::Match> PronunciationList::matches(const QString& text,
         end = match.start + match.length;
         chosen.append(std::move(match));
     }
+    if (m_readerForms)
+        addReaderForms(text, language, chosen);
     return chosen;
+}
+
+// The reader's forms of text that no entry's match touches, among the entries' matches.
+void PronunciationList::addReaderForms(const QString& text, const QString& language,
+                                       QList<Match>& chosen) const
+{
+    const qsizetype entries = chosen.size();
+    qsizetype next = 0;
+    for (SpokenReplacement& form : readerReplacements(text, language)) {
+        while (next < entries && chosen.at(next).start + chosen.at(next).length <= form.start)
+            ++next;
+        if (next < entries && chosen.at(next).start < form.start + form.length)
+            continue;
+        chosen.append({form.start, form.length, m_rules.size(), std::move(form.spoken)});
+    }
+    std::stable_sort(chosen.begin(), chosen.end(),
+                     [](const Match& a, const Match& b) { return a.start < b.start; });
 }
 
 QString PronunciationList::applied(const QString& text, const QString& language) const
 {
-    if (m_rules.isEmpty())
+    if (isEmpty())
         return text;
     QString out;
     qsizetype at = 0;
@@ -209,7 +230,7 @@ QString PronunciationList::applied(const QString& text, const QString& language)
 
 SpokenPiece PronunciationList::applied(const SpokenPiece& piece, const QString& language) const
 {
-    if (m_rules.isEmpty())
+    if (isEmpty())
         return piece;
     const QList<Match> found = matches(piece.text, language);
     if (found.isEmpty())
@@ -228,7 +249,7 @@ SpokenPiece PronunciationList::applied(const SpokenPiece& piece, const QString& 
 void PronunciationList::apply(QList<Utterance>& utterances,
                               const std::function<QString(const QString&)>& voiceLanguage) const
 {
-    if (m_rules.isEmpty())
+    if (isEmpty())
         return;
     for (Utterance& utterance : utterances)
         utterance.text = applied(utterance.text, voiceLanguage(utterance.language));

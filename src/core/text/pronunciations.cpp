@@ -178,7 +178,9 @@ LoadedPronunciations loadPronunciations(const QString& path)
 
 PronunciationList userPronunciations()
 {
-    return PronunciationList(loadPronunciations(pronunciationsFilePath()).entries);
+    PronunciationList list(loadPronunciations(pronunciationsFilePath()).entries);
+    list.setReaderForms(true);
+    return list;
 }
 
 void savePronunciations(const QList<PronunciationEntry>& entries, const QString& path)

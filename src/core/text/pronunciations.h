@@ -65,9 +65,16 @@ public:
     // Entries with a problem are left out.
     explicit PronunciationList(const QList<PronunciationEntry>& entries);
 
-    // The entries of more are added after these; on a tie at one place, these win.
+    // The entries of more are added after these; on a tie at one place, these win. Reader's
+    // forms are said when either list says them.
     void append(const PronunciationList& more);
-    bool isEmpty() const { return m_rules.isEmpty(); }
+    // Below the entries, numbers, abbreviations, numerals, units and addresses are said as a
+    // reader of the voice's language says them (readerReplacements): an entry that matches
+    // any part of such a stretch wins, and the stretch is said as written around it.
+    void setReaderForms(bool on) { m_readerForms = on; }
+    bool readerForms() const { return m_readerForms; }
+    // Whether applying the list leaves every text as it is.
+    bool isEmpty() const { return m_rules.isEmpty() && !m_readerForms; }
     QList<PronunciationEntry> entries() const;
 
     // The text as a voice of language should be given it.
@@ -95,8 +102,10 @@ private:
         QString spoken;
     };
     QList<Match> matches(const QString& text, const QString& language) const;
+    void addReaderForms(const QString& text, const QString& language, QList<Match>& chosen) const;
 
     QList<Rule> m_rules;
+    bool m_readerForms = false;
 };
 
 // The user's list: pronunciations.tsv in the folder "lectorix" beside the settings file.
@@ -110,7 +119,7 @@ struct LoadedPronunciations
     QList<PronunciationFileProblem> problems;
 };
 LoadedPronunciations loadPronunciations(const QString& path);
-// The user's list as it applies, its damaged lines left out.
+// The user's list as it applies, its damaged lines left out, with the reader's forms below it.
 PronunciationList userPronunciations();
 // Writes the entries to path (formatPronunciations), making its folder when missing. Throws
 // Failure when it cannot.

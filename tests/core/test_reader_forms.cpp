@@ -1,0 +1,144 @@
+// What the voice is given for figures, abbreviations, numerals and addresses, per language, as
+// a reader would say them; the user's own entries first, and the highlight on what is written.
+
+#include "core/text/normalising/reader_forms.h"
+#include "core/text/pronunciations.h"
+
+#include <QtTest>
+
+using namespace lectorix;
+
+class TestReaderForms : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void saysAsAReader_data();
+    void saysAsAReader();
+    void userEntriesComeFirst_data();
+    void userEntriesComeFirst();
+};
+
+void TestReaderForms::saysAsAReader_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<QString>("spoken");
+
+    const auto row = [](const char* name, const char* language, const char* written,
+                        const char* spoken) {
+        QTest::newRow(name) << QString::fromUtf8(language) << QString::fromUtf8(written)
+                            << QString::fromUtf8(spoken);
+    };
+    // English
+    row("chapter numeral", "en", "CHAPTER XIV", "CHAPTER 14");
+    row("regnal names", "en", "Richard I. and Henry VIII", "Richard the 1st and Henry the 8th");
+    row("pronoun stays", "en", "In this section I show it. Part I: the start",
+        "In this section I show it. Part 1: the start");
+    row("pages", "en", "see p. 12 and pp. 201–213", "see page 12 and pages 201 to 213");
+    row("number sign", "en", "Docket No. 5 was the answer. No. Then",
+        "Docket number 5 was the answer. No. Then");
+    row("money", "en", "costs $85 per hour, $1.50 or £2",
+        "costs 85 dollars per hour, 1 dollar and 50 cents or 2 pounds");
+    row("years", "en", "In 1817 he left; in 1905, by 2015 (1666) and 1914–18",
+        "In 18 17 he left; in 19 oh 5, by 20 15 (16 66) and 19 14 to 18");
+    row("counts are not years", "en", "He counted 1817 sheep", "He counted 1817 sheep");
+    row("phone", "en", "Call 202-493-2251.", "Call 2 oh 2, 4 9 3, 2 2 5 1.");
+    row("powers and subscripts", "en", "x² + y³ = H₂O", "x squared + y cubed = H 2 O");
+    row("address", "en", "See https://www.regulations.gov/docket%20one.",
+        "See regulations dot gov slash docket one.");
+    row("e-mail", "en", "Write to jane.doe@example.org today",
+        "Write to jane dot doe at example dot org today");
+    row("british date", "en-gb", "on 01/12/08", "on the 1st of December 2008");
+    row("american date", "en-us", "on 01/12/08", "on January 12th, 2008");
+    row("date order unknown", "en", "on 01/12/08, 03/14/2019", "on 01/12/08, March 14th, 20 19");
+    row("identifiers are not dates", "en-gb", "ISBN 978-1-60558-392-1/09/06",
+        "ISBN 978-1-60558-392-1/09/06");
+    row("units", "en", "5 km at 30 °C and 1 kg",
+        "5 kilometres at 30 degrees Celsius and 1 kilogram");
+    row("abbreviation ends sentence", "en", "apples, pears, etc.", "apples, pears, et cetera.");
+    row("titles", "en", "Dr. Watson met Mr. Holmes in St. Albans",
+        "Doctor Watson met Mister Holmes in Saint Albans");
+    row("letter-spaced", "en", "typeset in L A T E X here, U R R U",
+        "typeset in LATEX here, U R R U");
+    // French
+    row("le premier", "fr", "Le 1er mai, la 1re fois", "Le premier mai, la première fois");
+    row("siècle", "fr", "au XIXe siècle et au 2e étage",
+        "au dix-neuvième siècle et au deuxième étage");
+    row("words stay", "fr", "Ce Le De Vie", "Ce Le De Vie");
+    row("french king", "fr", "Louis XIV et François Ier", "Louis 14 et François premier");
+    row("french money", "fr", "1 234,50 € et 15 €", "1234 euros 50 et 15 euros");
+    row("french titles", "fr", "M. Dupont, Mme Durand, p. 12, art. 5",
+        "Monsieur Dupont, Madame Durand, page 12, article 5");
+    row("french time", "fr", "à 14h30", "à 14 heures 30");
+    row("french chapter", "fr", "chapitre IV", "chapitre 4");
+    // German
+    row("german abbreviations", "de", "z. B. S. 12 und Nr. 5 usw.",
+        "zum Beispiel Seite 12 und Nummer 5 und so weiter.");
+    row("german date", "de", "am 3. Oktober 1990", "am dritten Oktober 1990");
+    row("german king", "de", "Heinrich VIII. war König", "Heinrich der Achte war König");
+    row("german money", "de", "1.234,50 € und 5 km", "1234 Euro 50 und 5 Kilometer");
+    // Spanish
+    row("spanish king", "es", "Felipe II y Alfonso XIII", "Felipe segundo y Alfonso 13");
+    row("spanish abbreviations", "es", "el Sr. García, pág. 4, p. ej. EE. UU.",
+        "el señor García, página 4, por ejemplo Estados Unidos.");
+    row("spanish date", "es", "el 01/12/2008", "el 1 de diciembre de 2008");
+    // Russian
+    row("russian year", "ru", "в 2003 г. и 1941–1945 гг.", "в 2003 году и 1941–1945 годы.");
+    row("russian pages", "ru", "508 с., 2 с., 1 с.", "508 страниц, 2 страницы, 1 страница.");
+    row("russian abbreviations", "ru", "см. т. е. под ред. и т. д.",
+        "смотри то есть под редакцией и так далее.");
+    row("russian century", "ru", "в XIX в. и XX век", "в девятнадцатом веке и двадцатый век");
+    row("russian money", "ru", "100 руб. и 21 руб.", "100 рублей и 21 рубль.");
+    row("russian tsar", "ru", "Пётр I и Екатерина II", "Пётр первый и Екатерина вторая");
+    row("russian date", "ru", "01.12.2008", "первое декабря 2008 года");
+    // A language without rules of its own is left to the voice.
+    row("other language", "it", "Luigi XIV, p. 12", "Luigi XIV, p. 12");
+}
+
+void TestReaderForms::saysAsAReader()
+{
+    QFETCH(QString, language);
+    QFETCH(QString, written);
+    QFETCH(QString, spoken);
+    QCOMPARE(readerForm(written, language), spoken);
+}
+
+void TestReaderForms::userEntriesComeFirst_data()
+{
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<QString>("spoken");
+    QTest::addColumn<QString>("wordHeard");
+    QTest::addColumn<QString>("writtenUnder");
+
+    // The entry's own words are said where it matches, the reader's forms elsewhere; a word
+    // said for a written stretch lights the whole stretch.
+    QTest::newRow("no entry") << QString() << QStringLiteral("See page 12 in 18 17.")
+                              << QStringLiteral("18") << QStringLiteral("1817");
+    QTest::newRow("entry wins") << QStringLiteral("p.\tpea\t\tpart")
+                                << QStringLiteral("See pea 12 in 18 17.") << QStringLiteral("pea")
+                                << QStringLiteral("p.");
+    QTest::newRow("entry inside a form")
+        << QStringLiteral("1817\tthe year") << QStringLiteral("See page 12 in the year.")
+        << QStringLiteral("page") << QStringLiteral("p.");
+}
+
+void TestReaderForms::userEntriesComeFirst()
+{
+    QFETCH(QString, entry);
+    QFETCH(QString, spoken);
+    QFETCH(QString, wordHeard);
+    QFETCH(QString, writtenUnder);
+
+    const QString written = QStringLiteral("See p. 12 in 1817.");
+    PronunciationList list(parsePronunciations(entry).entries);
+    list.setReaderForms(true);
+    const SpokenPiece said =
+        list.applied(SpokenPiece{written, 100, written.size(), {}}, QStringLiteral("en"));
+    QCOMPARE(said.text, spoken);
+    const auto [start, length] = said.sourceRange(said.text.indexOf(wordHeard), wordHeard.size());
+    QCOMPARE(written.mid(start - 100, length), writtenUnder);
+}
+
+QTEST_GUILESS_MAIN(TestReaderForms)
+#include "test_reader_forms.moc"
