@@ -7,6 +7,7 @@
 #include "core/conversion/conversion_job.h"
 #include "core/text/spoken_text.h"
 #include "support/fake_engine.h"
+#include "support/hostile_machine.h"
 #include "support/raw_pdf.h"
 #include "support/test_env.h"
 
@@ -247,6 +248,7 @@ private slots:
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QStringList>("printed");
         QTest::addColumn<QString>("message"); // on standard error; empty: exit status 0
+        QTest::addColumn<QString>("hidden");  // a tool PATH leaves out
         const auto drawn = [](const QString& text, const char* encoding) {
             return test::onePagePdf("0 0 612 792",
                                     "BT /F1 14 Tf 72 700 Td (" +
@@ -256,17 +258,25 @@ private slots:
         const QString russian = QStringLiteral("Федеральное агентство по техническому "
                                                "регулированию и метрологии.");
         QTest::newRow("Russian of Windows-1251 under WinAnsi")
-            << "gost.pdf" << drawn(russian, "windows-1251") << QStringList{russian} << "";
+            << "gost.pdf" << drawn(russian, "windows-1251") << QStringList{russian} << ""
+            << "";
         const QString chinese = QStringLiteral("本报告由公司董事会负责编制。"); // 董 ends in 0xAD
         QTest::newRow("Chinese of GBK under WinAnsi")
-            << "report.pdf" << drawn(chinese, "GBK") << QStringList{chinese} << "";
+            << "report.pdf" << drawn(chinese, "GBK") << QStringList{chinese} << ""
+            << "";
         QTest::newRow("empty text")
-            << "empty.txt" << QByteArray() << QStringList() << "'empty.txt': no text to read";
+            << "empty.txt" << QByteArray() << QStringList() << "'empty.txt': no text to read"
+            << "";
         QTest::newRow("a script no voice speaks")
             << "deseret.txt"
             << QStringLiteral("\U00010410\U00010428\U0001042F\U00010428 \U00010412\U00010428.\n")
                    .toUtf8()
-            << QStringList() << "'deseret.txt': page 1 is in a script no installed voice speaks";
+            << QStringList() << "'deseret.txt': page 1 is in a script no installed voice speaks"
+            << "";
+        QTest::newRow("a blank page, not recognised without tesseract")
+            << "blank.pdf" << test::readFile(test::corpusFile("trivial.pdf")) << QStringList()
+            << "'blank.pdf': no text layer (a scanned document?)"
+            << "tesseract";
     }
     void eachDocumentReadOrNamed()
     {
@@ -274,8 +284,13 @@ private slots:
         QFETCH(QByteArray, content);
         QFETCH(QStringList, printed);
         QFETCH(QString, message);
+        QFETCH(QString, hidden);
         test::writeFile(m_folder + '/' + name, content);
-        const test::ConverterRun run = test::runConverter({"--print-text", name}, m_folder);
+        QProcessEnvironment environment;
+        if (!hidden.isEmpty())
+            environment.insert("PATH", test::pathWithout({hidden}));
+        const test::ConverterRun run =
+            test::runConverter({"--print-text", name}, m_folder, {}, environment);
         QCOMPARE(outputLines(run), printed);
         QCOMPARE(run.exitCode, message.isEmpty() ? 0 : 1);
         QVERIFY2(run.errors().contains(message), qPrintable(run.errors()));
