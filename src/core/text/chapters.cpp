@@ -147,21 +147,19 @@ qsizetype titleOffset(const QString& title, const PageLetters& page, const QList
     return found;
 }
 
-// The first word read on the page numbered number or, when none is, on a later page; when no
-// later page has one either (pictures to the end), the last word read before it.
+// The first word read on the page numbered number or, when none is, on a later page.
 qsizetype firstReadWord(const QList<LayoutPage>& pages, int number, const QList<ReadStretch>& read)
 {
-    qsizetype before = -1;
-    for (const LayoutPage& page : pages)
+    for (const LayoutPage& page : pages) {
+        if (page.number < number)
+            continue;
         for (const LayoutBlock& block : page.blocks)
             for (const LayoutLine& line : block.lines)
                 for (const LayoutWord& word : line.words)
-                    if (readAt(read, word.offset)) {
-                        if (page.number >= number)
-                            return word.offset;
-                        before = word.offset;
-                    }
-    return before;
+                    if (readAt(read, word.offset))
+                        return word.offset;
+    }
+    return -1;
 }
 
 // Where each page's text starts, by page number.

@@ -26,8 +26,7 @@ struct Chapter
 
 // The chapters of an outline, in its order, nested entries kept with their level. A chapter
 // starts at its title's words on its target page, where they are read there (in a heading
-// first); else at the first word read on that page, or on the next page with one, or, when
-// no later page has one, at the last word read before it. pages are
+// first); else at the first word read on that page, or on the next page with one. pages are
 // the pages laid out so far, pieces what is read of them (the layout reading's pieces).
 QList<Chapter> outlineChapters(const QList<OutlineEntry>& outline, const QList<LayoutPage>& pages,
                                const QList<SpokenPiece>& pieces);

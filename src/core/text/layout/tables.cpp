@@ -1,5 +1,6 @@
 #include "core/text/layout/page_reader.h"
 
+#include <QRegularExpression>
 #include <QSet>
 
 #include <algorithm>
@@ -111,15 +112,14 @@ void PageReader::findTables()
         }
     }
     close();
-    // A row of three or more numbers side by side outside a table is a chart's scale
-    // ("0% 10% 20%"), not read.
+    // A row of three or more ticks side by side outside a table is a chart's scale ("0% 10%
+    // 20%"), not read; amounts are read.
+    static const QRegularExpression tick(QStringLiteral("^[-\\x{2212}]?\\d{1,4}%?$"));
     for (const QList<int>& row : std::as_const(rows)) {
         const bool scale = row.size() >= 3 && sideBySide(row) &&
-                           std::none_of(row.cbegin(), row.cend(), [this](int i) {
-                               const QString text = lineText(*m_lines.at(i).line);
-                               return m_tableOfLine.contains(i) ||
-                                      std::any_of(text.cbegin(), text.cend(),
-                                                  [](QChar c) { return c.isLetter(); });
+                           std::all_of(row.cbegin(), row.cend(), [this](int i) {
+                               return !m_tableOfLine.contains(i) &&
+                                      tick.match(lineText(*m_lines.at(i).line)).hasMatch();
                            });
         if (scale)
             for (const int i : row)
