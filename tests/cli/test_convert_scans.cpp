@@ -84,7 +84,7 @@ private slots:
         QTest::addColumn<QString>("printed"); // a line of standard output
         QTest::newRow("recognised")
             << QStringList{"--ocr=auto"} << 0
-            << "Miss Watson’s big nigger, named Jim, was setting in the kitchen door ; we could "
+            << "Miss Watson’s big nigger, named Jim, was setting in the kitchen door; we could "
                "see him pretty clear, because there was a light behind him.";
         QTest::newRow("recognised, line by line") << QStringList{"--ocr=always", "--verbatim"} << 0
                                                   << "we could see him pretty clear, because";

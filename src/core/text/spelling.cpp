@@ -81,7 +81,7 @@ QString dictionaryFor(const QString& language, const QStringList& dictionaryFile
     const QStringList parts = language.toLower().split(QLatin1Char('-'), Qt::SkipEmptyParts);
     if (parts.isEmpty())
         return QString();
-    const QString main = parts.first();
+    const QString& main = parts.first();
     QStringList wanted;
     if (parts.size() > 1 && parts.at(1).size() == 2)
         wanted << main + QLatin1Char('_') + parts.at(1).toUpper();

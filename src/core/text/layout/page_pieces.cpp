@@ -214,7 +214,7 @@ void PageReader::dropLineNumbers()
         previous = value;
         column.append(i);
     }
-    if (column.size() < 5 || steps * 5 < (column.size() - 1) * 4)
+    if (column.size() < 5 || qsizetype(steps) * 5 < (column.size() - 1) * 4)
         return;
     for (const int i : std::as_const(column))
         m_lines[i].part = Part::Dropped;
