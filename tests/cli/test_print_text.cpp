@@ -126,24 +126,13 @@ private slots:
         request.sourceText = text;
         request.outputPath = m_folder + QStringLiteral("/spoken.mp3");
         request.pauses = {111, 222, 333};
-        // Parts of one file are spoken longest first; a file per chapter keeps them in order,
-        // so the voice's log reads as the document does.
+        // Parts of one file are spoken longest first; with a file per chapter, each file is one
+        // stretch of the document.
         request.splitChapters = true;
         ConversionJob job(request);
         QSignalSpy converted(&job, &ConversionJob::finished);
         job.start();
         QVERIFY(converted.wait(120000));
-        QString heard;
-        const QStringList said = engine.logOf(QStringLiteral(" speak "));
-        bool pause = false;
-        for (qsizetype i = 0; i < said.size(); ++i) {
-            const QString utterance = said.at(i).section(QLatin1Char(' '), 2).trimmed();
-            if (utterance.isEmpty())
-                continue; // nothing to say, nothing printed
-            heard += (pause ? "\n" : "") + utterance + QLatin1Char('\n');
-            pause = engine.silences.at(i) > request.pauses.sentenceMs;
-        }
-
         cli::TextPrintingChoices choices;
         choices.standardInputText = text;
         choices.language = voiceLanguage(request.voice);
@@ -157,7 +146,44 @@ private slots:
         printed.replace(QRegularExpression(QStringLiteral("^(# )?[ \\t]*|[ \\t]+$"),
                                            QRegularExpression::MultilineOption),
                         QString());
-        QVERIFY(said.size() > 5);
+
+        const auto printedAt = [&](const QString& utterance) { return printed.indexOf(utterance); };
+        // Each file's utterances in the order its voice said them; the files, which two lanes
+        // speak side by side, in the document's order.
+        struct Said
+        {
+            QString text;
+            int silenceMs = 0;
+        };
+        QList<QList<Said>> files;
+        QHash<QString, qsizetype> fileOfVoice;
+        qsizetype spoken = 0;
+        for (const QString& line : std::as_const(engine.log)) {
+            const QString voice = line.section(QLatin1Char(' '), 0, 0);
+            const QString what = line.section(QLatin1Char(' '), 1, 1);
+            if (what == QLatin1String("output")) {
+                fileOfVoice[voice] = files.size();
+                files.append(QList<Said>());
+            } else if (what == QLatin1String("speak")) {
+                const int silence = engine.silences.at(spoken++);
+                const QString utterance = line.section(QLatin1Char(' '), 2).trimmed();
+                if (!utterance.isEmpty() && fileOfVoice.contains(voice))
+                    files[fileOfVoice.value(voice)].append({utterance, silence});
+            }
+        }
+        files.removeIf([](const QList<Said>& file) { return file.isEmpty(); });
+        std::stable_sort(files.begin(), files.end(), [&](const auto& a, const auto& b) {
+            return printedAt(a.first().text) < printedAt(b.first().text);
+        });
+        QString heard;
+        bool pause = false;
+        for (const QList<Said>& file : std::as_const(files))
+            for (const Said& said : file) {
+                heard += (pause ? "\n" : "") + said.text + QLatin1Char('\n');
+                pause = said.silenceMs > request.pauses.sentenceMs;
+            }
+
+        QVERIFY(spoken > 5);
         QCOMPARE(printed, heard);
     }
 
