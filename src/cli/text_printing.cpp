@@ -22,17 +22,8 @@ namespace lectorix::cli {
 
 QString unspokenPagesReason(const QList<int>& pages)
 {
-    QStringList runs;
-    for (qsizetype i = 0; i < pages.size();) {
-        qsizetype last = i;
-        while (last + 1 < pages.size() && pages.at(last + 1) == pages.at(last) + 1)
-            ++last;
-        runs << (last == i ? QString::number(pages.at(i))
-                           : QStringLiteral("%1-%2").arg(pages.at(i)).arg(pages.at(last)));
-        i = last + 1;
-    }
     return (pages.size() == 1 ? QStringLiteral("page %1 is") : QStringLiteral("pages %1 are"))
-               .arg(runs.join(QStringLiteral(", "))) +
+               .arg(pageRuns(pages)) +
            QStringLiteral(" in a script no installed voice speaks, and left out");
 }
 

@@ -190,6 +190,8 @@ QString conversionFailureReason(ConversionOutcome outcome);
 // Names pages that could not be read: "page 4 could not be read (no usable text)", "pages 3-20,
 // 25 could not be read (no usable text)"; empty for none.
 QString unreadablePagesReason(const QList<int>& pages);
+// Pages in order as a reader names them: runs joined ("3-5, 9").
+QString pageRuns(const QList<int>& pages);
 
 // The MP3's tags: the PDF's Title and Author from what pdfinfo printed (documentInfo), unless
 // the request gives a title or an artist; without a title, the document's file name without

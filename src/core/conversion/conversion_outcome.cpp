@@ -84,10 +84,8 @@ Mp3Tags conversionTags(const ConversionRequest& request, const QString& document
     return tags;
 }
 
-QString unreadablePagesReason(const QList<int>& pages)
+QString pageRuns(const QList<int>& pages)
 {
-    if (pages.isEmpty())
-        return QString();
     QStringList runs;
     for (qsizetype i = 0; i < pages.size();) {
         qsizetype last = i;
@@ -97,9 +95,15 @@ QString unreadablePagesReason(const QList<int>& pages)
                            : QStringLiteral("%1-%2").arg(pages.at(i)).arg(pages.at(last)));
         i = last + 1;
     }
+    return runs.join(QStringLiteral(", "));
+}
+
+QString unreadablePagesReason(const QList<int>& pages)
+{
+    if (pages.isEmpty())
+        return QString();
     return QStringLiteral("%1 %2 could not be read (no usable text)")
-        .arg(pages.size() == 1 ? QStringLiteral("page") : QStringLiteral("pages"),
-             runs.join(QStringLiteral(", ")));
+        .arg(pages.size() == 1 ? QStringLiteral("page") : QStringLiteral("pages"), pageRuns(pages));
 }
 
 } // namespace lectorix
