@@ -1,5 +1,5 @@
-// The lanes a conversion speaks and encodes in: their progress comes at the pace given, the
-// last count always arrives, and when every part goes into one file the longest is taken first.
+// The lanes a conversion speaks and encodes in: progress at the pace given, the last count, the
+// longest part of one file first, a lane's next voice while its encoder (log: s start, e end) runs.
 #include "core/conversion/encoder_lanes.h"
 #include "support/fake_engine.h"
 #include "support/test_env.h"
@@ -38,7 +38,8 @@ private slots:
         const QString folder = test::freshScratch();
         test::FakeEngine engine;
         const QString encoder = test::writeFile(
-            folder + QStringLiteral("/lame"), "#!/bin/sh\nfor last; do :; done\ncat > \"$last\"\n");
+            folder + QStringLiteral("/lame"), "#!/bin/sh\nfor f; do :; done\nprintf s>>$0.log\ncat "
+                                              ">\"$f\"\nsleep 1\nprintf e>>$0.log\n");
         QFile::setPermissions(encoder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
         // Parts of 2, 4 and 6 short sentences, each with a pause after it.
         QList<EncoderLanes::Part> parts;
@@ -73,6 +74,7 @@ private slots:
             if (line.trimmed().endsWith(u'0'))
                 firsts << line.trimmed().right(2).left(1);
         QCOMPARE(firsts.join(u' '), order);
+        QVERIFY2(test::readFile(encoder + QStringLiteral(".log")).contains("ss"), "1 encoder");
     }
 };
 

@@ -24,6 +24,12 @@ namespace {
 // joined without holding the window, and a cancel is taken up at once.
 constexpr qint64 JoinBlockSize = qint64(4) << 20;
 
+// What the pipe from a voice to its encoder holds: about 24 seconds of sound. The voice
+// renders a whole stretch of speech at a time, several times the usual pipe's 64 KB; with room
+// for it the encoder goes on encoding while the voice renders the next one, instead of the two
+// waking each other for every 64 KB.
+constexpr int PipeBytes = 1 << 20;
+
 // About how long the utterances take to speak, and so to encode, in milliseconds: their text
 // at about 15 characters a second at the usual rate (three times that at the fastest), and
 // their silences.
@@ -197,6 +203,8 @@ EncoderLanes::Start EncoderLanes::startPart(Work& part)
     int pipe[2] = {-1, -1};
     if (::pipe2(pipe, O_CLOEXEC) != 0)
         return Start::NoPipe;
+    // A system that grants less keeps the pipe as it is: it only works more slowly.
+    ::fcntl(pipe[1], F_SETPIPE_SZ, PipeBytes);
     part.started = true;
     part.encoder = new ChildProcess(this);
     connect(part.encoder, &ChildProcess::finished, this,
@@ -276,6 +284,12 @@ void EncoderLanes::speechEnded(Work& part, const QString& failure)
     reportSpoken(true);
     if (d->stopped)
         return;
+    // The lane is free once its voice has spoken: the next part's voice sets up and starts
+    // speaking while this encoder encodes what is left in its pipe and writes its file.
+    --d->speaking;
+    startWaitingParts();
+    if (d->stopped)
+        return;
     if (part.encoderExit)
         encoderEnded(part, *part.encoderExit);
 }
@@ -297,16 +311,12 @@ void EncoderLanes::encoderEnded(Work& part, int exitCode)
     partEncoded(part);
 }
 
-// The part's sound is complete: its length is taken before it is joined to anything, its lane
-// takes the next part, and its output is joined once all its parts are encoded.
+// The part's sound is complete: its length is taken before it is joined to anything, and its
+// output is joined once all its parts are encoded.
 void EncoderLanes::partEncoded(Work& part)
 {
     part.encoded = true;
     part.length = encodedFileLength(d->setup.format, part.soundPath);
-    --d->speaking;
-    startWaitingParts();
-    if (d->stopped)
-        return;
     for (const Work& each : d->parts)
         if (each.output == part.output && !each.encoded)
             return;
