@@ -30,11 +30,15 @@
 #include <QSlider>
 #include <QTemporaryDir>
 
+#include <atomic>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <optional>
+#include <thread>
 
 #include <sys/resource.h>
+#include <unistd.h>
 
 using namespace lectorix;
 
@@ -105,6 +109,70 @@ double timesChildrenSeconds(const QString& path)
     return seconds;
 }
 
+// Whether the thread whose stat file is at path wants a processor: running, or waiting for one.
+bool wantsProcessor(const QString& path)
+{
+    QFile stat(path);
+    if (!stat.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray line = stat.readAll();
+    const qsizetype name = line.lastIndexOf(')');
+    return name >= 0 && line.mid(name + 2, 1) == "R";
+}
+
+// How much of an export left a core without work of its own: every 10 ms, how many threads of
+// this process (but the sampler) and of the tools it runs want a processor. Other work on the
+// machine makes every thread wait longer for one, which this counts as wanting it; so it tells
+// the export's own gaps (one voice or encoder alone, the event loop's hand-offs) from the load.
+class DemandSampler
+{
+public:
+    DemandSampler() : m_thread([this] { run(); }) {}
+    ~DemandSampler() { stop(); }
+    void stop()
+    {
+        m_stop = true;
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+    // The share of the samples in which fewer than two threads wanted a processor.
+    double belowTwoCores() const { return m_samples > 0 ? double(m_belowTwo) / m_samples : 0; }
+
+private:
+    void run()
+    {
+        const QString sampler = QString::number(::gettid());
+        while (!m_stop) {
+            int wanting = 0;
+            const QString tasks = QStringLiteral("/proc/self/task/");
+            for (const QString& task : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+                if (task != sampler && wantsProcessor(tasks + task + QStringLiteral("/stat")))
+                    ++wanting;
+                QFile children(tasks + task + QStringLiteral("/children"));
+                if (!children.open(QIODevice::ReadOnly))
+                    continue;
+                for (const QByteArray& child : children.readAll().split(' ')) {
+                    const QString childTasks =
+                        QStringLiteral("/proc/%1/task/").arg(QString::fromLatin1(child.trimmed()));
+                    if (child.trimmed().isEmpty())
+                        continue;
+                    for (const QString& each :
+                         QDir(childTasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+                        wanting += wantsProcessor(childTasks + each + QStringLiteral("/stat"));
+                }
+            }
+            ++m_samples;
+            m_belowTwo += wanting < 2;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+
+    std::atomic<bool> m_stop{false};
+    int m_samples = 0;
+    int m_belowTwo = 0;
+    std::thread m_thread;
+};
+
 struct PipelineRun
 {
     double seconds = 0;
@@ -164,6 +232,7 @@ struct Timed
     double toolsCpu = 0;
     double speakingFrom = 0;
     int reports = 0;
+    double belowTwoCores = 0; // DemandSampler's share
 
     void watch(ConversionJob* job, const QElapsedTimer& clock)
     {
@@ -184,8 +253,11 @@ template <typename Body> Timed timed(Body&& body)
     Timed took;
     QElapsedTimer clock;
     clock.start();
+    DemandSampler demand;
     body(took, clock);
     took.seconds = clock.elapsed() / 1000.0;
+    demand.stop();
+    took.belowTwoCores = demand.belowTwoCores();
     took.ownCpu = ownProcessorSeconds() - own;
     took.toolsCpu = childrenProcessorSeconds() - tools;
     return took;
@@ -276,6 +348,9 @@ void printExport(const char* what, const Timed& took, double audio)
     const double ownLimit = (took.ownCpu + took.toolsCpu) / 2;
     std::printf("    its own processor time halved %.1f s: the export took %.3f of that\n",
                 ownLimit, took.seconds / ownLimit);
+    std::printf("    fewer than two of its threads and tools wanting a processor: %.1f %% of the "
+                "time\n",
+                100 * took.belowTwoCores);
 }
 
 // Each time per second of its audio, as a ratio to the pipeline's, and to the two-core limit.
