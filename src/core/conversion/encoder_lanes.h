@@ -23,15 +23,15 @@ enum class LanesEnd {
 
 // The voice speaks into a pipe that the encoder reads as it goes: the two work side by side,
 // and no WAV file is written. The text comes in parts, each spoken by a voice into an encoder
-// of its own; a lane speaks one part at a time and takes the next part waiting when it is done,
-// so several processor cores encode at once. When the parts all go into one file, a free lane
-// takes the longest part waiting, so the lanes end close together instead of one encoding a
-// long last part alone; chapter files are made in their order. Each part belongs to one of the
-// files made (the whole document, or one chapter). Where the format's parts are joined by
-// appending (partsJoinedByAppending), a file's first part is encoded into its sound path, its
-// other parts into the working folder and appended to it, in order, once all of them are
-// encoded; otherwise every part is written in the working folder (outputParts) and the
-// container step joins them. Only texts reach the voices: nothing is written for them. Each
+// of its own; a lane speaks one part at a time and takes the next part waiting as soon as its
+// voice has spoken (its encoder finishes meanwhile), so several processor cores encode at once.
+// When the parts all go into one file, a free lane takes the longest part waiting, so the lanes end
+// close together instead of one encoding a long last part alone; chapter files are made in their
+// order. Each part belongs to one of the files made (the whole document, or one chapter). Where the
+// format's parts are joined by appending (partsJoinedByAppending), a file's first part is encoded
+// into its sound path, its other parts into the working folder and appended to it, in order, once
+// all of them are encoded; otherwise every part is written in the working folder (outputParts) and
+// the container step joins them. Only texts reach the voices: nothing is written for them. Each
 // utterance's silence is written into the sound of its part.
 class EncoderLanes final : public QObject
 {
