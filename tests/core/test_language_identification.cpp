@@ -102,6 +102,8 @@ private slots:
         QTest::newRow("a short paragraph takes the one before it")
             << QStringList{english, "Table 3|", french, "Tableau|"} << "fr"
             << QStringList{"en", "en", "fr", "fr"};
+        QTest::newRow("a heading after a paragraph in another language")
+            << QStringList{english, "#Résumé|", french} << "" << QStringList{"en", "fr", "fr"};
         QTest::newRow("a paragraph's sentences share its language")
             << QStringList{"Le rapport.", "Il présente les résultats de l'étude de la région.|"}
             << "" << QStringList{"fr", "fr"};
@@ -118,6 +120,7 @@ private slots:
         QList<SpokenPiece> document;
         for (QString text : pieces) {
             SpokenPiece piece;
+            piece.heading = text.startsWith('#');
             piece.endsParagraph = text.endsWith('|');
             if (piece.endsParagraph)
                 text.chop(1);

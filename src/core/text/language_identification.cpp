@@ -327,12 +327,15 @@ void ParagraphLanguages::assign(QList<SpokenPiece>& pieces)
         m_declared = primaryLanguage(declaredLanguage(m_declaringPdf));
         m_declaringPdf.clear();
     }
-    // Each paragraph as its first piece and the piece after its last, with its language.
+    // Each paragraph as its first piece and the piece after its last, the language its words
+    // tell (empty when they tell none), and the last told before it.
     struct Paragraph
     {
         qsizetype first;
         qsizetype end;
-        QString language;
+        QString told;
+        QString before;
+        bool heading;
     };
     QList<Paragraph> paragraphs;
     for (qsizetype start = 0; start < pieces.size();) {
@@ -345,24 +348,30 @@ void ParagraphLanguages::assign(QList<SpokenPiece>& pieces)
         }
         const QString likely = m_previous.isEmpty() ? m_declared : m_previous;
         const Evidence evidence = evidenceOf(text);
-        QString language = judged(evidence, QString());
-        if (!language.isEmpty() && !likely.isEmpty())
-            language = judged(evidence, likely);
-        if (!language.isEmpty())
-            m_previous = language;
-        paragraphs.append({start, end, m_previous});
+        QString told = judged(evidence, QString());
+        if (!told.isEmpty() && !likely.isEmpty())
+            told = judged(evidence, likely);
+        paragraphs.append({start, end, told, m_previous, pieces.at(start).heading});
+        if (!told.isEmpty())
+            m_previous = told;
         start = end;
     }
-    // Paragraphs before the first that could be told take the first told after them.
-    QString following = m_declared;
+    // A heading belongs to what follows it; another paragraph too short to tell goes with the
+    // one before it, or, first in the document, with the first told after it.
+    QString following;
     for (qsizetype p = paragraphs.size() - 1; p >= 0; --p) {
-        Paragraph& paragraph = paragraphs[p];
-        if (paragraph.language.isEmpty())
-            paragraph.language = following;
-        else
-            following = paragraph.language;
+        const Paragraph& paragraph = paragraphs.at(p);
+        QString language = paragraph.told;
+        if (language.isEmpty() && paragraph.heading && !following.isEmpty())
+            language = following;
+        if (language.isEmpty())
+            language = paragraph.before;
+        if (language.isEmpty())
+            language = following.isEmpty() ? m_declared : following;
+        if (!paragraph.told.isEmpty())
+            following = paragraph.told;
         for (qsizetype i = paragraph.first; i < paragraph.end; ++i)
-            pieces[i].language = paragraph.language;
+            pieces[i].language = language;
     }
 }
 

@@ -25,8 +25,8 @@ QString primaryLanguage(const QString& tag);
 // coming in order, a batch at a time. A paragraph runs up to the piece that ends one. A
 // paragraph long enough to tell is identified (identifiedLanguage, the language before it
 // likely); a shorter one, or one no language stands out in, takes the language of the
-// paragraph before it, else of the first one after it in the batch, else the document's
-// declared language.
+// paragraph after it in the batch when it is a heading, else of the paragraph before it, else
+// of the first one after it, else the document's declared language.
 class ParagraphLanguages
 {
 public:
