@@ -1,14 +1,15 @@
 #include "core/text/language_identification.h"
 
 #include "core/pdf/document_info.h"
-#include "core/text/code_points.h"
 #include "core/text/script_language.h"
 
 #include <QHash>
 #include <QStringList>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <array>
+#include <bitset>
 
 namespace lectorix {
 
@@ -74,8 +75,11 @@ constexpr qsizetype FewestWords = 4;
 struct SignTable
 {
     QHash<QString, Scores> words;
-    QHash<char32_t, Scores> letters;
+    QHash<char16_t, Scores> letters;
     QList<std::pair<QString, Scores>> groups;
+    static constexpr qsizetype MostGroups = 128;
+    // The groups by their first character (its code's last byte), for a quick look in a word.
+    std::array<QList<qsizetype>, 256> groupsFrom;
 
     SignTable()
     {
@@ -83,8 +87,8 @@ struct SignTable
             const LanguageSigns& signs = Signs.at(l);
             for (const QString& word : QString::fromUtf16(signs.words).split(QLatin1Char(' ')))
                 words[word][l] = 1;
-            for (const char32_t c : QString::fromUtf16(signs.letters).toUcs4())
-                letters[c][l] = 1;
+            for (const QChar c : QString::fromUtf16(signs.letters))
+                letters[c.unicode()][l] = 1;
             for (const QString& group :
                  QString::fromUtf16(signs.groups).split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
                 auto found = std::find_if(groups.begin(), groups.end(),
@@ -98,6 +102,9 @@ struct SignTable
         shareOut(letters, 0.5);
         for (auto& group : groups)
             share(group.second, 0.3);
+        Q_ASSERT(groups.size() <= MostGroups);
+        for (qsizetype g = 0; g < groups.size(); ++g)
+            groupsFrom[groups.at(g).first.at(0).unicode() % 256].append(g);
     }
 
     static void share(Scores& scores, double weight)
@@ -152,14 +159,13 @@ QStringList wordsOf(const QString& text)
 {
     QStringList words;
     QString word;
-    CodePoints points(text);
-    while (!points.atEnd()) {
-        const char32_t c = points.next();
-        if (QChar::isLetter(c) || QChar::isMark(c)) {
-            word += QString::fromUcs4(&c, 1).toLower();
+    for (const QChar c : text) {
+        // A letter outside the first plane is a letter all the same, in its two halves.
+        if (c.isLetter() || c.isMark() || c.isSurrogate()) {
+            word += c.toLower();
             continue;
         }
-        const bool apostrophe = c == U'\'' || c == 0x2019;
+        const bool apostrophe = c == QLatin1Char('\'') || c.unicode() == 0x2019;
         if (apostrophe && !word.isEmpty()) {
             if (isElision(word)) {
                 words.append(word + QLatin1Char('\''));
@@ -186,6 +192,7 @@ Scores scoresOf(const QStringList& words)
 {
     const SignTable& table = signTable();
     Scores scores{};
+    QString edged; // the word between two "_", for its groups
     for (const QString& word : words) {
         const auto found = table.words.constFind(word);
         if (found != table.words.cend()) {
@@ -195,18 +202,31 @@ Scores scoresOf(const QStringList& words)
             else
                 add(scores, found.value());
         }
-        QList<char32_t> seen;
-        for (const char32_t c : word.toUcs4()) {
-            const auto letter = table.letters.constFind(c);
-            if (letter != table.letters.cend() && !seen.contains(c)) {
+        // Each letter and group counts once in a word.
+        QVarLengthArray<char16_t, 8> seen;
+        for (const QChar c : word) {
+            if (c.unicode() < 0x80 || seen.contains(c.unicode()))
+                continue;
+            const auto letter = table.letters.constFind(c.unicode());
+            if (letter != table.letters.cend()) {
                 add(scores, letter.value());
-                seen.append(c);
+                seen.append(c.unicode());
             }
         }
-        const QString edged = QLatin1Char('_') + word + QLatin1Char('_');
-        for (const auto& [group, weights] : table.groups) {
-            if (edged.contains(group))
-                add(scores, weights);
+        edged.resize(0);
+        edged += QLatin1Char('_');
+        edged += word;
+        edged += QLatin1Char('_');
+        std::bitset<SignTable::MostGroups> matched;
+        for (qsizetype at = 0; at < edged.size(); ++at) {
+            const QStringView rest = QStringView(edged).sliced(at);
+            for (const qsizetype g : table.groupsFrom[edged[at].unicode() % 256]) {
+                const auto& [group, weights] = table.groups.at(g);
+                if (!matched[g] && rest.startsWith(group)) {
+                    matched[g] = true;
+                    add(scores, weights);
+                }
+            }
         }
     }
     return scores;
@@ -256,13 +276,21 @@ struct Evidence
     Scores scores{};
 };
 
-// Enough words to tell a paragraph's language by; the rest of a long one adds nothing.
-constexpr qsizetype MostWords = 200;
+// Enough of a paragraph to tell its language by; the rest of a long one adds nothing.
+constexpr qsizetype MostWords = 60;
+constexpr qsizetype MostCharacters = 600;
 
-Evidence evidenceOf(const QString& text)
+Evidence evidenceOf(const QString& whole)
 {
+    const QString text = whole.left(MostCharacters);
     Evidence evidence;
-    evidence.script = scriptLanguage(text, QString());
+    // Letters of Latin scripts only (most paragraphs) need no count of their scripts.
+    const bool latinOnly = std::all_of(text.cbegin(), text.cend(), [](QChar c) {
+        return c.unicode() < 0x250 ||
+               (c.unicode() >= 0x1E00 && c.unicode() < 0x2C00 && !c.isLetter());
+    });
+    if (!latinOnly)
+        evidence.script = scriptLanguage(text, QString());
     if (evidence.script == QLatin1String("ru"))
         evidence.script = cyrillicLanguage(text);
     if (!evidence.script.isEmpty())
@@ -342,7 +370,8 @@ void ParagraphLanguages::assign(QList<SpokenPiece>& pieces)
         qsizetype end = start;
         QString text;
         while (end < pieces.size()) {
-            text += pieces.at(end).text + QLatin1Char(' ');
+            if (text.size() < MostCharacters)
+                text += pieces.at(end).text + QLatin1Char(' ');
             if (pieces.at(end++).endsParagraph)
                 break;
         }
