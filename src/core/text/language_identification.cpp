@@ -146,13 +146,6 @@ bool isElision(const QString& word)
     return Elided.contains(word);
 }
 
-Scores scaled(Scores scores, double factor)
-{
-    for (double& s : scores)
-        s *= factor;
-    return scores;
-}
-
 // The text's words in small letters; an elided article or pronoun ("l'", "qu'") is a word of
 // its own, with its apostrophe.
 QStringList wordsOf(const QString& text)
@@ -195,13 +188,10 @@ Scores scoresOf(const QStringList& words)
     QString edged; // the word between two "_", for its groups
     for (const QString& word : words) {
         const auto found = table.words.constFind(word);
-        if (found != table.words.cend()) {
-            // A word of one letter ("a", "e", "y") is as often a formula's variable.
-            if (word.size() == 1)
-                add(scores, scaled(found.value(), 0.25));
-            else
-                add(scores, found.value());
-        }
+        // A word of one plain letter ("a", "e", "y") is as often a formula's variable or a
+        // glyph of an unmapped font: "à" counts, "a" does not.
+        if (found != table.words.cend() && (word.size() > 1 || word.at(0).unicode() >= 0x80))
+            add(scores, found.value());
         // Each letter and group counts once in a word.
         QVarLengthArray<char16_t, 8> seen;
         for (const QChar c : word) {
