@@ -50,6 +50,8 @@ namespace {
 // much of each: a hostile file costs no more than that.
 constexpr qsizetype LongestDictionary = 64 * 1024;
 constexpr int MostObjectStreams = 256;
+// An update appends a new catalog; only the last few are looked at.
+constexpr int MostCatalogs = 16;
 constexpr qsizetype LargestObjectStream = 8 * 1024 * 1024;
 constexpr qsizetype MostInflated = 64 * 1024 * 1024;
 
@@ -230,23 +232,25 @@ bool typeBefore(QByteArrayView pdf, qsizetype position)
     return i >= 5 && pdf.sliced(i - 5, 5) == QByteArrayView("/Type");
 }
 
-// The /Lang of the last catalog among bytes that declares one.
+// The /Lang of the last catalog among bytes that declares one, of the last MostCatalogs.
 QString catalogLanguage(QByteArrayView pdf)
 {
     static const QByteArrayView Catalog("/Catalog");
-    QString language;
-    for (qsizetype at = pdf.indexOf(Catalog); at >= 0; at = pdf.indexOf(Catalog, at + 1)) {
+    int tried = 0;
+    for (qsizetype at = pdf.lastIndexOf(Catalog);
+         at >= 0 && tried<MostCatalogs; at = at> 0 ? pdf.lastIndexOf(Catalog, at - 1) : -1) {
         const qsizetype after = at + Catalog.size();
         if ((after < pdf.size() && !isDelimiter(pdf[after])) || !typeBefore(pdf, at))
             continue;
+        ++tried;
         const qsizetype start = dictionaryStart(pdf, at);
         if (start < 0)
             continue;
         const QString found = languageEntry(pdf, start);
         if (!found.isEmpty())
-            language = found;
+            return found;
     }
-    return language;
+    return QString();
 }
 
 // The stream's data inflated, at most LargestObjectStream bytes of it; empty when it does not
@@ -282,6 +286,7 @@ QString objectStreamLanguage(QByteArrayView pdf)
     for (qsizetype at = pdf.indexOf(ObjStm);
          at >= 0 && streams < MostObjectStreams && inflatedBytes < MostInflated;
          at = pdf.indexOf(ObjStm, at + 1)) {
+        ++streams;
         const qsizetype start = dictionaryStart(pdf, at);
         if (start < 0)
             continue;
@@ -298,7 +303,6 @@ QString objectStreamLanguage(QByteArrayView pdf)
         qsizetype dataEnd = pdf.indexOf(EndStream, dataStart);
         if (dataEnd < 0)
             dataEnd = pdf.size();
-        ++streams;
         const QByteArray objects = inflated(pdf.sliced(dataStart, dataEnd - dataStart));
         inflatedBytes += objects.size();
         const QString found = catalogLanguage(objects);
