@@ -221,8 +221,9 @@ constexpr std::array<ConverterOption, 27> Table{{
     {.longName = "ocr-language",
      .valueName = "LANGS",
      .help = "recognise in LANGS, tesseract's language codes\n"
-             "joined by + (fra+eng); default: the voice's\n"
-             "language and English",
+             "joined by + (fra+eng); default: the document's\n"
+             "language, declared or told from its first page,\n"
+             "and English",
      .completion = RecognitionLanguages,
      .apply = setRecognitionLanguages},
     {.longName = "sentence-pause",

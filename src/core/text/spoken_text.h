@@ -88,8 +88,11 @@ QString documentLanguage(const SpeechChoices& choices);
 // What the voice gets of a document, and the pages it leaves out because their text is not
 // language: a PDF's pages read from their layout, other text as pages without boxes
 // (plainTextPages) through the same reading, into sentences and headings; with verbatim, the
-// text line by line as it stands (verbatimPieces). Every conversion, reading and printing of a
-// whole document takes its utterances from here.
+// text line by line as it stands (verbatimPieces). Unless one voice reads everything, each
+// paragraph has its language (ParagraphLanguages, with the document's declared language,
+// documentLanguage), which names its utterances in the voice's script when the voice speaks
+// another (spokenUtterance). Every conversion, reading and printing of a whole document takes
+// its utterances from here.
 struct SpokenDocument
 {
     QList<Utterance> utterances;
