@@ -26,7 +26,7 @@ TIDY_SINCE ?=
 # Xvfb and a PulseAudio daemon let `make run` start the program on a machine without a
 # display or sound server too (see tools/with-desktop.sh).
 RUN_PACKAGES = build-essential cmake pkg-config qt6-base-dev libespeak-ng-dev espeak-ng-data \
-               libpulse-dev libsonic-dev libtag1-dev libhunspell-dev hunspell-en-us poppler-utils \
+               libpulse-dev libsonic-dev libtag1-dev zlib1g-dev libhunspell-dev hunspell-en-us poppler-utils \
                poppler-data lame fonts-liberation \
                xvfb xauth pulseaudio pulseaudio-utils librsvg2-bin ffmpeg $(RECOGNITION_PACKAGES)
 # tesseract recognises scanned pages, with the languages the set-up installs; another

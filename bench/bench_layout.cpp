@@ -2,7 +2,9 @@
 // into pages, turned into text and prepared into utterances, against plain pdftotext on the same
 // book as the baseline, both measured here. Prints, never fails. Needs pdftotext and qpdf.
 #include "core/pdf/page_layout.h"
+#include "core/text/language_identification.h"
 #include "core/text/layout/reading.h"
+#include "core/text/pronunciations.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -77,6 +79,9 @@ int main(int argc, char** argv)
     QList<double> readTimes;
     QList<double> textTimes;
     QList<double> prepareTimes;
+    QList<double> identifyTimes;
+    qsizetype spokenCharacters = 0; // what the reader forms gave, all runs
+    QList<double> normaliseTimes;
     qsizetype utterances = 0;
     qsizetype pages = 0;
     qsizetype characters = 0;
@@ -92,21 +97,34 @@ int main(int argc, char** argv)
         // Prepared as a reading takes it: ten pages, then ever larger ranges.
         clock.restart();
         LayoutPreparation preparation;
-        utterances = 0;
+        QList<SpokenPiece> pieces;
         for (qsizetype first = 0, range = 10; first < read.pages.size(); first += range) {
             preparation.add(read.pages.mid(first, range));
-            utterances += preparation.takePieces().size();
+            pieces += preparation.takePieces();
             range = std::min<qsizetype>(range * 2, 80);
         }
         preparation.finish();
-        utterances += preparation.takePieces().size();
+        pieces += preparation.takePieces();
+        utterances = pieces.size();
         prepareTimes << milliseconds(clock);
+        // Each paragraph's language, then its numbers and abbreviations said in it.
+        clock.restart();
+        ParagraphLanguages().assign(pieces);
+        identifyTimes << milliseconds(clock);
+        clock.restart();
+        PronunciationList readerForms;
+        readerForms.setReaderForms(true);
+        for (const SpokenPiece& piece : std::as_const(pieces))
+            spokenCharacters += readerForms.applied(piece.text, piece.language).size();
+        normaliseTimes << milliseconds(clock);
         pages = read.pages.size();
         complete = read.complete;
     }
     const double readMs = median(readTimes);
     const double textMs = median(textTimes);
     const double prepareMs = median(prepareTimes);
+    const double identifyMs = median(identifyTimes);
+    const double normaliseMs = median(normaliseTimes);
     std::printf("%s (%lld pages read, %s; layout %.1f MB, text %lld characters):\n",
                 qPrintable(QFileInfo(book).fileName()), qlonglong(pages),
                 complete ? "complete" : "NOT complete", double(layout.size()) / 1e6,
@@ -117,6 +135,17 @@ int main(int argc, char** argv)
     std::printf("  layoutText                            %8.1f ms\n", textMs);
     std::printf("  layout reading (%lld utterances)   %8.1f ms\n", qlonglong(utterances),
                 prepareMs);
+    std::printf("  paragraph languages                   %8.1f ms\n", identifyMs);
+    std::printf("  reader forms in each language         %8.1f ms (%lld characters)\n", normaliseMs,
+                qlonglong(spokenCharacters / Runs));
+    // Preparing the book: the layout tool's run and all that reads its output.
+    const double preparingMs = layoutToolMs + readMs + textMs + prepareMs;
+    std::printf("  ratio languages/preparing (layout tool + read + text + layout reading): %.3f\n",
+                identifyMs / preparingMs);
+    std::printf("  ratio (languages + reader forms)/preparing: %.3f\n",
+                (identifyMs + normaliseMs) / preparingMs);
+    std::printf("  ratio languages/(read + text + layout reading): %.3f\n",
+                identifyMs / (readMs + textMs + prepareMs));
     std::printf("  ratio (read + text)/plain pdftotext: %.2f\n", (readMs + textMs) / plainMs);
     std::printf("  ratio (read + text + layout reading)/plain pdftotext: %.2f\n",
                 (readMs + textMs + prepareMs) / plainMs);

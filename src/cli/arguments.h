@@ -51,7 +51,8 @@ struct Options
     std::optional<int> sentencePause;
     std::optional<int> paragraphPause;
     std::optional<int> headingPause;
-    bool oneVoice = false; // --one-voice: everything read by the chosen voice
+    bool oneVoice = false;       // --one-voice: everything read by the chosen voice
+    bool printLanguages = false; // --languages: --print-text names each utterance's language
 
     // With UsageError: what is wrong, one line, without the program name.
     QString error;

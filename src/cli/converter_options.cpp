@@ -117,7 +117,7 @@ QString setFormat(Options& options, const QString& value)
 
 using enum ValueCompletion;
 
-constexpr std::array<ConverterOption, 26> Table{{
+constexpr std::array<ConverterOption, 27> Table{{
     {.longName = "output",
      .shortName = 'o',
      .valueName = "FILE",
@@ -221,8 +221,9 @@ constexpr std::array<ConverterOption, 26> Table{{
     {.longName = "ocr-language",
      .valueName = "LANGS",
      .help = "recognise in LANGS, tesseract's language codes\n"
-             "joined by + (fra+eng); default: the voice's\n"
-             "language and English",
+             "joined by + (fra+eng); default: the document's\n"
+             "language, declared or told from its first page,\n"
+             "and English",
      .completion = RecognitionLanguages,
      .apply = setRecognitionLanguages},
     {.longName = "sentence-pause",
@@ -239,15 +240,19 @@ constexpr std::array<ConverterOption, 26> Table{{
      .apply = setPause<&Options::headingPause>},
     {.longName = "one-voice",
      .help = "read everything with the one voice, instead of\n"
-             "reading a sentence in another script (Cyrillic,\n"
-             "Greek, Arabic, Chinese...) with a voice of its\n"
-             "language",
+             "reading a paragraph in another language or a\n"
+             "sentence in another script (Cyrillic, Greek,\n"
+             "Arabic, Chinese...) with a voice of its language",
      .apply = setFlag<&Options::oneVoice>},
     {.longName = "print-text",
      .help = "convert nothing: print what would be spoken, one\n"
              "utterance per line, a blank line between\n"
              "paragraphs, headings marked with \"# \"",
      .apply = printText},
+    {.longName = "languages",
+     .help = "with --print-text, put the language each\n"
+             "utterance is spoken in before it, as \"[fr] \"",
+     .apply = setFlag<&Options::printLanguages>},
     {.longName = "help",
      .shortName = 'h',
      .help = "display this help and exit",

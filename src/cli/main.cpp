@@ -238,6 +238,7 @@ int printTexts(const Options& options)
     choices.readFootnotes = !options.noFootnotes && readsFootnotes();
     choices.language = chosenLanguage(options);
     choices.oneVoice = options.oneVoice || usesOneVoice();
+    choices.printLanguages = options.printLanguages;
     choices.recognition = chosenRecognition(options);
     choices.recognitionLanguages = options.recognitionLanguages;
     if (const int status = choosePassword(options, choices.password); status != 0)

@@ -8,6 +8,7 @@
 #include "core/ocr/page_recognition.h"
 #include "core/ocr/recognition_job.h"
 #include "core/pdf/document_text.h"
+#include "core/text/language_identification.h"
 #include "core/text/layout/reading.h"
 #include "core/text/spoken_text.h"
 
@@ -27,7 +28,7 @@ QString unspokenPagesReason(const QList<int>& pages)
            QStringLiteral(" in a script no installed voice speaks, and left out");
 }
 
-QString printedUtterances(const SpokenDocument& spoken)
+QString printedUtterances(const SpokenDocument& spoken, const QString& voiceLanguage)
 {
     QString printed;
     bool paragraphEnded = false;
@@ -40,6 +41,9 @@ QString printedUtterances(const SpokenDocument& spoken)
             printed += QLatin1Char('\n');
         if (heading)
             printed += QStringLiteral("# ");
+        if (!voiceLanguage.isEmpty())
+            printed += QStringLiteral("[%1] ").arg(
+                utterance.language.isEmpty() ? primaryLanguage(voiceLanguage) : utterance.language);
         printed += utterance.text + QLatin1Char('\n');
         const bool paused = utterance.silenceAfterMs != Utterance::VoicesOwnPause;
         paragraphEnded =
@@ -169,6 +173,7 @@ bool TextPrinting::recognise(const QString& input, const ExtractionResult& resul
     RecognitionRequest request{QFileInfo(input).absoluteFilePath(), m_choices.password, wanted,
                                conversionRecognitionLanguages(asked)};
     request.allPages = wholeDocument;
+    request.identifyLanguage = m_choices.recognitionLanguages.isEmpty();
     m_recognition = new RecognitionJob(request, this);
     connect(
         m_recognition, &RecognitionJob::stepFailed, this, [this, input](const JobFailure& failure) {
@@ -212,7 +217,7 @@ void TextPrinting::print(const QString& input, const QString& text, const QStrin
         next();
         return;
     }
-    const SpokenDocument spoken = spokenDocument(text, pages, speechChoices());
+    const SpokenDocument spoken = spokenDocument(text, pages, speechChoices(input));
     QList<int> unreadable = spoken.unreadablePages;
     unreadable.removeIf([&](int page) { return spoken.unspokenPages.contains(page); });
     if (!unreadable.isEmpty())
@@ -221,7 +226,8 @@ void TextPrinting::print(const QString& input, const QString& text, const QStrin
     if (!spoken.unspokenPages.isEmpty())
         m_printError(QStringLiteral("%1: %2").arg(shownName(input),
                                                   unspokenPagesReason(spoken.unspokenPages)));
-    const QString lines = printedUtterances(spoken);
+    const QString lines =
+        printedUtterances(spoken, m_choices.printLanguages ? m_choices.language : QString());
     if (lines.isEmpty()) {
         // Nothing to say is no text printed: it is named, and the exit status says so.
         print(input, QString(), nothingToSayReason(spoken, pages != nullptr));
@@ -248,13 +254,15 @@ QString TextPrinting::nothingToSayReason(const SpokenDocument& spoken, bool pdf)
                           "on them");
 }
 
-// The choices a conversion with the same options speaks with.
-SpeechChoices TextPrinting::speechChoices() const
+// The choices a conversion of input with the same options speaks with.
+SpeechChoices TextPrinting::speechChoices(const QString& input) const
 {
     SpeechChoices choices;
     choices.reading = {m_choices.readFootnotes, m_choices.language};
     choices.utterance.oneVoice = m_choices.oneVoice;
     choices.verbatim = m_choices.verbatim;
+    if (input != StandardInputName && !isTextInput(input))
+        choices.sourcePdf = input;
     if (!m_choices.verbatim)
         choices.utterance.voiceLanguage = m_choices.language;
     choices.pronunciations = m_choices.pronunciations;

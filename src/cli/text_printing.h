@@ -27,9 +27,10 @@ struct TextPrintingChoices
     QString password;          // for encrypted PDFs; empty: none
     QString standardInputText; // the text read from standard input, when "-" is an input
     bool verbatim = false;
-    bool readFootnotes = true; // a PDF's footnotes, read after the paragraph that cites them
-    QString language;          // the voice's, for where sentences end and which entries apply
-    bool oneVoice = false;     // every utterance in the chosen voice, as for the pronunciations
+    bool readFootnotes = true;   // a PDF's footnotes, read after the paragraph that cites them
+    QString language;            // the voice's, for where sentences end and which entries apply
+    bool oneVoice = false;       // every utterance in the chosen voice, as for the pronunciations
+    bool printLanguages = false; // each utterance after its language (printedUtterances)
     PronunciationList pronunciations;
     // Which pages of a PDF are recognised, and in which of tesseract's languages (empty: the
     // voice's and English), as a conversion recognises them.
@@ -44,7 +45,9 @@ QString unspokenPagesReason(const QList<int>& pages);
 // Utterances as --print-text shows them: each on a line of its own, as the voice is given it;
 // a blank line where a paragraph ends (after an utterance followed by a pause of its own, not
 // the voice's); a heading with a leading "# ". Utterances with nothing to say are left out.
-QString printedUtterances(const SpokenDocument& spoken);
+// With voiceLanguage given (the chosen voice's, "en-us"), each utterance follows the language
+// it is spoken in, in brackets ("[fr] "): its own, else the chosen voice's primary language.
+QString printedUtterances(const SpokenDocument& spoken, const QString& voiceLanguage = QString());
 
 // Prints what a conversion of each input would speak, one utterance per line, and converts
 // nothing: the utterances spokenDocument makes of the document's text (a PDF's from its pages'
@@ -81,7 +84,7 @@ private:
     void recognised(const QString& input, QList<LayoutPage> pages, const RecognitionResult& result);
     void print(const QString& input, const QString& text, const QString& problem,
                const QList<LayoutPage>* pages = nullptr);
-    SpeechChoices speechChoices() const;
+    SpeechChoices speechChoices(const QString& input) const;
     QString nothingToSayReason(const SpokenDocument& spoken, bool pdf) const;
 
     QStringList m_inputs;

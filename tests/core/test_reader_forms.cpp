@@ -92,6 +92,8 @@ void TestReaderForms::saysAsAReader_data()
     row("russian money", "ru", "100 руб. и 21 руб.", "100 рублей и 21 рубль.");
     row("russian tsar", "ru", "Пётр I и Екатерина II", "Пётр первый и Екатерина вторая");
     row("russian date", "ru", "01.12.2008", "первое декабря 2008 года");
+    row("capitals that are words", "en", "WHO IS IT? ASK THE FBI. The US and IT",
+        "Who Is It? Ask The FBI. The US and IT");
     // A language without rules of its own is left to the voice.
     row("other language", "it", "Luigi XIV, p. 12", "Luigi XIV, p. 12");
 }

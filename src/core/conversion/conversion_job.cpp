@@ -183,6 +183,7 @@ bool ConversionJob::State::recognise(bool wholeDocument)
     RecognitionRequest asked{request.sourcePdf, request.password, wanted,
                              conversionRecognitionLanguages(request)};
     asked.allPages = wholeDocument;
+    asked.identifyLanguage = request.recognitionLanguages.isEmpty();
     recognition = new RecognitionJob(asked, q);
     connect(recognition, &Job::stepFailed, q, &Job::stepFailed);
     connect(recognition, &RecognitionJob::progress, q, [this](int done, int total) {

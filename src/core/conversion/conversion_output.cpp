@@ -87,6 +87,7 @@ void ConversionJob::State::prepareText()
     choices.reading = {request.readFootnotes, request.language};
     choices.utterance = {request.pauses, QString(), request.oneVoice};
     choices.verbatim = request.verbatim;
+    choices.sourcePdf = request.sourcePdf;
     if (!request.verbatim)
         choices.utterance.voiceLanguage = voiceLanguage(request.voice);
     feed = new DocumentFeed(FeedRequest(), q);

@@ -15,6 +15,7 @@ DocumentFeed::DocumentFeed(FeedRequest request, QObject* parent)
 {
     qRegisterMetaType<FedRange>();
     qRegisterMetaType<PreparedDocument>();
+    m_preparation->setSourcePdf(m_request.pdfPath);
 }
 
 DocumentFeed::~DocumentFeed()

@@ -103,11 +103,12 @@ void RangePreparation::prepare(const QList<LayoutPage>& pages, FedRange& range)
 
 // Each sentence is an utterance of its own, so the pause after it is the one set; lines read
 // verbatim stay whole. Their places are moved by shift into the whole text's offsets.
-void RangePreparation::cutIntoSentences(QList<SpokenPiece> pieces, qsizetype shift,
-                                        FedRange& range) const
+void RangePreparation::cutIntoSentences(QList<SpokenPiece> pieces, qsizetype shift, FedRange& range)
 {
-    if (!m_verbatim)
+    if (!m_verbatim) {
+        m_languages.assign(pieces);
         pieces = sentencePieces(pieces, m_options.language);
+    }
     for (SpokenPiece& piece : pieces) {
         piece.sourceOffset += shift;
         for (SpokenPiece::Stretch& stretch : piece.stretches)

@@ -3,6 +3,7 @@
 #include "core/pdf/document_outline.h"
 #include "core/pdf/page_layout.h"
 #include "core/text/chapters.h"
+#include "core/text/language_identification.h"
 #include "core/text/layout/reading.h"
 #include "core/text/spoken_piece.h"
 #include "core/text/spoken_text.h"
@@ -56,6 +57,8 @@ public:
 
     // The language sentences end by, until the first range is prepared.
     void setLanguage(const QString& language) { m_options.language = language; }
+    // The PDF whose declared language the paragraphs too short to tell take.
+    void setSourcePdf(const QString& pdfPath) { m_languages.declaredBy(pdfPath); }
     // A converted range of pages from firstPage on: its text file (removed once read), and
     // the pages when the converter gave their layout. requestedPages says whether the converter
     // gave fewer pages than were asked for.
@@ -70,12 +73,13 @@ public:
 
 private:
     void prepare(const QList<LayoutPage>& pages, FedRange& range);
-    void cutIntoSentences(QList<SpokenPiece> pieces, qsizetype shift, FedRange& range) const;
+    void cutIntoSentences(QList<SpokenPiece> pieces, qsizetype shift, FedRange& range);
 
     LayoutReadingOptions m_options;
     bool m_verbatim = false;
     qsizetype m_textOffset = 0;
     std::unique_ptr<LayoutPreparation> m_layout; // made with the first pages
+    ParagraphLanguages m_languages;
 };
 
 // The whole of a document as an export speaks it (spokenDocument), from text given or read

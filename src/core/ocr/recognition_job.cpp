@@ -4,9 +4,11 @@
 #include "core/ocr/recognised_words.h"
 #include "core/ocr/recognition_languages.h"
 #include "core/ocr/recognition_tools.h"
+#include "core/pdf/document_info.h"
 #include "core/process/child_process.h"
 #include "core/process/missing_parts.h"
 #include "core/process/process_runner.h"
+#include "core/text/language_identification.h"
 
 #include <QFile>
 #include <QMap>
@@ -75,6 +77,19 @@ struct RecognitionJob::State
     QList<int> failed;
     qsizetype given = 0; // pages handed out by pageRecognised()
     QStringList languages;
+    QStringList installed; // tesseract's languages
+    bool probing = false;  // the first page is recognised alone, to tell its language
+    int lanesWanted = 0;
+
+    // The languages to recognise language (a code such as "fr") in, when tesseract has them
+    // all; empty otherwise.
+    QStringList installedFor(const QString& language) const
+    {
+        const QStringList wanted = recognitionLanguages(language);
+        const bool all = std::all_of(wanted.cbegin(), wanted.cend(),
+                                     [&](const QString& l) { return installed.contains(l); });
+        return all ? wanted : QStringList();
+    }
 
     QString file(const QString& name) const { return folder->filePath(name); }
 };
@@ -147,8 +162,16 @@ void RecognitionJob::languagesListed(int exitCode)
                                            QStringLiteral("tesseract could not list its languages"),
                                            toolMessage(d->file(QStringLiteral("langs.log")))});
     }
-    const QString missing =
-        missingRecognitionLanguagesMessage(d->languages, installedRecognitionLanguages(listed));
+    d->installed = installedRecognitionLanguages(listed);
+    if (d->request.identifyLanguage) {
+        const QString declared = declaredLanguage(d->request.pdfPath);
+        const QStringList declaredLanguages =
+            declared.isEmpty() ? QStringList() : d->installedFor(primaryLanguage(declared));
+        if (!declaredLanguages.isEmpty())
+            d->languages = declaredLanguages;
+        d->probing = declaredLanguages.isEmpty();
+    }
+    const QString missing = missingRecognitionLanguagesMessage(d->languages, d->installed);
     if (!missing.isEmpty())
         return finish(RecognitionOutcome::MachineFault, missing);
     if (d->pages.isEmpty() && !d->request.allPages)
@@ -192,14 +215,48 @@ void RecognitionJob::startLanes()
     int lanes = d->request.lanes > 0 ? d->request.lanes
                                      : std::clamp(QThread::idealThreadCount(), 1, MaxLanes);
     lanes = std::min<qsizetype>(lanes, d->pages.size());
-    for (int i = 0; i < lanes; ++i) {
+    d->lanesWanted = lanes;
+    // While the first page tells the language, it is the only one recognised.
+    addLanes(d->probing ? 1 : lanes);
+}
+
+void RecognitionJob::addLanes(int count)
+{
+    const qsizetype first = d->lanes.size();
+    for (qsizetype i = first; i < count; ++i) {
         auto lane = std::make_shared<Lane>();
-        lane->index = i;
+        lane->index = int(i);
         lane->process = new ChildProcess(this);
         d->lanes.append(lane);
     }
-    for (const auto& lane : std::as_const(d->lanes))
-        takeRun(*lane);
+    for (qsizetype i = first; i < d->lanes.size() && d->running; ++i)
+        takeRun(*d->lanes.at(i));
+}
+
+// The first page, recognised in the languages guessed, says which the document is in: the
+// other pages are recognised in those, and the first again when they differ.
+void RecognitionJob::firstPageRecognised(Lane& lane)
+{
+    d->probing = false;
+    const int page = d->pages.first();
+    QString text;
+    for (const LayoutBlock& block : d->done.value(page).blocks) {
+        for (const LayoutLine& line : block.lines) {
+            for (const LayoutWord& word : line.words)
+                text += word.text + QLatin1Char(' ');
+        }
+    }
+    const QString language = identifiedLanguage(text);
+    const QStringList languages = language.isEmpty() ? QStringList() : d->installedFor(language);
+    if (!languages.isEmpty() && languages != d->languages && !d->failed.contains(page)) {
+        d->languages = languages;
+        d->done.remove(page);
+        d->queue.prepend(page);
+        lane.tookFirst = false;
+    }
+    givePagesInOrder();
+    takeRun(lane);
+    addLanes(d->lanesWanted);
 }
 
 void RecognitionJob::takeRun(Lane& lane)
@@ -338,6 +395,8 @@ void RecognitionJob::recognised(Lane& lane, int exitCode)
     for (const char* suffix : {".tsv", ".txt", ".log"})
         QFile::remove(run + QLatin1String(suffix));
     lane.rendered.clear();
+    if (d->probing)
+        return firstPageRecognised(lane);
     givePagesInOrder();
     takeRun(lane);
 }

@@ -29,6 +29,11 @@ struct RecognitionRequest
     int pagesPerRun = 4;
     // Recognise every page of the document; pages is then not used.
     bool allPages = false;
+    // languages are only a guess (none was chosen): the pages are recognised in the language
+    // the document declares, else in the one its first page, recognised first and alone, is
+    // written in (identifiedLanguage), with English, when tesseract has that language; the
+    // first page is recognised again when its language was not the guess.
+    bool identifyLanguage = false;
 };
 
 // Which pages of a PDF a conversion or a reading recognises: none, those without usable
@@ -105,6 +110,8 @@ private:
     void readPageSizes();
     void pageSizesRead(int exitCode);
     void startLanes();
+    void addLanes(int count);
+    void firstPageRecognised(Lane& lane);
     void takeRun(Lane& lane);
     void renderNext(Lane& lane);
     void pageRendered(Lane& lane, int exitCode);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArrayList>
+#include <QByteArrayView>
 #include <QString>
 
 namespace lectorix {
@@ -18,5 +19,14 @@ QByteArrayList documentInfoArguments(const QString& pdfPath, const QString& pass
 
 // The Title and Author that pdfinfo printed; blank ones are none.
 DocumentInfo parseDocumentInfo(const QString& pdfinfoOutput);
+
+// The language a PDF declares its text to be in: the /Lang of its document catalog, a tag such
+// as "FR-CA" or "en"; empty when it declares none, when the file cannot be read, or when what
+// it holds is no language tag (an encrypted document's strings are). The file is read as it
+// stands, never trusted: the catalog is looked for among its objects, and in its compressed
+// object streams when not found there, each stream inflated only so far and only so many.
+QString declaredLanguage(const QString& pdfPath);
+// The same, of a PDF's bytes.
+QString declaredLanguageOf(QByteArrayView pdf);
 
 } // namespace lectorix

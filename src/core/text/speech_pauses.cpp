@@ -17,6 +17,7 @@ SpokenPiece partOf(const SpokenPiece& piece, qsizetype start, qsizetype end)
     part.text = piece.text.mid(start, end - start);
     part.heading = piece.heading;
     part.endsParagraph = false;
+    part.language = piece.language;
     part.sourceOffset = piece.sourcePosition(start);
     qsizetype spokenLast = end - 1;
     while (spokenLast > start && piece.text.at(spokenLast).isSpace())

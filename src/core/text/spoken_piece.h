@@ -29,6 +29,9 @@ struct SpokenPiece
     // not a paragraph's last sentence is followed by the shortest pause.
     bool heading = false;
     bool endsParagraph = true;
+    // The language of the paragraph the piece belongs to (ParagraphLanguages), a primary
+    // language such as "fr"; empty when it is not known.
+    QString language{};
 
     // The source position of a character of text.
     qsizetype sourcePosition(qsizetype spokenPosition) const;

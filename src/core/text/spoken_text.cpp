@@ -1,9 +1,11 @@
 #include "core/text/spoken_text.h"
 
 #include "core/files/text_files.h"
+#include "core/pdf/document_info.h"
 #include "core/speech/language_voices.h"
 #include "core/speech/speech_engine.h"
 #include "core/text/code_points.h"
+#include "core/text/language_identification.h"
 #include "core/text/layout/plain_text.h"
 #include "core/text/script_language.h"
 #include "core/text/speech_pauses.h"
@@ -286,8 +288,14 @@ Utterance spokenUtterance(const SpokenPiece& piece, const SpokenPiece* next,
                           const UtteranceOptions& options)
 {
     Utterance utterance{speechLine(piece.text), silenceAfterMs(piece, next, options.pauses), {}};
-    if (!options.oneVoice)
-        utterance.language = scriptLanguage(utterance.text, options.voiceLanguage);
+    if (options.oneVoice)
+        return utterance;
+    utterance.language = scriptLanguage(utterance.text, options.voiceLanguage);
+    // In the voice's own script, the paragraph's language, unless the voice speaks it.
+    if (utterance.language.isEmpty() && !piece.language.isEmpty() &&
+        piece.language != primaryLanguage(options.voiceLanguage) &&
+        scriptLanguage(utterance.text, piece.language).isEmpty())
+        utterance.language = piece.language;
     return utterance;
 }
 
@@ -321,9 +329,11 @@ QList<Utterance> spokenLines(const QString& text)
     return utterances;
 }
 
-QList<SpokenPiece> documentPieces(const QString& text, const QList<LayoutPage>* pages,
-                                  const LayoutReadingOptions& options, QList<int>* unreadablePages,
-                                  QList<int>* unspokenPages)
+namespace {
+
+QList<SpokenPiece> readPieces(const QString& text, const QList<LayoutPage>* pages,
+                              const LayoutReadingOptions& options, QList<int>* unreadablePages,
+                              QList<int>* unspokenPages)
 {
     LayoutPreparation preparation(options);
     preparation.add(pages ? *pages : plainTextPages(text));
@@ -333,6 +343,24 @@ QList<SpokenPiece> documentPieces(const QString& text, const QList<LayoutPage>* 
     if (unspokenPages)
         *unspokenPages += preparation.unspokenPages();
     return preparation.takePieces();
+}
+
+} // namespace
+
+QList<SpokenPiece> documentPieces(const QString& text, const QList<LayoutPage>* pages,
+                                  const LayoutReadingOptions& options, QList<int>* unreadablePages,
+                                  QList<int>* unspokenPages)
+{
+    QList<SpokenPiece> pieces = readPieces(text, pages, options, unreadablePages, unspokenPages);
+    ParagraphLanguages().assign(pieces);
+    return pieces;
+}
+
+QString documentLanguage(const SpeechChoices& choices)
+{
+    if (!choices.declaredLanguage.isEmpty() || choices.sourcePdf.isEmpty())
+        return choices.declaredLanguage;
+    return declaredLanguage(choices.sourcePdf);
 }
 
 SpokenDocument spokenDocument(const QString& text, const QList<LayoutPage>* pages,
@@ -349,9 +377,11 @@ SpokenDocument spokenDocument(const QString& text, const QList<LayoutPage>* page
         LayoutReadingOptions reading = choices.reading;
         if (reading.language.isEmpty())
             reading.language = choices.utterance.voiceLanguage;
-        spoken.pieces = sentencePieces(
-            documentPieces(text, pages, reading, &spoken.unreadablePages, &spoken.unspokenPages),
-            choices.utterance.voiceLanguage);
+        QList<SpokenPiece> pieces =
+            readPieces(text, pages, reading, &spoken.unreadablePages, &spoken.unspokenPages);
+        if (!choices.utterance.oneVoice)
+            ParagraphLanguages(documentLanguage(choices)).assign(pieces);
+        spoken.pieces = sentencePieces(pieces, choices.utterance.voiceLanguage);
         spoken.utterances = sentenceUtterances(spoken.pieces, choices.utterance);
     }
     if (!choices.pronunciations.isEmpty())

@@ -52,8 +52,9 @@ struct UtteranceOptions
 };
 
 // The utterances the export speaks: each piece cut into its sentences, each sentence's text as
-// a speechLine, followed by the silence a listener hears after it (speech_pauses.h) and named
-// with the language its script asks for (scriptLanguage) unless options.oneVoice.
+// a speechLine, followed by the silence a listener hears after it (speech_pauses.h) and named,
+// unless options.oneVoice, with the language its script asks for (scriptLanguage), else with
+// its paragraph's language (SpokenPiece::language) when the chosen voice speaks another.
 QList<Utterance> spokenUtterances(const QList<SpokenPiece>& pieces,
                                   const UtteranceOptions& options = {});
 // The utterance a piece makes (spokenUtterances' part for a piece cut to a sentence already).
@@ -75,13 +76,23 @@ struct SpeechChoices
     // The chosen voice's language, for the pronunciations of utterances without a language of
     // their own (see applyPronunciations).
     QString pronunciationLanguage{};
+    // The language the document declares (a tag such as "FR-CA"), which its paragraphs too
+    // short to tell take; else the one sourcePdf declares (declaredLanguage), when given.
+    QString declaredLanguage{};
+    QString sourcePdf{};
 };
+
+// The language the choices say the document declares, reading sourcePdf's when needed.
+QString documentLanguage(const SpeechChoices& choices);
 
 // What the voice gets of a document, and the pages it leaves out because their text is not
 // language: a PDF's pages read from their layout, other text as pages without boxes
 // (plainTextPages) through the same reading, into sentences and headings; with verbatim, the
-// text line by line as it stands (verbatimPieces). Every conversion, reading and printing of a
-// whole document takes its utterances from here.
+// text line by line as it stands (verbatimPieces). Unless one voice reads everything, each
+// paragraph has its language (ParagraphLanguages, with the document's declared language,
+// documentLanguage), which names its utterances in the voice's script when the voice speaks
+// another (spokenUtterance). Every conversion, reading and printing of a whole document takes
+// its utterances from here.
 struct SpokenDocument
 {
     QList<Utterance> utterances;
@@ -97,7 +108,8 @@ SpokenDocument spokenDocument(const QString& text, const QList<LayoutPage>* page
 // The sentences and headings of a document, read from pages (a PDF's layout) or, without
 // them, from text as pages without boxes (plainTextPages); the numbers of the pages whose text
 // is not language are added to unreadablePages when given, and of those the pages in a script
-// no voice speaks to unspokenPages.
+// no voice speaks to unspokenPages. Each piece carries its paragraph's language
+// (ParagraphLanguages).
 QList<SpokenPiece> documentPieces(const QString& text, const QList<LayoutPage>* pages,
                                   const LayoutReadingOptions& options,
                                   QList<int>* unreadablePages = nullptr,

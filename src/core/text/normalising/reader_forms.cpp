@@ -1,6 +1,7 @@
 #include "core/text/normalising/reader_forms.h"
 
 #include "core/text/normalising/language_forms.h"
+#include "core/text/spelling.h"
 
 #include <QUrl>
 
@@ -64,6 +65,40 @@ QString fitted(QString spoken, const QString& text, qsizetype start, qsizetype e
     return spoken;
 }
 
+// Words of a run written in capitals ("WHO IS IT", "RAPPORT ANNUEL DE LA COMMISSION") that
+// the language's dictionary knows, said as words: a voice spells some capitals it would read
+// in small letters ("IT", "US"). A word in capitals among small letters stays an abbreviation.
+void addCapitalWords(const QString& text, const QString& language, QList<Candidate>& found,
+                     qsizetype rule)
+{
+    static const QRegularExpression Run(
+        QStringLiteral(
+            "(?<![\\p{L}\\p{N}])(?:\\p{Lu}[\\p{Lu}\\p{M}]*[\\s,;:'’-]+){2,}\\p{Lu}[\\p{Lu}\\p{M}]*"
+            "(?![\\p{L}\\p{N}])"),
+        QRegularExpression::UseUnicodePropertiesOption);
+    static const QRegularExpression Word(QStringLiteral("\\p{Lu}[\\p{Lu}\\p{M}]+"),
+                                         QRegularExpression::UseUnicodePropertiesOption);
+    if (std::none_of(text.cbegin(), text.cend(), [](QChar c) { return c.isUpper(); }))
+        return;
+    QRegularExpressionMatchIterator runs = Run.globalMatch(text);
+    while (runs.hasNext()) {
+        const QRegularExpressionMatch run = runs.next();
+        for (qsizetype at = run.capturedStart(); at < run.capturedEnd();) {
+            const QRegularExpressionMatch word =
+                Word.match(text, at, QRegularExpression::NormalMatch);
+            if (!word.hasMatch() || word.capturedStart() >= run.capturedEnd())
+                break;
+            at = word.capturedEnd();
+            const QString small = word.captured().toLower();
+            if (spellingOf(small, language) != Spelling::Word)
+                continue;
+            found.append({{word.capturedStart(), word.capturedLength(),
+                           word.captured().left(1) + small.mid(1)},
+                          rule});
+        }
+    }
+}
+
 } // namespace
 
 QRegularExpression readerExpression(const QString& pattern, bool ignoreCase)
@@ -104,6 +139,7 @@ QList<SpokenReplacement> readerReplacements(const QString& text, const QString& 
                 found.append({{start, end - start, std::move(spoken)}, r});
         }
     }
+    addCapitalWords(text, language, found, rules.size());
     std::sort(found.begin(), found.end(), [](const Candidate& a, const Candidate& b) {
         if (a.replacement.start != b.replacement.start)
             return a.replacement.start < b.replacement.start;
