@@ -72,10 +72,8 @@ private slots:
         QTest::newRow("a word") << "two" << 0 << "two" << 0 << "1:35,10,55,20";
         QTest::newRow("part of a word") << "two" << 1 << "two" << -1 << "1:35,10,55,20";
         QTest::newRow("a line") << "One" << 0 << "two" << 0 << "1:10,10,55,20";
-        QTest::newRow("two lines") << "two" << 0 << "three" << 0
-                                   << "1:35,10,55,20 1:10,25,40,35";
-        QTest::newRow("two pages") << "three" << 0 << "four" << 0
-                                   << "1:10,25,40,35 2:10,10,35,20";
+        QTest::newRow("two lines") << "two" << 0 << "three" << 0 << "1:35,10,55,20 1:10,25,40,35";
+        QTest::newRow("two pages") << "three" << 0 << "four" << 0 << "1:10,25,40,35 2:10,10,35,20";
         QTest::newRow("the space between") << "One" << 3 << "One" << 1 << "";
         QTest::newRow("past the end") << "five" << 5 << "five" << 9 << "";
     }
@@ -144,7 +142,8 @@ private slots:
         QTest::newRow("no size") << "Page    1 size: 0 x 0 pts\nPage    2 size: 100 x 200 pts\n"
                                     "Page    3 size: 0 x 0 pts\n"
                                  << "595.276x841.89 100x200 100x200";
-        QTest::newRow("no pages") << "Syntax Error: not a PDF\n" << "";
+        QTest::newRow("no pages") << "Syntax Error: not a PDF\n"
+                                  << "";
     }
     void pageSizes()
     {

@@ -115,9 +115,9 @@ private slots:
         view.resize(300, 900);
         view.show();
         view.setDocument(pdf, QString());
-        QTRY_VERIFY(view.pageCount() == pages && !view.renderer().isRendering() &&
-                    (pages == 0 ? !view.documentProblem().isEmpty()
-                                : !view.pageProblem(pages).isEmpty()));
+        QTRY_VERIFY(
+            view.pageCount() == pages && !view.renderer().isRendering() &&
+            (pages == 0 ? !view.documentProblem().isEmpty() : !view.pageProblem(pages).isEmpty()));
         if (pages == 0) {
             QVERIFY2(view.documentProblem().contains(said), qPrintable(view.documentProblem()));
             return;
@@ -135,12 +135,12 @@ private slots:
         test::HeldEngine engine; // outlives the window's voices
         test::WindowFixture fixture;
         MainWindow& form = fixture.form;
-        const QString pdf = test::writePdf(
-            test::scratchFolder() + "/three.pdf",
-            {{QStringLiteral("The first page opens the story.")},
-             {QStringLiteral("The second page goes on with it.")},
-             {QStringLiteral("The third page is nearly the end."),
-              QStringLiteral("Its last sentence closes the book.")}});
+        const QString pdf =
+            test::writePdf(test::scratchFolder() + "/three.pdf",
+                           {{QStringLiteral("The first page opens the story.")},
+                            {QStringLiteral("The second page goes on with it.")},
+                            {QStringLiteral("The third page is nearly the end."),
+                             QStringLiteral("Its last sentence closes the book.")}});
         form.documents().setUseTextBox(false);
         form.pdfPathEdit()->setText(pdf);
         form.textViewTabs()->setCurrentIndex(MainWindow::PagesTab);

@@ -69,8 +69,16 @@ QByteArrayList pageRenderArguments(const QString& pdfPath, const QString& passwo
                                    int width, int height, const QString& outputStem)
 {
     const QByteArray number = QByteArray::number(page);
-    QByteArrayList arguments{"pdftoppm",     "-f", number, "-l", number, "-singlefile", "-png",
-                             "-scale-to-x", QByteArray::number(width), "-scale-to-y",
+    QByteArrayList arguments{"pdftoppm",
+                             "-f",
+                             number,
+                             "-l",
+                             number,
+                             "-singlefile",
+                             "-png",
+                             "-scale-to-x",
+                             QByteArray::number(width),
+                             "-scale-to-y",
                              QByteArray::number(height)};
     addPassword(arguments, password);
     arguments << absolute(pdfPath) << absolute(outputStem);

@@ -30,8 +30,8 @@ void WordBoxes::addPages(const QList<LayoutPage>& pages)
             for (const LayoutLine& laid : block.lines) {
                 for (const LayoutWord& word : laid.words)
                     if (hasArea(word.box) && !word.text.isEmpty())
-                        placed.append(
-                            {word.offset, word.text.size(), page.number, line, word.box, word.text});
+                        placed.append({word.offset, word.text.size(), page.number, line, word.box,
+                                       word.text});
                 ++line;
             }
         if (placed.isEmpty())
@@ -65,9 +65,9 @@ QList<PageBox> WordBoxes::boxesOf(qsizetype start, qsizetype length) const
     QList<PageBox> boxes;
     const qsizetype end = start + std::max<qsizetype>(length, 1);
     // The first word ending after start: words do not overlap, so their ends are in order too.
-    auto word = std::partition_point(m_byOffset.cbegin(), m_byOffset.cend(), [start](const Placed& p) {
-        return p.offset + p.length <= start;
-    });
+    auto word =
+        std::partition_point(m_byOffset.cbegin(), m_byOffset.cend(),
+                             [start](const Placed& p) { return p.offset + p.length <= start; });
     int lastPage = 0;
     int lastLine = -1;
     for (; word != m_byOffset.cend() && word->offset < end; ++word) {
@@ -92,8 +92,9 @@ std::optional<TextWord> WordBoxes::wordAt(int page, double x, double y) const
     for (const Placed& word : *found) {
         if (y < word.box.yMin || y > word.box.yMax)
             continue;
-        const double distance =
-            x < word.box.xMin ? word.box.xMin - x : x > word.box.xMax ? x - word.box.xMax : 0;
+        const double distance = x < word.box.xMin   ? word.box.xMin - x
+                                : x > word.box.xMax ? x - word.box.xMax
+                                                    : 0;
         if (distance < nearestDistance) {
             nearestDistance = distance;
             nearest = &word;

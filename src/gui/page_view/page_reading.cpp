@@ -18,8 +18,7 @@ QString absolute(const QString& path)
 
 } // namespace
 
-PageReading::PageReading(ReadingSession& session, PageView& view, Actions actions,
-                         QObject* parent)
+PageReading::PageReading(ReadingSession& session, PageView& view, Actions actions, QObject* parent)
     : QObject(parent), m_session(session), m_view(view), m_actions(std::move(actions))
 {
     connect(&session, &ReadingSession::textConverted, this,
@@ -40,11 +39,10 @@ PageReading::PageReading(ReadingSession& session, PageView& view, Actions action
         if (!m_heardWords)
             show(start, -1, 0);
     });
-    connect(&session, &ReadingSession::spokenWord, this,
-            [this](qsizetype start, qsizetype length) {
-                m_heardWords = true;
-                show(start, start, length);
-            });
+    connect(&session, &ReadingSession::spokenWord, this, [this](qsizetype start, qsizetype length) {
+        m_heardWords = true;
+        show(start, start, length);
+    });
     connect(&session, &ReadingSession::moved, this,
             [this](qsizetype position) { show(position, -1, 0); });
     connect(&session, &ReadingSession::stateChanged, this, [this](ReadingState state) {

@@ -77,10 +77,10 @@ void PageRenderer::startNext()
     QFile::remove(stem + QStringLiteral(".png"));
     m_process = new ChildProcess(this);
     connect(m_process, &ChildProcess::finished, this, &PageRenderer::ended);
-    const int started = m_process->start(
-        pageRenderArguments(m_pdfPath, m_password, m_running->page, m_running->pixels.width(),
-                            m_running->pixels.height(), stem),
-        m_folder->filePath(QStringLiteral("messages.txt")));
+    const int started = m_process->start(pageRenderArguments(m_pdfPath, m_password, m_running->page,
+                                                             m_running->pixels.width(),
+                                                             m_running->pixels.height(), stem),
+                                         m_folder->filePath(QStringLiteral("messages.txt")));
     if (started != 0) {
         finish(notInstalledMessage(QStringLiteral("pdftoppm")));
         return;
@@ -105,8 +105,8 @@ QString PageRenderer::rendererMessages() const
     QFile messages(m_folder->filePath(QStringLiteral("messages.txt")));
     if (!messages.open(QIODevice::ReadOnly))
         return {};
-    const QStringList lines = QString::fromUtf8(messages.read(4096)).split(QLatin1Char('\n'),
-                                                                          Qt::SkipEmptyParts);
+    const QStringList lines =
+        QString::fromUtf8(messages.read(4096)).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     return lines.mid(0, 3).join(QLatin1Char('\n')).trimmed();
 }
 
@@ -128,8 +128,8 @@ void PageRenderer::finish(const std::optional<QString>& failure)
         QFile::remove(path);
         if (picture.isNull()) {
             const QString said = rendererMessages();
-            emit failed(done.page, said.isEmpty() ? QStringLiteral("The renderer made no picture.")
-                                                  : said);
+            emit failed(done.page,
+                        said.isEmpty() ? QStringLiteral("The renderer made no picture.") : said);
         } else
             emit rendered(done.page, picture);
     }

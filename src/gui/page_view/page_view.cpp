@@ -24,10 +24,10 @@ namespace lectorix {
 
 namespace {
 
-constexpr int Margin = 10;     // around the pages, in logical pixels
-constexpr int Gap = 10;        // between pages
-constexpr int PagesAhead = 2;  // rendered past the last page in view
-constexpr int ClickSlack = 4;  // a press and release this close make a click
+constexpr int Margin = 10;    // around the pages, in logical pixels
+constexpr int Gap = 10;       // between pages
+constexpr int PagesAhead = 2; // rendered past the last page in view
+constexpr int ClickSlack = 4; // a press and release this close make a click
 
 } // namespace
 
@@ -110,9 +110,11 @@ void PageView::sizesRead(int exitCode)
         m_sizes = parsePageSizes(QString::fromUtf8(output.readAll()));
     if (m_sizes.isEmpty()) {
         QFile errors(m_sizeFolder->filePath(QStringLiteral("errors.txt")));
-        const QString said =
-            errors.open(QIODevice::ReadOnly) ? QString::fromUtf8(errors.read(2048)).trimmed() : QString();
-        m_problem = QStringLiteral("The pages cannot be shown (code %1). %2").arg(exitCode).arg(said);
+        const QString said = errors.open(QIODevice::ReadOnly)
+                                 ? QString::fromUtf8(errors.read(2048)).trimmed()
+                                 : QString();
+        m_problem =
+            QStringLiteral("The pages cannot be shown (code %1). %2").arg(exitCode).arg(said);
     }
     m_lastPage = 0;
     layOutPages();
@@ -314,8 +316,8 @@ void PageView::askForPictures()
     QList<PageAsk> asks;
     const double ratio = devicePixelRatioF();
     for (int page : wanted) {
-        const QSize pixels = PageRenderer::cappedPixels(
-            (QSizeF(m_rects[page - 1].size()) * ratio).toSize());
+        const QSize pixels =
+            PageRenderer::cappedPixels((QSizeF(m_rects[page - 1].size()) * ratio).toSize());
         const QImage* kept = m_pictures.object(page);
         if ((kept && kept->size() == pixels) || m_failures.contains(page))
             continue;
@@ -376,9 +378,9 @@ void PageView::paintPage(QPainter& painter, int page, const QRect& rect)
     painter.setPen(Qt::darkGray);
     painter.drawRect(rect.adjusted(0, 0, -1, -1));
     const QString problem = m_failures.value(page);
-    const QString shown = problem.isEmpty()
-                              ? QStringLiteral("Page %1").arg(page)
-                              : QStringLiteral("Page %1 cannot be shown.\n%2").arg(page).arg(problem);
+    const QString shown =
+        problem.isEmpty() ? QStringLiteral("Page %1").arg(page)
+                          : QStringLiteral("Page %1 cannot be shown.\n%2").arg(page).arg(problem);
     painter.setPen(Qt::black);
     painter.drawText(rect.adjusted(Margin, Margin, -Margin, -Margin),
                      Qt::AlignCenter | Qt::TextWordWrap, shown);

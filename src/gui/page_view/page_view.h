@@ -18,7 +18,7 @@ namespace lectorix {
 
 class ChildProcess;
 class PageRenderer;
-}
+} // namespace lectorix
 class QTemporaryDir;
 namespace lectorix {
 

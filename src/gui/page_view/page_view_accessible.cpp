@@ -54,7 +54,10 @@ public:
     void addSelection(int, int) override {}
     void removeSelection(int) override {}
     void setSelection(int, int, int) override {}
-    int cursorPosition() const override { return readWordPosition(*m_view, shownPageText(*m_view)); }
+    int cursorPosition() const override
+    {
+        return readWordPosition(*m_view, shownPageText(*m_view));
+    }
     void setCursorPosition(int) override {}
     QString text(int start, int end) const override
     {

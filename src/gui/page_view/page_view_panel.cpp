@@ -22,8 +22,8 @@ const int Percentages[] = {50, 75, 100, 125, 150, 200, 300, 400};
 } // namespace
 
 PageViewPanel::PageViewPanel(QWidget* parent)
-    : QWidget(parent), m_view(new PageView), m_pageBox(new QSpinBox),
-      m_countLabel(new QLabel), m_zoomCombo(new QComboBox)
+    : QWidget(parent), m_view(new PageView), m_pageBox(new QSpinBox), m_countLabel(new QLabel),
+      m_zoomCombo(new QComboBox)
 {
     auto* bar = new QHBoxLayout;
     bar->setContentsMargins(0, 0, 0, 0);
