@@ -9,6 +9,7 @@
 #include "support/test_env.h"
 #include "support/window_fixture.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
@@ -167,6 +168,12 @@ private slots:
             QCOMPARE(view->markedSentence().first().page, page);
             QVERIFY(view->pageRect(page).intersects(view->viewport()->rect()));
         }
+        // A screen reader reads the page shown, the word heard as its caret.
+        QAccessibleTextInterface* text =
+            QAccessible::queryAccessibleInterface(view)->textInterface();
+        QVERIFY(text);
+        QCOMPARE(text->text(0, text->characterCount()), "The second page goes on with it.");
+        QCOMPARE(text->cursorPosition(), 11);
         QTRY_VERIFY(view->hasPicture(2));
         QVERIFY(form.grab().save(QStringLiteral(LECTORIX_BUILD_DIR) + "/page-view.png"));
 

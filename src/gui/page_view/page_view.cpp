@@ -10,12 +10,11 @@
 #include "gui/reading_highlight.h"
 
 #include <QFile>
-#include <QKeyEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QWheelEvent>
 
 #include <algorithm>
 #include <cmath>
@@ -51,6 +50,7 @@ PageView::PageView(QWidget* parent)
         m_pictures.insert(page, kept, int(std::max<qint64>(1, picture.sizeInBytes() / 1024)));
         viewport()->update();
         emit pageShown(page);
+        askForPictures(); // one rendered at a size no longer shown is asked for again
     });
     connect(m_renderer, &PageRenderer::failed, this, [this](int page, const QString& reason) {
         m_failures.insert(page, reason);
@@ -66,16 +66,19 @@ void PageView::setDocument(const QString& pdfPath, const QString& password)
         return;
     delete m_sizeReader;
     m_sizeReader = nullptr;
+    // The same document opened with its password keeps the words known of it.
+    if (pdfPath != m_pdfPath) {
+        m_words.clear();
+        m_sentence.clear();
+        m_word.clear();
+        m_wordOffset = -1;
+    }
     m_pdfPath = pdfPath;
     m_password = password;
     m_problem.clear();
     m_sizes.clear();
     m_pictures.clear();
     m_failures.clear();
-    m_words.clear();
-    m_sentence.clear();
-    m_word.clear();
-    m_wordOffset = -1;
     m_renderer->setDocument(pdfPath, password);
     layOutPages();
     emit pagesChanged(0);
@@ -301,7 +304,8 @@ void PageView::userScrolled()
 // The pages in view first, then a few after and the one before, at the size they are shown.
 void PageView::askForPictures()
 {
-    if (m_rects.isEmpty() || m_asking)
+    // A view behind another tab renders nothing until it is shown.
+    if (m_rects.isEmpty() || !isVisible())
         return;
     const int top = verticalScrollBar()->value();
     const int first = pageAtY(top);
@@ -318,8 +322,11 @@ void PageView::askForPictures()
     for (int page : wanted) {
         const QSize pixels =
             PageRenderer::cappedPixels((QSizeF(m_rects[page - 1].size()) * ratio).toSize());
+        // A picture a pixel or two off the size asked for is the renderer's rounding.
         const QImage* kept = m_pictures.object(page);
-        if ((kept && kept->size() == pixels) || m_failures.contains(page))
+        const bool fits = kept && std::abs(kept->width() - pixels.width()) <= 2 &&
+                          std::abs(kept->height() - pixels.height()) <= 2;
+        if (fits || m_failures.contains(page))
             continue;
         asks.append({page, pixels});
     }
@@ -394,81 +401,16 @@ void PageView::resizeEvent(QResizeEvent* event)
     layOutPages();
 }
 
+void PageView::showEvent(QShowEvent* event)
+{
+    QAbstractScrollArea::showEvent(event);
+    askForPictures();
+}
+
 void PageView::scrollContentsBy(int, int)
 {
     viewport()->update();
     askForPictures();
-}
-
-bool PageView::event(QEvent* event)
-{
-    // Ctrl with plus and minus zoom the pages while the view has the focus, not the text box.
-    if (event->type() == QEvent::ShortcutOverride) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->modifiers() & Qt::ControlModifier &&
-            (key->key() == Qt::Key_Plus || key->key() == Qt::Key_Equal ||
-             key->key() == Qt::Key_Minus)) {
-            event->accept();
-            return true;
-        }
-    }
-    return QAbstractScrollArea::event(event);
-}
-
-void PageView::keyPressEvent(QKeyEvent* event)
-{
-    const bool control = event->modifiers() & Qt::ControlModifier;
-    if (control && (event->key() == Qt::Key_Plus || event->key() == Qt::Key_Equal))
-        zoomBy(1);
-    else if (control && event->key() == Qt::Key_Minus)
-        zoomBy(-1);
-    else if (event->key() == Qt::Key_Home)
-        showPage(1);
-    else if (event->key() == Qt::Key_End)
-        showPage(pageCount());
-    else if (event->key() == Qt::Key_Space)
-        verticalScrollBar()->triggerAction(event->modifiers() & Qt::ShiftModifier
-                                               ? QAbstractSlider::SliderPageStepSub
-                                               : QAbstractSlider::SliderPageStepAdd);
-    else
-        QAbstractScrollArea::keyPressEvent(event);
-}
-
-void PageView::wheelEvent(QWheelEvent* event)
-{
-    if (!(event->modifiers() & Qt::ControlModifier)) {
-        QAbstractScrollArea::wheelEvent(event);
-        return;
-    }
-    const int steps = event->angleDelta().y() / 120;
-    if (steps != 0)
-        zoomBy(steps);
-    event->accept();
-}
-
-void PageView::mousePressEvent(QMouseEvent* event)
-{
-    setFocus(Qt::MouseFocusReason);
-    m_pressedAt = event->position().toPoint();
-    QAbstractScrollArea::mousePressEvent(event);
-}
-
-void PageView::mouseReleaseEvent(QMouseEvent* event)
-{
-    QAbstractScrollArea::mouseReleaseEvent(event);
-    if (event->button() != Qt::LeftButton ||
-        (event->position().toPoint() - m_pressedAt).manhattanLength() > ClickSlack)
-        return;
-    const auto point = pagePoint(event->position().toPoint());
-    if (!point)
-        return;
-    if (const auto word = m_words.wordAt(point->first, point->second.x(), point->second.y()))
-        emit wordClicked(word->offset);
-}
-
-void PageView::contextMenuEvent(QContextMenuEvent* event)
-{
-    emit menuAsked(event->pos());
 }
 
 } // namespace lectorix

@@ -109,6 +109,7 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
     void keyPressEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
@@ -143,7 +144,6 @@ private:
     QList<PageBox> m_sentence;
     QList<PageBox> m_word;
     qsizetype m_wordOffset = -1;
-    bool m_asking = false;
     bool m_scrolling = false;
     int m_lastPage = 0;
     QPoint m_pressedAt;
