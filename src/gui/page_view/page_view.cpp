@@ -319,9 +319,15 @@ void PageView::askForPictures()
         wanted.append(first - 1);
     QList<PageAsk> asks;
     const double ratio = devicePixelRatioF();
+    // No more is wanted than the cache holds: a picture rendered would push out another
+    // wanted one, to be rendered again in its turn.
+    qint64 room = CacheBytes;
     for (int page : wanted) {
         const QSize pixels =
             PageRenderer::cappedPixels((QSizeF(m_rects[page - 1].size()) * ratio).toSize());
+        room -= 4LL * pixels.width() * pixels.height();
+        if (room < 0 && page != first)
+            break;
         // A picture a pixel or two off the size asked for is the renderer's rounding.
         const QImage* kept = m_pictures.object(page);
         const bool fits = kept && std::abs(kept->width() - pixels.width()) <= 2 &&
