@@ -34,6 +34,7 @@ void PageRenderer::setDocument(const QString& pdfPath, const QString& password)
     }
     m_timeout->stop();
     m_running.reset();
+    m_folder.reset();
     m_pdfPath = pdfPath;
     m_password = password;
 }
@@ -134,6 +135,9 @@ void PageRenderer::finish(const std::optional<QString>& failure)
             emit rendered(done.page, picture);
     }
     startNext();
+    // Nothing is left in the working folder between renderings.
+    if (!m_running)
+        m_folder.reset();
 }
 
 } // namespace lectorix

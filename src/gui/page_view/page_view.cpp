@@ -66,6 +66,7 @@ void PageView::setDocument(const QString& pdfPath, const QString& password)
         return;
     delete m_sizeReader;
     m_sizeReader = nullptr;
+    m_sizeFolder.reset();
     // The same document opened with its password keeps the words known of it.
     if (pdfPath != m_pdfPath) {
         m_words.clear();
@@ -111,6 +112,7 @@ void PageView::sizesRead(int exitCode)
     QFile output(m_sizeFolder->filePath(QStringLiteral("sizes.txt")));
     if (output.open(QIODevice::ReadOnly))
         m_sizes = parsePageSizes(QString::fromUtf8(output.readAll()));
+    output.close();
     if (m_sizes.isEmpty()) {
         QFile errors(m_sizeFolder->filePath(QStringLiteral("errors.txt")));
         const QString said = errors.open(QIODevice::ReadOnly)
@@ -119,6 +121,7 @@ void PageView::sizesRead(int exitCode)
         m_problem =
             QStringLiteral("The pages cannot be shown (code %1). %2").arg(exitCode).arg(said);
     }
+    m_sizeFolder.reset(); // no working files are left while the window shows the pages
     m_lastPage = 0;
     layOutPages();
     verticalScrollBar()->setValue(0);
