@@ -71,6 +71,7 @@ void DocumentController::openPdf(const QString& path)
     g(110, [&] { form.pdfPathEdit()->setText(path); });
     g(112, [&] { form.setMousePointer(MainWindow::PointerBusy); });
     g(114, [&] { m_useTextBox = false; });
+    emit pdfOpened(path);
     g(116, [&] {
         loadPdfText(form.pdfPathEdit()->text(), [&form] {
             Guard then("Form1", "PushButton1_Click");

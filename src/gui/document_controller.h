@@ -91,6 +91,12 @@ public:
 signals:
     // The text box was filled with the text of the PDF at pdfPath, as its extraction gave it.
     void pdfTextShown(const QString& pdfPath);
+    // With it, when the converter gave the pages' layout: the pages, their words' offsets in
+    // the text the box was given.
+    void pdfLayoutShown(const QString& pdfPath, const QString& text,
+                        const QList<lectorix::LayoutPage>& pages);
+    // A PDF was chosen to be read: its pages can be shown.
+    void pdfOpened(const QString& pdfPath);
 
 private:
     void offerSampleFolder();

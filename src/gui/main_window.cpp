@@ -11,6 +11,7 @@
 #include "gui/export_controller.h"
 #include "gui/listening_controller.h"
 #include "gui/mp3_conversion.h"
+#include "gui/page_view/page_view_panel.h"
 #include "gui/pronunciation_editor.h"
 #include "gui/read_aloud.h"
 #include "gui/reading_controller.h"
@@ -32,6 +33,7 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QStyle>
+#include <QTabBar>
 
 namespace lectorix {
 
@@ -186,8 +188,36 @@ void MainWindow::buildControls()
             previousTabStop = control;
         }
     }
+    buildPageView();
     // textToReadEdit has the focus when the window opens.
     findChild<QPlainTextEdit*>(QStringLiteral("textToReadEdit"))->setFocus();
+}
+
+void MainWindow::buildPageView()
+{
+    auto* frame = findChild<QGroupBox*>(QStringLiteral("textFrame"));
+    auto* textBox = findChild<QPlainTextEdit*>(QStringLiteral("textToReadEdit"));
+    auto* tabs = new QTabBar(frame);
+    tabs->setObjectName(QStringLiteral("textViewTabs"));
+    tabs->setAccessibleName(QStringLiteral("Show"));
+    tabs->setDrawBase(false);
+    tabs->setExpanding(false);
+    tabs->setUsesScrollButtons(false);
+    for (const char* caption : TextViewTabCaptions)
+        tabs->addTab(QString::fromUtf8(caption));
+    // Its inner buttons are Qt's own parts, named as Qt names its others.
+    for (QWidget* part : tabs->findChildren<QWidget*>())
+        if (!part->objectName().startsWith(QLatin1String("qt_")))
+            part->setObjectName(QLatin1String("qt_tabbar_") + part->objectName());
+    tabs->setGeometry(pixelsFromTwips(TextViewTabsTwips));
+    m_followers.append({tabs, tabs->geometry(), Follow::Right});
+
+    auto* panel = new PageViewPanel(frame);
+    panel->setObjectName(QStringLiteral("pageViewPanel"));
+    panel->setGeometry(textBox->geometry());
+    panel->hide();
+    m_followers.append({panel, panel->geometry(), Follow::Grow});
+    setTabOrder(textBox, panel);
 }
 
 QWidget* MainWindow::buildControl(const ControlRow& row, QWidget* control)
@@ -256,6 +286,8 @@ void MainWindow::findControls()
     findControl(*this, c.readingStatusLabel, "readingStatusLabel");
     findControl(*this, c.saveToFolderOption, "saveToFolderOption");
     findControl(*this, c.saveBesidePdfOption, "saveBesidePdfOption");
+    c.textViewTabs = findChild<QTabBar*>(QStringLiteral("textViewTabs"));
+    c.pageViewPanel = findChild<PageViewPanel*>(QStringLiteral("pageViewPanel"));
 }
 
 void MainWindow::wireHandlers()
@@ -271,6 +303,12 @@ void MainWindow::wireHandlers()
     click(testSpeedButton(), [this] { m_voices->testSpeed(); });
     connect(volumeSlider(), &QSlider::valueChanged, this, [this] { m_voices->volumeChanged(); });
     connect(rateSlider(), &QSlider::valueChanged, this, [this] { m_voices->rateChanged(); });
+    // The text box and the pages take turns in their place.
+    connect(textViewTabs(), &QTabBar::currentChanged, this, [this](int shown) {
+        const bool pages = shown == PagesTab;
+        textToReadEdit()->setVisible(!pages);
+        pageViewPanel()->setVisible(pages);
+    });
     m_settings->wire();
     m_voices->wire();
     m_documents->wire();

@@ -17,6 +17,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QSlider;
+class QTabBar;
 
 namespace lectorix {
 
@@ -25,6 +26,7 @@ enum class Follow;
 class DocumentController;
 class ExportController;
 class ListeningController;
+class PageViewPanel;
 class ReadingController;
 class SettingsController;
 class VoiceController;
@@ -93,6 +95,11 @@ public:
     QGroupBox* textFrame() const { return m_controls.textFrame; }
     QPlainTextEdit* textToReadEdit() const { return m_controls.textToReadEdit; }
     QComboBox* chapterCombo() const { return m_controls.chapterCombo; }
+    // Shows the text box (TextTab) or the PDF's pages (PagesTab) in the text box's place.
+    static constexpr int TextTab = 0;
+    static constexpr int PagesTab = 1;
+    QTabBar* textViewTabs() const { return m_controls.textViewTabs; }
+    PageViewPanel* pageViewPanel() const { return m_controls.pageViewPanel; }
     QLabel* readingStatusLabel() const { return m_controls.readingStatusLabel; }
     QPushButton* loadTextButton() const { return m_controls.loadTextButton; }
     QPushButton* saveTextButton() const { return m_controls.saveTextButton; }
@@ -140,9 +147,13 @@ private:
         QLabel *volumeValueLabel, *speedValueLabel, *readingStatusLabel;
         QComboBox *voiceCombo, *chapterCombo;
         QRadioButton *saveToFolderOption, *saveBesidePdfOption;
+        QTabBar* textViewTabs;
+        PageViewPanel* pageViewPanel;
     };
 
     void buildControls();
+    // The tabs over the text box and the page view they show in its place.
+    void buildPageView();
     QWidget* buildControl(const ControlRow& row, QWidget* parent);
     void findControls();
     void wireHandlers();

@@ -64,6 +64,9 @@ void showExtraction(MainWindow& form, const QString& pdfPath, const ExtractionRe
             form.textToReadEdit()->setPlainText(text);
         });
         emit form.documents().pdfTextShown(pdfPath);
+        if (result.layout)
+            emit form.documents().pdfLayoutShown(pdfPath, form.textToReadEdit()->toPlainText(),
+                                                 result.pages);
         g(136, [&] { QFile::remove(result.textPath); });
         break;
     }

@@ -177,6 +177,33 @@ void ReadingController::readChapter(qsizetype index)
     m_session->start(request);
 }
 
+void ReadingController::readPdfFrom(const QString& pdf, qsizetype offset)
+{
+    const ReadingRequest& running = m_session->request();
+    if (m_session->state() != ReadingState::Idle && running.fromPdf &&
+        QFileInfo(running.pdfPath).absoluteFilePath() == QFileInfo(pdf).absoluteFilePath()) {
+        m_session->goTo(offset);
+        return;
+    }
+    Guard g("Speak", "SpeakLoud");
+    if (pdf.isEmpty() || g.test(102, [&] { return !isExistingFile(pdf); }))
+        return;
+    ReadingRequest request;
+    request.fromPdf = true;
+    request.pdfPath = pdf;
+    request.startAt = offset;
+    request.voice = chosenVoice(m_window);
+    request.verbatim = readsVerbatim();
+    request.readFootnotes = readsFootnotes();
+    request.pronunciations = userPronunciations();
+    request.pauses = savedSpeechPauses();
+    request.oneVoice = usesOneVoice();
+    m_highlight->setFollowsPdf(boxHolds(pdf));
+    m_chapters->prepare(request);
+    preparePdfReading(m_window, g, request);
+    m_session->start(request);
+}
+
 void ReadingController::showReadingState()
 {
     MainWindow& form = m_window;

@@ -8,6 +8,9 @@
 #include "gui/document_controller.h"
 #include "gui/job_failure_reports.h"
 #include "gui/main_window.h"
+#include "gui/page_view/page_reading.h"
+#include "gui/page_view/page_view.h"
+#include "gui/page_view/page_view_panel.h"
 #include "gui/read_aloud.h"
 #include "gui/reading_failure_reports.h"
 #include "gui/reading_highlight.h"
@@ -95,6 +98,13 @@ ReadingController::ReadingController(MainWindow& window)
     m_chapters = std::make_unique<ChapterList>(window, *m_session);
     connect(m_chapters.get(), &ChapterList::chapterChosen, this, &ReadingController::readChapter);
     m_statusLine = std::make_unique<ReadingStatusLine>(*m_session, *window.readingStatusLabel());
+    PageView* pages = window.pageViewPanel()->view();
+    m_pageReading = std::make_unique<PageReading>(
+        *m_session, *pages,
+        PageReading::Actions{
+            [this, pages](qsizetype offset) { readPdfFrom(pages->document(), offset); },
+            [this] { stop(); }},
+        nullptr);
 }
 
 // The voice and the session go before the highlight and the keeper that watch them.
@@ -107,6 +117,21 @@ ReadingController::~ReadingController()
 void ReadingController::wire()
 {
     MainWindow& form = m_window;
+    // The pages of the PDF chosen, or of the one being read, are shown.
+    PageView* pages = form.pageViewPanel()->view();
+    const auto showPages = [this, pages](const QString& pdf) {
+        pages->setDocument(QFileInfo(pdf).absoluteFilePath(),
+                           m_window.documents().passwords().known(pdf).value_or(QString()));
+    };
+    connect(&form.documents(), &DocumentController::pdfOpened, this, showPages);
+    connect(&form.documents(), &DocumentController::pdfTextShown, this, showPages);
+    connect(&form.documents(), &DocumentController::pdfLayoutShown, m_pageReading.get(),
+            &PageReading::documentLaidOut);
+    connect(m_session.get(), &ReadingSession::stateChanged, this, [this, pages] {
+        const ReadingRequest& request = m_session->request();
+        if (m_session->state() != ReadingState::Idle && request.fromPdf)
+            pages->setDocument(QFileInfo(request.pdfPath).absoluteFilePath(), request.password);
+    });
     connect(form.textToReadEdit(), &QPlainTextEdit::textChanged, this,
             &ReadingController::textBoxEdited);
     connect(&form.documents(), &DocumentController::pdfTextShown, this,

@@ -15,6 +15,7 @@ class QWidget;
 namespace lectorix {
 class ChapterList;
 class MainWindow;
+class PageReading;
 class ReadingHighlight;
 class ReadingPlaceKeeper;
 class ReadingSession;
@@ -68,6 +69,11 @@ public:
     // Reads the chapter at index of the chapter list: the running reading of its PDF moves
     // there; otherwise a reading of that PDF starts there.
     void readChapter(qsizetype index);
+    // Reads pdf from offset in its text: the running reading of it moves there; otherwise a
+    // reading of it starts there.
+    void readPdfFrom(const QString& pdf, qsizetype offset);
+    // The reading shown on the pages of the page view.
+    PageReading* pageReading() const { return m_pageReading.get(); }
     // The voice of a "Test Speed" or WAV rendering, while one runs; the sliders act on it.
     std::unique_ptr<speech::Voice>& renderVoice() { return m_renderVoice; }
 
@@ -112,6 +118,7 @@ private:
     std::unique_ptr<ReadingPlaceKeeper> m_placeKeeper;
     std::unique_ptr<ChapterList> m_chapters;
     std::unique_ptr<ReadingStatusLine> m_statusLine;
+    std::unique_ptr<PageReading> m_pageReading;
     std::unique_ptr<speech::Voice> m_renderVoice;
 };
 

@@ -49,6 +49,12 @@ struct ControlRow
 // with Tab in this order.
 std::span<const ControlRow> windowLayout();
 
+// Beside the table's controls: the tabs that show the text box or the PDF's pages in its place,
+// on the right of the text frame's top edge (in twips, in the frame; they follow its right
+// side), and their captions.
+inline constexpr QRect TextViewTabsTwips{3960, 0, 3600, 300};
+inline constexpr const char* TextViewTabCaptions[] = {"Text", "Pages"};
+
 // The window's designed size in pixels, and its smallest.
 inline constexpr QSize WindowSize{1064, 433};
 

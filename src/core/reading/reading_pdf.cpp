@@ -80,6 +80,8 @@ void ReadingSession::takeRange(const FedRange& range)
         emit textConverted(range.offset, range.text);
         m_pageStarts.append(range.pageStarts);
         m_layoutPages.append(range.pages);
+        if (!range.pages.isEmpty())
+            emit pagesLaidOut(range.pages);
         m_anyText = true;
     }
     m_pieces.append(range.pieces);

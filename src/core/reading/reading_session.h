@@ -174,6 +174,9 @@ signals:
     void spokenWord(qsizetype start, qsizetype length);
     // The next part of a PDF's extracted text, at offset in the whole text, has been read.
     void textConverted(qsizetype offset, const QString& text);
+    // Pages of a PDF read from its layout have been converted: their words, with their boxes
+    // and their offsets in the same text, follow the text they hold (textConverted).
+    void pagesLaidOut(const QList<lectorix::LayoutPage>& pages);
     // The position moved into another chapter (chapter()).
     void chapterChanged(qsizetype chapter);
     // More chapters are known, or their starts (chapters()).

@@ -20,6 +20,8 @@ inline const QString LastFolderDot = QStringLiteral("LastFolderDot");
 inline const QString WindowSize = QStringLiteral("WindowSize");
 // How many points the text box's type is larger (or, negative, smaller) than designed.
 inline const QString TextZoom = QStringLiteral("TextZoom");
+// How the page view fits its pages: "width", "page", or a zoom in percent of the printed size.
+inline const QString PageZoom = QStringLiteral("PageViewZoom");
 // True: documents are spoken line by line as they stand, not prepared into paragraphs.
 inline const QString ReadVerbatim = QStringLiteral("ReadVerbatim");
 // False: a PDF's footnotes are left out instead of read after the paragraph that cites them.
