@@ -171,6 +171,40 @@ QList<DrawnText> reportTexts()
     return texts;
 }
 
+// A ledger over two numbered pages: a sentence, then a table of islands, its
+// names row on the first page and, with repeated, again at the top of the second.
+constexpr int Isles = 28;
+
+QList<DrawnText> ledgerTexts(bool repeated)
+{
+    QList<DrawnText> texts;
+    for (int page = 0; page < 2; ++page)
+        texts.append({page, 205, 570, 9, QString::number(page + 1)});
+    texts.append({0, Left, 80, Body, QStringLiteral("The keepers counted the lamps:")});
+    auto row = [&](int page, double y, const QStringList& cells) {
+        for (qsizetype c = 0; c < cells.size(); ++c)
+            texts.append({page, Left + 10 + 120.0 * double(c), y, Body, cells.at(c)});
+    };
+    const QStringList names{"Island", "Keepers", "Lamps"};
+    row(0, 110, names);
+    double y = 130;
+    int page = 0;
+    for (int i = 1; i <= Isles; ++i, y += 18) {
+        if (y > 530) {
+            page = 1;
+            y = 80;
+            if (repeated) {
+                row(1, y, names);
+                y += 20;
+            }
+        }
+        row(page, y,
+            {QStringLiteral("Isle %1").arg(i), QString::number(i % 4 + 1), QString::number(i * 3)});
+    }
+    texts.append({1, Left, y + 20, Body, QStringLiteral("Every lamp was lit at dusk.")});
+    return texts;
+}
+
 QByteArray boundingBoxLayout(const QString& pdf)
 {
     QProcess converter;
@@ -443,6 +477,31 @@ private slots:
         options.readFootnotes = readFootnotes;
         const Reading reading = readInParts(m_report, {}, options);
         QCOMPARE(textsOf(reading.pieces), spoken);
+    }
+
+    // A table running onto the next page keeps its rows in order and each value its column's
+    // name there, whether the names row is repeated or not.
+    void tableAcrossPages_data()
+    {
+        QTest::addColumn<bool>("repeated");
+        QTest::newRow("names row repeated") << true;
+        QTest::newRow("names row on the first page only") << false;
+    }
+    void tableAcrossPages()
+    {
+        QFETCH(bool, repeated);
+        const QString pdf = test::freshScratch() + QStringLiteral("/ledger.pdf");
+        QVERIFY(test::drawPdf(pdf, ledgerTexts(repeated)));
+        const QList<LayoutPage> pages = readBoundingBoxLayout(boundingBoxLayout(pdf), 1).pages;
+        QCOMPARE(pages.size(), 2);
+        QStringList spoken{"The keepers counted the lamps:", "Island, Keepers, Lamps"};
+        for (int i = 1; i <= Isles; ++i)
+            spoken << QStringLiteral("Isle %1, Keepers: %2, Lamps: %3")
+                          .arg(i)
+                          .arg(i % 4 + 1)
+                          .arg(i * 3);
+        spoken << QStringLiteral("Every lamp was lit at dusk.");
+        QCOMPARE(textsOf(readInParts(pages, {1}).pieces).join(u'\n'), spoken.join(u'\n'));
     }
 
     void smallPages_data()

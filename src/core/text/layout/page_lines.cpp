@@ -198,8 +198,17 @@ PageReading PageReader::read()
     const QList<PageUnit> units = readingOrder();
     QList<int> notes;
     for (const PageUnit& unit : units) {
+        const qsizetype before = reading.lines.size();
         if (unit.table >= 0) {
-            readTable(unit.table, reading);
+            PageTable& table = m_tables[unit.table];
+            if (reading.lines.isEmpty())
+                carriesOpenTable(table);
+            const QList<QList<SpokenWord>> names = readTable(unit.table, reading);
+            if (std::any_of(names.cbegin(), names.cend(),
+                            [](const QList<SpokenWord>& name) { return !name.isEmpty(); }))
+                reading.openTable = OpenTable{table.columns, names};
+            else
+                reading.openTable.reset();
         } else if (unit.notes) {
             QList<int> lines = unit.lines;
             std::stable_sort(lines.begin(), lines.end(), [this](int a, int b) {
@@ -208,6 +217,8 @@ PageReading PageReader::read()
             notes += lines;
         } else {
             readLines(unit.lines, reading);
+            if (reading.lines.size() > before)
+                reading.openTable.reset();
         }
     }
     readNotes(notes, reading);

@@ -12,6 +12,8 @@
 #include <QSet>
 #include <QString>
 
+#include <optional>
+
 namespace lectorix {
 
 // A word as it is spoken, and where it stands in the document's text.
@@ -51,10 +53,20 @@ struct FootNote
     QList<ReadLine> lines;
 };
 
+// A table the page ends with, which a table at the top of the next page may carry on: the
+// spans of its columns across the page and their names (none where a column has none).
+struct OpenTable
+{
+    QList<std::pair<double, double>> columns;
+    QList<QList<SpokenWord>> names;
+};
+
 struct PageReading
 {
     QList<ReadLine> lines;
     QList<FootNote> notes;
+    // The table read last on the page, nothing after it, when it names its columns.
+    std::optional<OpenTable> openTable;
 };
 
 // What the document's pages say about its body: the type size of the text and the box it
@@ -125,8 +137,11 @@ bool isBareNumber(const QString& text);
 // The height of a line's type: that of its longest word.
 double lineHeight(const LayoutLine& line);
 
-// Decides the part of every line of a page and gives the lines to read and the footnotes.
-PageReading readPage(const LayoutPage& page, const DocumentSurvey& survey);
+// Decides the part of every line of a page and gives the lines to read and the footnotes. A
+// table read first on the page, in the columns of openTable (the previous page's last), carries
+// it on: its values are read after those columns' names, and a repeated names row is not read.
+PageReading readPage(const LayoutPage& page, const DocumentSurvey& survey,
+                     const std::optional<OpenTable>& openTable = std::nullopt);
 
 // The text of a line, words one blank apart.
 QString lineText(const LayoutLine& line);

@@ -266,6 +266,7 @@ void PageReader::addTable(const QList<QList<int>>& rows)
     // A row of lines carries on the table's row above when it stands right under it and
     // fills fewer of its columns, each filled above too: a cell's text running onto more lines.
     PageTable table;
+    table.columns = joined;
     QSet<qsizetype> above;
     double aboveBottom = -1e9;
     for (const QList<int>& row : rows) {
@@ -345,9 +346,67 @@ void PageReader::addTable(const QList<QList<int>>& rows)
     m_tables.append(table);
 }
 
+namespace {
+
+QString lettersOf(const QString& text)
+{
+    QString letters;
+    for (const QChar c : text)
+        if (c.isLetterOrNumber())
+            letters += c.toLower();
+    return letters;
+}
+
+} // namespace
+
+bool PageReader::carriesOpenTable(PageTable& table) const
+{
+    if (!m_openTable)
+        return false;
+    const QList<std::pair<double, double>>& open = m_openTable->columns;
+    QList<qsizetype> under;
+    for (const auto& column : std::as_const(table.columns)) {
+        qsizetype best = -1;
+        double bestOverlap = 0;
+        for (qsizetype c = 0; c < open.size(); ++c) {
+            const double overlap = std::min(column.second, open.at(c).second) -
+                                   std::max(column.first, open.at(c).first);
+            if (overlap > bestOverlap) {
+                bestOverlap = overlap;
+                best = c;
+            }
+        }
+        if (best < 0 || under.contains(best))
+            return false;
+        under.append(best);
+    }
+    QList<QList<SpokenWord>> names;
+    for (const qsizetype c : std::as_const(under))
+        names.append(m_openTable->names.at(c));
+    // The names row repeated at the top of the page: each of its cells its column's name.
+    qsizetype same = 0;
+    bool repeats = true;
+    for (qsizetype c = 0; c < names.size(); ++c) {
+        QString cell;
+        for (const int i : table.rows.first().at(c))
+            cell += lineText(*m_lines.at(i).line);
+        QString name;
+        for (const SpokenWord& word : names.at(c))
+            name += word.text;
+        const QString letters = lettersOf(cell);
+        if (cell.isEmpty())
+            continue;
+        repeats = repeats && letters == lettersOf(name);
+        same += letters.isEmpty() ? 0 : 1;
+    }
+    table.headerRows = repeats && same > 0 && table.rows.size() > 1 ? 1 : 0;
+    table.carriedNames = names;
+    return true;
+}
+
 // Each row is read as one line, its cells left to right, each after its column's name where
 // the table has a row of names.
-void PageReader::readTable(int table, PageReading& reading)
+QList<QList<SpokenWord>> PageReader::readTable(int table, PageReading& reading)
 {
     const PageTable& found = m_tables.at(table);
     const qsizetype columns = found.rows.first().size();
@@ -363,7 +422,9 @@ void PageReader::readTable(int table, PageReading& reading)
     header.kind = LineKind::TableRow;
     header.startsParagraph = true;
     header.startsBlock = true;
-    for (qsizetype c = 0; c < columns; ++c) {
+    for (qsizetype c = 0; c < columns && !found.carriedNames.isEmpty(); ++c)
+        names[c] = found.carriedNames.at(c);
+    for (qsizetype c = 0; c < columns && found.carriedNames.isEmpty(); ++c) {
         for (qsizetype r = 0; r < found.headerRows; ++r)
             names[c] += cellWords(found.rows.at(r).at(c));
         if (!names.at(c).isEmpty() && names.at(c).last().text.endsWith(QLatin1Char(':')))
@@ -380,7 +441,7 @@ void PageReader::readTable(int table, PageReading& reading)
         ReadLine line;
         line.kind = LineKind::TableRow;
         line.startsParagraph = true;
-        line.startsBlock = r == 0;
+        line.startsBlock = r == 0 || (r == found.headerRows && header.words.isEmpty());
         const QList<QList<int>>& row = found.rows.at(r);
         for (qsizetype c = 0; c < columns; ++c) {
             const QList<SpokenWord> value = cellWords(row.at(c));
@@ -398,6 +459,7 @@ void PageReader::readTable(int table, PageReading& reading)
         if (!line.words.isEmpty())
             reading.lines.append(line);
     }
+    return names;
 }
 
 } // namespace lectorix
