@@ -205,6 +205,26 @@ QList<DrawnText> ledgerTexts(bool repeated)
     return texts;
 }
 
+// A page with a chart between two paragraphs, or inside the first one's sentence: an axis of
+// amounts up its left side, its bars' names under it, a scale of shares across its foot, and
+// its caption.
+QList<DrawnText> chartTexts(const QString& caption, bool inSentence)
+{
+    QList<DrawnText> texts{
+        {0, Left, 80, Body, QStringLiteral("The keepers kept a record of")},
+        {0, Left, inSentence ? 290.0 : 94.0, Body, QStringLiteral("the lamps they lit.")}};
+    for (int i = 0; i < 4; ++i)
+        texts.append({0, Left, 130.0 + 25 * i, 8, QString::number(30 - 10 * i)});
+    const QStringList bars{"North", "South", "East"};
+    for (int i = 0; i < 3; ++i)
+        texts.append({0, Left + 40 + 80.0 * i, 225, 8, bars.at(i)});
+    for (int i = 0; i < 4; ++i)
+        texts.append({0, Left + 30 + 60.0 * i, 245, 8, QStringLiteral("%1%").arg(i * 10)});
+    texts.append({0, Left, 270, 10, caption});
+    texts.append({0, Left, 330, Body, QStringLiteral("The north shore lit the most.")});
+    return texts;
+}
+
 QByteArray boundingBoxLayout(const QString& pdf)
 {
     QProcess converter;
@@ -502,6 +522,34 @@ private slots:
                           .arg(i * 3);
         spoken << QStringLiteral("Every lamp was lit at dusk.");
         QCOMPARE(textsOf(readInParts(pages, {1}).pieces).join(u'\n'), spoken.join(u'\n'));
+    }
+
+    // A chart's labels are left out, never read into a sentence; its caption is one line.
+    void figures_data()
+    {
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<bool>("inSentence");
+        QTest::addColumn<QString>("spoken");
+        QTest::newRow("caption numbered with a full stop")
+            << "Figure 2. Lamps lit on the coast" << false << "Figure 2: Lamps lit on the coast";
+        QTest::newRow("caption numbered with a colon")
+            << "Fig. 3.1: Lamps lit" << false << "Fig. 3.1: Lamps lit";
+        QTest::newRow("caption in another language")
+            << "Abbildung 4. Die Lampen" << false << "Abbildung 4: Die Lampen";
+        QTest::newRow("chart inside a sentence: read after it")
+            << "Figure 2. Lamps lit on the coast" << true << "Figure 2: Lamps lit on the coast";
+    }
+    void figures()
+    {
+        QFETCH(QString, caption);
+        QFETCH(bool, inSentence);
+        QFETCH(QString, spoken);
+        const QString pdf = test::freshScratch() + QStringLiteral("/chart.pdf");
+        QVERIFY(test::drawPdf(pdf, chartTexts(caption, inSentence)));
+        const QList<LayoutPage> pages = readBoundingBoxLayout(boundingBoxLayout(pdf), 1).pages;
+        QCOMPARE(textsOf(readInParts(pages, {}).pieces),
+                 (QStringList{"The keepers kept a record of the lamps they lit.", spoken,
+                              "The north shore lit the most."}));
     }
 
     void smallPages_data()

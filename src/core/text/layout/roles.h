@@ -27,7 +27,8 @@ struct SpokenWord
     bool glued = false;
 };
 
-enum class LineKind { Text, Heading, TableRow, ContentsEntry };
+// A caption is a figure's or a table's title and what its block says after it.
+enum class LineKind { Text, Heading, TableRow, ContentsEntry, Caption };
 
 // A line that is read, in reading order, with what the layout says about its start.
 struct ReadLine

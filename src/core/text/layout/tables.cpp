@@ -72,7 +72,8 @@ void PageReader::findTables()
         return false;
     };
     // Runs of rows with cells side by side, close above one another; a row of one line that
-    // spans the run's cells (a paragraph) ends it.
+    // spans the run's cells (a paragraph) ends it. A chart's scale ends it too, and a run of
+    // words without numbers right above the scale names the chart's bars: neither is read.
     QList<QList<int>> run;
     double runLeft = 1e9;
     double runRight = -1e9;
@@ -83,6 +84,47 @@ void PageReader::findTables()
         run.clear();
         runLeft = 1e9;
         runRight = -1e9;
+    };
+    // A chart's scale among a table's rows: ticks in equal steps from left to right, from
+    // nought or in shares ("0 5 10 15", "20% 40% 60%"); a row of years or amounts is the table's.
+    static const QRegularExpression tick(QStringLiteral("^[-\\x{2212}]?\\d{1,4}%?$"));
+    auto isChartScale = [this](QList<int> row, bool across = true) {
+        if (row.size() < 3)
+            return false;
+        std::sort(row.begin(), row.end(), [this, across](int a, int b) {
+            const LayoutBox& x = m_lines.at(a).line->box;
+            const LayoutBox& y = m_lines.at(b).line->box;
+            return across ? x.xMin < y.xMin : y.yMin < x.yMin;
+        });
+        QList<int> values;
+        bool shares = false;
+        for (const int i : row) {
+            QString text = lineText(*m_lines.at(i).line);
+            if (!tick.match(text).hasMatch())
+                return false;
+            shares = shares || text.endsWith(QLatin1Char('%'));
+            text.remove(QLatin1Char('%')).replace(QChar(0x2212), QLatin1Char('-'));
+            values.append(text.toInt());
+        }
+        const int step = values.at(1) - values.at(0);
+        for (qsizetype v = 2; v < values.size(); ++v)
+            if (values.at(v) - values.at(v - 1) != step)
+                return false;
+        return step != 0 && (shares || values.first() == 0);
+    };
+    auto dropChartLabels = [&] {
+        const bool labels =
+            !run.isEmpty() && std::all_of(run.cbegin(), run.cend(), [this](const QList<int>& row) {
+                return std::none_of(row.cbegin(), row.cend(), [this](int i) {
+                    const QString text = lineText(*m_lines.at(i).line);
+                    return hasDigit(text) || endsSentence(text);
+                });
+            });
+        for (const QList<int>& row : std::as_const(run))
+            for (const int i : row)
+                m_lines[i].part = labels ? Part::Dropped : m_lines.at(i).part;
+        if (labels)
+            run.clear();
     };
     for (const QList<int>& row : std::as_const(rows)) {
         double top = 1e9;
@@ -97,6 +139,14 @@ void PageReader::findTables()
             right = std::max(right, box.xMax);
         }
         const bool cells = sideBySide(row);
+        if (cells && isChartScale(row)) {
+            if (top - runBottom <= RowGap * em())
+                dropChartLabels();
+            close();
+            for (const int i : row)
+                m_lines[i].part = Part::Dropped;
+            continue;
+        }
         // A cell's further line stands right under the line above.
         const bool continues =
             !run.isEmpty() && top - runBottom <= RowGap * em() &&
@@ -112,9 +162,8 @@ void PageReader::findTables()
         }
     }
     close();
-    // A row of three or more ticks side by side outside a table is a chart's scale ("0% 10%
-    // 20%"), not read; amounts are read.
-    static const QRegularExpression tick(QStringLiteral("^[-\\x{2212}]?\\d{1,4}%?$"));
+    // A row of three or more ticks side by side outside a table is a chart's scale too, not
+    // read; amounts are read.
     for (const QList<int>& row : std::as_const(rows)) {
         const bool scale = row.size() >= 3 && sideBySide(row) &&
                            std::all_of(row.cbegin(), row.cend(), [this](int i) {
@@ -125,6 +174,26 @@ void PageReader::findTables()
             for (const int i : row)
                 m_lines[i].part = Part::Dropped;
     }
+    // A scale up a chart's side: ticks alone on their lines, one under the other, their right
+    // edges together.
+    QList<QList<int>> stacks;
+    for (const int i : std::as_const(candidates)) {
+        if (m_lines.at(i).part == Part::Dropped || m_tableOfLine.contains(i) ||
+            !tick.match(lineText(*m_lines.at(i).line)).hasMatch())
+            continue;
+        const double right = m_lines.at(i).line->box.xMax;
+        const auto stack = std::find_if(stacks.begin(), stacks.end(), [&](const QList<int>& s) {
+            return std::abs(m_lines.at(s.last()).line->box.xMax - right) < 0.5 * em();
+        });
+        if (stack == stacks.end())
+            stacks.append(QList<int>{i});
+        else
+            stack->append(i);
+    }
+    for (const QList<int>& stack : std::as_const(stacks))
+        if (isChartScale(stack, false))
+            for (const int i : stack)
+                m_lines[i].part = Part::Dropped;
 }
 
 namespace {
