@@ -645,6 +645,14 @@ private slots:
         }
         QTest::newRow("running header set large left out")
             << report << true << reportSpoken << QList<int>() << QString();
+        QList<LayoutPage> opinion;
+        for (int number = 1; number <= 4; ++number)
+            opinion.append(setPage(
+                number,
+                QList<SetLine>{{0, 120, 40, 14, QStringLiteral("%1 HARBOUR v. TOWN").arg(number)}} +
+                    bodyLines(1, 0, {"The wall held.", "The pier did too."})));
+        QTest::newRow("running header set large with its page's number left out")
+            << opinion << true << reportSpoken + reportSpoken.first(2) << QList<int>() << QString();
         QTest::newRow("page numbers of a page of one-line blocks left out")
             << notice << true << noticeSpoken << QList<int>() << QString();
 

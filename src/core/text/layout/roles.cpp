@@ -191,7 +191,9 @@ bool PageReader::isRunningLine(const PageLine& line) const
         return false;
     const QString text = lineText(*line.line);
     if (line.height >= HeadingSize * em())
-        return m_survey.placeRepeats(text, box.yMin) > DocumentSurvey::RunningLinePages;
+        return m_survey.placeRepeats(text, box.yMin) > DocumentSurvey::RunningLinePages ||
+               m_survey.numberedRepeats(text, box.yMin, m_page.number) >
+                   DocumentSurvey::RunningLinePages;
     return m_survey.isRunningLine(text, true);
 }
 

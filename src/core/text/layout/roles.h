@@ -102,6 +102,11 @@ public:
     // with its top where top is: a running line set as large as a heading repeats thus, where
     // a chapter's title heads its first page only.
     int placeRepeats(const QString& line, double top) const;
+    // How many pages hold this line, digits aside, among the lines at their top or bottom, with
+    // its top where top is and a number in it as far from the page's number as a number of this
+    // line is from pageNumber: a running line carrying its page's number ("4 SMITH v. JONES").
+    // A chapter's number does not keep step with the pages.
+    int numberedRepeats(const QString& line, double top, int pageNumber) const;
 
     static constexpr int RunningLinePages = 2;
 
@@ -124,6 +129,9 @@ private:
     QHash<int, double> m_heights; // characters set at each height, in quarter points
     QHash<int, std::pair<double, qsizetype>> m_widths; // their words' widths and characters
     QHash<QString, QList<double>> m_places;            // an edge line's tops, a page each
+    // An edge line's tops, digits aside, a page each, with the page's number less each number
+    // in the line.
+    QHash<QString, QList<std::pair<double, QList<int>>>> m_numberedPlaces;
     QList<PageLines> m_pages;
     QHash<QString, int> m_edges;
     QSet<QString> m_words;
