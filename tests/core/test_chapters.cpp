@@ -265,34 +265,25 @@ private slots:
     }
 
     // A chapter's first piece is the one reading its start, though the reading order puts a
-    // piece read from later in the text (a figure's caption, the next column) before it.
+    // piece read from later in the text before it: text 0-9, 10-19, 50-59 (a caption), 20-29.
     void chapterFirstPiece_data()
     {
         QTest::addColumn<QList<qsizetype>>("starts");
         QTest::addColumn<QList<qsizetype>>("first");
-        QTest::newRow("in the text's order")
-            << QList<qsizetype>{0, 10, 25} << QList<qsizetype>{0, 1, 3};
-        QTest::newRow("a start read after a piece from later in the text")
-            << QList<qsizetype>{0, 20} << QList<qsizetype>{0, 3};
-        QTest::newRow("inside a piece") << QList<qsizetype>{55} << QList<qsizetype>{2};
-        QTest::newRow("between pieces: the next in the text")
-            << QList<qsizetype>{35} << QList<qsizetype>{2};
-        QTest::newRow("unknown start or past the end")
-            << QList<qsizetype>{-1, 900} << QList<qsizetype>{4, 4};
+        QTest::newRow("starts of pieces, or inside one")
+            << QList<qsizetype>{0, 10, 55} << QList<qsizetype>{0, 1, 2};
+        QTest::newRow("read after a piece from later in the text")
+            << QList<qsizetype>{20, 25} << QList<qsizetype>{3, 3};
+        QTest::newRow("between pieces: the next in the text; unknown; past the end")
+            << QList<qsizetype>{35, -1, 900} << QList<qsizetype>{2, 4, 4};
     }
     void chapterFirstPiece()
     {
         QFETCH(QList<qsizetype>, starts);
         QFETCH(QList<qsizetype>, first);
-        // Read in this order: text 0-9, 10-19, 50-59 (a caption), 20-29.
         QList<SpokenPiece> pieces;
-        for (const qsizetype start : {0, 10, 50, 20}) {
-            SpokenPiece piece;
-            piece.text = QStringLiteral("0123456789");
-            piece.sourceOffset = start;
-            piece.sourceLength = 10;
-            pieces.append(piece);
-        }
+        for (const qsizetype start : {0, 10, 50, 20})
+            pieces.append({QStringLiteral("0123456789"), start, 10, {}});
         QList<Chapter> chapters;
         for (const qsizetype start : starts)
             chapters.append({QStringLiteral("c"), 0, 1, start});

@@ -171,55 +171,40 @@ QList<DrawnText> reportTexts()
     return texts;
 }
 
-// A ledger over two numbered pages: a sentence, then a table of islands, its
-// names row on the first page and, with repeated, again at the top of the second.
-constexpr int Isles = 28;
-
+// A ledger over two numbered pages: a sentence, then a table of 28 islands, its names row on
+// the first page and, with repeated, again at the top of the second.
 QList<DrawnText> ledgerTexts(bool repeated)
 {
-    QList<DrawnText> texts;
-    for (int page = 0; page < 2; ++page)
-        texts.append({page, 205, 570, 9, QString::number(page + 1)});
-    texts.append({0, Left, 80, Body, QStringLiteral("The keepers counted the lamps:")});
+    QList<DrawnText> texts{{0, 205, 570, 9, "1"},
+                           {1, 205, 570, 9, "2"},
+                           {0, Left, 80, Body, "The keepers counted the lamps:"}};
     auto row = [&](int page, double y, const QStringList& cells) {
         for (qsizetype c = 0; c < cells.size(); ++c)
             texts.append({page, Left + 10 + 120.0 * double(c), y, Body, cells.at(c)});
     };
-    const QStringList names{"Island", "Keepers", "Lamps"};
-    row(0, 110, names);
-    double y = 130;
-    int page = 0;
-    for (int i = 1; i <= Isles; ++i, y += 18) {
-        if (y > 530) {
-            page = 1;
-            y = 80;
-            if (repeated) {
-                row(1, y, names);
-                y += 20;
-            }
-        }
-        row(page, y,
+    row(0, 110, {"Island", "Keepers", "Lamps"});
+    if (repeated)
+        row(1, 80, {"Island", "Keepers", "Lamps"});
+    for (int i = 1; i <= 28; ++i)
+        row(i > 23 ? 1 : 0, i > 23 ? 100.0 + 18 * (i - 24) : 112.0 + 18 * i,
             {QStringLiteral("Isle %1").arg(i), QString::number(i % 4 + 1), QString::number(i * 3)});
-    }
-    texts.append({1, Left, y + 20, Body, QStringLiteral("Every lamp was lit at dusk.")});
+    texts.append({1, Left, 210, Body, "Every lamp was lit at dusk."});
     return texts;
 }
 
-// A page with a chart between two paragraphs, or inside the first one's sentence: an axis of
-// amounts up its left side, its bars' names under it, a scale of shares across its foot, and
-// its caption.
+// A chart between two paragraphs, or inside the first one's sentence: an axis of amounts up its
+// side, its bars' names, a scale of shares across its foot, and its caption.
 QList<DrawnText> chartTexts(const QString& caption, bool inSentence)
 {
     QList<DrawnText> texts{
         {0, Left, 80, Body, QStringLiteral("The keepers kept a record of")},
         {0, Left, inSentence ? 290.0 : 94.0, Body, QStringLiteral("the lamps they lit.")}};
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < 4; ++i) {
         texts.append({0, Left, 130.0 + 25 * i, 8, QString::number(30 - 10 * i)});
-    const QStringList bars{"North", "South", "East"};
-    for (int i = 0; i < 3; ++i)
-        texts.append({0, Left + 40 + 80.0 * i, 225, 8, bars.at(i)});
-    for (int i = 0; i < 4; ++i)
         texts.append({0, Left + 30 + 60.0 * i, 245, 8, QStringLiteral("%1%").arg(i * 10)});
+        texts.append(
+            {0, Left + 40 + 80.0 * i, 225, 8, QStringList{"North", "South", "East", ""}[i]});
+    }
     texts.append({0, Left, 270, 10, caption});
     texts.append({0, Left, 330, Body, QStringLiteral("The north shore lit the most.")});
     return texts;
@@ -513,15 +498,13 @@ private slots:
         const QString pdf = test::freshScratch() + QStringLiteral("/ledger.pdf");
         QVERIFY(test::drawPdf(pdf, ledgerTexts(repeated)));
         const QList<LayoutPage> pages = readBoundingBoxLayout(boundingBoxLayout(pdf), 1).pages;
-        QCOMPARE(pages.size(), 2);
         QStringList spoken{"The keepers counted the lamps:", "Island, Keepers, Lamps"};
-        for (int i = 1; i <= Isles; ++i)
+        for (int i = 1; i <= 28; ++i)
             spoken << QStringLiteral("Isle %1, Keepers: %2, Lamps: %3")
-                          .arg(i)
-                          .arg(i % 4 + 1)
-                          .arg(i * 3);
-        spoken << QStringLiteral("Every lamp was lit at dusk.");
-        QCOMPARE(textsOf(readInParts(pages, {1}).pieces).join(u'\n'), spoken.join(u'\n'));
+                          .arg(QString::number(i), QString::number(i % 4 + 1),
+                               QString::number(i * 3));
+        QCOMPARE(textsOf(readInParts(pages, {1}).pieces),
+                 spoken << QStringLiteral("Every lamp was lit at dusk."));
     }
 
     // A chart's labels are left out, never read into a sentence; its caption is one line.
@@ -532,10 +515,8 @@ private slots:
         QTest::addColumn<QString>("spoken");
         QTest::newRow("caption numbered with a full stop")
             << "Figure 2. Lamps lit on the coast" << false << "Figure 2: Lamps lit on the coast";
-        QTest::newRow("caption numbered with a colon")
-            << "Fig. 3.1: Lamps lit" << false << "Fig. 3.1: Lamps lit";
-        QTest::newRow("caption in another language")
-            << "Abbildung 4. Die Lampen" << false << "Abbildung 4: Die Lampen";
+        QTest::newRow("caption in another language, numbered with a colon")
+            << "Abb. 4.1: Die Lampen" << false << "Abb. 4.1: Die Lampen";
         QTest::newRow("chart inside a sentence: read after it")
             << "Figure 2. Lamps lit on the coast" << true << "Figure 2: Lamps lit on the coast";
     }
@@ -646,11 +627,10 @@ private slots:
         QTest::newRow("running header set large left out")
             << report << true << reportSpoken << QList<int>() << QString();
         QList<LayoutPage> opinion;
-        for (int number = 1; number <= 4; ++number)
-            opinion.append(setPage(
-                number,
-                QList<SetLine>{{0, 120, 40, 14, QStringLiteral("%1 HARBOUR v. TOWN").arg(number)}} +
-                    bodyLines(1, 0, {"The wall held.", "The pier did too."})));
+        for (int n = 1; n <= 4; ++n)
+            opinion.append(
+                setPage(n, bodyLines(1, 0, {"The wall held.", "The pier did too."})
+                               << SetLine{0, 120, 40, 14, QString("%1 HARBOUR").arg(n)}));
         QTest::newRow("running header set large with its page's number left out")
             << opinion << true << reportSpoken + reportSpoken.first(2) << QList<int>() << QString();
         QTest::newRow("page numbers of a page of one-line blocks left out")
