@@ -166,11 +166,14 @@ void PageReader::readLines(const QList<int>& lines, PageReading& reading)
                                    (ended && opensQuote(read.words.first().text.front())) ||
                                    previous->part != line.part;
         }
-        // A caption is read apart from the sentence it interrupts, the rest of its block with it.
+        // A caption is read apart from the sentence it interrupts, with the rest of its
+        // paragraph.
         if ((previous == nullptr || read.startsParagraph || endsSentence(previousEnd)) &&
             read.kind == LineKind::Text && startsCaption(read.words)) {
             read.startsParagraph = true;
             caption = true;
+        } else if (read.startsParagraph) {
+            caption = false;
         }
         if (caption && read.kind == LineKind::Text) {
             read.kind = LineKind::Caption;
