@@ -27,8 +27,11 @@ TIDY_SINCE ?=
 # display or sound server too (see tools/with-desktop.sh).
 RUN_PACKAGES = build-essential cmake pkg-config qt6-base-dev libespeak-ng-dev espeak-ng-data \
                libpulse-dev libsonic-dev libtag1-dev zlib1g-dev libhunspell-dev hunspell-en-us poppler-utils \
-               poppler-data lame fonts-liberation \
+               poppler-data lame fonts-liberation $(SPELLING_PACKAGES) \
                xvfb xauth pulseaudio pulseaudio-utils librsvg2-bin ffmpeg $(RECOGNITION_PACKAGES)
+# hunspell's dictionaries let the layout reading tell a word hyphenated at a line's end from a
+# compound in these languages; another language is one hunspell-LANG package away.
+SPELLING_PACKAGES = hunspell-fr hunspell-ru hunspell-de-de hunspell-es
 # tesseract recognises scanned pages, with the languages the set-up installs; another
 # language is one tesseract-ocr-LANG package away.
 RECOGNITION_PACKAGES = tesseract-ocr tesseract-ocr-eng tesseract-ocr-fra tesseract-ocr-deu \

@@ -236,7 +236,10 @@ private slots:
         QTest::newRow("title not on its page: the page's first word")
             << "Weather Notes" << 3 << "Notes on Lamps";
         QTest::newRow("title on another page only") << "The Lighthouse" << 2 << "The Storm";
-        QTest::newRow("title without words") << "* * *" << 1 << "The Lighthouse";
+        QTest::newRow("title without words, after another entry on its page: its next sentence")
+            << "* * *" << 1 << "The keeper climbed";
+        QTest::newRow("heading giving the title's first words only")
+            << "The Storm Comes Ashore" << 2 << "The Storm";
         QTest::newRow("a page not read yet") << "Index" << 9 << "";
         QTest::newRow("leading nowhere") << "www.example.org" << 0 << "";
     }
@@ -259,6 +262,32 @@ private slots:
             QCOMPARE(chapter.offset, -1);
         else
             QCOMPARE(book.text.mid(chapter.offset, startsWith.size()), startsWith);
+    }
+
+    // A chapter's first piece is the one reading its start, though the reading order puts a
+    // piece read from later in the text before it: text 0-9, 10-19, 50-59 (a caption), 20-29.
+    void chapterFirstPiece_data()
+    {
+        QTest::addColumn<QList<qsizetype>>("starts");
+        QTest::addColumn<QList<qsizetype>>("first");
+        QTest::newRow("starts of pieces, or inside one")
+            << QList<qsizetype>{0, 10, 55} << QList<qsizetype>{0, 1, 2};
+        QTest::newRow("read after a piece from later in the text")
+            << QList<qsizetype>{20, 25} << QList<qsizetype>{3, 3};
+        QTest::newRow("between pieces: the next in the text; unknown; past the end")
+            << QList<qsizetype>{35, -1, 900} << QList<qsizetype>{2, 4, 4};
+    }
+    void chapterFirstPiece()
+    {
+        QFETCH(QList<qsizetype>, starts);
+        QFETCH(QList<qsizetype>, first);
+        QList<SpokenPiece> pieces;
+        for (const qsizetype start : {0, 10, 50, 20})
+            pieces.append({QStringLiteral("0123456789"), start, 10, {}});
+        QList<Chapter> chapters;
+        for (const qsizetype start : starts)
+            chapters.append({QStringLiteral("c"), 0, 1, start});
+        QCOMPARE(chapterFirstPieces(chapters, pieces), first);
     }
 
     void chapterHoldingAPlace_data()

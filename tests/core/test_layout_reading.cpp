@@ -171,6 +171,45 @@ QList<DrawnText> reportTexts()
     return texts;
 }
 
+// A ledger over two numbered pages: a sentence, then a table of 28 islands, its names row on
+// the first page and, with repeated, again at the top of the second.
+QList<DrawnText> ledgerTexts(bool repeated)
+{
+    QList<DrawnText> texts{{0, 205, 570, 9, "1"},
+                           {1, 205, 570, 9, "2"},
+                           {0, Left, 80, Body, "The keepers counted the lamps:"}};
+    auto row = [&](int page, double y, const QStringList& cells) {
+        for (qsizetype c = 0; c < cells.size(); ++c)
+            texts.append({page, Left + 10 + 120.0 * double(c), y, Body, cells.at(c)});
+    };
+    row(0, 110, {"Island", "Keepers", "Lamps"});
+    if (repeated)
+        row(1, 80, {"Island", "Keepers", "Lamps"});
+    for (int i = 1; i <= 28; ++i)
+        row(i > 23 ? 1 : 0, i > 23 ? 100.0 + 18 * (i - 24) : 112.0 + 18 * i,
+            {QStringLiteral("Isle %1").arg(i), QString::number(i % 4 + 1), QString::number(i * 3)});
+    texts.append({1, Left, 210, Body, "Every lamp was lit at dusk."});
+    return texts;
+}
+
+// A chart between two paragraphs, or inside the first one's sentence: an axis of amounts up its
+// side, its bars' names, a scale of shares across its foot, and its caption.
+QList<DrawnText> chartTexts(const QString& caption, bool inSentence)
+{
+    QList<DrawnText> texts{
+        {0, Left, 80, Body, QStringLiteral("The keepers kept a record of")},
+        {0, Left, inSentence ? 290.0 : 94.0, Body, QStringLiteral("the lamps they lit.")}};
+    for (int i = 0; i < 4; ++i) {
+        texts.append({0, Left, 130.0 + 25 * i, 8, QString::number(30 - 10 * i)});
+        texts.append({0, Left + 30 + 60.0 * i, 245, 8, QStringLiteral("%1%").arg(i * 10)});
+        texts.append(
+            {0, Left + 40 + 80.0 * i, 225, 8, QStringList{"North", "South", "East", ""}[i]});
+    }
+    texts.append({0, Left, 270, 10, caption});
+    texts.append({0, Left, 330, Body, QStringLiteral("The north shore lit the most.")});
+    return texts;
+}
+
 QByteArray boundingBoxLayout(const QString& pdf)
 {
     QProcess converter;
@@ -445,6 +484,55 @@ private slots:
         QCOMPARE(textsOf(reading.pieces), spoken);
     }
 
+    // A table running onto the next page keeps its rows in order and each value its column's
+    // name there, whether the names row is repeated or not.
+    void tableAcrossPages_data()
+    {
+        QTest::addColumn<bool>("repeated");
+        QTest::newRow("names row repeated") << true;
+        QTest::newRow("names row on the first page only") << false;
+    }
+    void tableAcrossPages()
+    {
+        QFETCH(bool, repeated);
+        const QString pdf = test::freshScratch() + QStringLiteral("/ledger.pdf");
+        QVERIFY(test::drawPdf(pdf, ledgerTexts(repeated)));
+        const QList<LayoutPage> pages = readBoundingBoxLayout(boundingBoxLayout(pdf), 1).pages;
+        QStringList spoken{"The keepers counted the lamps:", "Island, Keepers, Lamps"};
+        for (int i = 1; i <= 28; ++i)
+            spoken << QStringLiteral("Isle %1, Keepers: %2, Lamps: %3")
+                          .arg(QString::number(i), QString::number(i % 4 + 1),
+                               QString::number(i * 3));
+        QCOMPARE(textsOf(readInParts(pages, {1}).pieces),
+                 spoken << QStringLiteral("Every lamp was lit at dusk."));
+    }
+
+    // A chart's labels are left out, never read into a sentence; its caption is one line.
+    void figures_data()
+    {
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<bool>("inSentence");
+        QTest::addColumn<QString>("spoken");
+        QTest::newRow("caption numbered with a full stop")
+            << "Figure 2. Lamps lit on the coast" << false << "Figure 2: Lamps lit on the coast";
+        QTest::newRow("caption in another language, numbered with a colon")
+            << "Abb. 4.1: Die Lampen" << false << "Abb. 4.1: Die Lampen";
+        QTest::newRow("chart inside a sentence: read after it")
+            << "Figure 2. Lamps lit on the coast" << true << "Figure 2: Lamps lit on the coast";
+    }
+    void figures()
+    {
+        QFETCH(QString, caption);
+        QFETCH(bool, inSentence);
+        QFETCH(QString, spoken);
+        const QString pdf = test::freshScratch() + QStringLiteral("/chart.pdf");
+        QVERIFY(test::drawPdf(pdf, chartTexts(caption, inSentence)));
+        const QList<LayoutPage> pages = readBoundingBoxLayout(boundingBoxLayout(pdf), 1).pages;
+        QCOMPARE(textsOf(readInParts(pages, {}).pieces),
+                 (QStringList{"The keepers kept a record of the lamps they lit.", spoken,
+                              "The north shore lit the most."}));
+    }
+
     void smallPages_data()
     {
         QTest::addColumn<QList<LayoutPage>>("pages");
@@ -538,6 +626,13 @@ private slots:
         }
         QTest::newRow("running header set large left out")
             << report << true << reportSpoken << QList<int>() << QString();
+        QList<LayoutPage> opinion;
+        for (int n = 1; n <= 4; ++n)
+            opinion.append(
+                setPage(n, bodyLines(1, 0, {"The wall held.", "The pier did too."})
+                               << SetLine{0, 120, 40, 14, QString("%1 HARBOUR").arg(n)}));
+        QTest::newRow("running header set large with its page's number left out")
+            << opinion << true << reportSpoken + reportSpoken.first(2) << QList<int>() << QString();
         QTest::newRow("page numbers of a page of one-line blocks left out")
             << notice << true << noticeSpoken << QList<int>() << QString();
 

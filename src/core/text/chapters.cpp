@@ -18,16 +18,18 @@ struct ReadStretch
     qsizetype start = 0;
     qsizetype end = 0;
     bool heading = false;
+    qsizetype piece = 0; // the index of the piece reading it
 };
 
 // What of the text the pieces read, sorted by where it starts.
 QList<ReadStretch> readStretches(const QList<SpokenPiece>& pieces)
 {
     QList<ReadStretch> read;
-    for (const SpokenPiece& piece : pieces) {
+    for (qsizetype p = 0; p < pieces.size(); ++p) {
+        const SpokenPiece& piece = pieces.at(p);
         if (piece.stretches.isEmpty()) {
             read.append(
-                {piece.sourceOffset, piece.sourceOffset + piece.sourceLength, piece.heading});
+                {piece.sourceOffset, piece.sourceOffset + piece.sourceLength, piece.heading, p});
             continue;
         }
         for (qsizetype i = 0; i < piece.stretches.size(); ++i) {
@@ -36,7 +38,8 @@ QList<ReadStretch> readStretches(const QList<SpokenPiece>& pieces)
                                             ? piece.stretches.at(i + 1).spokenStart
                                             : piece.text.size();
             read.append({stretch.sourceStart,
-                         stretch.sourceStart + (spokenEnd - stretch.spokenStart), piece.heading});
+                         stretch.sourceStart + (spokenEnd - stretch.spokenStart), piece.heading,
+                         p});
         }
     }
     std::sort(read.begin(), read.end(),
@@ -106,13 +109,34 @@ QString withoutNumbering(const QString& title)
     return match.hasMatch() ? title.mid(match.capturedEnd()) : QString();
 }
 
+// The place a chapter must start after, in reading order (which may differ from the text's
+// where columns or captions are reordered): the index of the piece reading it and its offset;
+// nothing when index is -1.
+struct ReadAfter
+{
+    const QList<ReadStretch>* read = nullptr;
+    qsizetype offset = -1;
+    qsizetype index = -1;
+
+    bool admits(qsizetype place) const
+    {
+        if (index < 0)
+            return true;
+        const ReadStretch* stretch = readAt(*read, place);
+        const qsizetype at = stretch ? stretch->piece : -1;
+        return at > index || (at == index && place > offset);
+    }
+};
+
 // How well a place on the page fits a chapter's start: the higher, the better.
 enum class Fit { None, InText, StartsPiece, InHeading };
 
 // Where the letters of wanted stand on the page from a word's start to a word's end and are
-// read, at the best fit; -1 when they are not read there.
+// read, at the best fit no worse than least; -1 when they are not read there. Only places read
+// after after count.
 qsizetype bestPlace(const QString& wanted, const PageLetters& page, const QList<ReadStretch>& read,
-                    const QSet<qsizetype>& pieceStarts)
+                    const QSet<qsizetype>& pieceStarts, const ReadAfter& after,
+                    Fit least = Fit::InText)
 {
     const QString letters = lettersOf(wanted);
     qsizetype best = -1;
@@ -123,12 +147,12 @@ qsizetype bestPlace(const QString& wanted, const PageLetters& page, const QList<
             continue;
         const qsizetype offset = page.offsets.at(at);
         const ReadStretch* stretch = readAt(read, offset);
-        if (!stretch)
+        if (!stretch || !after.admits(offset))
             continue;
         const Fit fit = stretch->heading               ? Fit::InHeading
                         : pieceStarts.contains(offset) ? Fit::StartsPiece
                                                        : Fit::InText;
-        if (fit > bestFit) {
+        if (fit >= least && fit > bestFit) {
             best = offset;
             bestFit = fit;
         }
@@ -137,13 +161,25 @@ qsizetype bestPlace(const QString& wanted, const PageLetters& page, const QList<
 }
 
 // Where the title stands on the page and is read, best in a heading, then starting a
-// paragraph, then anywhere; without its numbering when the whole title is not found.
+// paragraph, then anywhere; without its numbering when the whole title is not found. A heading
+// that gives the title's first words only (cut short, or its end set on a line read apart) is
+// taken next: its first two words or more, the longest found.
 qsizetype titleOffset(const QString& title, const PageLetters& page, const QList<ReadStretch>& read,
-                      const QSet<qsizetype>& pieceStarts)
+                      const QSet<qsizetype>& pieceStarts, const ReadAfter& after,
+                      Fit least = Fit::InText)
 {
-    qsizetype found = bestPlace(title, page, read, pieceStarts);
-    if (const QString rest = withoutNumbering(title); found < 0 && !rest.isEmpty())
-        found = bestPlace(rest, page, read, pieceStarts);
+    qsizetype found = bestPlace(title, page, read, pieceStarts, after, least);
+    const QString rest = withoutNumbering(title);
+    if (found < 0 && !rest.isEmpty())
+        found = bestPlace(rest, page, read, pieceStarts, after, least);
+    for (const QString& whole : {title, rest}) {
+        QStringList words = whole.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        while (found < 0 && words.size() > 2) {
+            words.removeLast();
+            found = bestPlace(words.join(QLatin1Char(' ')), page, read, pieceStarts, after,
+                              Fit::InHeading);
+        }
+    }
     return found;
 }
 
@@ -159,6 +195,23 @@ qsizetype firstReadWord(const QList<LayoutPage>& pages, int number, const QList<
                     if (readAt(read, word.offset))
                         return word.offset;
     }
+    return -1;
+}
+
+// The start of the first heading read on the page after after, else of the first piece read
+// there after it; -1 when the page has neither.
+qsizetype nextStartOnPage(const LayoutPage& page, const ReadAfter& after,
+                          const QList<SpokenPiece>& pieces)
+{
+    QSet<qsizetype> words;
+    for (const LayoutBlock& block : page.blocks)
+        for (const LayoutLine& line : block.lines)
+            for (const LayoutWord& word : line.words)
+                words.insert(word.offset);
+    for (const bool heading : {true, false})
+        for (qsizetype i = after.index + 1; i < pieces.size(); ++i)
+            if ((pieces.at(i).heading || !heading) && words.contains(pieces.at(i).sourceOffset))
+                return pieces.at(i).sourceOffset;
     return -1;
 }
 
@@ -225,8 +278,30 @@ QList<Chapter> outlineChapters(const QList<OutlineEntry>& outline, const QList<L
         const auto page = std::find_if(pages.cbegin(), pages.cend(), [&](const LayoutPage& each) {
             return each.number == entry.page;
         });
+        // An entry after another on its page starts after it: where its title is read there
+        // (or else in a heading before it), else at the next heading or sentence after it.
+        ReadAfter after{&read};
+        if (!chapters.isEmpty() && chapters.last().page == entry.page &&
+            chapters.last().offset >= 0) {
+            const ReadStretch* stretch = readAt(read, chapters.last().offset);
+            after.offset = chapters.last().offset;
+            after.index = stretch ? stretch->piece : -1;
+        }
         if (page != pages.cend()) {
-            chapter.offset = titleOffset(entry.title, pageLetters(*page), read, pieceStarts);
+            const PageLetters letters = pageLetters(*page);
+            // In a heading after the entry before, else in a heading before it (the page read
+            // in another order than the outline's); then starting a paragraph; then in the text
+            // after it.
+            for (const Fit least : {Fit::InHeading, Fit::StartsPiece, Fit::InText}) {
+                if (chapter.offset < 0)
+                    chapter.offset =
+                        titleOffset(entry.title, letters, read, pieceStarts, after, least);
+                if (chapter.offset < 0 && after.index >= 0 && least != Fit::InText)
+                    chapter.offset = titleOffset(entry.title, letters, read, pieceStarts,
+                                                 ReadAfter{&read}, least);
+            }
+            if (chapter.offset < 0 && after.index >= 0)
+                chapter.offset = nextStartOnPage(*page, after, pieces);
             if (chapter.offset < 0)
                 chapter.offset = firstReadWord(pages, entry.page, read);
         }
@@ -304,11 +379,17 @@ qsizetype chapterAt(const QList<Chapter>& chapters, qsizetype offset)
 QList<qsizetype> chapterFirstPieces(const QList<Chapter>& chapters,
                                     const QList<SpokenPiece>& pieces)
 {
+    const QList<ReadStretch> read = readStretches(pieces);
     QList<qsizetype> first;
     first.reserve(chapters.size());
     for (const Chapter& chapter : chapters) {
         qsizetype index = pieces.size();
-        if (chapter.offset >= 0) {
+        // The piece reading its start, wherever the reading order puts it; else the first
+        // after it in the text.
+        if (const ReadStretch* stretch =
+                chapter.offset >= 0 ? readAt(read, chapter.offset) : nullptr) {
+            index = stretch->piece;
+        } else if (chapter.offset >= 0) {
             const auto found =
                 std::find_if(pieces.cbegin(), pieces.cend(), [&](const SpokenPiece& piece) {
                     return piece.sourceOffset + qMax<qsizetype>(piece.sourceLength, 1) >

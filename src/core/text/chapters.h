@@ -26,8 +26,11 @@ struct Chapter
 
 // The chapters of an outline, in its order, nested entries kept with their level. A chapter
 // starts at its title's words on its target page, where they are read there (in a heading
-// first); else at the first word read on that page, or on the next page with one. pages are
-// the pages laid out so far, pieces what is read of them (the layout reading's pieces).
+// first, then starting a paragraph; or a heading giving the title's first words), after the
+// entry before when that is on the same page; else, after such an entry, at the next heading
+// or sentence read after it; else at the first word read on that page, or on the next page
+// with one. pages are the pages laid out so far, pieces what is read of them (the layout
+// reading's pieces).
 QList<Chapter> outlineChapters(const QList<OutlineEntry>& outline, const QList<LayoutPage>& pages,
                                const QList<SpokenPiece>& pieces);
 
@@ -49,9 +52,9 @@ QList<Chapter> documentChapters(const QList<OutlineEntry>& outline, const QList<
 // when none has a known start.
 qsizetype chapterAt(const QList<Chapter>& chapters, qsizetype offset);
 
-// For each chapter, the index of the piece it starts with: the first piece, in reading order,
-// that holds its offset or comes after it. pieces.size() when no piece does, or when the
-// chapter's start is unknown.
+// For each chapter, the index of the piece it starts with: the piece that reads its offset,
+// wherever the reading order puts it, else the first, in reading order, that comes after it.
+// pieces.size() when no piece does, or when the chapter's start is unknown.
 QList<qsizetype> chapterFirstPieces(const QList<Chapter>& chapters,
                                     const QList<SpokenPiece>& pieces);
 

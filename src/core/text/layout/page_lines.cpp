@@ -82,6 +82,27 @@ QList<SpokenWord> PageReader::spokenWords(const PageLine& line, qsizetype firstW
 
 namespace {
 
+// A caption's start: the word naming a figure or a table and its number ("Figure 3.", "Fig. 2",
+// "Table 1:", "Abbildung 1.2:"). The number's own full stop would end a sentence of one word;
+// it is read as the colon before the caption's title, and the caption starts a paragraph.
+bool startsCaption(QList<SpokenWord>& words)
+{
+    static const QRegularExpression name(
+        QStringLiteral("^(figure|fig\\.|table|abbildung|abb\\.|tabelle|tableau|"
+                       "\\x{0440}\\x{0438}\\x{0441}\\.|\\x{0440}\\x{0438}\\x{0441}\\x{0443}\\x{"
+                       "043D}\\x{043E}\\x{043A}|"
+                       "\\x{0442}\\x{0430}\\x{0431}\\x{043B}\\x{0438}\\x{0446}\\x{0430})$"),
+        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression number(QStringLiteral("^(\\d+(?:[.-]\\d+)*[a-z]?)([.:])?$"));
+    if (words.size() < 3 || !name.match(words.at(0).text).hasMatch())
+        return false;
+    const QRegularExpressionMatch numbered = number.match(words.at(1).text);
+    if (!numbered.hasMatch() || numbered.captured(2).isEmpty())
+        return false;
+    words[1].text = numbered.captured(1) + QLatin1Char(':');
+    return true;
+}
+
 LineKind kindOf(Part part)
 {
     switch (part) {
@@ -120,6 +141,7 @@ void PageReader::readLines(const QList<int>& lines, PageReading& reading)
     });
     const PageLine* previous = nullptr;
     QString previousEnd;
+    bool caption = false;
     for (const int i : std::as_const(lines)) {
         const PageLine& line = m_lines.at(i);
         ReadLine read;
@@ -143,6 +165,19 @@ void PageReader::readLines(const QList<int>& lines, PageReading& reading)
                                    (ended && (indented || previousShort)) ||
                                    (ended && opensQuote(read.words.first().text.front())) ||
                                    previous->part != line.part;
+        }
+        // A caption is read apart from the sentence it interrupts, with the rest of its
+        // paragraph.
+        if ((previous == nullptr || read.startsParagraph || endsSentence(previousEnd)) &&
+            read.kind == LineKind::Text && startsCaption(read.words)) {
+            read.startsParagraph = true;
+            caption = true;
+        } else if (read.startsParagraph) {
+            caption = false;
+        }
+        if (caption && read.kind == LineKind::Text) {
+            read.kind = LineKind::Caption;
+            read.aside = true;
         }
         previous = &line;
         previousEnd = textOf(read.words);
@@ -198,8 +233,17 @@ PageReading PageReader::read()
     const QList<PageUnit> units = readingOrder();
     QList<int> notes;
     for (const PageUnit& unit : units) {
+        const qsizetype before = reading.lines.size();
         if (unit.table >= 0) {
-            readTable(unit.table, reading);
+            PageTable& table = m_tables[unit.table];
+            if (reading.lines.isEmpty())
+                carriesOpenTable(table);
+            const QList<QList<SpokenWord>> names = readTable(unit.table, reading);
+            if (std::any_of(names.cbegin(), names.cend(),
+                            [](const QList<SpokenWord>& name) { return !name.isEmpty(); }))
+                reading.openTable = OpenTable{table.columns, names};
+            else
+                reading.openTable.reset();
         } else if (unit.notes) {
             QList<int> lines = unit.lines;
             std::stable_sort(lines.begin(), lines.end(), [this](int a, int b) {
@@ -208,6 +252,8 @@ PageReading PageReader::read()
             notes += lines;
         } else {
             readLines(unit.lines, reading);
+            if (reading.lines.size() > before)
+                reading.openTable.reset();
         }
     }
     readNotes(notes, reading);

@@ -115,7 +115,6 @@ void PageReader::splitWideGaps()
             for (const LayoutWord& word : std::as_const(piece.words))
                 piece.box = unionOf(piece.box, word.box);
             PageLine split = line;
-            split.part = line.part == Part::TableRow ? Part::Undecided : line.part;
             split.line = keepLine(piece);
             split.cut = true;
             split.height = lineHeight(piece);

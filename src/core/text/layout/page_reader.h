@@ -61,6 +61,11 @@ struct PageTable
     QList<QList<QList<int>>> rows;
     // The first rows name the columns: each value is read after its column's name.
     int headerRows = 0;
+    // The spans of its columns across the page.
+    QList<std::pair<double, double>> columns;
+    // The names of its columns when they were given on an earlier page (the table carries on
+    // the previous page's); its header rows then repeat them and are not read.
+    QList<QList<SpokenWord>> carriedNames;
 };
 
 // What is read as one piece of a page's order: a block's lines of one kind, or a table.
@@ -87,7 +92,8 @@ struct PageLine
 class PageReader
 {
 public:
-    PageReader(const LayoutPage& page, const DocumentSurvey& survey);
+    PageReader(const LayoutPage& page, const DocumentSurvey& survey,
+               const std::optional<OpenTable>& openTable);
 
     PageReading read();
 
@@ -139,7 +145,12 @@ private:
     // after it ("A CTIONS"), and a soft hyphen ending the line.
     void keepSetting(const PageLine& line, QList<SpokenWord>& words) const;
     void readLines(const QList<int>& lines, PageReading& reading);
-    void readTable(int table, PageReading& reading);
+    // Whether the table carries on the open table of the previous page: each of its columns
+    // under one of that table's. Its names are then taken over, and a first row repeating them
+    // is a header row.
+    bool carriesOpenTable(PageTable& table) const;
+    // Reads the table; gives the names of its columns.
+    QList<QList<SpokenWord>> readTable(int table, PageReading& reading);
     void readNotes(const QList<int>& lines, PageReading& reading);
 
     const LayoutPage& m_page;
@@ -153,6 +164,7 @@ private:
     QList<PageTable> m_tables;
     QHash<int, int> m_tableOfLine;
     QStringList m_cited;
+    std::optional<OpenTable> m_openTable;
 };
 
 } // namespace lectorix

@@ -100,6 +100,7 @@ bool ParagraphBuilder::runsOn(const ReadLine& line) const
     if (line.kind != m_open.kind || line.startsParagraph || line.kind == LineKind::TableRow ||
         line.kind == LineKind::ContentsEntry)
         return false;
+    // A caption runs on inside its block only.
     if (line.kind != LineKind::Text || !line.startsBlock)
         return !line.startsBlock;
     const QString& text = m_open.piece.text;
@@ -204,7 +205,7 @@ QList<SpokenPiece> sentencePieces(const Paragraph& paragraph, const QString& lan
     const SpokenPiece& whole = paragraph.piece;
     const QString& text = whole.text;
     QList<qsizetype> ends;
-    if (paragraph.kind == LineKind::Text)
+    if (paragraph.kind == LineKind::Text || paragraph.kind == LineKind::Caption)
         ends = sentenceEnds(text, language);
     if (ends.isEmpty() || ends.last() < text.size())
         ends.append(text.size());

@@ -77,6 +77,8 @@ struct LayoutPreparation::State
     QList<FootNote> dueNotes;
     // Captions and boxes met inside a sentence, read after its paragraph.
     QList<ReadLine> asides;
+    // The table the last page read ended with, which the next may carry on.
+    std::optional<OpenTable> openTable;
     QList<SpokenPiece> ready;
     QList<int> unreadable;
     QList<int> unspoken;
@@ -131,8 +133,9 @@ void LayoutPreparation::State::readDueNotes()
 
 void LayoutPreparation::State::read(const LayoutPage& page)
 {
-    const PageReading reading =
-        page.plainText ? plainText.read(page, survey) : readPage(page, survey);
+    PageReading reading =
+        page.plainText ? plainText.read(page, survey) : readPage(page, survey, openTable);
+    openTable = std::move(reading.openTable);
     if (options.readFootnotes)
         pageNotes = reading.notes;
     for (const ReadLine& line : reading.lines) {

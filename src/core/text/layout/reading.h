@@ -27,7 +27,10 @@ struct LayoutReadingOptions
 //    cites them (or left out);
 //  - margin and rotated text and printers' marks are left out;
 //  - a drop cap joins the word it begins; columns are read one after the other;
-//  - tables are read row by row; a table of contents without its dot leaders and page numbers;
+//  - tables are read row by row, each value after its column's name, on the next page too when
+//    the table runs on there; a table of contents without its dot leaders and page numbers;
+//  - a chart's scales and the names of its bars are left out; a figure's caption is read after
+//    its number ("Figure 2: ..."), after the sentence its figure interrupts;
 //  - pages whose text is not language are not read, and are named in unreadablePages(); nor
 //    are pages in a script no voice speaks (isUnspokenScript), named there and in
 //    unspokenPages().

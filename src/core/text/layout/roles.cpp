@@ -107,8 +107,9 @@ bool isTurnedLine(const LayoutLine& line)
     return line.words.size() > 1;
 }
 
-PageReader::PageReader(const LayoutPage& page, const DocumentSurvey& survey)
-    : m_page(page), m_survey(survey), m_body(survey.measures())
+PageReader::PageReader(const LayoutPage& page, const DocumentSurvey& survey,
+                       const std::optional<OpenTable>& openTable)
+    : m_page(page), m_survey(survey), m_body(survey.measures()), m_openTable(openTable)
 {
     for (qsizetype b = 0; b < page.blocks.size(); ++b) {
         const LayoutBlock& block = page.blocks.at(b);
@@ -190,7 +191,9 @@ bool PageReader::isRunningLine(const PageLine& line) const
         return false;
     const QString text = lineText(*line.line);
     if (line.height >= HeadingSize * em())
-        return m_survey.placeRepeats(text, box.yMin) > DocumentSurvey::RunningLinePages;
+        return m_survey.placeRepeats(text, box.yMin) > DocumentSurvey::RunningLinePages ||
+               m_survey.numberedRepeats(text, box.yMin, m_page.number) >
+                   DocumentSurvey::RunningLinePages;
     return m_survey.isRunningLine(text, true);
 }
 
@@ -335,9 +338,10 @@ void PageReader::keepSetting(const PageLine& line, QList<SpokenWord>& words) con
         words.last().text += QChar(0x00AD);
 }
 
-PageReading readPage(const LayoutPage& page, const DocumentSurvey& survey)
+PageReading readPage(const LayoutPage& page, const DocumentSurvey& survey,
+                     const std::optional<OpenTable>& openTable)
 {
-    return PageReader(page, survey).read();
+    return PageReader(page, survey, openTable).read();
 }
 
 } // namespace lectorix

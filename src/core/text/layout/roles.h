@@ -12,6 +12,8 @@
 #include <QSet>
 #include <QString>
 
+#include <optional>
+
 namespace lectorix {
 
 // A word as it is spoken, and where it stands in the document's text.
@@ -25,7 +27,8 @@ struct SpokenWord
     bool glued = false;
 };
 
-enum class LineKind { Text, Heading, TableRow, ContentsEntry };
+// A caption is a figure's or a table's title and what its block says after it.
+enum class LineKind { Text, Heading, TableRow, ContentsEntry, Caption };
 
 // A line that is read, in reading order, with what the layout says about its start.
 struct ReadLine
@@ -51,10 +54,20 @@ struct FootNote
     QList<ReadLine> lines;
 };
 
+// A table the page ends with, which a table at the top of the next page may carry on: the
+// spans of its columns across the page and their names (none where a column has none).
+struct OpenTable
+{
+    QList<std::pair<double, double>> columns;
+    QList<QList<SpokenWord>> names;
+};
+
 struct PageReading
 {
     QList<ReadLine> lines;
     QList<FootNote> notes;
+    // The table read last on the page, nothing after it, when it names its columns.
+    std::optional<OpenTable> openTable;
 };
 
 // What the document's pages say about its body: the type size of the text and the box it
@@ -89,6 +102,11 @@ public:
     // with its top where top is: a running line set as large as a heading repeats thus, where
     // a chapter's title heads its first page only.
     int placeRepeats(const QString& line, double top) const;
+    // How many pages hold this line, digits aside, among the lines at their top or bottom, with
+    // its top where top is and a number in it as far from the page's number as a number of this
+    // line is from pageNumber: a running line carrying its page's number ("4 SMITH v. JONES").
+    // A chapter's number does not keep step with the pages.
+    int numberedRepeats(const QString& line, double top, int pageNumber) const;
 
     static constexpr int RunningLinePages = 2;
 
@@ -111,6 +129,9 @@ private:
     QHash<int, double> m_heights; // characters set at each height, in quarter points
     QHash<int, std::pair<double, qsizetype>> m_widths; // their words' widths and characters
     QHash<QString, QList<double>> m_places;            // an edge line's tops, a page each
+    // An edge line's tops, digits aside, a page each, with the page's number less each number
+    // in the line.
+    QHash<QString, QList<std::pair<double, QList<int>>>> m_numberedPlaces;
     QList<PageLines> m_pages;
     QHash<QString, int> m_edges;
     QSet<QString> m_words;
@@ -125,8 +146,11 @@ bool isBareNumber(const QString& text);
 // The height of a line's type: that of its longest word.
 double lineHeight(const LayoutLine& line);
 
-// Decides the part of every line of a page and gives the lines to read and the footnotes.
-PageReading readPage(const LayoutPage& page, const DocumentSurvey& survey);
+// Decides the part of every line of a page and gives the lines to read and the footnotes. A
+// table read first on the page, in the columns of openTable (the previous page's last), carries
+// it on: its values are read after those columns' names, and a repeated names row is not read.
+PageReading readPage(const LayoutPage& page, const DocumentSurvey& survey,
+                     const std::optional<OpenTable>& openTable = std::nullopt);
 
 // The text of a line, words one blank apart.
 QString lineText(const LayoutLine& line);

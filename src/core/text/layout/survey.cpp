@@ -83,6 +83,33 @@ bool DocumentSurvey::isRunningLine(const QString& line, bool outsideText) const
            edgeRepeats(line) >= RunningLinePages + (outsideText ? 0 : 1);
 }
 
+namespace {
+
+QList<int> numbersIn(const QString& line)
+{
+    static const QRegularExpression number(QStringLiteral("\\d{1,5}"));
+    QList<int> numbers;
+    for (const QRegularExpressionMatch& match : number.globalMatch(line))
+        numbers.append(match.captured().toInt());
+    return numbers;
+}
+
+} // namespace
+
+int DocumentSurvey::numberedRepeats(const QString& line, double top, int pageNumber) const
+{
+    const QList<std::pair<double, QList<int>>> places = m_numberedPlaces.value(edgeKey(line));
+    int most = 0;
+    for (const int number : numbersIn(line)) {
+        const int step = pageNumber - number;
+        most = std::max(most, int(std::count_if(places.cbegin(), places.cend(), [&](const auto& p) {
+                            return std::abs(p.first - top) <= PlaceTolerance &&
+                                   p.second.contains(step);
+                        })));
+    }
+    return most;
+}
+
 int DocumentSurvey::placeRepeats(const QString& line, double top) const
 {
     const QList<double> tops = m_places.value(line.toLower().remove(QLatin1Char(' ')));
@@ -171,10 +198,16 @@ void DocumentSurvey::add(const LayoutPage& page)
     countEdges(lines, EdgeLines);
     QSet<QString> placed;
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        const QString key = lineText(*lines.at(i)).toLower().remove(QLatin1Char(' '));
+        const QString text = lineText(*lines.at(i));
+        const QString key = text.toLower().remove(QLatin1Char(' '));
         if ((i < EdgeLines || i >= lines.size() - EdgeLines) && !placed.contains(key)) {
             placed.insert(key);
             m_places[key].append(lines.at(i)->box.yMin);
+            QList<int> steps = numbersIn(text);
+            for (int& step : steps)
+                step = page.number - step;
+            if (!steps.isEmpty())
+                m_numberedPlaces[edgeKey(text)].append({lines.at(i)->box.yMin, steps});
         }
     }
     m_measured = false;

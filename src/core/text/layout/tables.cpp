@@ -72,7 +72,8 @@ void PageReader::findTables()
         return false;
     };
     // Runs of rows with cells side by side, close above one another; a row of one line that
-    // spans the run's cells (a paragraph) ends it.
+    // spans the run's cells (a paragraph) ends it. A chart's scale ends it too, and a run of
+    // words without numbers right above the scale names the chart's bars: neither is read.
     QList<QList<int>> run;
     double runLeft = 1e9;
     double runRight = -1e9;
@@ -83,6 +84,47 @@ void PageReader::findTables()
         run.clear();
         runLeft = 1e9;
         runRight = -1e9;
+    };
+    // A chart's scale among a table's rows: ticks in equal steps from left to right, from
+    // nought or in shares ("0 5 10 15", "20% 40% 60%"); a row of years or amounts is the table's.
+    static const QRegularExpression tick(QStringLiteral("^[-\\x{2212}]?\\d{1,4}%?$"));
+    auto isChartScale = [this](QList<int> row, bool across = true) {
+        if (row.size() < 3)
+            return false;
+        std::sort(row.begin(), row.end(), [this, across](int a, int b) {
+            const LayoutBox& x = m_lines.at(a).line->box;
+            const LayoutBox& y = m_lines.at(b).line->box;
+            return across ? x.xMin < y.xMin : y.yMin < x.yMin;
+        });
+        QList<int> values;
+        bool shares = false;
+        for (const int i : row) {
+            QString text = lineText(*m_lines.at(i).line);
+            if (!tick.match(text).hasMatch())
+                return false;
+            shares = shares || text.endsWith(QLatin1Char('%'));
+            text.remove(QLatin1Char('%')).replace(QChar(0x2212), QLatin1Char('-'));
+            values.append(text.toInt());
+        }
+        const int step = values.at(1) - values.at(0);
+        for (qsizetype v = 2; v < values.size(); ++v)
+            if (values.at(v) - values.at(v - 1) != step)
+                return false;
+        return step != 0 && (shares || values.first() == 0);
+    };
+    auto dropChartLabels = [&] {
+        const bool labels =
+            !run.isEmpty() && std::all_of(run.cbegin(), run.cend(), [this](const QList<int>& row) {
+                return std::none_of(row.cbegin(), row.cend(), [this](int i) {
+                    const QString text = lineText(*m_lines.at(i).line);
+                    return hasDigit(text) || endsSentence(text);
+                });
+            });
+        for (const QList<int>& row : std::as_const(run))
+            for (const int i : row)
+                m_lines[i].part = labels ? Part::Dropped : m_lines.at(i).part;
+        if (labels)
+            run.clear();
     };
     for (const QList<int>& row : std::as_const(rows)) {
         double top = 1e9;
@@ -97,6 +139,14 @@ void PageReader::findTables()
             right = std::max(right, box.xMax);
         }
         const bool cells = sideBySide(row);
+        if (cells && isChartScale(row)) {
+            if (top - runBottom <= RowGap * em())
+                dropChartLabels();
+            close();
+            for (const int i : row)
+                m_lines[i].part = Part::Dropped;
+            continue;
+        }
         // A cell's further line stands right under the line above.
         const bool continues =
             !run.isEmpty() && top - runBottom <= RowGap * em() &&
@@ -112,9 +162,8 @@ void PageReader::findTables()
         }
     }
     close();
-    // A row of three or more ticks side by side outside a table is a chart's scale ("0% 10%
-    // 20%"), not read; amounts are read.
-    static const QRegularExpression tick(QStringLiteral("^[-\\x{2212}]?\\d{1,4}%?$"));
+    // A row of three or more ticks side by side outside a table is a chart's scale too, not
+    // read; amounts are read.
     for (const QList<int>& row : std::as_const(rows)) {
         const bool scale = row.size() >= 3 && sideBySide(row) &&
                            std::all_of(row.cbegin(), row.cend(), [this](int i) {
@@ -125,6 +174,26 @@ void PageReader::findTables()
             for (const int i : row)
                 m_lines[i].part = Part::Dropped;
     }
+    // A scale up a chart's side: ticks alone on their lines, one under the other, their right
+    // edges together.
+    QList<QList<int>> stacks;
+    for (const int i : std::as_const(candidates)) {
+        if (m_lines.at(i).part == Part::Dropped || m_tableOfLine.contains(i) ||
+            !tick.match(lineText(*m_lines.at(i).line)).hasMatch())
+            continue;
+        const double right = m_lines.at(i).line->box.xMax;
+        const auto stack = std::find_if(stacks.begin(), stacks.end(), [&](const QList<int>& s) {
+            return std::abs(m_lines.at(s.last()).line->box.xMax - right) < 0.5 * em();
+        });
+        if (stack == stacks.end())
+            stacks.append(QList<int>{i});
+        else
+            stack->append(i);
+    }
+    for (const QList<int>& stack : std::as_const(stacks))
+        if (isChartScale(stack, false))
+            for (const int i : stack)
+                m_lines[i].part = Part::Dropped;
 }
 
 namespace {
@@ -266,6 +335,7 @@ void PageReader::addTable(const QList<QList<int>>& rows)
     // A row of lines carries on the table's row above when it stands right under it and
     // fills fewer of its columns, each filled above too: a cell's text running onto more lines.
     PageTable table;
+    table.columns = joined;
     QSet<qsizetype> above;
     double aboveBottom = -1e9;
     for (const QList<int>& row : rows) {
@@ -345,9 +415,67 @@ void PageReader::addTable(const QList<QList<int>>& rows)
     m_tables.append(table);
 }
 
+namespace {
+
+QString lettersOf(const QString& text)
+{
+    QString letters;
+    for (const QChar c : text)
+        if (c.isLetterOrNumber())
+            letters += c.toLower();
+    return letters;
+}
+
+} // namespace
+
+bool PageReader::carriesOpenTable(PageTable& table) const
+{
+    if (!m_openTable)
+        return false;
+    const QList<std::pair<double, double>>& open = m_openTable->columns;
+    QList<qsizetype> under;
+    for (const auto& column : std::as_const(table.columns)) {
+        qsizetype best = -1;
+        double bestOverlap = 0;
+        for (qsizetype c = 0; c < open.size(); ++c) {
+            const double overlap = std::min(column.second, open.at(c).second) -
+                                   std::max(column.first, open.at(c).first);
+            if (overlap > bestOverlap) {
+                bestOverlap = overlap;
+                best = c;
+            }
+        }
+        if (best < 0 || under.contains(best))
+            return false;
+        under.append(best);
+    }
+    QList<QList<SpokenWord>> names;
+    for (const qsizetype c : std::as_const(under))
+        names.append(m_openTable->names.at(c));
+    // The names row repeated at the top of the page: each of its cells its column's name.
+    qsizetype same = 0;
+    bool repeats = true;
+    for (qsizetype c = 0; c < names.size(); ++c) {
+        QString cell;
+        for (const int i : table.rows.first().at(c))
+            cell += lineText(*m_lines.at(i).line);
+        QString name;
+        for (const SpokenWord& word : names.at(c))
+            name += word.text;
+        const QString letters = lettersOf(cell);
+        if (cell.isEmpty())
+            continue;
+        repeats = repeats && letters == lettersOf(name);
+        same += letters.isEmpty() ? 0 : 1;
+    }
+    table.headerRows = repeats && same > 0 && table.rows.size() > 1 ? 1 : 0;
+    table.carriedNames = names;
+    return true;
+}
+
 // Each row is read as one line, its cells left to right, each after its column's name where
 // the table has a row of names.
-void PageReader::readTable(int table, PageReading& reading)
+QList<QList<SpokenWord>> PageReader::readTable(int table, PageReading& reading)
 {
     const PageTable& found = m_tables.at(table);
     const qsizetype columns = found.rows.first().size();
@@ -363,7 +491,9 @@ void PageReader::readTable(int table, PageReading& reading)
     header.kind = LineKind::TableRow;
     header.startsParagraph = true;
     header.startsBlock = true;
-    for (qsizetype c = 0; c < columns; ++c) {
+    for (qsizetype c = 0; c < columns && !found.carriedNames.isEmpty(); ++c)
+        names[c] = found.carriedNames.at(c);
+    for (qsizetype c = 0; c < columns && found.carriedNames.isEmpty(); ++c) {
         for (qsizetype r = 0; r < found.headerRows; ++r)
             names[c] += cellWords(found.rows.at(r).at(c));
         if (!names.at(c).isEmpty() && names.at(c).last().text.endsWith(QLatin1Char(':')))
@@ -380,7 +510,7 @@ void PageReader::readTable(int table, PageReading& reading)
         ReadLine line;
         line.kind = LineKind::TableRow;
         line.startsParagraph = true;
-        line.startsBlock = r == 0;
+        line.startsBlock = r == 0 || (r == found.headerRows && header.words.isEmpty());
         const QList<QList<int>>& row = found.rows.at(r);
         for (qsizetype c = 0; c < columns; ++c) {
             const QList<SpokenWord> value = cellWords(row.at(c));
@@ -398,6 +528,7 @@ void PageReader::readTable(int table, PageReading& reading)
         if (!line.words.isEmpty())
             reading.lines.append(line);
     }
+    return names;
 }
 
 } // namespace lectorix
