@@ -48,12 +48,12 @@ namespace {
 
 // How far a catalog's dictionary may reach, how many object streams are inflated, and how
 // much of each: a hostile file costs no more than that.
-constexpr qsizetype LongestDictionary = 64 * 1024;
+constexpr qsizetype LongestDictionary = qsizetype(64) * 1024;
 constexpr int MostObjectStreams = 256;
 // An update appends a new catalog; only the last few are looked at.
 constexpr int MostCatalogs = 16;
-constexpr qsizetype LargestObjectStream = 8 * 1024 * 1024;
-constexpr qsizetype MostInflated = 64 * 1024 * 1024;
+constexpr qsizetype LargestObjectStream = qsizetype(8) * 1024 * 1024;
+constexpr qsizetype MostInflated = qsizetype(64) * 1024 * 1024;
 
 bool isPdfSpace(char c)
 {

@@ -26,7 +26,6 @@ namespace {
 constexpr int Margin = 10;    // around the pages, in logical pixels
 constexpr int Gap = 10;       // between pages
 constexpr int PagesAhead = 2; // rendered past the last page in view
-constexpr int ClickSlack = 4; // a press and release this close make a click
 
 } // namespace
 
