@@ -51,6 +51,17 @@ bool offerReadingPlace(MainWindow& form, ReadingRequest& request)
     }
 }
 
+// What the listener chose for every reading, however it is started: the button, a chapter
+// from the list or a place on the page.
+void takeListeningChoices(ReadingRequest& request)
+{
+    request.verbatim = readsVerbatim();
+    request.readFootnotes = readsFootnotes();
+    request.pronunciations = userPronunciations();
+    request.pauses = savedSpeechPauses();
+    request.oneVoice = usesOneVoice();
+}
+
 // The PDF's own reading settings: its converter and, when asked for, its password.
 void preparePdfReading(MainWindow& form, Guard& g, ReadingRequest& request)
 {
@@ -112,11 +123,7 @@ void ReadingController::startPauseOrResume()
             return;
     }
     request.voice = chosenVoice(form);
-    request.verbatim = readsVerbatim();
-    request.readFootnotes = readsFootnotes();
-    request.pronunciations = userPronunciations();
-    request.pauses = savedSpeechPauses();
-    request.oneVoice = usesOneVoice();
+    takeListeningChoices(request);
     if (request.fromPdf) {
         // The box shows the reading while it holds the start of the same document, unedited.
         m_highlight->setFollowsPdf(boxHolds(request.pdfPath));
@@ -168,8 +175,7 @@ void ReadingController::readChapter(qsizetype index)
     request.fromPdf = true;
     request.pdfPath = pdf;
     request.voice = chosenVoice(m_window);
-    request.verbatim = readsVerbatim();
-    request.readFootnotes = readsFootnotes();
+    takeListeningChoices(request);
     request.startChapter = index;
     m_highlight->setFollowsPdf(boxHolds(pdf));
     m_chapters->prepare(request);
@@ -193,11 +199,7 @@ void ReadingController::readPdfFrom(const QString& pdf, qsizetype offset)
     request.pdfPath = pdf;
     request.startAt = offset;
     request.voice = chosenVoice(m_window);
-    request.verbatim = readsVerbatim();
-    request.readFootnotes = readsFootnotes();
-    request.pronunciations = userPronunciations();
-    request.pauses = savedSpeechPauses();
-    request.oneVoice = usesOneVoice();
+    takeListeningChoices(request);
     m_highlight->setFollowsPdf(boxHolds(pdf));
     m_chapters->prepare(request);
     preparePdfReading(m_window, g, request);

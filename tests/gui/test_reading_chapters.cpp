@@ -109,6 +109,8 @@ private slots:
         QVERIFY2(first.contains(QStringLiteral("Catalogs")), qPrintable(first));
         QCOMPARE(list->currentIndex(), third);
         QCOMPARE(session.chapter(), third);
+        // A chapter chosen from the list is read with the reader's forms, as any reading is.
+        QVERIFY(session.request().pronunciations.readerForms());
         // It is the text box's text at the chapter's start (the box holds the first 100 pages).
         const qsizetype start = session.chapters().at(third).offset;
         QCOMPARE(session.position(), start);
