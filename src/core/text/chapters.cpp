@@ -1,5 +1,7 @@
 #include "core/text/chapters.h"
 
+#include "core/text/code_points.h"
+
 #include <QHash>
 #include <QMap>
 #include <QRegularExpression>
@@ -72,15 +74,6 @@ struct PageLetters
     QList<bool> wordStart;
     QList<bool> wordEnd;
 };
-
-QString lettersOf(const QString& text)
-{
-    QString letters;
-    for (const QChar c : text)
-        if (c.isLetterOrNumber())
-            letters += c.toLower();
-    return letters;
-}
 
 PageLetters pageLetters(const LayoutPage& page)
 {

@@ -63,4 +63,13 @@ bool isWordCharacter(QChar c)
     return c.isLetterOrNumber() || c.isMark() || c.isSurrogate();
 }
 
+QString lettersOf(QStringView text)
+{
+    QString letters;
+    for (const QChar c : text)
+        if (c.isLetterOrNumber())
+            letters += c.toLower();
+    return letters;
+}
+
 } // namespace lectorix

@@ -5,6 +5,7 @@
 
 #include <QChar>
 #include <QList>
+#include <QString>
 #include <QStringView>
 
 namespace lectorix {
@@ -65,5 +66,8 @@ bool isHyphen(QChar c);
 bool isApostrophe(QChar c);
 // A letter, digit or mark, or half of a surrogate pair.
 bool isWordCharacter(QChar c);
+// A text's letters and digits in small letters, without spaces or signs: two titles set
+// differently compare equal by them.
+QString lettersOf(QStringView text);
 
 } // namespace lectorix

@@ -1,5 +1,7 @@
 #include "core/text/layout/page_reader.h"
 
+#include "core/text/code_points.h"
+
 #include <QRegularExpression>
 #include <QSet>
 
@@ -416,15 +418,6 @@ void PageReader::addTable(const QList<QList<int>>& rows)
 }
 
 namespace {
-
-QString lettersOf(const QString& text)
-{
-    QString letters;
-    for (const QChar c : text)
-        if (c.isLetterOrNumber())
-            letters += c.toLower();
-    return letters;
-}
 
 } // namespace
 
