@@ -162,42 +162,39 @@ void ReadingController::readTextBox(Guard& g, ReadingRequest& request)
 void ReadingController::readChapter(qsizetype index)
 {
     const QString pdf = m_chapters->document();
-    const ReadingRequest& running = m_session->request();
-    if (m_session->state() != ReadingState::Idle && running.fromPdf &&
-        QFileInfo(running.pdfPath).absoluteFilePath() == pdf) {
+    if (readsPdfAlready(pdf)) {
         m_session->goToChapter(index);
         return;
     }
-    Guard g("Speak", "SpeakLoud");
-    if (pdf.isEmpty() || g.test(102, [&] { return !isExistingFile(pdf); }))
-        return;
-    ReadingRequest request;
-    request.fromPdf = true;
-    request.pdfPath = pdf;
-    request.voice = chosenVoice(m_window);
-    takeListeningChoices(request);
-    request.startChapter = index;
-    m_highlight->setFollowsPdf(boxHolds(pdf));
-    m_chapters->prepare(request);
-    preparePdfReading(m_window, g, request);
-    m_session->start(request);
+    readPdf(pdf, [index](ReadingRequest& request) { request.startChapter = index; });
 }
 
 void ReadingController::readPdfFrom(const QString& pdf, qsizetype offset)
 {
-    const ReadingRequest& running = m_session->request();
-    if (m_session->state() != ReadingState::Idle && running.fromPdf &&
-        QFileInfo(running.pdfPath).absoluteFilePath() == QFileInfo(pdf).absoluteFilePath()) {
+    if (readsPdfAlready(pdf)) {
         m_session->goTo(offset);
         return;
     }
+    readPdf(pdf, [offset](ReadingRequest& request) { request.startAt = offset; });
+}
+
+bool ReadingController::readsPdfAlready(const QString& pdf) const
+{
+    const ReadingRequest& running = m_session->request();
+    return m_session->state() != ReadingState::Idle && running.fromPdf &&
+           QFileInfo(running.pdfPath).absoluteFilePath() == QFileInfo(pdf).absoluteFilePath();
+}
+
+void ReadingController::readPdf(const QString& pdf,
+                                const std::function<void(ReadingRequest&)>& placeStart)
+{
     Guard g("Speak", "SpeakLoud");
     if (pdf.isEmpty() || g.test(102, [&] { return !isExistingFile(pdf); }))
         return;
     ReadingRequest request;
     request.fromPdf = true;
     request.pdfPath = pdf;
-    request.startAt = offset;
+    placeStart(request);
     request.voice = chosenVoice(m_window);
     takeListeningChoices(request);
     m_highlight->setFollowsPdf(boxHolds(pdf));

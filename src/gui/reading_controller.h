@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class QAbstractButton;
@@ -94,6 +95,10 @@ public:
 private:
     // What a reading of the text box reads: the box's text, or the PDF it holds the start of.
     void readTextBox(Guard& g, ReadingRequest& request);
+    // Whether pdf is being read already, so that a chapter or a place moves that reading.
+    bool readsPdfAlready(const QString& pdf) const;
+    // Starts reading pdf, from where placeStart puts the request's start.
+    void readPdf(const QString& pdf, const std::function<void(ReadingRequest&)>& placeStart);
     // The text box was edited: a reading of it ends.
     void textBoxEdited();
     // The PDF did not open with the password given: the reading starts again with the one the
