@@ -47,7 +47,11 @@ public:
     bool isOpen() const override { return m_open; }
 
 private:
-    void note(const QString& what) { m_engine.log << m_name + QLatin1Char(' ') + what; }
+    void note(const QString& what)
+    {
+        const QMutexLocker locked(&recordsLock());
+        m_engine.log << m_name + QLatin1Char(' ') + what;
+    }
 
     FakeEngine& m_engine;
     QString m_name;
@@ -110,7 +114,10 @@ private:
     void speakAs(const QString& how, const QString& text, int silenceAfterMs)
     {
         note(how + text);
-        m_engine.silences << silenceAfterMs;
+        {
+            const QMutexLocker locked(&recordsLock());
+            m_engine.silences << silenceAfterMs;
+        }
         if (m_engine.onSpeak)
             m_engine.onSpeak(text);
         if (!m_engine.failSpeak.isEmpty())

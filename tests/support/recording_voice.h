@@ -6,9 +6,18 @@
 
 #include "core/speech/speech_engine.h"
 
+#include <QMutex>
 #include <QStringList>
 
 namespace lectorix::test {
+
+// The engines' records are written by every thread that speaks for a conversion's lanes as
+// well as by the test's own thread: one lock guards them all.
+inline QMutex& recordsLock()
+{
+    static QMutex lock;
+    return lock;
+}
 
 class RecordingVoice : public speech::Voice
 {
@@ -16,12 +25,18 @@ public:
     RecordingVoice(QStringList& log, int& alive, int number)
         : m_log(log), m_alive(alive), m_name(QStringLiteral("voice%1").arg(number))
     {
-        ++m_alive;
+        {
+            const QMutexLocker locked(&recordsLock());
+            ++m_alive;
+        }
         note(QStringLiteral("created"));
     }
     ~RecordingVoice() override
     {
-        --m_alive;
+        {
+            const QMutexLocker locked(&recordsLock());
+            --m_alive;
+        }
         note(QStringLiteral("destroyed"));
     }
     RecordingVoice(const RecordingVoice&) = delete;
@@ -34,7 +49,11 @@ public:
     int textsBegun() const override { return m_begun; }
 
 protected:
-    void note(const QString& what) { m_log << m_name + QLatin1Char(' ') + what; }
+    void note(const QString& what)
+    {
+        const QMutexLocker locked(&recordsLock());
+        m_log << m_name + QLatin1Char(' ') + what;
+    }
     // A test voice begins every text it is handed at once.
     void begin() { ++m_begun; }
 
