@@ -1,6 +1,7 @@
 // What the voice is given for figures, abbreviations, numerals and addresses, per language, as
 // a reader would say them; the user's own entries first, and the highlight on what is written.
 
+#include "core/text/normalising/language_forms.h"
 #include "core/text/normalising/reader_forms.h"
 #include "core/text/pronunciations.h"
 
@@ -17,6 +18,8 @@ private slots:
     void saysAsAReader();
     void userEntriesComeFirst_data();
     void userEntriesComeFirst();
+    void quickRefusalIsSound_data();
+    void quickRefusalIsSound();
 };
 
 void TestReaderForms::saysAsAReader_data()
@@ -140,6 +143,49 @@ void TestReaderForms::userEntriesComeFirst()
     QCOMPARE(said.text, spoken);
     const auto [start, length] = said.sourceRange(said.text.indexOf(wordHeard), wordHeard.size());
     QCOMPARE(written.mid(start - 100, length), writtenUnder);
+}
+
+// A rule skips the search on a text lacking what every match contains; it must never skip a
+// text the expression matches, whatever the pattern's quantifiers, groups and alternatives.
+void TestReaderForms::quickRefusalIsSound_data()
+{
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<bool>("ignoreCase");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("matches");
+
+    const auto row = [](const char* pattern, bool ignoreCase, const char* text, bool matches) {
+        QTest::addRow("%s in %s", pattern, text)
+            << QString::fromUtf8(pattern) << ignoreCase << QString::fromUtf8(text) << matches;
+    };
+    row("\\bp\\.(?=\\s?\\d)", false, "see p. 12", true);
+    row("\\bp\\.(?=\\s?\\d)", false, "see p 12.", false);
+    row("ab+c", false, "xabbbc", true);
+    row("ab{0,2}c", false, "ac", true);
+    row("a(?:bc)?d|xyz", false, "xyz", true);
+    row("(?:ab|cd)e", false, "cde", true);
+    row("[]a.]+b", false, "]]b", true);
+    row("\\p{Lu}\\.\\s?ST\\.", false, "A.ST.", true);
+    row("(?<=no )\\d+(?!x)", false, "no 5", true);
+    row("(?<said>\\d{1,2})(?:st|nd)", false, "21st", true);
+    row("(?<said>\\d{1,2})(?:st|nd)", false, "first", false);
+    row("\\bvol\\.", true, "VOL. 3", true);
+    row("\\bvol\\.", true, "volume 3", false);
+    row("[⁰¹²³]+", false, "x²", true);
+    row("§§", false, "§§ 5", true);
+    row("\\d", false, "٣", true); // any script's digit
+}
+
+void TestReaderForms::quickRefusalIsSound()
+{
+    QFETCH(QString, pattern);
+    QFETCH(bool, ignoreCase);
+    QFETCH(QString, text);
+    QFETCH(bool, matches);
+
+    const ReaderRule rule = fixedRule(pattern, QStringLiteral("said"), ignoreCase);
+    QCOMPARE(rule.expression.match(text).hasMatch(), matches);
+    QCOMPARE(rule.mayMatch(text, TextCharacters(text)), matches);
 }
 
 QTEST_GUILESS_MAIN(TestReaderForms)

@@ -6,17 +6,44 @@
 #include <QList>
 #include <QRegularExpression>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
 namespace lectorix {
 
+// Which characters a text holds, for telling quickly that a rule cannot match it: the ASCII
+// characters (letters in small), and whether any digit.
+struct TextCharacters
+{
+    explicit TextCharacters(QStringView text);
+    // A bit for each ASCII character, small letters for capitals.
+    quint64 ascii[2] = {0, 0};
+    bool digit = false;
+};
+
 // Where expression matches, spoken(match) is said instead, unless it gives an empty string
 // (the rule does not apply after all).
 struct ReaderRule
 {
+    using Spoken = std::function<QString(const QRegularExpressionMatch&)>;
+    ReaderRule(QRegularExpression pattern, Spoken say);
+
+    // Whether the expression could match text at all: false when text lacks a character
+    // every match must contain. Much cheaper than the search, which most texts fail.
+    bool mayMatch(const QString& text, const TextCharacters& present) const;
+
     QRegularExpression expression;
-    std::function<QString(const QRegularExpressionMatch&)> spoken;
+    Spoken spoken;
+    // A rule that looks at words around what it says names that part "said": its group's
+    // number, or -1 when the whole match is said.
+    int saidGroup = -1;
+
+private:
+    QStringList m_required;              // strings every match contains
+    quint64 m_requiredAscii[2] = {0, 0}; // their ASCII characters, as TextCharacters has them
+    Qt::CaseSensitivity m_requiredCase = Qt::CaseSensitive;
+    bool m_requiresDigit = false;
 };
 using ReaderRules = QList<ReaderRule>;
 

@@ -99,7 +99,237 @@ void addCapitalWords(const QString& text, const QString& language, QList<Candida
     }
 }
 
+// What every match of a pattern contains, read from the pattern's parts that no match can
+// leave out: runs of literal characters and \\d outside alternatives, optional parts,
+// lookarounds and character classes. Anything the reading does not know makes it claim less,
+// never more.
+struct Requirements
+{
+    QStringList runs; // strings every match contains
+    bool digit = false;
+
+    void add(const Requirements& more)
+    {
+        runs += more.runs;
+        digit = digit || more.digit;
+    }
+};
+
+class RequirementReader
+{
+public:
+    explicit RequirementReader(const QString& pattern) : m_pattern(pattern) {}
+
+    // Reads a sequence up to its closing parenthesis or the end; what it requires is added to
+    // found unless the sequence has alternatives.
+    void sequence(Requirements& found)
+    {
+        Requirements own;
+        QString run; // literal characters that follow each other in every match
+        const auto endRun = [&own, &run] {
+            if (!run.isEmpty())
+                own.runs << run;
+            run.clear();
+        };
+        bool alternatives = false;
+        while (m_at < m_pattern.size() && m_pattern.at(m_at) != QLatin1Char(')')) {
+            const QChar c = m_pattern.at(m_at);
+            Requirements item;
+            QChar literal;
+            if (c == QLatin1Char('|')) {
+                alternatives = true;
+                ++m_at;
+                continue;
+            }
+            if (c == QLatin1Char('\\')) {
+                literal = escape(item);
+            } else if (c == QLatin1Char('[')) {
+                skipClass();
+            } else if (c == QLatin1Char('(')) {
+                group(item);
+            } else {
+                ++m_at;
+                if (!QStringLiteral(".^$").contains(c))
+                    literal = c;
+            }
+            const Repeat repeat = repeatAfter();
+            if (!literal.isNull() && repeat == Repeat::Once) {
+                run += literal;
+                continue;
+            }
+            endRun();
+            if (repeat == Repeat::MaybeNone)
+                continue;
+            if (!literal.isNull())
+                own.runs << QString(literal);
+            own.add(item);
+        }
+        endRun();
+        if (!alternatives)
+            found.add(own);
+    }
+
+private:
+    // Reads an escape; returns the character it stands for when it stands for one.
+    QChar escape(Requirements& item)
+    {
+        ++m_at;
+        if (m_at >= m_pattern.size())
+            return {};
+        const QChar c = m_pattern.at(m_at++);
+        if (c == QLatin1Char('d')) {
+            item.digit = true;
+        } else if (c == QLatin1Char('p') || c == QLatin1Char('P')) {
+            if (m_at < m_pattern.size() && m_pattern.at(m_at) == QLatin1Char('{'))
+                m_at = m_pattern.indexOf(QLatin1Char('}'), m_at) + 1;
+            else
+                ++m_at;
+            if (m_at <= 0)
+                m_at = m_pattern.size();
+        } else if (!c.isLetterOrNumber()) {
+            return c;
+        }
+        return {};
+    }
+
+    void skipClass()
+    {
+        ++m_at;
+        if (m_at < m_pattern.size() && m_pattern.at(m_at) == QLatin1Char('^'))
+            ++m_at;
+        if (m_at < m_pattern.size() && m_pattern.at(m_at) == QLatin1Char(']'))
+            ++m_at;
+        while (m_at < m_pattern.size() && m_pattern.at(m_at) != QLatin1Char(']'))
+            m_at += m_pattern.at(m_at) == QLatin1Char('\\') ? 2 : 1;
+        ++m_at;
+    }
+
+    void group(Requirements& item)
+    {
+        ++m_at;
+        bool counts = true;
+        if (m_at < m_pattern.size() && m_pattern.at(m_at) == QLatin1Char('?')) {
+            const QStringView rest = QStringView(m_pattern).mid(m_at);
+            if (rest.startsWith(u"?:")) {
+                m_at += 2;
+            } else if (rest.startsWith(u"?<") && !rest.startsWith(u"?<=") &&
+                       !rest.startsWith(u"?<!")) {
+                m_at = m_pattern.indexOf(QLatin1Char('>'), m_at) + 1;
+                if (m_at <= 0)
+                    m_at = m_pattern.size();
+            } else {
+                // Lookarounds and option settings: what they hold is not part of the match.
+                counts = false;
+            }
+        }
+        Requirements inner;
+        sequence(inner);
+        ++m_at; // the closing parenthesis
+        if (counts)
+            item = inner;
+    }
+
+    enum class Repeat { Once, AtLeastOnce, MaybeNone };
+
+    // How often the item just read stands in a match, from the quantifier after it.
+    Repeat repeatAfter()
+    {
+        if (m_at >= m_pattern.size())
+            return Repeat::Once;
+        const QChar c = m_pattern.at(m_at);
+        Repeat repeat = Repeat::AtLeastOnce;
+        if (c == QLatin1Char('?') || c == QLatin1Char('*')) {
+            repeat = Repeat::MaybeNone;
+            ++m_at;
+        } else if (c == QLatin1Char('+')) {
+            ++m_at;
+        } else if (c == QLatin1Char('{')) {
+            const qsizetype close = m_pattern.indexOf(QLatin1Char('}'), m_at);
+            if (close < 0)
+                return Repeat::MaybeNone;
+            bool ok = false;
+            const int least = m_pattern.mid(m_at + 1, close - m_at - 1)
+                                  .section(QLatin1Char(','), 0, 0)
+                                  .toInt(&ok);
+            if (!ok || least == 0)
+                repeat = Repeat::MaybeNone;
+            m_at = close + 1;
+        } else {
+            return Repeat::Once;
+        }
+        // A lazy or possessive quantifier's mark.
+        if (m_at < m_pattern.size() &&
+            (m_pattern.at(m_at) == QLatin1Char('?') || m_pattern.at(m_at) == QLatin1Char('+')))
+            ++m_at;
+        return repeat;
+    }
+
+    const QString& m_pattern;
+    qsizetype m_at = 0;
+};
+
+Requirements requirementsOf(const QString& pattern)
+{
+    Requirements found;
+    RequirementReader reader(pattern);
+    reader.sequence(found);
+    return found;
+}
+
 } // namespace
+
+ReaderRule::ReaderRule(QRegularExpression pattern, Spoken say)
+    : expression(std::move(pattern)), spoken(std::move(say)),
+      saidGroup(int(expression.namedCaptureGroups().indexOf(QStringLiteral("said"))))
+{
+    const Requirements required = requirementsOf(expression.pattern());
+    m_required = required.runs;
+    for (const QString& run : std::as_const(m_required))
+        for (const QChar c : run)
+            if (c.unicode() < 128) {
+                const char16_t small = c.toLower().unicode();
+                m_requiredAscii[small / 64] |= quint64(1) << (small % 64);
+            }
+    m_requiresDigit = required.digit;
+    m_requiredCase = expression.patternOptions().testFlag(QRegularExpression::CaseInsensitiveOption)
+                         ? Qt::CaseInsensitive
+                         : Qt::CaseSensitive;
+}
+
+TextCharacters::TextCharacters(QStringView text)
+{
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 128) {
+            const char16_t small = u >= 'A' && u <= 'Z' ? u + ('a' - 'A') : u;
+            ascii[small / 64] |= quint64(1) << (small % 64);
+            digit = digit || (u >= '0' && u <= '9');
+        } else if (!digit && c.isDigit()) {
+            digit = true;
+        }
+    }
+}
+
+bool ReaderRule::mayMatch(const QString& text, const TextCharacters& present) const
+{
+    if (m_requiresDigit && !present.digit)
+        return false;
+    if ((m_requiredAscii[0] & ~present.ascii[0]) != 0 ||
+        (m_requiredAscii[1] & ~present.ascii[1]) != 0)
+        return false;
+    return std::all_of(m_required.cbegin(), m_required.cend(), [&](const QString& run) {
+        if (m_requiredCase == Qt::CaseInsensitive)
+            return text.contains(run, Qt::CaseInsensitive);
+        // Where the run's first character stands, compared there: quicker than a general
+        // search for these short runs.
+        for (qsizetype at = text.indexOf(run.front()); at >= 0 && at + run.size() <= text.size();
+             at = text.indexOf(run.front(), at + 1)) {
+            if (QStringView(text).mid(at, run.size()) == run)
+                return true;
+        }
+        return false;
+    });
+}
 
 QRegularExpression readerExpression(const QString& pattern, bool ignoreCase)
 {
@@ -121,11 +351,12 @@ ReaderRule fixedRule(const QString& pattern, const QString& spoken, bool ignoreC
 QList<SpokenReplacement> readerReplacements(const QString& text, const QString& language)
 {
     const ReaderRules& rules = rulesOf(language);
+    const TextCharacters present(text);
     QList<Candidate> found;
     for (qsizetype r = 0; r < rules.size(); ++r) {
-        // A rule that looks at words around what it says names that part "said".
-        const int said =
-            int(rules.at(r).expression.namedCaptureGroups().indexOf(QStringLiteral("said")));
+        if (!rules.at(r).mayMatch(text, present))
+            continue;
+        const int said = rules.at(r).saidGroup;
         QRegularExpressionMatchIterator it = rules.at(r).expression.globalMatch(text);
         while (it.hasNext()) {
             const QRegularExpressionMatch match = it.next();
