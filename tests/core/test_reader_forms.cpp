@@ -4,6 +4,7 @@
 #include "core/text/normalising/language_forms.h"
 #include "core/text/normalising/reader_forms.h"
 #include "core/text/pronunciations.h"
+#include "core/text/spoken_text.h"
 
 #include <QtTest>
 
@@ -18,6 +19,8 @@ private slots:
     void saysAsAReader();
     void userEntriesComeFirst_data();
     void userEntriesComeFirst();
+    void readsAPageInItsLanguage_data();
+    void readsAPageInItsLanguage();
     void quickRefusalIsSound_data();
     void quickRefusalIsSound();
 };
@@ -143,6 +146,74 @@ void TestReaderForms::userEntriesComeFirst()
     QCOMPARE(said.text, spoken);
     const auto [start, length] = said.sourceRange(said.text.indexOf(wordHeard), wordHeard.size());
     QCOMPARE(written.mid(start - 100, length), writtenUnder);
+}
+
+// A page mixing numbers, dates, money, units, abbreviations and numerals, in a document that
+// declares its language, as the voice of that language is given it, sentence by sentence.
+void TestReaderForms::readsAPageInItsLanguage_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<QString>("spoken");
+
+    const auto row = [](const char* language, const char* page, const char* spoken) {
+        QTest::newRow(language) << QString::fromUtf8(language) << QString::fromUtf8(page)
+                                << QString::fromUtf8(spoken);
+    };
+    row("en",
+        "CHAPTER XII\n\nOn 03/14/2019 Dr. Smith paid $1,250.50 for 3 kg of tea, see p. 45 and "
+        "pp. 201–213. Henry VIII died in 1547. Call 202-493-2251 or write to info@example.org. "
+        "It was 30 °C.",
+        "CHAPTER 12\n"
+        "On March 14th, 20 19 Doctor Smith paid 1,250 dollars and 50 cents for 3 kilograms of tea, "
+        "see page 45 and pages 201 to 213.\n"
+        "Henry the 8th died in 15 47.\n"
+        "Call 2 oh 2, 4 9 3, 2 2 5 1 or write to info at example dot org.\n"
+        "It was 30 degrees Celsius.");
+    row("fr",
+        "CHAPITRE IV\n\nLe 1er mai 2008, M. Dupont a payé 1 234,50 € pour 5 km de route (p. 12). "
+        "Louis XIV régnait au XVIIe siècle ; à 14h30, Mme Durand est arrivée.",
+        "CHAPITRE 4\n"
+        "Le premier mai 2008, Monsieur Dupont a payé 1234 euros 50 pour 5 kilomètres de route "
+        "(page 12).\n"
+        "Louis 14 régnait au dix-septième siècle ; à 14 heures 30, Madame Durand est arrivée.");
+    row("de",
+        "Kapitel IV\n\nAm 3. Oktober 1990 kostete es 1.234,50 € für 5 km, z. B. S. 12 und Nr. 5 "
+        "usw. Heinrich VIII. war König.",
+        "Kapitel 4\n"
+        "Am dritten Oktober 1990 kostete es 1234 Euro 50 für 5 Kilometer, zum Beispiel Seite 12 "
+        "und Nummer 5 und so weiter.\n"
+        "Heinrich der Achte war König.");
+    row("es",
+        "CAPÍTULO IV\n\nEl 01/12/2008 el Sr. García pagó 15 € por 5 km, pág. 4. Felipe II reinó "
+        "en el siglo XVI.",
+        "CAPÍTULO 4\n"
+        "El 1 de diciembre de 2008 el señor García pagó 15 euros por 5 kilómetros, página 4.\n"
+        "Felipe segundo reinó en el siglo 16.");
+    row("ru",
+        "ГЛАВА IV\n\nВ 2003 г. город заплатил 100 руб. за 5 км дороги, см. с. 12. Пётр I "
+        "основал его в 1703 г. Это было 01.12.2008, а не в XIX в.",
+        "ГЛАВА 4\n"
+        "В 2003 году город заплатил 100 рублей за 5 километров дороги, смотри страницу 12.\n"
+        "Пётр первый основал его в 1703 году.\n"
+        "Это было первое декабря 2008 года, а не в девятнадцатом веке.");
+}
+
+void TestReaderForms::readsAPageInItsLanguage()
+{
+    QFETCH(QString, language);
+    QFETCH(QString, page);
+    QFETCH(QString, spoken);
+
+    SpeechChoices choices;
+    choices.utterance.voiceLanguage = language;
+    choices.pronunciations.setReaderForms(true);
+    choices.pronunciationLanguage = language;
+    choices.declaredLanguage = language;
+    QStringList said;
+    for (const Utterance& utterance : spokenDocument(page, nullptr, choices).utterances)
+        said << utterance.text.trimmed();
+    QCOMPARE(said.join(QLatin1Char('\n')), spoken);
 }
 
 // A rule skips the search on a text lacking what every match contains; it must never skip a

@@ -60,7 +60,7 @@ ReaderRule unitRule()
 ReaderRule dateRule()
 {
     return {readerExpression(
-                QStringLiteral("(?:\\b(am|vom|zum|bis zum|seit dem)\\s)?"
+                QStringLiteral("(?:\\b((?i:am|vom|zum|bis zum|seit dem))\\s)?"
                                "(?<![\\d.])(\\d{1,2})\\.\\s?(?:(\\d{1,2})\\.(\\d{4})|(%1))\\b")
                     .arg(Months)),
             [](const QRegularExpressionMatch& m) {
