@@ -163,6 +163,20 @@ private slots:
             << QStringLiteral("A long ex\u00ad\nample.") << QStringList{"A long example."};
         QTest::newRow("a capital after the hyphen keeps it")
             << QStringLiteral("The Anglo-\nSaxon kings.") << QStringList{"The Anglo-Saxon kings."};
+        // A web address broken at a line end is one address again; a sentence ending on one
+        // still ends there.
+        QTest::newRow("address broken after a slash")
+            << QStringLiteral("See https://www.regulations.gov/\ndocket/EPA-2019 for it.")
+            << QStringList{"See https://www.regulations.gov/docket/EPA-2019 for it."};
+        QTest::newRow("address broken after a dot")
+            << QStringLiteral("See www.regulations.\ngov/docket today.")
+            << QStringList{"See www.regulations.gov/docket today."};
+        QTest::newRow("address broken before a slash")
+            << QStringLiteral("See http://example.org/a\n/b.html today.")
+            << QStringList{"See http://example.org/a/b.html today."};
+        QTest::newRow("address ending a sentence")
+            << QStringLiteral("Visit www.example.org.\nthe site is new.")
+            << QStringList{"Visit www.example.org. the site is new."};
         QTest::newRow("case does not matter") << QStringLiteral("Interesting. Inter-\nesting.")
                                               << QStringList{"Interesting. Interesting."};
     }

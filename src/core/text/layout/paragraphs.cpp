@@ -6,6 +6,8 @@
 #include "core/text/spelling.h"
 #include "core/text/text_splitting.h"
 
+#include <QRegularExpression>
+
 #include <algorithm>
 
 namespace lectorix {
@@ -150,6 +152,28 @@ bool ParagraphBuilder::joinsHyphenated(const SpokenWord& next) const
            !m_survey.knowsWord(end);
 }
 
+bool ParagraphBuilder::continuesAddress(const SpokenWord& next) const
+{
+    static const QRegularExpression Start(
+        QStringLiteral("^[(\\[<\"'“‘]?(?:(?:https?|ftp)://|www\\.)"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QString& text = m_open.piece.text;
+    const QString last = text.mid(text.lastIndexOf(QLatin1Char(' ')) + 1);
+    const QRegularExpressionMatch start = Start.match(last);
+    if (!start.hasMatch() || next.text.isEmpty() || next.text.front().isSpace())
+        return false;
+    // Marks an address goes on after, never a sentence's end.
+    if (QStringLiteral("/?=&#_~%").contains(last.back()) || next.text.front() == QLatin1Char('/'))
+        return true;
+    if (last.back() != QLatin1Char('.') || !next.text.front().isLower())
+        return false;
+    // A dot after a whole host name ("www.example.org.") ends the sentence; after a part of one
+    // ("www.regulations.") the host goes on.
+    const QString host =
+        last.mid(start.capturedLength()).chopped(1).section(QLatin1Char('/'), 0, 0);
+    return !host.contains(QLatin1Char('.'));
+}
+
 void ParagraphBuilder::append(const SpokenWord& word, bool blank)
 {
     SpokenPiece& piece = m_open.piece;
@@ -181,6 +205,8 @@ void ParagraphBuilder::add(const ReadLine& line)
             const QString& text = m_open.piece.text;
             if (joinsHyphenated(word)) {
                 m_open.piece.text.chop(1);
+                blank = false;
+            } else if (continuesAddress(word)) {
                 blank = false;
             } else if ((isHyphen(text.back()) && text.size() > 1 &&
                         text[text.size() - 2].isLetter() && word.text.front().isLetter()) ||

@@ -42,6 +42,8 @@ private:
     bool runsOn(const ReadLine& line) const;
     void append(const SpokenWord& word, bool blank);
     bool joinsHyphenated(const SpokenWord& next) const;
+    // Whether the line's first word goes on a web address the open text ends with.
+    bool continuesAddress(const SpokenWord& next) const;
 
     bool endsCutWord() const;
 
