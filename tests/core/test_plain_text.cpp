@@ -174,6 +174,9 @@ private slots:
         QTest::newRow("address broken before a slash")
             << QStringLiteral("See http://example.org/a\n/b.html today.")
             << QStringList{"See http://example.org/a/b.html today."};
+        QTest::newRow("a name after a whole address")
+            << QStringLiteral("At http://prize.org/\nK. He wrote it [2] and\n[3] more.")
+            << QStringList{"At http://prize.org/ K. He wrote it [2] and [3] more."};
         QTest::newRow("address ending a sentence")
             << QStringLiteral("Visit www.example.org.\nthe site is new.")
             << QStringList{"Visit www.example.org. the site is new."};

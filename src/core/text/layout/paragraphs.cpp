@@ -160,11 +160,17 @@ bool ParagraphBuilder::continuesAddress(const SpokenWord& next) const
     const QString& text = m_open.piece.text;
     const QString last = text.mid(text.lastIndexOf(QLatin1Char(' ')) + 1);
     const QRegularExpressionMatch start = Start.match(last);
-    if (!start.hasMatch() || next.text.isEmpty() || next.text.front().isSpace())
+    if (!start.hasMatch() || next.text.isEmpty())
         return false;
-    // Marks an address goes on after, never a sentence's end.
-    if (QStringLiteral("/?=&#_~%").contains(last.back()) || next.text.front() == QLatin1Char('/'))
-        return true;
+    const QChar first = next.text.front();
+    if (!first.isLetterOrNumber() && !QStringLiteral("/?=&#_~%-").contains(first))
+        return false;
+    // After a mark an address goes on after, its path goes on, unless a line in capitals
+    // starts something new ("K. He, X. Zhang, ..." after a whole address).
+    const QString going = next.text.chopped(next.text.back() == QLatin1Char('.') ? 1 : 0);
+    if (QStringLiteral("/?=&#_~%").contains(last.back()) || first == QLatin1Char('/'))
+        return !first.isUpper() || going.contains(QLatin1Char('/')) ||
+               going.contains(QLatin1Char('.'));
     if (last.back() != QLatin1Char('.') || !next.text.front().isLower())
         return false;
     // A dot after a whole host name ("www.example.org.") ends the sentence; after a part of one
