@@ -212,12 +212,11 @@ void ParagraphBuilder::add(const ReadLine& line)
             if (joinsHyphenated(word)) {
                 m_open.piece.text.chop(1);
                 blank = false;
-            } else if (continuesAddress(word)) {
-                blank = false;
             } else if ((isHyphen(text.back()) && text.size() > 1 &&
                         text[text.size() - 2].isLetter() && word.text.front().isLetter()) ||
-                       isDash(text.back())) {
-                blank = false; // a compound broken at its hyphen, or a dash that ends the line
+                       isDash(text.back()) || continuesAddress(word)) {
+                // a compound broken at its hyphen, a dash that ends the line, an address
+                blank = false;
             }
         }
         append(word, blank);
