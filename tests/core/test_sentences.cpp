@@ -39,6 +39,8 @@ void TestSentences::sentencesOfParagraph_data()
         {"Pens, ink, etc. and paper."});
     row("pages, numbers and figures", "en", "See p. 5 and pp. 7-9, No. 4, Fig. 2 and Vol. 3.",
         {"See p. 5 and pp. 7-9, No. 4, Fig. 2 and Vol. 3."});
+    row("a month before its day", "en", "Filed JUL. 15, 2019 and Sept. 3. Dec. Then more.",
+        {"Filed JUL. 15, 2019 and Sept. 3.", "Dec.", "Then more."});
     row("No. as a word", "en", "The answer was No. Then he left.",
         {"The answer was No.", "Then he left."});
     row("initials", "en", "J. R. R. Tolkien wrote it. J.R.R. Tolkien did.",

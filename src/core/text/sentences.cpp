@@ -33,9 +33,12 @@ constexpr auto RussianAbbreviations = std::to_array<std::u16string_view>(
 // Abbreviations that stand before a number ("p. 5", "No. 4", "Abb. 3"): they end no sentence
 // when a digit follows, and behave as words otherwise ("The answer was No. Then ...").
 constexpr auto NumberAbbreviations = std::to_array<std::u16string_view>(
-    {u"no",  u"nos", u"nr", u"pp",  u"fig", u"figs", u"vol",  u"vols", u"ch",  u"chap", u"art",
-     u"sec", u"ed",  u"eq", u"ref", u"abb", u"kap",  u"bd",   u"tab",  u"núm", u"pág",  u"págs",
-     u"cap", u"стр", u"ст", u"пп",  u"абз", u"рис",  u"табл", u"гл",   u"вып", u"n°",   u"nº"});
+    {u"no", u"nos", u"nr", u"pp", u"fig", u"figs", u"vol", u"vols", u"ch", u"chap", u"art", u"sec",
+     u"ed", u"eq", u"ref", u"abb", u"kap", u"bd", u"tab", u"núm", u"pág", u"págs", u"cap", u"стр",
+     u"ст", u"пп", u"абз", u"рис", u"табл", u"гл", u"вып", u"n°", u"nº",
+     // a date's month: "Jul. 15, 2019", "SEPT. 3"
+     u"jan", u"feb", u"mar", u"apr", u"jun", u"jul", u"aug", u"sep", u"sept", u"oct", u"nov",
+     u"dec"});
 
 // Abbreviations a sentence may end with ("... and so on, etc. The next"): they end one before
 // anything but a small letter, like a word would. Listed so that their single letters are not
