@@ -242,6 +242,7 @@ void TestReaderForms::quickRefusalIsSound_data()
     row("(?<said>\\d{1,2})(?:st|nd)", false, "first", false);
     row("\\bvol\\.", true, "VOL. 3", true);
     row("\\bvol\\.", true, "volume 3", false);
+    row("(?i)vol\\.", false, "VOL. 3", true);
     row("[⁰¹²³]+", false, "x²", true);
     row("§§", false, "§§ 5", true);
     row("\\d", false, "٣", true); // any script's digit

@@ -291,9 +291,11 @@ ReaderRule::ReaderRule(QRegularExpression pattern, Spoken say)
                 m_requiredAscii[small / 64] |= quint64(1) << (small % 64);
             }
     m_requiresDigit = required.digit;
-    m_requiredCase = expression.patternOptions().testFlag(QRegularExpression::CaseInsensitiveOption)
-                         ? Qt::CaseInsensitive
-                         : Qt::CaseSensitive;
+    // Case ignored anywhere, by the option or inside the pattern ("(?i)"), is ignored here too.
+    const bool ignoresCase =
+        expression.patternOptions().testFlag(QRegularExpression::CaseInsensitiveOption) ||
+        expression.pattern().contains(QLatin1String("(?i"));
+    m_requiredCase = ignoresCase ? Qt::CaseInsensitive : Qt::CaseSensitive;
 }
 
 TextCharacters::TextCharacters(QStringView text)
